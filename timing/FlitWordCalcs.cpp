@@ -1,0 +1,276 @@
+#include "timing/FlitWordCalcs.h"
+
+#include "outside/OvriChars.h"
+
+#include <cstring>
+
+const int CFlitWordCalcs::kAvgWordLength;
+CTimingTableData CFlitWordCalcs::kTimingTable[kTimingTableRowCount];
+
+namespace {
+
+// Fills the table as soon as the library is loaded, before any exported operation can run.
+// Defined after kTimingTable in this file, so the rows are constructed before they are filled.
+const bool kDefaultsLoaded = (CFlitWordCalcs::restoreDefaultTimingTable(), true);
+
+// The marks that earn an inter-word delay. The first of them in a word decides its kind.
+const char kPunctuationMarks[] = "<>(),;?!.:";
+const char kCommaKindMarks[] = "(),;<>";
+const char kFullStop = '.';
+
+// Percentages apply as value * percentage / 100.
+constexpr int kPercent = 100;
+
+// Numerators and divisors of the value formulas; S is the speed, L the word's length in bytes.
+constexpr int kWordDelayPerByte = 925; // (925 L + 28125) / S
+constexpr int kWordDelayConstant = 28125;
+constexpr int kLongerWordFactor = 175; // ((L - 6) L 175) / S
+constexpr int kAllCapsQuadratic = 250; // ((250 L - 1300) L + 21325) / S
+constexpr int kAllCapsLinear = 1300;
+constexpr int kAllCapsConstant = 21325;
+constexpr int kAllNumsQuadratic = 525; // ((525 L - 2600) L + 42675) / S
+constexpr int kAllNumsLinear = 2600;
+constexpr int kAllNumsConstant = 42675;
+constexpr int kInterWordBase = 720000; // 720000 / (S 100)
+constexpr int kCommaDelay = 16500000;  // 16500000 / (S 100)
+constexpr int kPeriodDelay = 16500000;
+constexpr int kNewlineDelay = 21000000; // 21000000 / (S 100)
+constexpr int kSpeedScale = 100;
+
+// Character classes of the C locale, independent of the locale the host has set.
+bool isUpperByte(char c) {
+    return c >= 'A' && c <= 'Z';
+}
+bool isLowerByte(char c) {
+    return c >= 'a' && c <= 'z';
+}
+bool isLetterByte(char c) {
+    return isUpperByte(c) || isLowerByte(c);
+}
+bool isDigitByte(char c) {
+    return c >= '0' && c <= '9';
+}
+bool isPunctByte(char c) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    return (u >= 33 && u <= 47) || (u >= 58 && u <= 64) || (u >= 91 && u <= 96) ||
+           (u >= 123 && u <= 126);
+}
+
+int scaled(int value, int percentage) {
+    return percentage * value / kPercent;
+}
+
+// Initials ("J."), and titles of two or three letters ("Mr.", "Mrs.") keep no full stop delay
+// when the stop ends the word.
+bool isAbbreviation(const char* word, int length) {
+    switch (length) {
+    case 2:
+        return isUpperByte(word[0]);
+    case 3:
+        return isUpperByte(word[0]) && isLowerByte(word[1]) && word[2] == kFullStop;
+    case 4:
+        return isUpperByte(word[0]) && isLowerByte(word[1]) && isLowerByte(word[2]) &&
+               word[3] == kFullStop;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+void CFlitWordCalcs::restoreDefaultTimingTable() {
+    kTimingTable[0] = CTimingTableData(25, 140, 100, 100, 100, 140, 100, 100, 100, 100, 100);
+    kTimingTable[1] = CTimingTableData(100, 100, 88, 100, 120, 61, 70, 77, 110, 100, 100);
+    kTimingTable[2] = CTimingTableData(250, 110, 112, 88, 100, 35, 43, 86, 120, 100, 100);
+    kTimingTable[3] = CTimingTableData(400, 105, 110, 88, 100, 35, 43, 74, 115, 100, 100);
+    kTimingTable[4] = CTimingTableData(550, 120, 115, 110, 100, 35, 52, 77, 125, 100, 100);
+    kTimingTable[5] = CTimingTableData(950, 125, 128, 110, 100, 38, 49, 83, 135, 100, 100);
+}
+
+CFlitWordCalcs::CFlitWordCalcs() {
+    zeroInit();
+}
+
+CFlitWordCalcs::CFlitWordCalcs(const CFlitWordCalcs& other) {
+    *this = other;
+}
+
+CFlitWordCalcs& CFlitWordCalcs::operator=(const CFlitWordCalcs& other) {
+    prevWordPunctuated.store(other.prevWordPunctuated.load(std::memory_order_relaxed),
+                             std::memory_order_relaxed);
+    return *this;
+}
+
+void CFlitWordCalcs::zeroInit() {
+    prevWordPunctuated.store(false, std::memory_order_relaxed);
+}
+
+bool CFlitWordCalcs::getTimingData(CTimingTableData* out, int speed) {
+    const CTimingTableData* lower = &kTimingTable[0];
+    for (int i = 0; i < kTimingTableRowCount; ++i) {
+        const CTimingTableData* row = &kTimingTable[i];
+        if (row->speed >= speed) {
+            if (row->speed == speed || i == 0) {
+                *out = *row;
+            } else {
+                out->interpolateMemberVars(speed, lower, row);
+            }
+            return true;
+        }
+        lower = row;
+    }
+    // Above the last row there is nothing to interpolate towards: the last row holds.
+    *out = kTimingTable[kTimingTableRowCount - 1];
+    return true;
+}
+
+int CFlitWordCalcs::calcWordDelayValue(int speed, int length) {
+    return speed > 0 ? (kWordDelayPerByte * length + kWordDelayConstant) / speed : 0;
+}
+
+int CFlitWordCalcs::calcLongerWordValue(int speed, int length) {
+    return speed > 0 ? ((length - kAvgWordLength) * length * kLongerWordFactor) / speed : 0;
+}
+
+int CFlitWordCalcs::calcAllCapsDelayValue(int speed, int length) {
+    return speed > 0
+               ? ((kAllCapsQuadratic * length - kAllCapsLinear) * length + kAllCapsConstant) / speed
+               : 0;
+}
+
+int CFlitWordCalcs::calcAllNumsDelayValue(int speed, int length) {
+    return speed > 0
+               ? ((kAllNumsQuadratic * length - kAllNumsLinear) * length + kAllNumsConstant) / speed
+               : 0;
+}
+
+int CFlitWordCalcs::calcInterWordBaseValue(int speed) {
+    return speed > 0 ? kInterWordBase / (speed * kSpeedScale) : 0;
+}
+
+int CFlitWordCalcs::calcCommaDelayValue(int speed) {
+    return speed > 0 ? kCommaDelay / (speed * kSpeedScale) : 0;
+}
+
+int CFlitWordCalcs::calcPeriodDelayValue(int speed) {
+    return speed > 0 ? kPeriodDelay / (speed * kSpeedScale) : 0;
+}
+
+int CFlitWordCalcs::calcNewlineDelayValue(int speed) {
+    return speed > 0 ? kNewlineDelay / (speed * kSpeedScale) : 0;
+}
+
+bool CFlitWordCalcs::isAllCaps(const char* word) {
+    if (word == nullptr) {
+        return false;
+    }
+    // A capitalised word that does not follow a punctuated word is most likely a name.
+    if (isUpperByte(word[0]) && !prevWordPunctuated.load(std::memory_order_relaxed)) {
+        return true;
+    }
+    bool hasLetter = false;
+    for (const char* c = word; *c != '\0'; ++c) {
+        if (isLowerByte(*c)) {
+            return false;
+        }
+        hasLetter = hasLetter || isLetterByte(*c);
+    }
+    return hasLetter;
+}
+
+bool CFlitWordCalcs::isAllNums(const char* word) {
+    if (word == nullptr) {
+        return true;
+    }
+    for (const char* c = word; *c != '\0'; ++c) {
+        if (!isDigitByte(*c) && !isPunctByte(*c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int CFlitWordCalcs::calcWordDisplayTime(const char* word, int speed) {
+    if (speed <= 0) {
+        return 0;
+    }
+    if (word == nullptr) {
+        word = "";
+    }
+    CTimingTableData row;
+    getTimingData(&row, speed);
+    const int length = static_cast<int>(std::strlen(word));
+
+    const int base = scaled(calcWordDelayValue(speed, length), row.wdBaseValueAdjPercentage);
+    const bool caps = isAllCaps(word);
+    const bool nums = !caps && isAllNums(word);
+
+    int extra = 0;
+    if (length > kAvgWordLength) {
+        extra = scaled(calcLongerWordValue(speed, length), row.wdLongerWordAdjPercentage);
+    }
+    if (caps) {
+        extra += scaled(calcAllCapsDelayValue(speed, length), row.wdAllCapsAdjPercentage);
+    }
+    if (nums) {
+        extra += scaled(calcAllNumsDelayValue(speed, length), row.wdAllNumsAdjPercentage);
+    }
+    return base + extra;
+}
+
+int CFlitWordCalcs::calcInterWordDelayTime(const char* word, char separator, int speed) {
+    if (speed <= 0) {
+        return 0;
+    }
+    if (word == nullptr) {
+        word = "";
+    }
+    CTimingTableData row;
+    getTimingData(&row, speed);
+    const int length = static_cast<int>(std::strlen(word));
+    const int base = scaled(calcInterWordBaseValue(speed), row.iwdBaseValueAdjPercentage);
+
+    const char* mark = std::strpbrk(word, kPunctuationMarks);
+    if (mark != nullptr && *mark == kFullStop) {
+        const char next = mark[1] != COvriChars::kNullByte ? mark[1] : separator;
+        const bool stopEndsWord =
+            isPunctByte(next) || next == COvriChars::kSpaceChar || next == COvriChars::kNullByte;
+        if (stopEndsWord && isAbbreviation(word, length)) {
+            mark = nullptr;
+        }
+    }
+
+    int delay = 0;
+    if (mark != nullptr) {
+        delay = std::strchr(kCommaKindMarks, *mark) != nullptr
+                    ? scaled(calcCommaDelayValue(speed), row.iwdCommaAdjPercentage)
+                    : scaled(calcPeriodDelayValue(speed), row.iwdPeriodAdjPercentage);
+    }
+    prevWordPunctuated.store(mark != nullptr, std::memory_order_relaxed);
+
+    // A line break outweighs any mark: its delay replaces the mark's.
+    if (separator == COvriChars::kNewlineChar) {
+        delay = scaled(calcNewlineDelayValue(speed), row.iwdNewlineAdjPercentage);
+    }
+    return delay + base;
+}
+
+int CFlitWordCalcs::calcRestDelay(int count, int speed) {
+    if (speed <= 0) {
+        return 0;
+    }
+    CTimingTableData row;
+    getTimingData(&row, speed);
+    const int unit = scaled(calcCommaDelayValue(speed), row.iwdCommaAdjPercentage);
+    return unit * row.restDelayAdjPercentage * count / kPercent;
+}
+
+int CFlitWordCalcs::calcSustainDelay(int count, int speed) {
+    if (speed <= 0) {
+        return 0;
+    }
+    CTimingTableData row;
+    getTimingData(&row, speed);
+    const int unit = scaled(calcCommaDelayValue(speed), row.iwdCommaAdjPercentage);
+    return unit * row.sustainDelayAdjPercentage * count / kPercent;
+}

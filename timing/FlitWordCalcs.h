@@ -1,0 +1,65 @@
+#ifndef FLIT_TIMING_FLITWORDCALCS_H
+#define FLIT_TIMING_FLITWORDCALCS_H
+
+#include "FlitExport.h"
+#include "timing/TimingTableData.h"
+
+#include <atomic>
+
+// The rule book of the reading rhythm: from a word and a reading speed (words per minute) it
+// computes how long the word stays on screen and how long the blank after it lasts, and how
+// long rests and sustains last. All results are whole milliseconds; every term is an integer
+// formula scaled by a percentage of the timing table row for the speed.
+//
+// Speeds of 0 or below make every calculation return 0. A speed above the last row's speed uses
+// the last row as it stands. Bytes are classified as the C locale does, whatever the process's
+// locale: bytes 0x80 and above are neither letters, digits nor punctuation.
+class FLIT_EXPORT CFlitWordCalcs {
+public:
+    static constexpr int kTimingTableRowCount = 6;
+    // Words longer than this many bytes earn the longer-word term.
+    static const int kAvgWordLength = 6;
+    // The process-wide timing table, filled with the default rows when the library loads. The
+    // GUI thread edits it while the presentation thread reads it; each calculation copies the
+    // row it needs once, so an edit affects at most the calculation it lands in.
+    static CTimingTableData kTimingTable[kTimingTableRowCount];
+
+    // Puts the built-in default rows back into kTimingTable.
+    static void restoreDefaultTimingTable();
+
+    CFlitWordCalcs();
+    CFlitWordCalcs(const CFlitWordCalcs& other);
+    CFlitWordCalcs& operator=(const CFlitWordCalcs& other);
+
+    // Forgets the previous word: the next word is classified as if no punctuated word came
+    // before it.
+    void zeroInit();
+
+    int calcWordDisplayTime(const char* word, int speed);
+    // Also records whether the word kept a punctuation mark, for the next word's display time.
+    int calcInterWordDelayTime(const char* word, char separator, int speed);
+    int calcRestDelay(int count, int speed);
+    int calcSustainDelay(int count, int speed);
+
+protected:
+    bool getTimingData(CTimingTableData* out, int speed);
+
+    int calcWordDelayValue(int speed, int length);
+    int calcLongerWordValue(int speed, int length);
+    int calcAllCapsDelayValue(int speed, int length);
+    int calcAllNumsDelayValue(int speed, int length);
+    int calcInterWordBaseValue(int speed);
+    int calcCommaDelayValue(int speed);
+    int calcPeriodDelayValue(int speed);
+    int calcNewlineDelayValue(int speed);
+
+    bool isAllCaps(const char* word);
+    bool isAllNums(const char* word);
+
+private:
+    // Whether the last word whose delay was computed kept a punctuation mark. Written by the
+    // presentation thread's calculations, cleared by the GUI thread's zeroInit.
+    std::atomic<bool> prevWordPunctuated;
+};
+
+#endif

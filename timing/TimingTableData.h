@@ -1,0 +1,46 @@
+#ifndef FLIT_TIMING_TIMINGTABLEDATA_H
+#define FLIT_TIMING_TIMINGTABLEDATA_H
+
+#include "FlitExport.h"
+
+// One row of the timing table: the reading speed at which the row applies and the ten
+// percentages that scale the terms of the display-time and delay formulas. The field order is
+// binding: it is the order of the eleven-argument constructor, of the settings file's elements
+// and of interpolation.
+class FLIT_EXPORT CTimingTableData {
+public:
+    static constexpr int kFieldCount = 11;
+    // The eleven fields in their binding order, speed first, so that code that treats every
+    // field alike (interpolation, settings files, the tuning page) walks one list.
+    static int CTimingTableData::*const kFields[kFieldCount];
+
+    CTimingTableData();
+    CTimingTableData(int speedIn, int wdBaseValue, int wdLongerWord, int wdAllCaps, int wdAllNums,
+                     int iwdBaseValue, int iwdComma, int iwdPeriod, int iwdNewline, int restDelay,
+                     int sustainDelay);
+    CTimingTableData(const CTimingTableData& other);
+    void operator=(const CTimingTableData& other);
+
+    void zeroInit();
+
+    // Makes this row the linear interpolation at speedIn between lower and upper: speed is set
+    // to speedIn and each percentage moves from lower's value towards upper's by the same
+    // ratio, truncated toward zero. Rows of equal speed have no line between them; the result
+    // then takes lower's percentages.
+    void interpolateMemberVars(int speedIn, const CTimingTableData* lower,
+                               const CTimingTableData* upper);
+
+    int speed;
+    int wdBaseValueAdjPercentage;
+    int wdLongerWordAdjPercentage;
+    int wdAllCapsAdjPercentage;
+    int wdAllNumsAdjPercentage;
+    int iwdBaseValueAdjPercentage;
+    int iwdCommaAdjPercentage;
+    int iwdPeriodAdjPercentage;
+    int iwdNewlineAdjPercentage;
+    int restDelayAdjPercentage;
+    int sustainDelayAdjPercentage;
+};
+
+#endif

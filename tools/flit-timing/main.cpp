@@ -1,0 +1,212 @@
+// flit-timing: shows what the timing rules make of a text, word by word.
+
+#include "RhythmSvg.h"
+#include "TimingReport.h"
+
+#include "outside/Utf8.h"
+#include "timing/FlitWordCalcs.h"
+#include "timing/FlitWordCalcsSerializer.h"
+
+#include <wx/cmdline.h>
+#include <wx/filename.h>
+#include <wx/init.h>
+#include <wx/wfstream.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char* const kProgram = "flit-timing";
+
+// Exit statuses: bad usage or unreadable input, and a refused settings file or an output that
+// could not be written.
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitBadInput = 2;
+
+constexpr long kDefaultWpm = 250;
+constexpr long kMinWpm = 1;
+constexpr long kMaxWpm = 5000;
+constexpr long kMinWordLength = 2;
+constexpr long long kMsPerMinute = 60000;
+
+int fail(int status, const wxString& message) {
+    std::fprintf(stderr, "%s: %s\n", kProgram, message.utf8_str().data());
+    return status;
+}
+
+// Reads the whole of a file, or of standard input for "-". False with a message on failure.
+bool readAll(const wxString& path, std::string* out, wxString* error) {
+    const bool fromStdin = path == "-";
+    if (!fromStdin && wxFileName::DirExists(path)) {
+        *error = wxString::Format("cannot read '%s': it is a folder", path);
+        return false;
+    }
+    std::FILE* in = fromStdin ? stdin : std::fopen(path.utf8_str(), "rb");
+    if (in == nullptr) {
+        *error = wxString::Format("cannot read '%s': %s", path, std::strerror(errno));
+        return false;
+    }
+    char buffer[1 << 16];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
+        out->append(buffer, got);
+    }
+    const bool failed = std::ferror(in) != 0;
+    const int readErrno = errno;
+    if (!fromStdin) {
+        std::fclose(in);
+    }
+    if (failed) {
+        *error =
+            wxString::Format("cannot read '%s': %s", fromStdin ? wxString("standard input") : path,
+                             std::strerror(readErrno));
+        return false;
+    }
+    return true;
+}
+
+// Writes the text to the path through a temporary file, so the path holds either its old
+// contents or the whole new text.
+bool writeWhole(const wxString& path, const std::string& text) {
+    wxTempFileOutputStream out(path);
+    if (!out.IsOk() || !out.WriteAll(text.data(), text.size()) || !out.Commit()) {
+        out.Discard();
+        return false;
+    }
+    return true;
+}
+
+std::string formatReport(const std::vector<STimedWord>& words, bool summary) {
+    std::string report = "word\tseparator\tdisplay_ms\tdelay_ms\n";
+    long long totalMs = 0;
+    char numbers[48];
+    for (const STimedWord& w : words) {
+        std::snprintf(numbers, sizeof numbers, "\t%d\t%d\n", w.displayMs, w.delayMs);
+        report += w.word;
+        report += '\t';
+        report += CTimingReport::separatorName(w.separator);
+        report += numbers;
+        totalMs += static_cast<long long>(w.displayMs) + w.delayMs;
+    }
+    if (summary) {
+        const long long count = static_cast<long long>(words.size());
+        const long long wpm = totalMs > 0 ? count * kMsPerMinute / totalMs : 0;
+        char line[96];
+        std::snprintf(line, sizeof line, "words %lld, total_ms %lld, wpm %lld\n", count, totalMs,
+                      wpm);
+        report += line;
+    }
+    return report;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    wxInitializer initializer(argc, argv);
+    if (!initializer.IsOk()) {
+        return fail(kExitFailed, "cannot initialise the wxWidgets base library");
+    }
+
+    static const wxCmdLineEntryDesc options[] = {
+        {wxCMD_LINE_SWITCH, "h", "help", "show this help and exit", wxCMD_LINE_VAL_NONE,
+         wxCMD_LINE_OPTION_HELP},
+        {wxCMD_LINE_OPTION, nullptr, "wpm", "reading speed in words per minute, 1 to 5000 (250)",
+         wxCMD_LINE_VAL_NUMBER, 0},
+        {wxCMD_LINE_OPTION, nullptr, "settings", "load timing settings from this XML file first",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "save-settings", "write the timing table in use to this file",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "word-length",
+         "time each word by its first N characters (2 or more), as for a split word",
+         wxCMD_LINE_VAL_NUMBER, 0},
+        {wxCMD_LINE_SWITCH, nullptr, "summary", "end with the word count, total time and speed",
+         wxCMD_LINE_VAL_NONE, 0},
+        {wxCMD_LINE_OPTION, nullptr, "svg", "draw the text's rhythm into this SVG file",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_PARAM, nullptr, nullptr, "FILE (UTF-8 text; standard input when absent or -)",
+         wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL},
+        {wxCMD_LINE_NONE, nullptr, nullptr, nullptr, wxCMD_LINE_VAL_NONE, 0},
+    };
+    wxCmdLineParser parser(options, argc, argv);
+    parser.SetLogo("Shows the display time and the delay that the FlitEngine timing rules give\n"
+                   "each word of a text, one line per word.");
+    switch (parser.Parse(false)) {
+    case -1:
+        parser.Usage();
+        return kExitOk;
+    case 0:
+        break;
+    default:
+        std::fprintf(stderr, "Try '%s --help' for more information.\n", kProgram);
+        return kExitBadInput;
+    }
+
+    long wpm = kDefaultWpm;
+    if (parser.Found("wpm", &wpm) && (wpm < kMinWpm || wpm > kMaxWpm)) {
+        return fail(kExitBadInput, wxString::Format("--wpm must be from %ld to %ld, not %ld",
+                                                    kMinWpm, kMaxWpm, wpm));
+    }
+    long wordLength = 0;
+    if (parser.Found("word-length", &wordLength) && wordLength < kMinWordLength) {
+        return fail(kExitBadInput, wxString::Format("--word-length must be %ld or more, not %ld",
+                                                    kMinWordLength, wordLength));
+    }
+
+    CFlitWordCalcs calcs;
+    wxString settingsPath;
+    if (parser.Found("settings", &settingsPath)) {
+        if (wxFileName::DirExists(settingsPath) || !wxFileName::IsFileReadable(settingsPath)) {
+            return fail(kExitBadInput,
+                        wxString::Format("cannot read settings file '%s'", settingsPath));
+        }
+        CFlitWordCalcsSerializer loader(&calcs, settingsPath.utf8_str());
+        if (!loader.load()) {
+            return fail(kExitFailed, "settings refused: " + loader.getLoadError());
+        }
+    }
+
+    const wxString inputPath = parser.GetParamCount() > 0 ? parser.GetParam(0) : wxString("-");
+    std::string text;
+    wxString error;
+    if (!readAll(inputPath, &text, &error)) {
+        return fail(kExitBadInput, error);
+    }
+    const std::size_t badByte = CUtf8::findInvalid(text.data(), text.size());
+    if (badByte != CUtf8::kAllValid) {
+        return fail(kExitBadInput, wxString::Format("%s is not valid UTF-8: bad byte at offset %zu",
+                                                    inputPath == "-" ? wxString("standard input")
+                                                                     : "'" + inputPath + "'",
+                                                    badByte));
+    }
+
+    const CTimingReport report(static_cast<int>(wpm), static_cast<int>(wordLength));
+    const std::vector<STimedWord> words = report.timeText(text);
+
+    wxString svgPath;
+    if (parser.Found("svg", &svgPath)) {
+        const wxString title =
+            inputPath == "-" ? wxString("Standard input") : wxFileName(inputPath).GetFullName();
+        const CRhythmSvg picture(static_cast<int>(wpm), title.utf8_string());
+        if (!writeWhole(svgPath, picture.render(words))) {
+            return fail(kExitFailed, wxString::Format("cannot write '%s'", svgPath));
+        }
+    }
+    wxString savePath;
+    if (parser.Found("save-settings", &savePath)) {
+        CFlitWordCalcsSerializer saver(&calcs, savePath.utf8_str());
+        if (!saver.store()) {
+            return fail(kExitFailed, saver.getStoreError());
+        }
+    }
+
+    const std::string output = formatReport(words, parser.Found("summary"));
+    if (std::fwrite(output.data(), 1, output.size(), stdout) != output.size() ||
+        std::fflush(stdout) != 0) {
+        return fail(kExitFailed, "cannot write to standard output");
+    }
+    return kExitOk;
+}
