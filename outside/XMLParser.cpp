@@ -1,6 +1,7 @@
 #include "outside/XMLParser.h"
 
 #include <wx/log.h>
+#include <wx/thread.h>
 
 namespace {
 
@@ -8,8 +9,8 @@ namespace {
 // reaches the caller instead of a modal log window. Installed for the current thread only.
 class CCapturedLog : public wxLog {
 public:
-    CCapturedLog() : previous(wxLog::SetThreadActiveTarget(this)) {}
-    ~CCapturedLog() override { wxLog::SetThreadActiveTarget(previous); }
+    CCapturedLog() : previous(install(this)) {}
+    ~CCapturedLog() override { install(previous); }
     CCapturedLog(const CCapturedLog&) = delete;
     CCapturedLog& operator=(const CCapturedLog&) = delete;
 
@@ -19,6 +20,12 @@ protected:
     void DoLogTextAtLevel(wxLogLevel, const wxString& msg) override { message = msg; }
 
 private:
+    // The main thread's target is the global one; other threads have their own.
+    static wxLog* install(wxLog* target) {
+        return wxThread::IsMain() ? wxLog::SetActiveTarget(target)
+                                  : wxLog::SetThreadActiveTarget(target);
+    }
+
     wxLog* previous;
     wxString message;
 };

@@ -1,6 +1,7 @@
 #include "TestEnvironment.h"
 
 #include <wx/debug.h>
+#include <wx/thread.h>
 
 namespace {
 
@@ -18,10 +19,18 @@ void installTestEnvironment() {
     delete wxLog::SetActiveTarget(new wxLogStderr);
 }
 
-CCapturingLog::CCapturingLog() : previous(wxLog::SetThreadActiveTarget(this)) {}
+namespace {
+// The main thread's target is the global one; other threads have their own.
+wxLog* installLog(wxLog* target) {
+    return wxThread::IsMain() ? wxLog::SetActiveTarget(target)
+                              : wxLog::SetThreadActiveTarget(target);
+}
+} // namespace
+
+CCapturingLog::CCapturingLog() : previous(installLog(this)) {}
 
 CCapturingLog::~CCapturingLog() {
-    wxLog::SetThreadActiveTarget(previous);
+    installLog(previous);
 }
 
 void CCapturingLog::DoLogTextAtLevel(wxLogLevel, const wxString& msg) {

@@ -1,0 +1,53 @@
+#include "timing/TimingTableData.h"
+#include "timing/FlitWordCalcs.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+std::vector<int> fields(const CTimingTableData& row) {
+    std::vector<int> out;
+    for (int CTimingTableData::*field : CTimingTableData::kFields) {
+        out.push_back(row.*field);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(TimingTableData, DefaultAndZeroInitClearEveryField) {
+    CTimingTableData row(1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11);
+    EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}), fields(row));
+    row.zeroInit();
+    EXPECT_EQ(std::vector<int>(11, 0), fields(row));
+    EXPECT_EQ(std::vector<int>(11, 0), fields(CTimingTableData()));
+}
+
+TEST(TimingTableData, InterpolatedRowsMatchTheReferenceValues) {
+    const CTimingTableData* t = CFlitWordCalcs::kTimingTable;
+    struct {
+        int speed, lower;
+        std::vector<int> expected;
+    } cases[] = {
+        {60, 0, {60, 122, 95, 100, 109, 104, 86, 90, 104, 100, 100}},
+        {175, 1, {175, 105, 100, 94, 110, 48, 57, 81, 115, 100, 100}},
+        {300, 2, {300, 109, 112, 88, 100, 35, 43, 82, 119, 100, 100}},
+        {700, 4, {700, 121, 119, 110, 100, 36, 51, 79, 128, 100, 100}},
+    };
+    for (const auto& c : cases) {
+        CTimingTableData row(9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9); // old contents must not leak in
+        row.interpolateMemberVars(c.speed, &t[c.lower], &t[c.lower + 1]);
+        EXPECT_EQ(c.expected, fields(row)) << c.speed;
+    }
+}
+
+TEST(TimingTableData, InterpolationAtEitherEndGivesThatRow) {
+    const CTimingTableData* t = CFlitWordCalcs::kTimingTable;
+    CTimingTableData row;
+    row.interpolateMemberVars(250, &t[2], &t[3]);
+    EXPECT_EQ(fields(t[2]), fields(row));
+    row.interpolateMemberVars(400, &t[2], &t[3]);
+    EXPECT_EQ(fields(t[3]), fields(row));
+}
