@@ -13,10 +13,39 @@ namespace {
 // Defined after kTimingTable in this file, so the rows are constructed before they are filled.
 const bool kDefaultsLoaded = (CFlitWordCalcs::restoreDefaultTimingTable(), true);
 
-// The marks that earn an inter-word delay. The first of them in a word decides its kind.
-const char kPunctuationMarks[] = "<>(),;?!.:";
-const char kCommaKindMarks[] = "(),;<>";
 const char kFullStop = '.';
+
+// The marks that earn an inter-word delay, "<>(),;?!.:"; the first of them in a word decides
+// its kind. A switch rather than strpbrk: this runs for every word presented.
+enum eMarkKind { eNoMark, eCommaMark, ePeriodMark };
+
+eMarkKind markKind(char c) {
+    switch (c) {
+    case '(':
+    case ')':
+    case ',':
+    case ';':
+    case '<':
+    case '>':
+        return eCommaMark;
+    case '.':
+    case '!':
+    case '?':
+    case ':':
+        return ePeriodMark;
+    default:
+        return eNoMark;
+    }
+}
+
+const char* findFirstMark(const char* word) {
+    for (const char* c = word; *c != '\0'; ++c) {
+        if (markKind(*c) != eNoMark) {
+            return c;
+        }
+    }
+    return nullptr;
+}
 
 // Percentages apply as value * percentage / 100.
 constexpr int kPercent = 100;
@@ -230,7 +259,7 @@ int CFlitWordCalcs::calcInterWordDelayTime(const char* word, char separator, int
     const int length = static_cast<int>(std::strlen(word));
     const int base = scaled(calcInterWordBaseValue(speed), row.iwdBaseValueAdjPercentage);
 
-    const char* mark = std::strpbrk(word, kPunctuationMarks);
+    const char* mark = findFirstMark(word);
     if (mark != nullptr && *mark == kFullStop) {
         const char next = mark[1] != COvriChars::kNullByte ? mark[1] : separator;
         const bool stopEndsWord =
@@ -242,7 +271,7 @@ int CFlitWordCalcs::calcInterWordDelayTime(const char* word, char separator, int
 
     int delay = 0;
     if (mark != nullptr) {
-        delay = std::strchr(kCommaKindMarks, *mark) != nullptr
+        delay = markKind(*mark) == eCommaMark
                     ? scaled(calcCommaDelayValue(speed), row.iwdCommaAdjPercentage)
                     : scaled(calcPeriodDelayValue(speed), row.iwdPeriodAdjPercentage);
     }
