@@ -67,6 +67,12 @@ TEST_F(FlitTimingTool, ReproducesTheWorkedValues) {
               "(aside)\tnone\t155\t292\nwords 10, total_ms 3960, wpm 151\n",
               r.out);
 
+    write("hundred.txt", "the however,");
+    r = run("--wpm 100 '" + file("hundred.txt").utf8_string() + "'");
+    EXPECT_EQ("word\tseparator\tdisplay_ms\tdelay_ms\nthe\tspace\t309\t43\n"
+              "however,\tnone\t379\t1198\n",
+              r.out);
+
     write("short.txt", "the end.");
     r = run("--wpm 300 < '" + file("short.txt").utf8_string() + "'");
     EXPECT_EQ("word\tseparator\tdisplay_ms\tdelay_ms\nthe\tspace\t112\t8\nend.\tnone\t115\t459\n",
