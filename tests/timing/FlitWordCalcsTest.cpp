@@ -1,5 +1,4 @@
 #include "timing/FlitWordCalcs.h"
-#include "outside/OvriChars.h"
 
 #include <gtest/gtest.h>
 
@@ -42,13 +41,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(FlitWordCalcsTest, SeparatorsAreDistinct) {
-    EXPECT_EQ(0, COvriChars::kNullByte);
-    EXPECT_EQ(' ', COvriChars::kSpaceChar);
-    EXPECT_NE(COvriChars::kNewlineChar, COvriChars::kSpaceChar);
-    EXPECT_NE(COvriChars::kNewlineChar, COvriChars::kNullByte);
-}
 
 TEST_F(FlitWordCalcsTest, WorkedSequenceAt250) {
     expectSequence(250, {{"Smith,", kSp, 226, 292},
