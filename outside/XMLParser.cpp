@@ -6,7 +6,7 @@
 namespace {
 
 // Keeps the last message that the XML library logs while a file is parsed, so that the message
-// reaches the caller instead of a modal log window. Installed for the current thread only.
+// reaches the caller instead of a modal log window. Active only while the parse runs.
 class CCapturedLog : public wxLog {
 public:
     CCapturedLog() : previous(install(this)) {}

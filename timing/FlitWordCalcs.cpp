@@ -285,21 +285,19 @@ int CFlitWordCalcs::calcInterWordDelayTime(const char* word, char separator, int
 }
 
 int CFlitWordCalcs::calcRestDelay(int count, int speed) {
-    if (speed <= 0) {
-        return 0;
-    }
-    CTimingTableData row;
-    getTimingData(&row, speed);
-    const int unit = scaled(calcCommaDelayValue(speed), row.iwdCommaAdjPercentage);
-    return unit * row.restDelayAdjPercentage * count / kPercent;
+    return calcCommaUnitsDelay(count, speed, &CTimingTableData::restDelayAdjPercentage);
 }
 
 int CFlitWordCalcs::calcSustainDelay(int count, int speed) {
+    return calcCommaUnitsDelay(count, speed, &CTimingTableData::sustainDelayAdjPercentage);
+}
+
+int CFlitWordCalcs::calcCommaUnitsDelay(int count, int speed, int CTimingTableData::*percentage) {
     if (speed <= 0) {
         return 0;
     }
     CTimingTableData row;
     getTimingData(&row, speed);
     const int unit = scaled(calcCommaDelayValue(speed), row.iwdCommaAdjPercentage);
-    return unit * row.sustainDelayAdjPercentage * count / kPercent;
+    return unit * (row.*percentage) * count / kPercent;
 }

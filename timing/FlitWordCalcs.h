@@ -57,6 +57,9 @@ protected:
     bool isAllNums(const char* word);
 
 private:
+    // count units of one comma delay each, scaled by the row's rest or sustain percentage.
+    int calcCommaUnitsDelay(int count, int speed, int CTimingTableData::*percentage);
+
     // Whether the last word whose delay was computed kept a punctuation mark. Written by the
     // presentation thread's calculations, cleared by the GUI thread's zeroInit.
     std::atomic<bool> prevWordPunctuated;

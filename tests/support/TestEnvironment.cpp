@@ -1,7 +1,7 @@
 #include "TestEnvironment.h"
 
 #include <wx/debug.h>
-#include <wx/thread.h>
+#include <wx/log.h>
 
 namespace {
 
@@ -17,23 +17,4 @@ void throwingAssertHandler(const wxString& file, int line, const wxString& func,
 void installTestEnvironment() {
     wxSetAssertHandler(throwingAssertHandler);
     delete wxLog::SetActiveTarget(new wxLogStderr);
-}
-
-namespace {
-// The main thread's target is the global one; other threads have their own.
-wxLog* installLog(wxLog* target) {
-    return wxThread::IsMain() ? wxLog::SetActiveTarget(target)
-                              : wxLog::SetThreadActiveTarget(target);
-}
-} // namespace
-
-CCapturingLog::CCapturingLog() : previous(installLog(this)) {}
-
-CCapturingLog::~CCapturingLog() {
-    installLog(previous);
-}
-
-void CCapturingLog::DoLogTextAtLevel(wxLogLevel, const wxString& msg) {
-    captured += msg.utf8_string();
-    captured += '\n';
 }
