@@ -1,0 +1,352 @@
+#include "outside/DataManager.h"
+
+#include <wx/file.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
+
+#include <string>
+
+namespace {
+
+// Longest part of a link name kept in its file name, and longest extension kept.
+const size_t kMaxFileStem = 40;
+const size_t kMaxFileExtension = 8;
+
+bool isSafeFileChar(wxUniChar c, bool allowPunctuation) {
+    if (!c.IsAscii()) {
+        return false;
+    }
+    const char a = static_cast<char>(c.GetValue());
+    if ((a >= 'a' && a <= 'z') || (a >= 'A' && a <= 'Z') || (a >= '0' && a <= '9')) {
+        return true;
+    }
+    return allowPunctuation && (a == '-' || a == '_');
+}
+
+// The file name under which the data stored as name is written. The serial number, given once
+// per name, keeps every name apart; after it comes the last component of the name with every
+// character but ASCII letters, digits, '-' and '_' replaced, then the name's extension, so that
+// loaders that go by the extension recognise the type. No separator or dot other than the one
+// before the extension survives, so the file cannot land outside the folder.
+wxString linkFileNameFor(const wxString& name, size_t serial) {
+    wxString base = name.AfterLast('/').AfterLast('\\');
+    wxString extension;
+    const int dot = base.Find('.', true);
+    if (dot != wxNOT_FOUND) {
+        extension = base.Mid(static_cast<size_t>(dot) + 1);
+        base.Truncate(static_cast<size_t>(dot));
+    }
+    bool extensionSafe = !extension.empty() && extension.length() <= kMaxFileExtension;
+    for (wxString::const_iterator it = extension.begin(); extensionSafe && it != extension.end();
+         ++it) {
+        extensionSafe = isSafeFileChar(*it, false);
+    }
+
+    wxString stem;
+    for (wxString::const_iterator it = base.begin();
+         it != base.end() && stem.length() < kMaxFileStem; ++it) {
+        stem += isSafeFileChar(*it, true) ? *it : wxUniChar('_');
+    }
+
+    wxString fileName = wxString(std::to_string(serial)) + "-" + stem;
+    if (extensionSafe) {
+        fileName += '.';
+        fileName += extension;
+    }
+    return fileName;
+}
+
+// Steps node count places in one direction; null once it runs off the end.
+wxCDataInfoListNode* stepNode(wxCDataInfoListNode* node, unsigned long count, bool forward) {
+    for (; node != nullptr && count > 0; --count) {
+        node = forward ? node->GetNext() : node->GetPrevious();
+    }
+    return node;
+}
+
+// The size of a count's magnitude, without overflow for the most negative int.
+unsigned long magnitude(int count) {
+    return count < 0 ? 0UL - static_cast<unsigned long>(static_cast<long>(count))
+                     : static_cast<unsigned long>(count);
+}
+
+} // namespace
+
+CDataManager::CDataManager() {
+    items.DeleteContents(true);
+    links.DeleteContents(true);
+    tags.DeleteContents(true);
+}
+
+CDataManager::~CDataManager() {
+    // The lists free their records themselves; what is left is the folder of written files.
+    if (!privateFolder.empty() && wxFileName::DirExists(privateFolder)) {
+        wxFileName::Rmdir(privateFolder, wxPATH_RMDIR_RECURSIVE);
+    }
+}
+
+// --- Reading the document ---
+
+wxCDataInfoListNode* CDataManager::getFirstNode() const {
+    return items.GetFirst();
+}
+
+wxCDataInfoListNode* CDataManager::getLastNode() const {
+    return items.GetLast();
+}
+
+size_t CDataManager::getItemCount() const {
+    return items.GetCount();
+}
+
+// A negative count moves the other way.
+bool CDataManager::getNextNode(wxCDataInfoListNode** node, int count) const {
+    if (node == nullptr) {
+        return false;
+    }
+    *node = stepNode(*node, magnitude(count), count >= 0);
+    return *node != nullptr;
+}
+
+bool CDataManager::getPrevNode(wxCDataInfoListNode** node, int count) const {
+    if (node == nullptr) {
+        return false;
+    }
+    *node = stepNode(*node, magnitude(count), count < 0);
+    return *node != nullptr;
+}
+
+bool CDataManager::getNodeOfDataInfoTypeCommon(eSearchDirection direction, eDataInfoType typeMask,
+                                               wxCDataInfoListNode* start,
+                                               wxCDataInfoListNode** found) const {
+    if (direction != eSearchForward && direction != eSearchBackward) {
+        return false;
+    }
+    const bool forward = direction == eSearchForward;
+    const auto mask = static_cast<unsigned int>(typeMask);
+    for (wxCDataInfoListNode* node = start; node != nullptr;
+         node = forward ? node->GetNext() : node->GetPrevious()) {
+        if ((static_cast<unsigned int>(node->GetData()->getDataInfoType()) & mask) != 0) {
+            if (found != nullptr) {
+                *found = node;
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CDataManager::getPageNum(const wxCDataInfoListNode* node, unsigned int* pageNum) const {
+    if (node == nullptr) {
+        return false;
+    }
+    unsigned int number = 0;
+    for (; node != nullptr; node = node->GetPrevious()) {
+        const auto* marker = dynamic_cast<const CDITPageInfoRef*>(node->GetData());
+        if (marker == nullptr) {
+            continue;
+        }
+        // A marker without a record names no page; the one before it still counts.
+        if (const CPageInfo* page = pageManager.getPageInfoAt(marker->getPageInfoListNode())) {
+            number = page->pageNum;
+            break;
+        }
+    }
+    if (pageNum != nullptr) {
+        *pageNum = number;
+    }
+    return true;
+}
+
+CLinkInfo* CDataManager::getLinkAt(wxCLinkInfoListNode* node) const {
+    return node != nullptr ? node->GetData() : nullptr;
+}
+
+CTagInfo* CDataManager::getTagAtNode(wxCTagInfoListNode* node) const {
+    return node != nullptr ? node->GetData() : nullptr;
+}
+
+bool CDataManager::getLinkFileDataStoreAsFile(eLinkFileDataInfoType kind, const char* name,
+                                              wxString* path) {
+    if (kind != eLinkFileDataStored || name == nullptr || path == nullptr) {
+        return false;
+    }
+    const wxString key = wxString::FromUTF8(name);
+
+    std::lock_guard<std::mutex> lock(linkFileMutex);
+    const auto data = linkFileData.find(key);
+    if (data == linkFileData.end() || !ensurePrivateFolder()) {
+        return false;
+    }
+    auto fileName = linkFileNames.find(key);
+    if (fileName == linkFileNames.end()) {
+        fileName = linkFileNames.emplace(key, linkFileNameFor(key, linkFileNames.size() + 1)).first;
+    }
+    const wxString fullPath = wxFileName(privateFolder, fileName->second).GetFullPath();
+
+    // Written to a temporary file beside it and renamed over it, so that a reader never sees
+    // a file half written.
+    wxTempFile file;
+    if (!file.Open(fullPath) || !file.Write(data->second.data(), data->second.size()) ||
+        !file.Commit()) {
+        return false;
+    }
+    *path = fullPath;
+    return true;
+}
+
+// Called with linkFileMutex held. A folder that has gone missing is replaced by a new one
+// rather than made again under the old name, which someone else may have taken meanwhile.
+bool CDataManager::ensurePrivateFolder() {
+    if (!privateFolder.empty() && wxFileName::DirExists(privateFolder)) {
+        return true;
+    }
+    const wxString prefix = wxFileName(wxFileName::GetTempDir(), "flitdoc").GetFullPath();
+    // The temporary file only reserves a unique name; mkdir fails rather than reuse a name
+    // taken between its removal and the folder's creation, and then another name is tried.
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const wxString candidate = wxFileName::CreateTempFileName(prefix);
+        if (candidate.empty()) {
+            return false;
+        }
+        wxRemoveFile(candidate);
+        if (wxFileName::Mkdir(candidate, 0700)) {
+            privateFolder = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+// --- Building the document ---
+
+wxCLinkInfoListNode* CDataManager::addLink(eLinkInfoType type, const wxString& data,
+                                           const wxString& param) {
+    return links.Append(new CLinkInfo(type, data, param));
+}
+
+wxCTagInfoListNode* CDataManager::addTag(const wxColour& colour, bool flag) {
+    return tags.Append(new CTagInfo(colour, flag));
+}
+
+wxCPageInfoListNode* CDataManager::addPage(unsigned int pageType, unsigned int pageNum) {
+    return pageManager.addPage(pageType, pageNum);
+}
+
+void CDataManager::storeLinkFileData(const wxString& name, const void* data, size_t size) {
+    std::string bytes;
+    if (data != nullptr && size > 0) {
+        bytes.assign(static_cast<const char*>(data), size);
+    }
+    std::lock_guard<std::mutex> lock(linkFileMutex);
+    linkFileData[name] = std::move(bytes);
+}
+
+bool CDataManager::hasLinkFileData(const wxString& name) const {
+    std::lock_guard<std::mutex> lock(linkFileMutex);
+    return linkFileData.find(name) != linkFileData.end();
+}
+
+wxCDataInfoListNode* CDataManager::appendWord(const char* word, const CStyleInfo& style,
+                                              wxCLinkInfoListNode* backgroundLink,
+                                              wxCTagInfoListNode* fontColourTag) {
+    return items.Append(new CDITWord(word, style, backgroundLink, fontColourTag));
+}
+
+wxCDataInfoListNode* CDataManager::appendSpace() {
+    return items.Append(new CDITSpace);
+}
+
+wxCDataInfoListNode* CDataManager::appendNewline() {
+    return items.Append(new CDITNewline);
+}
+
+wxCDataInfoListNode* CDataManager::appendRest(unsigned int units) {
+    return items.Append(new CDITRest(units));
+}
+
+wxCDataInfoListNode* CDataManager::appendSustain(unsigned int units) {
+    return items.Append(new CDITSustain(units));
+}
+
+wxCDataInfoListNode* CDataManager::appendLinkInfoRef(wxCLinkInfoListNode* link) {
+    return items.Append(new CDITLinkInfoRef(link));
+}
+
+wxCDataInfoListNode* CDataManager::appendTagInfoRef(wxCTagInfoListNode* tag) {
+    return items.Append(new CDITTagInfoRef(tag));
+}
+
+wxCDataInfoListNode* CDataManager::appendPageInfoRef(wxCPageInfoListNode* page) {
+    return items.Append(new CDITPageInfoRef(page));
+}
+
+// A kind that carries no value of this sort is refused: nothing is appended and the result is
+// null, so that a builder's mistake shows instead of putting an item of the wrong class in the
+// document.
+wxCDataInfoListNode* CDataManager::appendValueRef(eDataInfoType type, unsigned int value) {
+    CDataInfo* item = nullptr;
+    switch (type) {
+    case eDITCourseNoteRef:
+        item = new CDITCourseNoteRef(value);
+        break;
+    case eDITGlossaryNoteRef:
+        item = new CDITGlossaryNoteRef(value);
+        break;
+    case eDITRapidNoteRef:
+        item = new CDITRapidNoteRef(value);
+        break;
+    case eDITUserNoteRef:
+        item = new CDITUserNoteRef(value);
+        break;
+    case eDITDogearRef:
+        item = new CDITDogearRef(value);
+        break;
+    case eDITEmailItem:
+        item = new CDITEmailItem(value);
+        break;
+    default:
+        return nullptr;
+    }
+    return items.Append(item);
+}
+
+wxCDataInfoListNode* CDataManager::appendChangeView(CDITChangeView::eViewType viewType) {
+    return items.Append(new CDITChangeView(viewType));
+}
+
+wxCDataInfoListNode* CDataManager::appendFlitCommand(CDITFlitCommand::eFlitCommandType type) {
+    return items.Append(new CDITFlitCommand(type));
+}
+
+// As with appendValueRef, a kind that is not a bare marker appends nothing and gives null.
+wxCDataInfoListNode* CDataManager::appendMarker(eDataInfoType type) {
+    CDataInfo* item = nullptr;
+    switch (type) {
+    case eDITSpace:
+        item = new CDITSpace;
+        break;
+    case eDITNewline:
+        item = new CDITNewline;
+        break;
+    case eDITAssessmentReview:
+        item = new CDITAssessmentReview;
+        break;
+    case eDITEmailItemAttachmentAnnounce:
+        item = new CDITEmailItemAttachmentAnnounce;
+        break;
+    case eDITEmailItemAttachmentSkip:
+        item = new CDITEmailItemAttachmentSkip;
+        break;
+    case eDITEmailItemAttachmentInfoRef:
+        item = new CDITEmailItemAttachmentInfoRef;
+        break;
+    default:
+        return nullptr;
+    }
+    return items.Append(item);
+}
+
+wxCDataInfoListNode* CDataManager::appendItem(CDataInfo* item) {
+    return item != nullptr ? items.Append(item) : nullptr;
+}

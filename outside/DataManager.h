@@ -1,0 +1,127 @@
+#ifndef FLIT_OUTSIDE_DATAMANAGER_H
+#define FLIT_OUTSIDE_DATAMANAGER_H
+
+#include "FlitExport.h"
+#include "outside/DataInfo.h"
+#include "outside/PageManager.h"
+
+#include <wx/string.h>
+
+#include <map>
+#include <mutex>
+#include <string>
+
+class CEmailItemAttachmentManager;
+
+// A document: the list of its items in reading order, and the link, tag and page records the
+// items refer to. It owns all of them and frees them when it is destroyed.
+//
+// A host builds a document by appending items in order; the engine then only reads it. Link
+// data (the pictures and sounds that links name) is held in memory under a name and written out
+// as a file on demand, in a folder private to the document that goes with it.
+class FLIT_EXPORT CDataManager {
+public:
+    enum eSearchDirection {
+        eSearchForward = 0,
+        eSearchBackward = 1,
+    };
+
+    // What getLinkFileDataStoreAsFile writes out. Only the link's stored data is known.
+    enum eLinkFileDataInfoType {
+        eLinkFileDataStored = 0,
+    };
+
+    CDataManager();
+    ~CDataManager();
+    CDataManager(const CDataManager&) = delete;
+    CDataManager& operator=(const CDataManager&) = delete;
+
+    // --- Reading the document ---
+
+    // The first item's node; null for an empty document.
+    wxCDataInfoListNode* getFirstNode() const;
+    // The last item's node; null for an empty document.
+    wxCDataInfoListNode* getLastNode() const;
+    size_t getItemCount() const;
+    const CDataInfoList& getDataInfoList() const { return items; }
+
+    // Move *node count nodes forward (backward); past either end it becomes null. A null *node
+    // stays null. Returns false when the move ran off the end.
+    bool getNextNode(wxCDataInfoListNode** node, int count) const;
+    bool getPrevNode(wxCDataInfoListNode** node, int count) const;
+
+    // The first node at or after start (before, searching backward) whose item kind is in
+    // typeMask. Returns true and sets *found when there is one; otherwise returns false and
+    // leaves *found alone.
+    bool getNodeOfDataInfoTypeCommon(eSearchDirection direction, eDataInfoType typeMask,
+                                     wxCDataInfoListNode* start, wxCDataInfoListNode** found) const;
+
+    // The number of the nearest page marker at or before node, in *pageNum; 0 when there is
+    // none. Hidden pages count like any other. Returns false for a null node.
+    bool getPageNum(const wxCDataInfoListNode* node, unsigned int* pageNum) const;
+
+    CLinkInfo* getLinkAt(wxCLinkInfoListNode* node) const;
+    CTagInfo* getTagAtNode(wxCTagInfoListNode* node) const;
+    CPageManager* getPageManager() { return &pageManager; }
+    CEmailItemAttachmentManager* getEmailItemAttachmentManager() { return nullptr; }
+
+    // Writes the data stored under name to a file in the document's private folder (created on
+    // first use) and gives its path. The same name always gives the same path; the file is
+    // rewritten on every call so that a host that deleted it gets it back. Returns false, and
+    // leaves *path alone, when no data has that name, the kind is unknown, or the file cannot be
+    // written.
+    bool getLinkFileDataStoreAsFile(eLinkFileDataInfoType kind, const char* name, wxString* path);
+
+    // --- Building the document ---
+
+    // Records, referred to by the items appended afterwards.
+    wxCLinkInfoListNode* addLink(eLinkInfoType type, const wxString& data,
+                                 const wxString& param = wxString());
+    wxCTagInfoListNode* addTag(const wxColour& colour, bool flag = false);
+    wxCPageInfoListNode* addPage(unsigned int pageType, unsigned int pageNum);
+
+    // Stores file data under name, replacing what was stored under it before.
+    void storeLinkFileData(const wxString& name, const void* data, size_t size);
+    bool hasLinkFileData(const wxString& name) const;
+
+    // Items, appended at the end; each returns the new item's node.
+    wxCDataInfoListNode* appendWord(const char* word, const CStyleInfo& style = CStyleInfo(),
+                                    wxCLinkInfoListNode* backgroundLink = nullptr,
+                                    wxCTagInfoListNode* fontColourTag = nullptr);
+    wxCDataInfoListNode* appendSpace();
+    wxCDataInfoListNode* appendNewline();
+    wxCDataInfoListNode* appendRest(unsigned int units);
+    wxCDataInfoListNode* appendSustain(unsigned int units);
+    wxCDataInfoListNode* appendLinkInfoRef(wxCLinkInfoListNode* link);
+    // A null tag resets the text colour.
+    wxCDataInfoListNode* appendTagInfoRef(wxCTagInfoListNode* tag);
+    wxCDataInfoListNode* appendPageInfoRef(wxCPageInfoListNode* page);
+    // Note and dogear references, email items: type is one of eDITCourseNoteRef,
+    // eDITGlossaryNoteRef, eDITRapidNoteRef, eDITUserNoteRef, eDITDogearRef, eDITEmailItem.
+    wxCDataInfoListNode* appendValueRef(eDataInfoType type, unsigned int value);
+    wxCDataInfoListNode* appendChangeView(CDITChangeView::eViewType viewType);
+    wxCDataInfoListNode* appendFlitCommand(CDITFlitCommand::eFlitCommandType type);
+    // Items that carry nothing but their kind: space, newline, assessment review and the three
+    // email attachment kinds.
+    wxCDataInfoListNode* appendMarker(eDataInfoType type);
+    // Takes ownership of any item.
+    wxCDataInfoListNode* appendItem(CDataInfo* item);
+
+private:
+    bool ensurePrivateFolder();
+
+    CDataInfoList items;
+    CLinkInfoList links;
+    CTagInfoList tags;
+    CPageManager pageManager;
+
+    // Guards linkFileData, linkFileNames and privateFolder: the host adds data on its thread
+    // while the presentation thread writes files out.
+    mutable std::mutex linkFileMutex;
+    std::map<wxString, std::string> linkFileData;
+    // The file name, inside privateFolder, given to each name written out so far.
+    std::map<wxString, wxString> linkFileNames;
+    wxString privateFolder;
+};
+
+#endif

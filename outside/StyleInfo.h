@@ -1,0 +1,43 @@
+#ifndef FLIT_OUTSIDE_STYLEINFO_H
+#define FLIT_OUTSIDE_STYLEINFO_H
+
+#include "FlitExport.h"
+
+// Text styles of a word, one bit each.
+enum eStyleInfoType {
+    eStyleBold = 0x1,
+    eStyleItalic = 0x2,
+    eStyleHighlight = 0x4,
+    eStyleUnderline = 0x8,
+};
+
+// The set of styles a word is shown in.
+class FLIT_EXPORT CStyleInfo {
+public:
+    CStyleInfo() { zeroInit(); }
+    explicit CStyleInfo(unsigned int initialStyles) : styles(initialStyles) {}
+    ~CStyleInfo() = default;
+    CStyleInfo(const CStyleInfo&) = default;
+    CStyleInfo& operator=(const CStyleInfo&) = default;
+
+    // No style on.
+    void zeroInit() { styles = 0; }
+
+    bool isOn(eStyleInfoType style) const { return (styles & style) != 0; }
+    void setOn(eStyleInfoType style, bool on) {
+        styles = on ? (styles | style) : (styles & ~style);
+    }
+
+    // The style bits in which this set and other differ.
+    unsigned int getChangedStylesMask(const CStyleInfo& other) const {
+        return styles ^ other.styles;
+    }
+
+    unsigned int getStyles() const { return styles; }
+    bool operator==(const CStyleInfo& other) const { return styles == other.styles; }
+
+private:
+    unsigned int styles;
+};
+
+#endif
