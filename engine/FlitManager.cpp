@@ -1,0 +1,244 @@
+#include "engine/FlitManager.h"
+
+#include "engine/FlitViewThread.h"
+#include "outside/DataManager.h"
+
+#include <wx/log.h>
+
+const unsigned int CFlitManager::kDefaultWpmSpeed = 250;
+const unsigned int CFlitManager::kTimerID = 50;
+const unsigned int CFlitManager::kTimerDelayInMilliseconds = 500;
+const unsigned int CFlitManager::kMinWpmSpeed = 100;
+const unsigned int CFlitManager::kMaxWpmSpeed = 950;
+const unsigned int CFlitManager::kDefaultSpeedIncrement = 25;
+const unsigned int CFlitManager::kRampStartSpeed = 100;
+const unsigned int CFlitManager::kRampIncrement = 75;
+
+namespace {
+
+// The toolkit's default priority on its 0 to 100 scale.
+const unsigned int kThreadPriority = 50;
+
+// A speed raised by amount, or unchanged when that would pass the upper bound.
+unsigned int raisedSpeed(unsigned int speed, unsigned int amount) {
+    if (amount <= CFlitManager::kMaxWpmSpeed && speed <= CFlitManager::kMaxWpmSpeed - amount) {
+        return speed + amount;
+    }
+    return speed;
+}
+
+// A speed lowered by amount, or unchanged when that would pass the lower bound.
+unsigned int loweredSpeed(unsigned int speed, unsigned int amount) {
+    if (amount <= speed && speed - amount >= CFlitManager::kMinWpmSpeed) {
+        return speed - amount;
+    }
+    return speed;
+}
+
+} // namespace
+
+wxBEGIN_EVENT_TABLE(CFlitManager, wxEvtHandler)
+    EVT_FLIT_COMMAND(EVT_FLIT_COMMAND_START_MSG, CFlitManager::onFlitCommandStart)
+        EVT_FLIT_COMMAND(EVT_FLIT_COMMAND_CONTINUE_MSG, CFlitManager::onFlitCommandContinue)
+            EVT_FLIT_COMMAND(EVT_FLIT_COMMAND_PAUSE_MSG, CFlitManager::onFlitCommandPause)
+                EVT_FLIT_COMMAND(EVT_FLIT_COMMAND_STOP_MSG, CFlitManager::onFlitCommandStop)
+                    EVT_FLIT_COMMAND(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG,
+                                     CFlitManager::onFlitCommandModifyDataInfoListPtr)
+                        wxEND_EVENT_TABLE()
+
+                            CFlitManager::CFlitManager()
+    : flitViewThread(nullptr), dataManager(nullptr), state(eStopped), currentSpeed(0),
+      targetSpeed(kDefaultWpmSpeed), wordDisplayLength(0), dataInfoListNode(nullptr),
+      mainFrameWindow(nullptr), flitViewWindow(nullptr), assessmentViewWindow(nullptr),
+      renderedCondition(renderedMutex), rendered(false), shuttingDown(false), threadRunning(false) {
+}
+
+CFlitManager::~CFlitManager() {
+    state = eStopped;
+    shutDownThread();
+}
+
+void CFlitManager::shutDownThread() {
+    if (flitViewThread == nullptr) {
+        return;
+    }
+    if (threadRunning) {
+        releaseRenderWait();
+        flitViewThread->signalShutdown();
+        flitViewThread->Wait();
+    }
+    // A thread whose creation failed never ran its loop: there is nothing to wait for.
+    delete flitViewThread;
+    flitViewThread = nullptr;
+}
+
+bool CFlitManager::initialize(CDataManager* document, wxWindow* mainFrame, wxWindow* flitView,
+                              wxWindow* assessmentView) {
+    mainFrameWindow = mainFrame;
+    flitViewWindow = flitView;
+    assessmentViewWindow = assessmentView;
+    // Stored before the thread is made: its constructor takes the document from here.
+    dataManager = document;
+
+    flitViewThread = new CFlitViewThread(this, wxTHREAD_JOINABLE);
+    if (flitViewThread->Create(0) != wxTHREAD_NO_ERROR) {
+        wxLogError("Failed to create FlitViewThread.");
+        return false;
+    }
+    flitViewThread->SetPriority(kThreadPriority);
+
+    // Held from before Run, so the loop's start signal, given under the same mutex, cannot be
+    // missed.
+    wxMutexLocker lock(flitViewThread->getStartedMutex());
+    if (flitViewThread->Run() != wxTHREAD_NO_ERROR) {
+        wxLogError("Failed to create FlitViewThread.");
+        return false;
+    }
+    threadRunning = true;
+    flitViewThread->waitUntilStarted();
+    return true;
+}
+
+void CFlitManager::setTargetSpeed(unsigned int speed) {
+    targetSpeed = wxMin(wxMax(speed, kMinWpmSpeed), kMaxWpmSpeed);
+}
+
+void CFlitManager::increaseTargetSpeed(unsigned int amount) {
+    targetSpeed = raisedSpeed(targetSpeed, amount);
+}
+
+void CFlitManager::decreaseTargetSpeed(unsigned int amount) {
+    targetSpeed = loweredSpeed(targetSpeed, amount);
+}
+
+void CFlitManager::halfTargetSpeed() {
+    targetSpeed = wxMax(targetSpeed / 2, kMinWpmSpeed);
+}
+
+void CFlitManager::doubleTargetSpeed() {
+    // targetSpeed never leaves its bounds, so doubling it cannot overflow.
+    targetSpeed = wxMin(2 * targetSpeed, kMaxWpmSpeed);
+}
+
+void CFlitManager::increaseCurrentSpeed(unsigned int amount) {
+    currentSpeed = raisedSpeed(currentSpeed, amount);
+}
+
+void CFlitManager::decreaseCurrentSpeed(unsigned int amount) {
+    currentSpeed = loweredSpeed(currentSpeed, amount);
+}
+
+void CFlitManager::getNextDataInfoNode(int count) {
+    wxCDataInfoListNode* node = dataInfoListNode;
+    dataManager->getNextNode(&node, count);
+    dataInfoListNode = node;
+}
+
+void CFlitManager::getPrevDataInfoNode(int count) {
+    wxCDataInfoListNode* node = dataInfoListNode;
+    dataManager->getPrevNode(&node, count);
+    dataInfoListNode = node;
+}
+
+void CFlitManager::getNextDataInfoNodeIfApplicable(int count) {
+    switch (state) {
+    case eRunning:
+        getNextDataInfoNode(count);
+        break;
+    case eListPtrModified:
+        state = eRunning;
+        break;
+    case ePaused:
+    case eStopped:
+        break;
+    }
+}
+
+bool CFlitManager::getNextWord(wxString& word, wxCDataInfoListNode** nextNode) {
+    if (state != eRunning) {
+        return false;
+    }
+    wxCDataInfoListNode* node = dataInfoListNode;
+    const CDITWord* item = static_cast<const CDITWord*>(node->GetData());
+    word = wxString::FromUTF8(item->getWord());
+
+    wxCDataInfoListNode* following = node->GetNext();
+    wxCDataInfoListNode* found = nullptr;
+    const eDataInfoType wordSpaceOrNewline =
+        static_cast<eDataInfoType>(eDITWord | eDITSpace | eDITNewline);
+    if (following == nullptr ||
+        !dataManager->getNodeOfDataInfoTypeCommon(CDataManager::eSearchForward, wordSpaceOrNewline,
+                                                  following, &found)) {
+        found = nullptr;
+    }
+    *nextNode = found;
+
+    if (!word.empty()) {
+        metricsData.incrementWordCount();
+    }
+    return true;
+}
+
+void CFlitManager::prepareGuiThreadRenderedMutex() {
+    renderedMutex.Lock();
+    rendered = false;
+}
+
+void CFlitManager::waitUntilGuiThreadRendered() {
+    while (!rendered && !shuttingDown) {
+        renderedCondition.Wait();
+    }
+    renderedMutex.Unlock();
+}
+
+void CFlitManager::signalGuiThreadRendered() {
+    wxMutexLocker lock(renderedMutex);
+    rendered = true;
+    renderedCondition.Signal();
+}
+
+void CFlitManager::releaseRenderWait() {
+    wxMutexLocker lock(renderedMutex);
+    shuttingDown = true;
+    renderedCondition.Broadcast();
+}
+
+void CFlitManager::onFlitCommandStart(CFlitCommandEvent& event) {
+    wxMutexLocker lock(commandMutex);
+    state = eRunning;
+    dataInfoListNode = event.dataInfoListNode;
+    wordCalcs.zeroInit();
+    metricsData.start();
+    flitViewThread->signalStart();
+}
+
+void CFlitManager::onFlitCommandPause(CFlitCommandEvent&) {
+    wordCalcs.zeroInit();
+    metricsData.pause();
+    state = ePaused;
+    flitViewThread->signalPaused();
+}
+
+void CFlitManager::onFlitCommandContinue(CFlitCommandEvent& event) {
+    wordCalcs.zeroInit();
+    metricsData.resume();
+    wxMutexLocker lock(commandMutex);
+    dataInfoListNode = event.dataInfoListNode;
+    state = eRunning;
+    flitViewThread->signalContinue();
+}
+
+void CFlitManager::onFlitCommandStop(CFlitCommandEvent&) {
+    wordCalcs.zeroInit();
+    metricsData.stop();
+    state = eStopped;
+    flitViewThread->signalStop();
+}
+
+void CFlitManager::onFlitCommandModifyDataInfoListPtr(CFlitCommandEvent& event) {
+    wordCalcs.zeroInit();
+    wxMutexLocker lock(commandMutex);
+    state = eListPtrModified;
+    dataInfoListNode = event.dataInfoListNode;
+    flitViewThread->signalContinue();
+}

@@ -1,0 +1,155 @@
+#ifndef FLIT_ENGINE_FLITMANAGER_H
+#define FLIT_ENGINE_FLITMANAGER_H
+
+#include "FlitExport.h"
+#include "engine/FlitCommandEvent.h"
+#include "engine/FlitMetricsData.h"
+#include "timing/FlitWordCalcs.h"
+
+#include <wx/event.h>
+#include <wx/thread.h>
+
+#include <atomic>
+
+class CDataManager;
+class CFlitViewThread;
+class wxWindow;
+
+// The object through which a host drives the engine. The host creates it, hands it the document
+// and three of its windows with initialize, then sends it command events (start, pause,
+// continue, stop, move the reading position) and calls its speed operations. The manager holds
+// what the host and the presentation thread share: the reading state, the speeds, the word
+// display length and the cursor (the node of the item to present next). It owns the
+// presentation thread and provides the handshake by which that thread waits until the GUI
+// thread has shown what was posted to it.
+//
+// Calling order expected of the host: construct; initialize once; any number of setter, speed
+// and command calls; signalGuiThreadRendered after showing each event whose waitsForRender() is
+// true; destroy. Destruction never hangs, even while reading runs or the thread waits for a
+// render signal that will not come; the host windows must outlive the manager.
+class FLIT_EXPORT CFlitManager : public wxEvtHandler {
+public:
+    enum eStateType {
+        eRunning = 0,
+        ePaused = 1,
+        eStopped = 2,
+        eListPtrModified = 3,
+    };
+
+    static const unsigned int kDefaultWpmSpeed;
+    static const unsigned int kTimerID;
+    static const unsigned int kTimerDelayInMilliseconds;
+    static const unsigned int kMinWpmSpeed;
+    static const unsigned int kMaxWpmSpeed;
+    static const unsigned int kDefaultSpeedIncrement;
+    static const unsigned int kRampStartSpeed;
+    static const unsigned int kRampIncrement;
+
+    CFlitManager();
+    ~CFlitManager() override;
+    CFlitManager(const CFlitManager&) = delete;
+    CFlitManager& operator=(const CFlitManager&) = delete;
+
+    // Stores the document and the windows (any window may be null: nothing is posted to it),
+    // creates and runs the presentation thread and returns once its loop has begun. Returns
+    // false, after logging "Failed to create FlitViewThread.", when the thread cannot be created
+    // or run. Call once.
+    bool initialize(CDataManager* dataManager, wxWindow* mainFrame, wxWindow* flitView,
+                    wxWindow* assessmentView);
+
+    CDataManager* getDataManager() { return dataManager; }
+    CFlitWordCalcs* getFlitWordCalcs() { return &wordCalcs; }
+    CFlitWordCalcs* getWordCalculator() { return &wordCalcs; }
+    CFlitMetricsData* getFlitMetricsData() { return &metricsData; }
+    unsigned int getWordDisplayLength() { return wordDisplayLength; }
+    eStateType getState() { return state; }
+    wxCDataInfoListNode* getDataInfoListNode() { return dataInfoListNode; }
+    int getCurrentSpeed() { return static_cast<int>(currentSpeed.load()); }
+    int getTargetSpeed() { return static_cast<int>(targetSpeed.load()); }
+    wxWindow* getMainFrameWindow() { return mainFrameWindow; }
+    wxWindow* getFlitViewWindow() { return flitViewWindow; }
+    wxWindow* getAssessmentViewWindow() { return assessmentViewWindow; }
+
+    // Plain setters, without bounds.
+    void setDataInfoListNode(wxCDataInfoListNode* node) { dataInfoListNode = node; }
+    void setState(eStateType newState) { state = newState; }
+    void setCurrentSpeed(unsigned int speed) { currentSpeed = speed; }
+    void setWordDisplayLength(unsigned int length) { wordDisplayLength = length; }
+
+    // Speed operations, kept within kMinWpmSpeed..kMaxWpmSpeed: setting and halving or doubling
+    // clamp; an increase or decrease that would leave the range is refused.
+    void setTargetSpeed(unsigned int speed);
+    void increaseTargetSpeed(unsigned int amount);
+    void decreaseTargetSpeed(unsigned int amount);
+    void halfTargetSpeed();
+    void doubleTargetSpeed();
+    void increaseCurrentSpeed(unsigned int amount);
+    void decreaseCurrentSpeed(unsigned int amount);
+
+    // Cursor operations; they move the cursor in place.
+    void getNextDataInfoNode(int count);
+    void getPrevDataInfoNode(int count);
+    // After each item: advance while running; in eListPtrModified return to eRunning without
+    // advancing; otherwise do nothing.
+    void getNextDataInfoNodeIfApplicable(int count);
+    // The word at the cursor (counted in the metrics unless empty) and the next word, space or
+    // newline node after it (null when there is none). False, outputs untouched, unless running.
+    bool getNextWord(wxString& word, wxCDataInfoListNode** nextNode);
+
+    // The rendered handshake. The presentation thread prepares (locks and clears the rendered
+    // flag), posts, then waits until the GUI thread signals; a spurious wake-up does not release
+    // it. Once the manager is being destroyed the wait returns at once.
+    void prepareGuiThreadRenderedMutex();
+    void waitUntilGuiThreadRendered();
+    void signalGuiThreadRendered();
+
+    // True from the moment destruction begins: the presentation thread then posts nothing and
+    // waits for no render.
+    bool isShuttingDown() const { return shuttingDown; }
+
+    // Serialises the host's state and cursor changes with the thread's advance after an item, so
+    // that a command arriving while the thread completes an item is never overtaken by the
+    // advance. Held only for a few assignments by either side.
+    wxMutex& getCommandMutex() { return commandMutex; }
+
+protected:
+    void onFlitCommandStart(CFlitCommandEvent& event);
+    void onFlitCommandPause(CFlitCommandEvent& event);
+    void onFlitCommandContinue(CFlitCommandEvent& event);
+    void onFlitCommandStop(CFlitCommandEvent& event);
+    void onFlitCommandModifyDataInfoListPtr(CFlitCommandEvent& event);
+
+private:
+    // Releases a thread blocked in the rendered handshake and stops any later wait.
+    void releaseRenderWait();
+    void shutDownThread();
+
+    CFlitMetricsData metricsData;
+    CFlitWordCalcs wordCalcs;
+    CFlitViewThread* flitViewThread;
+    // Set by initialize before the thread exists; read-only afterwards.
+    CDataManager* dataManager;
+    // Shared with the presentation thread; each read sees a whole, recent value.
+    std::atomic<eStateType> state;
+    std::atomic<unsigned int> currentSpeed;
+    std::atomic<unsigned int> targetSpeed;
+    std::atomic<unsigned int> wordDisplayLength;
+    std::atomic<wxCDataInfoListNode*> dataInfoListNode;
+    wxWindow* mainFrameWindow;
+    wxWindow* flitViewWindow;
+    wxWindow* assessmentViewWindow;
+    // The presentation thread waits on renderedCondition after each waited-for post; the GUI
+    // thread signals it from signalGuiThreadRendered, and the destructor broadcasts it.
+    wxMutex renderedMutex;
+    wxCondition renderedCondition;
+    // Guarded by renderedMutex: set by signalGuiThreadRendered, cleared by the prepare step.
+    bool rendered;
+    std::atomic<bool> shuttingDown;
+    // The thread ran its loop (initialize succeeded), so destruction must wait for it to end.
+    bool threadRunning;
+    wxMutex commandMutex;
+
+    wxDECLARE_EVENT_TABLE();
+};
+
+#endif

@@ -1,0 +1,130 @@
+#ifndef FLIT_ENGINE_FLITVIEWTHREAD_H
+#define FLIT_ENGINE_FLITVIEWTHREAD_H
+
+#include "FlitExport.h"
+#include "engine/FlitCommandEvent.h"
+#include "outside/DataInfo.h"
+#include "outside/StyleInfo.h"
+
+#include <wx/event.h>
+#include <wx/thread.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
+class CDataManager;
+class CFlitManager;
+class CLinkInfo;
+
+// The presentation thread. It sleeps until the host starts or continues reading; then, while
+// the manager's state stays eRunning, it takes the item at the manager's cursor, hands it to the
+// handler for its kind and advances the cursor. At the end of the document it stops, posts DONE
+// to the view and sleeps again. Before the first item after every start, continue or cursor move
+// it runs a restart that brings the view's background, text colour, speed and page number up to
+// date and arms the speed ramp.
+//
+// Everything it tells the host goes through the three posting operations, as queued events.
+class FLIT_EXPORT CFlitViewThread : public wxEvtHandler, public wxThread {
+public:
+    CFlitViewThread(CFlitManager* manager, wxThreadKind kind);
+    ~CFlitViewThread() override;
+
+    void* Entry() override;
+    void OnExit() override;
+
+    // Start and continue (and the host's cursor move): mark a restart as pending and wake the
+    // loop. A wake-up that arrives while the loop is busy is kept, never lost.
+    void signalStart();
+    void signalContinue();
+    // Pause and stop work through the manager's state alone.
+    void signalPaused() {}
+    void signalStop() {}
+    // Ends the loop and returns once it has ended. Sleeps of the item in hand are cut short.
+    void signalShutdown();
+
+    // Tells initialize that the loop has begun; waits on startedCondition under startedMutex,
+    // which the caller holds from before Run.
+    void waitUntilStarted();
+    wxMutex& getStartedMutex() { return startedMutex; }
+
+protected:
+    void OnFlitCommandDone(CFlitCommandEvent& event);
+
+    void postMainFrameWindowEvent(CFlitCommandEvent& event, bool waitForRender);
+    void postFlitViewWindowEvent(CFlitCommandEvent& event, bool waitForRender);
+    void postAssessmentViewWindowEvent(CFlitCommandEvent& event, bool waitForRender);
+    void postDoneMessage();
+    void postStopMessage();
+
+    // The restart, and the view's setting around the words.
+    bool handleRestart(wxCDataInfoListNode* node);
+    bool displayBkgndFor(wxCLinkInfoListNode* linkNode);
+    bool handleDefaultBackground();
+    bool handleBackground(CLinkInfo* link);
+    bool handleBackgroundCommon(CLinkInfo* link);
+    bool handleTagInfoRef(CDataInfo* item);
+    bool handlePageInfoRef(CDataInfo* item);
+    bool displayPageNum(unsigned int page);
+    bool displaySpeed(unsigned int speed);
+
+    // Sleeps for the given time; only shutdown cuts it short (pause and stop never do).
+    void sleepMilliseconds(long milliseconds);
+
+    // An event of the given type about the item at the cursor.
+    CFlitCommandEvent makeCurrentNodeEvent(int eventType);
+
+private:
+    typedef bool (CFlitViewThread::*ItemHandler)(CDataInfo*);
+    typedef bool (CFlitViewThread::*NodeHandler)(wxCDataInfoListNode*);
+    // One row of the dispatch table: an item kind and the handler that takes its item or node.
+    struct SDispatchEntry {
+        eDataInfoType type;
+        ItemHandler onItem;
+        NodeHandler onNode;
+    };
+    static const SDispatchEntry kDispatchTable[];
+
+    void postWindowEvent(wxWindow* window, CFlitCommandEvent& event, bool waitForRender);
+    // Waits on continueCondition until a start, continue or shutdown is pending.
+    void waitForCommand();
+    // Presents items while the manager's state stays eRunning.
+    void readWhileRunning();
+    void dispatch(wxCDataInfoListNode* node);
+    // The advance after an item; see readWhileRunning.
+    void advanceAfterItem();
+
+    CFlitManager* manager;
+    CDataManager* dataManager;
+    int extraWordDelay;
+    bool rampActive;
+    // Set by the GUI thread under continueMutex (and the manager's command mutex); taken by the
+    // loop before the item it applies to.
+    std::atomic<bool> restartPending;
+    bool backgroundPending;
+    CStyleInfo lastStyleInfo;
+    // The loop waits on continueCondition while reading is not running; signalStart,
+    // signalContinue and signalShutdown signal it after setting wakePending or
+    // shutdownRequested under continueMutex, so no signal is lost.
+    wxMutex continueMutex;
+    wxCondition continueCondition;
+    bool wakePending;
+    // Set by signalShutdown under continueMutex; read by the loop at any time.
+    std::atomic<bool> shutdownRequested;
+    // signalShutdown waits on exitCondition until the loop sets loopEnded and signals.
+    wxMutex exitMutex;
+    wxCondition exitCondition;
+    bool loopEnded;
+    // initialize waits on startedCondition until the loop sets loopStarted and signals.
+    wxMutex startedMutex;
+    wxCondition startedCondition;
+    bool loopStarted;
+    // Sleeps wait on sleepCondition until their deadline; signalShutdown wakes them.
+    std::mutex sleepMutex;
+    std::condition_variable sleepCondition;
+
+    wxDECLARE_EVENT_TABLE();
+};
+
+#endif
