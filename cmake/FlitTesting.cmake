@@ -1,14 +1,15 @@
 include(GoogleTest)
 find_package(GTest REQUIRED)
 
-# flit_add_test(<name> SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>] [GUI])
+# flit_add_test(<name> SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>]
+#               [ENVIRONMENT <VAR=value...>] [GUI])
 #
 # Builds one test executable and registers its cases with CTest. Every test binary links the
 # shared test main from tests/support, which installs a throwing assert handler and a stderr
 # logger before any test runs. GUI tests need a display, so their cases are discovered when
 # CTest runs rather than at build time.
 function(flit_add_test name)
-    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     if(ARG_GUI)
         target_link_libraries(${name} PRIVATE flit_test_main_gui)
@@ -23,5 +24,5 @@ function(flit_add_test name)
     gtest_discover_tests(${name}
         DISCOVERY_MODE ${mode}
         DISCOVERY_TIMEOUT 60
-        PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT 300)
+        PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "${ARG_ENVIRONMENT}" TIMEOUT 300)
 endfunction()

@@ -47,11 +47,10 @@ wxBEGIN_EVENT_TABLE(CFlitManager, wxEvtHandler)
                         wxEND_EVENT_TABLE()
 
                             CFlitManager::CFlitManager()
-    : flitViewThread(nullptr), dataManager(nullptr), state(eStopped), currentSpeed(0),
-      targetSpeed(kDefaultWpmSpeed), wordDisplayLength(0), dataInfoListNode(nullptr),
-      mainFrameWindow(nullptr), flitViewWindow(nullptr), assessmentViewWindow(nullptr),
-      renderedCondition(renderedMutex), rendered(false), shuttingDown(false), threadRunning(false) {
-}
+    : renderedCondition(renderedMutex), flitViewThread(nullptr), dataManager(nullptr),
+      state(eStopped), currentSpeed(0), targetSpeed(kDefaultWpmSpeed), wordDisplayLength(0),
+      dataInfoListNode(nullptr), mainFrameWindow(nullptr), flitViewWindow(nullptr),
+      assessmentViewWindow(nullptr), rendered(false), shuttingDown(false), threadRunning(false) {}
 
 CFlitManager::~CFlitManager() {
     state = eStopped;
@@ -238,6 +237,7 @@ void CFlitManager::onFlitCommandStop(CFlitCommandEvent&) {
 void CFlitManager::onFlitCommandModifyDataInfoListPtr(CFlitCommandEvent& event) {
     wordCalcs.zeroInit();
     wxMutexLocker lock(commandMutex);
+    readingWhenMoved = state == eRunning || state == eListPtrModified;
     state = eListPtrModified;
     dataInfoListNode = event.dataInfoListNode;
     flitViewThread->signalContinue();

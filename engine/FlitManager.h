@@ -112,12 +112,25 @@ public:
     // advance. Held only for a few assignments by either side.
     wxMutex& getCommandMutex() { return commandMutex; }
 
+    // Whether the last cursor move arrived while reading ran. A move while paused or stopped
+    // must not resume reading, even when it lands while the thread completes its last item.
+    bool wasReadingWhenMoved() const { return readingWhenMoved; }
+
+    // The presentation thread object (null before initialize), for hosts that send it events.
+    CFlitViewThread* getFlitViewThread() { return flitViewThread; }
+
 protected:
     void onFlitCommandStart(CFlitCommandEvent& event);
     void onFlitCommandPause(CFlitCommandEvent& event);
     void onFlitCommandContinue(CFlitCommandEvent& event);
     void onFlitCommandStop(CFlitCommandEvent& event);
     void onFlitCommandModifyDataInfoListPtr(CFlitCommandEvent& event);
+
+    // The presentation thread waits on renderedCondition after each waited-for post; the GUI
+    // thread signals it from signalGuiThreadRendered, and the destructor broadcasts it. The
+    // wait tests a flag, so a wake-up without a signal releases nothing.
+    wxMutex renderedMutex;
+    wxCondition renderedCondition;
 
 private:
     // Releases a thread blocked in the rendered handshake and stops any later wait.
@@ -138,16 +151,13 @@ private:
     wxWindow* mainFrameWindow;
     wxWindow* flitViewWindow;
     wxWindow* assessmentViewWindow;
-    // The presentation thread waits on renderedCondition after each waited-for post; the GUI
-    // thread signals it from signalGuiThreadRendered, and the destructor broadcasts it.
-    wxMutex renderedMutex;
-    wxCondition renderedCondition;
     // Guarded by renderedMutex: set by signalGuiThreadRendered, cleared by the prepare step.
     bool rendered;
     std::atomic<bool> shuttingDown;
     // The thread ran its loop (initialize succeeded), so destruction must wait for it to end.
     bool threadRunning;
     wxMutex commandMutex;
+    std::atomic<bool> readingWhenMoved;
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -141,7 +141,13 @@ void CFlitViewThread::advanceAfterItem() {
     wxMutexLocker lock(manager->getCommandMutex());
     // A start or continue that arrived during the item set the cursor to where reading is to go
     // on: advancing now would skip that node.
-    if (restartPending && manager->getState() == CFlitManager::eRunning) {
+    const CFlitManager::eStateType state = manager->getState();
+    if (restartPending && state == CFlitManager::eRunning) {
+        return;
+    }
+    // A move that arrived while reading was paused or stopped leaves it so: the state stays
+    // eListPtrModified and the loop goes back to sleep.
+    if (state == CFlitManager::eListPtrModified && !manager->wasReadingWhenMoved()) {
         return;
     }
     manager->getNextDataInfoNodeIfApplicable(1);

@@ -1,0 +1,35 @@
+// Reads the event types from a second source file: each file must see the very same values.
+
+#include "engine/FlitCommandEvent.h"
+
+#include <vector>
+
+std::vector<int> eventTypesSeenElsewhere() {
+    return {EVT_FLIT_COMMAND_DONE_MSG,
+            EVT_FLIT_COMMAND_DEFAULT_BACKGROUND_MSG,
+            EVT_FLIT_COMMAND_BACKGROUND_MSG,
+            EVT_FLIT_COMMAND_TEXT_COLOUR_MSG,
+            EVT_FLIT_COMMAND_RESET_TEXT_COLOUR_MSG,
+            EVT_FLIT_COMMAND_WORD_MSG,
+            EVT_FLIT_COMMAND_VIDEO_MSG,
+            EVT_FLIT_COMMAND_SOUND_MSG,
+            EVT_FLIT_COMMAND_CHANGE_VIEW_MSG,
+            EVT_FLIT_COMMAND_ASSESSMENT_MSG,
+            EVT_FLIT_COMMAND_ASSESSMENT_REVIEW_MSG,
+            EVT_FLIT_COMMAND_BGRAPHIC_MSG,
+            EVT_FLIT_COMMAND_COURSE_NOTE_MSG,
+            EVT_FLIT_COMMAND_GLOSSARY_NOTE_MSG,
+            EVT_FLIT_COMMAND_RAPID_NOTE_MSG,
+            EVT_FLIT_COMMAND_USER_NOTE_MSG,
+            EVT_FLIT_COMMAND_DOGEAR_MSG,
+            EVT_FLIT_COMMAND_PAGE_NUM_MSG,
+            EVT_FLIT_COMMAND_SPEED_MSG,
+            EVT_FLIT_COMMAND_STYLE_BOLD_MSG,
+            EVT_FLIT_COMMAND_STYLE_HIGHLIGHT_MSG,
+            EVT_FLIT_COMMAND_START_MSG,
+            EVT_FLIT_COMMAND_PAUSE_MSG,
+            EVT_FLIT_COMMAND_CONTINUE_MSG,
+            EVT_FLIT_COMMAND_STOP_MSG,
+            EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG,
+            EVT_FLIT_COMMAND_RETURN_TO_PREVIOUS_APP_MSG};
+}

@@ -1,0 +1,96 @@
+#ifndef FLIT_TESTS_ENGINE_FLITENGINETESTSUPPORT_H
+#define FLIT_TESTS_ENGINE_FLITENGINETESTSUPPORT_H
+
+#include "engine/FlitManager.h"
+#include "engine/FlitViewThread.h"
+#include "outside/DataManager.h"
+#include "support/TestHost.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+
+// Fails the whole run, with a message, if the scope it guards has not ended by the deadline: a
+// hang in the engine must end the test rather than the CI job.
+class CWatchdog {
+public:
+    CWatchdog(const char* what, std::chrono::seconds deadline)
+        : watcher([this, what, deadline] {
+              std::unique_lock<std::mutex> lock(mutex);
+              if (!condition.wait_for(lock, deadline, [this] { return done; })) {
+                  std::fprintf(stderr, "watchdog: %s did not finish within %lld s\n", what,
+                               static_cast<long long>(deadline.count()));
+                  std::abort();
+              }
+          }) {}
+    ~CWatchdog() {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            done = true;
+        }
+        condition.notify_all();
+        watcher.join();
+    }
+
+private:
+    std::mutex mutex;
+    std::condition_variable condition;
+    bool done = false;
+    std::thread watcher;
+};
+
+// A manager that lets tests reach the rendered condition, to wake the waiting thread without a
+// render signal.
+class CTestableManager : public CFlitManager {
+public:
+    void spuriousRenderWake() {
+        wxMutexLocker lock(renderedMutex);
+        renderedCondition.Broadcast();
+    }
+};
+
+// An engine on a document in the test host, every timing zero.
+class EngineTest : public testing::Test {
+protected:
+    void SetUp() override { host.attach(manager.get()); }
+
+    void TearDown() override {
+        if (manager) {
+            destroyManager();
+        }
+    }
+
+    bool initialize() {
+        return manager->initialize(&document, host.mainFrame(), host.flitView(),
+                                   host.assessmentView());
+    }
+
+    void destroyManager() {
+        host.attach(nullptr);
+        CWatchdog watchdog("destroying the manager", std::chrono::seconds(30));
+        manager.reset();
+    }
+
+    void send(int type, wxCDataInfoListNode* node = nullptr) { host.send(*manager, type, node); }
+
+    bool waitForDone(size_t count = 1) {
+        return host.waitFor([&] { return host.countOf(EVT_FLIT_COMMAND_DONE_MSG) >= count; });
+    }
+
+    bool waitForState(CFlitManager::eStateType state) {
+        return host.waitFor([&] { return manager->getState() == state; });
+    }
+
+    CZeroTimingTable zeroTiming;
+    CTestHost host;
+    CDataManager document;
+    std::unique_ptr<CTestableManager> manager = std::make_unique<CTestableManager>();
+};
+
+#endif

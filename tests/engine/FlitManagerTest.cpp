@@ -1,0 +1,150 @@
+#include "engine/FlitManager.h"
+#include "outside/DataManager.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+TEST(FlitManagerTest, NewManagerStartsStoppedAtTheDefaultSpeed) {
+    CFlitManager manager;
+    EXPECT_EQ(CFlitManager::eStopped, manager.getState());
+    EXPECT_EQ(250, manager.getTargetSpeed());
+    EXPECT_EQ(0, manager.getCurrentSpeed());
+    EXPECT_EQ(0u, manager.getWordDisplayLength());
+    EXPECT_EQ(nullptr, manager.getDataInfoListNode());
+    EXPECT_EQ(nullptr, manager.getFlitViewWindow());
+    EXPECT_EQ(manager.getFlitWordCalcs(), manager.getWordCalculator());
+}
+
+// Each row: starting target speed, operation, expected target speed.
+struct SSpeedCase {
+    unsigned int from;
+    std::function<void(CFlitManager&)> operation;
+    int expected;
+};
+
+TEST(FlitManagerTest, TargetSpeedOperationsKeepTheBounds) {
+    const SSpeedCase cases[] = {
+        {250, [](CFlitManager& m) { m.setTargetSpeed(50); }, 100},
+        {250, [](CFlitManager& m) { m.setTargetSpeed(100); }, 100},
+        {250, [](CFlitManager& m) { m.setTargetSpeed(950); }, 950},
+        {250, [](CFlitManager& m) { m.setTargetSpeed(2000); }, 950},
+        {925, [](CFlitManager& m) { m.increaseTargetSpeed(25); }, 950},
+        {940, [](CFlitManager& m) { m.increaseTargetSpeed(25); }, 940},
+        {500, [](CFlitManager& m) { m.increaseTargetSpeed(0xFFFFFFF0u); }, 500},
+        {125, [](CFlitManager& m) { m.decreaseTargetSpeed(25); }, 100},
+        {110, [](CFlitManager& m) { m.decreaseTargetSpeed(25); }, 110},
+        {150, [](CFlitManager& m) { m.decreaseTargetSpeed(200); }, 150},
+        {250, [](CFlitManager& m) { m.halfTargetSpeed(); }, 125},
+        {201, [](CFlitManager& m) { m.halfTargetSpeed(); }, 100},
+        {199, [](CFlitManager& m) { m.halfTargetSpeed(); }, 100},
+        {250, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 500},
+        {474, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 948},
+        {475, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 950},
+        {950, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 950},
+    };
+    for (const SSpeedCase& test : cases) {
+        CFlitManager manager;
+        manager.setTargetSpeed(test.from);
+        test.operation(manager);
+        EXPECT_EQ(test.expected, manager.getTargetSpeed()) << "from " << test.from;
+        EXPECT_EQ(0, manager.getCurrentSpeed()) << "only the target speed changes";
+    }
+}
+
+TEST(FlitManagerTest, CurrentSpeedOperationsRefuseToLeaveTheBounds) {
+    CFlitManager manager;
+    manager.setCurrentSpeed(900);
+    manager.increaseCurrentSpeed(75);
+    EXPECT_EQ(900, manager.getCurrentSpeed());
+    manager.setCurrentSpeed(875);
+    manager.increaseCurrentSpeed(75);
+    EXPECT_EQ(950, manager.getCurrentSpeed());
+    manager.setCurrentSpeed(110);
+    manager.decreaseCurrentSpeed(25);
+    EXPECT_EQ(110, manager.getCurrentSpeed());
+    manager.setCurrentSpeed(5000); // the plain setter has no bounds
+    EXPECT_EQ(5000, manager.getCurrentSpeed());
+    EXPECT_EQ(250, manager.getTargetSpeed());
+}
+
+// A manager on a small document, with its thread running and no windows: nothing is posted.
+class FlitManagerDocumentTest : public testing::Test {
+protected:
+    void SetUp() override {
+        first = document.appendWord("Tide");
+        document.appendSpace();
+        empty = document.appendWord("");
+        document.appendRest(2);
+        last = document.appendWord("turns.");
+        document.appendRest(1);
+        ASSERT_TRUE(manager.initialize(&document, nullptr, nullptr, nullptr));
+    }
+
+    CDataManager document;
+    CFlitManager manager;
+    wxCDataInfoListNode* first = nullptr;
+    wxCDataInfoListNode* empty = nullptr;
+    wxCDataInfoListNode* last = nullptr;
+};
+
+TEST_F(FlitManagerDocumentTest, GetNextWordOnlyWhileRunning) {
+    manager.setDataInfoListNode(first);
+    wxCDataInfoListNode* untouched = last;
+    for (auto state :
+         {CFlitManager::ePaused, CFlitManager::eStopped, CFlitManager::eListPtrModified}) {
+        manager.setState(state);
+        wxString word = "before";
+        EXPECT_FALSE(manager.getNextWord(word, &untouched));
+        EXPECT_EQ("before", word);
+        EXPECT_EQ(last, untouched);
+    }
+    EXPECT_EQ(0u, manager.getFlitMetricsData()->getNumWordsDisplayed());
+
+    manager.setState(CFlitManager::eRunning);
+    wxString word;
+    wxCDataInfoListNode* next = nullptr;
+    ASSERT_TRUE(manager.getNextWord(word, &next));
+    EXPECT_EQ("Tide", word);
+    EXPECT_EQ(first->GetNext(), next) << "the space after the word";
+    EXPECT_EQ(1u, manager.getFlitMetricsData()->getNumWordsDisplayed());
+
+    manager.setDataInfoListNode(empty);
+    ASSERT_TRUE(manager.getNextWord(word, &next));
+    EXPECT_TRUE(word.empty());
+    EXPECT_EQ(last, next) << "rests are passed over in the search";
+    EXPECT_EQ(1u, manager.getFlitMetricsData()->getNumWordsDisplayed()) << "empty words count 0";
+
+    manager.setDataInfoListNode(last);
+    ASSERT_TRUE(manager.getNextWord(word, &next));
+    EXPECT_EQ(nullptr, next) << "nothing but a rest follows";
+    manager.setState(CFlitManager::eStopped);
+}
+
+TEST_F(FlitManagerDocumentTest, AdvanceAfterAnItemFollowsTheState) {
+    manager.setDataInfoListNode(first);
+    manager.setState(CFlitManager::ePaused);
+    manager.getNextDataInfoNodeIfApplicable(1);
+    EXPECT_EQ(first, manager.getDataInfoListNode());
+    EXPECT_EQ(CFlitManager::ePaused, manager.getState());
+
+    manager.setState(CFlitManager::eListPtrModified);
+    manager.getNextDataInfoNodeIfApplicable(1);
+    EXPECT_EQ(first, manager.getDataInfoListNode());
+    EXPECT_EQ(CFlitManager::eRunning, manager.getState());
+
+    manager.getNextDataInfoNodeIfApplicable(1);
+    EXPECT_EQ(first->GetNext(), manager.getDataInfoListNode());
+    manager.setState(CFlitManager::eStopped);
+
+    manager.getNextDataInfoNode(3);
+    EXPECT_EQ(last, manager.getDataInfoListNode());
+    manager.getPrevDataInfoNode(4);
+    EXPECT_EQ(first, manager.getDataInfoListNode());
+    manager.getPrevDataInfoNode(1);
+    EXPECT_EQ(nullptr, manager.getDataInfoListNode());
+}
+
+} // namespace

@@ -1,0 +1,101 @@
+#ifndef FLIT_TESTS_TESTHOST_H
+#define FLIT_TESTS_TESTHOST_H
+
+#include "engine/FlitCommandEvent.h"
+
+#include <wx/colour.h>
+#include <wx/string.h>
+
+#include <chrono>
+#include <deque>
+#include <functional>
+#include <vector>
+
+class CFlitManager;
+class wxFrame;
+class wxWindow;
+
+// One event as a host window received it.
+struct SRecordedEvent {
+    std::chrono::steady_clock::time_point arrival;
+    int window; // CTestHost::eHostWindow
+    int type;
+    wxString text;
+    int number;
+    wxColour colour;
+    wxCDataInfoListNode* node;
+    bool waitedFor;
+};
+
+// A host for engine tests: a real frame with the three host windows (the frame itself is the
+// main frame window), each recording every engine event it receives. After recording an event
+// the engine waits for, it calls signalGuiThreadRendered, at once or after a render delay; the
+// delay defers the signal and never blocks the GUI thread. Renders can also be held back
+// entirely, to leave the presentation thread blocked in the handshake.
+//
+// Events arrive only while the GUI thread pumps them: use waitFor.
+class CTestHost {
+public:
+    enum eHostWindow {
+        eMainFrame,
+        eFlitView,
+        eAssessmentView,
+    };
+
+    CTestHost();
+    ~CTestHost();
+    CTestHost(const CTestHost&) = delete;
+    CTestHost& operator=(const CTestHost&) = delete;
+
+    wxWindow* mainFrame() const;
+    wxWindow* flitView() const { return flitViewWindow; }
+    wxWindow* assessmentView() const { return assessmentViewWindow; }
+
+    // The manager to signal; null stops the signals (set it before destroying the manager).
+    void attach(CFlitManager* manager) { attachedManager = manager; }
+    void setRenderDelay(std::chrono::milliseconds delay) { renderDelay = delay; }
+    // While held, waited-for events are recorded but not signalled.
+    void holdRenders(bool hold) { rendersHeld = hold; }
+    int heldRenderCount() const { return heldRenders; }
+    // Signals every held render now.
+    void releaseHeldRenders();
+
+    const std::vector<SRecordedEvent>& events() const { return recorded; }
+    std::vector<SRecordedEvent> eventsOfType(int type) const;
+    size_t countOf(int type) const;
+    void clearEvents() { recorded.clear(); }
+
+    // Sends a command event to the manager the way a host does, synchronously on this thread.
+    void send(CFlitManager& manager, int type, wxCDataInfoListNode* node = nullptr);
+
+    // Pumps events until the predicate holds or the deadline passes; returns the predicate's
+    // last value.
+    bool waitFor(const std::function<bool()>& predicate,
+                 std::chrono::milliseconds deadline = std::chrono::seconds(20));
+    // Pumps events for a while, to let anything still in flight arrive.
+    void pumpFor(std::chrono::milliseconds duration);
+
+private:
+    void record(int window, CFlitCommandEvent& event);
+    void pumpOnce();
+
+    wxFrame* frame;
+    wxWindow* flitViewWindow;
+    wxWindow* assessmentViewWindow;
+    CFlitManager* attachedManager = nullptr;
+    std::chrono::milliseconds renderDelay{0};
+    bool rendersHeld = false;
+    int heldRenders = 0;
+    std::deque<std::chrono::steady_clock::time_point> dueRenders;
+    std::vector<SRecordedEvent> recorded;
+};
+
+// Makes every timing zero while it lives (all percentages of the process-wide table set to 0),
+// so engine tests run at full speed; restores the default table afterwards.
+class CZeroTimingTable {
+public:
+    CZeroTimingTable();
+    ~CZeroTimingTable();
+};
+
+#endif
