@@ -178,6 +178,15 @@ bool CFlitManager::getNextWord(wxString& word, wxCDataInfoListNode** nextNode) {
     return true;
 }
 
+void CFlitManager::moveCursorWhileReading(wxCDataInfoListNode* node) {
+    wxMutexLocker lock(commandMutex);
+    dataInfoListNode = node;
+    if (state == eRunning) {
+        readingWhenMoved = true;
+        state = eListPtrModified;
+    }
+}
+
 void CFlitManager::prepareGuiThreadRenderedMutex() {
     renderedMutex.Lock();
     rendered = false;

@@ -116,6 +116,11 @@ public:
     // must not resume reading, even when it lands while the thread completes its last item.
     bool wasReadingWhenMoved() const { return readingWhenMoved; }
 
+    // A cursor move made by the presentation thread itself while it reads (an attachment skip):
+    // reading goes on from node without advancing past it. A pause or stop the host sent during
+    // the item stands; only the cursor moves then.
+    void moveCursorWhileReading(wxCDataInfoListNode* node);
+
     // The presentation thread object (null before initialize), for hosts that send it events.
     CFlitViewThread* getFlitViewThread() { return flitViewThread; }
 

@@ -2,6 +2,7 @@
 
 #include "engine/FlitManager.h"
 #include "outside/DataManager.h"
+#include "outside/OvriChars.h"
 
 #include <wx/log.h>
 #include <wx/window.h>
@@ -12,6 +13,13 @@
 namespace {
 
 const long kMillisecondsPerSecond = 1000;
+const char kHyphen = '-';
+// The word flashed for a hyperlink or a mail link.
+const char* const kLinkWord = "<LINK>";
+// The host's view identifiers that view changes ask for.
+const int kViewReading = 0;
+const int kViewOverview = 2;
+const int kViewAssessment = 3;
 // The longest hold a background can ask for, so that its time in milliseconds fits an int.
 const long kMaxHoldSeconds = INT_MAX / kMillisecondsPerSecond;
 
@@ -27,13 +35,38 @@ long holdSecondsFrom(const wxString& param) {
     return wxMin(seconds, kMaxHoldSeconds);
 }
 
+// Whether a character is an ASCII digit or letter, as the C locale classifies them.
+bool isAsciiDigit(wxUniChar c) {
+    return c >= '0' && c <= '9';
+}
+
+bool isAsciiLetter(wxUniChar c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
 } // namespace
 
 // Rows for the item kinds handled here; every other kind (spaces and newlines among them) is
 // passed over.
 const CFlitViewThread::SDispatchEntry CFlitViewThread::kDispatchTable[] = {
+    {eDITWord, &CFlitViewThread::handleWord, nullptr},
+    {eDITLinkInfoRef, nullptr, &CFlitViewThread::handleLinkInfoRef},
+    {eDITRest, &CFlitViewThread::handleRest, nullptr},
+    {eDITSustain, &CFlitViewThread::handleSustain, nullptr},
     {eDITTagInfoRef, &CFlitViewThread::handleTagInfoRef, nullptr},
+    {eDITCourseNoteRef, &CFlitViewThread::handleCourseNoteRef, nullptr},
+    {eDITGlossaryNoteRef, &CFlitViewThread::handleGlossaryNoteRef, nullptr},
+    {eDITRapidNoteRef, &CFlitViewThread::handleRapidNoteRef, nullptr},
+    {eDITUserNoteRef, &CFlitViewThread::handleUserNoteRef, nullptr},
+    {eDITDogearRef, &CFlitViewThread::handleDogearRef, nullptr},
     {eDITPageInfoRef, &CFlitViewThread::handlePageInfoRef, nullptr},
+    {eDITAssessmentReview, &CFlitViewThread::handleAssessmentReview, nullptr},
+    {eDITEmailItem, nullptr, &CFlitViewThread::handleEmailItem},
+    {eDITEmailItemAttachmentAnnounce, nullptr, &CFlitViewThread::handleEmailItemAttachmentAnnounce},
+    {eDITEmailItemAttachmentSkip, nullptr, &CFlitViewThread::handleEmailItemAttachmentSkip},
+    {eDITEmailItemAttachmentInfoRef, nullptr, &CFlitViewThread::handleEmailItemAttachmentInfoRef},
+    {eDITChangeView, nullptr, &CFlitViewThread::handleChangeView},
+    {eDITFlitCommand, nullptr, &CFlitViewThread::handleFlitCommand},
 };
 
 wxBEGIN_EVENT_TABLE(CFlitViewThread, wxEvtHandler)
@@ -302,14 +335,16 @@ bool CFlitViewThread::handleBackground(CLinkInfo* link) {
     return true;
 }
 
-bool CFlitViewThread::handleBackgroundCommon(CLinkInfo* link) {
+bool CFlitViewThread::linkFilePath(const CLinkInfo* link, wxString* path) {
     // A link the document cannot resolve is treated like a file it cannot write.
-    if (link == nullptr) {
-        return false;
-    }
+    return link != nullptr &&
+           dataManager->getLinkFileDataStoreAsFile(CDataManager::eLinkFileDataStored,
+                                                   link->linkData.utf8_str(), path);
+}
+
+bool CFlitViewThread::handleBackgroundCommon(CLinkInfo* link) {
     wxString path;
-    if (!dataManager->getLinkFileDataStoreAsFile(CDataManager::eLinkFileDataStored,
-                                                 link->linkData.utf8_str(), &path)) {
+    if (!linkFilePath(link, &path)) {
         return false;
     }
     CFlitCommandEvent event = makeCurrentNodeEvent(EVT_FLIT_COMMAND_BACKGROUND_MSG);
@@ -361,4 +396,342 @@ bool CFlitViewThread::displaySpeed(unsigned int speed) {
     event.number = static_cast<int>(speed);
     postFlitViewWindowEvent(event, false);
     return true;
+}
+
+// --- Words, rests, sustains and styles ---
+
+bool CFlitViewThread::handleWord(CDataInfo* item) {
+    CDITWord* word = static_cast<CDITWord*>(item);
+    if (backgroundPending && !displayBkgndFor(word->getBackgroundLinkInfoNode())) {
+        return false;
+    }
+
+    wxString text;
+    wxCDataInfoListNode* nextNode = nullptr;
+    manager->getNextWord(text, &nextNode);
+    if (text.empty()) {
+        return true;
+    }
+
+    char separator = COvriChars::kNullByte;
+    if (nextNode != nullptr) {
+        const eDataInfoType nextType = nextNode->GetData()->getDataInfoType();
+        if (nextType == eDITSpace) {
+            separator = COvriChars::kSpaceChar;
+        } else if (nextType == eDITNewline) {
+            separator = COvriChars::kNewlineChar;
+        }
+    }
+
+    handleStyleChange(word->getStyleInfo());
+    postWordToFlitView(text, separator, manager->getDataInfoListNode());
+    return true;
+}
+
+void CFlitViewThread::postWordToFlitView(wxString& word, char separator,
+                                         wxCDataInfoListNode* node) {
+    if (manager->getState() != CFlitManager::eRunning) {
+        return;
+    }
+
+    int speed = 0;
+    if (rampActive) {
+        speed = manager->getCurrentSpeed();
+        manager->increaseCurrentSpeed(CFlitManager::kRampIncrement);
+        if (manager->getCurrentSpeed() > manager->getTargetSpeed()) {
+            rampActive = false;
+        }
+    } else {
+        speed = manager->getTargetSpeed();
+    }
+
+    // A length of 0 or 1 cannot hold a character and a hyphen: it means no limit. Lengths count
+    // characters, so a chunk never splits one; the timing rules get the UTF-8 bytes.
+    const size_t setLength = manager->getWordDisplayLength();
+    const size_t limit = setLength < 2 ? word.length() : setLength;
+    const wxScopedCharBuffer displayWord = word.Left(limit).utf8_str();
+    CFlitWordCalcs* calcs = manager->getFlitWordCalcs();
+    const int displayTime = calcs->calcWordDisplayTime(displayWord.data(), speed);
+    const int interWordDelay = calcs->calcInterWordDelayTime(displayWord.data(), separator, speed);
+
+    CFlitCommandEvent event(EVT_FLIT_COMMAND_WORD_MSG);
+    event.dataInfoListNode = node;
+    size_t position = 0;
+    size_t remaining = word.length();
+    for (bool last = false; !last;) {
+        if (limit < remaining) {
+            event.text = word.Mid(position, limit - 1) + kHyphen;
+            position += limit - 1;
+            remaining -= limit - 1;
+        } else {
+            event.text = word.Mid(position);
+            last = true;
+        }
+        postFlitViewWindowEvent(event, true);
+        sleepMilliseconds(displayTime + extraWordDelay);
+        extraWordDelay = 0;
+
+        event.text.clear();
+        postFlitViewWindowEvent(event, true);
+        sleepMilliseconds(interWordDelay);
+    }
+}
+
+bool CFlitViewThread::handleStyleChange(CStyleInfo& style) {
+    const unsigned int changed = style.getChangedStylesMask(lastStyleInfo);
+    if (changed & eStyleBold) {
+        CFlitCommandEvent event = makeCurrentNodeEvent(EVT_FLIT_COMMAND_STYLE_BOLD_MSG);
+        event.number = style.isOn(eStyleBold) ? 1 : 0;
+        postFlitViewWindowEvent(event, false);
+    }
+    if (changed & eStyleHighlight) {
+        CFlitCommandEvent event = makeCurrentNodeEvent(EVT_FLIT_COMMAND_STYLE_HIGHLIGHT_MSG);
+        event.number = style.isOn(eStyleHighlight) ? 1 : 0;
+        postFlitViewWindowEvent(event, false);
+    }
+    lastStyleInfo = style;
+    return true;
+}
+
+bool CFlitViewThread::handleRest(CDataInfo* item) {
+    const CDITRest* rest = static_cast<const CDITRest*>(item);
+    // Rests keep the reader's chosen speed even while the ramp runs.
+    const int delay = manager->getFlitWordCalcs()->calcRestDelay(static_cast<int>(rest->getValue()),
+                                                                 manager->getTargetSpeed());
+    CFlitCommandEvent blank = makeCurrentNodeEvent(EVT_FLIT_COMMAND_WORD_MSG);
+    postFlitViewWindowEvent(blank, false);
+    sleepMilliseconds(delay);
+    return true;
+}
+
+bool CFlitViewThread::handleSustain(CDataInfo* item) {
+    const CDITSustain* sustain = static_cast<const CDITSustain*>(item);
+    // Replaces rather than adds to a sustain that no chunk has used yet.
+    extraWordDelay = manager->getFlitWordCalcs()->calcSustainDelay(
+        static_cast<int>(sustain->getValue()), manager->getTargetSpeed());
+    return true;
+}
+
+// --- Notes, dogears, assessment reviews, email items, view changes and commands ---
+
+bool CFlitViewThread::postValueRef(CDataInfo* item, int eventType) {
+    const CDITSize_tRefBase* ref = static_cast<const CDITSize_tRefBase*>(item);
+    CFlitCommandEvent event = makeCurrentNodeEvent(eventType);
+    event.number = static_cast<int>(ref->getValue());
+    postFlitViewWindowEvent(event, false);
+    return true;
+}
+
+bool CFlitViewThread::handleGlossaryNoteRef(CDataInfo* item) {
+    return postValueRef(item, EVT_FLIT_COMMAND_GLOSSARY_NOTE_MSG);
+}
+
+bool CFlitViewThread::handleCourseNoteRef(CDataInfo* item) {
+    return postValueRef(item, EVT_FLIT_COMMAND_COURSE_NOTE_MSG);
+}
+
+bool CFlitViewThread::handleRapidNoteRef(CDataInfo* item) {
+    return postValueRef(item, EVT_FLIT_COMMAND_RAPID_NOTE_MSG);
+}
+
+bool CFlitViewThread::handleUserNoteRef(CDataInfo* item) {
+    return postValueRef(item, EVT_FLIT_COMMAND_USER_NOTE_MSG);
+}
+
+bool CFlitViewThread::handleDogearRef(CDataInfo* item) {
+    return postValueRef(item, EVT_FLIT_COMMAND_DOGEAR_MSG);
+}
+
+bool CFlitViewThread::handleAssessmentReview(CDataInfo*) {
+    manager->setState(CFlitManager::eStopped);
+    CFlitCommandEvent event(EVT_FLIT_COMMAND_ASSESSMENT_REVIEW_MSG);
+    postAssessmentViewWindowEvent(event, true);
+    return handleChangeViewCommon(kViewAssessment);
+}
+
+bool CFlitViewThread::handleChangeViewCommon(int viewId) {
+    CFlitCommandEvent event = makeCurrentNodeEvent(EVT_FLIT_COMMAND_CHANGE_VIEW_MSG);
+    event.number = viewId;
+    manager->setState(CFlitManager::eStopped);
+    postMainFrameWindowEvent(event, false);
+    return true;
+}
+
+bool CFlitViewThread::handleEmailItem(wxCDataInfoListNode* node) {
+    const CDITEmailItem* item = static_cast<const CDITEmailItem*>(node->GetData());
+    const wxString numbered = wxString::Format("%ld", static_cast<long>(item->getValue()) + 1);
+    const struct {
+        wxString word;
+        char separator;
+    } words[] = {{"Email", COvriChars::kSpaceChar},
+                 {"Item", COvriChars::kSpaceChar},
+                 {"#", COvriChars::kSpaceChar},
+                 {numbered, COvriChars::kNewlineChar}};
+    for (const auto& entry : words) {
+        wxString word = entry.word;
+        postWordToFlitView(word, entry.separator, node);
+    }
+    return true;
+}
+
+bool CFlitViewThread::handleEmailItemAttachmentAnnounce(wxCDataInfoListNode* node) {
+    const int kRepeats = 3;
+    const char* const kWords[] = {"Press", "'A'", "to", "read", "attachment"};
+    for (int repeat = 0; repeat < kRepeats; ++repeat) {
+        for (const char* text : kWords) {
+            wxString word = text;
+            const bool lastWord = text == kWords[WXSIZEOF(kWords) - 1];
+            postWordToFlitView(word, lastWord ? COvriChars::kNewlineChar : COvriChars::kSpaceChar,
+                               node);
+        }
+    }
+    return true;
+}
+
+bool CFlitViewThread::handleEmailItemAttachmentSkip(wxCDataInfoListNode*) {
+    wxCDataInfoListNode* emailItem = nullptr;
+    dataManager->getNodeOfDataInfoTypeCommon(CDataManager::eSearchForward, eDITEmailItem,
+                                             manager->getDataInfoListNode(), &emailItem);
+    manager->moveCursorWhileReading(emailItem);
+    return true;
+}
+
+bool CFlitViewThread::handleEmailItemAttachmentInfoRef(wxCDataInfoListNode*) {
+    return true;
+}
+
+bool CFlitViewThread::handleChangeView(wxCDataInfoListNode* node) {
+    const CDITChangeView* item = static_cast<const CDITChangeView*>(node->GetData());
+    switch (item->getViewType()) {
+    case CDITChangeView::eViewReading:
+        return handleChangeViewCommon(kViewReading);
+    case CDITChangeView::eViewStop:
+        postStopMessage();
+        return true;
+    case CDITChangeView::eViewOverview:
+        return handleChangeViewCommon(kViewOverview);
+    case CDITChangeView::eViewAssessment:
+        return handleChangeViewCommon(kViewAssessment);
+    default:
+        return true;
+    }
+}
+
+bool CFlitViewThread::handleFlitCommand(wxCDataInfoListNode* node) {
+    const CDITFlitCommand* item = static_cast<const CDITFlitCommand*>(node->GetData());
+    if (item->getType() == CDITFlitCommand::eFlitCommandStop) {
+        postStopMessage();
+    }
+    return true;
+}
+
+// --- Links, graphics and media ---
+
+bool CFlitViewThread::handleLinkInfoRef(wxCDataInfoListNode* node) {
+    const CDITLinkInfoRef* ref = static_cast<const CDITLinkInfoRef*>(node->GetData());
+    CLinkInfo* link = dataManager->getLinkAt(ref->getLinkInfoListNode());
+    if (link == nullptr) {
+        return false;
+    }
+    switch (link->linkType) {
+    case eLinkLGraphic:
+        return handleLGraphic(link);
+    case eLinkBGraphic:
+        return handleBGraphic(link);
+    case eLinkSound:
+        return handleSound(link);
+    case eLinkBackground:
+        return handleBackground(link);
+    case eLinkSpeed:
+        return handleSpeed(link);
+    case eLinkAssessment:
+        return handleAssessment(link);
+    case eLinkVideo:
+        return handleVideo(link);
+    case eLinkWeb:
+        return handleHyperlink(node, link);
+    case eLinkMailto:
+        return handleMailtoLink(node, link);
+    default:
+        return false;
+    }
+}
+
+bool CFlitViewThread::handleLGraphic(CLinkInfo* link) {
+    if (!handleBackgroundCommon(link)) {
+        return false;
+    }
+    // The next word puts its own background back in place of the graphic.
+    backgroundPending = true;
+    return true;
+}
+
+bool CFlitViewThread::handleBGraphic(CLinkInfo* link) {
+    wxString path;
+    if (!linkFilePath(link, &path)) {
+        return false;
+    }
+    CFlitCommandEvent event = makeCurrentNodeEvent(EVT_FLIT_COMMAND_BGRAPHIC_MSG);
+    event.text = path;
+    long seconds = 0;
+    if (!link->linkParam.empty()) {
+        const wxUniChar first = link->linkParam[0];
+        if (isAsciiDigit(first)) {
+            seconds = holdSecondsFrom(link->linkParam);
+        } else if (isAsciiLetter(first)) {
+            // Pauses without the host's pause command, so the reading metrics keep running.
+            event.number = 1;
+            manager->setState(CFlitManager::ePaused);
+        }
+    }
+    postFlitViewWindowEvent(event, true);
+    sleepMilliseconds(seconds * kMillisecondsPerSecond);
+    backgroundPending = true;
+    return true;
+}
+
+bool CFlitViewThread::handleSound(CLinkInfo* link) {
+    wxString path;
+    if (!linkFilePath(link, &path)) {
+        return false;
+    }
+    CFlitCommandEvent event = makeCurrentNodeEvent(EVT_FLIT_COMMAND_SOUND_MSG);
+    event.text = path;
+    postFlitViewWindowEvent(event, false);
+    return true;
+}
+
+bool CFlitViewThread::handleSpeed(CLinkInfo* link) {
+    const wchar_t* start = link->linkData.wc_str();
+    wchar_t* end = nullptr;
+    long speed = std::wcstol(start, &end, 10);
+    if (end == start) {
+        speed = 0;
+    }
+    // The target is clamped into the manager's range; a negative speed counts as the slowest.
+    manager->setTargetSpeed(speed < 0 ? 0 : static_cast<unsigned int>(wxMin(speed, long(INT_MAX))));
+    // The view is told the speed as the document gave it.
+    return displaySpeed(static_cast<unsigned int>(speed));
+}
+
+bool CFlitViewThread::handleAssessment(CLinkInfo* link) {
+    manager->setState(CFlitManager::eStopped);
+    CFlitCommandEvent event = makeCurrentNodeEvent(EVT_FLIT_COMMAND_ASSESSMENT_MSG);
+    event.text = link->linkData;
+    postAssessmentViewWindowEvent(event, true);
+    return handleChangeViewCommon(kViewAssessment);
+}
+
+bool CFlitViewThread::handleVideo(CLinkInfo*) {
+    return true;
+}
+
+bool CFlitViewThread::handleHyperlink(wxCDataInfoListNode* node, CLinkInfo*) {
+    wxString word = kLinkWord;
+    postWordToFlitView(word, COvriChars::kNullByte, node);
+    return true;
+}
+
+bool CFlitViewThread::handleMailtoLink(wxCDataInfoListNode* node, CLinkInfo* link) {
+    return handleHyperlink(node, link);
 }

@@ -69,6 +69,43 @@ protected:
     bool displayPageNum(unsigned int page);
     bool displaySpeed(unsigned int speed);
 
+    // Words, rests, sustains and styles.
+    bool handleWord(CDataInfo* item);
+    // Flashes a word (in hyphenated chunks when it is longer than the word display length) and
+    // blanks it, with the display time and inter-word delay of the timing rules. Does nothing
+    // unless reading runs; once begun, every chunk is shown.
+    void postWordToFlitView(wxString& word, char separator, wxCDataInfoListNode* node);
+    bool handleStyleChange(CStyleInfo& style);
+    bool handleRest(CDataInfo* item);
+    bool handleSustain(CDataInfo* item);
+
+    // Notes, dogears, assessment reviews, email items, view changes and embedded commands.
+    bool handleGlossaryNoteRef(CDataInfo* item);
+    bool handleCourseNoteRef(CDataInfo* item);
+    bool handleRapidNoteRef(CDataInfo* item);
+    bool handleUserNoteRef(CDataInfo* item);
+    bool handleDogearRef(CDataInfo* item);
+    bool handleAssessmentReview(CDataInfo* item);
+    bool handleEmailItem(wxCDataInfoListNode* node);
+    bool handleEmailItemAttachmentAnnounce(wxCDataInfoListNode* node);
+    bool handleEmailItemAttachmentSkip(wxCDataInfoListNode* node);
+    bool handleEmailItemAttachmentInfoRef(wxCDataInfoListNode* node);
+    bool handleChangeView(wxCDataInfoListNode* node);
+    bool handleFlitCommand(wxCDataInfoListNode* node);
+    // Posts a change to the given view to the main frame and stops reading.
+    bool handleChangeViewCommon(int viewId);
+
+    // Links, graphics and media.
+    bool handleLinkInfoRef(wxCDataInfoListNode* node);
+    bool handleLGraphic(CLinkInfo* link);
+    bool handleBGraphic(CLinkInfo* link);
+    bool handleSound(CLinkInfo* link);
+    bool handleSpeed(CLinkInfo* link);
+    bool handleAssessment(CLinkInfo* link);
+    bool handleVideo(CLinkInfo* link);
+    bool handleHyperlink(wxCDataInfoListNode* node, CLinkInfo* link);
+    bool handleMailtoLink(wxCDataInfoListNode* node, CLinkInfo* link);
+
     // Sleeps for the given time; only shutdown cuts it short (pause and stop never do).
     void sleepMilliseconds(long milliseconds);
 
@@ -87,6 +124,10 @@ private:
     static const SDispatchEntry kDispatchTable[];
 
     void postWindowEvent(wxWindow* window, CFlitCommandEvent& event, bool waitForRender);
+    // Posts a note or dogear reference's value to the view.
+    bool postValueRef(CDataInfo* item, int eventType);
+    // Writes a link's file data out; false when the document cannot.
+    bool linkFilePath(const CLinkInfo* link, wxString* path);
     // Waits on continueCondition until a start, continue or shutdown is pending.
     void waitForCommand();
     // Presents items while the manager's state stays eRunning.

@@ -57,10 +57,12 @@ TEST_F(EngineTest, StartRestartsThenPresentsTheItemsThenReportsDoneOnce) {
     host.pumpFor(kQuietPeriod);
 
     const std::vector<SRecordedEvent>& events = host.events();
+    const int word = EVT_FLIT_COMMAND_WORD_MSG;
     ASSERT_EQ((std::vector<int>{EVT_FLIT_COMMAND_BACKGROUND_MSG, EVT_FLIT_COMMAND_TEXT_COLOUR_MSG,
-                                EVT_FLIT_COMMAND_SPEED_MSG, EVT_FLIT_COMMAND_PAGE_NUM_MSG,
-                                EVT_FLIT_COMMAND_RESET_TEXT_COLOUR_MSG,
-                                EVT_FLIT_COMMAND_PAGE_NUM_MSG, EVT_FLIT_COMMAND_DONE_MSG}),
+                                EVT_FLIT_COMMAND_SPEED_MSG, EVT_FLIT_COMMAND_PAGE_NUM_MSG, word,
+                                word, EVT_FLIT_COMMAND_RESET_TEXT_COLOUR_MSG,
+                                EVT_FLIT_COMMAND_PAGE_NUM_MSG, word, word,
+                                EVT_FLIT_COMMAND_DONE_MSG}),
               typesOf(events));
     for (const SRecordedEvent& event : events) {
         EXPECT_EQ(CTestHost::eFlitView, event.window);
@@ -82,11 +84,14 @@ TEST_F(EngineTest, StartRestartsThenPresentsTheItemsThenReportsDoneOnce) {
     EXPECT_EQ(400, events[2].number);
     EXPECT_EQ(harbour, events[2].node);
     EXPECT_EQ(0, events[3].number) << "no page marker before the first word";
-    EXPECT_EQ(reset, events[4].node);
-    EXPECT_EQ(7, events[5].number);
-    EXPECT_EQ(page7, events[5].node);
-    EXPECT_EQ(nullptr, events[6].node);
-    EXPECT_TRUE(events[6].text.empty());
+    EXPECT_EQ("Harbour", events[4].text);
+    EXPECT_TRUE(events[5].text.empty());
+    EXPECT_EQ(reset, events[6].node);
+    EXPECT_EQ(7, events[7].number);
+    EXPECT_EQ(page7, events[7].node);
+    EXPECT_EQ("lights", events[8].text);
+    EXPECT_EQ(nullptr, events[10].node);
+    EXPECT_TRUE(events[10].text.empty());
 
     EXPECT_EQ(CFlitManager::eStopped, manager->getState());
     EXPECT_EQ(nullptr, manager->getDataInfoListNode());
@@ -103,7 +108,8 @@ TEST_F(EngineTest, RestartOnAPlainWordShowsTheDefaultsAndTheNearestPage) {
     ASSERT_TRUE(waitForDone());
     ASSERT_EQ((std::vector<int>{EVT_FLIT_COMMAND_DEFAULT_BACKGROUND_MSG,
                                 EVT_FLIT_COMMAND_RESET_TEXT_COLOUR_MSG, EVT_FLIT_COMMAND_SPEED_MSG,
-                                EVT_FLIT_COMMAND_PAGE_NUM_MSG, EVT_FLIT_COMMAND_DONE_MSG}),
+                                EVT_FLIT_COMMAND_PAGE_NUM_MSG, EVT_FLIT_COMMAND_WORD_MSG,
+                                EVT_FLIT_COMMAND_WORD_MSG, EVT_FLIT_COMMAND_DONE_MSG}),
               typesOf(host.events()));
     EXPECT_TRUE(host.events()[0].waitedFor);
     EXPECT_EQ(word, host.events()[0].node);
