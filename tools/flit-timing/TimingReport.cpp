@@ -1,7 +1,7 @@
 #include "TimingReport.h"
 
+#include "outside/DataManager.h"
 #include "outside/OvriChars.h"
-#include "outside/TextTokenizer.h"
 #include "outside/Utf8.h"
 #include "timing/FlitWordCalcs.h"
 
@@ -18,27 +18,31 @@ const char* CTimingReport::separatorName(char separator) {
     return "none";
 }
 
-std::vector<STimedWord> CTimingReport::timeText(const std::string& text) const {
+std::vector<STimedWord> CTimingReport::timeDocument(const CDataManager& document) const {
+    const auto wordSpaceOrNewline = static_cast<eDataInfoType>(eDITWord | eDITSpace | eDITNewline);
     std::vector<STimedWord> words;
-    CTextTokenizer tokenizer(text.data(), text.size());
-    CTextTokenizer::SToken token;
-    bool lastWasWord = false;
-    while (tokenizer.next(&token)) {
-        switch (token.type) {
-        case CTextTokenizer::eWordToken:
-            words.push_back({text.substr(token.offset, token.length), COvriChars::kNullByte, 0, 0});
-            break;
-        case CTextTokenizer::eSpaceToken:
-        case CTextTokenizer::eNewlineToken:
-            // The separator is the item right after the word.
-            if (lastWasWord) {
-                words.back().separator = token.type == CTextTokenizer::eSpaceToken
-                                             ? COvriChars::kSpaceChar
-                                             : COvriChars::kNewlineChar;
-            }
-            break;
+    for (wxCDataInfoListNode* node = document.getFirstNode(); node != nullptr;
+         node = node->GetNext()) {
+        if (node->GetData()->getDataInfoType() != eDITWord) {
+            continue;
         }
-        lastWasWord = token.type == CTextTokenizer::eWordToken;
+        const char* word = static_cast<const CDITWord*>(node->GetData())->getWord();
+        if (*word == '\0') {
+            continue;
+        }
+        char separator = COvriChars::kNullByte;
+        wxCDataInfoListNode* following = nullptr;
+        if (node->GetNext() != nullptr &&
+            document.getNodeOfDataInfoTypeCommon(CDataManager::eSearchForward, wordSpaceOrNewline,
+                                                 node->GetNext(), &following)) {
+            const eDataInfoType type = following->GetData()->getDataInfoType();
+            if (type == eDITSpace) {
+                separator = COvriChars::kSpaceChar;
+            } else if (type == eDITNewline) {
+                separator = COvriChars::kNewlineChar;
+            }
+        }
+        words.push_back({word, separator, 0, 0});
     }
 
     CFlitWordCalcs calcs;

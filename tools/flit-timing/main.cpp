@@ -3,7 +3,7 @@
 #include "RhythmSvg.h"
 #include "TimingReport.h"
 
-#include "outside/Utf8.h"
+#include "outside/DocumentImporter.h"
 #include "timing/FlitWordCalcs.h"
 #include "timing/FlitWordCalcsSerializer.h"
 
@@ -15,6 +15,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace {
@@ -127,6 +128,10 @@ int main(int argc, char** argv) {
          wxCMD_LINE_VAL_NONE, 0},
         {wxCMD_LINE_OPTION, nullptr, "svg", "draw the text's rhythm into this SVG file",
          wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "format",
+         "read FILE as plain or flit (marked-up) text; by default FILE is marked up when its "
+         "name ends in .flit, and standard input is plain",
+         wxCMD_LINE_VAL_STRING, 0},
         {wxCMD_LINE_PARAM, nullptr, nullptr, "FILE (UTF-8 text; standard input when absent or -)",
          wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL},
         {wxCMD_LINE_NONE, nullptr, nullptr, nullptr, wxCMD_LINE_VAL_NONE, 0},
@@ -170,26 +175,45 @@ int main(int argc, char** argv) {
     }
 
     const wxString inputPath = parser.GetParamCount() > 0 ? parser.GetParam(0) : wxString("-");
+    const bool fromStdin = inputPath == "-";
+    CDocumentImporter::eFormat format =
+        fromStdin ? CDocumentImporter::ePlainText : CDocumentImporter::formatForPath(inputPath);
+    wxString formatName;
+    if (parser.Found("format", &formatName)) {
+        if (formatName == "flit") {
+            format = CDocumentImporter::eMarkedUp;
+        } else if (formatName == "plain") {
+            format = CDocumentImporter::ePlainText;
+        } else {
+            return fail(kExitBadInput,
+                        wxString::Format("--format must be flit or plain, not '%s'", formatName));
+        }
+    }
+
     std::string text;
     wxString error;
     if (!readAll(inputPath, &text, &error)) {
         return fail(kExitBadInput, error);
     }
-    const std::size_t badByte = CUtf8::findInvalid(text.data(), text.size());
-    if (badByte != CUtf8::kAllValid) {
-        return fail(kExitBadInput, wxString::Format("%s is not valid UTF-8: bad byte at offset %zu",
-                                                    inputPath == "-" ? wxString("standard input")
-                                                                     : "'" + inputPath + "'",
-                                                    badByte));
+    // Files that a marked-up text names are relative to the text's folder; to the current
+    // folder for standard input.
+    CDocumentImporter importer;
+    const std::unique_ptr<CDataManager> document =
+        importer.importText(text, format, fromStdin ? wxString() : wxFileName(inputPath).GetPath());
+    if (!document) {
+        const wxString name = fromStdin ? wxString("standard input") : inputPath;
+        return fail(kExitBadInput,
+                    wxString::Format("%s:%d:%d: %s", name, importer.getErrorLine(),
+                                     importer.getErrorColumn(), importer.getErrorMessage()));
     }
 
     const CTimingReport report(static_cast<int>(wpm), static_cast<int>(wordLength));
-    const std::vector<STimedWord> words = report.timeText(text);
+    const std::vector<STimedWord> words = report.timeDocument(*document);
 
     wxString svgPath;
     if (parser.Found("svg", &svgPath)) {
         const wxString title =
-            inputPath == "-" ? wxString("Standard input") : wxFileName(inputPath).GetFullName();
+            fromStdin ? wxString("Standard input") : wxFileName(inputPath).GetFullName();
         const CRhythmSvg picture(static_cast<int>(wpm), title.utf8_string());
         if (!writeWhole(svgPath, picture.render(words))) {
             return fail(kExitFailed, wxString::Format("cannot write '%s'", svgPath));

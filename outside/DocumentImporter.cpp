@@ -1,0 +1,229 @@
+#include "outside/DocumentImporter.h"
+
+#include "outside/MarkupReader.h"
+#include "outside/TextTokenizer.h"
+#include "outside/Utf8.h"
+
+#include <wx/file.h>
+#include <wx/filename.h>
+#include <wx/log.h>
+
+#include <cstring>
+#include <limits>
+
+namespace {
+
+bool isLineBreak(char c) {
+    return c == '\n' || c == '\r';
+}
+
+// Appends the items of stretches of text that hold no directive. The bytes of a word collect in
+// one buffer, reused from word to word, until whatever ends the word (white space, a directive,
+// the end of the text): a literal brace written "{{" or "}}" joins the stretches on either side
+// of it into one word.
+class CTextAppender {
+public:
+    CTextAppender(CDataManager* documentIn, CMarkupReader* readerIn)
+        : document(documentIn), reader(readerIn) {}
+
+    void appendStretch(const char* text, std::size_t begin, std::size_t end) {
+        CTextTokenizer tokenizer(text + begin, end - begin);
+        CTextTokenizer::SToken token;
+        while (tokenizer.next(&token)) {
+            switch (token.type) {
+            case CTextTokenizer::eWordToken:
+                word.append(text + begin + token.offset, token.length);
+                break;
+            case CTextTokenizer::eSpaceToken:
+                endWord();
+                document->appendSpace();
+                break;
+            case CTextTokenizer::eNewlineToken:
+                endWord();
+                document->appendNewline();
+                break;
+            }
+        }
+    }
+
+    void appendToWord(char c) { word += c; }
+
+    void endWord() {
+        if (!word.empty()) {
+            reader->appendWord(word.c_str());
+            word.clear();
+        }
+    }
+
+private:
+    CDataManager* document;
+    CMarkupReader* reader;
+    std::string word;
+};
+
+} // namespace
+
+CDocumentImporter::eFormat CDocumentImporter::formatForPath(const wxString& path) {
+    return wxFileName(path).GetExt().Lower() == "flit" ? eMarkedUp : ePlainText;
+}
+
+bool CDocumentImporter::readFile(const wxString& path, std::string* bytes, wxString* reason) {
+    // wxFile opens a folder without complaint on some systems and then fails to read it.
+    if (wxFileName::DirExists(path)) {
+        *reason = "it is a folder";
+        return false;
+    }
+    wxFile file;
+    {
+        // The reason goes into the caller's message rather than to the log.
+        wxLogNull quiet;
+        if (!file.Open(path)) {
+            *reason = wxSysErrorMsgStr(wxSysErrorCode());
+            return false;
+        }
+    }
+    const wxFileOffset length = file.Length();
+    if (length == wxInvalidOffset) {
+        *reason = wxSysErrorMsgStr(wxSysErrorCode());
+        return false;
+    }
+    bytes->assign(static_cast<std::size_t>(length), '\0');
+    if (length > 0) {
+        wxLogNull quiet;
+        const ssize_t got = file.Read(&(*bytes)[0], bytes->size());
+        if (got < 0 || static_cast<std::size_t>(got) != bytes->size()) {
+            *reason = got < 0 ? wxSysErrorMsgStr(wxSysErrorCode())
+                              : wxString("the file changed size while it was read");
+            return false;
+        }
+    }
+    return true;
+}
+
+CDocumentImporter::CDocumentImporter() : errorLine(0), errorColumn(0) {}
+
+std::unique_ptr<CDataManager> CDocumentImporter::importText(const std::string& utf8, eFormat format,
+                                                            const wxString& baseDir) {
+    return importText(utf8.data(), utf8.size(), format, baseDir);
+}
+
+std::unique_ptr<CDataManager> CDocumentImporter::importText(const char* text, std::size_t size,
+                                                            eFormat format,
+                                                            const wxString& baseDir) {
+    clearError();
+    const std::size_t bad = CUtf8::findInvalid(text, size);
+    if (bad != CUtf8::kAllValid) {
+        failAt(text, size, bad, wxString::Format("not valid UTF-8: bad byte at offset %zu", bad));
+        return nullptr;
+    }
+    // Words are handed on as C strings, which a NUL would cut short.
+    if (const void* nul = std::memchr(text, '\0', size)) {
+        failAt(text, size, static_cast<std::size_t>(static_cast<const char*>(nul) - text),
+               "NUL character in the text");
+        return nullptr;
+    }
+
+    auto document = std::make_unique<CDataManager>();
+    CMarkupReader reader(document.get(), baseDir);
+    CTextAppender appender(document.get(), &reader);
+    if (format == ePlainText) {
+        appender.appendStretch(text, 0, size);
+        appender.endWord();
+        return document;
+    }
+
+    std::size_t position = 0;
+    for (;;) {
+        std::size_t brace = position;
+        while (brace < size && text[brace] != '{' && text[brace] != '}') {
+            ++brace;
+        }
+        appender.appendStretch(text, position, brace);
+        if (brace == size) {
+            break;
+        }
+        const char c = text[brace];
+        if (brace + 1 < size && text[brace + 1] == c) {
+            appender.appendToWord(c);
+            position = brace + 2;
+            continue;
+        }
+        if (c == '}') {
+            failAt(text, size, brace, "stray \"}\" (write \"}}\" for a literal brace)");
+            return nullptr;
+        }
+        std::size_t close = brace + 1;
+        while (close < size && text[close] != '}' && text[close] != '{' &&
+               !isLineBreak(text[close])) {
+            ++close;
+        }
+        if (close == size || text[close] != '}') {
+            const char* where = close == size        ? "the end of the text"
+                                : text[close] == '{' ? "the next \"{\""
+                                                     : "the end of its line";
+            failAt(text, size, brace,
+                   wxString::Format("\"{\" is not closed before %s (write \"{{\" for a literal "
+                                    "brace)",
+                                    where));
+            return nullptr;
+        }
+        appender.endWord();
+        if (!reader.applyDirective(text, brace, close)) {
+            failAt(text, size, reader.getErrorOffset(), reader.getErrorMessage());
+            return nullptr;
+        }
+        position = close + 1;
+    }
+    appender.endWord();
+    return document;
+}
+
+std::unique_ptr<CDataManager> CDocumentImporter::importFile(const wxString& path) {
+    clearError();
+    std::string bytes;
+    wxString reason;
+    if (!readFile(path, &bytes, &reason)) {
+        fail(wxString::Format("cannot read \"%s\": %s", path, reason));
+        return nullptr;
+    }
+    return importText(bytes, formatForPath(path), wxFileName(path).GetPath());
+}
+
+void CDocumentImporter::clearError() {
+    error.clear();
+    errorMessage.clear();
+    errorLine = 0;
+    errorColumn = 0;
+}
+
+void CDocumentImporter::fail(const wxString& message) {
+    errorMessage = message;
+    error = message;
+    errorLine = 0;
+    errorColumn = 0;
+}
+
+// Lines are counted as the tokenizer counts line breaks; columns in code points. Everything
+// before offset is valid UTF-8, since an import checks the whole text first.
+void CDocumentImporter::failAt(const char* text, std::size_t size, std::size_t offset,
+                               const wxString& message) {
+    std::size_t line = 1;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < offset && i < size; ++i) {
+        if (!isLineBreak(text[i])) {
+            continue;
+        }
+        if (text[i] == '\r' && i + 1 < size && text[i + 1] == '\n') {
+            ++i;
+        }
+        ++line;
+        lineStart = i + 1;
+    }
+    const std::size_t column =
+        1 + (offset > lineStart ? CUtf8::countCodePoints(text + lineStart, offset - lineStart) : 0);
+    const std::size_t maxInt = static_cast<std::size_t>(std::numeric_limits<int>::max());
+    errorLine = static_cast<int>(line < maxInt ? line : maxInt);
+    errorColumn = static_cast<int>(column < maxInt ? column : maxInt);
+    errorMessage = message;
+    error = wxString::Format("line %d, column %d: %s", errorLine, errorColumn, message);
+}
