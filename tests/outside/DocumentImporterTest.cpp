@@ -1,0 +1,312 @@
+#include "outside/DocumentImporter.h"
+
+#include <gtest/gtest.h>
+#include <wx/ffile.h>
+#include <wx/filefn.h>
+#include <wx/filename.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+std::string utf8(const wxString& s) {
+    return s.utf8_string();
+}
+
+std::string colourText(const CTagInfo* tag) {
+    return utf8(tag->tagColour.GetAsString(wxC2S_HTML_SYNTAX)) + (tag->tagFlag ? "!" : "");
+}
+
+std::string valueKind(eDataInfoType type) {
+    switch (type) {
+    case eDITRest:
+        return "rest";
+    case eDITSustain:
+        return "sustain";
+    case eDITGlossaryNoteRef:
+        return "glossary";
+    case eDITCourseNoteRef:
+        return "course";
+    case eDITRapidNoteRef:
+        return "rapid";
+    case eDITUserNoteRef:
+        return "user";
+    case eDITDogearRef:
+        return "dogear";
+    case eDITEmailItem:
+        return "email";
+    default:
+        return "kind " + std::to_string(type);
+    }
+}
+
+// A document as a compact line: words as themselves with their pen in brackets (b bold,
+// h highlight, a colour, bg= a background link's data), "_" a space, "|" a newline, every
+// other item as kind:fields.
+std::string describe(CDataManager& doc) {
+    std::string out;
+    for (wxCDataInfoListNode* node = doc.getFirstNode(); node != nullptr; node = node->GetNext()) {
+        if (!out.empty()) {
+            out += ' ';
+        }
+        CDataInfo* item = node->GetData();
+        switch (item->getDataInfoType()) {
+        case eDITWord: {
+            auto* word = static_cast<CDITWord*>(item);
+            std::string pen;
+            pen += word->getStyleInfo().isOn(eStyleBold) ? "b" : "";
+            pen += word->getStyleInfo().isOn(eStyleHighlight) ? "h" : "";
+            if (CTagInfo* tag = doc.getTagAtNode(word->getFontColourTagInfoListNode())) {
+                pen += colourText(tag);
+            }
+            if (CLinkInfo* link = doc.getLinkAt(word->getBackgroundLinkInfoNode())) {
+                pen += "bg=" + utf8(link->linkData);
+            }
+            out += word->getWord() + (pen.empty() ? "" : "[" + pen + "]");
+            break;
+        }
+        case eDITSpace:
+            out += '_';
+            break;
+        case eDITNewline:
+            out += '|';
+            break;
+        case eDITTagInfoRef: {
+            CTagInfo* tag =
+                doc.getTagAtNode(static_cast<CDITTagInfoRef*>(item)->getTagInfoListNode());
+            out += "colour:" + (tag != nullptr ? colourText(tag) : "-");
+            break;
+        }
+        case eDITPageInfoRef: {
+            const CPageInfo* page = doc.getPageManager()->getPageInfoAt(
+                static_cast<CDITPageInfoRef*>(item)->getPageInfoListNode());
+            out += "page:" + std::to_string(page->pageNum) + ":" + std::to_string(page->pageType);
+            break;
+        }
+        case eDITLinkInfoRef: {
+            const CLinkInfo* link =
+                doc.getLinkAt(static_cast<CDITLinkInfoRef*>(item)->getLinkInfoListNode());
+            out += "link:" + std::to_string(link->linkType) + ":" + utf8(link->linkData) +
+                   (link->linkParam.empty() ? "" : ":" + utf8(link->linkParam));
+            break;
+        }
+        case eDITChangeView:
+            out += "view:" + std::to_string(static_cast<CDITChangeView*>(item)->getViewType());
+            break;
+        case eDITFlitCommand:
+            out += "command:" + std::to_string(static_cast<CDITFlitCommand*>(item)->getType());
+            break;
+        case eDITAssessmentReview:
+            out += "review";
+            break;
+        case eDITEmailItemAttachmentAnnounce:
+            out += "announce";
+            break;
+        case eDITEmailItemAttachmentSkip:
+            out += "skip";
+            break;
+        case eDITEmailItemAttachmentInfoRef:
+            out += "info";
+            break;
+        default: // the items that carry one number
+            out += valueKind(item->getDataInfoType()) + ":" +
+                   std::to_string(static_cast<CDITSize_tRefBase*>(item)->getValue());
+            break;
+        }
+    }
+    return out;
+}
+
+class DocumentImporter : public testing::Test {
+protected:
+    void SetUp() override {
+        dir = wxFileName::CreateTempFileName("flit-import");
+        wxRemoveFile(dir);
+        ASSERT_TRUE(wxMkdir(dir));
+        ASSERT_TRUE(wxMkdir(dir + "/media"));
+        write("media/sky.png", std::string("PNG\0sky", 7));
+        write("tone.wav", "RIFFtone");
+    }
+    void TearDown() override { wxFileName::Rmdir(dir, wxPATH_RMDIR_RECURSIVE); }
+
+    void write(const char* name, const std::string& bytes) const {
+        wxFFile(dir + "/" + name, "wb").Write(bytes.data(), bytes.size());
+    }
+
+    // The document as describe() writes it, or "error: ..." when the import failed.
+    std::string import(const std::string& text,
+                       CDocumentImporter::eFormat format = CDocumentImporter::eMarkedUp) {
+        doc = importer.importText(text, format, dir);
+        if (!doc) {
+            return "error: " + utf8(importer.getError());
+        }
+        EXPECT_TRUE(importer.getError().empty());
+        return describe(*doc);
+    }
+
+    std::string storedAs(const char* name) const {
+        wxString path;
+        if (!doc->getLinkFileDataStoreAsFile(CDataManager::eLinkFileDataStored, name, &path)) {
+            return "(nothing)";
+        }
+        wxFFile file(path, "rb");
+        std::string bytes(static_cast<size_t>(file.Length()), '\0');
+        file.Read(&bytes[0], bytes.size());
+        return bytes;
+    }
+
+    wxString dir;
+    CDocumentImporter importer;
+    std::unique_ptr<CDataManager> doc;
+};
+
+} // namespace
+
+TEST_F(DocumentImporter, PlainTextIsWordsSpacesAndLineBreaks) {
+    const auto plain = CDocumentImporter::ePlainText;
+    EXPECT_EQ("The _ tide's _ in. | | Gulls,\xE2\x80\x94 _ {rest _ 2} |",
+              import("The \t tide's in.\r\n\rGulls,\xE2\x80\x94\v{rest 2}\n", plain));
+    EXPECT_EQ("", import("", plain));
+}
+
+TEST_F(DocumentImporter, DirectivesMakeTheirItems) {
+    const struct {
+        const char* markup;
+        const char* items;
+    } cases[] = {
+        {"{rest 2}", "rest:2"},
+        {"{sustain 4294967295}", "sustain:4294967295"},
+        {"{colour #1A2b3C}{colour #1a2b3c flag}{colour}",
+         "colour:#1A2B3C colour:#1A2B3C! colour:-"},
+        {"{page 7}{page 8 hidden}", "page:7:0 page:8:2"},
+        {"{lgraphic media/sky.png}{lgraphic media/sky.png 3}",
+         "link:1:media/sky.png link:1:media/sky.png:3"},
+        {"{bgraphic media/sky.png 5}{bgraphic media/sky.png pause}",
+         "link:2:media/sky.png:5 link:2:media/sky.png:pause"},
+        {"{sound tone.wav}{video media/sky.png}", "link:4:tone.wav link:64:media/sky.png"},
+        {"{background media/sky.png 2}{background}", "link:8:media/sky.png:2"},
+        {"{speed 300}{assessment  How  deep is it?  }", "link:16:300 link:32:How  deep is it?"},
+        {"{link https://example.org/a?b=1}{mailto quay@example.org}",
+         "link:128:https://example.org/a?b=1 link:256:quay@example.org"},
+        {"{note glossary 1}{note course 2}{note rapid 3}{note user 4}{dogear 5}",
+         "glossary:1 course:2 rapid:3 user:4 dogear:5"},
+        {"{review}{email 0}{attachment announce}{attachment skip}{attachment info}",
+         "review email:0 announce skip info"},
+        {"{view 2}{view 99}{command 0}{command 7}", "view:2 view:99 command:0 command:7"},
+        {"{bold}{/bold}{highlight}{/highlight}", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.items, import(c.markup)) << c.markup;
+    }
+}
+
+TEST_F(DocumentImporter, WordsCarryThePenBetweenDirectives) {
+    EXPECT_EQ("sea rest:2 wall _ a[b] _ b[bh] _ c[h] _ d",
+              import("sea{rest 2}wall {bold}a {highlight}b{/bold} c{/highlight} d"));
+    EXPECT_EQ("x colour:#FF0000 y[#FF0000] _ z[#FF0000] colour:#FF0000! w[#FF0000!] colour:- v",
+              import("x{colour #ff0000}y z{colour #FF0000 flag}w{colour}v"));
+    EXPECT_EQ("link:8:media/sky.png:3 calm[bg=media/sky.png] | sea[bg=media/sky.png] _ still",
+              import("{background media/sky.png 3}calm\r\nsea{background} still"));
+    EXPECT_EQ("wo[b] rd", import("{bold}wo{/bold}rd"));
+    // One tag per colour and flag.
+    import("{colour #010203}{colour #010203}");
+    EXPECT_EQ(static_cast<CDITTagInfoRef*>(doc->getFirstNode()->GetData())->getTagInfoListNode(),
+              static_cast<CDITTagInfoRef*>(doc->getLastNode()->GetData())->getTagInfoListNode());
+}
+
+TEST_F(DocumentImporter, DoubledBracesAreLiteralInsideWords) {
+    EXPECT_EQ("a{b} _ {rest _ 1} _ {x rest:1 }", import("a{{b}} {{rest 1}} {{x{rest 1}}}"));
+    EXPECT_EQ("{[b]", import("{bold}{{"));
+}
+
+TEST_F(DocumentImporter, FilesAreReadRelativeToTheBaseFolderAndStoredByName) {
+    ASSERT_EQ("link:8:media/sky.png link:4:tone.wav link:1:media/sky.png",
+              import("{background media/sky.png}{sound tone.wav}{lgraphic media/sky.png}"));
+    EXPECT_EQ(std::string("PNG\0sky", 7), storedAs("media/sky.png"));
+    EXPECT_EQ("RIFFtone", storedAs("tone.wav"));
+
+    write("story.flit", "{sound media/../tone.wav} end");
+    doc = importer.importFile(dir + "/story.flit");
+    ASSERT_TRUE(doc) << importer.getError();
+    EXPECT_EQ("link:4:media/../tone.wav _ end", describe(*doc));
+    EXPECT_EQ("RIFFtone", storedAs("media/../tone.wav"));
+
+    write("story.txt", "{sound tone.wav}");
+    doc = importer.importFile(dir + "/story.txt");
+    EXPECT_EQ("{sound _ tone.wav}", describe(*doc));
+
+    EXPECT_FALSE(importer.importFile(dir + "/missing.flit"));
+    EXPECT_EQ(0, importer.getErrorLine());
+    EXPECT_NE(wxNOT_FOUND, importer.getError().Find("No such file or directory"));
+}
+
+TEST_F(DocumentImporter, BadInputNamesLineColumnAndFault) {
+    const struct {
+        std::string text;
+        int line;
+        int column;
+        const char* message;
+    } cases[] = {
+        {"ok\r\n\xC3\xA9t\xC3\xA9 \xC3(", 2, 5, "not valid UTF-8: bad byte at offset 10"},
+        {std::string("a\nb\0c", 5), 2, 2, "NUL character in the text"},
+        {"one\n  \xC3\xA9{fog 2}", 2, 4, "unknown directive \"{fog 2}\""},
+        {"{ }", 1, 1, "empty directive \"{ }\""},
+        {"a}b", 1, 2, "stray \"}\""},
+        {"x {rest 2", 1, 3, "not closed before the end of the text"},
+        {"x {rest\n2}", 1, 3, "not closed before the end of its line"},
+        {"{bold{/bold}", 1, 1, "not closed before the next \"{\""},
+        {"{rest}", 1, 1, "rest needs a whole number of units"},
+        {"{rest -2}", 1, 7, "rest needs a whole number of units, not \"-2\""},
+        {"{sustain 4294967296}", 1, 10, "4294967296 is too large"},
+        {"{rest 2 3}", 1, 9, "unexpected \"3\" in \"{rest 2 3}\""},
+        {"{colour red}", 1, 9, "#RRGGBB, not \"red\""},
+        {"{colour #12345G}", 1, 9, "#RRGGBB"},
+        {"{colour #123456 bright}", 1, 17, "only \"flag\""},
+        {"{page x}", 1, 7, "page needs a whole page number"},
+        {"{page 2 secret}", 1, 9, "only \"hidden\""},
+        {"{/bold}", 1, 1, "{/bold} without {bold}"},
+        {"{highlight}{highlight}", 1, 12, "already on"},
+        {"{bold x}", 1, 7, "unexpected \"x\""},
+        {"{background}{/highlight}", 1, 13, "{/highlight} without {highlight}"},
+        {"{lgraphic}", 1, 1, "lgraphic needs a file"},
+        {"{lgraphic media/sky.png pause}", 1, 25, "whole number of seconds"},
+        {"{bgraphic media/sky.png soon}", 1, 25, "seconds or \"pause\""},
+        {"{sound tone.wav 3}", 1, 17, "unexpected \"3\""},
+        {"\n {video gone.gif}", 2, 9, "cannot read \"gone.gif\": No such file or directory"},
+        {"{background media}", 1, 13, "cannot read \"media\": it is a folder"},
+        {"{speed fast}", 1, 8, "speed needs a whole number"},
+        {"{assessment}", 1, 1, "assessment needs a text"},
+        {"{link}", 1, 1, "link needs a URL"},
+        {"{mailto a b}", 1, 11, "unexpected \"b\""},
+        {"{note margin 2}", 1, 7, "glossary, course, rapid or user, not \"margin\""},
+        {"{note user}", 1, 1, "note needs a whole note number"},
+        {"{dogear +1}", 1, 9, "dogear needs a whole"},
+        {"{review now}", 1, 9, "unexpected"},
+        {"{email}", 1, 1, "email needs a whole item number"},
+        {"{attachment open}", 1, 13, "announce, skip or info"},
+        {"{view 1.5}", 1, 7, "view needs a whole"},
+        {"{command}", 1, 1, "command needs a whole"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(importer.importText(c.text, CDocumentImporter::eMarkedUp, dir)) << c.text;
+        EXPECT_EQ(c.line, importer.getErrorLine()) << c.text;
+        EXPECT_EQ(c.column, importer.getErrorColumn()) << c.text;
+        EXPECT_NE(wxNOT_FOUND, importer.getErrorMessage().Find(wxString::FromUTF8(c.message)))
+            << c.text << " gave " << importer.getErrorMessage();
+        EXPECT_EQ(wxString::Format("line %d, column %d: ", c.line, c.column) +
+                      importer.getErrorMessage(),
+                  importer.getError());
+    }
+    // A successful import clears the last error.
+    EXPECT_TRUE(importer.importText(std::string("ok"), CDocumentImporter::eMarkedUp, dir));
+    EXPECT_TRUE(importer.getError().empty());
+}
+
+TEST(DocumentImporterFormat, FollowsTheFileName) {
+    EXPECT_EQ(CDocumentImporter::eMarkedUp, CDocumentImporter::formatForPath("a/tour.flit"));
+    EXPECT_EQ(CDocumentImporter::eMarkedUp, CDocumentImporter::formatForPath("TOUR.FLIT"));
+    for (const char* path : {"tour.txt", "tour.flit.txt", "flit", "notes"}) {
+        EXPECT_EQ(CDocumentImporter::ePlainText, CDocumentImporter::formatForPath(path)) << path;
+    }
+}
