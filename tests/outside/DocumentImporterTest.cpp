@@ -4,7 +4,9 @@
 #include <wx/ffile.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
+#include <wx/image.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -309,4 +311,59 @@ TEST(DocumentImporterFormat, FollowsTheFileName) {
     for (const char* path : {"tour.txt", "tour.flit.txt", "flit", "notes"}) {
         EXPECT_EQ(CDocumentImporter::ePlainText, CDocumentImporter::formatForPath(path)) << path;
     }
+}
+
+TEST(DocumentImporterSamples, TourUsesEveryKindOfItemAndItsMediaLoad) {
+    if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) {
+        wxInitAllImageHandlers();
+    }
+    CDocumentImporter importer;
+    std::unique_ptr<CDataManager> doc = importer.importFile(FLIT_SAMPLES_DIR "/harbour-tour.flit");
+    ASSERT_TRUE(doc) << importer.getError();
+    unsigned int kinds = 0;
+    unsigned int linkKinds = 0;
+    unsigned int styles = 0;
+    bool colouredWord = false;
+    bool wordWithBackground = false;
+    for (wxCDataInfoListNode* node = doc->getFirstNode(); node != nullptr; node = node->GetNext()) {
+        CDataInfo* item = node->GetData();
+        kinds |= item->getDataInfoType();
+        if (auto* word = dynamic_cast<CDITWord*>(item)) {
+            styles |= word->getStyleInfo().getStyles();
+            colouredWord |= word->getFontColourTagInfoListNode() != nullptr;
+            wordWithBackground |= word->getBackgroundLinkInfoNode() != nullptr;
+        }
+        if (auto* ref = dynamic_cast<CDITLinkInfoRef*>(item)) {
+            const CLinkInfo* link = doc->getLinkAt(ref->getLinkInfoListNode());
+            linkKinds |= static_cast<unsigned int>(link->linkType);
+            if (link->linkType == eLinkSound) {
+                wxString path;
+                ASSERT_TRUE(doc->getLinkFileDataStoreAsFile(CDataManager::eLinkFileDataStored,
+                                                            link->linkData.utf8_str(), &path));
+                wxFFile wav(path, "rb");
+                char header[12] = {};
+                wav.Read(header, sizeof header);
+                EXPECT_EQ(0, std::memcmp(header, "RIFF", 4));
+                EXPECT_EQ(0, std::memcmp(header + 8, "WAVE", 4));
+            } else if (link->linkData.EndsWith(".png") || link->linkData.EndsWith(".gif")) {
+                wxString path;
+                ASSERT_TRUE(doc->getLinkFileDataStoreAsFile(CDataManager::eLinkFileDataStored,
+                                                            link->linkData.utf8_str(), &path));
+                EXPECT_TRUE(wxImage(path).IsOk()) << link->linkData;
+            }
+        }
+    }
+    EXPECT_EQ(0xFFFF8u, kinds & 0xFFFF8u) << std::hex << kinds; // every kind past the newline
+    EXPECT_EQ(0x1FFu, linkKinds) << std::hex << linkKinds;
+    EXPECT_EQ(static_cast<unsigned int>(eStyleBold | eStyleHighlight), styles);
+    EXPECT_TRUE(colouredWord);
+    EXPECT_TRUE(wordWithBackground);
+
+    doc = importer.importFile(FLIT_SAMPLES_DIR "/lighthouse.txt");
+    ASSERT_TRUE(doc) << importer.getError();
+    size_t words = 0;
+    for (wxCDataInfoListNode* node = doc->getFirstNode(); node != nullptr; node = node->GetNext()) {
+        words += node->GetData()->getDataInfoType() == eDITWord ? 1 : 0;
+    }
+    EXPECT_GE(words, 1000u);
 }

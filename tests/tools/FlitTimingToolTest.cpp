@@ -134,3 +134,57 @@ TEST_F(FlitTimingTool, SvgShowsEveryWord) {
         EXPECT_NE(std::string::npos, picture.find(std::string(">") + word + "<")) << word;
     }
 }
+
+TEST_F(FlitTimingTool, MarkedUpTextListsWordsWithTheEnginesSeparators) {
+    write("tour.flit", "{page 1}sea{rest 2}wall {bold}tide{/bold}{sustain 1}\r\n"
+                       "{{end}}{colour #102030} {note user 2}\n{view 1}");
+    SRun r = run("'" + file("tour.flit").utf8_string() + "'");
+    ASSERT_EQ(0, r.status) << r.err;
+    // Each word's separator is the first word, space or newline after it, whatever lies between.
+    std::string listed;
+    for (std::size_t line = r.out.find('\n') + 1; line < r.out.size();
+         line = r.out.find('\n', line) + 1) {
+        const std::size_t second = r.out.find('\t', r.out.find('\t', line) + 1);
+        listed += r.out.substr(line, second - line) + "|";
+    }
+    EXPECT_EQ("sea\tnone|wall\tspace|tide\tnewline|{end}\tspace|", listed);
+
+    // Standard input is plain unless told otherwise; the words time as they would in plain text.
+    write("plain.txt", "wall tide\n");
+    const SRun plain = run("< '" + file("plain.txt").utf8_string() + "'");
+    r = run("--format flit < '" + file("plain.txt").utf8_string() + "'");
+    EXPECT_EQ(plain.out, r.out);
+    r = run("< '" + file("tour.flit").utf8_string() + "'");
+    EXPECT_NE(std::string::npos, r.out.find("{page\tspace")) << r.out;
+    r = run("--format plain '" + file("tour.flit").utf8_string() + "'");
+    EXPECT_NE(std::string::npos, r.out.find("{page\tspace")) << r.out;
+    r = run("--format xml '" + file("tour.flit").utf8_string() + "'");
+    EXPECT_EQ(2, r.status);
+}
+
+TEST_F(FlitTimingTool, MarkedUpFaultsNameFileLineAndColumn) {
+    write("bad.flit", "fine words\n  and {fog 3} here");
+    SRun r = run("'" + file("bad.flit").utf8_string() + "'");
+    EXPECT_EQ(2, r.status);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ("flit-timing: " + file("bad.flit").utf8_string() +
+                  ":2:7: unknown directive \"{fog 3}\"\n",
+              r.err);
+
+    write("media.flit", "{sound missing.wav}");
+    r = run("--format flit < '" + file("media.flit").utf8_string() + "'");
+    EXPECT_EQ(2, r.status);
+    EXPECT_EQ("flit-timing: standard input:1:8: cannot read \"missing.wav\": No such file or "
+              "directory\n",
+              r.err);
+}
+
+TEST_F(FlitTimingTool, TimesTheSamples) {
+    SRun r = run("--summary '" FLIT_SAMPLES_DIR "/harbour-tour.flit'");
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_NE(std::string::npos, r.out.find("\nwords ")) << r.out;
+    r = run("--summary '" FLIT_SAMPLES_DIR "/lighthouse.txt'");
+    ASSERT_EQ(0, r.status) << r.err;
+    const std::size_t count = r.out.rfind("words ");
+    EXPECT_GE(std::stoi(r.out.substr(count + 6)), 1000);
+}
