@@ -1,0 +1,128 @@
+// Cost of building a document from text: a million words of plain text, and the same words
+// marked up with a directive every few words. Target: under 1 s for the million plain words.
+// Memory per document item is measured on one import outside the timed loop, twice: as the
+// growth of the resident size (what the process costs the machine, allocator slack included)
+// and as the growth of the bytes the allocator has handed out.
+
+#include "outside/DocumentImporter.h"
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr std::size_t kWords = 1000000;
+constexpr std::size_t kWordsPerLine = 12;
+constexpr std::size_t kLinesPerParagraph = 6;
+
+const char* const kVocabulary[] = {
+    "The",   "harbour",  "woke",    "before", "the",     "town",       "did.",  "At",
+    "five,", "Mrs.",     "Okafor",  "1,250",  "hooks",   "(quietly)",  "and",   "a",
+    "gull",  "seawall;", "breath.", "every",  "puddle,", "waterfront", "ferry", "\xC3\xA9t\xC3\xA9",
+};
+constexpr std::size_t kVocabularySize = sizeof kVocabulary / sizeof kVocabulary[0];
+
+// Words joined by single spaces, a line break every kWordsPerLine words and a blank line
+// between paragraphs. With markup, every 8th word is made bold, every 50th followed by a rest
+// and every 200th preceded by a colour change.
+std::string makeText(bool markedUp) {
+    std::string text;
+    text.reserve(kWords * 9);
+    for (std::size_t i = 0; i < kWords; ++i) {
+        if (markedUp && i % 200 == 0) {
+            text += i % 400 == 0 ? "{colour #336699}" : "{colour}";
+        }
+        if (markedUp && i % 8 == 0) {
+            text += "{bold}";
+        }
+        text += kVocabulary[i % kVocabularySize];
+        if (markedUp && i % 8 == 0) {
+            text += "{/bold}";
+        }
+        if (markedUp && i % 50 == 0) {
+            text += "{rest 2}";
+        }
+        if ((i + 1) % kWordsPerLine != 0) {
+            text += ' ';
+        } else {
+            text += (i + 1) % (kWordsPerLine * kLinesPerParagraph) == 0 ? "\n\n" : "\n";
+        }
+    }
+    return text;
+}
+
+long residentBytes() {
+    long pages = 0;
+    long resident = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) {
+            resident = 0;
+        }
+        std::fclose(statm);
+    }
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+double heapBytes() {
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<double>(info.uordblks + info.hblkhd);
+}
+
+void importWords(benchmark::State& state, bool markedUp) {
+    const std::string text = makeText(markedUp);
+    const auto format = markedUp ? CDocumentImporter::eMarkedUp : CDocumentImporter::ePlainText;
+    CDocumentImporter importer;
+
+    // Free memory goes back to the system first, so the import cannot grow into pages that an
+    // earlier run left resident.
+    malloc_trim(0);
+    const long residentBefore = residentBytes();
+    const double heapBefore = heapBytes();
+    std::unique_ptr<CDataManager> document = importer.importText(text, format, wxString());
+    const double heapGrowth = heapBytes() - heapBefore;
+    const long residentGrowth = residentBytes() - residentBefore;
+    if (!document) {
+        state.SkipWithError(importer.getError().utf8_str());
+        return;
+    }
+    const double items = static_cast<double>(document->getItemCount());
+    document.reset();
+
+    for (auto _ : state) {
+        document = importer.importText(text, format, wxString());
+        benchmark::DoNotOptimize(document.get());
+        // Freeing the document is not part of importing it.
+        state.PauseTiming();
+        document.reset();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * kWords));
+    state.counters["doc_items"] = items;
+    state.counters["bytes_per_item"] = static_cast<double>(residentGrowth) / items;
+    state.counters["heap_bytes_per_item"] = heapGrowth / items;
+}
+
+void importPlainMillionWords(benchmark::State& state) {
+    importWords(state, false);
+}
+
+void importMarkedUpMillionWords(benchmark::State& state) {
+    importWords(state, true);
+}
+
+} // namespace
+
+BENCHMARK(importPlainMillionWords)
+    ->Name("Import/plain_1M_words")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(importMarkedUpMillionWords)
+    ->Name("Import/marked_up_1M_words")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
