@@ -117,7 +117,7 @@ std::unique_ptr<CDataManager> CDocumentImporter::importText(const char* text, st
         return nullptr;
     }
     // Words are handed on as C strings, which a NUL would cut short.
-    if (const void* nul = std::memchr(text, '\0', size)) {
+    if (const void* nul = size > 0 ? std::memchr(text, '\0', size) : nullptr) {
         failAt(text, size, static_cast<std::size_t>(static_cast<const char*>(nul) - text),
                "NUL character in the text");
         return nullptr;
