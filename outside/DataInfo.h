@@ -193,7 +193,7 @@ private:
 // A switch of the host's view.
 class FLIT_EXPORT CDITChangeView : public CDataInfo {
 public:
-    enum eViewType {
+    enum eViewType : unsigned int {
         eViewReading = 0,
         eViewStop = 1,
         eViewOverview = 2,
@@ -212,7 +212,7 @@ private:
 // A command embedded in the document.
 class FLIT_EXPORT CDITFlitCommand : public CDataInfo {
 public:
-    enum eFlitCommandType {
+    enum eFlitCommandType : unsigned int {
         eFlitCommandStop = 0,
     };
 

@@ -1,0 +1,40 @@
+#ifndef FLIT_APP_EVENTRECORDER_H
+#define FLIT_APP_EVENTRECORDER_H
+
+#include <wx/string.h>
+
+#include <chrono>
+#include <cstdio>
+
+class CFlitCommandEvent;
+
+// Writes one line per engine event the reader receives, in arrival order, flushed as it goes:
+//   t_ms<TAB>window<TAB>type<TAB>text<TAB>number<TAB>colour
+// t_ms is milliseconds since the reader started, on a monotonic clock, with three decimals;
+// window is "view", "frame" or "assessment"; type is the event's short name ("WORD",
+// "BACKGROUND", ...); tabs, newlines and backslashes in the text are escaped as \t, \n and \\;
+// colour is #rrggbb or empty. The first line names the columns.
+class CEventRecorder {
+public:
+    explicit CEventRecorder(std::chrono::steady_clock::time_point origin);
+    ~CEventRecorder();
+    CEventRecorder(const CEventRecorder&) = delete;
+    CEventRecorder& operator=(const CEventRecorder&) = delete;
+
+    // Opens (truncates) the file and writes the header. False with a message on failure.
+    bool open(const wxString& path, wxString* error);
+    bool isOpen() const { return file != nullptr; }
+
+    void record(const char* window, const CFlitCommandEvent& event);
+
+    // "WORD" for the word event type and so on; "UNKNOWN" for a type the engine never uses.
+    static const char* typeName(int eventType);
+    // The text with tab, newline and backslash escaped.
+    static wxString escapeText(const wxString& text);
+
+private:
+    std::chrono::steady_clock::time_point origin;
+    std::FILE* file = nullptr;
+};
+
+#endif

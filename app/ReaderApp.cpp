@@ -1,0 +1,44 @@
+#include "ReaderApp.h"
+
+#include "ReaderFrame.h"
+
+#include <wx/image.h>
+
+#include <cstdio>
+
+namespace {
+
+const int kExitBadInput = 2;
+
+} // namespace
+
+CReaderApp::CReaderApp(const SReaderOptions& readerOptions,
+                       std::chrono::steady_clock::time_point start, int* status)
+    : options(readerOptions), started(start), failureStatus(status) {
+    SetAppName("flitreader");
+}
+
+bool CReaderApp::OnInit() {
+    // The command line was parsed before the toolkit started; the base class would parse it
+    // again.
+    wxInitAllImageHandlers();
+    CReaderFrame* frame = new CReaderFrame(options, started);
+
+    wxString error;
+    if (!options.recordPath.empty() && !frame->openRecord(options.recordPath, &error)) {
+        std::fprintf(stderr, "flitreader: %s\n", error.utf8_str().data());
+        *failureStatus = kExitBadInput;
+        frame->Destroy();
+        return false;
+    }
+    if (!options.documentPath.empty() && !frame->openDocument(options.documentPath, true)) {
+        *failureStatus = kExitBadInput;
+        frame->Destroy();
+        return false;
+    }
+    frame->Show();
+    if (options.autostart) {
+        frame->CallAfter(&CReaderFrame::startFromBeginning);
+    }
+    return true;
+}

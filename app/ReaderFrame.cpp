@@ -1,0 +1,801 @@
+#include "ReaderFrame.h"
+
+#include "AssessmentView.h"
+#include "FlitView.h"
+#include "ReadingNavigator.h"
+
+#include "debug/FEDebugDlg.h"
+#include "engine/FlitCommandEvent.h"
+#include "engine/FlitManager.h"
+#include "outside/DataManager.h"
+#include "outside/DocumentImporter.h"
+
+#include <wx/aboutdlg.h>
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/config.h>
+#include <wx/dcmemory.h>
+#include <wx/dcscreen.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/gauge.h>
+#include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/numdlg.h>
+#include <wx/sizer.h>
+#include <wx/sound.h>
+#include <wx/statusbr.h>
+
+#include <cstdio>
+
+namespace {
+
+enum {
+    ID_START = wxID_HIGHEST + 1,
+    ID_PAUSE,
+    ID_STOP,
+    ID_SENTENCE_BACK,
+    ID_SENTENCE_FORWARD,
+    ID_PARAGRAPH_BACK,
+    ID_PARAGRAPH_FORWARD,
+    ID_FASTER,
+    ID_SLOWER,
+    ID_DOUBLE,
+    ID_HALF,
+    ID_WORD_LENGTH,
+    ID_DEBUG,
+};
+
+enum eStatusField {
+    eFieldSpeed,
+    eFieldPage,
+    eFieldWords,
+    eFieldTimeLeft,
+    eFieldAchieved,
+    eFieldCount,
+};
+
+const int kGaugeRange = 1000;
+const char* const kWordLengthKey = "/Reading/WordDisplayLength";
+const long kMinWordLength = 2;
+const long kMaxWordLength = 100;
+
+// The engine's notification types, which the three host windows receive.
+const int* const kNotificationTypes[] = {
+    &EVT_FLIT_COMMAND_DONE_MSG,
+    &EVT_FLIT_COMMAND_DEFAULT_BACKGROUND_MSG,
+    &EVT_FLIT_COMMAND_BACKGROUND_MSG,
+    &EVT_FLIT_COMMAND_TEXT_COLOUR_MSG,
+    &EVT_FLIT_COMMAND_RESET_TEXT_COLOUR_MSG,
+    &EVT_FLIT_COMMAND_WORD_MSG,
+    &EVT_FLIT_COMMAND_VIDEO_MSG,
+    &EVT_FLIT_COMMAND_SOUND_MSG,
+    &EVT_FLIT_COMMAND_CHANGE_VIEW_MSG,
+    &EVT_FLIT_COMMAND_ASSESSMENT_MSG,
+    &EVT_FLIT_COMMAND_ASSESSMENT_REVIEW_MSG,
+    &EVT_FLIT_COMMAND_BGRAPHIC_MSG,
+    &EVT_FLIT_COMMAND_COURSE_NOTE_MSG,
+    &EVT_FLIT_COMMAND_GLOSSARY_NOTE_MSG,
+    &EVT_FLIT_COMMAND_RAPID_NOTE_MSG,
+    &EVT_FLIT_COMMAND_USER_NOTE_MSG,
+    &EVT_FLIT_COMMAND_DOGEAR_MSG,
+    &EVT_FLIT_COMMAND_PAGE_NUM_MSG,
+    &EVT_FLIT_COMMAND_SPEED_MSG,
+    &EVT_FLIT_COMMAND_STYLE_BOLD_MSG,
+    &EVT_FLIT_COMMAND_STYLE_HIGHLIGHT_MSG,
+    &EVT_FLIT_COMMAND_STOP_MSG,
+};
+
+// The view identifier of the assessment view in view changes.
+const int kAssessmentViewId = 3;
+
+wxString minutesAndSeconds(unsigned long long milliseconds) {
+    const unsigned long long seconds = (milliseconds + 500) / 1000;
+    return wxString::Format("%llu:%02llu", seconds / 60, seconds % 60);
+}
+
+} // namespace
+
+CReaderFrame::CReaderFrame(const SReaderOptions& readerOptions,
+                           std::chrono::steady_clock::time_point started)
+    : wxFrame(nullptr, wxID_ANY, "FlitReader", wxDefaultPosition, wxSize(820, 560)),
+      options(readerOptions), recorder(started), statusTimer(this) {
+    wordDisplayLength = static_cast<unsigned int>(
+        options.wordLengthGiven
+            ? options.wordLength
+            : wxConfigBase::Get()->ReadLong(kWordLengthKey, SReaderOptions::kDefaultWordLength));
+
+    flitView = new CFlitView(this);
+    assessmentView = new CAssessmentView(this);
+    assessmentView->Hide();
+    gauge = new wxGauge(this, wxID_ANY, kGaugeRange, wxDefaultPosition, wxSize(-1, 8),
+                        wxGA_HORIZONTAL | wxGA_SMOOTH);
+    wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(flitView, wxSizerFlags(1).Expand());
+    sizer->Add(assessmentView, wxSizerFlags(1).Expand());
+    sizer->Add(gauge, wxSizerFlags().Expand());
+    SetSizer(sizer);
+
+    CreateStatusBar(eFieldCount);
+    const int widths[eFieldCount] = {-2, -2, -3, -2, -3};
+    GetStatusBar()->SetStatusWidths(eFieldCount, widths);
+    createMenus();
+
+    bindEngineEvents(this, "frame");
+    bindEngineEvents(flitView, "view");
+    bindEngineEvents(assessmentView, "assessment");
+    Bind(wxEVT_CHAR_HOOK, &CReaderFrame::onCharHook, this);
+    Bind(wxEVT_CLOSE_WINDOW, &CReaderFrame::onClose, this);
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { updateStatus(); });
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { continueReading(); }, wxID_FORWARD);
+    updateStatus();
+}
+
+CReaderFrame::~CReaderFrame() {
+    closeDocument();
+}
+
+void CReaderFrame::createMenus() {
+    wxMenu* file = new wxMenu;
+    file->Append(wxID_OPEN, "&Open...\tCtrl+O", "Open a text (.txt) or marked-up text (.flit)");
+    wxMenu* recent = new wxMenu;
+    file->AppendSubMenu(recent, "Open &Recent");
+    file->AppendSeparator();
+    file->Append(wxID_EXIT, "&Quit\tCtrl+Q");
+    fileHistory.UseMenu(recent);
+    fileHistory.Load(*wxConfigBase::Get());
+
+    // The reading keys are plain keys that GTK will not take as menu accelerators: onCharHook
+    // handles them, and the menus name them.
+    wxMenu* readingMenu = new wxMenu;
+    readingMenu->Append(ID_START, "&Start from the Beginning (Home)");
+    readingMenu->Append(ID_PAUSE, "&Pause / Continue (Space)");
+    readingMenu->Append(ID_STOP, "S&top (Esc)");
+    readingMenu->AppendSeparator();
+    readingMenu->Append(ID_SENTENCE_BACK, "&Back One Sentence (Left)");
+    readingMenu->Append(ID_SENTENCE_FORWARD, "&Forward One Sentence (Right)");
+    readingMenu->Append(ID_PARAGRAPH_BACK, "Back One P&aragraph (Ctrl+Left)");
+    readingMenu->Append(ID_PARAGRAPH_FORWARD, "Forward One Pa&ragraph (Ctrl+Right)");
+
+    wxMenu* speedMenu = new wxMenu;
+    speedMenu->Append(
+        ID_FASTER, wxString::Format("&Faster by %u wpm (Up)", CFlitManager::kDefaultSpeedIncrement));
+    speedMenu->Append(ID_SLOWER, wxString::Format("&Slower by %u wpm (Down)",
+                                                  CFlitManager::kDefaultSpeedIncrement));
+    speedMenu->Append(ID_DOUBLE, "&Double");
+    speedMenu->Append(ID_HALF, "&Half");
+    speedMenu->AppendSeparator();
+    speedMenu->Append(ID_WORD_LENGTH, "&Word Display Length...");
+
+    wxMenu* tools = new wxMenu;
+    tools->Append(ID_DEBUG, "&Debug Dialog...\tCtrl+D");
+    wxMenu* help = new wxMenu;
+    help->Append(wxID_ABOUT, "&About FlitReader");
+
+    wxMenuBar* bar = new wxMenuBar;
+    bar->Append(file, "&File");
+    bar->Append(readingMenu, "&Reading");
+    bar->Append(speedMenu, "S&peed");
+    bar->Append(tools, "&Tools");
+    bar->Append(help, "&Help");
+    SetMenuBar(bar);
+
+    Bind(wxEVT_MENU, &CReaderFrame::onOpen, this, wxID_OPEN);
+    Bind(wxEVT_MENU, &CReaderFrame::onRecentFile, this, wxID_FILE1, wxID_FILE9);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, wxID_EXIT);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { startFromBeginning(); }, ID_START);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { togglePause(); }, ID_PAUSE);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { stopReading(); }, ID_STOP);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { moveBySentence(-1); }, ID_SENTENCE_BACK);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { moveBySentence(1); }, ID_SENTENCE_FORWARD);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { moveByParagraph(-1); }, ID_PARAGRAPH_BACK);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { moveByParagraph(1); }, ID_PARAGRAPH_FORWARD);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { changeSpeed(eFaster); }, ID_FASTER);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { changeSpeed(eSlower); }, ID_SLOWER);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { changeSpeed(eDouble); }, ID_DOUBLE);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { changeSpeed(eHalf); }, ID_HALF);
+    Bind(wxEVT_MENU, &CReaderFrame::onWordLength, this, ID_WORD_LENGTH);
+    Bind(wxEVT_MENU, &CReaderFrame::onDebugDialog, this, ID_DEBUG);
+    Bind(wxEVT_MENU, &CReaderFrame::onAbout, this, wxID_ABOUT);
+}
+
+void CReaderFrame::bindEngineEvents(wxWindow* window, const char* name) {
+    for (const int* type : kNotificationTypes) {
+        window->Bind(wxEventTypeTag<CFlitCommandEvent>(*type),
+                     [this, name](CFlitCommandEvent& event) { onEngineEvent(name, event); });
+    }
+}
+
+bool CReaderFrame::openRecord(const wxString& path, wxString* error) {
+    return recorder.open(path, error);
+}
+
+bool CReaderFrame::openDocument(const wxString& path, bool quiet) {
+    CDocumentImporter importer;
+    std::unique_ptr<CDataManager> imported = importer.importFile(path);
+    if (!imported) {
+        const wxString message = wxString::Format(
+            "Cannot open %s:\n%s", wxFileName(path).GetFullName(), importer.getError());
+        if (quiet) {
+            std::fprintf(stderr, "flitreader: %s: %s\n", path.utf8_str().data(),
+                         importer.getError().utf8_str().data());
+        } else {
+            wxMessageBox(message, "FlitReader", wxOK | wxICON_ERROR, this);
+        }
+        return false;
+    }
+
+    closeDocument();
+    document = std::move(imported);
+    navigator = std::make_unique<CReadingNavigator>(document.get());
+    manager = std::make_unique<CFlitManager>();
+    if (options.wpm > 0) {
+        manager->setTargetSpeed(static_cast<unsigned int>(options.wpm));
+    }
+    manager->setWordDisplayLength(wordDisplayLength);
+    if (!manager->initialize(document.get(), this, flitView, assessmentView)) {
+        manager.reset();
+        return false;
+    }
+    documentPath = path;
+    reading = eIdle;
+    lastWordNode = holdingItem = resumeNode = nullptr;
+    pageNumber = 0;
+    SetTitle(wxFileName(path).GetFullName() + " - FlitReader");
+    fileHistory.AddFileToHistory(path);
+    fileHistory.Save(*wxConfigBase::Get());
+    showFlitView();
+    flitView->showDefaultBackground();
+    flitView->setSpeed(manager->getTargetSpeed());
+    flitView->showMessage(
+        wxFileName(path).GetName(),
+        wxString::Format("%zu words. Press Space to start reading.", navigator->getWordCount()));
+    updateStatus();
+    return true;
+}
+
+void CReaderFrame::closeDocument() {
+    statusTimer.Stop();
+    if (manager) {
+        // Reading stops first; destroying the manager then ends the presentation thread, which
+        // must be gone before the document and the windows it posts to.
+        sendCommand(EVT_FLIT_COMMAND_STOP_MSG, nullptr);
+        manager.reset();
+        // Events the old engine queued refer to the old document.
+        for (wxWindow* window : {static_cast<wxWindow*>(this), static_cast<wxWindow*>(flitView),
+                                 static_cast<wxWindow*>(assessmentView)}) {
+            window->GetEventHandler()->DeletePendingEvents();
+        }
+    }
+    navigator.reset();
+    document.reset();
+}
+
+void CReaderFrame::sendCommand(int type, wxCDataInfoListNode* node) {
+    if (!manager) {
+        return;
+    }
+    CFlitCommandEvent command(type);
+    command.dataInfoListNode = node;
+    manager->ProcessEvent(command);
+}
+
+void CReaderFrame::onEngineEvent(const char* window, CFlitCommandEvent& event) {
+    recorder.record(window, event);
+    if (!manager) {
+        return;
+    }
+    presentEvent(event);
+    if (event.waitsForRender()) {
+        // On screen before the engine's display time starts.
+        flitView->renderNow();
+        if (assessmentView->IsShown()) {
+            assessmentView->Update();
+        }
+        manager->signalGuiThreadRendered();
+    }
+}
+
+void CReaderFrame::presentEvent(CFlitCommandEvent& event) {
+    const int type = event.GetEventType();
+    if (type == EVT_FLIT_COMMAND_WORD_MSG) {
+        flitView->showChunk(event.text);
+        if (!event.text.empty() && event.dataInfoListNode != nullptr &&
+            event.dataInfoListNode->GetData()->getDataInfoType() == eDITWord) {
+            lastWordNode = event.dataInfoListNode;
+        }
+    } else if (type == EVT_FLIT_COMMAND_DEFAULT_BACKGROUND_MSG) {
+        flitView->showDefaultBackground();
+    } else if (type == EVT_FLIT_COMMAND_BACKGROUND_MSG) {
+        flitView->showBackgroundImage(event.text);
+    } else if (type == EVT_FLIT_COMMAND_BGRAPHIC_MSG) {
+        flitView->showBackgroundImage(event.text);
+        if (event.number == 1) {
+            onDocumentHold(event.dataInfoListNode);
+        }
+    } else if (type == EVT_FLIT_COMMAND_TEXT_COLOUR_MSG) {
+        flitView->setTextColour(event.colour);
+    } else if (type == EVT_FLIT_COMMAND_RESET_TEXT_COLOUR_MSG) {
+        flitView->resetTextColour();
+    } else if (type == EVT_FLIT_COMMAND_STYLE_BOLD_MSG) {
+        flitView->setBold(event.number == 1);
+    } else if (type == EVT_FLIT_COMMAND_STYLE_HIGHLIGHT_MSG) {
+        flitView->setHighlight(event.number == 1);
+    } else if (type == EVT_FLIT_COMMAND_PAGE_NUM_MSG) {
+        pageNumber = event.number;
+        flitView->setPageNumber(event.number);
+    } else if (type == EVT_FLIT_COMMAND_SPEED_MSG) {
+        flitView->setSpeed(manager->getTargetSpeed());
+    } else if (type == EVT_FLIT_COMMAND_SOUND_MSG) {
+        wxSound sound;
+        if (sound.Create(event.text)) {
+            sound.Play(wxSOUND_ASYNC);
+        }
+    } else if (type == EVT_FLIT_COMMAND_GLOSSARY_NOTE_MSG) {
+        flitView->flashMarker(wxString::Format("Glossary note %d", event.number));
+    } else if (type == EVT_FLIT_COMMAND_COURSE_NOTE_MSG) {
+        flitView->flashMarker(wxString::Format("Course note %d", event.number));
+    } else if (type == EVT_FLIT_COMMAND_RAPID_NOTE_MSG) {
+        flitView->flashMarker(wxString::Format("Rapid note %d", event.number));
+    } else if (type == EVT_FLIT_COMMAND_USER_NOTE_MSG) {
+        flitView->flashMarker(wxString::Format("Your note %d", event.number));
+    } else if (type == EVT_FLIT_COMMAND_DOGEAR_MSG) {
+        flitView->flashMarker(wxString::Format("Dogear %d", event.number));
+    } else if (type == EVT_FLIT_COMMAND_ASSESSMENT_MSG) {
+        assessmentView->showAssessment("Assessment", event.text);
+    } else if (type == EVT_FLIT_COMMAND_ASSESSMENT_REVIEW_MSG) {
+        assessmentView->showAssessment("Assessment review",
+                                       "Look back over your answers, then continue reading.");
+    } else if (type == EVT_FLIT_COMMAND_CHANGE_VIEW_MSG) {
+        if (event.number == kAssessmentViewId) {
+            showAssessmentView();
+        } else {
+            showFlitView();
+        }
+        onDocumentHold(event.dataInfoListNode);
+    } else if (type == EVT_FLIT_COMMAND_STOP_MSG) {
+        // The document asks to stop; unattended runs read on.
+        if (!options.autoContinue && reading == eReading) {
+            stopReading();
+        }
+    } else if (type == EVT_FLIT_COMMAND_DONE_MSG) {
+        onDone();
+    }
+}
+
+void CReaderFrame::onDocumentHold(wxCDataInfoListNode* item) {
+    if (reading != eReading) {
+        return;
+    }
+    reading = eHeldByDocument;
+    holdingItem = item;
+    if (options.autoContinue) {
+        continueReading();
+    } else {
+        updateStatus();
+    }
+}
+
+void CReaderFrame::onDone() {
+    // The engine stopped by itself; a stop command makes the metrics keep the reading's time.
+    sendCommand(EVT_FLIT_COMMAND_STOP_MSG, nullptr);
+    reading = eFinished;
+    statusTimer.Stop();
+    const CFlitMetricsData* metrics = manager->getFlitMetricsData();
+    const wxString summary = wxString::Format(
+        "%u words in %s, %u words per minute", metrics->getNumWordsDisplayed(),
+        minutesAndSeconds(metrics->getDurationInMillisecs()), metrics->calcWpmSpeed());
+    flitView->showChunk(wxString());
+    flitView->showMessage("Finished", summary);
+    lastWordNode = nullptr;
+    updateStatus();
+    if (options.exitWhenDone) {
+        std::printf("%s: %s\n", wxFileName(documentPath).GetFullName().utf8_str().data(),
+                    summary.utf8_str().data());
+        std::fflush(stdout);
+        CallAfter(&CReaderFrame::finishUnattended);
+    }
+}
+
+void CReaderFrame::finishUnattended() {
+    Close(true);
+}
+
+void CReaderFrame::startFromBeginning() {
+    if (!manager) {
+        return;
+    }
+    showFlitView();
+    flitView->clearOverlay();
+    lastWordNode = holdingItem = resumeNode = nullptr;
+    reading = eReading;
+    sendCommand(EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
+    statusTimer.Start(static_cast<int>(CFlitManager::kTimerDelayInMilliseconds));
+    updateStatus();
+}
+
+void CReaderFrame::togglePause() {
+    switch (reading) {
+    case eReading:
+        pauseReading();
+        break;
+    case ePaused:
+    case eHeldByDocument:
+        continueReading();
+        break;
+    case eStopped:
+    case eIdle:
+    case eFinished:
+        if (!manager) {
+            return;
+        }
+        // A new reading, measured afresh, from the position the user chose or the beginning.
+        {
+            wxCDataInfoListNode* from =
+                reading == eStopped || resumeNode != nullptr ? positionNode() : nullptr;
+            if (from == nullptr) {
+                startFromBeginning();
+                return;
+            }
+            showFlitView();
+            flitView->clearOverlay();
+            resumeNode = holdingItem = nullptr;
+            reading = eReading;
+            sendCommand(EVT_FLIT_COMMAND_START_MSG, from);
+            statusTimer.Start(static_cast<int>(CFlitManager::kTimerDelayInMilliseconds));
+            updateStatus();
+        }
+        break;
+    }
+}
+
+void CReaderFrame::pauseReading() {
+    if (reading != eReading) {
+        return;
+    }
+    sendCommand(EVT_FLIT_COMMAND_PAUSE_MSG, nullptr);
+    reading = ePaused;
+    showPausedContext(lastWordNode);
+    updateStatus();
+}
+
+void CReaderFrame::continueReading() {
+    if (!manager || (reading != ePaused && reading != eHeldByDocument)) {
+        return;
+    }
+    wxCDataInfoListNode* from = positionNode();
+    showFlitView();
+    flitView->clearOverlay();
+    resumeNode = holdingItem = nullptr;
+    reading = eReading;
+    sendCommand(EVT_FLIT_COMMAND_CONTINUE_MSG, from);
+    statusTimer.Start(static_cast<int>(CFlitManager::kTimerDelayInMilliseconds));
+    updateStatus();
+}
+
+void CReaderFrame::stopReading() {
+    if (reading != eReading && reading != ePaused && reading != eHeldByDocument) {
+        return;
+    }
+    sendCommand(EVT_FLIT_COMMAND_STOP_MSG, nullptr);
+    reading = eStopped;
+    statusTimer.Stop();
+    showFlitView();
+    showPausedContext(positionNode());
+    updateStatus();
+}
+
+wxCDataInfoListNode* CReaderFrame::positionNode() const {
+    if (resumeNode != nullptr) {
+        return resumeNode;
+    }
+    if (reading == eHeldByDocument && holdingItem != nullptr) {
+        return holdingItem->GetNext();
+    }
+    if (lastWordNode != nullptr) {
+        return lastWordNode->GetNext();
+    }
+    return manager ? manager->getDataInfoListNode() : nullptr;
+}
+
+void CReaderFrame::moveBySentence(int direction) {
+    if (!navigator) {
+        return;
+    }
+    wxCDataInfoListNode* from = resumeNode ? resumeNode : lastWordNode;
+    if (from == nullptr) {
+        from = navigator->firstWord();
+    }
+    moveTo(direction < 0 ? navigator->previousSentence(from) : navigator->nextSentence(from));
+}
+
+void CReaderFrame::moveByParagraph(int direction) {
+    if (!navigator) {
+        return;
+    }
+    wxCDataInfoListNode* from = resumeNode ? resumeNode : lastWordNode;
+    if (from == nullptr) {
+        from = navigator->firstWord();
+    }
+    moveTo(direction < 0 ? navigator->previousParagraph(from) : navigator->nextParagraph(from));
+}
+
+void CReaderFrame::moveTo(wxCDataInfoListNode* target) {
+    if (target == nullptr) {
+        wxBell();
+        return;
+    }
+    if (reading == eReading) {
+        // The engine finishes the word in hand and goes on from the target after a restart.
+        sendCommand(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, target);
+        lastWordNode = target;
+    } else {
+        // Paused, stopped or not started: the next continue or start goes on from here.
+        resumeNode = target;
+        if (reading == eHeldByDocument || reading == eFinished) {
+            reading = eStopped;
+        }
+        if (reading == eIdle) {
+            reading = eStopped;
+        }
+        showFlitView();
+        showPausedContext(target);
+    }
+    updateStatus();
+}
+
+void CReaderFrame::showPausedContext(wxCDataInfoListNode* node) {
+    if (!navigator) {
+        return;
+    }
+    std::vector<wxString> words;
+    int marked = -1;
+    navigator->sentenceAround(node != nullptr ? node : navigator->firstWord(), &words, &marked);
+    flitView->showContext(words, marked);
+}
+
+void CReaderFrame::changeSpeed(int command) {
+    if (!manager) {
+        return;
+    }
+    switch (command) {
+    case eFaster:
+        manager->increaseTargetSpeed(CFlitManager::kDefaultSpeedIncrement);
+        break;
+    case eSlower:
+        manager->decreaseTargetSpeed(CFlitManager::kDefaultSpeedIncrement);
+        break;
+    case eDouble:
+        manager->doubleTargetSpeed();
+        break;
+    case eHalf:
+        manager->halfTargetSpeed();
+        break;
+    }
+    flitView->setSpeed(manager->getTargetSpeed());
+    updateStatus();
+}
+
+void CReaderFrame::setWordDisplayLength(unsigned int length) {
+    wordDisplayLength = length;
+    wxConfigBase::Get()->Write(kWordLengthKey, static_cast<long>(length));
+    if (manager) {
+        manager->setWordDisplayLength(length);
+    }
+    updateStatus();
+}
+
+void CReaderFrame::showFlitView() {
+    if (assessmentView->IsShown()) {
+        assessmentView->Hide();
+        flitView->Show();
+        Layout();
+    }
+}
+
+void CReaderFrame::showAssessmentView() {
+    if (!assessmentView->IsShown()) {
+        flitView->Hide();
+        assessmentView->Show();
+        Layout();
+        assessmentView->getContinueButton()->SetFocus();
+    }
+}
+
+wxString CReaderFrame::getStatusText(int field) const {
+    return GetStatusBar()->GetStatusText(field);
+}
+
+void CReaderFrame::updateStatus() {
+    if (!manager || !navigator) {
+        SetStatusText("Open a text to read (Ctrl+O)", eFieldSpeed);
+        return;
+    }
+    SetStatusText(wxString::Format("%d wpm", manager->getTargetSpeed()), eFieldSpeed);
+    SetStatusText(pageNumber > 0 ? wxString::Format("Page %d", pageNumber) : wxString(),
+                  eFieldPage);
+
+    const size_t total = navigator->getWordCount();
+    size_t shown = reading == eFinished ? total : 0;
+    if (reading != eFinished) {
+        wxCDataInfoListNode* at = resumeNode ? resumeNode : lastWordNode;
+        shown = at == nullptr ? 0 : navigator->wordsBefore(at) + (resumeNode ? 0 : 1);
+    }
+    SetStatusText(wxString::Format("Word %zu of %zu", shown, total), eFieldWords);
+    gauge->SetValue(total == 0 ? 0 : static_cast<int>(shown * kGaugeRange / total));
+
+    wxCDataInfoListNode* next = reading == eFinished ? nullptr : positionNode();
+    if (reading == eIdle && resumeNode == nullptr) {
+        next = document->getFirstNode();
+    }
+    const uint64_t left =
+        next == nullptr ? 0
+                        : navigator->timeLeftMs(next, manager->getTargetSpeed(), wordDisplayLength);
+    SetStatusText(minutesAndSeconds(left) + " left", eFieldTimeLeft);
+
+    const CFlitMetricsData* metrics = manager->getFlitMetricsData();
+    if ((reading == eStopped || reading == eFinished) && metrics->getDurationInMillisecs() > 0) {
+        SetStatusText(wxString::Format("Achieved %u wpm", metrics->calcWpmSpeed()), eFieldAchieved);
+    } else {
+        SetStatusText(wxString(), eFieldAchieved);
+    }
+}
+
+bool CReaderFrame::saveScreenshot(const wxString& path, wxString* error) {
+    // Drawn from the windows themselves rather than read back from the screen, which needs no
+    // compositor and works the same under a virtual display.
+    const wxSize size = GetClientSize();
+    wxBitmap bitmap(wxMax(size.x, 1), wxMax(size.y, 1));
+    {
+        wxMemoryDC dc(bitmap);
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        if (flitView->IsShown()) {
+            dc.DrawBitmap(flitView->snapshot(), flitView->GetPosition());
+        }
+        const wxRect bar(gauge->GetPosition(), gauge->GetSize());
+        dc.SetBrush(wxBrush(wxColour(210, 210, 210)));
+        dc.SetPen(*wxTRANSPARENT_PEN);
+        dc.DrawRectangle(bar);
+        dc.SetBrush(wxBrush(wxColour(70, 130, 220)));
+        dc.DrawRectangle(bar.x, bar.y, bar.width * gauge->GetValue() / kGaugeRange, bar.height);
+    }
+    wxImage image = bitmap.ConvertToImage();
+    if (!image.SaveFile(path, wxBITMAP_TYPE_PNG)) {
+        *error = wxString::Format("cannot write the screenshot '%s'", path);
+        return false;
+    }
+    screenshotTaken = true;
+    return true;
+}
+
+void CReaderFrame::onCharHook(wxKeyEvent& event) {
+    const bool ctrl = event.GetModifiers() == wxMOD_CONTROL;
+    const bool plain = event.GetModifiers() == wxMOD_NONE;
+    // Keys go to the assessment view's Continue button while it shows.
+    if (assessmentView->IsShown() && plain &&
+        (event.GetKeyCode() == WXK_SPACE || event.GetKeyCode() == WXK_RETURN)) {
+        continueReading();
+        return;
+    }
+    switch (event.GetKeyCode()) {
+    case WXK_HOME:
+        if (plain) {
+            startFromBeginning();
+            return;
+        }
+        break;
+    case WXK_SPACE:
+        if (plain) {
+            togglePause();
+            return;
+        }
+        break;
+    case WXK_ESCAPE:
+        if (plain) {
+            stopReading();
+            return;
+        }
+        break;
+    case WXK_LEFT:
+    case WXK_RIGHT: {
+        const int direction = event.GetKeyCode() == WXK_LEFT ? -1 : 1;
+        if (plain) {
+            moveBySentence(direction);
+            return;
+        }
+        if (ctrl) {
+            moveByParagraph(direction);
+            return;
+        }
+        break;
+    }
+    case WXK_UP:
+    case WXK_DOWN:
+        if (plain) {
+            changeSpeed(event.GetKeyCode() == WXK_UP ? eFaster : eSlower);
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    event.Skip();
+}
+
+void CReaderFrame::onClose(wxCloseEvent&) {
+    statusTimer.Stop();
+    if (!options.screenshotPath.empty() && !screenshotTaken) {
+        wxString error;
+        if (!saveScreenshot(options.screenshotPath, &error)) {
+            std::fprintf(stderr, "flitreader: %s\n", error.utf8_str().data());
+        }
+    }
+    // Stop, hide, end the engine, then the windows.
+    Hide();
+    closeDocument();
+    Destroy();
+}
+
+void CReaderFrame::onOpen(wxCommandEvent&) {
+    wxFileDialog dialog(this, "Open a text to read", wxEmptyString, wxEmptyString,
+                        "Texts (*.txt;*.flit)|*.txt;*.flit|Plain text (*.txt)|*.txt|Marked-up "
+                        "text (*.flit)|*.flit|All files|*",
+                        wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (dialog.ShowModal() == wxID_OK) {
+        openDocument(dialog.GetPath());
+    }
+}
+
+void CReaderFrame::onRecentFile(wxCommandEvent& event) {
+    const wxString path = fileHistory.GetHistoryFile(event.GetId() - wxID_FILE1);
+    if (!wxFileName::FileExists(path)) {
+        wxMessageBox(wxString::Format("%s no longer exists.", path), "FlitReader",
+                     wxOK | wxICON_WARNING, this);
+        fileHistory.RemoveFileFromHistory(event.GetId() - wxID_FILE1);
+        fileHistory.Save(*wxConfigBase::Get());
+        return;
+    }
+    openDocument(path);
+}
+
+void CReaderFrame::onWordLength(wxCommandEvent&) {
+    const long length =
+        wxGetNumberFromUser("Words longer than this many letters are shown in hyphenated parts.",
+                            "Word display length:", "FlitReader", wordDisplayLength, kMinWordLength,
+                            kMaxWordLength, this);
+    if (length >= kMinWordLength) {
+        setWordDisplayLength(static_cast<unsigned int>(length));
+    }
+}
+
+void CReaderFrame::onDebugDialog(wxCommandEvent&) {
+    if (!manager) {
+        wxMessageBox("Open a text first: the debug dialog shows the engine reading it.",
+                     "FlitReader", wxOK | wxICON_INFORMATION, this);
+        return;
+    }
+    CFEDebugDlg dialog(this);
+    dialog.initialize(manager.get());
+    dialog.ShowModal();
+}
+
+void CReaderFrame::onAbout(wxCommandEvent&) {
+    wxAboutDialogInfo info;
+    info.SetName("FlitReader");
+    info.SetDescription("Reads a text to you one word at a time, at the speed you choose.");
+    wxAboutBox(info, this);
+}

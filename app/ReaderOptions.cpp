@@ -1,0 +1,85 @@
+#include "ReaderOptions.h"
+
+#include "engine/FlitManager.h"
+
+#include <wx/cmdline.h>
+#include <wx/filename.h>
+
+#include <cstdio>
+
+namespace {
+
+const int kExitUsage = 2;
+const long kMinWordLength = 2;
+const long kMaxWordLength = 1000;
+
+int usageError(const wxString& message) {
+    std::fprintf(stderr, "flitreader: %s\nTry 'flitreader --help'.\n", message.utf8_str().data());
+    return kExitUsage;
+}
+
+} // namespace
+
+int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
+    wxCmdLineParser parser(argc, argv);
+    parser.SetLogo("flitreader: reads a text to you one word at a time.");
+    parser.AddSwitch("h", "help", "show this help and exit", wxCMD_LINE_OPTION_HELP);
+    parser.AddOption("", "wpm",
+                     wxString::Format("reading speed in words per minute (%u to %u)",
+                                      CFlitManager::kMinWpmSpeed, CFlitManager::kMaxWpmSpeed),
+                     wxCMD_LINE_VAL_NUMBER);
+    parser.AddOption("", "word-length",
+                     "longest part of a word shown at once; longer words are split (default 12)",
+                     wxCMD_LINE_VAL_NUMBER);
+    parser.AddSwitch("", "autostart", "start reading from the beginning once the window is shown");
+    parser.AddSwitch("", "auto-continue",
+                     "continue at once whenever the document itself pauses or stops reading");
+    parser.AddSwitch("", "exit-when-done", "quit when the end of the document is reached");
+    parser.AddOption("", "record", "write every event the engine posts to FILE");
+    parser.AddOption("", "screenshot", "save a PNG of the window to FILE when reading is done");
+    parser.AddParam("FILE (.txt plain text, .flit marked-up text)", wxCMD_LINE_VAL_STRING,
+                    wxCMD_LINE_PARAM_OPTIONAL);
+
+    switch (parser.Parse(false)) {
+    case -1:
+        parser.Usage();
+        return -1;
+    case 0:
+        break;
+    default:
+        parser.Usage();
+        return kExitUsage;
+    }
+
+    if (parser.Found("wpm", &options->wpm) &&
+        (options->wpm < static_cast<long>(CFlitManager::kMinWpmSpeed) ||
+         options->wpm > static_cast<long>(CFlitManager::kMaxWpmSpeed))) {
+        return usageError(wxString::Format("--wpm must be between %u and %u, not %ld",
+                                           CFlitManager::kMinWpmSpeed, CFlitManager::kMaxWpmSpeed,
+                                           options->wpm));
+    }
+    if (parser.Found("word-length", &options->wordLength)) {
+        options->wordLengthGiven = true;
+        if (options->wordLength < kMinWordLength || options->wordLength > kMaxWordLength) {
+            return usageError(wxString::Format("--word-length must be between %ld and %ld, not %ld",
+                                               kMinWordLength, kMaxWordLength,
+                                               options->wordLength));
+        }
+    }
+    options->autostart = parser.Found("autostart");
+    options->autoContinue = parser.Found("auto-continue");
+    options->exitWhenDone = parser.Found("exit-when-done");
+    parser.Found("record", &options->recordPath);
+    parser.Found("screenshot", &options->screenshotPath);
+    if (parser.GetParamCount() > 0) {
+        options->documentPath = parser.GetParam(0);
+        if (!wxFileName::FileExists(options->documentPath)) {
+            return usageError(
+                wxString::Format("cannot open '%s': no such file", options->documentPath));
+        }
+    }
+    if (options->autostart && options->documentPath.empty()) {
+        return usageError("--autostart needs a FILE to read");
+    }
+    return 0;
+}

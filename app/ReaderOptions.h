@@ -1,0 +1,26 @@
+#ifndef FLIT_APP_READEROPTIONS_H
+#define FLIT_APP_READEROPTIONS_H
+
+#include <wx/string.h>
+
+// What the reader was asked to do on its command line.
+struct SReaderOptions {
+    static const long kDefaultWordLength = 12;
+
+    long wpm = 0; // 0: keep the engine's default speed
+    long wordLength = kDefaultWordLength;
+    bool wordLengthGiven = false;
+    bool autostart = false;
+    bool autoContinue = false;
+    bool exitWhenDone = false;
+    wxString recordPath;
+    wxString screenshotPath;
+    wxString documentPath;
+};
+
+// Parses the reader's command line. Returns 0 when the reader should run, -1 when it should
+// exit successfully at once (help was shown), or the exit status of a usage error, after
+// printing a message that names the problem.
+int parseReaderOptions(int argc, char** argv, SReaderOptions* options);
+
+#endif

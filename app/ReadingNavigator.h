@@ -1,0 +1,73 @@
+#ifndef FLIT_APP_READINGNAVIGATOR_H
+#define FLIT_APP_READINGNAVIGATOR_H
+
+#include "timing/FlitWordCalcs.h"
+
+#include <wx/string.h>
+
+#include <cstdint>
+#include <vector>
+
+class CDataManager;
+class wxCDataInfoListNode;
+
+// What the reader knows about positions in a document: where sentences and paragraphs begin,
+// how many words come before a node, the sentence around a word, and how long the rest of the
+// document takes at a speed by the timing rules.
+//
+// A sentence ends with a word whose last letter, before any closing quotes or brackets, is
+// '.', '!', '?' or an ellipsis. A paragraph ends at a blank line (two line breaks with nothing
+// but spaces between) or at a page marker.
+class CReadingNavigator {
+public:
+    explicit CReadingNavigator(CDataManager* document);
+
+    size_t getWordCount() const { return wordCount; }
+    wxCDataInfoListNode* firstWord() const;
+
+    // The number of non-empty words before node (node's own word not counted); the word count
+    // for null. Cheap when called with nodes in reading order.
+    size_t wordsBefore(wxCDataInfoListNode* node);
+
+    // Where to go for "back one sentence": the start of the sentence holding node, or the start
+    // of the sentence before when node is already at a start. Never null while there are words.
+    wxCDataInfoListNode* previousSentence(wxCDataInfoListNode* node) const;
+    // The first word after the sentence holding node; null when it is the last sentence.
+    wxCDataInfoListNode* nextSentence(wxCDataInfoListNode* node) const;
+    wxCDataInfoListNode* previousParagraph(wxCDataInfoListNode* node) const;
+    wxCDataInfoListNode* nextParagraph(wxCDataInfoListNode* node) const;
+
+    // The words of the sentence holding node (at most a bounded number either side), and the
+    // index among them of node's word (-1 when node is not in a sentence).
+    void sentenceAround(wxCDataInfoListNode* node, std::vector<wxString>* words, int* marked) const;
+
+    // Milliseconds the timing rules give the words from node to the end at speed, with words
+    // longer than wordLength shown in chunks.
+    uint64_t timeLeftMs(wxCDataInfoListNode* node, int speed, unsigned int wordLength);
+
+    static bool endsSentence(const char* word);
+
+private:
+    enum eBoundary { eSentence, eParagraph };
+
+    bool isBoundaryBefore(wxCDataInfoListNode* word, eBoundary boundary) const;
+    wxCDataInfoListNode* wordAtOrBefore(wxCDataInfoListNode* node) const;
+    wxCDataInfoListNode* startOf(wxCDataInfoListNode* word, eBoundary boundary) const;
+    wxCDataInfoListNode* previousStart(wxCDataInfoListNode* node, eBoundary boundary) const;
+    wxCDataInfoListNode* nextStart(wxCDataInfoListNode* node, eBoundary boundary) const;
+    void rebuildTimes(int speed, unsigned int wordLength);
+
+    CDataManager* document;
+    size_t wordCount = 0;
+    // Where wordsBefore last stopped, to continue from there.
+    wxCDataInfoListNode* lastNode = nullptr;
+    size_t lastWordsBefore = 0;
+    // Cumulative times of the words at timesSpeed and timesWordLength; times[i] is the time of
+    // the words before word i.
+    std::vector<uint64_t> times;
+    int timesSpeed = -1;
+    unsigned int timesWordLength = 0;
+    CFlitWordCalcs calcs;
+};
+
+#endif

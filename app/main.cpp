@@ -1,0 +1,23 @@
+// flitreader: the reader application. Parses its command line before the toolkit starts, so
+// that usage errors are reported (status 2) even without a display.
+
+#include "ReaderApp.h"
+#include "ReaderOptions.h"
+
+#include <chrono>
+
+int main(int argc, char** argv) {
+    const auto started = std::chrono::steady_clock::now();
+    SReaderOptions options;
+    const int parsed = parseReaderOptions(argc, argv, &options);
+    if (parsed != 0) {
+        return parsed < 0 ? 0 : parsed;
+    }
+
+    int failureStatus = 0;
+    wxApp::SetInstance(new CReaderApp(options, started, &failureStatus));
+    // Only the program name goes to the toolkit: the options are ours.
+    int toolkitArgc = 1;
+    const int status = wxEntry(toolkitArgc, argv);
+    return failureStatus != 0 ? failureStatus : status;
+}
