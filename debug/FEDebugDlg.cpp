@@ -12,10 +12,8 @@ const int kBorder = 10;
 
 } // namespace
 
-wxBEGIN_EVENT_TABLE(CFEDebugDlg, wxDialog) wxEND_EVENT_TABLE()
-
-    CFEDebugDlg::CFEDebugDlg(wxWindow* parent, int id, const wxString& title, const wxPoint& pos,
-                             const wxSize& size, long style, const wxString& name)
+CFEDebugDlg::CFEDebugDlg(wxWindow* parent, int id, const wxString& title, const wxPoint& pos,
+                         const wxSize& size, long style, const wxString& name)
     : wxDialog(parent, id, title, pos, size, style, name) {
     zeroInit();
     createControls();
@@ -61,3 +59,8 @@ bool CFEDebugDlg::TransferDataToWindow() {
 bool CFEDebugDlg::TransferDataFromWindow() {
     return notebook->TransferDataFromWindow();
 }
+
+// No entries of its own: the base class's handling applies.
+// clang-format off
+wxBEGIN_EVENT_TABLE(CFEDebugDlg, wxDialog)
+wxEND_EVENT_TABLE()

@@ -13,10 +13,8 @@ const int kNoImage = -1;
 
 } // namespace
 
-wxBEGIN_EVENT_TABLE(CFEDebugNotebook, wxNotebook) wxEND_EVENT_TABLE()
-
-    CFEDebugNotebook::CFEDebugNotebook(wxWindow* parent, int id, const wxPoint& pos,
-                                       const wxSize& size, long style, const wxString& name)
+CFEDebugNotebook::CFEDebugNotebook(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size,
+                                   long style, const wxString& name)
     : wxNotebook(parent, id, pos, size, style, name) {
     zeroInit();
     createControls();
@@ -64,3 +62,8 @@ bool CFEDebugNotebook::TransferDataFromWindow() {
     }
     return metricsPanel != nullptr && metricsPanel->TransferDataFromWindow();
 }
+
+// No entries of its own: the base class's handling applies.
+// clang-format off
+wxBEGIN_EVENT_TABLE(CFEDebugNotebook, wxNotebook)
+wxEND_EVENT_TABLE()

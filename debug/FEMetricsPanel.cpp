@@ -16,10 +16,8 @@ const int kTopSpace = 10;
 
 } // namespace
 
-wxBEGIN_EVENT_TABLE(CFEMetricsPanel, wxPanel) wxEND_EVENT_TABLE()
-
-    CFEMetricsPanel::CFEMetricsPanel(wxWindow* parent, int id, const wxPoint& pos,
-                                     const wxSize& size, long style, const wxString& name)
+CFEMetricsPanel::CFEMetricsPanel(wxWindow* parent, int id, const wxPoint& pos, const wxSize& size,
+                                 long style, const wxString& name)
     : wxPanel(parent, id, pos, size, style, name) {
     zeroInit();
     createControls();
@@ -90,3 +88,8 @@ bool CFEMetricsPanel::setTextCtrlFromInt(wxTextCtrl* textCtrl, int value) {
 bool CFEMetricsPanel::updateControls() {
     return true;
 }
+
+// No entries of its own: the base class's handling applies.
+// clang-format off
+wxBEGIN_EVENT_TABLE(CFEMetricsPanel, wxPanel)
+wxEND_EVENT_TABLE()

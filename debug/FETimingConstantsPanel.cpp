@@ -38,17 +38,9 @@ const long kSaveFileStyle = 6;
 
 int CFETimingConstantsPanel::kLastTimingTableDataIndex = 0;
 
-wxBEGIN_EVENT_TABLE(CFETimingConstantsPanel,
-                    wxPanel) EVT_BUTTON(kNextButtonId, CFETimingConstantsPanel::OnNextButton)
-    EVT_BUTTON(kPrevButtonId, CFETimingConstantsPanel::OnPrevButton)
-        EVT_BUTTON(kLoadSettingsButtonId, CFETimingConstantsPanel::OnLoadSettingsButton)
-            EVT_BUTTON(kSaveSettingsButtonId, CFETimingConstantsPanel::OnSaveSettingsButton)
-                wxEND_EVENT_TABLE()
-
-                    CFETimingConstantsPanel::CFETimingConstantsPanel(wxWindow* parent, int id,
-                                                                     const wxPoint& pos,
-                                                                     const wxSize& size, long style,
-                                                                     const wxString& name)
+CFETimingConstantsPanel::CFETimingConstantsPanel(wxWindow* parent, int id, const wxPoint& pos,
+                                                 const wxSize& size, long style,
+                                                 const wxString& name)
     : wxPanel(parent, id, pos, size, style, name) {
     zeroInit();
     if (createControls()) {
@@ -93,12 +85,11 @@ wxSizer* CFETimingConstantsPanel::createSpeedCtrlsAndSizer() {
 
     // Navigation on the left; the file buttons pushed to the right edge.
     wxBoxSizer* sizer = new wxBoxSizer(wxHORIZONTAL);
-    for (wxWindow* window :
-         {static_cast<wxWindow*>(speedLabel), static_cast<wxWindow*>(speedValueText),
-          static_cast<wxWindow*>(unitLabel), static_cast<wxWindow*>(prevButton),
-          static_cast<wxWindow*>(nextButton)}) {
-        sizer->Add(window, 0, wxALL, border);
-    }
+    sizer->Add(speedLabel, 0, wxALL, border);
+    sizer->Add(speedValueText, 0, wxALL, border);
+    sizer->Add(unitLabel, 0, wxALL, border);
+    sizer->Add(prevButton, 0, wxALL, border);
+    sizer->Add(nextButton, 0, wxALL, border);
     sizer->AddStretchSpacer(1);
     sizer->Add(saveSettingsButton, 0, wxALL, border);
     sizer->Add(loadSettingsButton, 0, wxALL, border);
@@ -257,3 +248,11 @@ void CFETimingConstantsPanel::OnSaveSettingsButton(wxCommandEvent& /*event*/) {
     CFlitWordCalcsSerializer serializer(wordCalcs, path.utf8_str());
     serializer.store();
 }
+
+// clang-format off
+wxBEGIN_EVENT_TABLE(CFETimingConstantsPanel, wxPanel)
+    EVT_BUTTON(kNextButtonId, CFETimingConstantsPanel::OnNextButton)
+    EVT_BUTTON(kPrevButtonId, CFETimingConstantsPanel::OnPrevButton)
+    EVT_BUTTON(kLoadSettingsButtonId, CFETimingConstantsPanel::OnLoadSettingsButton)
+    EVT_BUTTON(kSaveSettingsButtonId, CFETimingConstantsPanel::OnSaveSettingsButton)
+wxEND_EVENT_TABLE()

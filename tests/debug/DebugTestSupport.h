@@ -9,7 +9,6 @@
 #include "timing/FlitWordCalcs.h"
 
 #include <gtest/gtest.h>
-#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
@@ -19,6 +18,7 @@
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
+#include <stdexcept>
 #include <vector>
 
 // The children of a window that are of type T, in creation order.
@@ -32,67 +32,53 @@ template <class T> std::vector<T*> childrenOf(wxWindow* parent) {
     return found;
 }
 
-inline wxButton* buttonLabelled(wxWindow* parent, const wxString& label) {
+inline wxButton* buttonOf(wxWindow* parent, const wxString& label) {
     for (wxButton* button : childrenOf<wxButton>(parent)) {
         if (button->GetLabel() == label) {
             return button;
         }
     }
-    ADD_FAILURE() << "no button " << label;
-    return nullptr;
+    throw std::invalid_argument(label.utf8_string());
 }
 
-// Clicks the button the way the toolkit does: a button event from the button, handled by it
-// and then its parents.
-inline void click(wxButton* button) {
+// Clicks the button the way the toolkit does: a button event from the button, handled by it and
+// then by its parents.
+inline void click(wxWindow* parent, const wxString& label) {
+    wxButton* button = buttonOf(parent, label);
     wxCommandEvent event(wxEVT_BUTTON, button->GetId());
     event.SetEventObject(button);
     button->Command(event);
 }
 
-// Lets GTK map, size and lay out what was shown.
-inline void pumpGui() {
-    for (int i = 0; i < 20; ++i) {
-        wxTheApp->Yield(true);
-    }
-}
-
-// Answers every file chooser while it lives, as the user would: with a path, or with a cancel
-// when the path is empty. Records what each dialog was built with.
+// Answers every file chooser while it lives, as the user would: with the path, or with a cancel
+// when the path is empty. Records the style and wildcard of each dialog it answers.
 class CFileChooserAnswer {
 public:
-    struct SRequest {
-        long style;
-        wxString wildcard;
-    };
-
     explicit CFileChooserAnswer(const wxString& path) {
         CCommonGuiUtils::setFileChooserForTesting(
             [this, path](const wxFileDialog& dialog, wxString& chosen) {
-                requests.push_back({dialog.GetWindowStyle(), dialog.GetWildcard()});
-                if (path.empty()) {
-                    return false;
-                }
+                styles.push_back(
+                    dialog.GetWindowStyle() &
+                    (wxFD_OPEN | wxFD_SAVE | wxFD_FILE_MUST_EXIST | wxFD_OVERWRITE_PROMPT));
+                wildcards.push_back(dialog.GetWildcard());
                 chosen = path;
-                return true;
+                return !path.empty();
             });
     }
     ~CFileChooserAnswer() { CCommonGuiUtils::setFileChooserForTesting(nullptr); }
-    CFileChooserAnswer(const CFileChooserAnswer&) = delete;
-    CFileChooserAnswer& operator=(const CFileChooserAnswer&) = delete;
 
-    std::vector<SRequest> requests;
+    std::vector<long> styles;
+    std::vector<wxString> wildcards;
 };
 
-// A real dialog on a real manager, bound with initialize and not shown; the table, the
-// remembered row and the temporary folder are put back afterwards.
+// A real dialog bound to a real manager, not shown. The table and the remembered row start from
+// their defaults and are put back afterwards.
 class DebugDialogTest : public testing::Test {
 protected:
     void SetUp() override {
         CFlitWordCalcs::restoreDefaultTimingTable();
         CFETimingConstantsPanel::kLastTimingTableDataIndex = 0;
         wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
-        dialog = new CFEDebugDlg;
         ASSERT_TRUE(dialog->initialize(&manager));
     }
 
@@ -103,32 +89,22 @@ protected:
         wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
     }
 
-    wxNotebook* notebook() const { return childrenOf<wxNotebook>(dialog).at(0); }
+    static wxNotebook* notebookOf(wxWindow* dialog) { return childrenOf<wxNotebook>(dialog).at(0); }
     CFETimingConstantsPanel* timingPage() const {
-        return dynamic_cast<CFETimingConstantsPanel*>(notebook()->GetPage(0));
+        return dynamic_cast<CFETimingConstantsPanel*>(notebookOf(dialog)->GetPage(0));
     }
     CFEMetricsPanel* metricsPage() const {
-        return dynamic_cast<CFEMetricsPanel*>(notebook()->GetPage(1));
+        return dynamic_cast<CFEMetricsPanel*>(notebookOf(dialog)->GetPage(1));
     }
-
     std::vector<wxSpinCtrl*> spinCtrls() const { return childrenOf<wxSpinCtrl>(timingPage()); }
-    // "Speed:", the speed, "WPM", then the groups' labels.
-    wxString speedText() const { return childrenOf<wxStaticText>(timingPage()).at(1)->GetLabel(); }
-    std::vector<int> spinValues() const {
-        std::vector<int> values;
-        for (wxSpinCtrl* spinCtrl : spinCtrls()) {
-            values.push_back(spinCtrl->GetValue());
-        }
-        return values;
+    // The page's static texts are "Speed:", the speed, "WPM", then the groups' labels.
+    static wxString speedTextOf(wxWindow* page) {
+        return childrenOf<wxStaticText>(page).at(1)->GetLabel();
     }
-    wxButton* pageButton(const wxString& label) const {
-        return buttonLabelled(timingPage(), label);
-    }
-
-    wxString pathOf(const wxString& name) const { return wxFileName(folder, name).GetFullPath(); }
+    bool enabled(const wxString& label) const { return buttonOf(timingPage(), label)->IsEnabled(); }
 
     CFlitManager manager;
-    CFEDebugDlg* dialog = nullptr;
+    CFEDebugDlg* dialog = new CFEDebugDlg;
     const wxString folder =
         wxFileName(wxFileName::GetTempDir(), wxString::Format("flit-debug-%lu", wxGetProcessId()))
             .GetFullPath();
