@@ -100,6 +100,10 @@ CReaderFrame::CReaderFrame(const SReaderOptions& readerOptions,
                            std::chrono::steady_clock::time_point started)
     : wxFrame(nullptr, wxID_ANY, "FlitReader", wxDefaultPosition, wxSize(820, 560)),
       options(readerOptions), recorder(started), statusTimer(this) {
+    // Backgrounds and screenshots need the picture formats.
+    if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) {
+        wxInitAllImageHandlers();
+    }
     wordDisplayLength = static_cast<unsigned int>(
         options.wordLengthGiven
             ? options.wordLength
@@ -274,10 +278,15 @@ void CReaderFrame::closeDocument() {
         // must be gone before the document and the windows it posts to.
         sendCommand(EVT_FLIT_COMMAND_STOP_MSG, nullptr);
         manager.reset();
-        // Events the old engine queued refer to the old document.
+        // Events the old engine queued refer to the old document: they go with it. (The
+        // application's list of handlers with pending events must forget the windows too.)
         for (wxWindow* window : {static_cast<wxWindow*>(this), static_cast<wxWindow*>(flitView),
                                  static_cast<wxWindow*>(assessmentView)}) {
-            window->GetEventHandler()->DeletePendingEvents();
+            wxEvtHandler* handler = window->GetEventHandler();
+            handler->DeletePendingEvents();
+            if (wxTheApp != nullptr) {
+                wxTheApp->RemovePendingEventHandler(handler);
+            }
         }
     }
     navigator.reset();

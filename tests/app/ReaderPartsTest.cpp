@@ -1,0 +1,157 @@
+// The reader's parts that need no window: its command line, its record format and its map of
+// sentences, paragraphs and times.
+
+#include "EventRecorder.h"
+#include "ReaderOptions.h"
+#include "ReadingNavigator.h"
+
+#include "engine/FlitCommandEvent.h"
+#include "outside/DocumentImporter.h"
+#include "outside/OvriChars.h"
+#include "timing/FlitWordCalcs.h"
+
+#include <gtest/gtest.h>
+#include <wx/filename.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+int parse(std::vector<std::string> args, SReaderOptions* options) {
+    args.insert(args.begin(), "flitreader");
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    return parseReaderOptions(static_cast<int>(args.size()), argv.data(), options);
+}
+
+TEST(ReaderOptionsTest, AcceptsTheDocumentedOptionsAndRefusesBadOnes) {
+    const wxString sample = wxFileName::CreateTempFileName("flitreader");
+    SReaderOptions options;
+    ASSERT_EQ(0, parse({"--wpm", "400", "--word-length", "9", "--autostart", "--auto-continue",
+                        "--exit-when-done", "--record", "r.tsv", "--screenshot", "s.png",
+                        sample.ToStdString()},
+                       &options));
+    EXPECT_EQ(400, options.wpm);
+    EXPECT_EQ(9, options.wordLength);
+    EXPECT_TRUE(options.autostart && options.autoContinue && options.exitWhenDone);
+    EXPECT_EQ("r.tsv", options.recordPath);
+    EXPECT_EQ(sample, options.documentPath);
+
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--wpm", "99"},
+                                                {"--wpm", "951"},
+                                                {"--wpm", "fast"},
+                                                {"--word-length", "1"},
+                                                {"--bogus"},
+                                                {"/no/such/file.txt"},
+                                                {"--autostart"}}) {
+        SReaderOptions refused;
+        EXPECT_EQ(2, parse(bad, &refused)) << bad[0];
+    }
+    SReaderOptions help;
+    EXPECT_EQ(-1, parse({"--help"}, &help));
+    wxRemoveFile(sample);
+}
+
+TEST(EventRecorderTest, WritesOneEscapedLinePerEvent) {
+    const wxString path = wxFileName::CreateTempFileName("flitrecord");
+    {
+        CEventRecorder recorder(std::chrono::steady_clock::now());
+        wxString error;
+        ASSERT_TRUE(recorder.open(path, &error)) << error;
+        CFlitCommandEvent word(EVT_FLIT_COMMAND_WORD_MSG);
+        word.text = "tab\there\\new\nline";
+        recorder.record("view", word);
+        CFlitCommandEvent colour(EVT_FLIT_COMMAND_TEXT_COLOUR_MSG);
+        colour.colour = wxColour(200, 50, 40);
+        colour.number = 1;
+        recorder.record("frame", colour);
+    }
+    std::ifstream in(path.ToStdString());
+    std::string header, first, second;
+    std::getline(in, header);
+    std::getline(in, first);
+    std::getline(in, second);
+    EXPECT_EQ("t_ms\twindow\ttype\ttext\tnumber\tcolour", header);
+    EXPECT_NE(std::string::npos, first.find("\tview\tWORD\ttab\\there\\\\new\\nline\t-1\t"));
+    EXPECT_NE(std::string::npos, second.find("\tframe\tTEXT_COLOUR\t\t1\t#c83228"));
+    // Milliseconds with three decimals.
+    EXPECT_EQ('.', first[first.find('\t') - 4]);
+    EXPECT_STREQ("UNKNOWN", CEventRecorder::typeName(-12345));
+    wxRemoveFile(path);
+}
+
+class ReadingNavigatorTest : public testing::Test {
+protected:
+    void load(const char* text) {
+        CDocumentImporter importer;
+        document = importer.importText(text, CDocumentImporter::ePlainText, wxString());
+        ASSERT_TRUE(document) << importer.getError();
+        navigator = std::make_unique<CReadingNavigator>(document.get());
+    }
+
+    wxCDataInfoListNode* word(const char* text) const {
+        for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
+            const CDataInfo* item = node->GetData();
+            if (item->getDataInfoType() == eDITWord &&
+                std::string(static_cast<const CDITWord*>(item)->getWord()) == text) {
+                return node;
+            }
+        }
+        return nullptr;
+    }
+
+    std::unique_ptr<CDataManager> document;
+    std::unique_ptr<CReadingNavigator> navigator;
+};
+
+TEST_F(ReadingNavigatorTest, SentencesAndParagraphs) {
+    load("One two. Three \"four!\" Five\nsix?\n\nSeven eight.");
+    EXPECT_EQ(8u, navigator->getWordCount());
+    EXPECT_EQ(word("Three"), navigator->nextSentence(word("One")));
+    EXPECT_EQ(word("Five"), navigator->nextSentence(word("Three"))) << "closing quote";
+    EXPECT_EQ(word("Seven"), navigator->nextSentence(word("six?")));
+    EXPECT_EQ(nullptr, navigator->nextSentence(word("Seven")));
+    // Back goes to the start of the sentence, or to the one before from a start.
+    EXPECT_EQ(word("Five"), navigator->previousSentence(word("six?")));
+    EXPECT_EQ(word("Three"), navigator->previousSentence(word("Five")));
+    EXPECT_EQ(word("One"), navigator->previousSentence(word("One")));
+    // A single line break does not end a paragraph; a blank line does.
+    EXPECT_EQ(word("Seven"), navigator->nextParagraph(word("One")));
+    EXPECT_EQ(word("Seven"), navigator->previousParagraph(word("eight.")));
+    EXPECT_EQ(word("One"), navigator->previousParagraph(word("Seven")));
+
+    std::vector<wxString> words;
+    int marked = -1;
+    navigator->sentenceAround(word("six?"), &words, &marked);
+    EXPECT_EQ((std::vector<wxString>{"Five", "six?"}), words);
+    EXPECT_EQ(1, marked);
+}
+
+TEST_F(ReadingNavigatorTest, WordCountsAndTimeLeftFollowTheTimingRules) {
+    load("Harbour lights, internationalization\nend.");
+    EXPECT_EQ(0u, navigator->wordsBefore(word("Harbour")));
+    EXPECT_EQ(3u, navigator->wordsBefore(word("end.")));
+    EXPECT_EQ(1u, navigator->wordsBefore(word("lights,"))) << "counting backwards again";
+    EXPECT_EQ(4u, navigator->wordsBefore(nullptr));
+
+    CFlitWordCalcs calcs;
+    const int speed = 300;
+    const auto cost = [&](const char* timed, char separator, int chunks) {
+        const int display = calcs.calcWordDisplayTime(timed, speed);
+        return chunks * (display + calcs.calcInterWordDelayTime(timed, separator, speed));
+    };
+    // At a word length of 8 the long word is three chunks timed by "internat".
+    uint64_t expected = cost("Harbour", COvriChars::kSpaceChar, 1);
+    expected += cost("lights,", COvriChars::kSpaceChar, 1);
+    expected += cost("internat", COvriChars::kNewlineChar, 3);
+    expected += cost("end.", COvriChars::kNullByte, 1);
+    EXPECT_EQ(expected, navigator->timeLeftMs(word("Harbour"), speed, 8));
+    EXPECT_EQ(0u, navigator->timeLeftMs(nullptr, speed, 8));
+}
+
+} // namespace
