@@ -27,8 +27,22 @@ configure: deps
 build: configure
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
+# The reader on the sample tour. With a display it opens the window; without one it reads the
+# whole tour unattended under a virtual display, records every event, saves a screenshot and
+# prints what it read.
+DEMO_DOC := samples/harbour-tour.flit
+DEMO_OUT := $(BUILD_DIR)/demo
 demo: build
-	$(BUILD_DIR)/tools/flit-timing/flit-timing --summary samples/harbour.txt
+ifneq ($(DISPLAY),)
+	$(BUILD_DIR)/app/flitreader $(DEMO_DOC)
+else
+	@mkdir -p $(DEMO_OUT)
+	@echo "No display: reading $(DEMO_DOC) unattended under xvfb-run..."
+	$(XVFB) $(BUILD_DIR)/app/flitreader --autostart --auto-continue --exit-when-done \
+	    --record $(DEMO_OUT)/record.tsv --screenshot $(DEMO_OUT)/screenshot.png $(DEMO_DOC)
+	@echo "Words shown: $$(awk -F'\t' '$$3 == "WORD" && $$4 != ""' $(DEMO_OUT)/record.tsv | wc -l) flashes;" \
+	    "events recorded in $(DEMO_OUT)/record.tsv; screenshot in $(DEMO_OUT)/screenshot.png"
+endif
 
 test: build
 	cd $(BUILD_DIR) && $(XVFB) ctest --output-on-failure -j$(JOBS)

@@ -163,8 +163,8 @@ void CReaderFrame::createMenus() {
     readingMenu->Append(ID_PARAGRAPH_FORWARD, "Forward One Pa&ragraph (Ctrl+Right)");
 
     wxMenu* speedMenu = new wxMenu;
-    speedMenu->Append(
-        ID_FASTER, wxString::Format("&Faster by %u wpm (Up)", CFlitManager::kDefaultSpeedIncrement));
+    speedMenu->Append(ID_FASTER, wxString::Format("&Faster by %u wpm (Up)",
+                                                  CFlitManager::kDefaultSpeedIncrement));
     speedMenu->Append(ID_SLOWER, wxString::Format("&Slower by %u wpm (Down)",
                                                   CFlitManager::kDefaultSpeedIncrement));
     speedMenu->Append(ID_DOUBLE, "&Double");
@@ -325,6 +325,10 @@ void CReaderFrame::presentEvent(CFlitCommandEvent& event) {
         if (!event.text.empty() && event.dataInfoListNode != nullptr &&
             event.dataInfoListNode->GetData()->getDataInfoType() == eDITWord) {
             lastWordNode = event.dataInfoListNode;
+            if (reading == ePaused) {
+                // The word in hand when the pause came: the context follows it.
+                showPausedContext(lastWordNode);
+            }
         }
     } else if (type == EVT_FLIT_COMMAND_DEFAULT_BACKGROUND_MSG) {
         flitView->showDefaultBackground();
@@ -667,7 +671,9 @@ bool CReaderFrame::saveScreenshot(const wxString& path, wxString* error) {
     // Drawn from the windows themselves rather than read back from the screen, which needs no
     // compositor and works the same under a virtual display.
     const wxSize size = GetClientSize();
-    wxBitmap bitmap(wxMax(size.x, 1), wxMax(size.y, 1));
+    wxStatusBar* status = GetStatusBar();
+    const int statusHeight = status->GetSize().y;
+    wxBitmap bitmap(wxMax(size.x, 1), wxMax(size.y + statusHeight, 1));
     {
         wxMemoryDC dc(bitmap);
         dc.SetBackground(*wxWHITE_BRUSH);
@@ -681,6 +687,18 @@ bool CReaderFrame::saveScreenshot(const wxString& path, wxString* error) {
         dc.DrawRectangle(bar);
         dc.SetBrush(wxBrush(wxColour(70, 130, 220)));
         dc.DrawRectangle(bar.x, bar.y, bar.width * gauge->GetValue() / kGaugeRange, bar.height);
+
+        // The status bar's fields below the client area.
+        dc.SetBrush(wxBrush(wxColour(242, 242, 242)));
+        dc.DrawRectangle(0, size.y, size.x, statusHeight);
+        dc.SetFont(status->GetFont());
+        dc.SetTextForeground(wxColour(40, 40, 40));
+        for (int field = 0; field < status->GetFieldsCount(); ++field) {
+            wxRect rect;
+            status->GetFieldRect(field, rect);
+            const wxString text = status->GetStatusText(field);
+            dc.DrawText(text, rect.x + 4, size.y + (statusHeight - dc.GetTextExtent(text).y) / 2);
+        }
     }
     wxImage image = bitmap.ConvertToImage();
     if (!image.SaveFile(path, wxBITMAP_TYPE_PNG)) {

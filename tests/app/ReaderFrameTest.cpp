@@ -260,6 +260,7 @@ TEST_F(ReaderFrameTest, AScreenshotIsAPicture) {
     wxImage shot(folder + "/shot.png", wxBITMAP_TYPE_PNG);
     ASSERT_TRUE(shot.IsOk());
     EXPECT_EQ(frame->GetClientSize().x, shot.GetWidth());
+    EXPECT_GT(shot.GetHeight(), frame->GetClientSize().y) << "with the status bar";
 }
 
 } // namespace
