@@ -449,7 +449,10 @@ void CFlitViewThread::postWordToFlitView(wxString& word, char separator,
     // characters, so a chunk never splits one; the timing rules get the UTF-8 bytes.
     const size_t setLength = manager->getWordDisplayLength();
     const size_t limit = setLength < 2 ? word.length() : setLength;
-    const wxScopedCharBuffer displayWord = word.Left(limit).utf8_str();
+    // The prefix is kept in a named string: the buffer utf8_str returns may point into the
+    // string's own storage, which a temporary would free at once.
+    const wxString displayPrefix = word.Left(limit);
+    const wxScopedCharBuffer displayWord = displayPrefix.utf8_str();
     CFlitWordCalcs* calcs = manager->getFlitWordCalcs();
     const int displayTime = calcs->calcWordDisplayTime(displayWord.data(), speed);
     const int interWordDelay = calcs->calcInterWordDelayTime(displayWord.data(), separator, speed);
