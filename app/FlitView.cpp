@@ -28,6 +28,9 @@ wxFont fontOf(int pointSize, bool bold) {
 
 CFlitView::CFlitView(wxWindow* parent)
     : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxSize(720, 360), wxWANTS_CHARS, "flitView"),
+      wordFont(fontOf(kWordPointSize, false)), boldWordFont(fontOf(kWordPointSize, true)),
+      contextFont(fontOf(kContextPointSize, false)),
+      boldContextFont(fontOf(kContextPointSize, true)), cornerFont(fontOf(kCornerPointSize, false)),
       textColour(kDefaultText), markerTimer(this) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     Bind(wxEVT_PAINT, &CFlitView::onPaint, this);
@@ -39,8 +42,26 @@ CFlitView::CFlitView(wxWindow* parent)
 }
 
 void CFlitView::showChunk(const wxString& text) {
+    // Only the old and the new chunk's place is repainted: a flash then costs a fraction of a
+    // whole window's repaint, which keeps the time on screen close to the engine's.
+    const wxRect changed = chunkRect(chunk).Union(chunkRect(text));
     chunk = text;
-    Refresh();
+    if (!changed.IsEmpty()) {
+        RefreshRect(changed, false);
+    }
+}
+
+wxRect CFlitView::chunkRect(const wxString& text) const {
+    if (text.empty()) {
+        return wxRect();
+    }
+    int width = 0;
+    int height = 0;
+    const wxFont& font = bold ? boldWordFont : wordFont;
+    GetTextExtent(text, &width, &height, nullptr, nullptr, &font);
+    const wxSize size = GetClientSize();
+    return wxRect((size.x - width) / 2, (size.y - height) / 2, width, height)
+        .Inflate(kMargin + 2, kMargin / 2 + 2);
 }
 
 void CFlitView::setTextColour(const wxColour& colour) {
@@ -124,7 +145,7 @@ void CFlitView::clearOverlay() {
 }
 
 void CFlitView::renderNow() {
-    Refresh();
+    // Paints what the changes so far invalidated.
     Update();
 }
 
@@ -153,11 +174,11 @@ void CFlitView::draw(wxDC& dc) {
     drawBackground(dc, size);
 
     if (!messageTitle.empty()) {
-        dc.SetFont(fontOf(kWordPointSize, true));
+        dc.SetFont(boldWordFont);
         dc.SetTextForeground(kDefaultText);
         const wxSize title = dc.GetTextExtent(messageTitle);
         dc.DrawText(messageTitle, (size.x - title.x) / 2, size.y / 2 - title.y);
-        dc.SetFont(fontOf(kContextPointSize, false));
+        dc.SetFont(contextFont);
         const wxSize detail = dc.GetMultiLineTextExtent(messageDetail);
         dc.DrawLabel(messageDetail,
                      wxRect((size.x - detail.x) / 2, size.y / 2 + kMargin, detail.x, detail.y),
@@ -165,7 +186,7 @@ void CFlitView::draw(wxDC& dc) {
     } else if (!contextWords.empty()) {
         drawContext(dc, size);
     } else if (!chunk.empty()) {
-        dc.SetFont(fontOf(kWordPointSize, bold));
+        dc.SetFont(bold ? boldWordFont : wordFont);
         const wxSize extent = dc.GetTextExtent(chunk);
         const wxPoint at((size.x - extent.x) / 2, (size.y - extent.y) / 2);
         if (highlight) {
@@ -200,7 +221,7 @@ void CFlitView::drawBackground(wxDC& dc, const wxSize& size) {
 }
 
 void CFlitView::drawCorners(wxDC& dc, const wxSize& size) {
-    dc.SetFont(fontOf(kCornerPointSize, false));
+    dc.SetFont(cornerFont);
     dc.SetTextForeground(kCornerText);
     if (pageNumber > 0) {
         dc.DrawText(wxString::Format("Page %d", pageNumber), kMargin, kMargin);
@@ -216,8 +237,8 @@ void CFlitView::drawCorners(wxDC& dc, const wxSize& size) {
 
 void CFlitView::drawContext(wxDC& dc, const wxSize& size) {
     // Words laid out in lines across the window, the current one marked in bold and colour.
-    const wxFont plain = fontOf(kContextPointSize, false);
-    const wxFont marked = fontOf(kContextPointSize, true);
+    const wxFont& plain = contextFont;
+    const wxFont& marked = boldContextFont;
     const int width = size.x - 4 * kMargin;
     dc.SetFont(plain);
     const int space = dc.GetTextExtent(" ").x;

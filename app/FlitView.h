@@ -3,6 +3,7 @@
 
 #include <wx/bitmap.h>
 #include <wx/colour.h>
+#include <wx/font.h>
 #include <wx/image.h>
 #include <wx/timer.h>
 #include <wx/window.h>
@@ -48,6 +49,15 @@ private:
     void drawBackground(wxDC& dc, const wxSize& size);
     void drawCorners(wxDC& dc, const wxSize& size);
     void drawContext(wxDC& dc, const wxSize& size);
+    // Where the chunk is drawn (highlight included).
+    wxRect chunkRect(const wxString& text) const;
+
+    // Made once: building fonts at every paint costs more than the drawing.
+    wxFont wordFont;
+    wxFont boldWordFont;
+    wxFont contextFont;
+    wxFont boldContextFont;
+    wxFont cornerFont;
 
     wxString chunk;
     wxColour textColour;
