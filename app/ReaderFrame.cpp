@@ -60,32 +60,6 @@ const char* const kWordLengthKey = "/Reading/WordDisplayLength";
 const long kMinWordLength = 2;
 const long kMaxWordLength = 100;
 
-// The engine's notification types, which the three host windows receive.
-const int* const kNotificationTypes[] = {
-    &EVT_FLIT_COMMAND_DONE_MSG,
-    &EVT_FLIT_COMMAND_DEFAULT_BACKGROUND_MSG,
-    &EVT_FLIT_COMMAND_BACKGROUND_MSG,
-    &EVT_FLIT_COMMAND_TEXT_COLOUR_MSG,
-    &EVT_FLIT_COMMAND_RESET_TEXT_COLOUR_MSG,
-    &EVT_FLIT_COMMAND_WORD_MSG,
-    &EVT_FLIT_COMMAND_VIDEO_MSG,
-    &EVT_FLIT_COMMAND_SOUND_MSG,
-    &EVT_FLIT_COMMAND_CHANGE_VIEW_MSG,
-    &EVT_FLIT_COMMAND_ASSESSMENT_MSG,
-    &EVT_FLIT_COMMAND_ASSESSMENT_REVIEW_MSG,
-    &EVT_FLIT_COMMAND_BGRAPHIC_MSG,
-    &EVT_FLIT_COMMAND_COURSE_NOTE_MSG,
-    &EVT_FLIT_COMMAND_GLOSSARY_NOTE_MSG,
-    &EVT_FLIT_COMMAND_RAPID_NOTE_MSG,
-    &EVT_FLIT_COMMAND_USER_NOTE_MSG,
-    &EVT_FLIT_COMMAND_DOGEAR_MSG,
-    &EVT_FLIT_COMMAND_PAGE_NUM_MSG,
-    &EVT_FLIT_COMMAND_SPEED_MSG,
-    &EVT_FLIT_COMMAND_STYLE_BOLD_MSG,
-    &EVT_FLIT_COMMAND_STYLE_HIGHLIGHT_MSG,
-    &EVT_FLIT_COMMAND_STOP_MSG,
-};
-
 // The view identifier of the assessment view in view changes.
 const int kAssessmentViewId = 3;
 
@@ -217,8 +191,8 @@ void CReaderFrame::createMenus() {
 }
 
 void CReaderFrame::bindEngineEvents(wxWindow* window, const char* name) {
-    for (const int* type : kNotificationTypes) {
-        window->Bind(wxEventTypeTag<CFlitCommandEvent>(*type),
+    for (const CFlitCommandEvent::SEventTypeName& entry : CFlitCommandEvent::kEventTypeNames) {
+        window->Bind(wxEventTypeTag<CFlitCommandEvent>(*entry.type),
                      [this, name](CFlitCommandEvent& event) { onEngineEvent(name, event); });
     }
 }

@@ -41,6 +41,18 @@ public:
 
     bool waitsForRender() const { return GetExtraLong() == kWaitsForRender; }
 
+    // One published event type and its short name ("DONE", "WORD", ...): the identifier
+    // without "EVT_FLIT_COMMAND_" and "_MSG".
+    struct SEventTypeName {
+        const int* type;
+        const char* name;
+    };
+    static constexpr int kEventTypeCount = 27;
+    // Every event type, in the published order, for hosts that bind or log them all.
+    static const SEventTypeName kEventTypeNames[kEventTypeCount];
+    // The short name of an event type; "UNKNOWN" for any other value.
+    static const char* getTypeName(int eventType);
+
     wxString text;
     int number;
     wxColour colour;

@@ -58,12 +58,12 @@ TEST_F(EngineTest, StartRestartsThenPresentsTheItemsThenReportsDoneOnce) {
 
     const std::vector<SRecordedEvent>& events = host.events();
     const int word = EVT_FLIT_COMMAND_WORD_MSG;
-    ASSERT_EQ((std::vector<int>{EVT_FLIT_COMMAND_BACKGROUND_MSG, EVT_FLIT_COMMAND_TEXT_COLOUR_MSG,
-                                EVT_FLIT_COMMAND_SPEED_MSG, EVT_FLIT_COMMAND_PAGE_NUM_MSG, word,
-                                word, EVT_FLIT_COMMAND_RESET_TEXT_COLOUR_MSG,
-                                EVT_FLIT_COMMAND_PAGE_NUM_MSG, word, word,
-                                EVT_FLIT_COMMAND_DONE_MSG}),
-              typesOf(events));
+    ASSERT_EQ(
+        (std::vector<int>{EVT_FLIT_COMMAND_BACKGROUND_MSG, EVT_FLIT_COMMAND_TEXT_COLOUR_MSG,
+                          EVT_FLIT_COMMAND_SPEED_MSG, EVT_FLIT_COMMAND_PAGE_NUM_MSG, word, word,
+                          EVT_FLIT_COMMAND_RESET_TEXT_COLOUR_MSG, EVT_FLIT_COMMAND_PAGE_NUM_MSG,
+                          word, word, EVT_FLIT_COMMAND_DONE_MSG}),
+        typesOf(events));
     for (const SRecordedEvent& event : events) {
         EXPECT_EQ(CTestHost::eFlitView, event.window);
     }

@@ -260,16 +260,7 @@ INSTANTIATE_TEST_SUITE_P(Items, ItemPresentationTest, testing::ValuesIn(itemCase
                              return std::string(param.param.name);
                          });
 
-class EmailAttachmentTest : public EngineTest {
-protected:
-    std::vector<wxString> wordTexts() const {
-        std::vector<wxString> texts;
-        for (const SRecordedEvent& event : host.eventsOfType(EVT_FLIT_COMMAND_WORD_MSG)) {
-            texts.push_back(event.text);
-        }
-        return texts;
-    }
-};
+using EmailAttachmentTest = EngineTest;
 
 // The first skip jumps over everything up to the next email item; the second finds none and
 // ends the document.
@@ -287,7 +278,7 @@ TEST_F(EmailAttachmentTest, ASkipJumpsToTheNextEmailItemOrToTheEnd) {
     ASSERT_TRUE(waitForDone());
     host.pumpFor(kQuietPeriod);
     EXPECT_EQ((std::vector<wxString>{"Email", "", "Item", "", "#", "", "3", "", "after", ""}),
-              wordTexts());
+              host.wordTexts());
     EXPECT_EQ(email, host.events()[2].node) << "the email item's words follow the restart";
     EXPECT_EQ(1u, host.countOf(EVT_FLIT_COMMAND_DONE_MSG));
     EXPECT_EQ(CFlitManager::eStopped, manager->getState());
@@ -313,7 +304,7 @@ TEST_F(EmailAttachmentTest, APauseDuringTheAnnouncementSuppressesTheRestOfIt) {
     host.releaseHeldRenders();
     ASSERT_TRUE(host.waitFor([&] { return host.countOf(EVT_FLIT_COMMAND_WORD_MSG) >= 2; }));
     host.pumpFor(kQuietPeriod);
-    EXPECT_EQ((std::vector<wxString>{"Press", ""}), wordTexts());
+    EXPECT_EQ((std::vector<wxString>{"Press", ""}), host.wordTexts());
     EXPECT_EQ(CFlitManager::ePaused, manager->getState());
     EXPECT_EQ(announcement, manager->getDataInfoListNode());
 }

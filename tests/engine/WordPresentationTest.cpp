@@ -21,15 +21,6 @@ long long msBetween(const SRecordedEvent& from, const SRecordedEvent& to) {
 
 class WordPresentationTest : public EngineTest {
 protected:
-    // The texts of the WORD events in arrival order; a blank is an empty text.
-    std::vector<wxString> wordTexts() const {
-        std::vector<wxString> texts;
-        for (const SRecordedEvent& event : host.eventsOfType(EVT_FLIT_COMMAND_WORD_MSG)) {
-            texts.push_back(event.text);
-        }
-        return texts;
-    }
-
     // Reads from the node with renders held, stepping through every handshake, and gives the
     // manager's current speed at each flash: while the ramp runs, a word's flash finds it 75
     // above the speed the word was timed at.
@@ -100,7 +91,7 @@ TEST_F(WordPresentationTest, LongWordsAreFlashedInHyphenatedChunksEachFollowedBy
             expected.push_back(wxString::FromUTF8(chunk));
             expected.push_back(wxString());
         }
-        EXPECT_EQ(expected, wordTexts());
+        EXPECT_EQ(expected, host.wordTexts());
         for (const SRecordedEvent& event : host.eventsOfType(EVT_FLIT_COMMAND_WORD_MSG)) {
             EXPECT_TRUE(event.waitedFor);
             EXPECT_EQ(nodes[i], event.node);
@@ -208,7 +199,8 @@ TEST_F(WordPresentationTest, APauseDuringTheSecondOfThreeChunksLetsTheWordFinish
 
     ASSERT_TRUE(host.waitFor([&] { return host.countOf(EVT_FLIT_COMMAND_WORD_MSG) >= 6; }));
     host.pumpFor(kQuietPeriod);
-    EXPECT_EQ((std::vector<wxString>{"interna-", "", "tionali-", "", "zation", ""}), wordTexts());
+    EXPECT_EQ((std::vector<wxString>{"interna-", "", "tionali-", "", "zation", ""}),
+              host.wordTexts());
     EXPECT_EQ(0u, host.countOf(EVT_FLIT_COMMAND_DONE_MSG));
     EXPECT_EQ(CFlitManager::ePaused, manager->getState());
     EXPECT_EQ(word, manager->getDataInfoListNode());

@@ -12,37 +12,6 @@
 
 namespace {
 
-// Every event type the engine publishes, so that a window records whatever reaches it.
-const int* const kAllEventTypes[] = {
-    &EVT_FLIT_COMMAND_DONE_MSG,
-    &EVT_FLIT_COMMAND_DEFAULT_BACKGROUND_MSG,
-    &EVT_FLIT_COMMAND_BACKGROUND_MSG,
-    &EVT_FLIT_COMMAND_TEXT_COLOUR_MSG,
-    &EVT_FLIT_COMMAND_RESET_TEXT_COLOUR_MSG,
-    &EVT_FLIT_COMMAND_WORD_MSG,
-    &EVT_FLIT_COMMAND_VIDEO_MSG,
-    &EVT_FLIT_COMMAND_SOUND_MSG,
-    &EVT_FLIT_COMMAND_CHANGE_VIEW_MSG,
-    &EVT_FLIT_COMMAND_ASSESSMENT_MSG,
-    &EVT_FLIT_COMMAND_ASSESSMENT_REVIEW_MSG,
-    &EVT_FLIT_COMMAND_BGRAPHIC_MSG,
-    &EVT_FLIT_COMMAND_COURSE_NOTE_MSG,
-    &EVT_FLIT_COMMAND_GLOSSARY_NOTE_MSG,
-    &EVT_FLIT_COMMAND_RAPID_NOTE_MSG,
-    &EVT_FLIT_COMMAND_USER_NOTE_MSG,
-    &EVT_FLIT_COMMAND_DOGEAR_MSG,
-    &EVT_FLIT_COMMAND_PAGE_NUM_MSG,
-    &EVT_FLIT_COMMAND_SPEED_MSG,
-    &EVT_FLIT_COMMAND_STYLE_BOLD_MSG,
-    &EVT_FLIT_COMMAND_STYLE_HIGHLIGHT_MSG,
-    &EVT_FLIT_COMMAND_START_MSG,
-    &EVT_FLIT_COMMAND_PAUSE_MSG,
-    &EVT_FLIT_COMMAND_CONTINUE_MSG,
-    &EVT_FLIT_COMMAND_STOP_MSG,
-    &EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG,
-    &EVT_FLIT_COMMAND_RETURN_TO_PREVIOUS_APP_MSG,
-};
-
 const auto kPumpInterval = std::chrono::microseconds(200);
 
 } // namespace
@@ -55,9 +24,10 @@ CTestHost::CTestHost() {
     const std::pair<wxWindow*, int> windows[] = {
         {frame, eMainFrame}, {flitViewWindow, eFlitView}, {assessmentViewWindow, eAssessmentView}};
     for (const auto& [window, which] : windows) {
-        for (const int* type : kAllEventTypes) {
+        // Every type the engine publishes, so that a window records whatever reaches it.
+        for (const CFlitCommandEvent::SEventTypeName& entry : CFlitCommandEvent::kEventTypeNames) {
             const int windowId = which;
-            window->Bind(wxEventTypeTag<CFlitCommandEvent>(*type),
+            window->Bind(wxEventTypeTag<CFlitCommandEvent>(*entry.type),
                          [this, windowId](CFlitCommandEvent& event) { record(windowId, event); });
         }
     }
@@ -104,6 +74,14 @@ std::vector<SRecordedEvent> CTestHost::eventsOfType(int type) const {
     std::copy_if(recorded.begin(), recorded.end(), std::back_inserter(found),
                  [type](const SRecordedEvent& event) { return event.type == type; });
     return found;
+}
+
+std::vector<wxString> CTestHost::wordTexts() const {
+    std::vector<wxString> texts;
+    for (const SRecordedEvent& event : eventsOfType(EVT_FLIT_COMMAND_WORD_MSG)) {
+        texts.push_back(event.text);
+    }
+    return texts;
 }
 
 size_t CTestHost::countOf(int type) const {

@@ -63,6 +63,8 @@ public:
     const std::vector<SRecordedEvent>& events() const { return recorded; }
     std::vector<SRecordedEvent> eventsOfType(int type) const;
     size_t countOf(int type) const;
+    // The texts of the WORD events in arrival order; a blank is an empty text.
+    std::vector<wxString> wordTexts() const;
     void clearEvents() { recorded.clear(); }
 
     // Sends a command event to the manager the way a host does, synchronously on this thread.
