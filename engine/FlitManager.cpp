@@ -73,6 +73,15 @@ void CFlitManager::shutDownThread() {
 
 bool CFlitManager::initialize(CDataManager* document, wxWindow* mainFrame, wxWindow* flitView,
                               wxWindow* assessmentView) {
+    // A manager reads one document for its whole life, and reads nothing without one.
+    if (flitViewThread != nullptr) {
+        wxLogError("FlitEngine: the engine is already initialized; it keeps its first document.");
+        return false;
+    }
+    if (document == nullptr) {
+        wxLogError("FlitEngine: there is no document to read.");
+        return false;
+    }
     mainFrameWindow = mainFrame;
     flitViewWindow = flitView;
     assessmentViewWindow = assessmentView;
@@ -128,12 +137,18 @@ void CFlitManager::decreaseCurrentSpeed(unsigned int amount) {
 }
 
 void CFlitManager::getNextDataInfoNode(int count) {
+    if (dataManager == nullptr) {
+        return;
+    }
     wxCDataInfoListNode* node = dataInfoListNode;
     dataManager->getNextNode(&node, count);
     dataInfoListNode = node;
 }
 
 void CFlitManager::getPrevDataInfoNode(int count) {
+    if (dataManager == nullptr) {
+        return;
+    }
     wxCDataInfoListNode* node = dataInfoListNode;
     dataManager->getPrevNode(&node, count);
     dataInfoListNode = node;
@@ -211,7 +226,11 @@ void CFlitManager::releaseRenderWait() {
     renderedCondition.Broadcast();
 }
 
+// Commands sent before a successful initialize have nothing to drive: they change nothing.
 void CFlitManager::onFlitCommandStart(CFlitCommandEvent& event) {
+    if (!threadRunning) {
+        return;
+    }
     wxMutexLocker lock(commandMutex);
     state = eRunning;
     dataInfoListNode = event.dataInfoListNode;
@@ -221,6 +240,9 @@ void CFlitManager::onFlitCommandStart(CFlitCommandEvent& event) {
 }
 
 void CFlitManager::onFlitCommandPause(CFlitCommandEvent&) {
+    if (!threadRunning) {
+        return;
+    }
     wordCalcs.zeroInit();
     metricsData.pause();
     state = ePaused;
@@ -228,6 +250,9 @@ void CFlitManager::onFlitCommandPause(CFlitCommandEvent&) {
 }
 
 void CFlitManager::onFlitCommandContinue(CFlitCommandEvent& event) {
+    if (!threadRunning) {
+        return;
+    }
     wordCalcs.zeroInit();
     metricsData.resume();
     wxMutexLocker lock(commandMutex);
@@ -237,6 +262,9 @@ void CFlitManager::onFlitCommandContinue(CFlitCommandEvent& event) {
 }
 
 void CFlitManager::onFlitCommandStop(CFlitCommandEvent&) {
+    if (!threadRunning) {
+        return;
+    }
     wordCalcs.zeroInit();
     metricsData.stop();
     state = eStopped;
@@ -244,6 +272,9 @@ void CFlitManager::onFlitCommandStop(CFlitCommandEvent&) {
 }
 
 void CFlitManager::onFlitCommandModifyDataInfoListPtr(CFlitCommandEvent& event) {
+    if (!threadRunning) {
+        return;
+    }
     wordCalcs.zeroInit();
     wxMutexLocker lock(commandMutex);
     readingWhenMoved = state == eRunning || state == eListPtrModified;

@@ -53,7 +53,8 @@ public:
     // Stores the document and the windows (any window may be null: nothing is posted to it),
     // creates and runs the presentation thread and returns once its loop has begun. Returns
     // false, after logging "Failed to create FlitViewThread.", when the thread cannot be created
-    // or run. Call once.
+    // or run, and after logging why, for a null document or a second call. Commands sent before
+    // a successful initialize are ignored.
     bool initialize(CDataManager* dataManager, wxWindow* mainFrame, wxWindow* flitView,
                     wxWindow* assessmentView);
 

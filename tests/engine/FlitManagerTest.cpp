@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <wx/log.h>
+
 #include <functional>
 
 namespace {
@@ -145,6 +147,36 @@ TEST_F(FlitManagerDocumentTest, AdvanceAfterAnItemFollowsTheState) {
     EXPECT_EQ(first, manager.getDataInfoListNode());
     manager.getPrevDataInfoNode(1);
     EXPECT_EQ(nullptr, manager.getDataInfoListNode());
+}
+
+} // namespace
+
+namespace {
+
+// A host that gets the calling order wrong: nothing may crash or hang, and nothing changes.
+TEST(FlitManagerMisuseTest, CommandsBeforeInitializeAndBadInitializeCallsAreSurvived) {
+    wxLogNull quiet;
+    CDataManager document;
+    wxCDataInfoListNode* word = document.appendWord("quay");
+
+    CFlitManager manager;
+    CFlitCommandEvent start(EVT_FLIT_COMMAND_START_MSG);
+    start.dataInfoListNode = word;
+    for (int type :
+         {EVT_FLIT_COMMAND_START_MSG, EVT_FLIT_COMMAND_PAUSE_MSG, EVT_FLIT_COMMAND_CONTINUE_MSG,
+          EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, EVT_FLIT_COMMAND_STOP_MSG}) {
+        CFlitCommandEvent command(type);
+        command.dataInfoListNode = word;
+        manager.ProcessEvent(command);
+    }
+    manager.getNextDataInfoNode(1);
+    EXPECT_EQ(CFlitManager::eStopped, manager.getState());
+    EXPECT_EQ(nullptr, manager.getDataInfoListNode());
+
+    EXPECT_FALSE(manager.initialize(nullptr, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(manager.initialize(&document, nullptr, nullptr, nullptr));
+    EXPECT_FALSE(manager.initialize(&document, nullptr, nullptr, nullptr));
+    EXPECT_EQ(&document, manager.getDataManager());
 }
 
 } // namespace
