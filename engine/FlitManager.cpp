@@ -172,7 +172,12 @@ bool CFlitManager::getNextWord(wxString& word, wxCDataInfoListNode** nextNode) {
     if (state != eRunning) {
         return false;
     }
+    // A host command may have moved the cursor while the thread was showing the word's
+    // background: with no word at the cursor any more, there is nothing to fetch.
     wxCDataInfoListNode* node = dataInfoListNode;
+    if (node == nullptr || node->GetData()->getDataInfoType() != eDITWord) {
+        return false;
+    }
     const CDITWord* item = static_cast<const CDITWord*>(node->GetData());
     word = wxString::FromUTF8(item->getWord());
 

@@ -94,7 +94,8 @@ public:
     // advancing; otherwise do nothing.
     void getNextDataInfoNodeIfApplicable(int count);
     // The word at the cursor (counted in the metrics unless empty) and the next word, space or
-    // newline node after it (null when there is none). False, outputs untouched, unless running.
+    // newline node after it (null when there is none). False, outputs untouched, unless running
+    // with a word at the cursor.
     bool getNextWord(wxString& word, wxCDataInfoListNode** nextNode);
 
     // The rendered handshake. The presentation thread prepares (locks and clears the rendered

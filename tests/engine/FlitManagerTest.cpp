@@ -122,6 +122,15 @@ TEST_F(FlitManagerDocumentTest, GetNextWordOnlyWhileRunning) {
     manager.setDataInfoListNode(last);
     ASSERT_TRUE(manager.getNextWord(word, &next));
     EXPECT_EQ(nullptr, next) << "nothing but a rest follows";
+
+    // A host command can move the cursor off the word the thread is showing.
+    for (wxCDataInfoListNode* notAWord :
+         {last->GetNext(), static_cast<wxCDataInfoListNode*>(nullptr)}) {
+        manager.setDataInfoListNode(notAWord);
+        wxString untouchedWord = "kept";
+        EXPECT_FALSE(manager.getNextWord(untouchedWord, &next));
+        EXPECT_EQ("kept", untouchedWord);
+    }
     manager.setState(CFlitManager::eStopped);
 }
 

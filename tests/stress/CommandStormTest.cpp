@@ -1,0 +1,558 @@
+// A command storm: random documents with every kind of item, random host commands from the GUI
+// thread, random render delays and destruction of the manager at random moments, with the
+// engine's promises checked after every step.
+//
+// Seeded and repeatable: FLIT_STORM_SEED picks the seed (printed with any failure) and
+// FLIT_STORM_COMMANDS the number of commands (10,000 by default).
+
+#include "engine/FlitManager.h"
+#include "engine/FlitViewThread.h"
+#include "outside/DocumentImporter.h"
+#include "support/TestHost.h"
+#include "timing/FlitWordCalcs.h"
+#include "timing/FlitWordCalcsSerializer.h"
+
+#include <gtest/gtest.h>
+#include <wx/filename.h>
+#include <wx/image.h>
+#include <wx/imagpng.h>
+#include <wx/log.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// How long any one step may take before the storm counts as hung.
+const std::chrono::seconds kStepDeadline(60);
+// Slack between the stopwatch (wall clock) and the steady clock, in milliseconds.
+const long long kClockSlackMs = 25;
+
+unsigned long envNumber(const char* name, unsigned long fallback) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0' ? std::strtoul(value, nullptr, 10) : fallback;
+}
+
+// What the GUI thread is doing, for the watchdog's dump when a step hangs.
+struct SStormPosition {
+    std::atomic<unsigned long> step{0};
+    std::atomic<const char*> action{"setting up"};
+    std::atomic<CFlitManager*> manager{nullptr};
+    std::atomic<int> heldRenders{0};
+};
+
+// Fails the run with both threads' positions if the GUI thread stops making progress.
+class CStormWatchdog {
+public:
+    CStormWatchdog(SStormPosition& position, unsigned long seed)
+        : watcher([this, &position, seed] {
+              std::unique_lock<std::mutex> lock(mutex);
+              unsigned long lastStep = position.step;
+              while (!done) {
+                  if (condition.wait_for(lock, kStepDeadline, [this] { return done; })) {
+                      return;
+                  }
+                  if (position.step == lastStep) {
+                      CFlitManager* manager = position.manager;
+                      std::fprintf(
+                          stderr,
+                          "storm hung (seed %lu): GUI thread at step %lu doing '%s'; "
+                          "renders held %d; presentation thread: %s\n",
+                          seed, lastStep, position.action.load(), position.heldRenders.load(),
+                          manager == nullptr
+                              ? "no manager"
+                              : wxString::Format("state %d, cursor %p", int(manager->getState()),
+                                                 static_cast<void*>(manager->getDataInfoListNode()))
+                                    .utf8_str()
+                                    .data());
+                      std::abort();
+                  }
+                  lastStep = position.step;
+              }
+          }) {}
+
+    ~CStormWatchdog() {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            done = true;
+        }
+        condition.notify_all();
+        watcher.join();
+    }
+
+private:
+    std::mutex mutex;
+    std::condition_variable condition;
+    bool done = false;
+    std::thread watcher;
+};
+
+// Words and every directive, in random order, as marked-up text.
+std::string randomDocument(std::mt19937& random) {
+    static const char* const kWords[] = {"tide",
+                                         "quay",
+                                         "harbour,",
+                                         "Gulls",
+                                         "NASA",
+                                         "1999",
+                                         "end.",
+                                         "Dr.",
+                                         "(aside)",
+                                         "breakwater",
+                                         "internationalization",
+                                         "Überraschung",
+                                         "a",
+                                         "pier;",
+                                         "slipway!"};
+    static const char* const kDirectives[] = {"{rest 2}",
+                                              "{sustain 3}",
+                                              "{colour #C83228}",
+                                              "{colour #1E6E3C flag}",
+                                              "{colour}",
+                                              "{bold}",
+                                              "{/bold}",
+                                              "{highlight}",
+                                              "{/highlight}",
+                                              "{page 4}",
+                                              "{page 5 hidden}",
+                                              "{background sky.png 0}",
+                                              "{background}",
+                                              "{lgraphic sky.png}",
+                                              "{bgraphic sky.png pause}",
+                                              "{bgraphic sky.png}",
+                                              "{sound horn.wav}",
+                                              "{video sky.png}",
+                                              "{speed 400}",
+                                              "{speed 700}",
+                                              "{assessment Which way?}",
+                                              "{link https://example.org}",
+                                              "{mailto office@example.org}",
+                                              "{note glossary 1}",
+                                              "{note course 2}",
+                                              "{note rapid 3}",
+                                              "{note user 4}",
+                                              "{dogear 5}",
+                                              "{review}",
+                                              "{email 0}",
+                                              "{email 3}",
+                                              "{attachment announce}",
+                                              "{attachment skip}",
+                                              "{attachment info}",
+                                              "{view 0}",
+                                              "{view 1}",
+                                              "{view 2}",
+                                              "{view 3}",
+                                              "{view 4}",
+                                              "{command 0}",
+                                              "{command 7}"};
+    std::ostringstream text;
+    bool bold = false;
+    bool highlight = false;
+    const int items = std::uniform_int_distribution<int>(0, 80)(random);
+    for (int i = 0; i < items; ++i) {
+        const int pick = std::uniform_int_distribution<int>(0, 9)(random);
+        if (pick < 6) {
+            text << kWords[random() % WXSIZEOF(kWords)];
+        } else {
+            std::string directive = kDirectives[random() % WXSIZEOF(kDirectives)];
+            // Styles must balance; a stray opening or closing one becomes a rest.
+            if (directive == "{bold}" || directive == "{/bold}") {
+                directive = bold ? "{/bold}" : "{bold}";
+                bold = !bold;
+            } else if (directive == "{highlight}" || directive == "{/highlight}") {
+                directive = highlight ? "{/highlight}" : "{highlight}";
+                highlight = !highlight;
+            }
+            text << directive;
+        }
+        text << (random() % 5 == 0 ? "\n" : " ");
+    }
+    return text.str();
+}
+
+class CommandStormTest : public testing::Test {
+protected:
+    void SetUp() override {
+        seed = envNumber("FLIT_STORM_SEED",
+                         static_cast<unsigned long>(Clock::now().time_since_epoch().count()));
+        commands = envNumber("FLIT_STORM_COMMANDS", 10000);
+        random.seed(seed);
+        std::printf("command storm: seed %lu, %lu commands\n", seed, commands);
+
+        folder = wxFileName::CreateTempFileName("flit-storm");
+        wxRemoveFile(folder);
+        wxFileName::Mkdir(folder, 0700);
+        if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) {
+            wxImage::AddHandler(new wxPNGHandler);
+        }
+        wxImage picture(8, 6);
+        picture.SetRGB(wxRect(0, 0, 8, 6), 40, 90, 160);
+        picture.SaveFile(folder + "/sky.png", wxBITMAP_TYPE_PNG);
+        std::ofstream(folder.ToStdString() + "/horn.wav") << "RIFF";
+
+        // Settings the storm loads: the all-zero table (accepted) and one with descending
+        // speeds (refused).
+        zeroTable = folder + "/zero.xml";
+        CFlitWordCalcs calcs;
+        CFlitWordCalcsSerializer(&calcs, zeroTable.utf8_str()).store();
+        refusedTable = folder + "/refused.xml";
+        std::ofstream(refusedTable.ToStdString())
+            << "<flit_word_calcs><timing_table_data><speed>500</speed></timing_table_data>"
+               "<timing_table_data><speed>100</speed></timing_table_data></flit_word_calcs>";
+    }
+
+    void TearDown() override { wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE); }
+
+    // --- The engine's life ---
+
+    void newDocument() {
+        CDocumentImporter importer;
+        document =
+            importer.importText(randomDocument(random), CDocumentImporter::eMarkedUp, folder);
+        ASSERT_TRUE(document) << importer.getError();
+        nodes.clear();
+        for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
+            nodes.push_back(node);
+        }
+    }
+
+    void newManager() {
+        manager = std::make_unique<CFlitManager>();
+        host.attach(manager.get());
+        manager->setWordDisplayLength(random() % 14);
+        ASSERT_TRUE(manager->initialize(document.get(), host.mainFrame(), host.flitView(),
+                                        host.assessmentView()));
+        position.manager = manager.get();
+        readingsOpened = 0;
+        donesThisManager = 0;
+        metricsModel = SMetricsModel();
+    }
+
+    void destroyManager() {
+        position.action = "destroying the manager";
+        host.attach(nullptr);
+        position.manager = nullptr;
+        manager.reset();
+        // Whatever the engine posted before it ended is still queued: check it while the
+        // document lives, then nothing more may come.
+        host.pumpFor(milliseconds(2));
+        checkNewEvents();
+        const size_t afterDestruction = host.events().size();
+        host.pumpFor(milliseconds(1));
+        ASSERT_EQ(afterDestruction, host.events().size()) << "an event after destruction";
+        host.holdRenders(false);
+        host.releaseHeldRenders();
+    }
+
+    wxCDataInfoListNode* randomNode() {
+        // Now and then the end of the document.
+        if (nodes.empty() || random() % 8 == 0) {
+            return nullptr;
+        }
+        return nodes[random() % nodes.size()];
+    }
+
+    // --- What the host does ---
+
+    void send(int type, wxCDataInfoListNode* node = nullptr) { host.send(*manager, type, node); }
+
+    void randomCommand() {
+        const int pick = std::uniform_int_distribution<int>(0, 99)(random);
+        if (pick < 14) {
+            position.action = "start";
+            metricsModel.start();
+            ++readingsOpened;
+            send(EVT_FLIT_COMMAND_START_MSG, randomNode());
+        } else if (pick < 26) {
+            position.action = "pause";
+            metricsModel.pause();
+            send(EVT_FLIT_COMMAND_PAUSE_MSG);
+        } else if (pick < 40) {
+            position.action = "continue";
+            metricsModel.resume();
+            ++readingsOpened;
+            send(EVT_FLIT_COMMAND_CONTINUE_MSG, randomNode());
+        } else if (pick < 48) {
+            position.action = "stop";
+            send(EVT_FLIT_COMMAND_STOP_MSG);
+            checkStoppedMetrics();
+        } else if (pick < 58) {
+            position.action = "move";
+            send(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, randomNode());
+        } else if (pick < 66) {
+            position.action = "speed";
+            switch (random() % 5) {
+            case 0:
+                manager->increaseTargetSpeed(CFlitManager::kDefaultSpeedIncrement);
+                break;
+            case 1:
+                manager->decreaseTargetSpeed(CFlitManager::kDefaultSpeedIncrement);
+                break;
+            case 2:
+                manager->doubleTargetSpeed();
+                break;
+            case 3:
+                manager->halfTargetSpeed();
+                break;
+            default:
+                manager->setTargetSpeed(random() % 1200);
+                break;
+            }
+        } else if (pick < 70) {
+            position.action = "word display length";
+            manager->setWordDisplayLength(random() % 14);
+        } else if (pick < 74) {
+            position.action = "timing table edit";
+            // As the debug dialog's timing page commits a row: small percentages keep the
+            // times at a few milliseconds at most.
+            CTimingTableData row = CFlitWordCalcs::kTimingTable[random() % 6];
+            row.*CTimingTableData::kFields[1 + random() % 10] = int(random() % 3);
+            CFlitWordCalcs::kTimingTable[random() % 6 == 0 ? 0 : random() % 6] = row;
+            restoreAscendingSpeeds();
+        } else if (pick < 77) {
+            position.action = "settings load";
+            loadSettings();
+        } else if (pick < 85) {
+            position.action = "render delay";
+            host.setRenderDelay(milliseconds(random() % 4));
+        } else if (pick < 89) {
+            position.action = "hold renders";
+            const bool hold = random() % 2 == 0;
+            host.holdRenders(hold);
+            if (!hold) {
+                host.releaseHeldRenders();
+            }
+        } else if (pick < 93) {
+            destroyManager();
+            if (random() % 2 == 0) {
+                position.action = "new document";
+                document.reset();
+                newDocument();
+            }
+            position.action = "new manager";
+            newManager();
+        } else {
+            position.action = "pumping";
+            host.pumpFor(milliseconds(random() % 5));
+        }
+    }
+
+    // A table edit may have broken the ascending speeds the calculator relies on; the dialog's
+    // rows keep their speeds, so the storm puts them back the same way.
+    static void restoreAscendingSpeeds() {
+        static const int kSpeeds[] = {25, 100, 250, 400, 550, 950};
+        for (int i = 0; i < 6; ++i) {
+            CFlitWordCalcs::kTimingTable[i].speed = kSpeeds[i];
+        }
+    }
+
+    void loadSettings() {
+        CTimingTableData before[6];
+        std::copy(std::begin(CFlitWordCalcs::kTimingTable), std::end(CFlitWordCalcs::kTimingTable),
+                  before);
+        const bool refused = random() % 2 == 0;
+        CFlitWordCalcs calcs;
+        wxLogNull quiet;
+        CFlitWordCalcsSerializer serializer(&calcs,
+                                            (refused ? refusedTable : zeroTable).utf8_str());
+        const bool loaded = serializer.load();
+        ASSERT_NE(refused, loaded);
+        if (refused) {
+            for (int i = 0; i < 6; ++i) {
+                for (int field = 0; field < CTimingTableData::kFieldCount; ++field) {
+                    ASSERT_EQ(before[i].*CTimingTableData::kFields[field],
+                              CFlitWordCalcs::kTimingTable[i].*CTimingTableData::kFields[field])
+                        << "a refused load changed the table";
+                }
+            }
+        }
+    }
+
+    // A reading with nothing else going on: when it ends at the end of the document, exactly
+    // one DONE arrives; when the document itself stops or pauses it, none.
+    void probeOneReading() {
+        position.action = "probe reading";
+        host.holdRenders(false);
+        host.releaseHeldRenders();
+        host.setRenderDelay(milliseconds(0));
+        send(EVT_FLIT_COMMAND_STOP_MSG);
+        ASSERT_TRUE(host.waitFor([&] { return manager->getState() != CFlitManager::eRunning; }));
+        host.pumpFor(milliseconds(5));
+        checkNewEvents();
+        const unsigned long donesBefore = doneCount;
+        metricsModel.start();
+        ++readingsOpened;
+        send(EVT_FLIT_COMMAND_START_MSG, randomNode());
+        ASSERT_TRUE(host.waitFor([&] { return manager->getState() != CFlitManager::eRunning; }))
+            << "a reading did not come to rest";
+        host.pumpFor(milliseconds(5));
+        checkNewEvents();
+        const bool reachedEnd = manager->getState() == CFlitManager::eStopped &&
+                                manager->getDataInfoListNode() == nullptr;
+        ASSERT_EQ(donesBefore + (reachedEnd ? 1 : 0), doneCount)
+            << "DONEs for one reading that " << (reachedEnd ? "reached" : "did not reach")
+            << " the end";
+    }
+
+    // --- The promises ---
+
+    // The reading metrics as the host's commands drive them: paused time must never count.
+    struct SMetricsModel {
+        bool started = false;
+        Clock::time_point begin;
+        Clock::duration paused{0};
+        bool pausing = false;
+        Clock::time_point pausedAt;
+
+        void start() {
+            started = true;
+            begin = Clock::now();
+            paused = Clock::duration(0);
+            pausing = false;
+        }
+        void pause() {
+            if (!pausing) {
+                pausing = true;
+                pausedAt = Clock::now();
+            }
+        }
+        void resume() {
+            if (pausing) {
+                paused += Clock::now() - pausedAt;
+                pausing = false;
+            }
+        }
+        long long runningMs() const {
+            const Clock::time_point end = pausing ? pausedAt : Clock::now();
+            return std::chrono::duration_cast<milliseconds>(end - begin - paused).count();
+        }
+    };
+
+    void checkStoppedMetrics() {
+        if (!metricsModel.started) {
+            return;
+        }
+        const long long expected = metricsModel.runningMs();
+        const long long duration = manager->getFlitMetricsData()->getDurationInMillisecs();
+        ASSERT_LE(duration, expected + kClockSlackMs) << "the duration counted paused time";
+        ASSERT_GE(duration + kClockSlackMs, expected) << "the stopwatch froze";
+    }
+
+    static bool isWaitedKind(int type) {
+        return type == EVT_FLIT_COMMAND_DEFAULT_BACKGROUND_MSG ||
+               type == EVT_FLIT_COMMAND_BACKGROUND_MSG || type == EVT_FLIT_COMMAND_WORD_MSG ||
+               type == EVT_FLIT_COMMAND_ASSESSMENT_MSG ||
+               type == EVT_FLIT_COMMAND_ASSESSMENT_REVIEW_MSG ||
+               type == EVT_FLIT_COMMAND_BGRAPHIC_MSG;
+    }
+
+    // Whether text is one chunk of word: a piece followed by a hyphen, or the word's end.
+    static bool isChunkOf(const wxString& text, const wxString& word) {
+        if (text.length() > 1 && text.EndsWith("-") &&
+            word.Find(text.Left(text.length() - 1)) != wxNOT_FOUND) {
+            return true;
+        }
+        return word.EndsWith(text);
+    }
+
+    // A chunk of the word at the event's node, or of one of the words the engine makes itself
+    // (the link marker, the email announcements and email numbers).
+    static bool isKnownWord(const SRecordedEvent& event) {
+        static const wxString kFixedWords[] = {"<LINK>", "Email", "Item", "#",         "Press",
+                                               "'A'",    "to",    "read", "attachment"};
+        if (event.node != nullptr && event.node->GetData()->getDataInfoType() == eDITWord) {
+            return isChunkOf(
+                event.text,
+                wxString::FromUTF8(static_cast<const CDITWord*>(event.node->GetData())->getWord()));
+        }
+        for (const wxString& fixed : kFixedWords) {
+            if (isChunkOf(event.text, fixed)) {
+                return true;
+            }
+        }
+        wxString digits = event.text;
+        digits.EndsWith("-", &digits);
+        return digits.IsNumber();
+    }
+
+    void checkNewEvents() {
+        const std::vector<SRecordedEvent>& events = host.events();
+        for (; checked < events.size(); ++checked) {
+            const SRecordedEvent& event = events[checked];
+            if (event.waitedFor) {
+                ASSERT_TRUE(isWaitedKind(event.type))
+                    << "the engine waited on a " << event.type << " event";
+            }
+            if (event.type == EVT_FLIT_COMMAND_WORD_MSG && !event.text.empty()) {
+                ASSERT_TRUE(event.waitedFor) << "a chunk not waited for";
+                ASSERT_TRUE(isKnownWord(event)) << "unknown word '" << event.text << "'";
+            }
+            if (event.type == EVT_FLIT_COMMAND_DONE_MSG) {
+                ++doneCount;
+                ++donesThisManager;
+                ASSERT_LE(donesThisManager, readingsOpened) << "more DONEs than readings";
+            }
+        }
+    }
+
+    unsigned long seed = 0;
+    unsigned long commands = 0;
+    std::mt19937 random;
+    wxString folder;
+    wxString zeroTable;
+    wxString refusedTable;
+    CZeroTimingTable zeroTiming;
+    CTestHost host;
+    std::unique_ptr<CDataManager> document;
+    std::vector<wxCDataInfoListNode*> nodes;
+    std::unique_ptr<CFlitManager> manager;
+    SStormPosition position;
+    SMetricsModel metricsModel;
+    // Starts and continues sent to the present manager, and the DONEs it posted.
+    unsigned long readingsOpened = 0;
+    unsigned long donesThisManager = 0;
+    size_t checked = 0;
+    unsigned long doneCount = 0;
+};
+
+TEST_F(CommandStormTest, EngineKeepsItsPromisesUnderRandomCommands) {
+    SCOPED_TRACE(testing::Message() << "seed " << seed << " (set FLIT_STORM_SEED to repeat)");
+    CStormWatchdog watchdog(position, seed);
+    newDocument();
+    newManager();
+    for (unsigned long step = 0; step < commands; ++step) {
+        position.step = step;
+        if (step % 250 == 249) {
+            probeOneReading();
+        } else {
+            randomCommand();
+        }
+        ASSERT_FALSE(HasFatalFailure()) << "at step " << step;
+        position.heldRenders = host.heldRenderCount();
+        host.pumpFor(milliseconds(random() % 2));
+        checkNewEvents();
+        ASSERT_FALSE(HasFatalFailure()) << "at step " << step;
+    }
+    position.action = "final stop";
+    host.holdRenders(false);
+    host.releaseHeldRenders();
+    send(EVT_FLIT_COMMAND_STOP_MSG);
+    destroyManager();
+    std::printf("command storm: %lu commands, %lu readings reached the end, %zu events\n", commands,
+                doneCount, host.events().size());
+}
+
+} // namespace
