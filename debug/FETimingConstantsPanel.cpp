@@ -187,7 +187,8 @@ bool CFETimingConstantsPanel::TransferDataFromWindow() {
     CTimingTableData& row = CFlitWordCalcs::kTimingTable[timingTableDataIndex];
     const std::array<wxSpinCtrl*, kSpinCtrlCount> spinCtrls = spinCtrlsInFieldOrder();
     for (size_t k = 0; k < spinCtrls.size(); ++k) {
-        row.*CTimingTableData::kFields[k + 1] = spinCtrls[k]->GetValue();
+        CTimingTableData::storeField(row, CTimingTableData::kFields[k + 1],
+                                     spinCtrls[k]->GetValue());
     }
     kLastTimingTableDataIndex = timingTableDataIndex;
     return updateControls();

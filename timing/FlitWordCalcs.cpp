@@ -138,8 +138,9 @@ bool CFlitWordCalcs::getTimingData(CTimingTableData* out, int speed) {
     const CTimingTableData* lower = &kTimingTable[0];
     for (int i = 0; i < kTimingTableRowCount; ++i) {
         const CTimingTableData* row = &kTimingTable[i];
-        if (row->speed >= speed) {
-            if (row->speed == speed || i == 0) {
+        const int rowSpeed = CTimingTableData::loadField(*row, &CTimingTableData::speed);
+        if (rowSpeed >= speed) {
+            if (rowSpeed == speed || i == 0) {
                 *out = *row;
             } else {
                 out->interpolateMemberVars(speed, lower, row);

@@ -34,27 +34,29 @@ CTimingTableData::CTimingTableData(const CTimingTableData& other) {
 
 void CTimingTableData::operator=(const CTimingTableData& other) {
     for (int CTimingTableData::*field : kFields) {
-        this->*field = other.*field;
+        storeField(*this, field, loadField(other, field));
     }
 }
 
 void CTimingTableData::zeroInit() {
     for (int CTimingTableData::*field : kFields) {
-        this->*field = 0;
+        storeField(*this, field, 0);
     }
 }
 
 void CTimingTableData::interpolateMemberVars(int speedIn, const CTimingTableData* lower,
                                              const CTimingTableData* upper) {
     speed = speedIn;
-    const int span = upper->speed - lower->speed;
+    const int lowerSpeed = loadField(*lower, &CTimingTableData::speed);
+    const int span = loadField(*upper, &CTimingTableData::speed) - lowerSpeed;
     // Plain double arithmetic (53-bit significand): the ratio is rounded to double once, each
     // product is rounded to double and then truncated toward zero. Wider intermediates would
     // give different rows.
-    const double ratio = span != 0 ? static_cast<double>(speedIn - lower->speed) / span : 0.0;
+    const double ratio = span != 0 ? static_cast<double>(speedIn - lowerSpeed) / span : 0.0;
     for (int i = 1; i < kFieldCount; ++i) {
         int CTimingTableData::*field = kFields[i];
-        const double step = static_cast<double>(upper->*field - lower->*field) * ratio;
-        this->*field = lower->*field + static_cast<int>(step);
+        const int from = loadField(*lower, field);
+        const double step = static_cast<double>(loadField(*upper, field) - from) * ratio;
+        this->*field = from + static_cast<int>(step);
     }
 }

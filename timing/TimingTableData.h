@@ -23,6 +23,16 @@ public:
 
     void zeroInit();
 
+    // One field of a row, read or written whole. The process-wide table is edited on the GUI
+    // thread while the presentation thread reads it; every access to a shared row goes through
+    // these (relaxed atomic accesses: a plain load or store on this machine).
+    static int loadField(const CTimingTableData& row, int CTimingTableData::*field) {
+        return __atomic_load_n(&(row.*field), __ATOMIC_RELAXED);
+    }
+    static void storeField(CTimingTableData& row, int CTimingTableData::*field, int value) {
+        __atomic_store_n(&(row.*field), value, __ATOMIC_RELAXED);
+    }
+
     // Makes this row the linear interpolation at speedIn between lower and upper: speed is set
     // to speedIn and each percentage moves from lower's value towards upper's by the same
     // ratio, truncated toward zero. Rows of equal speed have no line between them; the result

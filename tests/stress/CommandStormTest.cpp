@@ -318,10 +318,10 @@ protected:
             position.action = "timing table edit";
             // As the debug dialog's timing page commits a row: small percentages keep the
             // times at a few milliseconds at most.
-            CTimingTableData row = CFlitWordCalcs::kTimingTable[random() % 6];
-            row.*CTimingTableData::kFields[1 + random() % 10] = int(random() % 3);
-            CFlitWordCalcs::kTimingTable[random() % 6 == 0 ? 0 : random() % 6] = row;
-            restoreAscendingSpeeds();
+            const int index = int(random() % 6);
+            CTimingTableData::storeField(CFlitWordCalcs::kTimingTable[index],
+                                         CTimingTableData::kFields[1 + random() % 10],
+                                         int(random() % 3));
         } else if (pick < 77) {
             position.action = "settings load";
             loadSettings();
@@ -347,15 +347,6 @@ protected:
         } else {
             position.action = "pumping";
             host.pumpFor(milliseconds(random() % 5));
-        }
-    }
-
-    // A table edit may have broken the ascending speeds the calculator relies on; the dialog's
-    // rows keep their speeds, so the storm puts them back the same way.
-    static void restoreAscendingSpeeds() {
-        static const int kSpeeds[] = {25, 100, 250, 400, 550, 950};
-        for (int i = 0; i < 6; ++i) {
-            CFlitWordCalcs::kTimingTable[i].speed = kSpeeds[i];
         }
     }
 
