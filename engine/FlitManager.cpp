@@ -216,12 +216,14 @@ void CFlitManager::waitUntilGuiThreadRendered() {
     while (!rendered && !shuttingDown) {
         renderedCondition.Wait();
     }
+    lastRenderedAt = rendered ? renderedAt : std::chrono::steady_clock::now();
     renderedMutex.Unlock();
 }
 
 void CFlitManager::signalGuiThreadRendered() {
     wxMutexLocker lock(renderedMutex);
     rendered = true;
+    renderedAt = std::chrono::steady_clock::now();
     renderedCondition.Signal();
 }
 

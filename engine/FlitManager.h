@@ -10,6 +10,7 @@
 #include <wx/thread.h>
 
 #include <atomic>
+#include <chrono>
 
 class CDataManager;
 class CFlitViewThread;
@@ -104,6 +105,10 @@ public:
     void prepareGuiThreadRenderedMutex();
     void waitUntilGuiThreadRendered();
     void signalGuiThreadRendered();
+    // When the GUI thread signalled the render that the last wait returned for (or when that
+    // wait returned, if shutdown released it): the moment the event went on screen, from which
+    // the presentation thread times what follows. Read by the presentation thread only.
+    std::chrono::steady_clock::time_point getLastRenderedAt() const { return lastRenderedAt; }
 
     // True from the moment destruction begins: the presentation thread then posts nothing and
     // waits for no render.
@@ -160,6 +165,9 @@ private:
     wxWindow* assessmentViewWindow;
     // Guarded by renderedMutex: set by signalGuiThreadRendered, cleared by the prepare step.
     bool rendered;
+    std::chrono::steady_clock::time_point renderedAt;
+    // Copied from renderedAt by the presentation thread as its wait returns.
+    std::chrono::steady_clock::time_point lastRenderedAt;
     std::atomic<bool> shuttingDown;
     // The thread ran its loop (initialize succeeded), so destruction must wait for it to end.
     bool threadRunning;

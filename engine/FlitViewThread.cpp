@@ -77,7 +77,7 @@ wxBEGIN_EVENT_TABLE(CFlitViewThread, wxEvtHandler)
     : wxThread(kind), manager(owner), dataManager(nullptr), extraWordDelay(0), rampActive(false),
       restartPending(true), backgroundPending(false), continueCondition(continueMutex),
       wakePending(false), shutdownRequested(false), exitCondition(exitMutex), loopEnded(false),
-      startedCondition(startedMutex), loopStarted(false) {
+      startedCondition(startedMutex), loopStarted(false), pacing(ePacingDeadlines) {
     dataManager = manager->getDataManager();
 }
 
@@ -226,10 +226,23 @@ void CFlitViewThread::sleepMilliseconds(long milliseconds) {
     if (milliseconds <= 0) {
         return;
     }
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    sleepUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds));
+}
+
+void CFlitViewThread::sleepUntil(std::chrono::steady_clock::time_point deadline) {
     std::unique_lock<std::mutex> lock(sleepMutex);
     sleepCondition.wait_until(lock, deadline, [this] { return shutdownRequested.load(); });
+}
+
+void CFlitViewThread::sleepAfterPost(long milliseconds) {
+    if (milliseconds <= 0) {
+        return;
+    }
+    if (pacing == ePacingRelative) {
+        sleepMilliseconds(milliseconds);
+    } else {
+        sleepUntil(lastPostAnchor + std::chrono::milliseconds(milliseconds));
+    }
 }
 
 void CFlitViewThread::OnFlitCommandDone(CFlitCommandEvent& event) {
@@ -244,6 +257,7 @@ void CFlitViewThread::postWindowEvent(wxWindow* window, CFlitCommandEvent& event
                                       bool waitForRender) {
     // Nothing goes to a missing window, and no render of it is awaited; once the manager is
     // being destroyed nothing goes anywhere.
+    lastPostAnchor = std::chrono::steady_clock::now();
     if (window == nullptr || manager->isShuttingDown()) {
         return;
     }
@@ -255,6 +269,7 @@ void CFlitViewThread::postWindowEvent(wxWindow* window, CFlitCommandEvent& event
     manager->prepareGuiThreadRenderedMutex();
     window->GetEventHandler()->AddPendingEvent(event);
     manager->waitUntilGuiThreadRendered();
+    lastPostAnchor = manager->getLastRenderedAt();
 }
 
 void CFlitViewThread::postMainFrameWindowEvent(CFlitCommandEvent& event, bool waitForRender) {
@@ -352,7 +367,7 @@ bool CFlitViewThread::handleBackgroundCommon(CLinkInfo* link) {
     postFlitViewWindowEvent(event, true);
 
     if (!link->linkParam.empty()) {
-        sleepMilliseconds(holdSecondsFrom(link->linkParam) * kMillisecondsPerSecond);
+        sleepAfterPost(holdSecondsFrom(link->linkParam) * kMillisecondsPerSecond);
     }
     return true;
 }
@@ -471,12 +486,12 @@ void CFlitViewThread::postWordToFlitView(wxString& word, char separator,
             last = true;
         }
         postFlitViewWindowEvent(event, true);
-        sleepMilliseconds(displayTime + extraWordDelay);
+        sleepAfterPost(displayTime + extraWordDelay);
         extraWordDelay = 0;
 
         event.text.clear();
         postFlitViewWindowEvent(event, true);
-        sleepMilliseconds(interWordDelay);
+        sleepAfterPost(interWordDelay);
     }
 }
 
@@ -503,7 +518,7 @@ bool CFlitViewThread::handleRest(CDataInfo* item) {
                                                                  manager->getTargetSpeed());
     CFlitCommandEvent blank = makeCurrentNodeEvent(EVT_FLIT_COMMAND_WORD_MSG);
     postFlitViewWindowEvent(blank, false);
-    sleepMilliseconds(delay);
+    sleepAfterPost(delay);
     return true;
 }
 
@@ -688,7 +703,7 @@ bool CFlitViewThread::handleBGraphic(CLinkInfo* link) {
         }
     }
     postFlitViewWindowEvent(event, true);
-    sleepMilliseconds(seconds * kMillisecondsPerSecond);
+    sleepAfterPost(seconds * kMillisecondsPerSecond);
     backgroundPending = true;
     return true;
 }

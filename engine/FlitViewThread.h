@@ -28,6 +28,16 @@ class CLinkInfo;
 // Everything it tells the host goes through the three posting operations, as queued events.
 class FLIT_EXPORT CFlitViewThread : public wxEvtHandler, public wxThread {
 public:
+    // How the thread times its sleeps. With deadlines, each sleep ends at a moment on the
+    // monotonic clock fixed from when its event went on screen (the GUI thread's render signal)
+    // or was posted, so neither the thread's own wake-up nor a sleep's overshoot is added to the
+    // next interval. The relative sleeps start counting when the thread gets round to sleeping;
+    // they are kept so that measurements can compare the two.
+    enum ePacing {
+        ePacingDeadlines,
+        ePacingRelative,
+    };
+
     CFlitViewThread(CFlitManager* manager, wxThreadKind kind);
     ~CFlitViewThread() override;
 
@@ -43,6 +53,9 @@ public:
     void signalStop() {}
     // Ends the loop and returns once it has ended. Sleeps of the item in hand are cut short.
     void signalShutdown();
+
+    void setPacing(ePacing mode) { pacing = mode; }
+    ePacing getPacing() const { return pacing; }
 
     // Tells initialize that the loop has begun; waits on startedCondition under startedMutex,
     // which the caller holds from before Run.
@@ -108,6 +121,11 @@ protected:
 
     // Sleeps for the given time; only shutdown cuts it short (pause and stop never do).
     void sleepMilliseconds(long milliseconds);
+    // Sleeps until the deadline; only shutdown cuts it short.
+    void sleepUntil(std::chrono::steady_clock::time_point deadline);
+    // Sleeps for the given time counted from when the last event posted went on screen (or
+    // was posted, when nothing waited for its render), as the pacing mode says.
+    void sleepAfterPost(long milliseconds);
 
     // An event of the given type about the item at the cursor.
     CFlitCommandEvent makeCurrentNodeEvent(int eventType);
@@ -164,6 +182,9 @@ private:
     // Sleeps wait on sleepCondition until their deadline; signalShutdown wakes them.
     std::mutex sleepMutex;
     std::condition_variable sleepCondition;
+    // Where the next sleep counts from: set by every post.
+    std::chrono::steady_clock::time_point lastPostAnchor;
+    std::atomic<ePacing> pacing;
 
     wxDECLARE_EVENT_TABLE();
 };
