@@ -628,9 +628,10 @@ void CReaderFrame::updateStatus() {
     if (reading == eIdle && resumeNode == nullptr) {
         next = document->getFirstNode();
     }
-    const uint64_t left =
-        next == nullptr ? 0
-                        : navigator->timeLeftMs(next, manager->getTargetSpeed(), wordDisplayLength);
+    const uint64_t left = next == nullptr
+                              ? 0
+                              : navigator->timeLeftMs(next, manager->getTargetSpeed(),
+                                                      wordDisplayLength, reading != eReading);
     SetStatusText(minutesAndSeconds(left) + " left", eFieldTimeLeft);
 
     const CFlitMetricsData* metrics = manager->getFlitMetricsData();

@@ -1,5 +1,6 @@
 #include "ReadingNavigator.h"
 
+#include "engine/FlitManager.h"
 #include "outside/DataManager.h"
 #include "outside/OvriChars.h"
 
@@ -234,6 +235,25 @@ void CReadingNavigator::sentenceAround(wxCDataInfoListNode* node, std::vector<wx
     }
 }
 
+uint64_t CReadingNavigator::wordCost(CFlitWordCalcs& wordCalcs, wxCDataInfoListNode* node,
+                                     int speed, unsigned int wordLength) const {
+    // Timed as the engine times it: by its first wordLength characters, once per chunk.
+    const char* word = wordOf(node);
+    const size_t length = characterCount(word);
+    size_t chunks = 1;
+    std::string shown;
+    const char* timed = word;
+    if (wordLength >= 2 && length > wordLength) {
+        chunks = (length - 1 + wordLength - 2) / (wordLength - 1);
+        shown.assign(word, prefixBytes(word, wordLength));
+        timed = shown.c_str();
+    }
+    const int display = wordCalcs.calcWordDisplayTime(timed, speed);
+    const int delay =
+        wordCalcs.calcInterWordDelayTime(timed, separatorAfter(document, node), speed);
+    return chunks * static_cast<uint64_t>(display + delay);
+}
+
 void CReadingNavigator::rebuildTimes(int speed, unsigned int wordLength) {
     times.clear();
     times.reserve(wordCount + 1);
@@ -241,35 +261,45 @@ void CReadingNavigator::rebuildTimes(int speed, unsigned int wordLength) {
     uint64_t total = 0;
     times.push_back(0);
     for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
-        if (!isWordNode(node)) {
-            continue;
+        if (isWordNode(node)) {
+            total += wordCost(calcs, node, speed, wordLength);
+            times.push_back(total);
         }
-        // Timed as the engine times it: by its first wordLength characters, once per chunk.
-        const char* word = wordOf(node);
-        const size_t length = characterCount(word);
-        size_t chunks = 1;
-        std::string shown;
-        const char* timed = word;
-        if (wordLength >= 2 && length > wordLength) {
-            chunks = (length - 1 + wordLength - 2) / (wordLength - 1);
-            shown.assign(word, prefixBytes(word, wordLength));
-            timed = shown.c_str();
-        }
-        const int display = calcs.calcWordDisplayTime(timed, speed);
-        const int delay =
-            calcs.calcInterWordDelayTime(timed, separatorAfter(document, node), speed);
-        total += chunks * static_cast<uint64_t>(display + delay);
-        times.push_back(total);
     }
     timesSpeed = speed;
     timesWordLength = wordLength;
 }
 
+uint64_t CReadingNavigator::rampExtra(wxCDataInfoListNode* node, int speed,
+                                      unsigned int wordLength) const {
+    // The n-th word after a restart is timed at 100 + 75n words per minute until that passes
+    // the target (the ramp never goes above 925).
+    CFlitWordCalcs atRamp;
+    CFlitWordCalcs atTarget;
+    uint64_t extra = 0;
+    int rampSpeed = static_cast<int>(CFlitManager::kRampStartSpeed);
+    for (; node != nullptr && rampSpeed < speed; node = node->GetNext()) {
+        if (!isWordNode(node)) {
+            continue;
+        }
+        const uint64_t slow = wordCost(atRamp, node, rampSpeed, wordLength);
+        const uint64_t steady = wordCost(atTarget, node, speed, wordLength);
+        extra += slow > steady ? slow - steady : 0;
+        if (rampSpeed + static_cast<int>(CFlitManager::kRampIncrement) >
+            static_cast<int>(CFlitManager::kMaxWpmSpeed)) {
+            break;
+        }
+        rampSpeed += static_cast<int>(CFlitManager::kRampIncrement);
+    }
+    return extra;
+}
+
 uint64_t CReadingNavigator::timeLeftMs(wxCDataInfoListNode* node, int speed,
-                                       unsigned int wordLength) {
+                                       unsigned int wordLength, bool fromRestart) {
     if (speed != timesSpeed || wordLength != timesWordLength) {
         rebuildTimes(speed, wordLength);
     }
     const size_t before = wordsBefore(node);
-    return times.back() - times[std::min(before, times.size() - 1)];
+    const uint64_t steady = times.back() - times[std::min(before, times.size() - 1)];
+    return steady + (fromRestart ? rampExtra(node, speed, wordLength) : 0);
 }

@@ -42,8 +42,10 @@ public:
     void sentenceAround(wxCDataInfoListNode* node, std::vector<wxString>* words, int* marked) const;
 
     // Milliseconds the timing rules give the words from node to the end at speed, with words
-    // longer than wordLength shown in chunks.
-    uint64_t timeLeftMs(wxCDataInfoListNode* node, int speed, unsigned int wordLength);
+    // longer than wordLength shown in chunks. fromRestart: reading will go on from node after
+    // a restart, so its first words are timed on the start-up ramp.
+    uint64_t timeLeftMs(wxCDataInfoListNode* node, int speed, unsigned int wordLength,
+                        bool fromRestart = false);
 
     static bool endsSentence(const char* word);
 
@@ -56,6 +58,11 @@ private:
     wxCDataInfoListNode* previousStart(wxCDataInfoListNode* node, eBoundary boundary) const;
     wxCDataInfoListNode* nextStart(wxCDataInfoListNode* node, eBoundary boundary) const;
     void rebuildTimes(int speed, unsigned int wordLength);
+    // What one word costs, chunks and blanks included.
+    uint64_t wordCost(CFlitWordCalcs& calcs, wxCDataInfoListNode* node, int speed,
+                      unsigned int wordLength) const;
+    // What the ramp adds to the first words from node.
+    uint64_t rampExtra(wxCDataInfoListNode* node, int speed, unsigned int wordLength) const;
 
     CDataManager* document;
     size_t wordCount = 0;

@@ -1,0 +1,454 @@
+// flit-perf: measures the running engine with a host that renders at once.
+//
+//   flit-perf [--words N] [--idle-seconds S] [--commands N] [--errors FILE] TEXT
+//
+// Prints one JSON object with
+//   - pacing: for 950, 500 and 250 words per minute, with deadline sleeps and with the old
+//     relative sleeps (all six readings run side by side), the difference between each chunk's
+//     and each blank's interval as the host saw it and the time the calculator gives, as
+//     median, 99th percentile and maximum, and the reading's overrun against the sum of the
+//     computed times;
+//   - prediction: the reader's predicted reading time for the text against the recorded one;
+//   - idle: CPU time the process uses in S seconds with the engine idle, paused and stopped;
+//   - latency: how long the host's command handlers take while the engine reads.
+// --errors writes every chunk's pacing error at 950 words per minute, both modes, as TSV for
+// the plot. Needs a display (run under xvfb-run without one).
+
+#include "ReadingNavigator.h"
+
+#include "engine/FlitCommandEvent.h"
+#include "engine/FlitManager.h"
+#include "engine/FlitViewThread.h"
+#include "outside/DataManager.h"
+#include "outside/DocumentImporter.h"
+#include "outside/OvriChars.h"
+#include "timing/FlitWordCalcs.h"
+
+#include <wx/app.h>
+#include <wx/cmdline.h>
+#include <wx/evtloop.h>
+#include <wx/frame.h>
+#include <wx/init.h>
+#include <wx/log.h>
+#include <wx/timer.h>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const unsigned int kWordLength = 12;
+const int kPacingSpeeds[] = {950, 500, 250};
+
+double msBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// Runs the toolkit's event loop until done() holds, checking every few milliseconds; events
+// are dispatched the moment they arrive, as in a real host.
+void runUntil(const std::function<bool()>& done) {
+    wxEventLoop loop;
+    wxEventLoopActivator active(&loop);
+    wxTimer check;
+    check.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+        if (done()) {
+            loop.Exit();
+        }
+    });
+    check.Start(5);
+    if (!done()) {
+        loop.Run();
+    }
+}
+
+struct SArrival {
+    Clock::time_point at;
+    int type;
+    bool blank;
+};
+
+// A host window that renders at once: it records when each event arrives and signals the
+// render straight away for every event the engine waits on.
+class CInstantHost {
+public:
+    explicit CInstantHost(wxFrame* frame) : window(new wxWindow(frame, wxID_ANY)) {
+        for (const CFlitCommandEvent::SEventTypeName& entry : CFlitCommandEvent::kEventTypeNames) {
+            window->Bind(wxEventTypeTag<CFlitCommandEvent>(*entry.type),
+                         [this](CFlitCommandEvent& event) { onEvent(event); });
+        }
+    }
+
+    void attach(CFlitManager* engine) { manager = engine; }
+    wxWindow* getWindow() const { return window; }
+    const std::vector<SArrival>& getArrivals() const { return arrivals; }
+    bool isDone() const { return done; }
+
+private:
+    void onEvent(CFlitCommandEvent& event) {
+        arrivals.push_back({Clock::now(), event.GetEventType(), event.text.empty()});
+        if (event.GetEventType() == EVT_FLIT_COMMAND_DONE_MSG) {
+            done = true;
+        }
+        if (event.waitsForRender() && manager != nullptr) {
+            manager->signalGuiThreadRendered();
+        }
+    }
+
+    wxWindow* window;
+    CFlitManager* manager = nullptr;
+    std::vector<SArrival> arrivals;
+    bool done = false;
+};
+
+// One reading of the whole document at one speed in one pacing mode.
+struct SReading {
+    int speed;
+    CFlitViewThread::ePacing pacing;
+    std::unique_ptr<CInstantHost> host;
+    std::unique_ptr<CFlitManager> manager;
+    Clock::time_point started;
+};
+
+struct SStats {
+    double median = 0;
+    double p99 = 0;
+    double max = 0;
+};
+
+SStats statsOf(std::vector<double> values) {
+    SStats stats;
+    if (values.empty()) {
+        return stats;
+    }
+    std::sort(values.begin(), values.end());
+    stats.median = values[values.size() / 2];
+    stats.p99 = values[std::min(values.size() - 1, values.size() * 99 / 100)];
+    stats.max = values.back();
+    return stats;
+}
+
+// The intervals the calculator gives the document's words at a target speed, in the order the
+// engine shows them: for each chunk its display time, then the delay of the blank after it.
+// The start-up ramp is followed exactly: the n-th word is timed at 100 + 75n, never above the
+// target, and the ramp holds at 925 for a target above that.
+std::vector<int> computedIntervals(CDataManager& document, int target) {
+    std::vector<int> intervals;
+    CFlitWordCalcs calcs;
+    int current = int(CFlitManager::kRampStartSpeed);
+    bool ramp = true;
+    for (wxCDataInfoListNode* node = document.getFirstNode(); node; node = node->GetNext()) {
+        if (node->GetData()->getDataInfoType() != eDITWord) {
+            continue;
+        }
+        const wxString word =
+            wxString::FromUTF8(static_cast<const CDITWord*>(node->GetData())->getWord());
+        if (word.empty()) {
+            continue;
+        }
+        int speed = target;
+        if (ramp) {
+            speed = current;
+            if (current + int(CFlitManager::kRampIncrement) <= int(CFlitManager::kMaxWpmSpeed)) {
+                current += int(CFlitManager::kRampIncrement);
+            }
+            ramp = current <= target;
+        }
+        char separator = COvriChars::kNullByte;
+        for (wxCDataInfoListNode* next = node->GetNext(); next; next = next->GetNext()) {
+            const eDataInfoType type = next->GetData()->getDataInfoType();
+            if (type == eDITSpace || type == eDITNewline || type == eDITWord) {
+                separator = type == eDITSpace     ? COvriChars::kSpaceChar
+                            : type == eDITNewline ? COvriChars::kNewlineChar
+                                                  : COvriChars::kNullByte;
+                break;
+            }
+        }
+        // Kept in a named string: the converted buffer may point into it.
+        const wxString prefix = word.Left(kWordLength);
+        const wxScopedCharBuffer shown = prefix.utf8_str();
+        const int display = calcs.calcWordDisplayTime(shown.data(), speed);
+        const int delay = calcs.calcInterWordDelayTime(shown.data(), separator, speed);
+        const size_t length = word.length();
+        const size_t chunks =
+            length <= kWordLength ? 1 : (length - 1 + kWordLength - 2) / (kWordLength - 1);
+        for (size_t i = 0; i < chunks; ++i) {
+            intervals.push_back(display);
+            intervals.push_back(delay);
+        }
+    }
+    return intervals;
+}
+
+std::string pacingJson(SReading& reading, CDataManager& document, FILE* errorsOut) {
+    // The host saw WORD events only for the document's words; each interval runs from one
+    // WORD to the next, the last blank's to DONE.
+    std::vector<Clock::time_point> marks;
+    for (const SArrival& arrival : reading.host->getArrivals()) {
+        if (arrival.type == EVT_FLIT_COMMAND_WORD_MSG ||
+            arrival.type == EVT_FLIT_COMMAND_DONE_MSG) {
+            marks.push_back(arrival.at);
+        }
+    }
+    const std::vector<int> computed = computedIntervals(document, reading.speed);
+    std::vector<double> errors;
+    double computedTotal = 0;
+    const size_t count = std::min(computed.size(), marks.empty() ? 0 : marks.size() - 1);
+    for (size_t i = 0; i < count; ++i) {
+        const double error = msBetween(marks[i], marks[i + 1]) - computed[i];
+        errors.push_back(error);
+        computedTotal += computed[i];
+        if (errorsOut != nullptr) {
+            std::fprintf(errorsOut, "%s\t%zu\t%.4f\n",
+                         reading.pacing == CFlitViewThread::ePacingDeadlines ? "deadlines"
+                                                                             : "relative",
+                         i, error);
+        }
+    }
+    const double observedTotal = count > 0 ? msBetween(marks.front(), marks[count]) : 0;
+    const SStats stats = statsOf(errors);
+    std::ostringstream json;
+    json.precision(4);
+    json << std::fixed << "{\"speed\": " << reading.speed << ", \"pacing\": \""
+         << (reading.pacing == CFlitViewThread::ePacingDeadlines ? "deadlines" : "relative")
+         << "\", \"intervals\": " << count << ", \"median_ms\": " << stats.median
+         << ", \"p99_ms\": " << stats.p99 << ", \"max_ms\": " << stats.max
+         << ", \"computed_ms\": " << computedTotal << ", \"observed_ms\": " << observedTotal
+         << ", \"overrun_percent\": "
+         << (computedTotal > 0 ? 100.0 * (observedTotal - computedTotal) / computedTotal : 0)
+         << "}";
+    return json.str();
+}
+
+double processCpuMs() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec * 1e3 + usage.ru_utime.tv_usec / 1e3 +
+           usage.ru_stime.tv_sec * 1e3 + usage.ru_stime.tv_usec / 1e3;
+}
+
+// CPU time the process uses while the event loop runs for the given time and nothing happens:
+// one timer ends the wait, so the measurement itself does not wake the process.
+double idleCpuMs(double seconds) {
+    wxEventLoop loop;
+    wxEventLoopActivator active(&loop);
+    wxTimer end;
+    end.Bind(wxEVT_TIMER, [&](wxTimerEvent&) { loop.Exit(); });
+    const double before = processCpuMs();
+    end.StartOnce(static_cast<int>(seconds * 1000));
+    loop.Run();
+    return processCpuMs() - before;
+}
+
+void send(CFlitManager& manager, int type, wxCDataInfoListNode* node) {
+    CFlitCommandEvent command(type);
+    command.dataInfoListNode = node;
+    manager.ProcessEvent(command);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    wxApp::SetInstance(new wxApp);
+    // The options are ours: the toolkit sees only the program's name.
+    int toolkitArgc = 1;
+    if (!wxEntryStart(toolkitArgc, argv)) {
+        std::fprintf(stderr, "flit-perf: needs a display (try xvfb-run -a)\n");
+        return 1;
+    }
+    wxLog::SetActiveTarget(new wxLogStderr);
+    wxTheApp->CallOnInit();
+
+    wxCmdLineParser parser(argc, argv);
+    parser.AddOption("", "words", "words of the text to read (default 2000)",
+                     wxCMD_LINE_VAL_NUMBER);
+    parser.AddOption("", "idle-seconds", "seconds of each idle measurement (default 10)",
+                     wxCMD_LINE_VAL_NUMBER);
+    parser.AddOption("", "commands", "commands for the latency measurement (default 10000)",
+                     wxCMD_LINE_VAL_NUMBER);
+    parser.AddOption("", "errors", "write every chunk's pacing error at 950 wpm to FILE");
+    parser.AddParam("TEXT");
+    if (parser.Parse() != 0) {
+        return 2;
+    }
+    long words = 2000;
+    long idleSeconds = 10;
+    long commands = 10000;
+    wxString errorsPath;
+    parser.Found("words", &words);
+    parser.Found("idle-seconds", &idleSeconds);
+    parser.Found("commands", &commands);
+    parser.Found("errors", &errorsPath);
+
+    // The text, repeated until it has enough words, cut to the number asked for.
+    std::string bytes;
+    wxString reason;
+    if (!CDocumentImporter::readFile(parser.GetParam(0), &bytes, &reason)) {
+        std::fprintf(stderr, "flit-perf: %s\n", reason.utf8_str().data());
+        return 2;
+    }
+    std::istringstream source(bytes);
+    std::vector<std::string> textWords;
+    for (std::string word; source >> word;) {
+        textWords.push_back(word);
+    }
+    if (textWords.empty()) {
+        std::fprintf(stderr, "flit-perf: the text has no words\n");
+        return 2;
+    }
+    std::string text;
+    for (long i = 0; i < words; ++i) {
+        text += textWords[size_t(i) % textWords.size()];
+        text += (i % 12 == 11) ? "\n" : " ";
+    }
+    CDocumentImporter importer;
+    std::unique_ptr<CDataManager> document =
+        importer.importText(text, CDocumentImporter::ePlainText, wxString());
+    if (!document) {
+        std::fprintf(stderr, "flit-perf: %s\n", importer.getError().utf8_str().data());
+        return 2;
+    }
+
+    wxFrame* frame = new wxFrame(nullptr, wxID_ANY, "flit-perf");
+    frame->Show();
+
+    // Pacing: six readings side by side.
+    std::vector<SReading> readings;
+    for (int speed : kPacingSpeeds) {
+        for (CFlitViewThread::ePacing pacing :
+             {CFlitViewThread::ePacingDeadlines, CFlitViewThread::ePacingRelative}) {
+            SReading reading{speed, pacing, std::make_unique<CInstantHost>(frame),
+                             std::make_unique<CFlitManager>(), Clock::now()};
+            reading.host->attach(reading.manager.get());
+            reading.manager->setTargetSpeed(unsigned(speed));
+            reading.manager->setWordDisplayLength(kWordLength);
+            if (!reading.manager->initialize(document.get(), frame, reading.host->getWindow(),
+                                             frame)) {
+                return 1;
+            }
+            reading.manager->getFlitViewThread()->setPacing(pacing);
+            readings.push_back(std::move(reading));
+        }
+    }
+    for (SReading& reading : readings) {
+        reading.started = Clock::now();
+        send(*reading.manager, EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
+    }
+    runUntil([&] {
+        return std::all_of(readings.begin(), readings.end(),
+                           [](const SReading& reading) { return reading.host->isDone(); });
+    });
+
+    FILE* errorsOut = errorsPath.empty() ? nullptr : std::fopen(errorsPath.utf8_str(), "w");
+    std::ostringstream json;
+    json << "{\n  \"words\": " << words << ",\n  \"pacing\": [\n";
+    for (size_t i = 0; i < readings.size(); ++i) {
+        json << "    "
+             << pacingJson(readings[i], *document, readings[i].speed == 950 ? errorsOut : nullptr)
+             << (i + 1 < readings.size() ? ",\n" : "\n");
+    }
+    json << "  ],\n";
+    if (errorsOut != nullptr) {
+        std::fclose(errorsOut);
+    }
+
+    // Prediction: what the reader's status bar promises against the deadline reading at 250
+    // words per minute, measured from the start command to DONE.
+    CReadingNavigator navigator(document.get());
+    for (const SReading& reading : readings) {
+        if (reading.speed == 250 && reading.pacing == CFlitViewThread::ePacingDeadlines) {
+            const double predicted = double(
+                navigator.timeLeftMs(document->getFirstNode(), reading.speed, kWordLength, true));
+            const double recorded =
+                msBetween(reading.started, reading.host->getArrivals().back().at);
+            json << "  \"prediction\": {\"speed\": 250, \"predicted_ms\": " << predicted
+                 << ", \"recorded_ms\": " << recorded
+                 << ", \"error_percent\": " << 100.0 * (recorded - predicted) / predicted << "},\n";
+        }
+    }
+    for (SReading& reading : readings) {
+        reading.host->attach(nullptr);
+        reading.manager.reset();
+    }
+
+    // Idle cost: an engine that was never started, one paused mid-reading, one stopped.
+    {
+        CInstantHost host(frame);
+        auto manager = std::make_unique<CFlitManager>();
+        host.attach(manager.get());
+        manager->initialize(document.get(), frame, host.getWindow(), frame);
+        runUntil([] { return true; });
+        const double idle = idleCpuMs(double(idleSeconds));
+        send(*manager, EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
+        const Clock::time_point reading = Clock::now() + std::chrono::milliseconds(300);
+        runUntil([&] { return Clock::now() >= reading; });
+        send(*manager, EVT_FLIT_COMMAND_PAUSE_MSG, nullptr);
+        const Clock::time_point settle = Clock::now() + std::chrono::milliseconds(500);
+        runUntil([&] { return Clock::now() >= settle; });
+        const double paused = idleCpuMs(double(idleSeconds));
+        send(*manager, EVT_FLIT_COMMAND_STOP_MSG, nullptr);
+        const double stopped = idleCpuMs(double(idleSeconds));
+        json << "  \"idle\": {\"seconds\": " << idleSeconds << ", \"idle_cpu_ms\": " << idle
+             << ", \"paused_cpu_ms\": " << paused << ", \"stopped_cpu_ms\": " << stopped << "},\n";
+        host.attach(nullptr);
+        manager.reset();
+    }
+
+    // Command latency: commands every millisecond while the engine reads at 950 words per
+    // minute, each timed from the call of the manager's handler to its return.
+    {
+        CInstantHost host(frame);
+        auto manager = std::make_unique<CFlitManager>();
+        host.attach(manager.get());
+        manager->setTargetSpeed(950);
+        manager->setWordDisplayLength(kWordLength);
+        manager->initialize(document.get(), frame, host.getWindow(), frame);
+        std::vector<wxCDataInfoListNode*> nodes;
+        for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
+            nodes.push_back(node);
+        }
+        send(*manager, EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
+        std::vector<double> latencies;
+        wxEventLoop loop;
+        wxEventLoopActivator active(&loop);
+        wxTimer tick;
+        long sent = 0;
+        tick.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+            static const int kCycle[] = {EVT_FLIT_COMMAND_PAUSE_MSG, EVT_FLIT_COMMAND_CONTINUE_MSG,
+                                         EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG,
+                                         EVT_FLIT_COMMAND_STOP_MSG, EVT_FLIT_COMMAND_START_MSG};
+            const int type = kCycle[sent % 5];
+            wxCDataInfoListNode* node = nodes[size_t(sent * 7919) % nodes.size()];
+            const Clock::time_point before = Clock::now();
+            send(*manager, type, node);
+            latencies.push_back(
+                std::chrono::duration<double, std::micro>(Clock::now() - before).count());
+            if (++sent >= commands) {
+                loop.Exit();
+            }
+        });
+        tick.Start(1);
+        loop.Run();
+        const SStats stats = statsOf(latencies);
+        json << "  \"latency\": {\"commands\": " << latencies.size()
+             << ", \"median_us\": " << stats.median << ", \"p99_us\": " << stats.p99
+             << ", \"max_us\": " << stats.max << "}\n}\n";
+        host.attach(nullptr);
+        manager.reset();
+    }
+
+    std::fputs(json.str().c_str(), stdout);
+    frame->Destroy();
+    wxTheApp->OnExit();
+    wxEntryCleanup();
+    return 0;
+}
