@@ -14,8 +14,14 @@ public:
 
     const wxString& getParseFilePath() const { return parseFilePath; }
 
+    // True when the path names an existing, readable regular file. Otherwise false, with a
+    // sentence that names the path and the problem in *reason: a folder, nothing there (a
+    // dangling link included), a special file such as a pipe or a device (whose opening or
+    // reading could wait for ever), or no permission to read.
+    static bool isReadableFile(const wxString& path, wxString* reason);
+
 protected:
-    // True when the path names an existing, readable regular file; otherwise records why not.
+    // isReadableFile for the parser's path; the reason becomes the load error.
     bool checkReadableFile();
 
 private:

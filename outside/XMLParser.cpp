@@ -1,7 +1,15 @@
 #include "outside/XMLParser.h"
 
+#include <wx/ffile.h>
 #include <wx/log.h>
+#include <wx/mstream.h>
 #include <wx/thread.h>
+
+#include <cstring>
+#include <string>
+
+const std::size_t CXMLParser::kMaxFileBytes;
+const int CXMLParser::kMaxDepth;
 
 namespace {
 
@@ -17,7 +25,10 @@ public:
     const wxString& lastMessage() const { return message; }
 
 protected:
-    void DoLogTextAtLevel(wxLogLevel, const wxString& msg) override { message = msg; }
+    // The record itself, without the time stamp and level that formatting would add.
+    void DoLogRecord(wxLogLevel, const wxString& msg, const wxLogRecordInfo&) override {
+        message = msg;
+    }
 
 private:
     // The main thread's target is the global one; other threads have their own.
@@ -30,6 +41,66 @@ private:
     wxString message;
 };
 
+bool startsWith(const std::string& text, std::size_t at, const char* prefix) {
+    return text.compare(at, std::strlen(prefix), prefix) == 0;
+}
+
+// Walks the markup of a document without parsing it, far enough to find what the parser must
+// never see: a document type declaration, or elements nested deeper than kMaxDepth. Returns
+// what is wrong, or an empty string. Anything malformed is left to the parser to report.
+wxString findRefusedStructure(const std::string& text) {
+    int depth = 0;
+    std::size_t at = 0;
+    while ((at = text.find('<', at)) != std::string::npos) {
+        // Comments, character data and processing instructions hold no elements.
+        const char* end = nullptr;
+        if (startsWith(text, at, "<!--")) {
+            end = "-->";
+        } else if (startsWith(text, at, "<![CDATA[")) {
+            end = "]]>";
+        } else if (startsWith(text, at, "<?")) {
+            end = "?>";
+        } else if (startsWith(text, at, "<!")) {
+            return "it has a document type declaration, which settings files never have";
+        }
+        if (end != nullptr) {
+            at = text.find(end, at + 2);
+            if (at == std::string::npos) {
+                return wxString();
+            }
+            at += std::strlen(end);
+            continue;
+        }
+        if (startsWith(text, at, "</")) {
+            depth = depth > 0 ? depth - 1 : 0;
+            at += 2;
+            continue;
+        }
+        // A start tag ends at the first ">" outside quotes; "/>" closes it at once.
+        char quote = '\0';
+        std::size_t close = at + 1;
+        for (; close < text.size(); ++close) {
+            const char c = text[close];
+            if (quote != '\0') {
+                quote = c == quote ? '\0' : quote;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '>') {
+                break;
+            }
+        }
+        if (close == text.size()) {
+            return wxString();
+        }
+        if (text[close - 1] != '/' && ++depth > CXMLParser::kMaxDepth) {
+            return wxString::Format("its elements are nested more than %d deep",
+                                    CXMLParser::kMaxDepth);
+        }
+        at = close + 1;
+    }
+    return wxString();
+}
+
 } // namespace
 
 CXMLParser::CXMLParser(const char* path) : CFileParser(path) {}
@@ -40,24 +111,55 @@ bool CXMLParser::doPreLoad() {
     if (!checkReadableFile()) {
         return false;
     }
+    const wxString& path = getParseFilePath();
+    std::string text;
+    {
+        wxLogNull quiet;
+        wxFFile file(path, "rb");
+        const wxFileOffset length = file.IsOpened() ? file.Length() : wxInvalidOffset;
+        if (length == wxInvalidOffset) {
+            setLoadError(wxString::Format("'%s' cannot be read", path));
+            return false;
+        }
+        if (static_cast<unsigned long long>(length) > kMaxFileBytes) {
+            setLoadError(wxString::Format("'%s' is %lld bytes, more than the %zu that a settings "
+                                          "file may have",
+                                          path, static_cast<long long>(length), kMaxFileBytes));
+            return false;
+        }
+        text.resize(static_cast<std::size_t>(length));
+        if (!text.empty() && file.Read(&text[0], text.size()) != text.size()) {
+            setLoadError(wxString::Format("'%s' cannot be read", path));
+            return false;
+        }
+    }
+    const wxString refused = findRefusedStructure(text);
+    if (!refused.empty()) {
+        setLoadError(wxString::Format("'%s': %s", path, refused));
+        return false;
+    }
     CCapturedLog capture;
-    if (!parsedDocument.Load(getParseFilePath()) || parsedDocument.GetRoot() == nullptr) {
+    wxMemoryInputStream in(text.data(), text.size());
+    if (!parsedDocument.Load(in) || parsedDocument.GetRoot() == nullptr) {
         wxString reason = capture.lastMessage();
         if (reason.empty()) {
             reason = "not a well-formed XML document";
         }
-        setLoadError(wxString::Format("'%s': %s", getParseFilePath(), reason));
+        setLoadError(wxString::Format("'%s': %s", path, reason));
         return false;
     }
     return true;
 }
 
 bool CXMLParser::doLoad() {
+    setLoadError(wxString());
     const bool accepted = loadFromXML(parsedDocument.GetRoot());
     parsedDocument = wxXmlDocument();
     if (!accepted) {
-        setLoadError(wxString::Format("'%s' was refused: its contents are not valid settings",
-                                      getParseFilePath()));
+        const wxString reason = getLoadError().empty()
+                                    ? wxString("its contents are not valid settings")
+                                    : getLoadError();
+        setLoadError(wxString::Format("'%s': %s", getParseFilePath(), reason));
     }
     return accepted;
 }

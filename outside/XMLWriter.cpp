@@ -30,6 +30,7 @@ bool CXMLWriter::doPreStore() {
 
 bool CXMLWriter::doStore() {
     bool written = false;
+    unsigned long failure = 0;
     {
         // The temporary stream reports its own failures through the log; the caller gets them
         // as a sentence from getStoreError() instead.
@@ -37,12 +38,18 @@ bool CXMLWriter::doStore() {
         wxTempFileOutputStream out(getWriteFilePath());
         written = out.IsOk() && storedDocument.Save(out, kIndentStep) && out.Commit();
         if (!written) {
+            // The system's reason, taken before discarding the temporary file can change it.
+            failure = wxSysErrorCode();
             out.Discard();
         }
     }
     storedDocument = wxXmlDocument();
     if (!written) {
-        setStoreError(wxString::Format("cannot write '%s'", getWriteFilePath()));
+        // A write that stops short (a full disk, a file size limit) sets no error code.
+        const wxString reason = failure != 0 ? wxSysErrorMsgStr(failure)
+                                             : wxString("the file could not be written whole (is "
+                                                        "the disk full?)");
+        setStoreError(wxString::Format("cannot write '%s': %s", getWriteFilePath(), reason));
     }
     return written;
 }

@@ -2,6 +2,7 @@
 
 #include "outside/OvriChars.h"
 
+#include <climits>
 #include <cstring>
 
 const int CFlitWordCalcs::kAvgWordLength;
@@ -85,8 +86,37 @@ bool isPunctByte(char c) {
            (u >= 123 && u <= 126);
 }
 
-int scaled(int value, int percentage) {
-    return percentage * value / kPercent;
+// Words longer than this many bytes are timed as if they had this length: no formula then
+// leaves the range of long long, and such a word's times are far past the range of int anyway.
+constexpr long long kMaxTimedLength = 1 << 20;
+
+// The value formulas run in long long over a length of at most kMaxTimedLength, so that no
+// word overflows them; lengths below zero are taken as zero.
+long long timedLength(int length) {
+    return length < 0 ? 0 : length > kMaxTimedLength ? kMaxTimedLength : length;
+}
+
+// Results are whole milliseconds in an int; a result beyond its range (a word of many thousands
+// of bytes, or a huge count of units) is held at the nearest end of the range.
+int clampToInt(long long value) {
+    return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
+}
+
+// a * b * c / 100, truncated toward zero as in int arithmetic, in exact 64-bit arithmetic. A
+// product beyond the range of long long is held at the end of int's range it lies towards; the
+// double estimate decides that, and where it says the product fits, it does.
+long long percentOfProduct(long long a, long long b, long long c) {
+    constexpr double kLimit = 9.0e18;
+    const double estimate =
+        static_cast<double>(a) * static_cast<double>(b) * static_cast<double>(c);
+    if (estimate >= kLimit || estimate <= -kLimit) {
+        return estimate > 0 ? INT_MAX : INT_MIN;
+    }
+    return a * b * c / kPercent;
+}
+
+long long scaled(int value, int percentage) {
+    return percentOfProduct(value, percentage, 1);
 }
 
 // Initials ("J."), and titles of two or three letters ("Mr.", "Mrs.") keep no full stop delay
@@ -155,39 +185,46 @@ bool CFlitWordCalcs::getTimingData(CTimingTableData* out, int speed) {
 }
 
 int CFlitWordCalcs::calcWordDelayValue(int speed, int length) {
-    return speed > 0 ? (kWordDelayPerByte * length + kWordDelayConstant) / speed : 0;
+    const long long l = timedLength(length);
+    return speed > 0 ? clampToInt((kWordDelayPerByte * l + kWordDelayConstant) / speed) : 0;
 }
 
 int CFlitWordCalcs::calcLongerWordValue(int speed, int length) {
-    return speed > 0 ? ((length - kAvgWordLength) * length * kLongerWordFactor) / speed : 0;
+    const long long l = timedLength(length);
+    return speed > 0 ? clampToInt(((l - kAvgWordLength) * l * kLongerWordFactor) / speed) : 0;
 }
 
 int CFlitWordCalcs::calcAllCapsDelayValue(int speed, int length) {
+    const long long l = timedLength(length);
     return speed > 0
-               ? ((kAllCapsQuadratic * length - kAllCapsLinear) * length + kAllCapsConstant) / speed
+               ? clampToInt(((kAllCapsQuadratic * l - kAllCapsLinear) * l + kAllCapsConstant) /
+                            speed)
                : 0;
 }
 
 int CFlitWordCalcs::calcAllNumsDelayValue(int speed, int length) {
+    const long long l = timedLength(length);
     return speed > 0
-               ? ((kAllNumsQuadratic * length - kAllNumsLinear) * length + kAllNumsConstant) / speed
+               ? clampToInt(((kAllNumsQuadratic * l - kAllNumsLinear) * l + kAllNumsConstant) /
+                            speed)
                : 0;
 }
 
+// The speed is scaled in long long: an int would overflow above 21 million words per minute.
 int CFlitWordCalcs::calcInterWordBaseValue(int speed) {
-    return speed > 0 ? kInterWordBase / (speed * kSpeedScale) : 0;
+    return speed > 0 ? static_cast<int>(kInterWordBase / (1LL * speed * kSpeedScale)) : 0;
 }
 
 int CFlitWordCalcs::calcCommaDelayValue(int speed) {
-    return speed > 0 ? kCommaDelay / (speed * kSpeedScale) : 0;
+    return speed > 0 ? static_cast<int>(kCommaDelay / (1LL * speed * kSpeedScale)) : 0;
 }
 
 int CFlitWordCalcs::calcPeriodDelayValue(int speed) {
-    return speed > 0 ? kPeriodDelay / (speed * kSpeedScale) : 0;
+    return speed > 0 ? static_cast<int>(kPeriodDelay / (1LL * speed * kSpeedScale)) : 0;
 }
 
 int CFlitWordCalcs::calcNewlineDelayValue(int speed) {
-    return speed > 0 ? kNewlineDelay / (speed * kSpeedScale) : 0;
+    return speed > 0 ? static_cast<int>(kNewlineDelay / (1LL * speed * kSpeedScale)) : 0;
 }
 
 bool CFlitWordCalcs::isAllCaps(const char* word) {
@@ -229,13 +266,15 @@ int CFlitWordCalcs::calcWordDisplayTime(const char* word, int speed) {
     }
     CTimingTableData row;
     getTimingData(&row, speed);
-    const int length = static_cast<int>(std::strlen(word));
+    const std::size_t bytes = std::strlen(word);
+    const int length = static_cast<int>(
+        bytes < static_cast<std::size_t>(kMaxTimedLength) ? bytes : kMaxTimedLength);
 
-    const int base = scaled(calcWordDelayValue(speed, length), row.wdBaseValueAdjPercentage);
+    const long long base = scaled(calcWordDelayValue(speed, length), row.wdBaseValueAdjPercentage);
     const bool caps = isAllCaps(word);
     const bool nums = !caps && isAllNums(word);
 
-    int extra = 0;
+    long long extra = 0;
     if (length > kAvgWordLength) {
         extra = scaled(calcLongerWordValue(speed, length), row.wdLongerWordAdjPercentage);
     }
@@ -245,7 +284,7 @@ int CFlitWordCalcs::calcWordDisplayTime(const char* word, int speed) {
     if (nums) {
         extra += scaled(calcAllNumsDelayValue(speed, length), row.wdAllNumsAdjPercentage);
     }
-    return base + extra;
+    return clampToInt(base + extra);
 }
 
 int CFlitWordCalcs::calcInterWordDelayTime(const char* word, char separator, int speed) {
@@ -257,8 +296,10 @@ int CFlitWordCalcs::calcInterWordDelayTime(const char* word, char separator, int
     }
     CTimingTableData row;
     getTimingData(&row, speed);
-    const int length = static_cast<int>(std::strlen(word));
-    const int base = scaled(calcInterWordBaseValue(speed), row.iwdBaseValueAdjPercentage);
+    const std::size_t bytes = std::strlen(word);
+    const int length = static_cast<int>(
+        bytes < static_cast<std::size_t>(kMaxTimedLength) ? bytes : kMaxTimedLength);
+    const long long base = scaled(calcInterWordBaseValue(speed), row.iwdBaseValueAdjPercentage);
 
     const char* mark = findFirstMark(word);
     if (mark != nullptr && *mark == kFullStop) {
@@ -270,7 +311,7 @@ int CFlitWordCalcs::calcInterWordDelayTime(const char* word, char separator, int
         }
     }
 
-    int delay = 0;
+    long long delay = 0;
     if (mark != nullptr) {
         delay = markKind(*mark) == eCommaMark
                     ? scaled(calcCommaDelayValue(speed), row.iwdCommaAdjPercentage)
@@ -282,7 +323,7 @@ int CFlitWordCalcs::calcInterWordDelayTime(const char* word, char separator, int
     if (separator == COvriChars::kNewlineChar) {
         delay = scaled(calcNewlineDelayValue(speed), row.iwdNewlineAdjPercentage);
     }
-    return delay + base;
+    return clampToInt(delay + base);
 }
 
 int CFlitWordCalcs::calcRestDelay(int count, int speed) {
@@ -299,6 +340,6 @@ int CFlitWordCalcs::calcCommaUnitsDelay(int count, int speed, int CTimingTableDa
     }
     CTimingTableData row;
     getTimingData(&row, speed);
-    const int unit = scaled(calcCommaDelayValue(speed), row.iwdCommaAdjPercentage);
-    return unit * (row.*percentage) * count / kPercent;
+    const int unit = clampToInt(scaled(calcCommaDelayValue(speed), row.iwdCommaAdjPercentage));
+    return clampToInt(percentOfProduct(unit, row.*percentage, count));
 }

@@ -42,6 +42,9 @@ wxXmlNode* CFlitWordCalcsSerializer::createDataAsXML() {
 
 bool CFlitWordCalcsSerializer::loadFromXML(wxXmlNode* root) {
     if (root == nullptr || root->GetName() != kFlitWordCalcsElementName) {
+        setLoadError(wxString::Format("its root element is <%s>, not <%s>",
+                                      root != nullptr ? root->GetName() : wxString(),
+                                      kFlitWordCalcsElementName));
         return false;
     }
     constexpr int kRows = CFlitWordCalcs::kTimingTableRowCount;
@@ -62,17 +65,25 @@ bool CFlitWordCalcsSerializer::loadFromXML(wxXmlNode* root) {
             xml.parseStringContentElement(&version, child);
         } else if (child->GetName() == CTimingTableDataSerializer::kTimingTableDataElementName) {
             if (rowIndex == kRows) {
-                return false; // the table has no room for a seventh row
+                setLoadError(
+                    wxString::Format("it has more than %d <%s> rows", kRows,
+                                     CTimingTableDataSerializer::kTimingTableDataElementName));
+                return false;
             }
             CTimingTableDataSerializer rowSerializer(&staged[rowIndex++], nullptr);
             if (!rowSerializer.loadFromXML(child)) {
+                setLoadError(
+                    wxString::Format("row %d: %s", rowIndex, rowSerializer.getLoadError()));
                 return false;
             }
         }
     }
     for (int i = 1; i < kRows; ++i) {
         if (staged[i].speed <= staged[i - 1].speed) {
-            return false; // the row lookup needs strictly ascending speeds
+            // The row lookup needs strictly ascending speeds.
+            setLoadError(wxString::Format("row %d's speed %d is not above row %d's speed %d", i + 1,
+                                          staged[i].speed, i, staged[i - 1].speed));
+            return false;
         }
     }
     std::copy(std::begin(staged), std::end(staged), CFlitWordCalcs::kTimingTable);

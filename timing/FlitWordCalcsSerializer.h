@@ -9,9 +9,10 @@ class CFlitWordCalcs;
 // as it is at that moment; load() replaces the table from the file.
 //
 // A file is checked as a whole before the table changes: the root must be "flit_word_calcs",
-// there may be at most six row elements, and the table that would result must be strictly
-// ascending in speed. A file that fails any check is refused (load() returns false) and the
-// table stays exactly as it was.
+// there may be at most six row elements, every field a row holds must be a whole number in its
+// range (see CTimingTableDataSerializer), and the table that would result must be strictly
+// ascending in speed. A file that fails any check is refused (load() returns false,
+// getLoadError() names the file and the problem) and the table stays exactly as it was.
 class FLIT_EXPORT CFlitWordCalcsSerializer : public CXMLSerializer {
 public:
     static const char* const kFlitWordCalcsElementName;

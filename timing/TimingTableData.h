@@ -14,6 +14,14 @@ public:
     // field alike (interpolation, settings files, the tuning page) walks one list.
     static int CTimingTableData::*const kFields[kFieldCount];
 
+    // The values a settings file may give a row: a speed far above any reading speed, and
+    // percentages as the tuning page offers them. Within these ranges no timing formula leaves
+    // the range of its integers.
+    static constexpr int kMinSpeed = 1;
+    static constexpr int kMaxSpeed = 100000;
+    static constexpr int kMinAdjPercentage = 0;
+    static constexpr int kMaxAdjPercentage = 1500;
+
     CTimingTableData();
     CTimingTableData(int speedIn, int wdBaseValue, int wdLongerWord, int wdAllCaps, int wdAllNums,
                      int iwdBaseValue, int iwdComma, int iwdPeriod, int iwdNewline, int restDelay,

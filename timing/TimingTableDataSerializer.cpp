@@ -4,6 +4,11 @@
 
 #include <algorithm>
 
+namespace {
+// Longest part of a field's content quoted in a message, in characters.
+const size_t kMaxQuotedLength = 24;
+} // namespace
+
 const char* const CTimingTableDataSerializer::kTimingTableDataElementName = "timing_table_data";
 const char* const CTimingTableDataSerializer::kVersionElementName = "version";
 const char* const CTimingTableDataSerializer::kVersion_01_00 = "01.00";
@@ -85,6 +90,7 @@ wxXmlNode* CTimingTableDataSerializer::createDataAsXML() {
 
 bool CTimingTableDataSerializer::loadFromXML(wxXmlNode* element) {
     if (element == nullptr || element->GetName() != kTimingTableDataElementName) {
+        setLoadError(wxString::Format("a row must be a <%s> element", kTimingTableDataElementName));
         return false;
     }
     const CwxXMLUtils xml;
@@ -98,9 +104,26 @@ bool CTimingTableDataSerializer::loadFromXML(wxXmlNode* element) {
             continue;
         }
         for (const SElementEntry& entry : elementTable) {
-            if (name == entry.name) {
-                xml.parseIntContentElement(entry.field, child);
+            if (name != entry.name) {
+                continue;
             }
+            const bool isSpeed = entry.field == &(timingTableData->speed);
+            const int low =
+                isSpeed ? CTimingTableData::kMinSpeed : CTimingTableData::kMinAdjPercentage;
+            const int high =
+                isSpeed ? CTimingTableData::kMaxSpeed : CTimingTableData::kMaxAdjPercentage;
+            int value = 0;
+            if (!xml.parseIntContentElement(&value, child) || value < low || value > high) {
+                // Only the start of a long content goes into the message.
+                wxString written = child->GetNodeContent().Strip(wxString::both);
+                if (written.length() > kMaxQuotedLength) {
+                    written = written.Left(kMaxQuotedLength) + "...";
+                }
+                setLoadError(wxString::Format("<%s> holds \"%s\", not a whole number from %d to %d",
+                                              entry.name, written, low, high));
+                return false;
+            }
+            *entry.field = value;
         }
     }
     return true;

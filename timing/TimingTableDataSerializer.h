@@ -31,8 +31,11 @@ public:
 
     wxXmlNode* createDataAsXML() override;
     // Sets every field whose element the row element holds; fields without an element keep
-    // their values, and of two elements with one name the later wins. False only when the
-    // element is not a "timing_table_data" element.
+    // their values, and of two elements with one name the later wins. False, with the load
+    // error naming the problem, when the element is not a "timing_table_data" element or a
+    // field's element holds anything but a whole number in the field's range (speeds from
+    // kMinSpeed to kMaxSpeed, percentages from kMinAdjPercentage to kMaxAdjPercentage); fields
+    // read before the bad one have then been set.
     bool loadFromXML(wxXmlNode* element) override;
 
     const wxString& getLoadedVersion() const { return loadedVersion; }

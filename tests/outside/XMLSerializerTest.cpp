@@ -2,12 +2,16 @@
 #include "outside/wxXMLUtils.h"
 
 #include <gtest/gtest.h>
+#include <wx/dir.h>
 #include <wx/ffile.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/utils.h>
 
+#include <csignal>
 #include <memory>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -74,18 +78,62 @@ TEST(XMLSerializer, UnreadableFilesNeverReachLoadFromXML) {
     }
 }
 
-TEST(XMLSerializer, FailedStoreKeepsTheOldFile) {
-    const wxString path = tempPath("keep.xml");
+// Every failed save leaves the old file as it was and no temporary file behind: a folder that
+// does not exist, a "folder" that is a file, a place where even root cannot create files, a
+// folder in the target's place, and a disk that fills up while the file is written (a file size
+// limit stands in for it: writes past it fail as on a full disk).
+TEST(XMLSerializer, FailedStoresKeepTheOldFileAndLeaveNothingBehind) {
+    const wxString dir = tempPath("store-dir");
+    ASSERT_TRUE(wxMkdir(dir));
+    ASSERT_TRUE(wxMkdir(dir + "/folder"));
+    const wxString path = dir + "/keep.xml";
     CNumberSerializer first(path);
     first.value = 7;
     ASSERT_TRUE(first.store());
     const wxString before = readFile(path);
+    const auto entries = [&dir] {
+        wxArrayString names;
+        wxDir::GetAllFiles(dir, &names, wxString(), wxDIR_FILES | wxDIR_DIRS | wxDIR_HIDDEN);
+        names.Sort();
+        return names;
+    };
+    const wxArrayString filesBefore = entries();
 
-    CNumberSerializer intoMissingFolder(path + "-missing-dir/x.xml");
-    EXPECT_FALSE(intoMissingFolder.store());
-    EXPECT_FALSE(intoMissingFolder.getStoreError().empty());
-    EXPECT_EQ(before, readFile(path));
-    wxRemoveFile(path);
+    const struct {
+        const char* what;
+        wxString target;
+        bool fullDisk;
+    } cases[] = {
+        {"missing folder", dir + "/missing/x.xml", false},
+        {"file as folder", path + "/x.xml", false},
+        {"read-only place", "/proc/flit-settings.xml", false},
+        {"folder in the way", dir + "/folder", false},
+        {"full disk", path, true},
+    };
+    for (const auto& c : cases) {
+        CNumberSerializer second(c.target);
+        second.value = 123456789;
+        bool stored = true;
+        if (c.fullDisk) {
+            rlimit saved{};
+            ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &saved));
+            rlimit capped = saved;
+            capped.rlim_cur = 16;
+            void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
+            ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &capped));
+            stored = second.store();
+            setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, previous);
+        } else {
+            stored = second.store();
+        }
+        EXPECT_FALSE(stored) << c.what;
+        EXPECT_NE(wxNOT_FOUND, second.getStoreError().Find(c.target)) << c.what;
+        EXPECT_EQ(before, readFile(path)) << c.what;
+        EXPECT_EQ(filesBefore, entries()) << c.what;
+        EXPECT_TRUE(wxDirExists(dir + "/folder")) << c.what;
+    }
+    wxFileName::Rmdir(dir, wxPATH_RMDIR_RECURSIVE);
 }
 
 TEST(wxXMLUtils, IntegersRoundTripAndBadTextKeepsTheValue) {

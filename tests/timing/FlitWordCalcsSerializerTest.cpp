@@ -11,7 +11,11 @@
 #include <wx/xml/xml.h>
 
 #include <memory>
+#include <string>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -71,6 +75,69 @@ protected:
         return text + wxString::Format("</%s>", root);
     }
 
+    // Bad settings files: their bytes, or the name of a special file in the test's folder, and
+    // a part of the message that names the problem.
+    struct SBadSettings {
+        const char* what;
+        std::string bytes;
+        const char* special;
+        const char* message;
+    };
+    static std::vector<SBadSettings> badSettingsFiles() {
+        const std::string good = document({25, 100, 250, 400, 550, 950}, 50).utf8_string();
+        const auto row = [](const std::string& fields) {
+            return "<flit_word_calcs><timing_table_data>" + fields +
+                   "</timing_table_data></flit_word_calcs>";
+        };
+        const std::string entities = "<!DOCTYPE flit_word_calcs [<!ENTITY s \"30\">"
+                                     "<!ENTITY x SYSTEM \"file:///etc/hostname\">]>";
+        std::string deep;
+        for (int i = 0; i <= CXMLParser::kMaxDepth; ++i) {
+            deep += "<timing_table_data>";
+        }
+        // Generated here rather than stored: ten megabytes of open elements.
+        std::string nested = "<flit_word_calcs>";
+        while (nested.size() < (10u << 20)) {
+            nested += "<a>";
+        }
+        return {
+            {"wrong root",
+             document({25, 100, 250, 400, 550, 950}, 50, "flit_word_calc").utf8_string(), nullptr,
+             "its root element is <flit_word_calc>, not <flit_word_calcs>"},
+            {"seven rows", document({25, 100, 250, 400, 550, 950, 1000}, 50).utf8_string(), nullptr,
+             "more than 6 <timing_table_data> rows"},
+            {"descending", document({950, 550, 400, 250, 100, 25}, 50).utf8_string(), nullptr,
+             "row 2's speed 550 is not above row 1's speed 950"},
+            {"equal speeds", document({25, 100, 250, 400, 550, 550}, 50).utf8_string(), nullptr,
+             "row 6's speed 550 is not above row 5's speed 550"},
+            {"malformed", "<flit_word_calcs><speed>1</sped></flit_word_calcs>", nullptr,
+             "mismatched tag"},
+            {"truncated", good.substr(0, good.size() / 2), nullptr, "line 1"},
+            {"empty", "", nullptr, "no element found"},
+            {"binary", std::string("\x7f\x45\x4c\x46\x02\x01\x00\xff", 8), nullptr,
+             "not well-formed"},
+            {"huge number", row("<speed>99999999999</speed>"), nullptr,
+             "row 1: <speed> holds \"99999999999\", not a whole number from 1 to 100000"},
+            {"huge percentage",
+             row("<iwd_comma_adj_percentage>2000000000</iwd_comma_adj_percentage>"), nullptr,
+             "\"2000000000\", not a whole number from 0 to 1500"},
+            {"negative percentage",
+             row("<rest_delay_adj_percentage>-5</rest_delay_adj_percentage>"), nullptr,
+             "<rest_delay_adj_percentage> holds \"-5\""},
+            {"zero speed", row("<speed> 0 </speed>"), nullptr, "holds \"0\", not a whole number"},
+            {"not a number", row("<wd_all_caps_adj_percentage>lots</wd_all_caps_adj_percentage>"),
+             nullptr, "holds \"lots\""},
+            {"entities", "<?xml version=\"1.0\"?>" + entities + row("<speed>&s;</speed>"), nullptr,
+             "a document type declaration"},
+            {"deep nesting", "<flit_word_calcs>" + deep, nullptr, "nested more than 64 deep"},
+            {"10 MB of nesting", nested, nullptr, "more than the 1048576"},
+            {"folder", "", ".", "is a folder"},
+            {"pipe", "", "fifo.xml", "is not a regular file"},
+            {"dangling link", "", "dangling.xml", "does not exist"},
+            {"missing", "", "missing.xml", "does not exist"},
+        };
+    }
+
     CFlitWordCalcs calcs;
     wxString path = wxFileName(wxFileName::GetTempDir(),
                                wxString::Format("flit-settings-%lu.xml", wxGetProcessId()))
@@ -109,7 +176,7 @@ TEST_F(FlitWordCalcsSerializerTest, DefaultTableIsWrittenElementForElement) {
 }
 
 TEST_F(FlitWordCalcsSerializerTest, SaveThenLoadReproducesTheTable) {
-    CFlitWordCalcs::kTimingTable[3].iwdPeriodAdjPercentage = -17;
+    CFlitWordCalcs::kTimingTable[3].iwdPeriodAdjPercentage = 1500;
     CFlitWordCalcs::kTimingTable[5].speed = 1200;
     const std::vector<int> edited = table();
     CFlitWordCalcsSerializer saver(&calcs, path.utf8_str());
@@ -135,35 +202,44 @@ TEST_F(FlitWordCalcsSerializerTest, PartialFilesChangeOnlyWhatTheyHold) {
     EXPECT_EQ(55, CFlitWordCalcs::kTimingTable[2].restDelayAdjPercentage);
     EXPECT_EQ(400, CFlitWordCalcs::kTimingTable[3].speed);
     EXPECT_EQ(43, CFlitWordCalcs::kTimingTable[3].iwdCommaAdjPercentage);
-
-    // A field that holds no number keeps its value.
-    CFlitWordCalcs::restoreDefaultTimingTable();
-    ASSERT_TRUE(loadText("<flit_word_calcs><timing_table_data><speed>25</speed>"
-                         "<wd_base_value_adj_percentage>lots</wd_base_value_adj_percentage>"
-                         "</timing_table_data></flit_word_calcs>"));
-    EXPECT_EQ(140, CFlitWordCalcs::kTimingTable[0].wdBaseValueAdjPercentage);
 }
 
+// Each file is refused with a message that names it and the problem, and the table is left
+// exactly as it was.
 TEST_F(FlitWordCalcsSerializerTest, RefusedFilesLeaveTheTableUnchanged) {
     const std::vector<int> defaults = table();
-    const wxString refused[] = {
-        document({25, 100, 250, 400, 550, 950}, 50, "flit_word_calc"), // wrong root
-        document({25, 100, 250, 400, 550, 950, 1000}, 50),             // seven rows
-        document({25, 100, 90}, 50),                                   // not ascending
-        document({25, 100, 250, 400, 550, 550}, 50),                   // equal speeds
-        "<flit_word_calcs><timing_table_data>",                        // malformed
-        "",                                                            // empty
-        wxString::FromAscii("\x7f\x45\x4c\x46\x02\x01"),               // binary
-    };
-    for (const wxString& text : refused) {
-        EXPECT_FALSE(loadText(text)) << text;
-        EXPECT_EQ(defaults, table()) << text;
+    const wxString dir = path + "-dir";
+    ASSERT_TRUE(wxMkdir(dir));
+    const std::string fifo = (dir + "/fifo.xml").utf8_string();
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+    ASSERT_EQ(0, symlink("nowhere.xml", (dir + "/dangling.xml").utf8_str()));
+
+    for (const SBadSettings& bad : badSettingsFiles()) {
+        wxString file = bad.special != nullptr ? dir + "/" + bad.special : path;
+        if (bad.special == nullptr) {
+            wxFFile(file, "wb").Write(bad.bytes.data(), bad.bytes.size());
+        }
+        CFlitWordCalcsSerializer loader(&calcs, file.utf8_str());
+        EXPECT_FALSE(loader.load()) << bad.what;
+        EXPECT_NE(wxNOT_FOUND, loader.getLoadError().Find(wxString::FromUTF8(bad.message)))
+            << bad.what << ": " << loader.getLoadError();
+        EXPECT_NE(wxNOT_FOUND, loader.getLoadError().Find(file)) << bad.what;
+        EXPECT_EQ(defaults, table()) << bad.what;
     }
-    CFlitWordCalcsSerializer missing(&calcs, (path + ".missing").utf8_str());
-    EXPECT_FALSE(missing.load());
-    CFlitWordCalcsSerializer folder(&calcs, wxFileName::GetTempDir().utf8_str());
-    EXPECT_FALSE(folder.load());
-    EXPECT_EQ(defaults, table());
+    wxFileName::Rmdir(dir, wxPATH_RMDIR_RECURSIVE);
+}
+
+// Permissions do not stop root, so this case runs only for other users.
+TEST_F(FlitWordCalcsSerializerTest, AFileWithoutReadPermissionIsRefused) {
+    if (geteuid() == 0) {
+        GTEST_SKIP() << "running as root, which reads a file whatever its permissions";
+    }
+    wxFFile(path, "wb").Write(document({25, 100, 250, 400, 550, 950}, 50));
+    ASSERT_EQ(0, chmod(path.utf8_str(), 0));
+    CFlitWordCalcsSerializer loader(&calcs, path.utf8_str());
+    EXPECT_FALSE(loader.load());
+    EXPECT_NE(wxNOT_FOUND, loader.getLoadError().Find("cannot be read"));
+    EXPECT_EQ(100, CFlitWordCalcs::kTimingTable[1].speed);
 }
 
 TEST_F(FlitWordCalcsSerializerTest, CopiedRowSerializerWritesTheSameRow) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 // Opens the protected lookup and classification for the tests.
@@ -130,4 +132,18 @@ TEST_F(FlitWordCalcsTest, TableEditsTakeEffectAtTheNextCall) {
     EXPECT_EQ(2 * before, calcs.calcRestDelay(1, 250));
     CFlitWordCalcs::restoreDefaultTimingTable();
     EXPECT_EQ(before, calcs.calcRestDelay(1, 250));
+}
+
+// Long words and huge counts are computed without overflow: exactly while the result fits an
+// int, held at INT_MAX beyond.
+TEST_F(FlitWordCalcsTest, LongWordsAndHugeCountsStayInRange) {
+    // 4000 bytes: (925 L + 28125) / 250 = 14912 at 110 %, (L - 6) L 175 / 250 = 11183200 at 112 %.
+    EXPECT_EQ(16403 + 12525184, calcs.calcWordDisplayTime(std::string(4000, 'a').c_str(), 250));
+    const std::string huge(100000, 'a');
+    EXPECT_EQ(2147483647, calcs.calcWordDisplayTime(huge.c_str(), 250));
+    EXPECT_EQ(2147483647, calcs.calcWordDisplayTime(huge.c_str(), 1));
+    EXPECT_EQ(9, calcs.calcInterWordDelayTime(huge.c_str(), kSp, 250));
+    EXPECT_EQ(2147483647, calcs.calcRestDelay(2147483647, 1));
+    EXPECT_EQ(-2147483647 - 1, calcs.calcSustainDelay(-2147483647 - 1, 1));
+    EXPECT_EQ(0, calcs.calcInterWordDelayTime("a", kNl, 2147483647));
 }
