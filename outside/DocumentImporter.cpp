@@ -11,6 +11,8 @@
 #include <cstring>
 #include <limits>
 
+#include <sys/stat.h>
+
 namespace {
 
 bool isLineBreak(char c) {
@@ -71,6 +73,13 @@ bool CDocumentImporter::readFile(const wxString& path, std::string* bytes, wxStr
     // wxFile opens a folder without complaint on some systems and then fails to read it.
     if (wxFileName::DirExists(path)) {
         *reason = "it is a folder";
+        return false;
+    }
+    // Opening a pipe waits for a writer, perhaps for ever, and a device may never end: only
+    // regular files are read. A path that names nothing is left to the open to report.
+    struct stat info {};
+    if (::stat(path.utf8_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        *reason = "it is not a regular file";
         return false;
     }
     wxFile file;

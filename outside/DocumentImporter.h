@@ -31,7 +31,8 @@ public:
     // ".flit" (in any case) is marked up, anything else plain.
     static eFormat formatForPath(const wxString& path);
 
-    // Reads a whole file; false with the system's reason in *reason when it cannot.
+    // Reads a whole regular file; false with the reason in *reason when it cannot (a folder, a
+    // special file such as a pipe or a device, or the system's reason).
     static bool readFile(const wxString& path, std::string* bytes, wxString* reason);
 
     CDocumentImporter();

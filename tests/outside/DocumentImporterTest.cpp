@@ -10,6 +10,9 @@
 #include <memory>
 #include <string>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 std::string utf8(const wxString& s) {
@@ -129,6 +132,9 @@ protected:
         ASSERT_TRUE(wxMkdir(dir + "/media"));
         write("media/sky.png", std::string("PNG\0sky", 7));
         write("tone.wav", "RIFFtone");
+        // Special files: a pipe (whose opening would wait for a writer) and a dangling link.
+        ASSERT_EQ(0, mkfifo((dir + "/pipe").utf8_str(), 0600));
+        ASSERT_EQ(0, symlink("nowhere.wav", (dir + "/dangling.wav").utf8_str()));
     }
     void TearDown() override { wxFileName::Rmdir(dir, wxPATH_RMDIR_RECURSIVE); }
 
@@ -289,6 +295,34 @@ TEST_F(DocumentImporter, BadInputNamesLineColumnAndFault) {
         {"{attachment open}", 1, 13, "announce, skip or info"},
         {"{view 1.5}", 1, 7, "view needs a whole"},
         {"{command}", 1, 1, "command needs a whole"},
+        {"{command x}", 1, 10, "command needs a whole command type number, not \"x\""},
+        {"{sustain}", 1, 1, "sustain needs a whole number"},
+        {"{colour #123456 flag x}", 1, 22, "unexpected \"x\""},
+        {"{highlight on}", 1, 12, "unexpected \"on\""},
+        {"{bold}{/bold 1}", 1, 14, "unexpected \"1\""},
+        {"{page}", 1, 1, "page needs a whole page number"},
+        {"{page 1 hidden x}", 1, 16, "unexpected \"x\""},
+        {"{background media/sky.png x}", 1, 27, "whole number of seconds"},
+        {"{background media/sky.png 1 2}", 1, 29, "unexpected \"2\""},
+        {"{bgraphic}", 1, 1, "bgraphic needs a file"},
+        {"{sound}", 1, 1, "sound needs a file"},
+        {"{video}", 1, 1, "video needs a file"},
+        {"{video media/sky.png 2}", 1, 22, "unexpected \"2\""},
+        {"{speed}", 1, 1, "speed needs a whole number"},
+        {"{speed 300 400}", 1, 12, "unexpected \"400\""},
+        {"{mailto}", 1, 1, "mailto needs an address"},
+        {"{link a b}", 1, 9, "unexpected \"b\""},
+        {"{note}", 1, 1, "note needs glossary, course, rapid or user"},
+        {"{note user 2 3}", 1, 14, "unexpected \"3\""},
+        {"{dogear}", 1, 1, "dogear needs a whole"},
+        {"{email x}", 1, 8, "email needs a whole item number, not \"x\""},
+        {"{attachment}", 1, 1, "announce, skip or info"},
+        {"{attachment skip now}", 1, 18, "unexpected \"now\""},
+        {"{view}", 1, 1, "view needs a whole"},
+        {"{sound pipe}", 1, 8, "cannot read \"pipe\": it is not a regular file"},
+        {"{sound /dev/zero}", 1, 8, "cannot read \"/dev/zero\": it is not a regular file"},
+        {"{sound dangling.wav}", 1, 8, "cannot read \"dangling.wav\": No such file or directory"},
+        {"ok \xFF", 1, 4, "not valid UTF-8: bad byte at offset 3"},
     };
     for (const auto& c : cases) {
         EXPECT_FALSE(importer.importText(c.text, CDocumentImporter::eMarkedUp, dir)) << c.text;
@@ -303,6 +337,36 @@ TEST_F(DocumentImporter, BadInputNamesLineColumnAndFault) {
     // A successful import clears the last error.
     EXPECT_TRUE(importer.importText(std::string("ok"), CDocumentImporter::eMarkedUp, dir));
     EXPECT_TRUE(importer.getError().empty());
+}
+
+// Texts that are odd but valid import whole; what is not text is refused in plain text too.
+TEST_F(DocumentImporter, OddTextsImportWholeAndNonTextIsRefused) {
+    const auto plain = CDocumentImporter::ePlainText;
+    EXPECT_EQ("_ | _ | _", import(" \t\n\v\r\n ", plain));
+    EXPECT_EQ("a | | b", import("a\r\rb", plain));
+    const std::string longWord(100000, 'w');
+    EXPECT_EQ(longWord, import(longWord, plain));
+    EXPECT_EQ(longWord + "[b]", import("{bold}" + longWord));
+    // A background file is just bytes to the importer, a picture or not.
+    write("empty.png", "");
+    EXPECT_EQ("link:8:empty.png w[bg=empty.png] link:1:tone.wav",
+              import("{background empty.png}w{lgraphic tone.wav}"));
+    EXPECT_EQ("", storedAs("empty.png"));
+
+    const struct {
+        std::string text;
+        int column;
+    } notText[] = {{"ab\xC3", 3}, {std::string("a\0b", 3), 2}};
+    for (const auto& c : notText) {
+        EXPECT_FALSE(importer.importText(c.text, plain, dir)) << c.text;
+        EXPECT_EQ(1, importer.getErrorLine()) << c.text;
+        EXPECT_EQ(c.column, importer.getErrorColumn()) << c.text;
+    }
+    for (const char* name : {"pipe", "media", "missing.txt"}) {
+        EXPECT_FALSE(importer.importFile(dir + "/" + name)) << name;
+        EXPECT_EQ(0, importer.getErrorLine()) << name;
+        EXPECT_NE(wxNOT_FOUND, importer.getError().Find("cannot read")) << importer.getError();
+    }
 }
 
 TEST(DocumentImporterFormat, FollowsTheFileName) {
