@@ -2,12 +2,16 @@
 // statuses.
 
 #include <gtest/gtest.h>
+#include <wx/dir.h>
 #include <wx/ffile.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/utils.h>
 
 #include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -41,12 +45,13 @@ protected:
         return bytes;
     }
 
-    // Runs the tool through the shell with the arguments (already quoted as needed).
-    SRun run(const std::string& args) const {
+    // Runs the tool through the shell with the arguments (already quoted as needed), after the
+    // shell commands in prefix.
+    SRun run(const std::string& args, const std::string& prefix = std::string()) const {
         const std::string out = file("stdout").utf8_string();
         const std::string err = file("stderr").utf8_string();
         const std::string command =
-            "'" FLIT_TIMING_PATH "' " + args + " >'" + out + "' 2>'" + err + "'";
+            prefix + "'" FLIT_TIMING_PATH "' " + args + " >'" + out + "' 2>'" + err + "'";
         const int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, read(out), read(err)};
     }
@@ -98,11 +103,129 @@ TEST_F(FlitTimingTool, SettingsRoundTripAndRefusal) {
     const SRun plain = run("'" FLIT_SAMPLES_DIR "/harbour.txt' --summary");
     EXPECT_EQ(0, r.status);
     EXPECT_EQ(plain.out, r.out);
+}
 
-    write("bad.xml", "<flit_word_calcs><timing_table_data><speed>9");
-    r = run("--settings '" + file("bad.xml").utf8_string() + "' </dev/null");
-    EXPECT_EQ(1, r.status);
-    EXPECT_NE(std::string::npos, r.err.find("settings refused"));
+// A bad settings file stops the tool before any output, with a message naming the file and the
+// problem: status 1 for a file that is read and refused, 2 for one that cannot be read.
+TEST_F(FlitTimingTool, BadSettingsFilesStopTheToolBeforeAnyOutput) {
+    const auto row = [](const std::string& fields) {
+        return "<flit_word_calcs><timing_table_data>" + fields +
+               "</timing_table_data></flit_word_calcs>";
+    };
+    const auto speeds = [](std::initializer_list<int> list) {
+        std::string rows;
+        for (int speed : list) {
+            rows += "<timing_table_data><speed>" + std::to_string(speed) +
+                    "</speed></timing_table_data>";
+        }
+        return "<flit_word_calcs>" + rows + "</flit_word_calcs>";
+    };
+    std::string nested = "<flit_word_calcs>";
+    while (nested.size() < (10u << 20)) {
+        nested += "<a>";
+    }
+    ASSERT_TRUE(wxMkdir(file("folder.xml")));
+    ASSERT_EQ(0, mkfifo(file("pipe.xml").utf8_str(), 0600));
+    ASSERT_EQ(0, symlink("nowhere.xml", file("dangling.xml").utf8_str()));
+    const struct {
+        const char* name;
+        std::string bytes; // written unless the name is one of the special files above
+        int status;
+        const char* message;
+    } cases[] = {
+        {"malformed.xml", "<flit_word_calcs><speed>1</sped></flit_word_calcs>", 1,
+         "mismatched tag"},
+        {"truncated.xml", "<flit_word_calcs><timing_table_data><speed>9", 1, "XML parsing error"},
+        {"empty.xml", "", 1, "no element found"},
+        {"binary.xml",
+         std::string("\x7f"
+                     "ELF\x02\x01\x00\xff",
+                     8),
+         1, "not well-formed"},
+        {"huge.xml", row("<speed>99999999999</speed>"), 1, "row 1: <speed> holds \"99999999999\""},
+        {"negative.xml", row("<iwd_period_adj_percentage>-17</iwd_period_adj_percentage>"), 1,
+         "holds \"-17\", not a whole number from 0 to 1500"},
+        {"seven.xml", speeds({25, 100, 250, 400, 550, 950, 990}), 1, "more than 6"},
+        {"descending.xml", speeds({950, 100}), 1,
+         "row 2's speed 100 is not above row 1's speed 950"},
+        {"entities.xml",
+         "<!DOCTYPE flit_word_calcs [<!ENTITY s \"30\">]>" + row("<speed>&s;</speed>"), 1,
+         "document type declaration"},
+        {"nested.xml", nested, 1, "more than the 1048576"},
+        {"folder.xml", "", 2, "is a folder"},
+        {"pipe.xml", "", 2, "is not a regular file"},
+        {"dangling.xml", "", 2, "does not exist"},
+    };
+    for (const auto& c : cases) {
+        const wxString path = file(c.name);
+        if (!wxFileName::Exists(path, wxFILE_EXISTS_ANY | wxFILE_EXISTS_NO_FOLLOW)) {
+            write(c.name, c.bytes);
+        }
+        const SRun r = run("--settings '" + path.utf8_string() + "' </dev/null");
+        EXPECT_EQ(c.status, r.status) << c.name;
+        EXPECT_TRUE(r.out.empty()) << c.name;
+        EXPECT_EQ(0u, r.err.find("flit-timing: ")) << r.err;
+        EXPECT_NE(std::string::npos, r.err.find(path.utf8_string())) << r.err;
+        EXPECT_NE(std::string::npos, r.err.find(c.message)) << r.err;
+    }
+}
+
+// Settings that cannot be saved leave the old file whole and no temporary file behind: a place
+// where even root cannot create files, a "folder" that is a file, and a full disk (a file size
+// limit of one kilobyte stands in for it: the settings file is larger).
+TEST_F(FlitTimingTool, FailedSaveKeepsTheOldSettings) {
+    const std::string saved = file("saved.xml").utf8_string();
+    ASSERT_EQ(0, run("--save-settings '" + saved + "' </dev/null").status);
+    const std::string before = read(saved);
+    const struct {
+        std::string target;
+        const char* prefix;
+    } cases[] = {
+        {"/proc/flit-settings.xml", ""},
+        {saved + "/x.xml", ""},
+        {saved, "trap '' XFSZ; ulimit -f 1; "},
+    };
+    for (const auto& c : cases) {
+        const SRun r = run("--save-settings '" + c.target + "' </dev/null", c.prefix);
+        EXPECT_EQ(1, r.status) << c.target;
+        EXPECT_TRUE(r.out.empty()) << c.target;
+        EXPECT_NE(std::string::npos, r.err.find("cannot write '" + c.target + "': ")) << r.err;
+        EXPECT_EQ(before, read(saved)) << c.target;
+    }
+    wxArrayString names;
+    wxDir::GetAllFiles(dir, &names, "saved.xml*", wxDIR_FILES | wxDIR_HIDDEN);
+    EXPECT_EQ(1u, names.size());
+}
+
+// Odd texts are timed; a NUL is refused with its place.
+TEST_F(FlitTimingTool, OddTextsAreTimedAndNonTextIsRefused) {
+    const std::string header = "word\tseparator\tdisplay_ms\tdelay_ms\n";
+    write("lf.txt", "a\nb\nc");
+    const SRun lf = run("'" + file("lf.txt").utf8_string() + "'");
+    const struct {
+        const char* name;
+        std::string text;
+        std::string out;
+    } cases[] = {
+        {"empty.txt", "", header},
+        {"blank.txt", " \t\r\n\r \n\v", header},
+        {"crlf.txt", "a\r\nb\rc", lf.out},
+        // The display time of a word this long is past the range of the times: it is held there.
+        {"long.txt", std::string(100000, 'w'),
+         header + std::string(100000, 'w') + "\tnone\t2147483647\t9\n"},
+    };
+    for (const auto& c : cases) {
+        write(c.name, c.text);
+        const SRun r = run("'" + file(c.name).utf8_string() + "'");
+        EXPECT_EQ(0, r.status) << c.name << ": " << r.err;
+        EXPECT_EQ(c.out, r.out) << c.name;
+    }
+    write("nul.txt", std::string("ab\0c", 4));
+    const SRun r = run("'" + file("nul.txt").utf8_string() + "'");
+    EXPECT_EQ(2, r.status);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ("flit-timing: " + file("nul.txt").utf8_string() + ":1:3: NUL character in the text\n",
+              r.err);
 }
 
 TEST_F(FlitTimingTool, BadInputNamesTheProblemAndWritesNothing) {

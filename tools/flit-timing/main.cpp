@@ -4,6 +4,7 @@
 #include "TimingReport.h"
 
 #include "outside/DocumentImporter.h"
+#include "outside/FileParser.h"
 #include "timing/FlitWordCalcs.h"
 #include "timing/FlitWordCalcsSerializer.h"
 
@@ -164,9 +165,9 @@ int main(int argc, char** argv) {
     CFlitWordCalcs calcs;
     wxString settingsPath;
     if (parser.Found("settings", &settingsPath)) {
-        if (wxFileName::DirExists(settingsPath) || !wxFileName::IsFileReadable(settingsPath)) {
-            return fail(kExitBadInput,
-                        wxString::Format("cannot read settings file '%s'", settingsPath));
+        wxString reason;
+        if (!CFileParser::isReadableFile(settingsPath, &reason)) {
+            return fail(kExitBadInput, "cannot read settings file: " + reason);
         }
         CFlitWordCalcsSerializer loader(&calcs, settingsPath.utf8_str());
         if (!loader.load()) {
