@@ -6,6 +6,7 @@
 #include "timing/TimingTableData.h"
 
 #include <wx/button.h>
+#include <wx/log.h>
 #include <wx/sizer.h>
 #include <wx/spinctrl.h>
 #include <wx/statbox.h>
@@ -22,9 +23,9 @@ const int kSaveSettingsButtonId = 3;
 
 // The range a spin control has when created, and the one initialize gives it: percentages
 // well above 100 are common (the default rows hold 140).
-const int kMinAdjPercentage = 0;
+const int kMinAdjPercentage = CTimingTableData::kMinAdjPercentage;
 const int kCreationMaxAdjPercentage = 100;
-const int kMaxAdjPercentage = 1500;
+const int kMaxAdjPercentage = CTimingTableData::kMaxAdjPercentage;
 
 const int kRowCount = CFlitWordCalcs::kTimingTableRowCount;
 
@@ -231,8 +232,11 @@ void CFETimingConstantsPanel::OnLoadSettingsButton(wxCommandEvent& /*event*/) {
     }
     // A refused file leaves the table as it was; either way the row on screen is shown from the
     // table again, replacing any uncommitted edit.
+    // The reason for a refusal goes to the log, which shows it to the user.
     CFlitWordCalcsSerializer serializer(wordCalcs, path.utf8_str());
-    serializer.load();
+    if (!serializer.load()) {
+        wxLogError("Settings not loaded: %s", serializer.getLoadError());
+    }
     TransferDataToWindow();
 }
 
@@ -247,7 +251,9 @@ void CFETimingConstantsPanel::OnSaveSettingsButton(wxCommandEvent& /*event*/) {
         return;
     }
     CFlitWordCalcsSerializer serializer(wordCalcs, path.utf8_str());
-    serializer.store();
+    if (!serializer.store()) {
+        wxLogError("Settings not saved: %s", serializer.getStoreError());
+    }
 }
 
 // clang-format off

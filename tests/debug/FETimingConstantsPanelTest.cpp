@@ -1,5 +1,6 @@
 #include "DebugTestSupport.h"
 
+#include <wx/log.h>
 #include <wx/xml/xml.h>
 
 namespace {
@@ -7,6 +8,27 @@ namespace {
 const char* const kXmlFilter = "XML Files (*.xml)|*.xml";
 
 using TimingPageTest = DebugDialogTest;
+
+// Collects the errors logged while it lives.
+class CLoggedErrors : public wxLog {
+public:
+    CLoggedErrors() : previous(wxLog::SetActiveTarget(this)) {}
+    ~CLoggedErrors() override { wxLog::SetActiveTarget(previous); }
+    CLoggedErrors(const CLoggedErrors&) = delete;
+    CLoggedErrors& operator=(const CLoggedErrors&) = delete;
+
+    std::vector<wxString> errors;
+
+protected:
+    void DoLogRecord(wxLogLevel level, const wxString& text, const wxLogRecordInfo&) override {
+        if (level <= wxLOG_Error) {
+            errors.push_back(text);
+        }
+    }
+
+private:
+    wxLog* previous;
+};
 
 std::vector<int> valuesOf(const std::vector<wxSpinCtrl*>& spinCtrls) {
     std::vector<int> values;
@@ -91,11 +113,28 @@ TEST_F(TimingPageTest, SaveAndLoadGoThroughTheChooserAndRealFiles) {
     ASSERT_TRUE(file.Save(refused));
     spinCtrls()[1]->SetValue(66);
     {
+        CLoggedErrors logged;
         CFileChooserAnswer answer(refused);
         click(timingPage(), "Load Settings");
+        ASSERT_EQ(1u, logged.errors.size());
+        EXPECT_EQ("Settings not loaded: '" + refused +
+                      "': its root element is <something_else>, not <flit_word_calcs>",
+                  logged.errors[0]);
     }
     EXPECT_EQ(555, spinCtrls()[1]->GetValue());
     EXPECT_EQ(555, CFlitWordCalcs::kTimingTable[0].wdLongerWordAdjPercentage);
+
+    // A save that fails says why and leaves the old file as it was.
+    const wxString unwritable = saved + "/inside.xml";
+    {
+        CLoggedErrors logged;
+        CFileChooserAnswer answer(unwritable);
+        click(timingPage(), "Save Settings");
+        ASSERT_EQ(1u, logged.errors.size());
+        EXPECT_EQ("Settings not saved: cannot write '" + unwritable + "': Not a directory",
+                  logged.errors[0]);
+    }
+    ASSERT_TRUE(file.Load(saved));
 }
 
 TEST(CommonGuiUtilsTest, BrowseForFileJoinsTheFiltersAndKeepsThePathOnCancel) {
