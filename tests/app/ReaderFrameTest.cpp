@@ -251,6 +251,40 @@ TEST_F(ReaderFrameTest, KeysDriveReadingWhereTheDisplayAllowsIt) {
     ASSERT_TRUE(pumpUntil([&] { return frame->getReading() != CReaderFrame::eIdle; }));
 }
 
+// A background file that is empty or not a picture is just bytes to the importer; the reader
+// shows the default background in its place and reading goes on.
+TEST_F(ReaderFrameTest, BackgroundsThatAreNoPicturesShowTheDefaultBackground) {
+    std::ofstream(folder.ToStdString() + "/empty.png");
+    std::ofstream(folder.ToStdString() + "/notes.png") << "not a picture";
+    openFrame(writeFile("backgrounds.flit",
+                        "{background empty.png}Calm water{background notes.png} and still."));
+    frame->startFromBeginning();
+    ASSERT_TRUE(pumpUntil([&] { return frame->getReading() == CReaderFrame::eFinished; }));
+
+    std::vector<std::string> backgrounds;
+    for (const auto& row : readRecord(folder + "/record.tsv")) {
+        if (row.size() > 3 && row[2] == "BACKGROUND") {
+            backgrounds.push_back(row[3]);
+        }
+    }
+    // Each event names the engine's stored copy of the file, whose name ends in the file's.
+    ASSERT_EQ(2u, backgrounds.size());
+    EXPECT_TRUE(wxString(backgrounds[0]).EndsWith("empty.png")) << backgrounds[0];
+    EXPECT_TRUE(wxString(backgrounds[1]).EndsWith("notes.png")) << backgrounds[1];
+    EXPECT_EQ((std::vector<std::string>{"Calm", "water", "and", "still."}), wordsRecorded());
+    // The default background fills the view where any picture fitted to it would lie: at the
+    // middle of the top edge and of the left edge.
+    const wxImage shown = frame->getFlitView()->snapshot().ConvertToImage();
+    for (const wxPoint& at :
+         {wxPoint(shown.GetWidth() / 2, 1), wxPoint(1, shown.GetHeight() / 2)}) {
+        const wxColour pixel(shown.GetRed(at.x, at.y), shown.GetGreen(at.x, at.y),
+                             shown.GetBlue(at.x, at.y));
+        EXPECT_EQ("#181C24", pixel.GetAsString(wxC2S_HTML_SYNTAX)) << at.x << "," << at.y;
+    }
+    ASSERT_TRUE(wxFileExists(wxString::FromUTF8(backgrounds[1])));
+    EXPECT_FALSE(frame->getFlitView()->showBackgroundImage(wxString::FromUTF8(backgrounds[1])));
+}
+
 TEST_F(ReaderFrameTest, AScreenshotIsAPicture) {
     openFrame(writeFile("tide.txt", kText));
     frame->startFromBeginning();
