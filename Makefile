@@ -52,3 +52,66 @@ bench: build
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+# Fuzzing (tests/fuzz, docs/reliability.md): the libFuzzer targets, built with clang and
+# AddressSanitizer + UndefinedBehaviorSanitizer in their own folder; clang and its runtime
+# libraries are installed if missing. `make fuzz` runs each target for FUZZ_TIME seconds,
+# `make fuzz-long` for FUZZ_RUNS executions each. Every run works on a copy of its target's seed
+# corpus in $(FUZZ_BUILD_DIR)/runs/<target>, so the repository's corpus stays as it is; a crash
+# input and the run's log are left there too. All targets run; any finding fails at the end.
+# FUZZ_ARGS: more libFuzzer options, e.g. FUZZ_ARGS=-jobs=2 or FUZZ_TARGETS=markup.
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_TIME ?= 60
+FUZZ_RUNS ?= 1000000
+FUZZ_ARGS ?=
+FUZZ_TARGETS ?= timing_settings plain_text markup flit_timing
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+FUZZ_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fsanitize=fuzzer-no-link \
+    -fno-omit-frame-pointer -g
+FUZZ_ENV := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+.PHONY: fuzz fuzz-long fuzz-build deps-fuzz
+
+deps-fuzz: deps
+	@missing=""; for p in $(FUZZ_PACKAGES); do \
+	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing:$$missing"; \
+	    $(SUDO) apt-get update -q && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
+	fi
+
+fuzz-build: deps-fuzz
+	cmake -S . -B $(FUZZ_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	    -DCMAKE_CXX_FLAGS="$(FUZZ_FLAGS)" -DFLIT_BUILD_FUZZERS=ON -DFLIT_BUILD_TESTS=OFF \
+	    -DFLIT_BUILD_BENCH=OFF -DFLIT_BUILD_APP=OFF -DFLIT_BUILD_TOOLS=OFF
+	cmake --build $(FUZZ_BUILD_DIR) -j$(JOBS)
+
+# $(call fuzz-run,<libFuzzer limit option>)
+define fuzz-run
+	@failed=""; for t in $(FUZZ_TARGETS); do \
+	    work=$(FUZZ_BUILD_DIR)/runs/$$t; rm -rf $$work; mkdir -p $$work/corpus; \
+	    cp tests/fuzz/corpus/$$t/* $$work/corpus/; \
+	    case $$t in \
+	        timing_settings) dict=-dict=tests/fuzz/settings.dict ;; \
+	        markup|flit_timing) dict=-dict=tests/fuzz/markup.dict ;; \
+	        *) dict= ;; \
+	    esac; \
+	    echo "fuzz_$$t: $(1) $(FUZZ_ARGS) (log: $$work/log)"; start=$$(date +%s); \
+	    if env $(FUZZ_ENV) $(FUZZ_BUILD_DIR)/tests/fuzz/fuzz_$$t $$work/corpus $$dict \
+	            -artifact_prefix=$$work/ -timeout=30 -print_final_stats=1 $(1) $(FUZZ_ARGS) \
+	            >$$work/log 2>&1; then \
+	        echo "  $$(grep -m1 -o 'number_of_executed_units: *[0-9]*' $$work/log) in $$(( $$(date +%s) - start )) s," \
+	            "corpus $$(ls $$work/corpus | wc -l) inputs"; \
+	    else \
+	        tail -n 60 $$work/log; echo "  fuzz_$$t FAILED: see $$work/ for the log and the input"; \
+	        failed="$$failed $$t"; \
+	    fi; \
+	done; \
+	if [ -n "$$failed" ]; then echo "Fuzzing found problems in:$$failed"; exit 1; fi
+endef
+
+fuzz: fuzz-build
+	$(call fuzz-run,-max_total_time=$(FUZZ_TIME))
+
+fuzz-long: fuzz-build
+	$(call fuzz-run,-runs=$(FUZZ_RUNS))

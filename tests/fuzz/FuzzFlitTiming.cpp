@@ -1,0 +1,128 @@
+// Fuzz target: flit-timing's text path. An input is four option bytes and then a text: the text
+// is imported (plain or marked up), timed word by word at the chosen speed and word length, and
+// drawn as the rhythm picture, as the tool does for a file.
+//
+// Option bytes: [0] bit 0 set for marked-up text; [1..2] the speed, 1 + (big-endian value mod
+// 5000) words per minute, the tool's range; [3] the word length, used when 2 or more. Inputs
+// shorter than four bytes are plain text at 250 words per minute.
+//
+// Checked on every input: the import's outcome (as for the importer targets); one timed word
+// per non-empty word item, in order, each with a known separator and times of zero or more;
+// and a picture that is well-formed XML with an svg root.
+
+#include "FuzzSupport.h"
+
+#include "RhythmSvg.h"
+#include "TimingReport.h"
+
+#include "outside/DocumentImporter.h"
+#include "outside/OvriChars.h"
+
+#include <expat.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t kOptionBytes = 4;
+constexpr int kMaxWpm = 5000;
+
+std::vector<std::string> wordItems(const CDataManager& document) {
+    std::vector<std::string> words;
+    for (wxCDataInfoListNode* node = document.getFirstNode(); node != nullptr;
+         node = node->GetNext()) {
+        if (node->GetData()->getDataInfoType() == eDITWord) {
+            const char* word = static_cast<const CDITWord*>(node->GetData())->getWord();
+            if (*word != '\0') {
+                words.emplace_back(word);
+            }
+        }
+    }
+    return words;
+}
+
+// Whether the text is a well-formed XML document whose root element is svg. Checked with expat
+// directly, without building a tree: the pictures of long texts are large.
+bool isWellFormedSvg(const std::string& svg, std::string* problem) {
+    struct SRoot {
+        bool seen = false;
+        std::string name;
+    } root;
+    XML_Parser parser = XML_ParserCreate("UTF-8");
+    XML_SetUserData(parser, &root);
+    XML_SetStartElementHandler(parser, [](void* data, const XML_Char* name, const XML_Char**) {
+        auto* first = static_cast<SRoot*>(data);
+        if (!first->seen) {
+            first->seen = true;
+            first->name = name;
+        }
+    });
+    const bool parsed =
+        XML_Parse(parser, svg.data(), static_cast<int>(svg.size()), XML_TRUE) == XML_STATUS_OK;
+    if (!parsed) {
+        *problem = std::string(XML_ErrorString(XML_GetErrorCode(parser))) + " at line " +
+                   std::to_string(XML_GetCurrentLineNumber(parser));
+    } else if (root.name != "svg") {
+        *problem = "the root element is <" + root.name + ">";
+    }
+    XML_ParserFree(parser);
+    return problem->empty();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    flitFuzzInitialize();
+    flitFuzzMediaDir();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    CDocumentImporter::eFormat format = CDocumentImporter::ePlainText;
+    int wpm = 250;
+    int wordLength = 0;
+    if (size >= kOptionBytes) {
+        format = (data[0] & 1) != 0 ? CDocumentImporter::eMarkedUp : CDocumentImporter::ePlainText;
+        wpm = 1 + (data[1] << 8 | data[2]) % kMaxWpm;
+        wordLength = data[3] >= 2 ? data[3] : 0;
+        data += kOptionBytes;
+        size -= kOptionBytes;
+    }
+    const char* text = reinterpret_cast<const char*>(data);
+
+    CDocumentImporter importer;
+    const std::unique_ptr<CDataManager> document =
+        importer.importText(text, size, format, flitFuzzMediaDir());
+    flitFuzzCheckImport(text, size, document.get(), importer.getError(),
+                        importer.getErrorMessage(), importer.getErrorLine(),
+                        importer.getErrorColumn());
+    if (!document) {
+        return 0;
+    }
+
+    const CTimingReport report(wpm, wordLength);
+    const std::vector<STimedWord> timed = report.timeDocument(*document);
+    const std::vector<std::string> words = wordItems(*document);
+    FLIT_FUZZ_CHECK(timed.size() == words.size(), std::to_string(timed.size()) + " timed words of " +
+                                                      std::to_string(words.size()));
+    for (std::size_t i = 0; i < timed.size(); ++i) {
+        const STimedWord& w = timed[i];
+        FLIT_FUZZ_CHECK(w.word == words[i], "timed \"" + w.word + "\" for \"" + words[i] + "\"");
+        FLIT_FUZZ_CHECK(w.separator == COvriChars::kSpaceChar ||
+                            w.separator == COvriChars::kNewlineChar ||
+                            w.separator == COvriChars::kNullByte,
+                        "separator " + std::to_string(w.separator));
+        FLIT_FUZZ_CHECK(w.displayMs >= 0 && w.delayMs >= 0,
+                        "\"" + w.word + "\" timed " + std::to_string(w.displayMs) + " + " +
+                            std::to_string(w.delayMs) + " ms");
+    }
+
+    const CRhythmSvg picture(wpm, "fuzz <&> \"input\"");
+    const std::string svg = picture.render(timed);
+    std::string problem;
+    FLIT_FUZZ_CHECK(isWellFormedSvg(svg, &problem), "the picture is not well-formed: " + problem);
+    return 0;
+}
