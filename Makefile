@@ -21,8 +21,9 @@ deps:
 	    $(SUDO) apt-get update -q && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
 	fi
 
+# CMAKE_ARGS: more cache settings, e.g. -DFLIT_WERROR=ON as CI builds (.ci/run).
 configure: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
 
 build: configure
 	cmake --build $(BUILD_DIR) -j$(JOBS)
@@ -115,3 +116,29 @@ fuzz: fuzz-build
 
 fuzz-long: fuzz-build
 	$(call fuzz-run,-runs=$(FUZZ_RUNS))
+
+# Debian packages (cmake/FlitPackaging.cmake): a Release build for /usr in its own folder,
+# without tests or benchmarks; the .deb files land in $(PKG_BUILD_DIR)/packages.
+PKG_BUILD_DIR ?= build-pkg
+PKG_TOOLS := dpkg-dev file
+.PHONY: package deps-package
+
+deps-package: deps
+	@missing=""; for p in $(PKG_TOOLS); do \
+	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing:$$missing"; \
+	    $(SUDO) apt-get update -q && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
+	fi
+
+package: deps-package
+	cmake -S . -B $(PKG_BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	    -DFLIT_BUILD_TESTS=OFF -DFLIT_BUILD_BENCH=OFF $(CMAKE_ARGS)
+	cmake --build $(PKG_BUILD_DIR) -j$(JOBS)
+	rm -rf $(PKG_BUILD_DIR)/packages
+	cd $(PKG_BUILD_DIR) && cpack -G DEB
+	@for deb in $(PKG_BUILD_DIR)/packages/*.deb; do \
+	    echo "$$(basename $$deb): $$(du -k $$deb | cut -f1) KiB; Depends: $$(dpkg-deb -f $$deb Depends)"; \
+	done
+
