@@ -119,12 +119,16 @@ fuzz-long: fuzz-build
 
 # Debian packages (cmake/FlitPackaging.cmake): a Release build for /usr in its own folder,
 # without tests or benchmarks; the .deb files land in $(PKG_BUILD_DIR)/packages.
+# `make lint`: clang-format and clang-tidy over our code (.ci/lint), through the compile
+# database of its own configured (not built) folder.
 PKG_BUILD_DIR ?= build-pkg
+LINT_BUILD_DIR ?= build-lint
 PKG_TOOLS := dpkg-dev file
-.PHONY: package deps-package
+LINT_TOOLS := clang-format clang-tidy
+.PHONY: package lint deps-package deps-lint
 
-deps-package: deps
-	@missing=""; for p in $(PKG_TOOLS); do \
+deps-package deps-lint: deps
+	@missing=""; for p in $(if $(filter deps-lint,$@),$(LINT_TOOLS),$(PKG_TOOLS)); do \
 	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -142,3 +146,7 @@ package: deps-package
 	    echo "$$(basename $$deb): $$(du -k $$deb | cut -f1) KiB; Depends: $$(dpkg-deb -f $$deb Depends)"; \
 	done
 
+lint: deps-lint
+	cmake -S . -B $(LINT_BUILD_DIR) -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DFLIT_BUILD_TESTS=OFF \
+	    -DFLIT_BUILD_BENCH=OFF $(CMAKE_ARGS) >/dev/null
+	JOBS=$(JOBS) .ci/lint $(LINT_BUILD_DIR)

@@ -14,8 +14,8 @@ CCommonGuiUtils::FileChooser& testChooser() {
 } // namespace
 
 bool CCommonGuiUtils::BrowseForFile(bool openFile, wxArrayString& filters, wxString& path,
-                                    wxString defaultDir, wxString defaultFile, long /*openStyle*/,
-                                    long /*saveStyle*/) {
+                                    const wxString& defaultDir, const wxString& defaultFile,
+                                    long /*openStyle*/, long /*saveStyle*/) {
     const long style =
         openFile ? (wxFD_OPEN | wxFD_FILE_MUST_EXIST) : (wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     // The filters already hold their vertical bars, which must reach the dialog unescaped.

@@ -28,8 +28,8 @@ public:
     // Returns true with the chosen file's full path in path, or false, path untouched, when the
     // user cancels.
     static bool BrowseForFile(bool openFile, wxArrayString& filters, wxString& path,
-                              wxString defaultDir, wxString defaultFile, long openStyle,
-                              long saveStyle);
+                              const wxString& defaultDir, const wxString& defaultFile,
+                              long openStyle, long saveStyle);
 
     // Installs a chooser that answers every later BrowseForFile instead of showing the dialog
     // modally; an empty chooser puts the modal dialog back. For tests, which cannot answer a

@@ -1,6 +1,7 @@
 #include "outside/DataInfo.h"
 
-#include <wx/listimpl.cpp>
+// The toolkit's list implementation is a source file, included where the list is defined.
+#include <wx/listimpl.cpp> // NOLINT(bugprone-suspicious-include)
 
 WX_DEFINE_LIST(CDataInfoList)
 

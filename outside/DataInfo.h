@@ -225,7 +225,9 @@ private:
     eFlitCommandType type;
 };
 
-// The document's item list; its node type is wxCDataInfoListNode.
+// The document's item list; its node type is wxCDataInfoListNode. (The toolkit's macro writes
+// the node's copy constructor.)
+// NOLINTNEXTLINE(bugprone-copy-constructor-init)
 WX_DECLARE_USER_EXPORTED_LIST(CDataInfo, CDataInfoList, FLIT_EXPORT);
 
 #endif

@@ -1,6 +1,7 @@
 #include "outside/DocumentRecords.h"
 
-#include <wx/listimpl.cpp>
+// The toolkit's list implementation is a source file, included where the lists are defined.
+#include <wx/listimpl.cpp> // NOLINT(bugprone-suspicious-include)
 
 WX_DEFINE_LIST(CLinkInfoList)
 WX_DEFINE_LIST(CTagInfoList)

@@ -4,10 +4,6 @@ CXMLSerializer::CXMLSerializer(const char* path) : CXMLParser(path), CXMLWriter(
 
 CXMLSerializer::CXMLSerializer(const CXMLSerializer& other) = default;
 
-CXMLSerializer& CXMLSerializer::operator=(const CXMLSerializer& other) {
-    CXMLParser::operator=(other);
-    CXMLWriter::operator=(other);
-    return *this;
-}
+CXMLSerializer& CXMLSerializer::operator=(const CXMLSerializer& other) = default;
 
 CXMLSerializer::~CXMLSerializer() = default;

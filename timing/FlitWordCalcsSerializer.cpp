@@ -21,6 +21,9 @@ CFlitWordCalcsSerializer::CFlitWordCalcsSerializer(const CFlitWordCalcsSerialize
 
 CFlitWordCalcsSerializer&
 CFlitWordCalcsSerializer::operator=(const CFlitWordCalcsSerializer& other) {
+    if (this == &other) {
+        return *this;
+    }
     CXMLSerializer::operator=(other);
     wordCalcs = other.wordCalcs;
     loadedVersion = other.loadedVersion;

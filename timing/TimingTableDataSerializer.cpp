@@ -49,6 +49,9 @@ CTimingTableDataSerializer::CTimingTableDataSerializer(const CTimingTableDataSer
 
 CTimingTableDataSerializer&
 CTimingTableDataSerializer::operator=(const CTimingTableDataSerializer& other) {
+    if (this == &other) {
+        return *this;
+    }
     CXMLSerializer::operator=(other);
     std::copy(std::begin(other.elementTable), std::end(other.elementTable), elementTable);
     timingTableData = other.timingTableData;

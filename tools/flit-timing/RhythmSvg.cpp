@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -51,8 +52,8 @@ std::string px(double value) {
 
 } // namespace
 
-CRhythmSvg::CRhythmSvg(int wordsPerMinute, const std::string& titleIn)
-    : wpm(wordsPerMinute), title(titleIn) {}
+CRhythmSvg::CRhythmSvg(int wordsPerMinute, std::string titleIn)
+    : wpm(wordsPerMinute), title(std::move(titleIn)) {}
 
 std::string CRhythmSvg::render(const std::vector<STimedWord>& words) const {
     // The scale shrinks only when a single word would not fit on one row.

@@ -11,7 +11,7 @@
 // wrapping onto rows of equal length so that the long pauses stand out at a glance.
 class CRhythmSvg {
 public:
-    CRhythmSvg(int wordsPerMinute, const std::string& title);
+    CRhythmSvg(int wordsPerMinute, std::string title);
 
     std::string render(const std::vector<STimedWord>& words) const;
 
