@@ -311,3 +311,77 @@ TEST_F(FlitTimingTool, TimesTheSamples) {
     const std::size_t count = r.out.rfind("words ");
     EXPECT_GE(std::stoi(r.out.substr(count + 6)), 1000);
 }
+
+// --- Inputs found by fuzzing flit-timing's text path (tests/fuzz, target flit_timing) ---
+
+namespace {
+
+// The characters that an XML 1.0 document may not contain, as the picture could hold them:
+// control characters other than tab, line feed and carriage return, and U+FFFE and U+FFFF.
+std::size_t forbiddenXmlCharacters(const std::string& text) {
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+            ++count;
+        } else if (text.compare(i, 3, "\xEF\xBF\xBE") == 0 ||
+                   text.compare(i, 3, "\xEF\xBF\xBF") == 0) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+std::size_t occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+// Words may hold control characters and the two non-characters U+FFFE and U+FFFF, which are valid
+// UTF-8 but not allowed in XML: the picture writes U+FFFD for each, so that it still opens.
+TEST_F(FlitTimingTool, FuzzFoundControlCharactersInWordsKeepTheSvgWellFormed) {
+    const std::string svg = file("odd.svg").utf8_string();
+    write("odd.txt", "\x01\x02 bell\x07 esc\x1b[0m fe\xEF\xBF\xBE ff\xEF\xBF\xBF fine");
+    const SRun r = run("--svg '" + svg + "' '" + file("odd.txt").utf8_string() + "'");
+    ASSERT_EQ(0, r.status) << r.err;
+    const std::string picture = read(svg);
+    EXPECT_EQ(0u, forbiddenXmlCharacters(picture));
+    for (const char* word : {"\xEF\xBF\xBD\xEF\xBF\xBD", "bell\xEF\xBF\xBD", "esc\xEF\xBF\xBD[0m",
+                             "fe\xEF\xBF\xBD", "ff\xEF\xBF\xBD", "fine"}) {
+        EXPECT_NE(std::string::npos, picture.find(std::string(">") + word + "<")) << word;
+    }
+    // The report lists the words as they are.
+    EXPECT_NE(std::string::npos, r.out.find("\nbell\x07\tspace\t")) << r.out;
+}
+
+// A 4000-byte word at 1 word per minute is shown for longer than an int holds; the picture adds
+// its two times without overflow, and spaces its ticks so that the row holds at most 30 rather
+// than one per second (over two million).
+TEST_F(FlitTimingTool, FuzzFoundWordLongerThanTheTimesGivesASmallPicture) {
+    const std::string svg = file("long.svg").utf8_string();
+    write("long.txt", std::string(4000, 'w'));
+    const SRun r = run("--wpm 1 --svg '" + svg + "' '" + file("long.txt").utf8_string() + "'");
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_NE(std::string::npos, r.out.find("\tnone\t2147483647\t")) << r.out.substr(0, 80);
+    const std::string picture = read(svg);
+    EXPECT_LE(occurrences(picture, "class=\"tick\""), 31u);
+    EXPECT_LT(picture.size(), 16384u);
+    EXPECT_EQ(1u, occurrences(picture, "class=\"display\"/><rect"));
+    // The scale shrinks so that the word's bar fits one row of 1200 px.
+    const std::size_t bar = picture.find("width=\"", picture.find("<g><title>"));
+    ASSERT_NE(std::string::npos, bar);
+    const double width = std::stod(picture.substr(bar + 7));
+    EXPECT_GT(width, 1100.0);
+    EXPECT_LE(width, 1200.0);
+
+    // Ordinary texts keep a tick every second: a row of three seconds has four.
+    write("short.txt", "a b c");
+    const std::string shortSvg = file("short.svg").utf8_string();
+    ASSERT_EQ(0, run("--svg '" + shortSvg + "' '" + file("short.txt").utf8_string() + "'").status);
+    EXPECT_EQ(4u, occurrences(read(shortSvg), "class=\"tick\""));
+}

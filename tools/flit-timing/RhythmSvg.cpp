@@ -17,13 +17,42 @@ constexpr double kBarHeightPx = 22.0;
 constexpr double kLabelLinePx = 14.0; // labels alternate between two lines to stay apart
 constexpr int kFontPx = 12;
 constexpr int kMsPerSecond = 1000;
+constexpr long kMaxTicksPerRow = 30;
 const char* const kDisplayColour = "#2f6fb3";
 const char* const kDelayColour = "#f0a030";
+
+// U+FFFD REPLACEMENT CHARACTER, written for characters that XML does not allow in a document.
+const char* const kReplacement = "\xEF\xBF\xBD";
+
+// Whether the UTF-8 text holds, at i, a character that an XML 1.0 document may not contain: a
+// control character other than tab, line feed and carriage return, or U+FFFE or U+FFFF. *length
+// is its length in bytes. Words are valid UTF-8, so nothing else can be out of place.
+bool isForbiddenInXml(const std::string& text, std::size_t i, std::size_t* length) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c < 0x20) {
+        *length = 1;
+        return c != '\t' && c != '\n' && c != '\r';
+    }
+    if (c == 0xEF && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xBF &&
+        (static_cast<unsigned char>(text[i + 2]) & 0xFE) == 0xBE) {
+        *length = 3;
+        return true;
+    }
+    return false;
+}
 
 std::string escapeXml(const std::string& text) {
     std::string out;
     out.reserve(text.size());
-    for (char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        std::size_t forbiddenLength = 0;
+        if (isForbiddenInXml(text, i, &forbiddenLength)) {
+            // A word may hold control characters; the picture must still open.
+            out += kReplacement;
+            i += forbiddenLength - 1;
+            continue;
+        }
         switch (c) {
         case '&':
             out += "&amp;";
@@ -60,12 +89,18 @@ std::string CRhythmSvg::render(const std::vector<STimedWord>& words) const {
     long longestMs = 1;
     long totalMs = 0;
     for (const STimedWord& w : words) {
-        longestMs = std::max<long>(longestMs, std::max(0, w.displayMs) + std::max(0, w.delayMs));
-        totalMs += std::max(0, w.displayMs) + std::max(0, w.delayMs);
+        // In long: a word's two times may each be as large as an int holds.
+        const long wordMs = static_cast<long>(std::max(0, w.displayMs)) + std::max(0, w.delayMs);
+        longestMs = std::max(longestMs, wordMs);
+        totalMs += wordMs;
     }
     const double pxPerMs =
         std::min(kPreferredPxPerMs, kRowWidthPx / static_cast<double>(longestMs));
     const long rowMs = static_cast<long>(kRowWidthPx / pxPerMs);
+    // A tick every second, or every so many whole seconds that a row never holds more than
+    // kMaxTicksPerRow of them: a word that lasts hours would otherwise draw thousands per row.
+    const long tickMs = kMsPerSecond * std::max(1L, (rowMs + kMsPerSecond * kMaxTicksPerRow - 1) /
+                                                        (kMsPerSecond * kMaxTicksPerRow));
 
     std::ostringstream bars;
     int row = 0;
@@ -78,8 +113,8 @@ std::string CRhythmSvg::render(const std::vector<STimedWord>& words) const {
         bars << "<line x1=\"" << px(kMarginLeftPx) << "\" y1=\"" << px(top + kBarHeightPx)
              << "\" x2=\"" << px(kMarginLeftPx + kRowWidthPx) << "\" y2=\""
              << px(top + kBarHeightPx) << "\" class=\"axis\"/>\n";
-        for (long tick = (startMs + kMsPerSecond - 1) / kMsPerSecond * kMsPerSecond;
-             tick <= startMs + rowMs; tick += kMsPerSecond) {
+        for (long tick = (startMs + tickMs - 1) / tickMs * tickMs; tick <= startMs + rowMs;
+             tick += tickMs) {
             const double x = kMarginLeftPx + (tick - startMs) * pxPerMs;
             bars << "<line x1=\"" << px(x) << "\" y1=\"" << px(top - 4) << "\" x2=\"" << px(x)
                  << "\" y2=\"" << px(top + kBarHeightPx) << "\" class=\"tick\"/>\n";
