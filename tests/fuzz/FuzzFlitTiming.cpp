@@ -96,9 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     CDocumentImporter importer;
     const std::unique_ptr<CDataManager> document =
         importer.importText(text, size, format, flitFuzzMediaDir());
-    flitFuzzCheckImport(text, size, document.get(), importer.getError(),
-                        importer.getErrorMessage(), importer.getErrorLine(),
-                        importer.getErrorColumn());
+    flitFuzzCheckImport(text, size, document.get(), importer.getError(), importer.getErrorMessage(),
+                        importer.getErrorLine(), importer.getErrorColumn());
     if (!document) {
         return 0;
     }
@@ -106,7 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const CTimingReport report(wpm, wordLength);
     const std::vector<STimedWord> timed = report.timeDocument(*document);
     const std::vector<std::string> words = wordItems(*document);
-    FLIT_FUZZ_CHECK(timed.size() == words.size(), std::to_string(timed.size()) + " timed words of " +
+    FLIT_FUZZ_CHECK(timed.size() == words.size(), std::to_string(timed.size()) +
+                                                      " timed words of " +
                                                       std::to_string(words.size()));
     for (std::size_t i = 0; i < timed.size(); ++i) {
         const STimedWord& w = timed[i];

@@ -45,9 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     CDocumentImporter importer;
     const std::unique_ptr<CDataManager> document =
         importer.importText(text, size, CDocumentImporter::eMarkedUp, flitFuzzMediaDir());
-    flitFuzzCheckImport(text, size, document.get(), importer.getError(),
-                        importer.getErrorMessage(), importer.getErrorLine(),
-                        importer.getErrorColumn());
+    flitFuzzCheckImport(text, size, document.get(), importer.getError(), importer.getErrorMessage(),
+                        importer.getErrorLine(), importer.getErrorColumn());
 
     const bool braces = size > 0 && (std::memchr(text, '{', size) != nullptr ||
                                      std::memchr(text, '}', size) != nullptr);

@@ -77,15 +77,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     CDocumentImporter importer;
     const std::unique_ptr<CDataManager> document =
         importer.importText(text, size, CDocumentImporter::ePlainText, wxString());
-    flitFuzzCheckImport(text, size, document.get(), importer.getError(),
-                        importer.getErrorMessage(), importer.getErrorLine(),
-                        importer.getErrorColumn());
+    flitFuzzCheckImport(text, size, document.get(), importer.getError(), importer.getErrorMessage(),
+                        importer.getErrorLine(), importer.getErrorColumn());
 
     const bool acceptable =
         flitFuzzIsUtf8(text, size) && (size == 0 || std::memchr(text, '\0', size) == nullptr);
     FLIT_FUZZ_CHECK(acceptable == (document != nullptr),
-                    acceptable ? "refused: " + importer.getError().utf8_string()
-                               : std::string("accepted a text that is not valid UTF-8 or holds NUL"));
+                    acceptable
+                        ? "refused: " + importer.getError().utf8_string()
+                        : std::string("accepted a text that is not valid UTF-8 or holds NUL"));
     if (document) {
         const std::string expected = expectedSpelling(text, size);
         const std::string got = spelling(*document);

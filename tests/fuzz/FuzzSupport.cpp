@@ -159,9 +159,9 @@ void flitFuzzCheckImport(const char* text, std::size_t size, const CDataManager*
     if (document != nullptr) {
         FLIT_FUZZ_CHECK(error.empty(), "a document and the error " + quote(error));
         FLIT_FUZZ_CHECK(errorMessage.empty(), quote(errorMessage));
-        FLIT_FUZZ_CHECK(line == 0 && column == 0,
-                        "a document with an error place " + std::to_string(line) + ":" +
-                            std::to_string(column));
+        FLIT_FUZZ_CHECK(line == 0 && column == 0, "a document with an error place " +
+                                                      std::to_string(line) + ":" +
+                                                      std::to_string(column));
         for (wxCDataInfoListNode* node = document->getFirstNode(); node != nullptr;
              node = node->GetNext()) {
             const CDataInfo* item = node->GetData();

@@ -31,11 +31,11 @@ void flitFuzzWriteFile(const wxString& path, const char* data, std::size_t size)
 // Reports a broken promise with the detail and aborts, so that the input is kept as a crash.
 [[noreturn]] void flitFuzzFail(const std::string& what);
 
-#define FLIT_FUZZ_CHECK(condition, detail)                                                        \
-    do {                                                                                          \
-        if (!(condition)) {                                                                       \
-            flitFuzzFail(std::string(#condition) + ": " + (detail));                              \
-        }                                                                                         \
+#define FLIT_FUZZ_CHECK(condition, detail)                                                         \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            flitFuzzFail(std::string(#condition) + ": " + (detail));                               \
+        }                                                                                          \
     } while (false)
 
 // Whether the bytes are well-formed UTF-8 (shortest forms, no surrogates, at most U+10FFFF).
@@ -46,7 +46,6 @@ bool flitFuzzIsUtf8(const char* data, std::size_t size);
 // and an error placed inside the text (line and column from 1, at most one past the end of
 // the text or of the line); every word item of a document non-empty valid UTF-8 without NUL.
 void flitFuzzCheckImport(const char* text, std::size_t size, const CDataManager* document,
-                         const wxString& error, const wxString& errorMessage, int line,
-                         int column);
+                         const wxString& error, const wxString& errorMessage, int line, int column);
 
 #endif
