@@ -250,3 +250,46 @@ TEST_F(FlitWordCalcsSerializerTest, CopiedRowSerializerWritesTheSameRow) {
     std::unique_ptr<wxXmlNode> element(copy.createDataAsXML());
     EXPECT_EQ("99", element->GetChildren()->GetNext()->GetNodeContent());
 }
+
+// --- Inputs found by fuzzing the settings loader (tests/fuzz, target timing_settings) ---
+
+// Files whose percentages were a million, or the largest int, were accepted, and the timings
+// computed from them then overflowed: they are refused and leave the table as it was.
+TEST_F(FlitWordCalcsSerializerTest, FuzzFoundHugePercentagesAreRefused) {
+    const std::vector<int> defaults = table();
+    for (int pct : {1000000, 2147483647}) {
+        EXPECT_FALSE(loadText(document({25, 100, 250, 400, 550, 950}, pct))) << pct;
+        EXPECT_EQ(defaults, table()) << pct;
+    }
+}
+
+// An accepted file, down to one that changes nothing, leaves a table that times any word at any
+// speed an int holds without overflow. Scaling a speed past 21 million by 100 in an int made the
+// blank after a word a negative time; at the top speed it is 0.
+TEST_F(FlitWordCalcsSerializerTest, FuzzFoundAcceptedTablesTimeEverySpeedWithoutOverflow) {
+    const int top = 2147483647;
+    const wxString accepted[] = {
+        "<flit_word_calcs/>",
+        "<flit_word_calcs><timing_table_data><speed>10</speed></timing_table_data>"
+        "</flit_word_calcs>",
+        document({1, 2, 3, 4, 5, CTimingTableData::kMaxSpeed}, CTimingTableData::kMaxAdjPercentage),
+        document({1, 50, 99997, 99998, 99999, 100000}, CTimingTableData::kMinAdjPercentage),
+    };
+    const std::string longWord(4000, 'W');
+    for (const wxString& text : accepted) {
+        ASSERT_TRUE(loadText(text)) << text;
+        for (int speed : {1, 2, 5, 10, 250, 99999, 100000, 100001, 21474837, top}) {
+            for (const char* word : {"a", "Smith,", "NASA.", "1999", "Dr.", longWord.c_str()}) {
+                const std::string shown = std::string(word).substr(0, 8);
+                EXPECT_GE(calcs.calcWordDisplayTime(word, speed), 0) << speed << " " << shown;
+                EXPECT_GE(calcs.calcInterWordDelayTime(word, ' ', speed), 0) << speed << shown;
+                EXPECT_GE(calcs.calcInterWordDelayTime(word, '\n', speed), 0) << speed << shown;
+            }
+            EXPECT_GE(calcs.calcRestDelay(3, speed), 0) << speed;
+            EXPECT_GE(calcs.calcSustainDelay(3, speed), 0) << speed;
+        }
+        EXPECT_EQ(0, calcs.calcInterWordDelayTime("a", '\n', top)) << text;
+        EXPECT_EQ(0, calcs.calcRestDelay(3, top)) << text;
+        CFlitWordCalcs::restoreDefaultTimingTable();
+    }
+}
