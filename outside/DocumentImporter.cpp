@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <limits>
+#include <new>
 
 #include <sys/stat.h>
 
@@ -96,7 +97,16 @@ bool CDocumentImporter::readFile(const wxString& path, std::string* bytes, wxStr
         *reason = wxSysErrorMsgStr(wxSysErrorCode());
         return false;
     }
-    bytes->assign(static_cast<std::size_t>(length), '\0');
+    if (static_cast<unsigned long long>(length) > kMaxFileBytes) {
+        *reason = wxString::Format("it is larger than %zu MiB", kMaxFileBytes >> 20);
+        return false;
+    }
+    try {
+        bytes->assign(static_cast<std::size_t>(length), '\0');
+    } catch (const std::bad_alloc&) {
+        *reason = "there is not enough memory to read it";
+        return false;
+    }
     if (length > 0) {
         wxLogNull quiet;
         const ssize_t got = file.Read(&(*bytes)[0], bytes->size());

@@ -31,8 +31,13 @@ public:
     // ".flit" (in any case) is marked up, anything else plain.
     static eFormat formatForPath(const wxString& path);
 
+    // The largest file readFile reads: a text or a media file is held in memory whole, and the
+    // size a file claims (a sparse file, a file under /proc) can be far more than memory holds.
+    static constexpr std::size_t kMaxFileBytes = std::size_t(256) << 20;
+
     // Reads a whole regular file; false with the reason in *reason when it cannot (a folder, a
-    // special file such as a pipe or a device, or the system's reason).
+    // special file such as a pipe or a device, a file larger than kMaxFileBytes, too little
+    // memory to hold it, or the system's reason).
     static bool readFile(const wxString& path, std::string* bytes, wxString* reason);
 
     CDocumentImporter();

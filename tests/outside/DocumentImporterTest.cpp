@@ -431,3 +431,32 @@ TEST(DocumentImporterSamples, TourUsesEveryKindOfItemAndItsMediaLoad) {
     }
     EXPECT_GE(words, 1000u);
 }
+
+// --- Inputs found by fuzzing the marked-up importer (tests/fuzz, target markup) ---
+
+// A file that claims a terabyte (sparse here; a file under /proc can claim as much) was read by
+// allocating its whole size, and the importer died of std::bad_alloc. Files past the limit are
+// refused with a placed error, as a FILE argument or as the text itself, without being read.
+TEST_F(DocumentImporter, FuzzFoundHugeFilesAreRefusedUnread) {
+    const auto sparse = [this](const char* name, unsigned long long size) {
+        write(name, "");
+        return truncate((dir + "/" + name).utf8_str(), static_cast<off_t>(size)) == 0;
+    };
+    ASSERT_TRUE(sparse("huge.bin", 1ULL << 40));
+    EXPECT_EQ("error: line 2, column 14: cannot read \"huge.bin\": it is larger than 256 MiB",
+              import("fine\nwords {sound huge.bin} here"));
+    EXPECT_EQ(2, importer.getErrorLine());
+    EXPECT_EQ(14, importer.getErrorColumn());
+
+    // One byte past the limit is refused; the limit itself is the most that is read.
+    ASSERT_TRUE(sparse("over.wav", CDocumentImporter::kMaxFileBytes + 1));
+    EXPECT_EQ("error: line 1, column 8: cannot read \"over.wav\": it is larger than 256 MiB",
+              import("{sound over.wav}"));
+
+    ASSERT_TRUE(sparse("huge.txt", 1ULL << 40));
+    EXPECT_FALSE(importer.importFile(dir + "/huge.txt"));
+    EXPECT_EQ(0, importer.getErrorLine());
+    EXPECT_EQ(0, importer.getErrorColumn());
+    EXPECT_NE(wxNOT_FOUND, importer.getError().Find("it is larger than 256 MiB"))
+        << importer.getError();
+}
