@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include <unistd.h>
+
 namespace {
 
 // Swallows every message: the fuzz targets judge outcomes by return values, not by the log.
@@ -99,6 +101,11 @@ const wxString& flitFuzzMediaDir() {
         flitFuzzWriteFile(base + "/a.png", png, sizeof png - 1);
         flitFuzzWriteFile(base + "/b.wav", wav, sizeof wav - 1);
         flitFuzzWriteFile(base + "/empty", "", 0);
+        // A file that claims a terabyte and occupies nothing: an importer must refuse it unread.
+        flitFuzzWriteFile(base + "/huge.bin", "", 0);
+        if (truncate(wxString(base + "/huge.bin").utf8_str(), off_t(1) << 40) != 0) {
+            std::fprintf(stderr, "note: no sparse huge.bin in the media folder\n");
+        }
         return base;
     }();
     return dir;

@@ -22,7 +22,8 @@ wxString flitFuzzMakeTempDir(const char* prefix);
 
 // A folder holding a few small media files under the names that the sample documents use
 // (media/sky.png, media/horn.wav, ...) and a couple of names at its top, so that FILE
-// arguments of marked-up texts can resolve. Made once per process.
+// arguments of marked-up texts can resolve, and huge.bin, a sparse file of a terabyte. Made once
+// per process.
 const wxString& flitFuzzMediaDir();
 
 // Writes bytes to path, replacing it; aborts when that fails (the run could prove nothing).

@@ -242,6 +242,8 @@ MARKUP = {
     "file-is-folder.flit": "{video media}",
     "file-parent.flit": "{sound ../nothere.wav}",
     "file-missing-name.flit": "{sound}",
+    "file-huge.flit": "{sound huge.bin}",
+    "file-huge-held.flit": "{lgraphic huge.bin 2}{background huge.bin}",
     "error-after-multibyte.flit": "\u65e5\u672c \U0001f600 {fog}".encode("utf-8"),
     "error-on-third-line.flit": "one\r\ntwo\rthree {rest x}",
     "long-directive.flit": "{" + "x" * 300 + "}",
@@ -273,7 +275,7 @@ def text_seeds():
     for name, data in TEXTS.items():
         write("flit_timing", name, options(False, 250, 0) + data)
     for name in ["every-directive.flit", "directives-glued.flit", "unknown-directive.flit",
-                 "missing-file.flit", "unclosed-end-of-line.flit"]:
+                 "missing-file.flit", "unclosed-end-of-line.flit", "file-huge.flit"]:
         data = MARKUP[name]
         write("flit_timing", name, options(True, 350, 0) + (
             data.encode("utf-8") if isinstance(data, str) else data))
