@@ -8,7 +8,7 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 # Tests open real windows: under xvfb-run when there is no display.
 XVFB := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1600x1200x24")
 
-.PHONY: all deps configure build demo test bench clean
+.PHONY: all deps configure build demo test bench clean deps-checks test-asan test-tsan valgrind
 
 all: build
 
@@ -50,6 +50,53 @@ test: build
 
 bench: build
 	$(BUILD_DIR)/bench/flit-bench
+
+# Sanitizer and valgrind runs (docs/reliability.md), each in its own build folder so that they
+# never disturb the plain build. GCC brings both sanitizers; their runtimes and valgrind are
+# installed if missing. A finding fails the run: the options below stop the process at the first
+# error, and the suppressions files name only system libraries that we do not build.
+ASAN_BUILD_DIR ?= build-asan
+TSAN_BUILD_DIR ?= build-tsan
+VALGRIND_BUILD_DIR ?= build-valgrind
+CHECK_PACKAGES := libasan8 libubsan1 libtsan2 valgrind jq
+SANITIZER_FILES := $(CURDIR)/tests/sanitizers
+# Allocation stacks are unwound in full (fast_unwind_on_malloc=0): the system libraries have no
+# frame pointers, and a stack cut short at g_malloc would not show which library leaked.
+ASAN_ENV := ASAN_OPTIONS=halt_on_error=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:fast_unwind_on_malloc=0 \
+    LSAN_OPTIONS=suppressions=$(SANITIZER_FILES)/lsan.supp:print_suppressions=0 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+TSAN_ENV := TSAN_OPTIONS=suppressions=$(SANITIZER_FILES)/tsan.supp:halt_on_error=1:second_deadlock_stack=1:print_suppressions=0
+SANITIZER_CMAKE_FLAGS ?=
+
+deps-checks: deps
+	@missing=""; for p in $(CHECK_PACKAGES); do \
+	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing:$$missing"; \
+	    $(SUDO) apt-get update -q && $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -q $$missing; \
+	fi
+
+# AddressSanitizer with UndefinedBehaviorSanitizer (leak checking included) over every test. The
+# build runs with the same options: the tests that need no display are listed at build time.
+test-asan: deps-checks
+	cmake -S . -B $(ASAN_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLIT_SANITIZE=address,undefined $(SANITIZER_CMAKE_FLAGS)
+	env $(ASAN_ENV) cmake --build $(ASAN_BUILD_DIR) -j$(JOBS)
+	cd $(ASAN_BUILD_DIR) && env $(ASAN_ENV) $(XVFB) ctest --output-on-failure -j$(JOBS)
+
+# ThreadSanitizer over the tests that run the presentation thread: engine, stress and reader.
+test-tsan: deps-checks
+	cmake -S . -B $(TSAN_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFLIT_SANITIZE=thread $(SANITIZER_CMAKE_FLAGS)
+	env $(TSAN_ENV) cmake --build $(TSAN_BUILD_DIR) -j$(JOBS)
+	cd $(TSAN_BUILD_DIR) && env $(TSAN_ENV) $(XVFB) ctest --output-on-failure -j$(JOBS) -L 'engine|stress|app'
+
+# valgrind's memcheck over the test binaries that need no display (those not labelled gui), on
+# an ordinary build: any memory error, or a definite leak outside the suppressed system
+# libraries, fails the run.
+valgrind: deps-checks
+	cmake -S . -B $(VALGRIND_BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(VALGRIND_BUILD_DIR) -j$(JOBS)
+	$(XVFB) tests/sanitizers/run-valgrind.sh $(VALGRIND_BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -21,8 +21,14 @@ function(flit_add_test name)
     endif()
     target_link_libraries(${name} PRIVATE FlitEngine::flitengine GTest::gtest ${ARG_LIBS})
     flit_set_warnings(${name})
+    # An empty ENVIRONMENT value would drop out of the property list and shift every later
+    # property by one (the environment would become "TIMEOUT" and the time-out be lost).
+    set(properties LABELS "${ARG_LABELS}" TIMEOUT 300)
+    if(ARG_ENVIRONMENT)
+        list(APPEND properties ENVIRONMENT "${ARG_ENVIRONMENT}")
+    endif()
     gtest_discover_tests(${name}
         DISCOVERY_MODE ${mode}
         DISCOVERY_TIMEOUT 60
-        PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "${ARG_ENVIRONMENT}" TIMEOUT 300)
+        PROPERTIES ${properties})
 endfunction()
