@@ -3,7 +3,7 @@
 
 BUILD_DIR ?= build
 JOBS ?= 2
-PACKAGES := g++ cmake make libwxgtk3.2-dev libgtest-dev libbenchmark-dev xvfb xauth
+PACKAGES := g++ cmake make libwxgtk3.2-dev libgtest-dev libbenchmark-dev xvfb xauth pkg-config
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 # Tests open real windows: under xvfb-run when there is no display.
 XVFB := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1600x1200x24")
