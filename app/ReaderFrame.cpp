@@ -26,6 +26,8 @@
 #include <wx/sound.h>
 #include <wx/statusbr.h>
 
+#include <malloc.h>
+
 #include <cstdio>
 
 namespace {
@@ -218,6 +220,9 @@ bool CReaderFrame::openDocument(const wxString& path, bool quiet) {
 
     closeDocument();
     document = std::move(imported);
+    // The file's text and the old document are gone: give their pages back to the system, so
+    // that a long text leaves the reader no larger than its document.
+    malloc_trim(0);
     navigator = std::make_unique<CReadingNavigator>(document.get());
     manager = std::make_unique<CFlitManager>();
     if (options.wpm > 0) {

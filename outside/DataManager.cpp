@@ -73,13 +73,19 @@ unsigned long magnitude(int count) {
 } // namespace
 
 CDataManager::CDataManager() {
-    items.DeleteContents(true);
     links.DeleteContents(true);
     tags.DeleteContents(true);
 }
 
 CDataManager::~CDataManager() {
-    // The lists free their records themselves; what is left is the folder of written files.
+    for (wxCDataInfoListNode* node = items.GetFirst(); node != nullptr; node = node->GetNext()) {
+        const CDataInfo* item = node->GetData();
+        if (item != &sharedSpace && item != &sharedNewline) {
+            delete item;
+        }
+    }
+    // The other lists free their records themselves; what is left is the folder of written
+    // files.
     if (!privateFolder.empty() && wxFileName::DirExists(privateFolder)) {
         wxFileName::Rmdir(privateFolder, wxPATH_RMDIR_RECURSIVE);
     }
@@ -254,11 +260,11 @@ wxCDataInfoListNode* CDataManager::appendWord(const char* word, const CStyleInfo
 }
 
 wxCDataInfoListNode* CDataManager::appendSpace() {
-    return items.Append(new CDITSpace);
+    return items.Append(&sharedSpace);
 }
 
 wxCDataInfoListNode* CDataManager::appendNewline() {
-    return items.Append(new CDITNewline);
+    return items.Append(&sharedNewline);
 }
 
 wxCDataInfoListNode* CDataManager::appendRest(unsigned int units) {
@@ -324,11 +330,9 @@ wxCDataInfoListNode* CDataManager::appendMarker(eDataInfoType type) {
     CDataInfo* item = nullptr;
     switch (type) {
     case eDITSpace:
-        item = new CDITSpace;
-        break;
+        return appendSpace();
     case eDITNewline:
-        item = new CDITNewline;
-        break;
+        return appendNewline();
     case eDITAssessmentReview:
         item = new CDITAssessmentReview;
         break;

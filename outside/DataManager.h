@@ -110,6 +110,11 @@ public:
 private:
     bool ensurePrivateFolder();
 
+    // Every space and every newline of the document is one of these two items: they carry
+    // nothing but their kind, and a long text has a million of them. The list owns every other
+    // item.
+    CDITSpace sharedSpace;
+    CDITNewline sharedNewline;
     CDataInfoList items;
     CLinkInfoList links;
     CTagInfoList tags;
