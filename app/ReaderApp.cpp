@@ -3,8 +3,10 @@
 #include "ReaderFrame.h"
 
 #include <wx/image.h>
+#include <wx/log.h>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -12,9 +14,9 @@ const int kExitBadInput = 2;
 
 } // namespace
 
-CReaderApp::CReaderApp(const SReaderOptions& readerOptions,
-                       std::chrono::steady_clock::time_point start, int* status)
-    : options(readerOptions), started(start), failureStatus(status) {
+CReaderApp::CReaderApp(SReaderOptions readerOptions, std::chrono::steady_clock::time_point start,
+                       int* status)
+    : options(std::move(readerOptions)), started(start), failureStatus(status) {
     SetAppName("flitreader");
 }
 
@@ -22,6 +24,8 @@ bool CReaderApp::OnInit() {
     // The command line was parsed before the toolkit started; the base class would parse it
     // again.
     wxInitAllImageHandlers();
+    // The toolkit's debug messages are for developers, not for readers.
+    wxLog::SetLogLevel(wxLOG_Info);
     CReaderFrame* frame = new CReaderFrame(options, started);
 
     wxString error;

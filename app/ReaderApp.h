@@ -12,7 +12,7 @@ class CReaderApp : public wxApp {
 public:
     // failureStatus receives the exit status when initialisation fails (a file that cannot be
     // read or written); it outlives the application object.
-    CReaderApp(const SReaderOptions& options, std::chrono::steady_clock::time_point started,
+    CReaderApp(SReaderOptions options, std::chrono::steady_clock::time_point started,
                int* failureStatus);
 
     bool OnInit() override;

@@ -29,6 +29,7 @@
 #include <malloc.h>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -72,10 +73,10 @@ wxString minutesAndSeconds(unsigned long long milliseconds) {
 
 } // namespace
 
-CReaderFrame::CReaderFrame(const SReaderOptions& readerOptions,
+CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
                            std::chrono::steady_clock::time_point started)
     : wxFrame(nullptr, wxID_ANY, "FlitReader", wxDefaultPosition, wxSize(820, 560)),
-      options(readerOptions), recorder(started), statusTimer(this) {
+      options(std::move(readerOptions)), recorder(started), statusTimer(this) {
     // Backgrounds and screenshots need the picture formats.
     if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) {
         wxInitAllImageHandlers();

@@ -34,7 +34,7 @@ public:
         eFinished,       // the end of the document was reached
     };
 
-    CReaderFrame(const SReaderOptions& options, std::chrono::steady_clock::time_point started);
+    CReaderFrame(SReaderOptions options, std::chrono::steady_clock::time_point started);
     ~CReaderFrame() override;
 
     // Opens a document, replacing the one open; shows the importer's message and returns false

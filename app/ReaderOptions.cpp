@@ -4,6 +4,7 @@
 
 #include <wx/cmdline.h>
 #include <wx/filename.h>
+#include <wx/msgout.h>
 
 #include <cstdio>
 
@@ -21,6 +22,10 @@ int usageError(const wxString& message) {
 } // namespace
 
 int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
+    // Parsed before the toolkit starts: help and usage errors go to the terminal.
+    if (wxMessageOutput::Get() == nullptr) {
+        wxMessageOutput::Set(new wxMessageOutputStderr);
+    }
     wxCmdLineParser parser(argc, argv);
     parser.SetLogo("flitreader: reads a text to you one word at a time.");
     parser.AddSwitch("h", "help", "show this help and exit", wxCMD_LINE_OPTION_HELP);

@@ -92,6 +92,9 @@ CFlitCommandEvent::CFlitCommandEvent(const CFlitCommandEvent& other) : wxCommand
 CFlitCommandEvent::~CFlitCommandEvent() = default;
 
 void CFlitCommandEvent::operator=(const CFlitCommandEvent& other) {
+    if (&other == this) {
+        return;
+    }
     zeroInit();
     text = other.text; // a deep copy: strings share no buffers here
     number = other.number;

@@ -44,6 +44,12 @@ bool isAsciiLetter(wxUniChar c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
+// A rest's or sustain's count for the calculator: counts past the largest int are held there
+// rather than turning negative (which would drop the pause altogether).
+int countOf(unsigned int value) {
+    return static_cast<int>(wxMin(value, static_cast<unsigned int>(INT_MAX)));
+}
+
 } // namespace
 
 // Rows for the item kinds handled here; every other kind (spaces and newlines among them) is
@@ -156,6 +162,7 @@ void CFlitViewThread::readWhileRunning() {
 }
 
 void CFlitViewThread::dispatch(wxCDataInfoListNode* node) {
+    nodeInHand = node;
     CDataInfo* item = node->GetData();
     const eDataInfoType type = item->getDataInfoType();
     for (const SDispatchEntry& entry : kDispatchTable) {
@@ -423,7 +430,18 @@ bool CFlitViewThread::handleWord(CDataInfo* item) {
 
     wxString text;
     wxCDataInfoListNode* nextNode = nullptr;
-    manager->getNextWord(text, &nextNode);
+    wxCDataInfoListNode* node = nullptr;
+    {
+        // Fetched under the command mutex, so that the word and the node it is shown with are
+        // the item in hand: a host command that moved the reading position while the word's
+        // background was shown takes effect instead, and this word is not shown.
+        wxMutexLocker lock(manager->getCommandMutex());
+        node = manager->getDataInfoListNode();
+        if (node != nodeInHand) {
+            return true;
+        }
+        manager->getNextWord(text, &nextNode);
+    }
     if (text.empty()) {
         return true;
     }
@@ -439,7 +457,7 @@ bool CFlitViewThread::handleWord(CDataInfo* item) {
     }
 
     handleStyleChange(word->getStyleInfo());
-    postWordToFlitView(text, separator, manager->getDataInfoListNode());
+    postWordToFlitView(text, separator, node);
     return true;
 }
 
@@ -486,7 +504,9 @@ void CFlitViewThread::postWordToFlitView(wxString& word, char separator,
             last = true;
         }
         postFlitViewWindowEvent(event, true);
-        sleepAfterPost(displayTime + extraWordDelay);
+        // Added in 64 bits: a display time at its cap plus a sustain must not wrap round.
+        sleepAfterPost(static_cast<long>(wxMin(static_cast<long long>(displayTime) + extraWordDelay,
+                                               static_cast<long long>(INT_MAX))));
         extraWordDelay = 0;
 
         event.text.clear();
@@ -514,7 +534,7 @@ bool CFlitViewThread::handleStyleChange(CStyleInfo& style) {
 bool CFlitViewThread::handleRest(CDataInfo* item) {
     const CDITRest* rest = static_cast<const CDITRest*>(item);
     // Rests keep the reader's chosen speed even while the ramp runs.
-    const int delay = manager->getFlitWordCalcs()->calcRestDelay(static_cast<int>(rest->getValue()),
+    const int delay = manager->getFlitWordCalcs()->calcRestDelay(countOf(rest->getValue()),
                                                                  manager->getTargetSpeed());
     CFlitCommandEvent blank = makeCurrentNodeEvent(EVT_FLIT_COMMAND_WORD_MSG);
     postFlitViewWindowEvent(blank, false);
@@ -525,8 +545,8 @@ bool CFlitViewThread::handleRest(CDataInfo* item) {
 bool CFlitViewThread::handleSustain(CDataInfo* item) {
     const CDITSustain* sustain = static_cast<const CDITSustain*>(item);
     // Replaces rather than adds to a sustain that no chunk has used yet.
-    extraWordDelay = manager->getFlitWordCalcs()->calcSustainDelay(
-        static_cast<int>(sustain->getValue()), manager->getTargetSpeed());
+    extraWordDelay = manager->getFlitWordCalcs()->calcSustainDelay(countOf(sustain->getValue()),
+                                                                   manager->getTargetSpeed());
     return true;
 }
 

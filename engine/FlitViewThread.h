@@ -156,6 +156,8 @@ private:
 
     CFlitManager* manager;
     CDataManager* dataManager;
+    // The node of the item being handled.
+    wxCDataInfoListNode* nodeInHand = nullptr;
     int extraWordDelay;
     bool rampActive;
     // Set by the GUI thread under continueMutex (and the manager's command mutex); taken by the
