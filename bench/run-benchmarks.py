@@ -1,0 +1,238 @@
+#!/usr/bin/env python3
+"""Runs every FlitEngine benchmark, prints a table of the figures against their targets and
+writes it, with the machine it ran on and the commands to reproduce each figure, to
+docs/performance.md (with a plot of the pacing error per chunk, docs/pacing-error.svg).
+
+    bench/run-benchmarks.py [--build build] [--brief]
+
+--brief runs each benchmark once, small, so that CI keeps them from rotting; it writes nothing.
+Needs a display for the engine and the reader (make bench runs it under xvfb-run when there is
+none).
+"""
+
+import argparse
+import json
+import os
+import platform
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+TEXT = os.path.join(ROOT, "samples", "lighthouse.txt")
+
+
+def run_json(command):
+    return json.loads(subprocess.run(command, check=True, capture_output=True, text=True).stdout)
+
+
+def google_benchmarks(build, brief):
+    command = [os.path.join(build, "bench", "flit-bench"), "--benchmark_format=json"]
+    if brief:
+        command += ["--benchmark_min_time=0.01"]
+    else:
+        command += ["--benchmark_repetitions=5", "--benchmark_report_aggregates_only=true"]
+    results = run_json(command)["benchmarks"]
+    pick = [b for b in results if brief or b.get("aggregate_name") == "median"]
+    calculator = max(b["real_time"] for b in pick if b["name"].startswith("displayAndDelay"))
+    plain = next(b for b in pick if b["name"].startswith("Import/plain"))
+    return {
+        "calculator_ns": calculator,
+        "import_ms": plain["real_time"] / 1e6 if plain["time_unit"] == "ns" else plain["real_time"],
+        "bytes_per_item": plain.get("bytes_per_item", 0),
+        "time_unit": plain["time_unit"],
+    }
+
+
+def engine_figures(build, brief, errors_path):
+    command = [os.path.join(build, "bench", "flit-perf"), "--errors", errors_path]
+    if brief:
+        command += ["--words", "60", "--idle-seconds", "1", "--commands", "300"]
+    return run_json(command + [TEXT])
+
+
+def reader_launch_ms(build):
+    """From starting the reader to its first word on screen, as its record shows it."""
+    with tempfile.TemporaryDirectory() as folder:
+        record = os.path.join(folder, "record.tsv")
+        started = time.monotonic()
+        reader = subprocess.Popen([os.path.join(build, "app", "flitreader"), "--autostart",
+                                   "--record", record, TEXT],
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            while time.monotonic() - started < 30:
+                if os.path.exists(record):
+                    with open(record, encoding="utf-8") as lines:
+                        for line in lines:
+                            fields = line.split("\t")
+                            if len(fields) > 3 and fields[2] == "WORD" and fields[3]:
+                                return (time.monotonic() - started) * 1000
+                time.sleep(0.001)
+        finally:
+            reader.send_signal(signal.SIGTERM)
+            reader.wait()
+    sys.exit("the reader showed no word within 30 s")
+
+
+def reader_memory_mb(build, words):
+    """Resident memory of the reader with a long document open, once it has settled."""
+    with open(TEXT, encoding="utf-8") as source:
+        vocabulary = source.read().split()
+    with tempfile.TemporaryDirectory() as folder:
+        path = os.path.join(folder, "long.txt")
+        with open(path, "w", encoding="utf-8") as out:
+            for i in range(words):
+                out.write(vocabulary[i % len(vocabulary)])
+                out.write("\n" if i % 12 == 11 else " ")
+        reader = subprocess.Popen([os.path.join(build, "app", "flitreader"), path],
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            last, steady_since = -1, time.monotonic()
+            while time.monotonic() - steady_since < 1.5:
+                time.sleep(0.1)
+                with open(f"/proc/{reader.pid}/status", encoding="utf-8") as status:
+                    rss = next(int(line.split()[1]) for line in status
+                               if line.startswith("VmRSS"))
+                if rss != last:
+                    last, steady_since = rss, time.monotonic()
+            return last / 1024
+        finally:
+            reader.send_signal(signal.SIGTERM)
+            reader.wait()
+
+
+def pacing_plot(errors_path, svg_path):
+    series = {"deadlines": [], "relative": []}
+    with open(errors_path, encoding="utf-8") as lines:
+        for line in lines:
+            mode, _, error = line.rstrip("\n").split("\t")
+            series[mode].append(float(error))
+    width, height, top = 720, 260, 1.0
+    colours = {"deadlines": "#1f6fb4", "relative": "#d9822b"}
+    parts = [f'<svg xmlns="http://www.w3.org/2000/svg" width="{width}" height="{height}" '
+             f'font-family="sans-serif" font-size="12">',
+             f'<rect width="{width}" height="{height}" fill="white"/>',
+             f'<text x="10" y="18">Pacing error per interval at 950 wpm (ms; clipped at '
+             f'{top:g} ms)</text>']
+    for index, (mode, values) in enumerate(series.items()):
+        if not values:
+            continue
+        points = " ".join(
+            f"{40 + i * (width - 60) / max(1, len(values) - 1):.1f},"
+            f"{height - 30 - min(max(v, 0), top) / top * (height - 70):.1f}"
+            for i, v in enumerate(values))
+        parts.append(f'<polyline fill="none" stroke="{colours[mode]}" stroke-width="1" '
+                     f'points="{points}"/>')
+        parts.append(f'<text x="{width - 150}" y="{40 + 16 * index}" '
+                     f'fill="{colours[mode]}">{mode} sleeps</text>')
+    parts.append(f'<line x1="40" y1="{height - 30}" x2="{width - 20}" y2="{height - 30}" '
+                 f'stroke="#888"/>')
+    parts.append(f'<text x="40" y="{height - 10}">interval (chunks and blanks in reading '
+                 f'order)</text></svg>')
+    with open(svg_path, "w", encoding="utf-8") as out:
+        out.write("\n".join(parts) + "\n")
+
+
+def machine():
+    model = "unknown processor"
+    with open("/proc/cpuinfo", encoding="utf-8") as info:
+        for line in info:
+            if line.startswith("model name"):
+                model = line.split(":", 1)[1].strip()
+                break
+    with open("/proc/meminfo", encoding="utf-8") as info:
+        memory = int(next(line.split()[1] for line in info if line.startswith("MemTotal")))
+    return (f"{model}, {os.cpu_count()} cores, {memory / 1024 / 1024:.0f} GiB, Linux "
+            f"{platform.release()}, under Xvfb")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", default="build")
+    parser.add_argument("--brief", action="store_true")
+    args = parser.parse_args()
+
+    with tempfile.TemporaryDirectory() as folder:
+        errors = os.path.join(folder, "errors.tsv")
+        google = google_benchmarks(args.build, args.brief)
+        engine = engine_figures(args.build, args.brief, errors)
+        launch = reader_launch_ms(args.build)
+        memory = reader_memory_mb(args.build, 20000 if args.brief else 1000000)
+        if not args.brief:
+            pacing_plot(errors, os.path.join(ROOT, "docs", "pacing-error.svg"))
+
+    rows = []
+    for reading in engine["pacing"]:
+        name = f"pacing {reading['speed']} wpm, {reading['pacing']}"
+        target = reading["speed"] == 950 and reading["pacing"] == "deadlines"
+        rows.append((f"{name}: median / p99 / max error",
+                     f"{reading['median_ms']:.3f} / {reading['p99_ms']:.3f} / "
+                     f"{reading['max_ms']:.3f} ms",
+                     "≤ 0.2 / ≤ 1 ms (median / p99)" if target else "",
+                     "pacing"))
+        rows.append((f"{name}: overrun of the whole reading",
+                     f"{reading['overrun_percent']:.3f} %", "≤ 0.5 %" if target else "",
+                     "pacing"))
+    idle = engine["idle"]
+    scale = 10 / idle["seconds"]
+    for state in ("idle", "paused", "stopped"):
+        rows.append((f"CPU time in 10 s, engine {state}",
+                     f"{idle[state + '_cpu_ms'] * scale:.1f} ms", "< 10 ms", "engine"))
+    latency = engine["latency"]
+    rows.append(("command handler latency while reading, p99 (max)",
+                 f"{latency['p99_us']:.1f} µs ({latency['max_us']:.1f} µs)", "< 50 µs", "engine"))
+    rows.append(("calculator: display time + delay per word (slowest speed)",
+                 f"{google['calculator_ns']:.1f} ns, no allocation", "< 50 ns", "calculator"))
+    rows.append(("importer: 1,000,000 words of plain text", f"{google['import_ms']:.0f} ms",
+                 "< 1000 ms", "importer"))
+    rows.append(("importer: memory per document item", f"{google['bytes_per_item']:.0f} bytes",
+                 "", "importer"))
+    rows.append(("reader: launch to the first word on screen", f"{launch:.0f} ms", "< 500 ms",
+                 "reader"))
+    rows.append((f"reader: resident memory, {'20,000' if args.brief else '1,000,000'}-word "
+                 f"document open", f"{memory:.0f} MB", "< 200 MB", "reader"))
+    prediction = engine["prediction"]
+    rows.append(("reader's predicted reading time against the recorded one (250 wpm)",
+                 f"{prediction['error_percent']:+.2f} %", "within 1 %", "pacing"))
+
+    width = max(len(row[0]) for row in rows)
+    print(f"{'figure':<{width}}  {'measured':<28}  target")
+    for name, value, target, _ in rows:
+        print(f"{name:<{width}}  {value:<28}  {target}")
+    if args.brief:
+        return
+
+    reproduce = {
+        "pacing": "xvfb-run -a build/bench/flit-perf samples/lighthouse.txt  (all engine figures)",
+        "engine": "xvfb-run -a build/bench/flit-perf samples/lighthouse.txt",
+        "calculator": "build/bench/flit-bench --benchmark_filter=displayAndDelay",
+        "importer": "build/bench/flit-bench --benchmark_filter=Import",
+        "reader": "make bench  (starts build/app/flitreader and watches its record and memory)",
+    }
+    block = []
+    if True:
+        out = type("Block", (), {"write": staticmethod(block.append)})
+        out.write(f"Measured on {machine()}, {time.strftime('%Y-%m-%d')}, with "
+                  f"{engine['words']} words of samples/lighthouse.txt for the engine "
+                  f"figures.\n\n| Figure | Measured | Target |\n|---|---|---|\n")
+        for name, value, target, _ in rows:
+            out.write(f"| {name} | {value} | {target} |\n")
+        out.write("\nTo reproduce each figure:\n\n")
+        for key, command in reproduce.items():
+            out.write(f"- {key}: `{command}`\n")
+    # The measured block is replaced; the explanations around it are kept.
+    path = os.path.join(ROOT, "docs", "performance.md")
+    start, end = "<!-- measured: written by bench/run-benchmarks.py -->", "<!-- end measured -->"
+    text = open(path, encoding="utf-8").read() if os.path.exists(path) else (
+        f"# Performance\n\n{start}\n{end}\n")
+    before, rest = text.split(start, 1)
+    after = rest.split(end, 1)[1]
+    with open(path, "w", encoding="utf-8") as out_file:
+        out_file.write(before + start + "\n" + "".join(block) + end + after)
+    print("\nwrote docs/performance.md and docs/pacing-error.svg")
+
+
+if __name__ == "__main__":
+    main()
