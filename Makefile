@@ -113,7 +113,8 @@ clean:
 # `make fuzz-long` for FUZZ_RUNS executions each. Every run works on a copy of its target's seed
 # corpus in $(FUZZ_BUILD_DIR)/runs/<target>, so the repository's corpus stays as it is; a crash
 # input and the run's log are left there too. All targets run; any finding fails at the end.
-# FUZZ_ARGS: more libFuzzer options, e.g. FUZZ_ARGS=-jobs=2 or FUZZ_TARGETS=markup.
+# FUZZ_TARGETS picks targets (e.g. FUZZ_TARGETS=markup); FUZZ_ARGS passes more libFuzzer options
+# (e.g. FUZZ_ARGS=-max_len=1024).
 FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_TIME ?= 60
 FUZZ_RUNS ?= 1000000
