@@ -21,14 +21,21 @@ function(flit_add_test name)
     endif()
     target_link_libraries(${name} PRIVATE FlitEngine::flitengine GTest::gtest ${ARG_LIBS})
     flit_set_warnings(${name})
-    # An empty ENVIRONMENT value would drop out of the property list and shift every later
-    # property by one (the environment would become "TIMEOUT" and the time-out be lost).
-    set(properties LABELS "${ARG_LABELS}" TIMEOUT 300)
-    if(ARG_ENVIRONMENT)
-        list(APPEND properties ENVIRONMENT "${ARG_ENVIRONMENT}")
-    endif()
     gtest_discover_tests(${name}
         DISCOVERY_MODE ${mode}
-        DISCOVERY_TIMEOUT 60
-        PROPERTIES ${properties})
+        DISCOVERY_TIMEOUT 60)
+    # gtest_discover_tests flattens its PROPERTIES into one list, so a value that is itself a
+    # list (two labels) falls apart and an empty one shifts every later property by one. The
+    # properties are set instead by a script of our own, which CTest runs after the discovery
+    # script, on the list of the tests that discovery found.
+    set(properties "LABELS [==[${ARG_LABELS}]==] TIMEOUT 300")
+    if(ARG_ENVIRONMENT)
+        string(APPEND properties " ENVIRONMENT [==[${ARG_ENVIRONMENT}]==]")
+    endif()
+    set(script "${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake")
+    file(WRITE "${script}"
+        "if(${name}_TESTS)\n"
+        "    set_tests_properties(\${${name}_TESTS} PROPERTIES ${properties})\n"
+        "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${script}")
 endfunction()
