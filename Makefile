@@ -5,8 +5,10 @@ BUILD_DIR ?= build
 JOBS ?= 2
 PACKAGES := g++ cmake make libwxgtk3.2-dev libgtest-dev libbenchmark-dev xvfb xauth pkg-config
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
-# Tests open real windows: under xvfb-run when there is no display.
-XVFB := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1600x1200x24")
+# Tests open real windows: under xvfb-run when there is no display. -noreset keeps the server
+# from resetting each time its last client leaves: a test that connects during such a reset is
+# refused ("Unable to initialize GTK+") and fails.
+XVFB := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1600x1200x24 -noreset")
 
 .PHONY: all deps configure build demo test bench bench-smoke clean deps-checks test-asan test-tsan valgrind
 
