@@ -2,7 +2,7 @@
 
 #include "engine/FlitManager.h"
 #include "outside/DataManager.h"
-#include "outside/OvriChars.h"
+#include "outside/Utf8.h"
 
 #include <algorithm>
 #include <cstring>
@@ -26,51 +26,6 @@ const char* wordOf(const wxCDataInfoListNode* node) {
 bool isClosingByte(unsigned char c) {
     return c == '"' || c == '\'' || c == ')' || c == ']' || c == 0x99 || c == 0x9D || c == 0x80 ||
            c == 0xE2;
-}
-
-// The separator the engine would pass with the word at node.
-char separatorAfter(CDataManager* document, wxCDataInfoListNode* node) {
-    wxCDataInfoListNode* next = nullptr;
-    const eDataInfoType mask = static_cast<eDataInfoType>(eDITWord | eDITSpace | eDITNewline);
-    if (node->GetNext() == nullptr ||
-        !document->getNodeOfDataInfoTypeCommon(CDataManager::eSearchForward, mask, node->GetNext(),
-                                               &next)) {
-        return COvriChars::kNullByte;
-    }
-    switch (next->GetData()->getDataInfoType()) {
-    case eDITSpace:
-        return COvriChars::kSpaceChar;
-    case eDITNewline:
-        return COvriChars::kNewlineChar;
-    default:
-        return COvriChars::kNullByte;
-    }
-}
-
-// Characters in a UTF-8 word, counting every byte that does not continue a character.
-size_t characterCount(const char* word) {
-    size_t count = 0;
-    for (const char* p = word; *p != '\0'; ++p) {
-        if ((static_cast<unsigned char>(*p) & 0xC0) != 0x80) {
-            ++count;
-        }
-    }
-    return count;
-}
-
-// The bytes of the first n characters of a UTF-8 word.
-size_t prefixBytes(const char* word, size_t characters) {
-    size_t seen = 0;
-    size_t i = 0;
-    for (; word[i] != '\0'; ++i) {
-        if ((static_cast<unsigned char>(word[i]) & 0xC0) != 0x80) {
-            if (seen == characters) {
-                break;
-            }
-            ++seen;
-        }
-    }
-    return i;
 }
 
 } // namespace
@@ -239,18 +194,19 @@ uint64_t CReadingNavigator::wordCost(CFlitWordCalcs& wordCalcs, wxCDataInfoListN
                                      int speed, unsigned int wordLength) const {
     // Timed as the engine times it: by its first wordLength characters, once per chunk.
     const char* word = wordOf(node);
-    const size_t length = characterCount(word);
+    const size_t bytes = std::strlen(word);
+    const size_t length = CUtf8::countCodePoints(word, bytes);
     size_t chunks = 1;
     std::string shown;
     const char* timed = word;
     if (wordLength >= 2 && length > wordLength) {
         chunks = (length - 1 + wordLength - 2) / (wordLength - 1);
-        shown.assign(word, prefixBytes(word, wordLength));
+        shown.assign(word, CUtf8::prefixBytes(word, bytes, wordLength));
         timed = shown.c_str();
     }
     const int display = wordCalcs.calcWordDisplayTime(timed, speed);
     const int delay =
-        wordCalcs.calcInterWordDelayTime(timed, separatorAfter(document, node), speed);
+        wordCalcs.calcInterWordDelayTime(timed, document->getSeparatorAfter(node), speed);
     return chunks * static_cast<uint64_t>(display + delay);
 }
 

@@ -21,7 +21,6 @@
 #include "engine/FlitViewThread.h"
 #include "outside/DataManager.h"
 #include "outside/DocumentImporter.h"
-#include "outside/OvriChars.h"
 #include "timing/FlitWordCalcs.h"
 
 #include <wx/app.h>
@@ -163,16 +162,7 @@ std::vector<int> computedIntervals(CDataManager& document, int target) {
             }
             ramp = current <= target;
         }
-        char separator = COvriChars::kNullByte;
-        for (wxCDataInfoListNode* next = node->GetNext(); next; next = next->GetNext()) {
-            const eDataInfoType type = next->GetData()->getDataInfoType();
-            if (type == eDITSpace || type == eDITNewline || type == eDITWord) {
-                separator = type == eDITSpace     ? COvriChars::kSpaceChar
-                            : type == eDITNewline ? COvriChars::kNewlineChar
-                                                  : COvriChars::kNullByte;
-                break;
-            }
-        }
+        const char separator = document.getSeparatorAfter(node);
         // Kept in a named string: the converted buffer may point into it.
         const wxString prefix = word.Left(kWordLength);
         const wxScopedCharBuffer shown = prefix.utf8_str();

@@ -446,15 +446,7 @@ bool CFlitViewThread::handleWord(CDataInfo* item) {
         return true;
     }
 
-    char separator = COvriChars::kNullByte;
-    if (nextNode != nullptr) {
-        const eDataInfoType nextType = nextNode->GetData()->getDataInfoType();
-        if (nextType == eDITSpace) {
-            separator = COvriChars::kSpaceChar;
-        } else if (nextType == eDITNewline) {
-            separator = COvriChars::kNewlineChar;
-        }
-    }
+    const char separator = CDataManager::separatorOf(nextNode);
 
     handleStyleChange(word->getStyleInfo());
     postWordToFlitView(text, separator, node);

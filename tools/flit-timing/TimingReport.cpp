@@ -19,7 +19,6 @@ const char* CTimingReport::separatorName(char separator) {
 }
 
 std::vector<STimedWord> CTimingReport::timeDocument(const CDataManager& document) const {
-    const auto wordSpaceOrNewline = static_cast<eDataInfoType>(eDITWord | eDITSpace | eDITNewline);
     std::vector<STimedWord> words;
     for (wxCDataInfoListNode* node = document.getFirstNode(); node != nullptr;
          node = node->GetNext()) {
@@ -30,19 +29,7 @@ std::vector<STimedWord> CTimingReport::timeDocument(const CDataManager& document
         if (*word == '\0') {
             continue;
         }
-        char separator = COvriChars::kNullByte;
-        wxCDataInfoListNode* following = nullptr;
-        if (node->GetNext() != nullptr &&
-            document.getNodeOfDataInfoTypeCommon(CDataManager::eSearchForward, wordSpaceOrNewline,
-                                                 node->GetNext(), &following)) {
-            const eDataInfoType type = following->GetData()->getDataInfoType();
-            if (type == eDITSpace) {
-                separator = COvriChars::kSpaceChar;
-            } else if (type == eDITNewline) {
-                separator = COvriChars::kNewlineChar;
-            }
-        }
-        words.push_back({word, separator, 0, 0});
+        words.push_back({word, document.getSeparatorAfter(node), 0, 0});
     }
 
     CFlitWordCalcs calcs;
