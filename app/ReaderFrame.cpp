@@ -294,7 +294,7 @@ void CReaderFrame::onEngineEvent(const char* window, CFlitCommandEvent& event) {
         if (assessmentView->IsShown()) {
             assessmentView->Update();
         }
-        manager->signalGuiThreadRendered();
+        manager->signalGuiThreadRendered(event.getRenderTicket());
     }
 }
 

@@ -99,7 +99,7 @@ private:
             done = true;
         }
         if (event.waitsForRender() && manager != nullptr) {
-            manager->signalGuiThreadRendered();
+            manager->signalGuiThreadRendered(event.getRenderTicket());
         }
     }
 

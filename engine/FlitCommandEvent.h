@@ -15,15 +15,13 @@ class wxCDataInfoListNode;
 // changes, the end of the document).
 //
 // Which events the engine waits on: the presentation thread posts some events and then blocks
-// until the host calls CFlitManager::signalGuiThreadRendered. Every such event carries
-// kWaitsForRender in its extra long (GetExtraLong()); every other event carries 0. A host calls
-// signalGuiThreadRendered once after showing each event for which waitsForRender() is true,
-// and for no other event. (A WORD event for a chunk or its blank is waited on; the WORD blank of
-// a rest is not.)
+// until the host calls CFlitManager::signalGuiThreadRendered. Every such event carries a render
+// ticket, a positive number unique to that post, in its extra long (getRenderTicket()); every
+// other event carries 0. A host calls signalGuiThreadRendered(event.getRenderTicket()) after
+// showing each event for which waitsForRender() is true; a signal with any other ticket is
+// ignored. (A WORD event for a chunk or its blank is waited on; the WORD blank of a rest is not.)
 class FLIT_EXPORT CFlitCommandEvent : public wxCommandEvent {
 public:
-    static const long kWaitsForRender = 1;
-
     explicit CFlitCommandEvent(int eventType);
     // Copies the command-event part as the toolkit does, then the four fields. The colour is
     // rebuilt from its components rather than shared: clones are made on the presentation thread
@@ -39,7 +37,9 @@ public:
 
     wxEvent* Clone() const override;
 
-    bool waitsForRender() const { return GetExtraLong() == kWaitsForRender; }
+    bool waitsForRender() const { return GetExtraLong() > 0; }
+    // The ticket to pass back with the render signal; 0 when nothing waits for this event.
+    long getRenderTicket() const { return GetExtraLong() > 0 ? GetExtraLong() : 0; }
 
     // One published event type and its short name ("DONE", "WORD", ...): the identifier
     // without "EVT_FLIT_COMMAND_" and "_MSG".

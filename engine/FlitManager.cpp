@@ -5,6 +5,8 @@
 
 #include <wx/log.h>
 
+#include <climits>
+
 const unsigned int CFlitManager::kDefaultWpmSpeed = 250;
 const unsigned int CFlitManager::kTimerID = 50;
 const unsigned int CFlitManager::kTimerDelayInMilliseconds = 500;
@@ -50,7 +52,9 @@ wxBEGIN_EVENT_TABLE(CFlitManager, wxEvtHandler)
     : renderedCondition(renderedMutex), flitViewThread(nullptr), dataManager(nullptr),
       state(eStopped), currentSpeed(0), targetSpeed(kDefaultWpmSpeed), wordDisplayLength(0),
       dataInfoListNode(nullptr), mainFrameWindow(nullptr), flitViewWindow(nullptr),
-      assessmentViewWindow(nullptr), rendered(false), shuttingDown(false), threadRunning(false) {}
+      assessmentViewWindow(nullptr), rendered(false), awaitedRenderTicket(0), lastRenderTicket(0),
+      shuttingDown(false), threadRunning(false), commandMutex(wxMUTEX_RECURSIVE),
+      readingWhenMoved(false) {}
 
 CFlitManager::~CFlitManager() {
     state = eStopped;
@@ -89,7 +93,7 @@ bool CFlitManager::initialize(CDataManager* document, wxWindow* mainFrame, wxWin
     dataManager = document;
 
     flitViewThread = new CFlitViewThread(this, wxTHREAD_JOINABLE);
-    if (flitViewThread->Create(0) != wxTHREAD_NO_ERROR) {
+    if (createThread(*flitViewThread) != wxTHREAD_NO_ERROR) {
         wxLogError("Failed to create FlitViewThread.");
         return false;
     }
@@ -105,6 +109,11 @@ bool CFlitManager::initialize(CDataManager* document, wxWindow* mainFrame, wxWin
     threadRunning = true;
     flitViewThread->waitUntilStarted();
     return true;
+}
+
+wxThreadError CFlitManager::createThread(CFlitViewThread& thread) {
+    // The default stack size.
+    return thread.Create(0);
 }
 
 void CFlitManager::setTargetSpeed(unsigned int speed) {
@@ -154,7 +163,13 @@ void CFlitManager::getPrevDataInfoNode(int count) {
     dataInfoListNode = node;
 }
 
+void CFlitManager::setState(eStateType newState) {
+    wxMutexLocker lock(commandMutex);
+    state = newState;
+}
+
 void CFlitManager::getNextDataInfoNodeIfApplicable(int count) {
+    wxMutexLocker lock(commandMutex);
     switch (state) {
     case eRunning:
         getNextDataInfoNode(count);
@@ -210,6 +225,9 @@ void CFlitManager::moveCursorWhileReading(wxCDataInfoListNode* node) {
 void CFlitManager::prepareGuiThreadRenderedMutex() {
     renderedMutex.Lock();
     rendered = false;
+    // Tickets start at 1 and stay positive: 0 marks an event nothing waits for.
+    lastRenderTicket = lastRenderTicket == LONG_MAX ? 1 : lastRenderTicket + 1;
+    awaitedRenderTicket = lastRenderTicket;
 }
 
 void CFlitManager::waitUntilGuiThreadRendered() {
@@ -222,6 +240,19 @@ void CFlitManager::waitUntilGuiThreadRendered() {
 
 void CFlitManager::signalGuiThreadRendered() {
     wxMutexLocker lock(renderedMutex);
+    markRendered();
+}
+
+void CFlitManager::signalGuiThreadRendered(long ticket) {
+    wxMutexLocker lock(renderedMutex);
+    // A signal for an earlier post (a host that signals twice) or for an event nothing waits
+    // for must not release the post now awaited, which may not be on screen yet.
+    if (ticket == awaitedRenderTicket) {
+        markRendered();
+    }
+}
+
+void CFlitManager::markRendered() {
     rendered = true;
     renderedAt = std::chrono::steady_clock::now();
     renderedCondition.Signal();
@@ -250,6 +281,7 @@ void CFlitManager::onFlitCommandPause(CFlitCommandEvent&) {
     if (!threadRunning) {
         return;
     }
+    wxMutexLocker lock(commandMutex);
     wordCalcs.zeroInit();
     metricsData.pause();
     state = ePaused;
@@ -260,9 +292,9 @@ void CFlitManager::onFlitCommandContinue(CFlitCommandEvent& event) {
     if (!threadRunning) {
         return;
     }
+    wxMutexLocker lock(commandMutex);
     wordCalcs.zeroInit();
     metricsData.resume();
-    wxMutexLocker lock(commandMutex);
     dataInfoListNode = event.dataInfoListNode;
     state = eRunning;
     flitViewThread->signalContinue();
@@ -272,6 +304,7 @@ void CFlitManager::onFlitCommandStop(CFlitCommandEvent&) {
     if (!threadRunning) {
         return;
     }
+    wxMutexLocker lock(commandMutex);
     wordCalcs.zeroInit();
     metricsData.stop();
     state = eStopped;
@@ -282,9 +315,13 @@ void CFlitManager::onFlitCommandModifyDataInfoListPtr(CFlitCommandEvent& event) 
     if (!threadRunning) {
         return;
     }
-    wordCalcs.zeroInit();
     wxMutexLocker lock(commandMutex);
-    readingWhenMoved = state == eRunning || state == eListPtrModified;
+    wordCalcs.zeroInit();
+    // A second move before the thread has seen the first keeps what the first found: a move
+    // while paused or stopped stays one however many follow it.
+    if (state != eListPtrModified) {
+        readingWhenMoved = state == eRunning;
+    }
     state = eListPtrModified;
     dataInfoListNode = event.dataInfoListNode;
     flitViewThread->signalContinue();

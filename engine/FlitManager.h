@@ -74,7 +74,9 @@ public:
 
     // Plain setters, without bounds.
     void setDataInfoListNode(wxCDataInfoListNode* node) { dataInfoListNode = node; }
-    void setState(eStateType newState) { state = newState; }
+    // Under the command mutex, so that it never lands half-way through a command or through the
+    // presentation thread's test of the state.
+    void setState(eStateType newState);
     void setCurrentSpeed(unsigned int speed) { currentSpeed = speed; }
     void setWordDisplayLength(unsigned int length) { wordDisplayLength = length; }
 
@@ -99,11 +101,21 @@ public:
     // with a word at the cursor.
     bool getNextWord(wxString& word, wxCDataInfoListNode** nextNode);
 
-    // The rendered handshake. The presentation thread prepares (locks and clears the rendered
-    // flag), posts, then waits until the GUI thread signals; a spurious wake-up does not release
-    // it. Once the manager is being destroyed the wait returns at once.
+    // The rendered handshake. The presentation thread prepares (locks, clears the rendered flag
+    // and draws the next render ticket), posts the event marked with that ticket, then waits
+    // until the GUI thread signals; a spurious wake-up does not release it. Once the manager is
+    // being destroyed the wait returns at once.
     void prepareGuiThreadRenderedMutex();
     void waitUntilGuiThreadRendered();
+    // The ticket of the post being prepared or awaited; read by the presentation thread between
+    // prepare and wait, while it holds the rendered mutex.
+    long getAwaitedRenderTicket() const { return awaitedRenderTicket; }
+    // Called by the host once it has shown an event whose waitsForRender() is true, with that
+    // event's getRenderTicket(): only the post now awaited is released, so a second signal for
+    // the same event, or a signal for an event nothing waits for, changes nothing.
+    void signalGuiThreadRendered(long ticket);
+    // The same without a ticket, for a host that signals exactly once per marked event: releases
+    // whatever post is awaited.
     void signalGuiThreadRendered();
     // When the GUI thread signalled the render that the last wait returned for (or when that
     // wait returned, if shutdown released it): the moment the event went on screen, from which
@@ -114,13 +126,17 @@ public:
     // waits for no render.
     bool isShuttingDown() const { return shuttingDown; }
 
-    // Serialises the host's state and cursor changes with the thread's advance after an item, so
-    // that a command arriving while the thread completes an item is never overtaken by the
-    // advance. Held only for a few assignments by either side.
+    // Serialises every change of the state and cursor, by the host's commands and by the
+    // presentation thread, with the thread's tests of them: each check-then-set (the advance
+    // after an item, the return from a move to reading) is one step no command can split. Held
+    // only for a few assignments by either side; recursive, so that the thread's compound steps
+    // can call the locked setters.
     wxMutex& getCommandMutex() { return commandMutex; }
 
-    // Whether the last cursor move arrived while reading ran. A move while paused or stopped
-    // must not resume reading, even when it lands while the thread completes its last item.
+    // Whether the cursor moves since reading last ran or stopped arrived while reading ran. A
+    // move while paused or stopped must not resume reading, even when it lands while the thread
+    // completes its last item, and a second move does not change that. Read under the command
+    // mutex.
     bool wasReadingWhenMoved() const { return readingWhenMoved; }
 
     // A cursor move made by the presentation thread itself while it reads (an attachment skip):
@@ -132,6 +148,10 @@ public:
     CFlitViewThread* getFlitViewThread() { return flitViewThread; }
 
 protected:
+    // Creates the presentation thread's system thread. Tests override it to make creation fail;
+    // the engine itself never replaces it.
+    virtual wxThreadError createThread(CFlitViewThread& thread);
+
     void onFlitCommandStart(CFlitCommandEvent& event);
     void onFlitCommandPause(CFlitCommandEvent& event);
     void onFlitCommandContinue(CFlitCommandEvent& event);
@@ -147,6 +167,8 @@ protected:
 private:
     // Releases a thread blocked in the rendered handshake and stops any later wait.
     void releaseRenderWait();
+    // Under renderedMutex: the awaited post is on screen.
+    void markRendered();
     void shutDownThread();
 
     CFlitMetricsData metricsData;
@@ -165,6 +187,9 @@ private:
     wxWindow* assessmentViewWindow;
     // Guarded by renderedMutex: set by signalGuiThreadRendered, cleared by the prepare step.
     bool rendered;
+    // Guarded by renderedMutex: the ticket of the post awaited, and the last ticket drawn.
+    long awaitedRenderTicket;
+    long lastRenderTicket;
     std::chrono::steady_clock::time_point renderedAt;
     // Copied from renderedAt by the presentation thread as its wait returns.
     std::chrono::steady_clock::time_point lastRenderedAt;

@@ -137,7 +137,17 @@ void CFlitViewThread::readWhileRunning() {
             // The state, the cursor and the pending restart are read together, never half-way
             // through a host command that sets them.
             wxMutexLocker lock(manager->getCommandMutex());
-            if (manager->getState() != CFlitManager::eRunning || shutdownRequested) {
+            if (shutdownRequested) {
+                return;
+            }
+            // A move the host made while reading ran, which landed between two items or before
+            // the loop woke for a start, goes on from the new node; a move made while paused or
+            // stopped leaves reading so.
+            if (manager->getState() == CFlitManager::eListPtrModified &&
+                manager->wasReadingWhenMoved()) {
+                manager->setState(CFlitManager::eRunning);
+            }
+            if (manager->getState() != CFlitManager::eRunning) {
                 return;
             }
             node = manager->getDataInfoListNode();
@@ -268,12 +278,14 @@ void CFlitViewThread::postWindowEvent(wxWindow* window, CFlitCommandEvent& event
     if (window == nullptr || manager->isShuttingDown()) {
         return;
     }
-    event.SetExtraLong(waitForRender ? CFlitCommandEvent::kWaitsForRender : 0);
     if (!waitForRender) {
+        event.SetExtraLong(0);
         window->GetEventHandler()->AddPendingEvent(event);
         return;
     }
     manager->prepareGuiThreadRenderedMutex();
+    // The host passes the ticket back with its render signal, which ties the signal to this post.
+    event.SetExtraLong(manager->getAwaitedRenderTicket());
     window->GetEventHandler()->AddPendingEvent(event);
     manager->waitUntilGuiThreadRendered();
     lastPostAnchor = manager->getLastRenderedAt();
@@ -384,9 +396,12 @@ bool CFlitViewThread::handleTagInfoRef(CDataInfo* item) {
     if (ref->getTagInfoListNode() != nullptr) {
         const CTagInfo* tag = dataManager->getTagAtNode(ref->getTagInfoListNode());
         CFlitCommandEvent event = makeCurrentNodeEvent(EVT_FLIT_COMMAND_TEXT_COLOUR_MSG);
-        // Built from the components: the tag's colour belongs to the document.
+        // Built from the components: the tag's colour belongs to the document. An invalid
+        // colour has no components to read; the event carries an invalid colour then.
         const wxColour& colour = tag->tagColour;
-        event.colour = wxColour(colour.Red(), colour.Green(), colour.Blue(), colour.Alpha());
+        if (colour.IsOk()) {
+            event.colour = wxColour(colour.Red(), colour.Green(), colour.Blue(), colour.Alpha());
+        }
         event.number = tag->tagFlag ? 1 : 0;
         postFlitViewWindowEvent(event, false);
     } else {
@@ -400,7 +415,9 @@ bool CFlitViewThread::handlePageInfoRef(CDataInfo* item) {
     const CDITPageInfoRef* ref = static_cast<const CDITPageInfoRef*>(item);
     const CPageInfo* page =
         dataManager->getPageManager()->getPageInfoAt(ref->getPageInfoListNode());
-    if (page->pageType == CPageInfo::kHiddenPageType) {
+    // The document refuses a marker without a page record; one that came some other way names
+    // no page and shows nothing.
+    if (page == nullptr || page->pageType == CPageInfo::kHiddenPageType) {
         return true;
     }
     return displayPageNum(page->pageNum);

@@ -154,8 +154,10 @@ bool CDataManager::getPageNum(const wxCDataInfoListNode* node, unsigned int* pag
         if (marker == nullptr) {
             continue;
         }
-        // A marker without a record names no page; the one before it still counts.
-        if (const CPageInfo* page = pageManager.getPageInfoAt(marker->getPageInfoListNode())) {
+        // A hidden page is never shown while reading, so the page in force is the nearest one
+        // shown before it: a restart shows the same number as reading through did.
+        const CPageInfo* page = pageManager.getPageInfoAt(marker->getPageInfoListNode());
+        if (page != nullptr && page->pageType != CPageInfo::kHiddenPageType) {
             number = page->pageNum;
             break;
         }
@@ -310,7 +312,12 @@ wxCDataInfoListNode* CDataManager::appendTagInfoRef(wxCTagInfoListNode* tag) {
     return items.Append(new CDITTagInfoRef(tag));
 }
 
+// A marker must name one of this document's page records: the engine shows the record's number,
+// so a marker without one is refused (nothing appended, null returned).
 wxCDataInfoListNode* CDataManager::appendPageInfoRef(wxCPageInfoListNode* page) {
+    if (!pageManager.holds(page)) {
+        return nullptr;
+    }
     return items.Append(new CDITPageInfoRef(page));
 }
 
@@ -379,5 +386,14 @@ wxCDataInfoListNode* CDataManager::appendMarker(eDataInfoType type) {
 }
 
 wxCDataInfoListNode* CDataManager::appendItem(CDataInfo* item) {
-    return item != nullptr ? items.Append(item) : nullptr;
+    if (item == nullptr) {
+        return nullptr;
+    }
+    if (const auto* marker = dynamic_cast<const CDITPageInfoRef*>(item)) {
+        if (!pageManager.holds(marker->getPageInfoListNode())) {
+            delete item;
+            return nullptr;
+        }
+    }
+    return items.Append(item);
 }

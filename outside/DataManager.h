@@ -56,8 +56,9 @@ public:
     bool getNodeOfDataInfoTypeCommon(eSearchDirection direction, eDataInfoType typeMask,
                                      wxCDataInfoListNode* start, wxCDataInfoListNode** found) const;
 
-    // The number of the nearest page marker at or before node, in *pageNum; 0 when there is
-    // none. Hidden pages count like any other. Returns false for a null node.
+    // The number of the nearest shown page marker at or before node, in *pageNum; 0 when there
+    // is none. Hidden pages (kind 2) are passed over, as reading never shows them. Returns false
+    // for a null node.
     bool getPageNum(const wxCDataInfoListNode* node, unsigned int* pageNum) const;
 
     // The separator character passed with a flashed word: COvriChars::kSpaceChar when next (the
@@ -102,6 +103,7 @@ public:
     wxCDataInfoListNode* appendLinkInfoRef(wxCLinkInfoListNode* link);
     // A null tag resets the text colour.
     wxCDataInfoListNode* appendTagInfoRef(wxCTagInfoListNode* tag);
+    // Null, and nothing appended, unless page is one of this document's page records.
     wxCDataInfoListNode* appendPageInfoRef(wxCPageInfoListNode* page);
     // Note and dogear references, email items: type is one of eDITCourseNoteRef,
     // eDITGlossaryNoteRef, eDITRapidNoteRef, eDITUserNoteRef, eDITDogearRef, eDITEmailItem.
@@ -111,7 +113,8 @@ public:
     // Items that carry nothing but their kind: space, newline, assessment review and the three
     // email attachment kinds.
     wxCDataInfoListNode* appendMarker(eDataInfoType type);
-    // Takes ownership of any item.
+    // Takes ownership of any item; a page marker without one of this document's page records
+    // is deleted and refused (null).
     wxCDataInfoListNode* appendItem(CDataInfo* item);
 
 private:

@@ -13,3 +13,13 @@ wxCPageInfoListNode* CPageManager::addPage(unsigned int pageType, unsigned int p
 CPageInfo* CPageManager::getPageInfoAt(wxCPageInfoListNode* node) const {
     return node != nullptr ? node->GetData() : nullptr;
 }
+
+bool CPageManager::holds(const wxCPageInfoListNode* node) const {
+    for (const wxCPageInfoListNode* page = pages.GetFirst(); page != nullptr;
+         page = page->GetNext()) {
+        if (page == node) {
+            return true;
+        }
+    }
+    return false;
+}

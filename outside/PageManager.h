@@ -18,6 +18,9 @@ public:
     // The record at node (null for a null node).
     CPageInfo* getPageInfoAt(wxCPageInfoListNode* node) const;
 
+    // Whether node is the node of one of this document's page records.
+    bool holds(const wxCPageInfoListNode* node) const;
+
     size_t getPageCount() const { return pages.GetCount(); }
 
 private:

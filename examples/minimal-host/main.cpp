@@ -94,7 +94,7 @@ private:
         }
         // The engine waits until what it posted is on screen, and times the word from then.
         if (event.waitsForRender()) {
-            manager->signalGuiThreadRendered();
+            manager->signalGuiThreadRendered(event.getRenderTicket());
         }
     }
 

@@ -59,7 +59,7 @@ TEST(FlitCommandEventTest, CloneCarriesEverythingAndSharesNoColourData) {
     event.number = 1;
     event.colour = wxColour(10, 20, 30, 40);
     event.dataInfoListNode = fakeNode();
-    event.SetExtraLong(CFlitCommandEvent::kWaitsForRender);
+    event.SetExtraLong(7);
 
     std::unique_ptr<wxEvent> cloned(event.Clone());
     auto* clone = dynamic_cast<CFlitCommandEvent*>(cloned.get());
@@ -71,7 +71,7 @@ TEST(FlitCommandEventTest, CloneCarriesEverythingAndSharesNoColourData) {
     EXPECT_EQ(wxColour(10, 20, 30, 40), clone->colour);
     EXPECT_EQ(40, clone->colour.Alpha());
     EXPECT_EQ(fakeNode(), clone->dataInfoListNode);
-    EXPECT_TRUE(clone->waitsForRender());
+    EXPECT_EQ(7, clone->getRenderTicket());
     // The clone is handled on another thread: it must own its colour data.
     EXPECT_NE(event.colour.GetRefData(), clone->colour.GetRefData());
 }

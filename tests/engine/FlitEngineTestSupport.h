@@ -46,12 +46,19 @@ private:
 };
 
 // A manager that lets tests reach the rendered condition, to wake the waiting thread without a
-// render signal.
+// render signal, and make the creation of its thread fail.
 class CTestableManager : public CFlitManager {
 public:
     void spuriousRenderWake() {
         wxMutexLocker lock(renderedMutex);
         renderedCondition.Broadcast();
+    }
+
+    bool failThreadCreation = false;
+
+protected:
+    wxThreadError createThread(CFlitViewThread& thread) override {
+        return failThreadCreation ? wxTHREAD_NO_RESOURCE : CFlitManager::createThread(thread);
     }
 };
 

@@ -86,7 +86,7 @@ TEST(DataManager, FindsKindsByMaskInBothDirections) {
     EXPECT_EQ(rest, search(doc, forward, text, nullptr, rest));
 }
 
-TEST(DataManager, PageNumberIsTheNearestMarkerAtOrBefore) {
+TEST(DataManager, PageNumberIsTheNearestShownMarkerAtOrBefore) {
     CDataManager doc;
     wxCDataInfoListNode* before = doc.appendWord("before");
     wxCDataInfoListNode* first = doc.appendPageInfoRef(doc.addPage(1, 7));
@@ -95,7 +95,7 @@ TEST(DataManager, PageNumberIsTheNearestMarkerAtOrBefore) {
     wxCDataInfoListNode* inHidden = doc.appendSpace();
 
     const std::pair<wxCDataInfoListNode*, unsigned int> cases[] = {
-        {before, 0}, {first, 7}, {inFirst, 7}, {hidden, 8}, {inHidden, 8}};
+        {before, 0}, {first, 7}, {inFirst, 7}, {hidden, 7}, {inHidden, 7}};
     for (const auto& c : cases) {
         unsigned int page = 99;
         EXPECT_TRUE(doc.getPageNum(c.first, &page));
@@ -112,6 +112,10 @@ TEST(DataManager, BuildersRefuseKindsThatDoNotBelongAndOwnWhatTheyAppend) {
         EXPECT_EQ(nullptr, doc.appendValueRef(eDITWord, 1));
         EXPECT_EQ(nullptr, doc.appendMarker(eDITRest));
         EXPECT_EQ(nullptr, doc.appendItem(nullptr));
+        EXPECT_EQ(nullptr, doc.appendPageInfoRef(nullptr));
+        CDataManager other;
+        EXPECT_EQ(nullptr, doc.appendPageInfoRef(other.addPage(0, 1)));
+        EXPECT_EQ(nullptr, doc.appendItem(new CDITPageInfoRef(nullptr)));
         EXPECT_EQ(0u, doc.getItemCount());
 
         auto* dogear =

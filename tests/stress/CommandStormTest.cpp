@@ -2,8 +2,9 @@
 // thread, random render delays and destruction of the manager at random moments, with the
 // engine's promises checked after every step.
 //
-// Seeded and repeatable: FLIT_STORM_SEED picks the seed (printed with any failure) and
-// FLIT_STORM_COMMANDS the number of commands (10,000 by default).
+// Seeded and repeatable: FLIT_STORM_SEED picks the seed (printed with any failure; CI sets a
+// fixed one, a run without it takes a new seed from the clock) and FLIT_STORM_COMMANDS the number
+// of commands (10,000 by default).
 
 #include "engine/FlitManager.h"
 #include "engine/FlitViewThread.h"
@@ -236,6 +237,8 @@ protected:
         ASSERT_TRUE(manager->initialize(document.get(), host.mainFrame(), host.flitView(),
                                         host.assessmentView()));
         position.manager = manager.get();
+        readingHeld = true;
+        itemInHand = nullptr;
         readingsOpened = 0;
         donesThisManager = 0;
         metricsModel = SMetricsModel();
@@ -267,7 +270,20 @@ protected:
 
     // --- What the host does ---
 
-    void send(int type, wxCDataInfoListNode* node = nullptr) { host.send(*manager, type, node); }
+    // Sends a command, after checking what came before it against what the commands before it
+    // allowed.
+    void send(int type, wxCDataInfoListNode* node = nullptr) {
+        checkNewEvents();
+        if (type == EVT_FLIT_COMMAND_PAUSE_MSG || type == EVT_FLIT_COMMAND_STOP_MSG) {
+            if (!readingHeld) {
+                readingHeld = true;
+                itemInHand = nullptr;
+            }
+        } else if (type == EVT_FLIT_COMMAND_START_MSG || type == EVT_FLIT_COMMAND_CONTINUE_MSG) {
+            readingHeld = false;
+        }
+        host.send(*manager, type, node);
+    }
 
     void randomCommand() {
         const int pick = std::uniform_int_distribution<int>(0, 99)(random);
@@ -387,10 +403,39 @@ protected:
         metricsModel.start();
         ++readingsOpened;
         send(EVT_FLIT_COMMAND_START_MSG, randomNode());
-        ASSERT_TRUE(host.waitFor([&] { return manager->getState() != CFlitManager::eRunning; }))
-            << "a reading did not come to rest";
+        // Sent at once, with no event handled in between: a move while reading, or a pause and
+        // a continue, must still end in reading on from the node they give.
+        switch (random() % 4) {
+        case 0:
+            send(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, randomNode());
+            break;
+        case 1:
+            metricsModel.pause();
+            send(EVT_FLIT_COMMAND_PAUSE_MSG);
+            metricsModel.resume();
+            ++readingsOpened;
+            send(EVT_FLIT_COMMAND_CONTINUE_MSG, randomNode());
+            send(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, randomNode());
+            break;
+        default:
+            break;
+        }
+        // Reading proceeds until the end or until the document itself pauses or stops it. A
+        // state left at eListPtrModified is a reading that stalled, unless the move came after
+        // the reading had already come to rest.
+        const auto atRest = [&] {
+            const CFlitManager::eStateType state = manager->getState();
+            return state == CFlitManager::eStopped || state == CFlitManager::ePaused ||
+                   (state == CFlitManager::eListPtrModified && !manager->wasReadingWhenMoved());
+        };
+        ASSERT_TRUE(host.waitFor(atRest))
+            << "a reading did not proceed to rest (state " << int(manager->getState()) << ")";
         host.pumpFor(milliseconds(5));
         checkNewEvents();
+        if (manager->getState() == CFlitManager::eListPtrModified) {
+            ASSERT_LE(doneCount, donesBefore + 1);
+            return;
+        }
         const bool reachedEnd = manager->getState() == CFlitManager::eStopped &&
                                 manager->getDataInfoListNode() == nullptr;
         ASSERT_EQ(donesBefore + (reachedEnd ? 1 : 0), doneCount)
@@ -490,6 +535,15 @@ protected:
             if (event.type == EVT_FLIT_COMMAND_WORD_MSG && !event.text.empty()) {
                 ASSERT_TRUE(event.waitedFor) << "a chunk not waited for";
                 ASSERT_TRUE(isKnownWord(event)) << "unknown word '" << event.text << "'";
+                // After a pause or stop the item in hand completes; no other item's word
+                // comes until the next start or continue.
+                if (readingHeld) {
+                    if (itemInHand == nullptr) {
+                        itemInHand = event.node;
+                    }
+                    ASSERT_EQ(itemInHand, event.node)
+                        << "'" << event.text << "' shown after a pause or stop";
+                }
             }
             if (event.type == EVT_FLIT_COMMAND_DONE_MSG) {
                 ++doneCount;
@@ -516,6 +570,9 @@ protected:
     unsigned long readingsOpened = 0;
     unsigned long donesThisManager = 0;
     size_t checked = 0;
+    // No start or continue since the last pause or stop; the node of the words shown since.
+    bool readingHeld = true;
+    wxCDataInfoListNode* itemInHand = nullptr;
     unsigned long doneCount = 0;
 };
 

@@ -45,8 +45,8 @@ wxWindow* CTestHost::mainFrame() const {
 
 void CTestHost::record(int window, CFlitCommandEvent& event) {
     recorded.push_back({std::chrono::steady_clock::now(), window, event.GetEventType(), event.text,
-                        event.number, event.colour, event.dataInfoListNode,
-                        event.waitsForRender()});
+                        event.number, event.colour, event.dataInfoListNode, event.waitsForRender(),
+                        event.getRenderTicket()});
     if (!event.waitsForRender()) {
         return;
     }
@@ -54,10 +54,11 @@ void CTestHost::record(int window, CFlitCommandEvent& event) {
         ++heldRenders;
     } else if (renderDelay.count() == 0) {
         if (attachedManager != nullptr) {
-            attachedManager->signalGuiThreadRendered();
+            attachedManager->signalGuiThreadRendered(event.getRenderTicket());
         }
     } else {
-        dueRenders.push_back(std::chrono::steady_clock::now() + renderDelay);
+        dueRenders.push_back(
+            {std::chrono::steady_clock::now() + renderDelay, event.getRenderTicket()});
     }
 }
 
@@ -99,10 +100,11 @@ void CTestHost::send(CFlitManager& manager, int type, wxCDataInfoListNode* node)
 void CTestHost::pumpOnce() {
     wxTheApp->ProcessPendingEvents();
     const auto now = std::chrono::steady_clock::now();
-    while (!dueRenders.empty() && dueRenders.front() <= now) {
+    while (!dueRenders.empty() && dueRenders.front().due <= now) {
+        const long ticket = dueRenders.front().ticket;
         dueRenders.pop_front();
         if (attachedManager != nullptr) {
-            attachedManager->signalGuiThreadRendered();
+            attachedManager->signalGuiThreadRendered(ticket);
         }
     }
 }

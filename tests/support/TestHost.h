@@ -25,13 +25,15 @@ struct SRecordedEvent {
     wxColour colour;
     wxCDataInfoListNode* node;
     bool waitedFor;
+    long ticket;
 };
 
 // A host for engine tests: a real frame with the three host windows (the frame itself is the
 // main frame window), each recording every engine event it receives. After recording an event
-// the engine waits for, it calls signalGuiThreadRendered, at once or after a render delay; the
-// delay defers the signal and never blocks the GUI thread. Renders can also be held back
-// entirely, to leave the presentation thread blocked in the handshake.
+// the engine waits for, it calls signalGuiThreadRendered with the event's ticket, at once or
+// after a render delay; the delay defers the signal and never blocks the GUI thread. Renders can
+// also be held back entirely, to leave the presentation thread blocked in the handshake; held
+// renders are released with the call without a ticket, once each, as a simple host does.
 //
 // Events arrive only while the GUI thread pumps them: use waitFor.
 class CTestHost {
@@ -88,7 +90,11 @@ private:
     std::chrono::milliseconds renderDelay{0};
     bool rendersHeld = false;
     int heldRenders = 0;
-    std::deque<std::chrono::steady_clock::time_point> dueRenders;
+    struct SDueRender {
+        std::chrono::steady_clock::time_point due;
+        long ticket;
+    };
+    std::deque<SDueRender> dueRenders;
     std::vector<SRecordedEvent> recorded;
 };
 
