@@ -14,10 +14,10 @@ namespace {
 // Longest part of a directive quoted in a message, in characters.
 const std::size_t kMaxQuoted = 48;
 
-// The largest numbers the directives take. Counts of units and seconds stop well before a
-// time that means anything to a reader; speeds are those the engine reads at; numbers that
-// reach the host as themselves stop where the host's int does (an email item is shown as its
-// number plus one).
+// The numbers the directives take. Rests, sustains and holds stop well past any wait a reader
+// would sit through; speeds are those the engine reads at; numbers that reach the host as
+// themselves stop where the int of its events does (an email item is shown as its number plus
+// one).
 const unsigned int kMaxUnits = 1000;
 const unsigned int kMaxHoldSeconds = 3600;
 const unsigned int kMinSpeed = 100;
