@@ -16,53 +16,37 @@
 
 namespace {
 
+// The byte order mark that some editors write at the start of a UTF-8 file: not text.
+const char kByteOrderMark[] = "\xEF\xBB\xBF";
+const std::size_t kByteOrderMarkSize = sizeof kByteOrderMark - 1;
+
+// Appends the items of a stretch of text that holds no directive. A word's bytes go to the
+// reader, which ends the word at white space here or at a directive that appends an item.
+void appendStretch(CDataManager* document, CMarkupReader* reader, const char* text,
+                   std::size_t begin, std::size_t end) {
+    CTextTokenizer tokenizer(text + begin, end - begin);
+    CTextTokenizer::SToken token;
+    while (tokenizer.next(&token)) {
+        switch (token.type) {
+        case CTextTokenizer::eWordToken:
+            reader->appendToWord(text + begin + token.offset, token.length);
+            break;
+        case CTextTokenizer::eSpaceToken:
+            reader->endWord();
+            document->appendSpace();
+            break;
+        case CTextTokenizer::eNewlineToken:
+            reader->endWord();
+            document->appendNewline();
+            break;
+        }
+    }
+}
+
+// The line breaks that number the lines of a message, as text editors number them.
 bool isLineBreak(char c) {
     return c == '\n' || c == '\r';
 }
-
-// Appends the items of stretches of text that hold no directive. The bytes of a word collect in
-// one buffer, reused from word to word, until whatever ends the word (white space, a directive,
-// the end of the text): a literal brace written "{{" or "}}" joins the stretches on either side
-// of it into one word.
-class CTextAppender {
-public:
-    CTextAppender(CDataManager* documentIn, CMarkupReader* readerIn)
-        : document(documentIn), reader(readerIn) {}
-
-    void appendStretch(const char* text, std::size_t begin, std::size_t end) {
-        CTextTokenizer tokenizer(text + begin, end - begin);
-        CTextTokenizer::SToken token;
-        while (tokenizer.next(&token)) {
-            switch (token.type) {
-            case CTextTokenizer::eWordToken:
-                word.append(text + begin + token.offset, token.length);
-                break;
-            case CTextTokenizer::eSpaceToken:
-                endWord();
-                document->appendSpace();
-                break;
-            case CTextTokenizer::eNewlineToken:
-                endWord();
-                document->appendNewline();
-                break;
-            }
-        }
-    }
-
-    void appendToWord(char c) { word += c; }
-
-    void endWord() {
-        if (!word.empty()) {
-            reader->appendWord(word.c_str());
-            word.clear();
-        }
-    }
-
-private:
-    CDataManager* document;
-    CMarkupReader* reader;
-    std::string word;
-};
 
 } // namespace
 
@@ -130,9 +114,17 @@ std::unique_ptr<CDataManager> CDocumentImporter::importText(const char* text, st
                                                             eFormat format,
                                                             const wxString& baseDir) {
     clearError();
+    // Skipped before anything else, so that columns in messages count from after it.
+    std::size_t skipped = 0;
+    if (size >= kByteOrderMarkSize && std::memcmp(text, kByteOrderMark, kByteOrderMarkSize) == 0) {
+        skipped = kByteOrderMarkSize;
+        text += skipped;
+        size -= skipped;
+    }
     const std::size_t bad = CUtf8::findInvalid(text, size);
     if (bad != CUtf8::kAllValid) {
-        failAt(text, size, bad, wxString::Format("not valid UTF-8: bad byte at offset %zu", bad));
+        failAt(text, size, bad,
+               wxString::Format("not valid UTF-8: bad byte at offset %zu", skipped + bad));
         return nullptr;
     }
     // Words are handed on as C strings, which a NUL would cut short.
@@ -144,10 +136,9 @@ std::unique_ptr<CDataManager> CDocumentImporter::importText(const char* text, st
 
     auto document = std::make_unique<CDataManager>();
     CMarkupReader reader(document.get(), baseDir);
-    CTextAppender appender(document.get(), &reader);
     if (format == ePlainText) {
-        appender.appendStretch(text, 0, size);
-        appender.endWord();
+        appendStretch(document.get(), &reader, text, 0, size);
+        reader.endWord();
         return document;
     }
 
@@ -157,13 +148,13 @@ std::unique_ptr<CDataManager> CDocumentImporter::importText(const char* text, st
         while (brace < size && text[brace] != '{' && text[brace] != '}') {
             ++brace;
         }
-        appender.appendStretch(text, position, brace);
+        appendStretch(document.get(), &reader, text, position, brace);
         if (brace == size) {
             break;
         }
         const char c = text[brace];
         if (brace + 1 < size && text[brace + 1] == c) {
-            appender.appendToWord(c);
+            reader.appendToWord(text + brace, 1);
             position = brace + 2;
             continue;
         }
@@ -173,7 +164,7 @@ std::unique_ptr<CDataManager> CDocumentImporter::importText(const char* text, st
         }
         std::size_t close = brace + 1;
         while (close < size && text[close] != '}' && text[close] != '{' &&
-               !isLineBreak(text[close])) {
+               CTextTokenizer::lineBreakLength(text + close, size - close) == 0) {
             ++close;
         }
         if (close == size || text[close] != '}') {
@@ -186,14 +177,13 @@ std::unique_ptr<CDataManager> CDocumentImporter::importText(const char* text, st
                                     where));
             return nullptr;
         }
-        appender.endWord();
         if (!reader.applyDirective(text, brace, close)) {
             failAt(text, size, reader.getErrorOffset(), reader.getErrorMessage());
             return nullptr;
         }
         position = close + 1;
     }
-    appender.endWord();
+    reader.endWord();
     return document;
 }
 
@@ -222,8 +212,9 @@ void CDocumentImporter::fail(const wxString& message) {
     errorColumn = 0;
 }
 
-// Lines are counted as the tokenizer counts line breaks; columns in code points. Everything
-// before offset is valid UTF-8, since an import checks the whole text first.
+// Lines are counted at "\n", "\r\n" and a lone "\r", as text editors count them (the Unicode
+// line breaks, which few editors show as such, do not start a line here); columns in code
+// points. Everything before offset is valid UTF-8, since an import checks the whole text first.
 void CDocumentImporter::failAt(const char* text, std::size_t size, std::size_t offset,
                                const wxString& message) {
     std::size_t line = 1;

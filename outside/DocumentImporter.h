@@ -13,17 +13,20 @@
 // Builds a document from UTF-8 text.
 //
 // Plain text: each maximal run of characters other than white space is a word, each run of
-// spaces and tabs one space item, each line break ("\n", "\r\n" or "\r") one newline item.
+// blanks one space item, each line break one newline item (CTextTokenizer says which characters
+// are which). A byte order mark at the start is skipped.
 //
 // Marked-up text reads the same, plus directives in braces, each an item (or a change of the
 // pen that later words are written with) at its place in the text: "sea{rest 2}wall" is the
-// word "sea", a rest of 2 units and the word "wall". "{{" and "}}" are literal braces and stay
-// inside their word. A directive ends on the line it starts on. FILE arguments name files
-// relative to the base folder; their bytes are stored in the document under the name as
-// written, so the document needs nothing from disk afterwards.
+// word "sea", a rest of 2 units and the word "wall", while "{bold}sea{/bold}wall" is the one
+// word "seawall". "{{" and "}}" are literal braces and stay inside their word. A directive ends
+// on the line it starts on. FILE arguments name files relative to the base folder; their bytes
+// are stored in the document under the name as written, so the document needs nothing from
+// disk afterwards.
 //
 // An import builds the whole document or nothing: on any fault the result is null and the
-// error names the line and column (1-based, counted in characters) and what is wrong.
+// error names the line and column (1-based, counted in characters from after a byte order
+// mark) and what is wrong.
 class FLIT_EXPORT CDocumentImporter {
 public:
     enum eFormat { ePlainText, eMarkedUp };

@@ -1,6 +1,7 @@
 #include "outside/MarkupReader.h"
 
 #include "outside/DocumentImporter.h"
+#include "outside/TextTokenizer.h"
 #include "outside/Utf8.h"
 
 #include <wx/filename.h>
@@ -13,8 +14,22 @@ namespace {
 // Longest part of a directive quoted in a message, in characters.
 const std::size_t kMaxQuoted = 48;
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+// The numbers the directives take. Rests, sustains and holds stop well past any wait a reader
+// would sit through; speeds are those the engine reads at; numbers that reach the host as
+// themselves stop where the int of its events does (an email item is shown as its number plus
+// one).
+const unsigned int kMaxUnits = 1000;
+const unsigned int kMaxHoldSeconds = 3600;
+const unsigned int kMinSpeed = 100;
+const unsigned int kMaxSpeed = 950;
+const unsigned int kMaxReference = 2147483647;
+const unsigned int kMaxEmailItem = kMaxReference - 1;
+// Views and commands are taken whatever their number (see readView).
+const unsigned int kMaxType = 4294967295U;
+
+// The bytes of the blank that text[at..end) starts with, 0 when it starts with none.
+std::size_t blankAt(const char* text, std::size_t at, std::size_t end) {
+    return CTextTokenizer::blankLength(text + at, end - at);
 }
 
 bool equals(const char* data, std::size_t size, const char* word) {
@@ -23,8 +38,9 @@ bool equals(const char* data, std::size_t size, const char* word) {
 
 enum eNumberResult { eNumberOk, eNotANumber, eNumberTooLarge };
 
-// An unsigned decimal number that fits 32 bits: digits only, no sign, no space.
-eNumberResult parseNumber(const char* data, std::size_t size, unsigned int* value) {
+// An unsigned decimal number no larger than maximum: digits only, no sign, no space.
+eNumberResult parseNumber(const char* data, std::size_t size, unsigned int maximum,
+                          unsigned int* value) {
     if (size == 0) {
         return eNotANumber;
     }
@@ -34,7 +50,7 @@ eNumberResult parseNumber(const char* data, std::size_t size, unsigned int* valu
             return eNotANumber;
         }
         result = result * 10 + static_cast<unsigned long long>(data[i] - '0');
-        if (result > 0xFFFFFFFFULL) {
+        if (result > maximum) {
             return eNumberTooLarge;
         }
     }
@@ -103,7 +119,7 @@ const CMarkupReader::SDirectiveEntry CMarkupReader::kDirectives[] = {
 
 CMarkupReader::CMarkupReader(CDataManager* documentIn, const wxString& baseDirIn)
     : document(documentIn), baseDir(baseDirIn), colourTag(nullptr), background(nullptr),
-      errorOffset(0) {}
+      wordBackground(nullptr), wordColourTag(nullptr), errorOffset(0) {}
 
 bool CMarkupReader::applyDirective(const char* text, std::size_t open, std::size_t close) {
     SDirective d = {};
@@ -114,14 +130,15 @@ bool CMarkupReader::applyDirective(const char* text, std::size_t open, std::size
     bool named = false;
     std::size_t i = open + 1;
     while (i < close) {
-        if (isBlank(text[i])) {
-            ++i;
+        if (const std::size_t blank = blankAt(text, i, close)) {
+            i += blank;
             continue;
         }
         const std::size_t start = i;
-        while (i < close && !isBlank(text[i])) {
+        while (i < close && blankAt(text, i, close) == 0) {
             ++i;
         }
+        d.end = i;
         const SArgument word = {text + start, i - start, start};
         if (!named) {
             d.name = word;
@@ -148,19 +165,21 @@ bool CMarkupReader::applyDirective(const char* text, std::size_t open, std::size
 
 bool CMarkupReader::readRest(const SDirective& d) {
     unsigned int units = 0;
-    if (!needNumber(d, 0, "rest needs a whole number of units", &units) || !takesAtMost(d, 1)) {
+    if (!needNumber(d, 0, "rest needs a whole number of units", kMaxUnits, &units) ||
+        !takesAtMost(d, 1)) {
         return false;
     }
-    document->appendRest(units);
+    items()->appendRest(units);
     return true;
 }
 
 bool CMarkupReader::readSustain(const SDirective& d) {
     unsigned int units = 0;
-    if (!needNumber(d, 0, "sustain needs a whole number of units", &units) || !takesAtMost(d, 1)) {
+    if (!needNumber(d, 0, "sustain needs a whole number of units", kMaxUnits, &units) ||
+        !takesAtMost(d, 1)) {
         return false;
     }
-    document->appendSustain(units);
+    items()->appendSustain(units);
     return true;
 }
 
@@ -168,7 +187,7 @@ bool CMarkupReader::readSustain(const SDirective& d) {
 bool CMarkupReader::readColour(const SDirective& d) {
     if (d.count == 0) {
         colourTag = nullptr;
-        document->appendTagInfoRef(nullptr);
+        items()->appendTagInfoRef(nullptr);
         return true;
     }
     unsigned long rgb = 0;
@@ -194,7 +213,7 @@ bool CMarkupReader::readColour(const SDirective& d) {
         known = tagsByColour.emplace(key, document->addTag(tagColour, flag)).first;
     }
     colourTag = known->second;
-    document->appendTagInfoRef(colourTag);
+    items()->appendTagInfoRef(colourTag);
     return true;
 }
 
@@ -217,7 +236,7 @@ bool CMarkupReader::readHighlightEnd(const SDirective& d) {
 // {page N} marks a page the reader is shown; {page N hidden} one that is only counted.
 bool CMarkupReader::readPage(const SDirective& d) {
     unsigned int number = 0;
-    if (!needNumber(d, 0, "page needs a whole page number", &number)) {
+    if (!needNumber(d, 0, "page needs a whole page number", kMaxReference, &number)) {
         return false;
     }
     const bool hidden = d.count > 1;
@@ -227,12 +246,14 @@ bool CMarkupReader::readPage(const SDirective& d) {
     if (!takesAtMost(d, 2)) {
         return false;
     }
-    document->appendPageInfoRef(document->addPage(hidden ? CPageInfo::kHiddenPageType : 0, number));
+    items()->appendPageInfoRef(document->addPage(hidden ? CPageInfo::kHiddenPageType : 0, number));
     return true;
 }
 
 // {background FILE [SECONDS]} gives the words after it that background; {background} ends it
-// and appends nothing.
+// and appends nothing. The hold is paid once, where the directive stands: its own item keeps
+// it, while the words carry a link to the same file without one, since the engine shows a
+// word's background again after every graphic and at every start.
 bool CMarkupReader::readBackground(const SDirective& d) {
     if (d.count == 0) {
         background = nullptr;
@@ -242,7 +263,9 @@ bool CMarkupReader::readBackground(const SDirective& d) {
     if (!readFileLink(d, eLinkBackground, true, false, &link)) {
         return false;
     }
-    background = link;
+    const CLinkInfo* info = document->getLinkAt(link);
+    background =
+        info->linkParam.empty() ? link : document->addLink(eLinkBackground, info->linkData);
     return true;
 }
 
@@ -263,13 +286,17 @@ bool CMarkupReader::readVideo(const SDirective& d) {
 }
 
 bool CMarkupReader::readSpeed(const SDirective& d) {
+    static const char* const kNeedSpeed = "speed needs a whole number of words per minute";
     unsigned int wpm = 0;
-    if (!needNumber(d, 0, "speed needs a whole number of words per minute", &wpm) ||
-        !takesAtMost(d, 1)) {
+    if (!needNumber(d, 0, kNeedSpeed, kMaxSpeed, &wpm) || !takesAtMost(d, 1)) {
         return false;
     }
     const SArgument& speed = d.arguments[0];
-    document->appendLinkInfoRef(
+    if (wpm < kMinSpeed) {
+        return fail(speed.offset, wxString::Format("%s, and %u is too small (at least %u)",
+                                                   kNeedSpeed, wpm, kMinSpeed));
+    }
+    items()->appendLinkInfoRef(
         document->addLink(eLinkSpeed, wxString::FromUTF8(speed.data, speed.size)));
     return true;
 }
@@ -280,12 +307,8 @@ bool CMarkupReader::readAssessment(const SDirective& d) {
         return fail(d.open, "assessment needs a text");
     }
     const std::size_t begin = d.arguments[0].offset;
-    std::size_t end = d.close;
-    while (isBlank(d.text[end - 1])) {
-        --end;
-    }
-    document->appendLinkInfoRef(
-        document->addLink(eLinkAssessment, wxString::FromUTF8(d.text + begin, end - begin)));
+    items()->appendLinkInfoRef(
+        document->addLink(eLinkAssessment, wxString::FromUTF8(d.text + begin, d.end - begin)));
     return true;
 }
 
@@ -317,11 +340,12 @@ bool CMarkupReader::readNote(const SDirective& d) {
             continue;
         }
         unsigned int number = 0;
-        if (!needNumber(d, 1, "note needs a whole note number after its kind", &number) ||
+        if (!needNumber(d, 1, "note needs a whole note number after its kind", kMaxReference,
+                        &number) ||
             !takesAtMost(d, 2)) {
             return false;
         }
-        document->appendValueRef(known.type, number);
+        items()->appendValueRef(known.type, number);
         return true;
     }
     return fail(kind.offset, wxString::Format("%s, not \"%s\"", kNeedKind,
@@ -329,19 +353,19 @@ bool CMarkupReader::readNote(const SDirective& d) {
 }
 
 bool CMarkupReader::readDogear(const SDirective& d) {
-    return readValueRef(d, eDITDogearRef, "dogear needs a whole dogear number");
+    return readValueRef(d, eDITDogearRef, "dogear needs a whole dogear number", kMaxReference);
 }
 
 bool CMarkupReader::readReview(const SDirective& d) {
     if (!takesAtMost(d, 0)) {
         return false;
     }
-    document->appendMarker(eDITAssessmentReview);
+    items()->appendMarker(eDITAssessmentReview);
     return true;
 }
 
 bool CMarkupReader::readEmail(const SDirective& d) {
-    return readValueRef(d, eDITEmailItem, "email needs a whole item number");
+    return readValueRef(d, eDITEmailItem, "email needs a whole item number", kMaxEmailItem);
 }
 
 bool CMarkupReader::readAttachment(const SDirective& d) {
@@ -363,7 +387,7 @@ bool CMarkupReader::readAttachment(const SDirective& d) {
             if (!takesAtMost(d, 1)) {
                 return false;
             }
-            document->appendMarker(known.type);
+            items()->appendMarker(known.type);
             return true;
         }
     }
@@ -375,24 +399,48 @@ bool CMarkupReader::readAttachment(const SDirective& d) {
 // document may carry types that only a newer engine acts on.
 bool CMarkupReader::readView(const SDirective& d) {
     unsigned int view = 0;
-    if (!needNumber(d, 0, "view needs a whole view type number", &view) || !takesAtMost(d, 1)) {
+    if (!needNumber(d, 0, "view needs a whole view type number", kMaxType, &view) ||
+        !takesAtMost(d, 1)) {
         return false;
     }
-    document->appendChangeView(static_cast<CDITChangeView::eViewType>(view));
+    items()->appendChangeView(static_cast<CDITChangeView::eViewType>(view));
     return true;
 }
 
 bool CMarkupReader::readCommand(const SDirective& d) {
     unsigned int command = 0;
-    if (!needNumber(d, 0, "command needs a whole command type number", &command) ||
+    if (!needNumber(d, 0, "command needs a whole command type number", kMaxType, &command) ||
         !takesAtMost(d, 1)) {
         return false;
     }
-    document->appendFlitCommand(static_cast<CDITFlitCommand::eFlitCommandType>(command));
+    items()->appendFlitCommand(static_cast<CDITFlitCommand::eFlitCommandType>(command));
     return true;
 }
 
 // --- Shared parts ---
+
+void CMarkupReader::appendToWord(const char* bytes, std::size_t size) {
+    if (pendingWord.empty()) {
+        wordStyle = style;
+        wordBackground = background;
+        wordColourTag = colourTag;
+    } else {
+        wordStyle = CStyleInfo(wordStyle.getStyles() | style.getStyles());
+    }
+    pendingWord.append(bytes, size);
+}
+
+void CMarkupReader::endWord() {
+    if (!pendingWord.empty()) {
+        document->appendWord(pendingWord.c_str(), wordStyle, wordBackground, wordColourTag);
+        pendingWord.clear();
+    }
+}
+
+CDataManager* CMarkupReader::items() {
+    endWord();
+    return document;
+}
 
 bool CMarkupReader::fail(std::size_t offset, const wxString& message) {
     errorOffset = offset;
@@ -411,30 +459,31 @@ bool CMarkupReader::takesAtMost(const SDirective& d, std::size_t count) {
 }
 
 bool CMarkupReader::needNumber(const SDirective& d, std::size_t index, const char* what,
-                               unsigned int* value) {
+                               unsigned int maximum, unsigned int* value) {
     if (index >= d.count) {
         return fail(d.open, what);
     }
     const SArgument& number = d.arguments[index];
     const wxString written = wxString::FromUTF8(number.data, number.size);
-    switch (parseNumber(number.data, number.size, value)) {
+    switch (parseNumber(number.data, number.size, maximum, value)) {
     case eNumberOk:
         return true;
     case eNumberTooLarge:
-        return fail(number.offset, wxString::Format("%s, and %s is too large (at most 4294967295)",
-                                                    what, written));
+        return fail(number.offset, wxString::Format("%s, and %s is too large (at most %u)", what,
+                                                    written, maximum));
     case eNotANumber:
         break;
     }
     return fail(number.offset, wxString::Format("%s, not \"%s\"", what, written));
 }
 
-bool CMarkupReader::readValueRef(const SDirective& d, eDataInfoType type, const char* what) {
+bool CMarkupReader::readValueRef(const SDirective& d, eDataInfoType type, const char* what,
+                                 unsigned int maximum) {
     unsigned int value = 0;
-    if (!needNumber(d, 0, what, &value) || !takesAtMost(d, 1)) {
+    if (!needNumber(d, 0, what, maximum, &value) || !takesAtMost(d, 1)) {
         return false;
     }
-    document->appendValueRef(type, value);
+    items()->appendValueRef(type, value);
     return true;
 }
 
@@ -469,7 +518,7 @@ bool CMarkupReader::readFileLink(const SDirective& d, eLinkInfoType type, bool h
                         pauseAllowed ? "the file's hold must be a whole number of seconds or "
                                        "\"pause\""
                                      : "the file's hold must be a whole number of seconds",
-                        &unused)) {
+                        kMaxHoldSeconds, &unused)) {
             return false;
         }
         hold = wxString::FromUTF8(seconds.data, seconds.size);
@@ -479,7 +528,7 @@ bool CMarkupReader::readFileLink(const SDirective& d, eLinkInfoType type, bool h
         return false;
     }
     wxCLinkInfoListNode* node = document->addLink(type, dataName, hold);
-    document->appendLinkInfoRef(node);
+    items()->appendLinkInfoRef(node);
     if (link != nullptr) {
         *link = node;
     }
@@ -494,7 +543,7 @@ bool CMarkupReader::readTextLink(const SDirective& d, eLinkInfoType type, const 
         return false;
     }
     const SArgument& data = d.arguments[0];
-    document->appendLinkInfoRef(document->addLink(type, wxString::FromUTF8(data.data, data.size)));
+    items()->appendLinkInfoRef(document->addLink(type, wxString::FromUTF8(data.data, data.size)));
     return true;
 }
 

@@ -7,12 +7,17 @@
 
 #include <cstddef>
 #include <map>
+#include <string>
 
 // Applies the directives of a marked-up text, one at a time, to the document being built: it
 // appends the items they stand for, records the links, tags and pages those items refer to, and
 // keeps the pen that later words are written with (style, font colour and own background). The
-// importer walks the text and hands over each directive; words go through appendWord so that
-// they carry the pen.
+// importer walks the text and hands over each directive and the bytes of each word.
+//
+// A word ends at white space and at a directive that appends an item; a directive that only
+// changes the pen (a style switched on or off, the end of a background) stands inside the word.
+// Such a word is bold or highlighted when any of its characters is, and carries the colour and
+// background in force at its first character.
 //
 // Used by CDocumentImporter only; not part of the library's interface.
 class CMarkupReader {
@@ -22,8 +27,10 @@ public:
     CMarkupReader(const CMarkupReader&) = delete;
     CMarkupReader& operator=(const CMarkupReader&) = delete;
 
-    // Appends a word (NUL-terminated UTF-8) written with the current pen.
-    void appendWord(const char* word) { document->appendWord(word, style, background, colourTag); }
+    // Adds bytes to the word being written, which begins when the last one ended.
+    void appendToWord(const char* bytes, std::size_t size);
+    // Appends the word being written, if any.
+    void endWord();
 
     // Applies the directive text[open..close], text[open] being its "{" and text[close] its
     // "}". The directive holds no brace and no line break in between. Returns false, with the
@@ -52,6 +59,7 @@ private:
         SArgument name;
         SArgument arguments[kMaxArguments];
         std::size_t count;
+        std::size_t end; // just past the last word
     };
 
     typedef bool (CMarkupReader::*DirectiveHandler)(const SDirective&);
@@ -89,8 +97,11 @@ private:
     // Shared by the directive readers; each returns false with the error set.
     bool fail(std::size_t offset, const wxString& message);
     bool takesAtMost(const SDirective& d, std::size_t count);
-    bool needNumber(const SDirective& d, std::size_t index, const char* what, unsigned int* value);
-    bool readValueRef(const SDirective& d, eDataInfoType type, const char* what);
+    // A number from 0 to maximum.
+    bool needNumber(const SDirective& d, std::size_t index, const char* what, unsigned int maximum,
+                    unsigned int* value);
+    bool readValueRef(const SDirective& d, eDataInfoType type, const char* what,
+                      unsigned int maximum);
     bool switchStyle(const SDirective& d, eStyleInfoType styleBit, bool on);
     // A file link: FILE, then an optional hold in seconds (or "pause" when pauseAllowed) when
     // holdAllowed. Appends the link's reference item; *link (when not null) gets its node.
@@ -101,6 +112,8 @@ private:
     // Stores the bytes of the file that the argument names under that name, once per name.
     bool loadFile(const SArgument& file, wxString* name);
     wxString quoted(const SDirective& d) const;
+    // The document, to append an item to: the word being written ends first.
+    CDataManager* items();
 
     CDataManager* document;
     wxString baseDir;
@@ -110,6 +123,12 @@ private:
     wxCLinkInfoListNode* background;
     // One tag per colour and flag, shared by every directive that names it.
     std::map<unsigned long, wxCTagInfoListNode*> tagsByColour;
+
+    // The word being written and its pen.
+    std::string pendingWord;
+    CStyleInfo wordStyle;
+    wxCLinkInfoListNode* wordBackground;
+    wxCTagInfoListNode* wordColourTag;
 
     std::size_t errorOffset;
     wxString errorMessage;

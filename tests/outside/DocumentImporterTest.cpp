@@ -66,7 +66,7 @@ std::string describe(CDataManager& doc) {
                 pen += colourText(tag);
             }
             if (CLinkInfo* link = doc.getLinkAt(word->getBackgroundLinkInfoNode())) {
-                pen += "bg=" + utf8(link->linkData);
+                pen += "bg=" + utf8(link->linkData) + utf8(link->linkParam);
             }
             out += word->getWord() + (pen.empty() ? "" : "[" + pen + "]");
             break;
@@ -176,6 +176,7 @@ TEST_F(DocumentImporter, PlainTextIsWordsSpacesAndLineBreaks) {
     EXPECT_EQ("The _ tide's _ in. | | Gulls,\xE2\x80\x94 _ {rest _ 2} |",
               import("The \t tide's in.\r\n\rGulls,\xE2\x80\x94\v{rest 2}\n", plain));
     EXPECT_EQ("", import("", plain));
+    EXPECT_EQ("Tide _ in", import("\uFEFFTide in", plain));
 }
 
 TEST_F(DocumentImporter, DirectivesMakeTheirItems) {
@@ -184,7 +185,8 @@ TEST_F(DocumentImporter, DirectivesMakeTheirItems) {
         const char* items;
     } cases[] = {
         {"{rest 2}", "rest:2"},
-        {"{sustain 4294967295}", "sustain:4294967295"},
+        {"\uFEFF{rest\u30001000}", "rest:1000"},
+        {"{sustain 1000}", "sustain:1000"},
         {"{colour #1A2b3C}{colour #1a2b3c flag}{colour}",
          "colour:#1A2B3C colour:#1A2B3C! colour:-"},
         {"{page 7}{page 8 hidden}", "page:7:0 page:8:2"},
@@ -194,7 +196,7 @@ TEST_F(DocumentImporter, DirectivesMakeTheirItems) {
          "link:2:media/sky.png:5 link:2:media/sky.png:pause"},
         {"{sound tone.wav}{video media/sky.png}", "link:4:tone.wav link:64:media/sky.png"},
         {"{background media/sky.png 2}{background}", "link:8:media/sky.png:2"},
-        {"{speed 300}{assessment  How  deep is it?  }", "link:16:300 link:32:How  deep is it?"},
+        {"{speed 950}{assessment  How  deep is it?\u2000}", "link:16:950 link:32:How  deep is it?"},
         {"{link https://example.org/a?b=1}{mailto quay@example.org}",
          "link:128:https://example.org/a?b=1 link:256:quay@example.org"},
         {"{note glossary 1}{note course 2}{note rapid 3}{note user 4}{dogear 5}",
@@ -216,7 +218,8 @@ TEST_F(DocumentImporter, WordsCarryThePenBetweenDirectives) {
               import("x{colour #ff0000}y z{colour #FF0000 flag}w{colour}v"));
     EXPECT_EQ("link:8:media/sky.png:3 calm[bg=media/sky.png] | sea[bg=media/sky.png] _ still",
               import("{background media/sky.png 3}calm\r\nsea{background} still"));
-    EXPECT_EQ("wo[b] rd", import("{bold}wo{/bold}rd"));
+    EXPECT_EQ("word[b] _ in,[h] _ \"Stop!\"[b]",
+              import("{bold}wo{/bold}rd {highlight}in{/highlight}, \"{bold}Stop!{/bold}\""));
     // One tag per colour and flag.
     import("{colour #010203}{colour #010203}");
     EXPECT_EQ(static_cast<CDITTagInfoRef*>(doc->getFirstNode()->GetData())->getTagInfoListNode(),
@@ -263,10 +266,18 @@ TEST_F(DocumentImporter, BadInputNamesLineColumnAndFault) {
         {"a}b", 1, 2, "stray \"}\""},
         {"x {rest 2", 1, 3, "not closed before the end of the text"},
         {"x {rest\n2}", 1, 3, "not closed before the end of its line"},
+        {"x\u2028{rest\xC2\x85 2}", 1, 3, "not closed before the end of its line"},
         {"{bold{/bold}", 1, 1, "not closed before the next \"{\""},
         {"{rest}", 1, 1, "rest needs a whole number of units"},
         {"{rest -2}", 1, 7, "rest needs a whole number of units, not \"-2\""},
-        {"{sustain 4294967296}", 1, 10, "4294967296 is too large"},
+        {"{sustain 4294967296}", 1, 10, "4294967296 is too large (at most 1000)"},
+        {"\uFEFF{rest 1001}", 1, 7, "1001 is too large (at most 1000)"},
+        {"{speed 4294967295}", 1, 8, "too large (at most 950)"},
+        {"{speed 99}", 1, 8, "99 is too small (at least 100)"},
+        {"{page 2147483648}", 1, 7, "too large (at most 2147483647)"},
+        {"{note user 2147483648}", 1, 12, "too large (at most 2147483647)"},
+        {"{email 2147483647}", 1, 8, "too large (at most 2147483646)"},
+        {"{bgraphic media/sky.png 3601}", 1, 25, "too large (at most 3600)"},
         {"{rest 2 3}", 1, 9, "unexpected \"3\" in \"{rest 2 3}\""},
         {"{colour red}", 1, 9, "#RRGGBB, not \"red\""},
         {"{colour #12345G}", 1, 9, "#RRGGBB"},
