@@ -231,11 +231,11 @@ void CFETimingConstantsPanel::OnLoadSettingsButton(wxCommandEvent& /*event*/) {
         return;
     }
     // A refused file leaves the table as it was; either way the row on screen is shown from the
-    // table again, replacing any uncommitted edit.
-    // The reason for a refusal goes to the log, which shows it to the user.
+    // table again, replacing any uncommitted edit. The page opens no message box: the reason
+    // goes to the log as a status line (the host's status bar, if it has one).
     CFlitWordCalcsSerializer serializer(wordCalcs, path.utf8_str());
     if (!serializer.load()) {
-        wxLogError("Settings not loaded: %s", serializer.getLoadError());
+        wxLogStatus("Settings not loaded: %s", serializer.getLoadError());
     }
     TransferDataToWindow();
 }
@@ -252,7 +252,7 @@ void CFETimingConstantsPanel::OnSaveSettingsButton(wxCommandEvent& /*event*/) {
     }
     CFlitWordCalcsSerializer serializer(wordCalcs, path.utf8_str());
     if (!serializer.store()) {
-        wxLogError("Settings not saved: %s", serializer.getStoreError());
+        wxLogStatus("Settings not saved: %s", serializer.getStoreError());
     }
 }
 

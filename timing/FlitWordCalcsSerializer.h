@@ -9,10 +9,11 @@ class CFlitWordCalcs;
 // as it is at that moment; load() replaces the table from the file.
 //
 // A file is checked as a whole before the table changes: the root must be "flit_word_calcs",
-// there may be at most six row elements, every field a row holds must be a whole number in its
-// range (see CTimingTableDataSerializer), and the table that would result must be strictly
+// there may be at most six row elements, and the table that would result must be strictly
 // ascending in speed. A file that fails any check is refused (load() returns false,
-// getLoadError() names the file and the problem) and the table stays exactly as it was.
+// getLoadError() names the file and the problem) and the table stays exactly as it was. Within
+// an accepted file each field loads on its own (see CTimingTableDataSerializer): one that holds
+// no whole number keeps its value, and any whole number is stored as it is.
 class FLIT_EXPORT CFlitWordCalcsSerializer : public CXMLSerializer {
 public:
     static const char* const kFlitWordCalcsElementName;

@@ -1,5 +1,8 @@
 #include "timing/TimingTableData.h"
 
+#include <algorithm>
+#include <climits>
+
 int CTimingTableData::*const CTimingTableData::kFields[kFieldCount] = {
     &CTimingTableData::speed,
     &CTimingTableData::wdBaseValueAdjPercentage,
@@ -47,16 +50,22 @@ void CTimingTableData::zeroInit() {
 void CTimingTableData::interpolateMemberVars(int speedIn, const CTimingTableData* lower,
                                              const CTimingTableData* upper) {
     speed = speedIn;
-    const int lowerSpeed = loadField(*lower, &CTimingTableData::speed);
-    const int span = loadField(*upper, &CTimingTableData::speed) - lowerSpeed;
+    const long long lowerSpeed = loadField(*lower, &CTimingTableData::speed);
+    const long long span = loadField(*upper, &CTimingTableData::speed) - lowerSpeed;
     // Plain double arithmetic (53-bit significand): the ratio is rounded to double once, each
     // product is rounded to double and then truncated toward zero. Wider intermediates would
-    // give different rows.
-    const double ratio = span != 0 ? static_cast<double>(speedIn - lowerSpeed) / span : 0.0;
+    // give different rows. The 64-bit differences convert to double exactly.
+    const double ratio =
+        span != 0 ? static_cast<double>(speedIn - lowerSpeed) / static_cast<double>(span) : 0.0;
+    // A step this far out leaves int's range from any starting value; holding it there keeps
+    // the conversion to an integer defined.
+    constexpr double kFarOutside = 1e10;
     for (int i = 1; i < kFieldCount; ++i) {
         int CTimingTableData::*field = kFields[i];
-        const int from = loadField(*lower, field);
+        const long long from = loadField(*lower, field);
         const double step = static_cast<double>(loadField(*upper, field) - from) * ratio;
-        this->*field = from + static_cast<int>(step);
+        const long long value =
+            from + static_cast<long long>(std::clamp(step, -kFarOutside, kFarOutside));
+        this->*field = static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
     }
 }

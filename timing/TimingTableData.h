@@ -14,11 +14,8 @@ public:
     // field alike (interpolation, settings files, the tuning page) walks one list.
     static int CTimingTableData::*const kFields[kFieldCount];
 
-    // The values a settings file may give a row: a speed far above any reading speed, and
-    // percentages as the tuning page offers them. Within these ranges no timing formula leaves
-    // the range of its integers.
-    static constexpr int kMinSpeed = 1;
-    static constexpr int kMaxSpeed = 100000;
+    // The percentages the tuning page offers. A row itself holds any int: settings files store
+    // values outside this range as they are, and the timing rules stay defined for them.
     static constexpr int kMinAdjPercentage = 0;
     static constexpr int kMaxAdjPercentage = 1500;
 
@@ -44,7 +41,9 @@ public:
     // Makes this row the linear interpolation at speedIn between lower and upper: speed is set
     // to speedIn and each percentage moves from lower's value towards upper's by the same
     // ratio, truncated toward zero. Rows of equal speed have no line between them; the result
-    // then takes lower's percentages.
+    // then takes lower's percentages. Differences are taken in 64 bits, so rows anywhere in the
+    // range of int interpolate exactly; a percentage that would leave that range (only when
+    // extrapolating far beyond the two rows) is held at its nearest end.
     void interpolateMemberVars(int speedIn, const CTimingTableData* lower,
                                const CTimingTableData* upper);
 

@@ -2,10 +2,12 @@
 
 #include "outside/wxXMLUtils.h"
 
+#include <wx/log.h>
+
 #include <algorithm>
 
 namespace {
-// Longest part of a field's content quoted in a message, in characters.
+// Longest part of a field's content quoted in a note, in characters.
 const size_t kMaxQuotedLength = 24;
 } // namespace
 
@@ -110,23 +112,17 @@ bool CTimingTableDataSerializer::loadFromXML(wxXmlNode* element) {
             if (name != entry.name) {
                 continue;
             }
-            const bool isSpeed = entry.field == &(timingTableData->speed);
-            const int low =
-                isSpeed ? CTimingTableData::kMinSpeed : CTimingTableData::kMinAdjPercentage;
-            const int high =
-                isSpeed ? CTimingTableData::kMaxSpeed : CTimingTableData::kMaxAdjPercentage;
-            int value = 0;
-            if (!xml.parseIntContentElement(&value, child) || value < low || value > high) {
-                // Only the start of a long content goes into the message.
+            // Any whole number an int holds is stored as it is; anything else leaves the field
+            // as it was, as a missing element would, and the rest of the row still loads.
+            if (!xml.parseIntContentElement(entry.field, child)) {
+                // Only the start of a long content goes into the note.
                 wxString written = child->GetNodeContent().Strip(wxString::both);
                 if (written.length() > kMaxQuotedLength) {
                     written = written.Left(kMaxQuotedLength) + "...";
                 }
-                setLoadError(wxString::Format("<%s> holds \"%s\", not a whole number from %d to %d",
-                                              entry.name, written, low, high));
-                return false;
+                wxLogVerbose("Settings: <%s> holds \"%s\", not a whole number; it keeps %d",
+                             entry.name, written, *entry.field);
             }
-            *entry.field = value;
         }
     }
     return true;

@@ -30,12 +30,10 @@ public:
     ~CTimingTableDataSerializer() override;
 
     wxXmlNode* createDataAsXML() override;
-    // Sets every field whose element the row element holds; fields without an element keep
-    // their values, and of two elements with one name the later wins. False, with the load
-    // error naming the problem, when the element is not a "timing_table_data" element or a
-    // field's element holds anything but a whole number in the field's range (speeds from
-    // kMinSpeed to kMaxSpeed, percentages from kMinAdjPercentage to kMaxAdjPercentage); fields
-    // read before the bad one have then been set.
+    // Sets every field whose element holds a whole number that an int holds, whatever its
+    // size or sign; a field whose element is missing or holds anything else keeps its value, and
+    // of two elements with one name the later wins. False, with the load error naming the
+    // problem, only when the element is not a "timing_table_data" element.
     bool loadFromXML(wxXmlNode* element) override;
 
     const wxString& getLoadedVersion() const { return loadedVersion; }

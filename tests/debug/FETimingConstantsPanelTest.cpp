@@ -9,7 +9,7 @@ const char* const kXmlFilter = "XML Files (*.xml)|*.xml";
 
 using TimingPageTest = DebugDialogTest;
 
-// Collects the errors logged while it lives.
+// Collects what is logged while it lives, with the levels.
 class CLoggedErrors : public wxLog {
 public:
     CLoggedErrors() : previous(wxLog::SetActiveTarget(this)) {}
@@ -18,12 +18,12 @@ public:
     CLoggedErrors& operator=(const CLoggedErrors&) = delete;
 
     std::vector<wxString> errors;
+    std::vector<wxLogLevel> levels;
 
 protected:
     void DoLogRecord(wxLogLevel level, const wxString& text, const wxLogRecordInfo&) override {
-        if (level <= wxLOG_Error) {
-            errors.push_back(text);
-        }
+        errors.push_back(text);
+        levels.push_back(level);
     }
 
 private:
@@ -116,6 +116,8 @@ TEST_F(TimingPageTest, SaveAndLoadGoThroughTheChooserAndRealFiles) {
         CLoggedErrors logged;
         CFileChooserAnswer answer(refused);
         click(timingPage(), "Load Settings");
+        // A status line: a higher level would open a message box.
+        EXPECT_EQ(std::vector<wxLogLevel>{wxLOG_Status}, logged.levels);
         ASSERT_EQ(1u, logged.errors.size());
         EXPECT_EQ("Settings not loaded: '" + refused +
                       "': its root element is <something_else>, not <flit_word_calcs>",
@@ -130,6 +132,7 @@ TEST_F(TimingPageTest, SaveAndLoadGoThroughTheChooserAndRealFiles) {
         CLoggedErrors logged;
         CFileChooserAnswer answer(unwritable);
         click(timingPage(), "Save Settings");
+        EXPECT_EQ(std::vector<wxLogLevel>{wxLOG_Status}, logged.levels);
         ASSERT_EQ(1u, logged.errors.size());
         EXPECT_EQ("Settings not saved: cannot write '" + unwritable + "': Not a directory",
                   logged.errors[0]);

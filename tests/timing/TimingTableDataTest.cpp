@@ -51,3 +51,23 @@ TEST(TimingTableData, InterpolationAtEitherEndGivesThatRow) {
     row.interpolateMemberVars(400, &t[2], &t[3]);
     EXPECT_EQ(fields(t[3]), fields(row));
 }
+
+// Rows anywhere in the range of int interpolate exactly, though their differences do not fit an
+// int; far beyond the two rows a percentage is held at the end of the range.
+TEST(TimingTableData, InterpolationBetweenExtremeRowsStaysExact) {
+    const int top = 2147483647;
+    const struct {
+        int lowSpeed, lowPct, highSpeed, highPct, speed, expected;
+    } cases[] = {
+        {-1000, -top - 1, 1000, top, 0, -1}, {-1000, top, 1000, -top - 1, 0, 0},
+        {-top - 1, 0, top, -100, 0, -50},    {0, 0, 1, top, 3, top},
+        {0, 0, 1, -top - 1, 3, -top - 1},
+    };
+    for (const auto& c : cases) {
+        const CTimingTableData low(c.lowSpeed, c.lowPct, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+        const CTimingTableData high(c.highSpeed, c.highPct, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+        CTimingTableData row;
+        row.interpolateMemberVars(c.speed, &low, &high);
+        EXPECT_EQ(c.expected, row.wdBaseValueAdjPercentage) << c.lowPct << " " << c.speed;
+    }
+}
