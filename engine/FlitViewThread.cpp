@@ -1,5 +1,6 @@
 #include "engine/FlitViewThread.h"
 
+#include "engine/FlashedWords.h"
 #include "engine/FlitManager.h"
 #include "outside/DataManager.h"
 #include "outside/OvriChars.h"
@@ -13,9 +14,6 @@
 namespace {
 
 const long kMillisecondsPerSecond = 1000;
-const char kHyphen = '-';
-// The word flashed for a hyperlink or a mail link.
-const char* const kLinkWord = "<LINK>";
 // The host's view identifiers that view changes ask for.
 const int kViewReading = 0;
 const int kViewOverview = 2;
@@ -487,31 +485,20 @@ void CFlitViewThread::postWordToFlitView(wxString& word, char separator,
         speed = manager->getTargetSpeed();
     }
 
-    // A length of 0 or 1 cannot hold a character and a hyphen: it means no limit. Lengths count
-    // characters, so a chunk never splits one; the timing rules get the UTF-8 bytes.
-    const size_t setLength = manager->getWordDisplayLength();
-    const size_t limit = setLength < 2 ? word.length() : setLength;
-    // The prefix is kept in a named string: the buffer utf8_str returns may point into the
-    // string's own storage, which a temporary would free at once.
-    const wxString displayPrefix = word.Left(limit);
-    const wxScopedCharBuffer displayWord = displayPrefix.utf8_str();
+    // Chunks and their timing follow the rules shared with everything that shows reading
+    // without the thread; the timing rules get the UTF-8 bytes.
+    const unsigned int displayLength = manager->getWordDisplayLength();
+    const wxScopedCharBuffer utf8 = word.utf8_str();
+    const std::string wholeWord(utf8.data(), utf8.length());
+    const std::string displayWord = CFlashedWords::timedPart(wholeWord, displayLength);
     CFlitWordCalcs* calcs = manager->getFlitWordCalcs();
-    const int displayTime = calcs->calcWordDisplayTime(displayWord.data(), speed);
-    const int interWordDelay = calcs->calcInterWordDelayTime(displayWord.data(), separator, speed);
+    const int displayTime = calcs->calcWordDisplayTime(displayWord.c_str(), speed);
+    const int interWordDelay = calcs->calcInterWordDelayTime(displayWord.c_str(), separator, speed);
 
     CFlitCommandEvent event(EVT_FLIT_COMMAND_WORD_MSG);
     event.dataInfoListNode = node;
-    size_t position = 0;
-    size_t remaining = word.length();
-    for (bool last = false; !last;) {
-        if (limit < remaining) {
-            event.text = word.Mid(position, limit - 1) + kHyphen;
-            position += limit - 1;
-            remaining -= limit - 1;
-        } else {
-            event.text = word.Mid(position);
-            last = true;
-        }
+    for (const std::string& chunk : CFlashedWords::chunksOf(wholeWord, displayLength)) {
+        event.text = wxString::FromUTF8(chunk);
         postFlitViewWindowEvent(event, true);
         // Added in 64 bits: a display time at its cap plus a sustain must not wrap round.
         sleepAfterPost(static_cast<long>(wxMin(static_cast<long long>(displayTime) + extraWordDelay,
@@ -606,31 +593,17 @@ bool CFlitViewThread::handleChangeViewCommon(int viewId) {
 
 bool CFlitViewThread::handleEmailItem(wxCDataInfoListNode* node) {
     const CDITEmailItem* item = static_cast<const CDITEmailItem*>(node->GetData());
-    const wxString numbered = wxString::Format("%ld", static_cast<long>(item->getValue()) + 1);
-    const struct {
-        wxString word;
-        char separator;
-    } words[] = {{"Email", COvriChars::kSpaceChar},
-                 {"Item", COvriChars::kSpaceChar},
-                 {"#", COvriChars::kSpaceChar},
-                 {numbered, COvriChars::kNewlineChar}};
-    for (const auto& entry : words) {
-        wxString word = entry.word;
-        postWordToFlitView(word, entry.separator, node);
+    for (const SFlashedWord& flashed : CFlashedWords::emailItemWords(item->getValue())) {
+        wxString word = wxString::FromUTF8(flashed.text);
+        postWordToFlitView(word, flashed.separator, node);
     }
     return true;
 }
 
 bool CFlitViewThread::handleEmailItemAttachmentAnnounce(wxCDataInfoListNode* node) {
-    const int kRepeats = 3;
-    const char* const kWords[] = {"Press", "'A'", "to", "read", "attachment"};
-    for (int repeat = 0; repeat < kRepeats; ++repeat) {
-        for (const char* text : kWords) {
-            wxString word = text;
-            const bool lastWord = text == kWords[WXSIZEOF(kWords) - 1];
-            postWordToFlitView(word, lastWord ? COvriChars::kNewlineChar : COvriChars::kSpaceChar,
-                               node);
-        }
+    for (const SFlashedWord& flashed : CFlashedWords::attachmentAnnouncementWords()) {
+        wxString word = wxString::FromUTF8(flashed.text);
+        postWordToFlitView(word, flashed.separator, node);
     }
     return true;
 }
@@ -774,8 +747,9 @@ bool CFlitViewThread::handleVideo(CLinkInfo*) {
 }
 
 bool CFlitViewThread::handleHyperlink(wxCDataInfoListNode* node, CLinkInfo*) {
-    wxString word = kLinkWord;
-    postWordToFlitView(word, COvriChars::kNullByte, node);
+    const SFlashedWord link = CFlashedWords::linkWord();
+    wxString word = wxString::FromUTF8(link.text);
+    postWordToFlitView(word, link.separator, node);
     return true;
 }
 

@@ -8,11 +8,13 @@
 #include <wx/filename.h>
 #include <wx/log.h>
 
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <new>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -101,6 +103,42 @@ bool CDocumentImporter::readFile(const wxString& path, std::string* bytes, wxStr
         }
     }
     return true;
+}
+
+bool CDocumentImporter::readStandardInput(std::string* bytes, wxString* reason) {
+    const wxString tooLarge = wxString::Format("it is larger than %zu MiB", kMaxFileBytes >> 20);
+    // A file's size is known before reading it, however large it claims to be.
+    struct stat info {};
+    if (::fstat(STDIN_FILENO, &info) == 0 && S_ISREG(info.st_mode) &&
+        static_cast<unsigned long long>(info.st_size) > kMaxFileBytes) {
+        *reason = tooLarge;
+        return false;
+    }
+    bytes->clear();
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (got == 0) {
+            return true;
+        }
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            *reason = wxSysErrorMsgStr(errno);
+            return false;
+        }
+        if (bytes->size() + static_cast<std::size_t>(got) > kMaxFileBytes) {
+            *reason = tooLarge;
+            return false;
+        }
+        try {
+            bytes->append(buffer, static_cast<std::size_t>(got));
+        } catch (const std::bad_alloc&) {
+            *reason = "there is not enough memory to read it";
+            return false;
+        }
+    }
 }
 
 CDocumentImporter::CDocumentImporter() : errorLine(0), errorColumn(0) {}

@@ -42,6 +42,9 @@ public:
     // special file such as a pipe or a device, a file larger than kMaxFileBytes, too little
     // memory to hold it, or the system's reason).
     static bool readFile(const wxString& path, std::string* bytes, wxString* reason);
+    // Reads the whole of standard input, whatever it is (a pipe, a terminal, a file), with the
+    // same limit; false with the reason in *reason as for readFile.
+    static bool readStandardInput(std::string* bytes, wxString* reason);
 
     CDocumentImporter();
 

@@ -6,8 +6,10 @@
 // 5000) words per minute, the tool's range; [3] the word length, used when 2 or more. Inputs
 // shorter than four bytes are plain text at 250 words per minute.
 //
-// Checked on every input: the import's outcome (as for the importer targets); one timed word
-// per non-empty word item, in order, each with a known separator and times of zero or more;
+// Checked on every input: the import's outcome (as for the importer targets); flashes with a
+// known separator and times of zero or more; chunks of at most the word length in characters,
+// each but a word's last ending in a hyphen, cut between characters (grapheme clusters) and
+// adding up to the word; for plain text, one flashed word per non-empty word item, in order;
 // and a picture that is well-formed XML with an svg root.
 
 #include "FuzzSupport.h"
@@ -17,6 +19,7 @@
 
 #include "outside/DocumentImporter.h"
 #include "outside/OvriChars.h"
+#include "outside/Utf8.h"
 
 #include <expat.h>
 
@@ -104,13 +107,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
 
     const CTimingReport report(wpm, wordLength);
     const std::vector<STimedWord> timed = report.timeDocument(*document);
-    const std::vector<std::string> words = wordItems(*document);
-    FLIT_FUZZ_CHECK(timed.size() == words.size(), std::to_string(timed.size()) +
-                                                      " timed words of " +
-                                                      std::to_string(words.size()));
+    // The flashed words, put together again from their chunks; a cut inside a character would
+    // make the word fewer characters than its chunks.
+    std::vector<std::string> flashed;
+    std::size_t clustersOfChunks = 0;
+    const auto checkWholeWord = [&] {
+        FLIT_FUZZ_CHECK(flashed.empty() ||
+                            clustersOfChunks ==
+                                CUtf8::countClusters(flashed.back().data(), flashed.back().size()),
+                        "the chunks of \"" + flashed.back() + "\" cut a character");
+    };
     for (std::size_t i = 0; i < timed.size(); ++i) {
         const STimedWord& w = timed[i];
-        FLIT_FUZZ_CHECK(w.word == words[i], "timed \"" + w.word + "\" for \"" + words[i] + "\"");
         FLIT_FUZZ_CHECK(w.separator == COvriChars::kSpaceChar ||
                             w.separator == COvriChars::kNewlineChar ||
                             w.separator == COvriChars::kNullByte,
@@ -118,6 +126,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         FLIT_FUZZ_CHECK(w.displayMs >= 0 && w.delayMs >= 0,
                         "\"" + w.word + "\" timed " + std::to_string(w.displayMs) + " + " +
                             std::to_string(w.delayMs) + " ms");
+        FLIT_FUZZ_CHECK(!w.word.empty() && (w.startsWord || !flashed.empty()),
+                        "an empty chunk or one that begins no word");
+        FLIT_FUZZ_CHECK(wordLength < 2 || CUtf8::countClusters(w.word.data(), w.word.size()) <=
+                                              static_cast<std::size_t>(wordLength),
+                        "chunk \"" + w.word + "\" longer than " + std::to_string(wordLength));
+        const bool lastChunk = i + 1 == timed.size() || timed[i + 1].startsWord;
+        FLIT_FUZZ_CHECK(lastChunk || w.word.back() == '-', "\"" + w.word + "\" without a hyphen");
+        const std::string piece = lastChunk ? w.word : w.word.substr(0, w.word.size() - 1);
+        if (w.startsWord) {
+            checkWholeWord();
+            flashed.push_back(piece);
+            clustersOfChunks = 0;
+        } else {
+            flashed.back() += piece;
+        }
+        clustersOfChunks += CUtf8::countClusters(piece.data(), piece.size());
+    }
+    checkWholeWord();
+    if (format == CDocumentImporter::ePlainText) {
+        const std::vector<std::string> words = wordItems(*document);
+        FLIT_FUZZ_CHECK(flashed == words, std::to_string(flashed.size()) + " words flashed for " +
+                                              std::to_string(words.size()) + " word items");
     }
 
     const CRhythmSvg picture(wpm, "fuzz <&> \"input\"");

@@ -84,14 +84,31 @@ TEST_F(FlitTimingTool, ReproducesTheWorkedValues) {
               r.out);
 }
 
-TEST_F(FlitTimingTool, WordLengthTimesTheFirstCharacters) {
+TEST_F(FlitTimingTool, WordLengthSplitsWordsIntoChunksTimedByTheFirstCharacters) {
     write("long.txt", "internationalization");
     const SRun whole = run("--word-length 8 '" + file("long.txt").utf8_string() + "'");
     write("prefix.txt", "internat");
     const SRun prefix = run("'" + file("prefix.txt").utf8_string() + "'");
     ASSERT_EQ(0, whole.status);
-    EXPECT_EQ(prefix.out.substr(prefix.out.find("\tnone")),
-              whole.out.substr(whole.out.find("\tnone")));
+    const std::string times = prefix.out.substr(prefix.out.find("\t", prefix.out.find('\n')));
+    EXPECT_EQ("word\tseparator\tdisplay_ms\tdelay_ms\ninterna-" + times + "tionali-" + times +
+                  "zation" + times,
+              whole.out);
+}
+
+// What the engine flashes, timed as it times it: "<LINK>" for a link, the words of an email item,
+// nothing that an attachment skip jumps over; a sustain holds the next word's first chunk
+// longer, a speed link sets the speed of what follows. A split word counts once.
+TEST_F(FlitTimingTool, ListsWhatTheEngineFlashes) {
+    write("flash.flit", "sea {link https://example.org}{sustain 1}harbours{speed 500} tide"
+                        "{attachment skip} gone{email 0}");
+    const SRun r = run("--word-length 7 --summary '" + file("flash.flit").utf8_string() + "'");
+    ASSERT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("word\tseparator\tdisplay_ms\tdelay_ms\nsea\tspace\t135\t9\n<LINK>\tnone\t226\t292\n"
+              "harbou-\tspace\t438\t9\nrs\tspace\t155\t9\ntide\tspace\t72\t4\n"
+              "Email\tspace\t116\t4\nItem\tspace\t112\t4\n#\tspace\t147\t4\n1\tnewline\t147\t512\n"
+              "words 8, total_ms 2395, wpm 200\n",
+              r.out);
 }
 
 TEST_F(FlitTimingTool, SettingsRoundTripAndRefusal) {
@@ -233,10 +250,17 @@ TEST_F(FlitTimingTool, BadInputNamesTheProblemAndWritesNothing) {
     EXPECT_NE(std::string::npos, r.err.find("offset 5")) << r.err;
     EXPECT_FALSE(wxFileExists(svg));
 
-    const char* badArgs[] = {"--wpm 0",      "--wpm 5001",          "--wpm fast", "--word-length 1",
-                             "--frobnicate", "'/no/such/file.txt'", "'/tmp'"};
-    for (const char* args : badArgs) {
-        r = run(std::string(args) + " </dev/null");
+    // Only regular files are read, and no text over the importer's limit: a device that never
+    // ends, a sparse file claiming a terabyte, as a file or as standard input.
+    const std::string sparse = file("sparse.txt").utf8_string();
+    write("sparse.txt", "");
+    ASSERT_EQ(0, truncate(sparse.c_str(), 1LL << 40));
+    const std::string badArgs[] = {"--wpm 0",          "--wpm 5001",   "--wpm fast",
+                                   "--word-length 1",  "--frobnicate", "'/no/such/file.txt'",
+                                   "'/tmp'",           "/dev/zero",    "'" + sparse + "'",
+                                   "<'" + sparse + "'"};
+    for (const std::string& args : badArgs) {
+        r = run("</dev/null " + args);
         EXPECT_EQ(2, r.status) << args;
         EXPECT_FALSE(r.err.empty()) << args;
         EXPECT_TRUE(r.out.empty()) << args;

@@ -1,9 +1,33 @@
 #include "TimingReport.h"
 
+#include "engine/FlashedWords.h"
+#include "engine/FlitManager.h"
 #include "outside/DataManager.h"
 #include "outside/OvriChars.h"
-#include "outside/Utf8.h"
 #include "timing/FlitWordCalcs.h"
+
+#include <algorithm>
+#include <climits>
+#include <cwchar>
+
+namespace {
+
+// The target speed a speed link gives the engine: its leading decimal number (0 when there is
+// none), kept within the manager's range.
+int speedOfLink(const CLinkInfo& link) {
+    const wchar_t* start = link.linkData.wc_str();
+    wchar_t* end = nullptr;
+    const long speed = std::wcstol(start, &end, 10);
+    const long lowest = CFlitManager::kMinWpmSpeed;
+    const long highest = CFlitManager::kMaxWpmSpeed;
+    return static_cast<int>(end == start ? lowest : std::clamp(speed, lowest, highest));
+}
+
+int countOf(unsigned int value) {
+    return static_cast<int>(std::min(value, static_cast<unsigned int>(INT_MAX)));
+}
+
+} // namespace
 
 CTimingReport::CTimingReport(int wordsPerMinute, int wordLengthIn)
     : wpm(wordsPerMinute), wordLength(wordLengthIn) {}
@@ -19,32 +43,38 @@ const char* CTimingReport::separatorName(char separator) {
 }
 
 std::vector<STimedWord> CTimingReport::timeDocument(const CDataManager& document) const {
-    std::vector<STimedWord> words;
-    for (wxCDataInfoListNode* node = document.getFirstNode(); node != nullptr;
-         node = node->GetNext()) {
-        if (node->GetData()->getDataInfoType() != eDITWord) {
-            continue;
-        }
-        const char* word = static_cast<const CDITWord*>(node->GetData())->getWord();
-        if (*word == '\0') {
-            continue;
-        }
-        words.push_back({word, document.getSeparatorAfter(node), 0, 0});
-    }
-
+    const unsigned int displayLength = static_cast<unsigned int>(std::max(wordLength, 0));
+    std::vector<STimedWord> flashes;
     CFlitWordCalcs calcs;
     calcs.zeroInit();
-    std::string timedPart;
-    for (STimedWord& timed : words) {
-        const std::string* timedWord = &timed.word;
-        if (wordLength >= 2) {
-            timedPart.assign(timed.word, 0,
-                             CUtf8::prefixBytes(timed.word.data(), timed.word.size(),
-                                                static_cast<std::size_t>(wordLength)));
-            timedWord = &timedPart;
+    int speed = wpm;
+    long long sustainMs = 0;
+    for (wxCDataInfoListNode* node = document.getFirstNode(); node != nullptr;
+         node = CFlashedWords::nextReadNode(document, node)) {
+        const CDataInfo* item = node->GetData();
+        if (item->getDataInfoType() == eDITSustain) {
+            sustainMs = calcs.calcSustainDelay(
+                countOf(static_cast<const CDITSustain*>(item)->getValue()), speed);
+        } else if (item->getDataInfoType() == eDITLinkInfoRef) {
+            const CLinkInfo* link = document.getLinkAt(
+                static_cast<const CDITLinkInfoRef*>(item)->getLinkInfoListNode());
+            if (link != nullptr && link->linkType == eLinkSpeed) {
+                speed = speedOfLink(*link);
+            }
         }
-        timed.displayMs = calcs.calcWordDisplayTime(timedWord->c_str(), wpm);
-        timed.delayMs = calcs.calcInterWordDelayTime(timedWord->c_str(), timed.separator, wpm);
+        for (const SFlashedWord& flashed : CFlashedWords::wordsOf(document, node)) {
+            const std::string timed = CFlashedWords::timedPart(flashed.text, displayLength);
+            const int displayMs = calcs.calcWordDisplayTime(timed.c_str(), speed);
+            const int delayMs =
+                calcs.calcInterWordDelayTime(timed.c_str(), flashed.separator, speed);
+            bool first = true;
+            for (std::string& chunk : CFlashedWords::chunksOf(flashed.text, displayLength)) {
+                const int heldMs = static_cast<int>(std::min(displayMs + sustainMs, 0LL + INT_MAX));
+                flashes.push_back({std::move(chunk), flashed.separator, heldMs, delayMs, first});
+                sustainMs = 0;
+                first = false;
+            }
+        }
     }
-    return words;
+    return flashes;
 }

@@ -6,24 +6,27 @@
 
 class CDataManager;
 
-// What the timing rules make of one word of a text.
+// One flash of reading: a word, or one hyphenated chunk of a long word, and its times.
 struct STimedWord {
     std::string word;
-    char separator; // COvriChars value of what follows the word
+    char separator; // COvriChars value passed with the word
     int displayMs;
     int delayMs;
+    bool startsWord; // the word's first (or only) chunk
 };
 
-// Computes display time and inter-word delay for every word of a document, in document order,
-// with one calculator fresh from zeroInit, exactly as the engine does at a steady speed: no
-// start-up ramp and no chunk split. Each word's separator is what the engine passes with it:
-// the first word, space or newline item after it. With a word length of 2 or more, each word is
-// timed by its first wordLength characters, as the engine times a word it splits.
+// Lists what the engine flashes when it reads a document from start to end, in order, with the
+// times it holds each flash and the blank after it: the words of word items, "<LINK>" for a
+// hyperlink or a mail link, the words of email items and attachment announcements, and nothing
+// for what an attachment skip jumps over; long words in the chunks the word display length
+// makes. Times come from one calculator fresh from zeroInit, as the engine's do at a steady
+// speed (no start-up ramp): the given speed until a speed link sets another (within the
+// engine's speed range), and a sustain lengthens the first chunk of the next word.
 class CTimingReport {
 public:
+    // A word length below 2 means no chunks.
     CTimingReport(int wordsPerMinute, int wordLength);
 
-    // Empty words, which the engine flashes as nothing, are left out.
     std::vector<STimedWord> timeDocument(const CDataManager& document) const;
 
     // "space", "newline" or "none".

@@ -13,9 +13,8 @@
 #include <wx/init.h>
 #include <wx/wfstream.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <string>
 
@@ -40,35 +39,18 @@ int fail(int status, const wxString& message) {
     return status;
 }
 
-// Reads the whole of a file, or of standard input for "-". False with a message on failure.
+// Reads the whole of a file (a regular one), or of standard input for "-", as the importer
+// reads texts, with its size limit. False with a message on failure.
 bool readAll(const wxString& path, std::string* out, wxString* error) {
     const bool fromStdin = path == "-";
-    if (!fromStdin && wxFileName::DirExists(path)) {
-        *error = wxString::Format("cannot read '%s': it is a folder", path);
-        return false;
+    wxString reason;
+    if (fromStdin ? CDocumentImporter::readStandardInput(out, &reason)
+                  : CDocumentImporter::readFile(path, out, &reason)) {
+        return true;
     }
-    std::FILE* in = fromStdin ? stdin : std::fopen(path.utf8_str(), "rb");
-    if (in == nullptr) {
-        *error = wxString::Format("cannot read '%s': %s", path, std::strerror(errno));
-        return false;
-    }
-    char buffer[1 << 16];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
-        out->append(buffer, got);
-    }
-    const bool failed = std::ferror(in) != 0;
-    const int readErrno = errno;
-    if (!fromStdin) {
-        std::fclose(in);
-    }
-    if (failed) {
-        *error =
-            wxString::Format("cannot read '%s': %s", fromStdin ? wxString("standard input") : path,
-                             std::strerror(readErrno));
-        return false;
-    }
-    return true;
+    *error = "cannot read " + (fromStdin ? wxString("standard input") : "'" + path + "'") + ": " +
+             reason;
+    return false;
 }
 
 // Writes the text to the path through a temporary file, so the path holds either its old
@@ -95,7 +77,9 @@ std::string formatReport(const std::vector<STimedWord>& words, bool summary) {
         totalMs += static_cast<long long>(w.displayMs) + w.delayMs;
     }
     if (summary) {
-        const long long count = static_cast<long long>(words.size());
+        // A word counts once, however many chunks it is shown in.
+        const long long count = std::count_if(words.begin(), words.end(),
+                                              [](const STimedWord& w) { return w.startsWord; });
         const long long wpm = totalMs > 0 ? count * kMsPerMinute / totalMs : 0;
         char line[96];
         std::snprintf(line, sizeof line, "words %lld, total_ms %lld, wpm %lld\n", count, totalMs,
@@ -123,7 +107,8 @@ int main(int argc, char** argv) {
         {wxCMD_LINE_OPTION, nullptr, "save-settings", "write the timing table in use to this file",
          wxCMD_LINE_VAL_STRING, 0},
         {wxCMD_LINE_OPTION, nullptr, "word-length",
-         "time each word by its first N characters (2 or more), as for a split word",
+         "show words longer than N characters (2 or more) in hyphenated chunks, each timed by "
+         "the word's first N characters, as the engine does",
          wxCMD_LINE_VAL_NUMBER, 0},
         {wxCMD_LINE_SWITCH, nullptr, "summary", "end with the word count, total time and speed",
          wxCMD_LINE_VAL_NONE, 0},
@@ -138,8 +123,8 @@ int main(int argc, char** argv) {
         {wxCMD_LINE_NONE, nullptr, nullptr, nullptr, wxCMD_LINE_VAL_NONE, 0},
     };
     wxCmdLineParser parser(options, argc, argv);
-    parser.SetLogo("Shows the display time and the delay that the FlitEngine timing rules give\n"
-                   "each word of a text, one line per word.");
+    parser.SetLogo("Shows what the FlitEngine flashes for a text, one line per flash, with the\n"
+                   "display time and the delay that its timing rules give each.");
     switch (parser.Parse(false)) {
     case -1:
         parser.Usage();

@@ -1,0 +1,118 @@
+#include "engine/FlashedWords.h"
+
+#include "outside/DataManager.h"
+#include "outside/OvriChars.h"
+#include "outside/Utf8.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char kHyphen = '-';
+
+// A display length that cannot hold a character and a hyphen means no limit.
+bool limits(unsigned int displayLength) {
+    return displayLength >= 2;
+}
+
+} // namespace
+
+const char* const CFlashedWords::kLinkWord = "<LINK>";
+
+SFlashedWord CFlashedWords::linkWord() {
+    return {kLinkWord, COvriChars::kNullByte};
+}
+
+std::vector<SFlashedWord> CFlashedWords::emailItemWords(unsigned int value) {
+    char number[24];
+    std::snprintf(number, sizeof number, "%ld", static_cast<long>(value) + 1);
+    return {{"Email", COvriChars::kSpaceChar},
+            {"Item", COvriChars::kSpaceChar},
+            {"#", COvriChars::kSpaceChar},
+            {number, COvriChars::kNewlineChar}};
+}
+
+std::vector<SFlashedWord> CFlashedWords::attachmentAnnouncementWords() {
+    const int kRepeats = 3;
+    const std::vector<SFlashedWord> line = {{"Press", COvriChars::kSpaceChar},
+                                            {"'A'", COvriChars::kSpaceChar},
+                                            {"to", COvriChars::kSpaceChar},
+                                            {"read", COvriChars::kSpaceChar},
+                                            {"attachment", COvriChars::kNewlineChar}};
+    std::vector<SFlashedWord> words;
+    for (int repeat = 0; repeat < kRepeats; ++repeat) {
+        words.insert(words.end(), line.begin(), line.end());
+    }
+    return words;
+}
+
+std::vector<SFlashedWord> CFlashedWords::wordsOf(const CDataManager& document,
+                                                 const wxCDataInfoListNode* node) {
+    const CDataInfo* item = node->GetData();
+    switch (item->getDataInfoType()) {
+    case eDITWord: {
+        // The engine takes the word as a wide string, which bytes that are not UTF-8 leave
+        // empty.
+        const char* word = static_cast<const CDITWord*>(item)->getWord();
+        const std::size_t size = std::strlen(word);
+        if (size == 0 || CUtf8::findInvalid(word, size) != CUtf8::kAllValid) {
+            return {};
+        }
+        return {{word, document.getSeparatorAfter(node)}};
+    }
+    case eDITLinkInfoRef: {
+        const CLinkInfo* link =
+            document.getLinkAt(static_cast<const CDITLinkInfoRef*>(item)->getLinkInfoListNode());
+        if (link != nullptr && (link->linkType == eLinkWeb || link->linkType == eLinkMailto)) {
+            return {linkWord()};
+        }
+        return {};
+    }
+    case eDITEmailItem:
+        return emailItemWords(static_cast<const CDITEmailItem*>(item)->getValue());
+    case eDITEmailItemAttachmentAnnounce:
+        return attachmentAnnouncementWords();
+    default:
+        return {};
+    }
+}
+
+wxCDataInfoListNode* CFlashedWords::nextReadNode(const CDataManager& document,
+                                                 wxCDataInfoListNode* node) {
+    if (node->GetData()->getDataInfoType() != eDITEmailItemAttachmentSkip) {
+        return node->GetNext();
+    }
+    wxCDataInfoListNode* emailItem = nullptr;
+    document.getNodeOfDataInfoTypeCommon(CDataManager::eSearchForward, eDITEmailItem, node,
+                                         &emailItem);
+    return emailItem;
+}
+
+std::vector<std::string> CFlashedWords::chunksOf(const std::string& word,
+                                                 unsigned int displayLength) {
+    if (!limits(displayLength)) {
+        return {word};
+    }
+    std::vector<std::string> chunks;
+    const char* rest = word.data();
+    std::size_t restBytes = word.size();
+    std::size_t remaining = CUtf8::countClusters(rest, restBytes);
+    while (displayLength < remaining) {
+        const std::size_t bytes = CUtf8::clusterPrefixBytes(rest, restBytes, displayLength - 1);
+        chunks.emplace_back(rest, bytes);
+        chunks.back() += kHyphen;
+        rest += bytes;
+        restBytes -= bytes;
+        remaining -= displayLength - 1;
+    }
+    chunks.emplace_back(rest, restBytes);
+    return chunks;
+}
+
+std::string CFlashedWords::timedPart(const std::string& word, unsigned int displayLength) {
+    if (!limits(displayLength)) {
+        return word;
+    }
+    return word.substr(0, CUtf8::clusterPrefixBytes(word.data(), word.size(), displayLength));
+}

@@ -1,0 +1,76 @@
+#include "engine/FlashedWords.h"
+
+#include "outside/DataManager.h"
+#include "outside/OvriChars.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kSpace = COvriChars::kSpaceChar;
+const char kNewline = COvriChars::kNewlineChar;
+const char kNone = COvriChars::kNullByte;
+
+} // namespace
+
+// Chunk lengths count the characters a reader perceives: an accent written as a separate mark
+// stays on its letter, and a flag stays whole.
+TEST(FlashedWords, ChunksAndTheirTimedPartCountPerceivedCharacters) {
+    const struct {
+        const char* word;
+        unsigned int displayLength;
+        std::vector<std::string> chunks;
+        const char* timed;
+    } cases[] = {
+        {"internationalization", 8, {"interna-", "tionali-", "zation"}, "internat"},
+        {"internationalization", 1, {"internationalization"}, "internationalization"},
+        {u8"cafe\u0301s", 5, {u8"cafe\u0301s"}, u8"cafe\u0301s"},
+        {u8"cafe\u0301terias", 5, {u8"cafe\u0301-", "teri-", "as"}, u8"cafe\u0301t"},
+        {u8"\U0001F1EB\U0001F1F7\U0001F1E9\U0001F1EA\U0001F1EE\U0001F1F9",
+         2,
+         {u8"\U0001F1EB\U0001F1F7-", u8"\U0001F1E9\U0001F1EA\U0001F1EE\U0001F1F9"},
+         u8"\U0001F1EB\U0001F1F7\U0001F1E9\U0001F1EA"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.word) + " at " + std::to_string(c.displayLength));
+        EXPECT_EQ(c.chunks, CFlashedWords::chunksOf(c.word, c.displayLength));
+        EXPECT_EQ(c.timed, CFlashedWords::timedPart(c.word, c.displayLength));
+    }
+}
+
+// Reading flashes a word item's text, "<LINK>" for a hyperlink or mail link, the words of email
+// items and announcements, and nothing for other items or what an attachment skip jumps over.
+TEST(FlashedWords, EachItemFlashesItsWordsAndASkipJumpsToTheNextEmailItem) {
+    CDataManager document;
+    const struct {
+        wxCDataInfoListNode* node;
+        std::vector<SFlashedWord> words;
+    } cases[] = {
+        {document.appendWord("sea"), {{"sea", kSpace}}},
+        {document.appendSpace(), {}},
+        {document.appendLinkInfoRef(document.addLink(eLinkWeb, "https://example.org")),
+         {{"<LINK>", kNone}}},
+        {document.appendLinkInfoRef(document.addLink(eLinkMailto, "a@example.org")),
+         {{"<LINK>", kNone}}},
+        {document.appendLinkInfoRef(document.addLink(eLinkSpeed, "400")), {}},
+        {document.appendWord(""), {}},
+        {document.appendMarker(eDITEmailItemAttachmentSkip), {}},
+        {document.appendWord("skipped"), {{"skipped", kNone}}},
+        {document.appendValueRef(eDITEmailItem, 4),
+         {{"Email", kSpace}, {"Item", kSpace}, {"#", kSpace}, {"5", kNewline}}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.words, CFlashedWords::wordsOf(document, c.node));
+    }
+    EXPECT_EQ(cases[8].node, CFlashedWords::nextReadNode(document, cases[6].node));
+    EXPECT_EQ(cases[1].node, CFlashedWords::nextReadNode(document, cases[0].node));
+
+    const std::vector<SFlashedWord> announcement =
+        CFlashedWords::wordsOf(document, document.appendMarker(eDITEmailItemAttachmentAnnounce));
+    ASSERT_EQ(15u, announcement.size());
+    EXPECT_EQ((SFlashedWord{"Press", kSpace}), announcement[10]);
+    EXPECT_EQ((SFlashedWord{"attachment", kNewline}), announcement[14]);
+}
