@@ -59,6 +59,8 @@ enum eStatusField {
     eFieldCount,
 };
 
+const int kMinClientWidth = 480;
+const int kMinClientHeight = 240;
 const char* const kWordLengthKey = "/Reading/WordDisplayLength";
 const long kMinWordLength = 2;
 const long kMaxWordLength = 100;
@@ -99,6 +101,9 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     CreateStatusBar(eFieldCount);
     const int widths[eFieldCount] = {-2, -2, -3, -2, -3};
     GetStatusBar()->SetStatusWidths(eFieldCount, widths);
+    // Narrower, the status bar's fields would have no or negative widths, which the toolkit
+    // refuses when it redraws them.
+    SetMinClientSize(wxSize(kMinClientWidth, kMinClientHeight));
     createMenus();
 
     bindEngineEvents(this, "frame");
