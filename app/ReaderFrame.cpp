@@ -293,10 +293,13 @@ void CReaderFrame::sendRestartingCommand(int type, wxCDataInfoListNode* node) {
         // A start measures a new reading, as the engine's metrics do.
         wordsShown = 0;
     }
-    // The position is the node reading goes on from until its first word shows.
-    shownNode = node;
-    wordOfItem = 0;
-    lastChunk.clear();
+    // The position is the node reading goes on from until its first word shows. A move while
+    // reading lets the word in hand finish first: its chunks still count as one word.
+    if (type != EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG) {
+        shownNode = node;
+        wordOfItem = 0;
+        lastChunk.clear();
+    }
     rampRunning = true;
     sendCommand(type, node);
 }

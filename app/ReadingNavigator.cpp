@@ -30,8 +30,8 @@ const char* wordOf(const wxCDataInfoListNode* node) {
     return static_cast<const CDITWord*>(node->GetData())->getWord();
 }
 
-// Whether reading leaves the words after node unread up to the next email item (an attachment
-// skip), or goes on reading there (an email item); otherwise skipping stays as it was.
+// Whether reading passes over the item at node unread: an attachment skip jumps from itself to
+// the next email item. skipping: whether it passed over the item before.
 bool skippingAfter(const wxCDataInfoListNode* node, bool skipping) {
     const eDataInfoType type = node->GetData()->getDataInfoType();
     return type == eDITEmailItemAttachmentSkip || (skipping && type != eDITEmailItem);

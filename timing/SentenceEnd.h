@@ -6,9 +6,9 @@
 #include <cstddef>
 
 // What ends a sentence, decided once for the timing rules and the reader. A full stop after an
-// initial ("J.") or a short title ("Mr.", "Mrs.", "Dr.") abbreviates the word: it earns no full
-// stop delay and ends no sentence. Any other word whose last mark, before closing quotes and
-// brackets, is '.', '!', '?' or an ellipsis ends its sentence.
+// initial ("J.") or a short title ("Mr.", "Mrs.", "Dr.") abbreviates the word: it ends no
+// sentence, and earns no full stop delay unless a line break follows. Any other word whose last
+// mark, before closing quotes and brackets, is '.', '!', '?' or an ellipsis ends its sentence.
 class FLIT_EXPORT CSentenceEnd {
 public:
     // Whether the first length bytes of word have the shape of an initial or a short title:
