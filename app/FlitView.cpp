@@ -44,9 +44,11 @@ CFlitView::CFlitView(wxWindow* parent)
 void CFlitView::showChunk(const wxString& text) {
     // Only the old and the new chunk's place is repainted: a flash then costs a fraction of a
     // whole window's repaint, which keeps the time on screen close to the engine's.
-    const wxRect changed = chunkRect(chunk).Union(chunkRect(text));
+    // Only the part inside the window: the toolkit refuses an area of no or negative size.
+    const wxRect changed =
+        chunkRect(chunk).Union(chunkRect(text)).Intersect(wxRect(GetClientSize()));
     chunk = text;
-    if (!changed.IsEmpty()) {
+    if (changed.width > 0 && changed.height > 0) {
         RefreshRect(changed, false);
     }
 }

@@ -39,6 +39,7 @@ public:
     void renderNow();
 
     const wxString& getChunk() const { return chunk; }
+    const wxString& getMessageDetail() const { return messageDetail; }
     // The view as it looks now, drawn off screen.
     wxBitmap snapshot();
 

@@ -2,6 +2,7 @@
 
 #include "AssessmentView.h"
 #include "FlitView.h"
+#include "ProgressStrip.h"
 #include "ReadingNavigator.h"
 
 #include "debug/FEDebugDlg.h"
@@ -18,7 +19,6 @@
 #include <wx/dcscreen.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
-#include <wx/gauge.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/numdlg.h>
@@ -28,6 +28,7 @@
 
 #include <malloc.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -58,7 +59,8 @@ enum eStatusField {
     eFieldCount,
 };
 
-const int kGaugeRange = 1000;
+const int kMinClientWidth = 480;
+const int kMinClientHeight = 240;
 const char* const kWordLengthKey = "/Reading/WordDisplayLength";
 const long kMinWordLength = 2;
 const long kMaxWordLength = 100;
@@ -89,17 +91,19 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     flitView = new CFlitView(this);
     assessmentView = new CAssessmentView(this);
     assessmentView->Hide();
-    gauge = new wxGauge(this, wxID_ANY, kGaugeRange, wxDefaultPosition, wxSize(-1, 8),
-                        wxGA_HORIZONTAL | wxGA_SMOOTH);
+    progress = new CProgressStrip(this);
     wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(flitView, wxSizerFlags(1).Expand());
     sizer->Add(assessmentView, wxSizerFlags(1).Expand());
-    sizer->Add(gauge, wxSizerFlags().Expand());
+    sizer->Add(progress, wxSizerFlags().Expand());
     SetSizer(sizer);
 
     CreateStatusBar(eFieldCount);
     const int widths[eFieldCount] = {-2, -2, -3, -2, -3};
     GetStatusBar()->SetStatusWidths(eFieldCount, widths);
+    // Narrower, the status bar's fields would have no or negative widths, which the toolkit
+    // refuses when it redraws them.
+    SetMinClientSize(wxSize(kMinClientWidth, kMinClientHeight));
     createMenus();
 
     bindEngineEvents(this, "frame");
@@ -236,7 +240,9 @@ bool CReaderFrame::openDocument(const wxString& path, bool quiet) {
     }
     documentPath = path;
     reading = eIdle;
-    lastWordNode = holdingItem = resumeNode = nullptr;
+    lastWordNode = holdingItem = resumeNode = shownNode = nullptr;
+    wordsShown = wordOfItem = 0;
+    lastChunk.clear();
     pageNumber = 0;
     SetTitle(wxFileName(path).GetFullName() + " - FlitReader");
     fileHistory.AddFileToHistory(path);
@@ -282,6 +288,52 @@ void CReaderFrame::sendCommand(int type, wxCDataInfoListNode* node) {
     manager->ProcessEvent(command);
 }
 
+void CReaderFrame::sendRestartingCommand(int type, wxCDataInfoListNode* node) {
+    if (type == EVT_FLIT_COMMAND_START_MSG) {
+        // A start measures a new reading, as the engine's metrics do.
+        wordsShown = 0;
+    }
+    // The position is the node reading goes on from until its first word shows. A move while
+    // reading lets the word in hand finish first: its chunks still count as one word.
+    if (type != EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG) {
+        shownNode = node;
+        wordOfItem = 0;
+        lastChunk.clear();
+    }
+    rampRunning = true;
+    sendCommand(type, node);
+}
+
+void CReaderFrame::countShownChunk(const CFlitCommandEvent& event) {
+    wxCDataInfoListNode* node = event.dataInfoListNode;
+    // A word longer than the display length comes in chunks of exactly that many characters,
+    // each but the last ending in a hyphen, all with the word's node.
+    const size_t length = manager->getWordDisplayLength();
+    const bool goesOn =
+        node == shownNode && length >= 2 && lastChunk.length() == length && lastChunk.EndsWith("-");
+    if (!goesOn) {
+        ++wordsShown;
+        // Items other than words (links, email items) show their words with their own node.
+        const bool sameItem = node != nullptr && node == shownNode && !lastChunk.empty() &&
+                              node->GetData()->getDataInfoType() != eDITWord;
+        wordOfItem = sameItem ? wordOfItem + 1 : 0;
+    }
+    shownNode = node;
+    lastChunk = event.text;
+    // The engine ends the ramp once it has raised the speed past the target.
+    if (manager->getCurrentSpeed() > manager->getTargetSpeed()) {
+        rampRunning = false;
+    }
+}
+
+unsigned int CReaderFrame::achievedSpeed() const {
+    const unsigned long long milliseconds = manager->getFlitMetricsData()->getDurationInMillisecs();
+    const unsigned long long kMillisecondsPerMinute = 60000;
+    return milliseconds == 0
+               ? 0
+               : static_cast<unsigned int>(wordsShown * kMillisecondsPerMinute / milliseconds);
+}
+
 void CReaderFrame::onEngineEvent(const char* window, CFlitCommandEvent& event) {
     recorder.record(window, event);
     if (!manager) {
@@ -302,6 +354,9 @@ void CReaderFrame::presentEvent(CFlitCommandEvent& event) {
     const int type = event.GetEventType();
     if (type == EVT_FLIT_COMMAND_WORD_MSG) {
         flitView->showChunk(event.text);
+        if (!event.text.empty()) {
+            countShownChunk(event);
+        }
         if (!event.text.empty() && event.dataInfoListNode != nullptr &&
             event.dataInfoListNode->GetData()->getDataInfoType() == eDITWord) {
             lastWordNode = event.dataInfoListNode;
@@ -388,9 +443,9 @@ void CReaderFrame::onDone() {
     reading = eFinished;
     statusTimer.Stop();
     const CFlitMetricsData* metrics = manager->getFlitMetricsData();
-    const wxString summary = wxString::Format(
-        "%u words in %s, %u words per minute", metrics->getNumWordsDisplayed(),
-        minutesAndSeconds(metrics->getDurationInMillisecs()), metrics->calcWpmSpeed());
+    const wxString summary =
+        wxString::Format("%zu words in %s, %u words per minute", wordsShown,
+                         minutesAndSeconds(metrics->getDurationInMillisecs()), achievedSpeed());
     flitView->showChunk(wxString());
     flitView->showMessage("Finished", summary);
     lastWordNode = nullptr;
@@ -415,7 +470,7 @@ void CReaderFrame::startFromBeginning() {
     flitView->clearOverlay();
     lastWordNode = holdingItem = resumeNode = nullptr;
     reading = eReading;
-    sendCommand(EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
+    sendRestartingCommand(EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
     statusTimer.Start(static_cast<int>(CFlitManager::kTimerDelayInMilliseconds));
     updateStatus();
 }
@@ -447,7 +502,7 @@ void CReaderFrame::togglePause() {
             flitView->clearOverlay();
             resumeNode = holdingItem = nullptr;
             reading = eReading;
-            sendCommand(EVT_FLIT_COMMAND_START_MSG, from);
+            sendRestartingCommand(EVT_FLIT_COMMAND_START_MSG, from);
             statusTimer.Start(static_cast<int>(CFlitManager::kTimerDelayInMilliseconds));
             updateStatus();
         }
@@ -474,7 +529,7 @@ void CReaderFrame::continueReading() {
     flitView->clearOverlay();
     resumeNode = holdingItem = nullptr;
     reading = eReading;
-    sendCommand(EVT_FLIT_COMMAND_CONTINUE_MSG, from);
+    sendRestartingCommand(EVT_FLIT_COMMAND_CONTINUE_MSG, from);
     statusTimer.Start(static_cast<int>(CFlitManager::kTimerDelayInMilliseconds));
     updateStatus();
 }
@@ -533,7 +588,7 @@ void CReaderFrame::moveTo(wxCDataInfoListNode* target) {
     }
     if (reading == eReading) {
         // The engine finishes the word in hand and goes on from the target after a restart.
-        sendCommand(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, target);
+        sendRestartingCommand(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, target);
         lastWordNode = target;
     } else {
         // Paused, stopped or not started: the next continue or start goes on from here.
@@ -612,6 +667,10 @@ wxString CReaderFrame::getStatusText(int field) const {
     return GetStatusBar()->GetStatusText(field);
 }
 
+int CReaderFrame::getProgress() const {
+    return progress->getValue();
+}
+
 void CReaderFrame::updateStatus() {
     if (!manager || !navigator) {
         SetStatusText("Open a text to read (Ctrl+O)", eFieldSpeed);
@@ -621,28 +680,38 @@ void CReaderFrame::updateStatus() {
     SetStatusText(pageNumber > 0 ? wxString::Format("Page %d", pageNumber) : wxString(),
                   eFieldPage);
 
+    // One position for the words field and the progress bar: the word on screen, or the word
+    // a move chose (marked in the context), counted from 1.
     const size_t total = navigator->getWordCount();
-    size_t shown = reading == eFinished ? total : 0;
+    size_t position = total;
     if (reading != eFinished) {
-        wxCDataInfoListNode* at = resumeNode ? resumeNode : lastWordNode;
-        shown = at == nullptr ? 0 : navigator->wordsBefore(at) + (resumeNode ? 0 : 1);
+        wxCDataInfoListNode* at = resumeNode ? resumeNode : shownNode;
+        position =
+            at == nullptr ? 0 : navigator->wordsBefore(at) + 1 + (resumeNode ? 0 : wordOfItem);
+        position = std::min(position, total);
     }
-    SetStatusText(wxString::Format("Word %zu of %zu", shown, total), eFieldWords);
-    gauge->SetValue(total == 0 ? 0 : static_cast<int>(shown * kGaugeRange / total));
+    SetStatusText(wxString::Format("Word %zu of %zu", position, total), eFieldWords);
+    progress->setValue(total == 0 ? 0
+                                  : static_cast<int>(position * CProgressStrip::kRange / total));
 
     wxCDataInfoListNode* next = reading == eFinished ? nullptr : positionNode();
     if (reading == eIdle && resumeNode == nullptr) {
         next = document->getFirstNode();
     }
+    // Modelled as the engine reads: after a restart when not reading now, or on with a ramp
+    // that still runs.
+    const bool fromRestart = reading != eReading;
+    const int rampSpeed =
+        !fromRestart && rampRunning ? static_cast<int>(manager->getCurrentSpeed()) : 0;
     const uint64_t left = next == nullptr
                               ? 0
                               : navigator->timeLeftMs(next, manager->getTargetSpeed(),
-                                                      wordDisplayLength, reading != eReading);
+                                                      wordDisplayLength, fromRestart, rampSpeed);
     SetStatusText(minutesAndSeconds(left) + " left", eFieldTimeLeft);
 
     const CFlitMetricsData* metrics = manager->getFlitMetricsData();
     if ((reading == eStopped || reading == eFinished) && metrics->getDurationInMillisecs() > 0) {
-        SetStatusText(wxString::Format("Achieved %u wpm", metrics->calcWpmSpeed()), eFieldAchieved);
+        SetStatusText(wxString::Format("Achieved %u wpm", achievedSpeed()), eFieldAchieved);
     } else {
         SetStatusText(wxString(), eFieldAchieved);
     }
@@ -662,12 +731,7 @@ bool CReaderFrame::saveScreenshot(const wxString& path, wxString* error) {
         if (flitView->IsShown()) {
             dc.DrawBitmap(flitView->snapshot(), flitView->GetPosition());
         }
-        const wxRect bar(gauge->GetPosition(), gauge->GetSize());
-        dc.SetBrush(wxBrush(wxColour(210, 210, 210)));
-        dc.SetPen(*wxTRANSPARENT_PEN);
-        dc.DrawRectangle(bar);
-        dc.SetBrush(wxBrush(wxColour(70, 130, 220)));
-        dc.DrawRectangle(bar.x, bar.y, bar.width * gauge->GetValue() / kGaugeRange, bar.height);
+        progress->draw(dc, wxRect(progress->GetPosition(), progress->GetSize()));
 
         // The status bar's fields below the client area.
         dc.SetBrush(wxBrush(wxColour(242, 242, 242)));

@@ -18,7 +18,7 @@ class CFlitManager;
 class CFlitView;
 class CReadingNavigator;
 class wxCDataInfoListNode;
-class wxGauge;
+class CProgressStrip;
 
 // The reader's main window: hosts the engine on the open document, turns the user's keys and
 // menu choices into the engine's commands, and shows what the engine posts.
@@ -61,6 +61,8 @@ public:
     // Where a continue would go on from while paused or stopped.
     wxCDataInfoListNode* getResumeNode() const { return resumeNode; }
     wxString getStatusText(int field) const;
+    // The progress bar's value, in parts of CProgressStrip::kRange.
+    int getProgress() const;
 
     // Saves a PNG of the window as it looks now. False with a message when it cannot.
     bool saveScreenshot(const wxString& path, wxString* error);
@@ -83,6 +85,12 @@ private:
     // The node reading would go on from now.
     wxCDataInfoListNode* positionNode() const;
     void updateStatus();
+    // Counts a chunk the view shows: a new word unless it goes on with the word before.
+    void countShownChunk(const CFlitCommandEvent& event);
+    // The speed achieved by the words shown in the last reading, in words per minute.
+    unsigned int achievedSpeed() const;
+    // Reading starts or goes on after the engine's restart, at the node given.
+    void sendRestartingCommand(int type, wxCDataInfoListNode* node);
     void finishUnattended();
 
     void onCharHook(wxKeyEvent& event);
@@ -101,7 +109,7 @@ private:
     wxString documentPath;
     CFlitView* flitView;
     CAssessmentView* assessmentView;
-    wxGauge* gauge;
+    CProgressStrip* progress;
     wxTimer statusTimer;
     wxFileHistory fileHistory;
 
@@ -112,6 +120,15 @@ private:
     wxCDataInfoListNode* holdingItem = nullptr;
     wxCDataInfoListNode* resumeNode = nullptr;
     int pageNumber = 0;
+    // Words shown since reading last started, each once however many chunks it took; the item
+    // the view shows a word of, which of its words (an email item shows four) and the last
+    // chunk shown.
+    size_t wordsShown = 0;
+    wxCDataInfoListNode* shownNode = nullptr;
+    size_t wordOfItem = 0;
+    wxString lastChunk;
+    // Whether the engine's start-up ramp may still be running since the last restart.
+    bool rampRunning = false;
     unsigned int wordDisplayLength;
     bool screenshotTaken = false;
 };

@@ -2,15 +2,24 @@
 
 #include "engine/FlitManager.h"
 #include "outside/DataManager.h"
+#include "outside/OvriChars.h"
 #include "outside/Utf8.h"
+#include "timing/SentenceEnd.h"
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace {
 
 // How many words either side of the current one the context shows at most.
 const int kContextReach = 40;
+
+// The words the engine flashes for items that are not words.
+const char* const kLinkWord = "<LINK>";
+const char* const kEmailWords[] = {"Email", "Item", "#"};
+const char* const kAnnounceWords[] = {"Press", "'A'", "to", "read", "attachment"};
+const int kAnnounceRepeats = 3;
 
 bool isWordNode(const wxCDataInfoListNode* node) {
     return node->GetData()->getDataInfoType() == eDITWord &&
@@ -21,19 +30,66 @@ const char* wordOf(const wxCDataInfoListNode* node) {
     return static_cast<const CDITWord*>(node->GetData())->getWord();
 }
 
-// Bytes of closing punctuation that may follow a sentence's final mark: quotes and brackets,
-// including the UTF-8 right quotation marks (E2 80 99 and E2 80 9D).
-bool isClosingByte(unsigned char c) {
-    return c == '"' || c == '\'' || c == ')' || c == ']' || c == 0x99 || c == 0x9D || c == 0x80 ||
-           c == 0xE2;
+// Whether reading passes over the item at node unread: an attachment skip jumps from itself to
+// the next email item. skipping: whether it passed over the item before.
+bool skippingAfter(const wxCDataInfoListNode* node, bool skipping) {
+    const eDataInfoType type = node->GetData()->getDataInfoType();
+    return type == eDITEmailItemAttachmentSkip || (skipping && type != eDITEmailItem);
 }
 
 } // namespace
 
 CReadingNavigator::CReadingNavigator(CDataManager* doc) : document(doc) {
-    for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
-        if (isWordNode(node)) {
-            ++wordCount;
+    forEachWordFrom(document->getFirstNode(), [this](const char*, char) {
+        ++wordCount;
+        return true;
+    });
+}
+
+template <typename Visit>
+bool CReadingNavigator::forEachWordOf(wxCDataInfoListNode* node, Visit visit) const {
+    const CDataInfo* item = node->GetData();
+    switch (item->getDataInfoType()) {
+    case eDITWord:
+        return !isWordNode(node) || visit(wordOf(node), document->getSeparatorAfter(node));
+    case eDITLinkInfoRef: {
+        const CLinkInfo* link =
+            document->getLinkAt(static_cast<const CDITLinkInfoRef*>(item)->getLinkInfoListNode());
+        const bool shown =
+            link != nullptr && (link->linkType == eLinkWeb || link->linkType == eLinkMailto);
+        return !shown || visit(kLinkWord, COvriChars::kNullByte);
+    }
+    case eDITEmailItem: {
+        for (const char* word : kEmailWords) {
+            if (!visit(word, COvriChars::kSpaceChar)) {
+                return false;
+            }
+        }
+        const unsigned int index = static_cast<const CDITEmailItem*>(item)->getValue();
+        return visit(std::to_string(index + 1UL).c_str(), COvriChars::kNewlineChar);
+    }
+    case eDITEmailItemAttachmentAnnounce:
+        for (int repeat = 0; repeat < kAnnounceRepeats; ++repeat) {
+            for (const char* word : kAnnounceWords) {
+                const bool last = word == kAnnounceWords[WXSIZEOF(kAnnounceWords) - 1];
+                if (!visit(word, last ? COvriChars::kNewlineChar : COvriChars::kSpaceChar)) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    default:
+        return true;
+    }
+}
+
+template <typename Visit>
+void CReadingNavigator::forEachWordFrom(wxCDataInfoListNode* node, Visit visit) const {
+    bool skipping = false;
+    for (; node != nullptr; node = node->GetNext()) {
+        skipping = skippingAfter(node, skipping);
+        if (!skipping && !forEachWordOf(node, visit)) {
+            return;
         }
     }
 }
@@ -47,18 +103,6 @@ wxCDataInfoListNode* CReadingNavigator::firstWord() const {
     return nullptr;
 }
 
-bool CReadingNavigator::endsSentence(const char* word) {
-    size_t end = std::strlen(word);
-    while (end > 0 && isClosingByte(static_cast<unsigned char>(word[end - 1]))) {
-        // An ellipsis (E2 80 A6) also ends a sentence; its bytes are not closing bytes.
-        --end;
-    }
-    if (end >= 3 && std::memcmp(word + end - 3, "\xE2\x80\xA6", 3) == 0) {
-        return true;
-    }
-    return end > 0 && std::strchr(".!?", word[end - 1]) != nullptr;
-}
-
 size_t CReadingNavigator::wordsBefore(wxCDataInfoListNode* node) {
     if (node == nullptr) {
         return wordCount;
@@ -66,23 +110,32 @@ size_t CReadingNavigator::wordsBefore(wxCDataInfoListNode* node) {
     // Continue from the last answer when node lies ahead of it; otherwise count from the start.
     wxCDataInfoListNode* from = lastNode;
     size_t count = lastWordsBefore;
+    bool skipping = lastSkipping;
     if (from == nullptr) {
         from = document->getFirstNode();
         count = 0;
+        skipping = false;
     }
+    const auto countWord = [&count](const char*, char) {
+        ++count;
+        return true;
+    };
     for (int pass = 0; pass < 2; ++pass) {
         for (wxCDataInfoListNode* at = from; at != nullptr; at = at->GetNext()) {
             if (at == node) {
                 lastNode = node;
                 lastWordsBefore = count;
+                lastSkipping = skipping;
                 return count;
             }
-            if (isWordNode(at)) {
-                ++count;
+            skipping = skippingAfter(at, skipping);
+            if (!skipping) {
+                forEachWordOf(at, countWord);
             }
         }
         from = document->getFirstNode();
         count = 0;
+        skipping = false;
     }
     return wordCount;
 }
@@ -101,7 +154,7 @@ bool CReadingNavigator::isBoundaryBefore(wxCDataInfoListNode* word, eBoundary bo
     for (wxCDataInfoListNode* at = word->GetPrevious(); at != nullptr; at = at->GetPrevious()) {
         const eDataInfoType type = at->GetData()->getDataInfoType();
         if (type == eDITWord && isWordNode(at)) {
-            return boundary == eSentence ? endsSentence(wordOf(at)) : newlines >= 2;
+            return boundary == eSentence ? CSentenceEnd::endsSentence(wordOf(at)) : newlines >= 2;
         }
         if (type == eDITNewline) {
             ++newlines;
@@ -184,16 +237,15 @@ void CReadingNavigator::sentenceAround(wxCDataInfoListNode* node, std::vector<wx
             *marked = static_cast<int>(words->size());
         }
         words->push_back(wxString::FromUTF8(wordOf(at)));
-        if (*marked >= 0 && (endsSentence(wordOf(at)) || ++taken > kContextReach)) {
+        if (*marked >= 0 && (CSentenceEnd::endsSentence(wordOf(at)) || ++taken > kContextReach)) {
             break;
         }
     }
 }
 
-uint64_t CReadingNavigator::wordCost(CFlitWordCalcs& wordCalcs, wxCDataInfoListNode* node,
-                                     int speed, unsigned int wordLength) const {
+uint64_t CReadingNavigator::wordCost(CFlitWordCalcs& wordCalcs, const char* word, char separator,
+                                     int speed, unsigned int wordLength) {
     // Timed as the engine times it: by its first wordLength characters, once per chunk.
-    const char* word = wordOf(node);
     const size_t bytes = std::strlen(word);
     const size_t length = CUtf8::countCodePoints(word, bytes);
     size_t chunks = 1;
@@ -205,8 +257,7 @@ uint64_t CReadingNavigator::wordCost(CFlitWordCalcs& wordCalcs, wxCDataInfoListN
         timed = shown.c_str();
     }
     const int display = wordCalcs.calcWordDisplayTime(timed, speed);
-    const int delay =
-        wordCalcs.calcInterWordDelayTime(timed, document->getSeparatorAfter(node), speed);
+    const int delay = wordCalcs.calcInterWordDelayTime(timed, separator, speed);
     return chunks * static_cast<uint64_t>(display + delay);
 }
 
@@ -216,46 +267,69 @@ void CReadingNavigator::rebuildTimes(int speed, unsigned int wordLength) {
     calcs.zeroInit();
     uint64_t total = 0;
     times.push_back(0);
-    for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
-        if (isWordNode(node)) {
-            total += wordCost(calcs, node, speed, wordLength);
-            times.push_back(total);
-        }
-    }
+    forEachWordFrom(document->getFirstNode(), [&](const char* word, char separator) {
+        total += wordCost(calcs, word, separator, speed, wordLength);
+        times.push_back(total);
+        return true;
+    });
     timesSpeed = speed;
     timesWordLength = wordLength;
 }
 
-uint64_t CReadingNavigator::rampExtra(wxCDataInfoListNode* node, int speed,
-                                      unsigned int wordLength) const {
-    // The n-th word after a restart is timed at 100 + 75n words per minute until that passes
-    // the target (the ramp never goes above 925).
+int64_t CReadingNavigator::rampExtra(wxCDataInfoListNode* node, size_t first, int steady,
+                                     unsigned int wordLength, bool fromRestart,
+                                     int rampSpeed) const {
+    // A restart forgets the word before, which the steady times remember: the first word is
+    // timed afresh. After it, both remember the same word. On the ramp each word is timed at
+    // the ramp's speed, which then rises by the ramp's step, until it reaches the steady speed.
     CFlitWordCalcs atRamp;
-    CFlitWordCalcs atTarget;
-    uint64_t extra = 0;
-    int rampSpeed = static_cast<int>(CFlitManager::kRampStartSpeed);
-    for (; node != nullptr && rampSpeed < speed; node = node->GetNext()) {
-        if (!isWordNode(node)) {
-            continue;
+    CFlitWordCalcs atSteady;
+    int64_t extra = 0;
+    bool firstWord = true;
+    forEachWordFrom(node, [&](const char* word, char separator) {
+        if (!firstWord && rampSpeed >= steady) {
+            return false;
         }
-        const uint64_t slow = wordCost(atRamp, node, rampSpeed, wordLength);
-        const uint64_t steady = wordCost(atTarget, node, speed, wordLength);
-        extra += slow > steady ? slow - steady : 0;
-        if (rampSpeed + static_cast<int>(CFlitManager::kRampIncrement) >
-            static_cast<int>(CFlitManager::kMaxWpmSpeed)) {
-            break;
+        if (firstWord && fromRestart && first + 1 < times.size()) {
+            extra -= static_cast<int64_t>(times[first + 1] - times[first]);
+            extra += static_cast<int64_t>(wordCost(atSteady, word, separator, steady, wordLength));
+            atSteady.zeroInit();
         }
+        firstWord = false;
+        const int speed = std::min(rampSpeed, steady);
+        extra += static_cast<int64_t>(wordCost(atRamp, word, separator, speed, wordLength));
+        extra -= static_cast<int64_t>(wordCost(atSteady, word, separator, steady, wordLength));
         rampSpeed += static_cast<int>(CFlitManager::kRampIncrement);
-    }
+        return true;
+    });
     return extra;
 }
 
 uint64_t CReadingNavigator::timeLeftMs(wxCDataInfoListNode* node, int speed,
-                                       unsigned int wordLength, bool fromRestart) {
-    if (speed != timesSpeed || wordLength != timesWordLength) {
-        rebuildTimes(speed, wordLength);
+                                       unsigned int wordLength, bool fromRestart, int rampSpeed) {
+    if (fromRestart) {
+        rampSpeed = static_cast<int>(CFlitManager::kRampStartSpeed);
     }
-    const size_t before = wordsBefore(node);
-    const uint64_t steady = times.back() - times[std::min(before, times.size() - 1)];
-    return steady + (fromRestart ? rampExtra(node, speed, wordLength) : 0);
+    // The engine never raises the ramp past the fastest speed: a ramp that cannot pass the
+    // target holds at its last step for the rest of the reading.
+    int steady = speed;
+    if (rampSpeed > 0) {
+        int top = rampSpeed;
+        while (top + static_cast<int>(CFlitManager::kRampIncrement) <=
+               static_cast<int>(CFlitManager::kMaxWpmSpeed)) {
+            top += static_cast<int>(CFlitManager::kRampIncrement);
+        }
+        steady = std::min(speed, top);
+    }
+    if (steady != timesSpeed || wordLength != timesWordLength) {
+        rebuildTimes(steady, wordLength);
+    }
+    if (node == nullptr) {
+        return 0;
+    }
+    const size_t before = std::min(wordsBefore(node), times.size() - 1);
+    const int64_t left =
+        static_cast<int64_t>(times.back() - times[before]) +
+        (rampSpeed > 0 ? rampExtra(node, before, steady, wordLength, fromRestart, rampSpeed) : 0);
+    return left > 0 ? static_cast<uint64_t>(left) : 0;
 }

@@ -1,6 +1,7 @@
 #include "timing/FlitWordCalcs.h"
 
 #include "outside/OvriChars.h"
+#include "timing/SentenceEnd.h"
 
 #include <climits>
 #include <cstring>
@@ -117,22 +118,6 @@ long long percentOfProduct(long long a, long long b, long long c) {
 
 long long scaled(int value, int percentage) {
     return percentOfProduct(value, percentage, 1);
-}
-
-// Initials ("J."), and titles of two or three letters ("Mr.", "Mrs.") keep no full stop delay
-// when the stop ends the word.
-bool isAbbreviation(const char* word, int length) {
-    switch (length) {
-    case 2:
-        return isUpperByte(word[0]);
-    case 3:
-        return isUpperByte(word[0]) && isLowerByte(word[1]) && word[2] == kFullStop;
-    case 4:
-        return isUpperByte(word[0]) && isLowerByte(word[1]) && isLowerByte(word[2]) &&
-               word[3] == kFullStop;
-    default:
-        return false;
-    }
 }
 
 } // namespace
@@ -306,7 +291,7 @@ int CFlitWordCalcs::calcInterWordDelayTime(const char* word, char separator, int
         const char next = mark[1] != COvriChars::kNullByte ? mark[1] : separator;
         const bool stopEndsWord =
             isPunctByte(next) || next == COvriChars::kSpaceChar || next == COvriChars::kNullByte;
-        if (stopEndsWord && isAbbreviation(word, length)) {
+        if (stopEndsWord && CSentenceEnd::isAbbreviation(word, static_cast<std::size_t>(length))) {
             mark = nullptr;
         }
     }

@@ -156,6 +156,9 @@ TEST_F(ReaderFrameTest, PauseSeekSpeedContinueAndStop) {
     EXPECT_EQ(shownAtPause, wordsRecorded().size());
     EXPECT_EQ("A", std::string(
                        static_cast<const CDITWord*>(frame->getResumeNode()->GetData())->getWord()));
+    // The status and the bar show the chosen word, the twelfth.
+    EXPECT_EQ("Word 12 of 19", frame->getStatusText(2));
+    EXPECT_EQ(12 * 1000 / 19, frame->getProgress());
 
     frame->changeSpeed(CReaderFrame::eFaster);
     EXPECT_EQ(275, frame->getManager()->getTargetSpeed());
@@ -205,11 +208,17 @@ TEST_F(ReaderFrameTest, AutoContinueRunsTheWholeDocumentUnattended) {
     const char picture[] = "not a picture";
     std::ofstream(folder.ToStdString() + "/p.png") << picture;
     openFrame(writeFile("held.flit", "One{bgraphic p.png pause} two{view 2} three{command 0} "
-                                     "four{assessment Why?} five."),
+                                     "four{assessment Why?} five.{email 0}{attachment skip}not "
+                                     "read{email 1}{link http://x}"),
               options);
     frame->startFromBeginning();
     ASSERT_TRUE(pumpUntil([&] { return frame->getReading() == CReaderFrame::eFinished; }));
-    EXPECT_EQ((std::vector<std::string>{"One", "two", "three", "four", "five."}), wordsRecorded());
+    EXPECT_EQ((std::vector<std::string>{"One", "two", "three", "four", "five.", "Email", "Item",
+                                        "#", "1", "Email", "Item", "#", "2", "<LINK>"}),
+              wordsRecorded());
+    // Each word flashed counts once, in the status bar and on the end screen alike.
+    EXPECT_EQ("Word 14 of 14", frame->getStatusText(2));
+    EXPECT_TRUE(frame->getFlitView()->getMessageDetail().StartsWith("14 words in"));
 }
 
 // Closing must end the engine however it is busy, within a second even in a long hold.

@@ -87,9 +87,9 @@ TEST(EventRecorderTest, WritesOneEscapedLinePerEvent) {
 
 class ReadingNavigatorTest : public testing::Test {
 protected:
-    void load(const char* text) {
+    void load(const char* text, CDocumentImporter::eFormat format = CDocumentImporter::ePlainText) {
         CDocumentImporter importer;
-        document = importer.importText(text, CDocumentImporter::ePlainText, wxString());
+        document = importer.importText(text, format, wxString());
         ASSERT_TRUE(document) << importer.getError();
         navigator = std::make_unique<CReadingNavigator>(document.get());
     }
@@ -130,6 +130,13 @@ TEST_F(ReadingNavigatorTest, SentencesAndParagraphs) {
     navigator->sentenceAround(word("six?"), &words, &marked);
     EXPECT_EQ((std::vector<wxString>{"Five", "six?"}), words);
     EXPECT_EQ(1, marked);
+
+    // A title's full stop ends no sentence.
+    load("Mrs. Smith came. Dr. Lee left.");
+    EXPECT_EQ(word("Dr."), navigator->nextSentence(word("Mrs.")));
+    EXPECT_EQ(word("Mrs."), navigator->previousSentence(word("Smith")));
+    navigator->sentenceAround(word("Smith"), &words, &marked);
+    EXPECT_EQ((std::vector<wxString>{"Mrs.", "Smith", "came."}), words);
 }
 
 TEST_F(ReadingNavigatorTest, WordCountsAndTimeLeftFollowTheTimingRules) {
@@ -152,6 +159,42 @@ TEST_F(ReadingNavigatorTest, WordCountsAndTimeLeftFollowTheTimingRules) {
     expected += cost("end.", COvriChars::kNullByte, 1);
     EXPECT_EQ(expected, navigator->timeLeftMs(word("Harbour"), speed, 8));
     EXPECT_EQ(0u, navigator->timeLeftMs(nullptr, speed, 8));
+
+    // After a restart the ramp times the words at 100, 175, ... and at the target once it has
+    // passed it; it never passes 950, so above 925 it holds at 925.
+    load("a b c d e f g h i j k l m n");
+    const struct {
+        int target;
+        std::vector<int> speeds;
+    } ramps[] = {{300, {100, 175, 250}},
+                 {950, {100, 175, 250, 325, 400, 475, 550, 625, 700, 775, 850, 925, 925, 925}}};
+    for (const auto& ramp : ramps) {
+        SCOPED_TRACE(ramp.target);
+        CFlitWordCalcs rules;
+        uint64_t total = 0;
+        for (size_t i = 0; i < 14; ++i) {
+            const int at = i < ramp.speeds.size() ? ramp.speeds[i] : ramp.target;
+            const char letter[] = {static_cast<char>('a' + i), '\0'};
+            total += rules.calcWordDisplayTime(letter, at);
+            total += rules.calcInterWordDelayTime(
+                letter, i < 13 ? COvriChars::kSpaceChar : COvriChars::kNullByte, at);
+        }
+        EXPECT_EQ(total, navigator->timeLeftMs(word("a"), ramp.target, 8, true));
+    }
+}
+
+// Each word the engine flashes counts once: "<LINK>", an email item's four words, an
+// announcement's fifteen; the words an attachment skip jumps over not at all.
+TEST_F(ReadingNavigatorTest, CountsTheWordsTheEngineFlashes) {
+    load("A{link http://x} b{email 0}{attachment announce}c{attachment skip}not read{email 1}d.",
+         CDocumentImporter::eMarkedUp);
+    EXPECT_EQ(28u, navigator->getWordCount());
+    EXPECT_EQ(27u, navigator->wordsBefore(word("d.")));
+    CDocumentImporter importer;
+    const std::unique_ptr<CDataManager> tour =
+        importer.importFile(FLIT_SAMPLES_DIR "/harbour-tour.flit");
+    ASSERT_TRUE(tour) << importer.getError();
+    EXPECT_EQ(237u, CReadingNavigator(tour.get()).getWordCount());
 }
 
 } // namespace
