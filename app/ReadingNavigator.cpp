@@ -1,8 +1,8 @@
 #include "ReadingNavigator.h"
 
+#include "engine/FlashedWords.h"
 #include "engine/FlitManager.h"
 #include "outside/DataManager.h"
-#include "outside/OvriChars.h"
 #include "outside/Utf8.h"
 #include "timing/SentenceEnd.h"
 
@@ -15,15 +15,15 @@ namespace {
 // How many words either side of the current one the context shows at most.
 const int kContextReach = 40;
 
-// The words the engine flashes for items that are not words.
-const char* const kLinkWord = "<LINK>";
-const char* const kEmailWords[] = {"Email", "Item", "#"};
-const char* const kAnnounceWords[] = {"Press", "'A'", "to", "read", "attachment"};
-const int kAnnounceRepeats = 3;
-
+// A word item the engine flashes: not empty, and valid UTF-8 (the engine shows nothing for
+// bytes it cannot read as characters).
 bool isWordNode(const wxCDataInfoListNode* node) {
-    return node->GetData()->getDataInfoType() == eDITWord &&
-           *static_cast<const CDITWord*>(node->GetData())->getWord() != '\0';
+    if (node->GetData()->getDataInfoType() != eDITWord) {
+        return false;
+    }
+    const char* word = static_cast<const CDITWord*>(node->GetData())->getWord();
+    const size_t size = std::strlen(word);
+    return size > 0 && CUtf8::findInvalid(word, size) == CUtf8::kAllValid;
 }
 
 const char* wordOf(const wxCDataInfoListNode* node) {
@@ -31,7 +31,8 @@ const char* wordOf(const wxCDataInfoListNode* node) {
 }
 
 // Whether reading passes over the item at node unread: an attachment skip jumps from itself to
-// the next email item. skipping: whether it passed over the item before.
+// the next email item (CFlashedWords::nextReadNode). skipping: whether it passed over the item
+// before. Walked node by node, so that a position inside the skipped items is still found.
 bool skippingAfter(const wxCDataInfoListNode* node, bool skipping) {
     const eDataInfoType type = node->GetData()->getDataInfoType();
     return type == eDITEmailItemAttachmentSkip || (skipping && type != eDITEmailItem);
@@ -48,39 +49,17 @@ CReadingNavigator::CReadingNavigator(CDataManager* doc) : document(doc) {
 
 template <typename Visit>
 bool CReadingNavigator::forEachWordOf(wxCDataInfoListNode* node, Visit visit) const {
-    const CDataInfo* item = node->GetData();
-    switch (item->getDataInfoType()) {
-    case eDITWord:
+    // Word items, by far the most, without building a list; every other item as the engine
+    // flashes it.
+    if (node->GetData()->getDataInfoType() == eDITWord) {
         return !isWordNode(node) || visit(wordOf(node), document->getSeparatorAfter(node));
-    case eDITLinkInfoRef: {
-        const CLinkInfo* link =
-            document->getLinkAt(static_cast<const CDITLinkInfoRef*>(item)->getLinkInfoListNode());
-        const bool shown =
-            link != nullptr && (link->linkType == eLinkWeb || link->linkType == eLinkMailto);
-        return !shown || visit(kLinkWord, COvriChars::kNullByte);
     }
-    case eDITEmailItem: {
-        for (const char* word : kEmailWords) {
-            if (!visit(word, COvriChars::kSpaceChar)) {
-                return false;
-            }
+    for (const SFlashedWord& word : CFlashedWords::wordsOf(*document, node)) {
+        if (!visit(word.text.c_str(), word.separator)) {
+            return false;
         }
-        const unsigned int index = static_cast<const CDITEmailItem*>(item)->getValue();
-        return visit(std::to_string(index + 1UL).c_str(), COvriChars::kNewlineChar);
     }
-    case eDITEmailItemAttachmentAnnounce:
-        for (int repeat = 0; repeat < kAnnounceRepeats; ++repeat) {
-            for (const char* word : kAnnounceWords) {
-                const bool last = word == kAnnounceWords[WXSIZEOF(kAnnounceWords) - 1];
-                if (!visit(word, last ? COvriChars::kNewlineChar : COvriChars::kSpaceChar)) {
-                    return false;
-                }
-            }
-        }
-        return true;
-    default:
-        return true;
-    }
+    return true;
 }
 
 template <typename Visit>
