@@ -14,13 +14,6 @@ public:
     using CFlitWordCalcs::isAllNums;
 };
 
-struct SWordCase {
-    const char* word;
-    char separator;
-    int display;
-    int delay;
-};
-
 const char kSp = ' ';
 const char kNl = '\n';
 const char kEnd = '\0';
@@ -29,86 +22,69 @@ class FlitWordCalcsTest : public testing::Test {
 protected:
     void TearDown() override { CFlitWordCalcs::restoreDefaultTimingTable(); }
 
-    // Times the words in order with one calculator, as the engine does.
-    void expectSequence(int speed, std::initializer_list<SWordCase> words) {
-        for (const SWordCase& w : words) {
-            const int display = calcs.calcWordDisplayTime(w.word, speed);
-            const int delay = calcs.calcInterWordDelayTime(w.word, w.separator, speed);
-            EXPECT_EQ(w.display, display) << w.word << " at " << speed;
-            EXPECT_EQ(w.delay, delay) << w.word << " at " << speed;
-        }
-    }
-
     CCalcsProbe calcs;
 };
 
 } // namespace
 
-TEST_F(FlitWordCalcsTest, WorkedSequenceAt250) {
-    expectSequence(250, {{"Smith,", kSp, 226, 292},
-                         {"the", kSp, 135, 9},
-                         {"reading", kSp, 155, 9},
-                         {"NASA", kSp, 209, 9},
-                         {"end.", kNl, 139, 1017},
-                         {"The", kSp, 135, 9},
-                         {"1999", kSp, 301, 9},
-                         {"end.", kSp, 139, 576},
-                         {"Dr.", kSp, 135, 9},
-                         {"(aside)", kSp, 155, 292}});
+// Words timed in order with one calculator, as the engine times them; a row marked fresh starts
+// after zeroInit. A capitalised word after no mark counts as caps. The abbreviations are exempt
+// from the period before a space or the end (so the capitalised name after them still counts as
+// caps), not before a newline, whose delay replaces the period's. Not exempt: a stop followed by
+// a letter, long capitals, a comma inside, a comma kind first. The longer-word term starts at 7
+// bytes.
+TEST_F(FlitWordCalcsTest, WorkedValues) {
+    const struct {
+        int speed;
+        const char* word;
+        char separator;
+        int display;
+        int delay;
+        bool fresh = false;
+    } cases[] = {
+        {250, "Smith,", kSp, 226, 292},     {250, "the", kSp, 135, 9},
+        {250, "reading", kSp, 155, 9},      {250, "NASA", kSp, 209, 9},
+        {250, "end.", kNl, 139, 1017},      {250, "The", kSp, 135, 9},
+        {250, "1999", kSp, 301, 9},         {250, "end.", kSp, 139, 576},
+        {250, "Dr.", kSp, 135, 9},          {250, "(aside)", kSp, 155, 292},
+        {250, "abcdef", kSp, 147, 9},       {100, "the", kSp, 309, 43, true},
+        {100, "however,", kSp, 379, 1198},  {300, "the", kSp, 112, 8, true},
+        {300, "end.", kSp, 115, 459},       {250, "Mr.", kSp, 203, 9, true},
+        {250, "Smith", kSp, 217, 9},        {250, "Mrs.", kEnd, 209, 9},
+        {250, "J.", kSp, 198, 9},           {250, "Mr.", kNl, 203, 1017},
+        {250, "U.S.", kSp, 209, 576, true}, {250, "ACME.", kSp, 217, 576},
+        {250, "3.14", kSp, 301, 576},       {250, "a,b", kSp, 135, 292},
+        {250, "(end.)", kSp, 147, 292},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.word) + " at " + std::to_string(c.speed));
+        if (c.fresh) {
+            calcs.zeroInit();
+        }
+        EXPECT_EQ(c.display, calcs.calcWordDisplayTime(c.word, c.speed));
+        EXPECT_EQ(c.delay, calcs.calcInterWordDelayTime(c.word, c.separator, c.speed));
+    }
     EXPECT_EQ(283, calcs.calcRestDelay(1, 250));
     EXPECT_EQ(566, calcs.calcRestDelay(2, 250));
     EXPECT_EQ(283, calcs.calcSustainDelay(1, 250));
-}
-
-TEST_F(FlitWordCalcsTest, WorkedValuesAt100And300) {
-    expectSequence(100, {{"the", kSp, 309, 43}, {"however,", kSp, 379, 1198}});
-    calcs.zeroInit();
-    expectSequence(300, {{"the", kSp, 112, 8}, {"end.", kSp, 115, 459}});
     EXPECT_EQ(236, calcs.calcRestDelay(1, 300));
 }
 
-TEST_F(FlitWordCalcsTest, AbbreviationsAndMarks) {
-    // Capitalised words after no mark count as caps. The abbreviations are exempt before a space
-    // or the end, so the capitalised name after them still counts as caps.
-    expectSequence(250, {{"Mr.", kSp, 203, 9}, {"Smith", kSp, 217, 9}});
-    expectSequence(250, {{"Mrs.", kEnd, 209, 9}, {"J.", kSp, 198, 9}});
-    // Before a newline the stop is kept, and the newline delay replaces it.
-    expectSequence(250, {{"Mr.", kNl, 203, 1017}});
-    // Not exempt: stop followed by a letter, long capitals, comma inside, comma kind first.
-    calcs.zeroInit();
-    const int period = 576;
-    const int comma = 292;
-    EXPECT_EQ(period, calcs.calcInterWordDelayTime("U.S.", kSp, 250));
-    EXPECT_EQ(period, calcs.calcInterWordDelayTime("ACME.", kSp, 250));
-    EXPECT_EQ(period, calcs.calcInterWordDelayTime("3.14", kSp, 250));
-    EXPECT_EQ(comma, calcs.calcInterWordDelayTime("a,b", kSp, 250));
-    EXPECT_EQ(comma, calcs.calcInterWordDelayTime("(end.)", kSp, 250));
-}
-
+// Bytes above 0x7f are none of letter, digit or punctuation. (Whether a capitalised word counts
+// as caps after a mark, and after zeroInit, shows in the worked values.)
 TEST_F(FlitWordCalcsTest, Classification) {
-    for (const char* word : {"1999", "3.14", "--", ""}) {
-        EXPECT_TRUE(calcs.isAllNums(word)) << word;
-        EXPECT_FALSE(calcs.isAllCaps(word)) << word;
+    const struct {
+        const char* word;
+        bool caps;
+        bool nums;
+    } cases[] = {{"1999", false, true},      {"3.14", false, true},
+                 {"--", false, true},        {"", false, true},
+                 {"A1", true, false},        {"1a", false, false},
+                 {"\xC3\xA9", false, false}, {"\xC3\x89t\xC3\xA9", false, false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.caps, calcs.isAllCaps(c.word)) << c.word;
+        EXPECT_EQ(c.nums, calcs.isAllNums(c.word)) << c.word;
     }
-    EXPECT_TRUE(calcs.isAllCaps("A1"));
-    EXPECT_FALSE(calcs.isAllCaps("1a"));
-    EXPECT_FALSE(calcs.isAllNums("1a"));
-    // Bytes above 0x7f are none of letter, digit or punctuation.
-    EXPECT_FALSE(calcs.isAllNums("\xC3\xA9"));
-    EXPECT_FALSE(calcs.isAllCaps("\xC3\x89t\xC3\xA9"));
-
-    EXPECT_TRUE(calcs.isAllCaps("The"));
-    calcs.calcInterWordDelayTime("end.", kSp, 250);
-    EXPECT_FALSE(calcs.isAllCaps("The"));
-    calcs.zeroInit();
-    EXPECT_TRUE(calcs.isAllCaps("The"));
-}
-
-TEST_F(FlitWordCalcsTest, LongerWordTermStartsAtSevenBytes) {
-    // "abcdef" (6) has no longer-word term; "abcdefg" (7) adds 112 * (1 * 7 * 175 / 250) / 100.
-    EXPECT_EQ(110 * ((925 * 6 + 28125) / 250) / 100, calcs.calcWordDisplayTime("abcdef", 250));
-    EXPECT_EQ(110 * ((925 * 7 + 28125) / 250) / 100 + 112 * (7 * 175 / 250) / 100,
-              calcs.calcWordDisplayTime("abcdefg", 250));
 }
 
 TEST_F(FlitWordCalcsTest, RowLookupOutsideTheTable) {
@@ -127,11 +103,10 @@ TEST_F(FlitWordCalcsTest, RowLookupOutsideTheTable) {
 }
 
 TEST_F(FlitWordCalcsTest, TableEditsTakeEffectAtTheNextCall) {
-    const int before = calcs.calcRestDelay(1, 250);
     CFlitWordCalcs::kTimingTable[2].restDelayAdjPercentage = 200;
-    EXPECT_EQ(2 * before, calcs.calcRestDelay(1, 250));
+    EXPECT_EQ(2 * 283, calcs.calcRestDelay(1, 250));
     CFlitWordCalcs::restoreDefaultTimingTable();
-    EXPECT_EQ(before, calcs.calcRestDelay(1, 250));
+    EXPECT_EQ(283, calcs.calcRestDelay(1, 250));
 }
 
 // Long words and huge counts are computed without overflow: exactly while the result fits an
