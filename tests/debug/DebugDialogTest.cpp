@@ -56,8 +56,7 @@ void click(wxWindow* parent, const wxString& label) {
 
 // Answers every file chooser while it lives, as the user would: with the path, or with a cancel
 // when the path is empty. Records the style and the wildcard of each chooser it answers.
-class CFileChooserAnswer {
-public:
+struct CFileChooserAnswer {
     explicit CFileChooserAnswer(const wxString& path) {
         CCommonGuiUtils::setFileChooserForTesting(
             [this, path](const wxFileDialog& dialog, wxString& chosen) {
@@ -80,20 +79,13 @@ wxString chooserOf(long style, const wxString& wildcard = kXmlFilter) {
 }
 
 // Collects what is logged while it lives, each message after its level.
-class CLogged : public wxLog {
-public:
-    CLogged() : previous(wxLog::SetActiveTarget(this)) {}
+struct CLogged : wxLog {
     ~CLogged() override { wxLog::SetActiveTarget(previous); }
-
-    std::vector<wxString> messages;
-
-protected:
     void DoLogRecord(wxLogLevel level, const wxString& text, const wxLogRecordInfo&) override {
         messages.push_back(wxString::Format("%d %s", int(level), text));
     }
-
-private:
-    wxLog* previous;
+    wxLog* previous = wxLog::SetActiveTarget(this);
+    std::vector<wxString> messages;
 };
 
 std::vector<wxString> valuesOf(wxWindow* page) {
@@ -108,17 +100,19 @@ std::vector<wxString> valuesOf(wxWindow* page) {
 // their defaults and are put back afterwards.
 class DebugDialogTest : public testing::Test {
 protected:
-    void SetUp() override {
+    static void restoreDefaults() {
         CFlitWordCalcs::restoreDefaultTimingTable();
         CFETimingConstantsPanel::kLastTimingTableDataIndex = 0;
+    }
+    void SetUp() override {
+        restoreDefaults();
         wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
         ASSERT_TRUE(dialog->initialize(&manager));
     }
 
     void TearDown() override {
         delete dialog;
-        CFlitWordCalcs::restoreDefaultTimingTable();
-        CFETimingConstantsPanel::kLastTimingTableDataIndex = 0;
+        restoreDefaults();
         wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
     }
 
