@@ -10,7 +10,8 @@ SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 # refused ("Unable to initialize GTK+") and fails.
 XVFB := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1600x1200x24 -noreset")
 
-.PHONY: all deps configure build demo test bench bench-smoke clean deps-checks test-asan test-tsan valgrind
+.PHONY: all deps configure build demo test test-share screenshots bench bench-smoke clean deps-checks \
+    test-asan test-tsan valgrind
 
 all: build
 
@@ -49,6 +50,22 @@ endif
 
 test: build
 	cd $(BUILD_DIR) && $(XVFB) ctest --output-on-failure -j$(JOBS)
+
+# The share of test code: C++ lines under tests/ against the rest, failing above the limit held
+# in the script (tools/count-test-lines.py).
+test-share:
+	python3 tools/count-test-lines.py --per-folder
+
+# The pictures of the README and docs/: every generator under tools/screenshots (a program named
+# *-screenshots that writes its pictures into the folder given) runs under its own virtual
+# display, so that the pictures do not depend on the desktop they are made on.
+SCREENSHOTS_DIR ?= docs
+screenshots: configure
+	cmake --build $(BUILD_DIR) -j$(JOBS) --target screenshots
+	@for generator in $(BUILD_DIR)/tools/screenshots/*-screenshots; do \
+	    echo "$$generator $(SCREENSHOTS_DIR)"; \
+	    xvfb-run -a -s "-screen 0 1600x1200x24 -noreset" $$generator $(SCREENSHOTS_DIR) || exit 1; \
+	done
 
 # Every benchmark, a table of the figures against their targets, written to docs/performance.md
 # (about ten minutes: the engine reads 2,000 words at three speeds). bench-smoke runs each

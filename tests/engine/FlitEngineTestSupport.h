@@ -5,6 +5,7 @@
 #include "engine/FlitViewThread.h"
 #include "outside/DataManager.h"
 #include "support/TestHost.h"
+#include "support/Watchdog.h"
 
 #include <gtest/gtest.h>
 
@@ -15,35 +16,6 @@
 #include <cstdlib>
 #include <mutex>
 #include <thread>
-
-// Fails the whole run, with a message, if the scope it guards has not ended by the deadline: a
-// hang in the engine must end the test rather than the CI job.
-class CWatchdog {
-public:
-    CWatchdog(const char* what, std::chrono::seconds deadline)
-        : watcher([this, what, deadline] {
-              std::unique_lock<std::mutex> lock(mutex);
-              if (!condition.wait_for(lock, deadline, [this] { return done; })) {
-                  std::fprintf(stderr, "watchdog: %s did not finish within %lld s\n", what,
-                               static_cast<long long>(deadline.count()));
-                  std::abort();
-              }
-          }) {}
-    ~CWatchdog() {
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            done = true;
-        }
-        condition.notify_all();
-        watcher.join();
-    }
-
-private:
-    std::mutex mutex;
-    std::condition_variable condition;
-    bool done = false;
-    std::thread watcher;
-};
 
 // A manager that lets tests reach the rendered condition, to wake the waiting thread without a
 // render signal, and make the creation of its thread fail.

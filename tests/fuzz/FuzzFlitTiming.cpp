@@ -17,7 +17,6 @@
 #include "RhythmSvg.h"
 #include "TimingReport.h"
 
-#include "outside/DocumentImporter.h"
 #include "outside/OvriChars.h"
 #include "outside/Utf8.h"
 
@@ -32,20 +31,6 @@ namespace {
 
 constexpr std::size_t kOptionBytes = 4;
 constexpr int kMaxWpm = 5000;
-
-std::vector<std::string> wordItems(const CDataManager& document) {
-    std::vector<std::string> words;
-    for (wxCDataInfoListNode* node = document.getFirstNode(); node != nullptr;
-         node = node->GetNext()) {
-        if (node->GetData()->getDataInfoType() == eDITWord) {
-            const char* word = static_cast<const CDITWord*>(node->GetData())->getWord();
-            if (*word != '\0') {
-                words.emplace_back(word);
-            }
-        }
-    }
-    return words;
-}
 
 // Whether the text is a well-formed XML document whose root element is svg. Checked with expat
 // directly, without building a tree: the pictures of long texts are large.
@@ -77,12 +62,6 @@ bool isWellFormedSvg(const std::string& svg, std::string* problem) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    flitFuzzInitialize();
-    flitFuzzMediaDir();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     CDocumentImporter::eFormat format = CDocumentImporter::ePlainText;
     int wpm = 250;
@@ -96,11 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     const char* text = reinterpret_cast<const char*>(data);
 
-    CDocumentImporter importer;
-    const std::unique_ptr<CDataManager> document =
-        importer.importText(text, size, format, flitFuzzMediaDir());
-    flitFuzzCheckImport(text, size, document.get(), importer.getError(), importer.getErrorMessage(),
-                        importer.getErrorLine(), importer.getErrorColumn());
+    const std::unique_ptr<CDataManager> document = flitFuzzImport(text, size, format);
     if (!document) {
         return 0;
     }
@@ -145,7 +120,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     checkWholeWord();
     if (format == CDocumentImporter::ePlainText) {
-        const std::vector<std::string> words = wordItems(*document);
+        std::vector<std::string> words;
+        for (const auto& [kind, word] : flitFuzzItems(*document)) {
+            if (!word.empty()) {
+                words.push_back(word);
+            }
+        }
         FLIT_FUZZ_CHECK(flashed == words, std::to_string(flashed.size()) + " words flashed for " +
                                               std::to_string(words.size()) + " word items");
     }

@@ -8,8 +8,6 @@
 
 #include "FuzzSupport.h"
 
-#include "outside/DocumentImporter.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -60,53 +58,28 @@ std::string expectedSpelling(const char* text, std::size_t size) {
     return out;
 }
 
-std::string spelling(const CDataManager& document) {
-    std::string out;
-    for (wxCDataInfoListNode* node = document.getFirstNode(); node != nullptr;
-         node = node->GetNext()) {
-        const CDataInfo* item = node->GetData();
-        switch (item->getDataInfoType()) {
-        case eDITWord:
-            out += static_cast<const CDITWord*>(item)->getWord();
-            break;
-        case eDITSpace:
-            out += ' ';
-            break;
-        case eDITNewline:
-            out += '\n';
-            break;
-        default:
-            flitFuzzFail("plain text gave an item of kind " +
-                         std::to_string(item->getDataInfoType()));
-        }
-    }
-    return out;
-}
-
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    flitFuzzInitialize();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const char* text = reinterpret_cast<const char*>(data);
-    CDocumentImporter importer;
+    wxString error;
     const std::unique_ptr<CDataManager> document =
-        importer.importText(text, size, CDocumentImporter::ePlainText, wxString());
-    flitFuzzCheckImport(text, size, document.get(), importer.getError(), importer.getErrorMessage(),
-                        importer.getErrorLine(), importer.getErrorColumn());
+        flitFuzzImport(text, size, CDocumentImporter::ePlainText, &error);
 
     const bool acceptable =
         flitFuzzIsUtf8(text, size) && (size == 0 || std::memchr(text, '\0', size) == nullptr);
     FLIT_FUZZ_CHECK(acceptable == (document != nullptr),
                     acceptable
-                        ? "refused: " + importer.getError().utf8_string()
+                        ? "refused: " + error.utf8_string()
                         : std::string("accepted a text that is not valid UTF-8 or holds NUL"));
     if (document) {
         const std::string expected = expectedSpelling(text, size);
-        const std::string got = spelling(*document);
+        std::string got;
+        for (const auto& [kind, word] : flitFuzzItems(*document)) {
+            FLIT_FUZZ_CHECK(kind == eDITWord || kind == eDITSpace || kind == eDITNewline,
+                            "plain text gave an item of kind " + std::to_string(kind));
+            got += kind == eDITWord ? word : kind == eDITSpace ? " " : "\n";
+        }
         FLIT_FUZZ_CHECK(got == expected, "items spell \"" + got + "\", not \"" + expected + "\"");
     }
     return 0;

@@ -9,17 +9,12 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 #include <unistd.h>
 
-namespace {
+using namespace std::string_literals;
 
-// Swallows every message: the fuzz targets judge outcomes by return values, not by the log.
-class CSilentLog : public wxLog {
-protected:
-    void DoLogTextAtLevel(wxLogLevel, const wxString&) override {}
-};
+namespace {
 
 void abortOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
                    const wxString& msg) {
@@ -45,23 +40,78 @@ std::string quote(const wxString& s) {
     return "\"" + s.utf8_string() + "\"";
 }
 
-} // namespace
+std::string place(int line, int column) {
+    return std::to_string(line) + ":" + std::to_string(column);
+}
 
-void flitFuzzInitialize() {
-    static wxInitializer* initializer = nullptr;
-    if (initializer != nullptr) {
+void checkImport(const char* text, std::size_t size, const CDataManager* document,
+                 const CDocumentImporter& importer) {
+    const wxString& error = importer.getError();
+    const int line = importer.getErrorLine();
+    const int column = importer.getErrorColumn();
+    if (document != nullptr) {
+        FLIT_FUZZ_CHECK(error.empty(), "a document and the error " + quote(error));
+        FLIT_FUZZ_CHECK(importer.getErrorMessage().empty(), quote(importer.getErrorMessage()));
+        FLIT_FUZZ_CHECK(line == 0 && column == 0,
+                        "a document with an error place " + place(line, column));
+        for (const auto& [kind, word] : flitFuzzItems(*document)) {
+            FLIT_FUZZ_CHECK(kind != eDITWord || !word.empty(), "an empty word item");
+            FLIT_FUZZ_CHECK(flitFuzzIsUtf8(word.data(), word.size()),
+                            "word not valid UTF-8: " + word);
+        }
         return;
     }
+    FLIT_FUZZ_CHECK(!error.empty(), "neither a document nor an error");
+    FLIT_FUZZ_CHECK(!importer.getErrorMessage().empty(),
+                    "an error without a message: " + quote(error));
+    // An import of text in memory always has a place for its fault: line and column from 1.
+    FLIT_FUZZ_CHECK(line >= 1 && column >= 1,
+                    "error place " + place(line, column) + " " + quote(error));
+    // The place lies inside the text: no further than the line after the last line break, and
+    // no further than one past the end of its line (a column counts characters, each at least
+    // one byte).
+    std::size_t lines = 1;
+    std::size_t placeLineStart = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        if (text[i] != '\n' && text[i] != '\r') {
+            continue;
+        }
+        if (text[i] == '\r' && i + 1 < size && text[i + 1] == '\n') {
+            ++i;
+        }
+        if (++lines == static_cast<std::size_t>(line)) {
+            placeLineStart = i + 1;
+        }
+    }
+    FLIT_FUZZ_CHECK(static_cast<std::size_t>(line) <= lines,
+                    "error on line " + std::to_string(line) + " of " + std::to_string(lines));
+    std::size_t lineEnd = placeLineStart;
+    while (lineEnd < size && text[lineEnd] != '\n' && text[lineEnd] != '\r') {
+        ++lineEnd;
+    }
+    FLIT_FUZZ_CHECK(static_cast<std::size_t>(column) <= lineEnd - placeLineStart + 1,
+                    "error in column " + std::to_string(column) + " of a line of " +
+                        std::to_string(lineEnd - placeLineStart) + " bytes");
+}
+
+} // namespace
+
+// Initialises the wxWidgets base library for the whole run, makes a failed wxASSERT abort (so
+// the fuzzer reports it as a crash with its input), silences the log (refused inputs are the
+// normal case and their messages would drown the fuzzer's own output) and makes the media folder.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // Lives for the whole process: libFuzzer never returns control to a point where it could be
     // destroyed in order.
-    initializer = new wxInitializer();
-    if (!initializer->IsOk()) {
+    if (!(new wxInitializer())->IsOk()) {
         std::fprintf(stderr, "cannot initialise the wxWidgets base library\n");
         std::abort();
     }
     wxSetAssertHandler(abortOnAssert);
-    delete wxLog::SetActiveTarget(new CSilentLog);
+    // The targets judge outcomes by return values, not by the log.
+    wxLog::EnableLogging(false);
     std::atexit(removeTempDirs);
+    flitFuzzMediaDir();
+    return 0;
 }
 
 wxString flitFuzzMakeTempDir(const char* prefix) {
@@ -90,19 +140,18 @@ const wxString& flitFuzzMediaDir() {
             std::abort();
         }
         // Only the bytes' presence matters to an import: it stores them and decodes nothing.
-        static const char png[] = "\x89PNG\r\n\x1a\n fuzz picture";
-        static const char gif[] = "GIF89a fuzz picture";
-        static const char wav[] = "RIFF\x10\0\0\0WAVEfmt fuzz sound";
-        flitFuzzWriteFile(base + "/media/sky.png", png, sizeof png - 1);
-        flitFuzzWriteFile(base + "/media/chart.png", png, sizeof png - 1);
-        flitFuzzWriteFile(base + "/media/gull.png", png, sizeof png - 1);
-        flitFuzzWriteFile(base + "/media/ferry.gif", gif, sizeof gif - 1);
-        flitFuzzWriteFile(base + "/media/horn.wav", wav, sizeof wav - 1);
-        flitFuzzWriteFile(base + "/a.png", png, sizeof png - 1);
-        flitFuzzWriteFile(base + "/b.wav", wav, sizeof wav - 1);
-        flitFuzzWriteFile(base + "/empty", "", 0);
+        const std::string png = "\x89PNG\r\n\x1a\n fuzz picture"s;
+        const std::string wav = "RIFF\x10\0\0\0WAVEfmt fuzz sound"s;
+        const std::pair<const char*, std::string> files[] = {
+            {"media/sky.png", png},  {"media/chart.png", png},
+            {"media/gull.png", png}, {"media/ferry.gif", "GIF89a fuzz picture"},
+            {"media/horn.wav", wav}, {"a.png", png},
+            {"b.wav", wav},          {"empty", ""},
+            {"huge.bin", ""}};
+        for (const auto& [name, bytes] : files) {
+            flitFuzzWriteFile(base + "/" + name, bytes.data(), bytes.size());
+        }
         // A file that claims a terabyte and occupies nothing: an importer must refuse it unread.
-        flitFuzzWriteFile(base + "/huge.bin", "", 0);
         if (truncate(wxString(base + "/huge.bin").utf8_str(), off_t(1) << 40) != 0) {
             std::fprintf(stderr, "note: no sparse huge.bin in the media folder\n");
         }
@@ -117,33 +166,19 @@ void flitFuzzFail(const std::string& what) {
 }
 
 bool flitFuzzIsUtf8(const char* data, std::size_t size) {
-    std::size_t i = 0;
-    while (i < size) {
+    // The smallest code point that needs each length, to refuse overlong forms.
+    static const unsigned long kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    for (std::size_t i = 0; i < size;) {
         const unsigned char lead = static_cast<unsigned char>(data[i]);
-        std::size_t length = 0;
-        unsigned long codePoint = 0;
-        unsigned long smallest = 0;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            codePoint = lead & 0x1F;
-            smallest = 0x80;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            codePoint = lead & 0x0F;
-            smallest = 0x800;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            codePoint = lead & 0x07;
-            smallest = 0x10000;
-        } else {
+        const std::size_t length = lead < 0x80             ? 1
+                                   : (lead & 0xE0) == 0xC0 ? 2
+                                   : (lead & 0xF0) == 0xE0 ? 3
+                                   : (lead & 0xF8) == 0xF0 ? 4
+                                                           : 0;
+        if (length == 0 || size - i < length) {
             return false;
         }
-        if (size - i < length) {
-            return false;
-        }
+        unsigned long codePoint = length == 1 ? lead : lead & (0x7F >> length);
         for (std::size_t k = 1; k < length; ++k) {
             const unsigned char next = static_cast<unsigned char>(data[i + k]);
             if ((next & 0xC0) != 0x80) {
@@ -151,7 +186,7 @@ bool flitFuzzIsUtf8(const char* data, std::size_t size) {
             }
             codePoint = codePoint << 6 | (next & 0x3F);
         }
-        if (codePoint < smallest || codePoint > 0x10FFFF ||
+        if (codePoint < kSmallest[length] || codePoint > 0x10FFFF ||
             (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
             return false;
         }
@@ -160,61 +195,28 @@ bool flitFuzzIsUtf8(const char* data, std::size_t size) {
     return true;
 }
 
-void flitFuzzCheckImport(const char* text, std::size_t size, const CDataManager* document,
-                         const wxString& error, const wxString& errorMessage, int line,
-                         int column) {
-    if (document != nullptr) {
-        FLIT_FUZZ_CHECK(error.empty(), "a document and the error " + quote(error));
-        FLIT_FUZZ_CHECK(errorMessage.empty(), quote(errorMessage));
-        FLIT_FUZZ_CHECK(line == 0 && column == 0, "a document with an error place " +
-                                                      std::to_string(line) + ":" +
-                                                      std::to_string(column));
-        for (wxCDataInfoListNode* node = document->getFirstNode(); node != nullptr;
-             node = node->GetNext()) {
-            const CDataInfo* item = node->GetData();
-            FLIT_FUZZ_CHECK(item != nullptr, "a null item");
-            if (item->getDataInfoType() != eDITWord) {
-                continue;
-            }
-            const auto* word = dynamic_cast<const CDITWord*>(item);
-            FLIT_FUZZ_CHECK(word != nullptr, "a word item of another class");
-            const std::string bytes = word->getWord();
-            FLIT_FUZZ_CHECK(!bytes.empty(), "an empty word item");
-            FLIT_FUZZ_CHECK(flitFuzzIsUtf8(bytes.data(), bytes.size()),
-                            "word not valid UTF-8: " + bytes);
-        }
-        return;
+std::unique_ptr<CDataManager> flitFuzzImport(const char* text, std::size_t size,
+                                             CDocumentImporter::eFormat format, wxString* error) {
+    CDocumentImporter importer;
+    std::unique_ptr<CDataManager> document =
+        importer.importText(text, size, format, flitFuzzMediaDir());
+    checkImport(text, size, document.get(), importer);
+    if (error != nullptr) {
+        *error = importer.getError();
     }
+    return document;
+}
 
-    FLIT_FUZZ_CHECK(!error.empty(), "neither a document nor an error");
-    FLIT_FUZZ_CHECK(!errorMessage.empty(), "an error without a message: " + quote(error));
-    // An import of text in memory always has a place for its fault: line and column from 1.
-    FLIT_FUZZ_CHECK(line >= 1 && column >= 1, "error place " + std::to_string(line) + ":" +
-                                                  std::to_string(column) + " " + quote(error));
-    // The place lies inside the text: no further than the line after the last line break, and
-    // no further than one past the end of its line (a column counts characters, each at least
-    // one byte).
-    std::size_t lines = 1;
-    std::size_t placeLineStart = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        if (text[i] != '\n' && text[i] != '\r') {
-            continue;
-        }
-        if (text[i] == '\r' && i + 1 < size && text[i + 1] == '\n') {
-            ++i;
-        }
-        ++lines;
-        if (lines == static_cast<std::size_t>(line)) {
-            placeLineStart = i + 1;
-        }
+std::vector<std::pair<int, std::string>> flitFuzzItems(const CDataManager& document) {
+    std::vector<std::pair<int, std::string>> items;
+    for (wxCDataInfoListNode* node = document.getFirstNode(); node != nullptr;
+         node = node->GetNext()) {
+        const CDataInfo* item = node->GetData();
+        FLIT_FUZZ_CHECK(item != nullptr, "a null item");
+        const auto* word = dynamic_cast<const CDITWord*>(item);
+        FLIT_FUZZ_CHECK((item->getDataInfoType() == eDITWord) == (word != nullptr),
+                        "a word item of another class, or a word of another kind");
+        items.emplace_back(item->getDataInfoType(), word != nullptr ? word->getWord() : "");
     }
-    FLIT_FUZZ_CHECK(static_cast<std::size_t>(line) <= lines,
-                    "error on line " + std::to_string(line) + " of " + std::to_string(lines));
-    std::size_t lineEnd = placeLineStart;
-    while (lineEnd < size && text[lineEnd] != '\n' && text[lineEnd] != '\r') {
-        ++lineEnd;
-    }
-    FLIT_FUZZ_CHECK(static_cast<std::size_t>(column) <= lineEnd - placeLineStart + 1,
-                    "error in column " + std::to_string(column) + " of a line of " +
-                        std::to_string(lineEnd - placeLineStart) + " bytes");
+    return items;
 }

@@ -1,20 +1,19 @@
 #ifndef FLIT_TESTS_FUZZ_FUZZSUPPORT_H
 #define FLIT_TESTS_FUZZ_FUZZSUPPORT_H
 
-// Shared by the fuzz targets: the process-wide set-up that LLVMFuzzerInitialize runs once, a
-// private temporary folder, and the checks that every target uses to state what must hold.
+// Shared by the fuzz targets: the process-wide set-up (this file's LLVMFuzzerInitialize, run
+// once before the first input), private temporary folders, an import that checks its own outcome,
+// and the checks that every target uses to state what must hold.
+
+#include "outside/DocumentImporter.h"
 
 #include <wx/string.h>
 
 #include <cstddef>
+#include <memory>
 #include <string>
-
-class CDataManager;
-
-// Initialises the wxWidgets base library for the whole run, makes a failed wxASSERT abort (so
-// the fuzzer reports it as a crash with its input), and silences the log: refused inputs are
-// the normal case and their messages would drown the fuzzer's own output.
-void flitFuzzInitialize();
+#include <utility>
+#include <vector>
 
 // A new empty folder under the system's temporary folder, removed with everything in it when
 // the process exits normally.
@@ -22,8 +21,7 @@ wxString flitFuzzMakeTempDir(const char* prefix);
 
 // A folder holding a few small media files under the names that the sample documents use
 // (media/sky.png, media/horn.wav, ...) and a couple of names at its top, so that FILE
-// arguments of marked-up texts can resolve, and huge.bin, a sparse file of a terabyte. Made once
-// per process.
+// arguments of marked-up texts can resolve, and huge.bin, a sparse file of a terabyte.
 const wxString& flitFuzzMediaDir();
 
 // Writes bytes to path, replacing it; aborts when that fails (the run could prove nothing).
@@ -43,10 +41,16 @@ void flitFuzzWriteFile(const wxString& path, const char* data, std::size_t size)
 // Written here, apart from the library's own check, so that the two can disagree.
 bool flitFuzzIsUtf8(const char* data, std::size_t size);
 
-// Checks the outcome of one import of text: either a document and no error, or no document
-// and an error placed inside the text (line and column from 1, at most one past the end of
-// the text or of the line); every word item of a document non-empty valid UTF-8 without NUL.
-void flitFuzzCheckImport(const char* text, std::size_t size, const CDataManager* document,
-                         const wxString& error, const wxString& errorMessage, int line, int column);
+// Imports the text in the format, FILE arguments relative to the media folder, and checks the
+// outcome: either a document and no error, or no document and an error placed inside the text
+// (line and column from 1, at most one past the end of the text or of the line); every word item
+// of a document non-empty valid UTF-8. The import's error, if any, goes to *error.
+std::unique_ptr<CDataManager> flitFuzzImport(const char* text, std::size_t size,
+                                             CDocumentImporter::eFormat format,
+                                             wxString* error = nullptr);
+
+// The items of a document in order: each one's kind, and the text of the words. Checks on the
+// way that no item is null and that every item of the word kind is a word.
+std::vector<std::pair<int, std::string>> flitFuzzItems(const CDataManager& document);
 
 #endif

@@ -14,6 +14,7 @@
 
 #include <wx/xml/xml.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -21,9 +22,6 @@
 #include <vector>
 
 namespace {
-
-wxString settingsPath;
-wxString storedPath;
 
 std::vector<int> tableFields() {
     std::vector<int> fields;
@@ -67,11 +65,9 @@ void exerciseTable() {
     static const char* const words[] = {"a", "Smith,", "NASA.", "1999", "Dr.", "extraordinary"};
     std::vector<int> speeds = {1, INT_MAX};
     for (const CTimingTableData& row : CFlitWordCalcs::kTimingTable) {
-        for (int delta : {-1, 0, 1}) {
-            const long long speed = static_cast<long long>(row.speed) + delta;
-            if (speed > 0 && speed <= INT_MAX) {
-                speeds.push_back(static_cast<int>(speed));
-            }
+        for (long long delta : {-1, 0, 1}) {
+            speeds.push_back(
+                static_cast<int>(std::clamp<long long>(row.speed + delta, 1, INT_MAX)));
         }
     }
     CFlitWordCalcs calcs;
@@ -88,15 +84,10 @@ void exerciseTable() {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    flitFuzzInitialize();
-    const wxString dir = flitFuzzMakeTempDir("flit-fuzz-settings");
-    settingsPath = dir + "/settings.xml";
-    storedPath = dir + "/stored.xml";
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    static const wxString dir = flitFuzzMakeTempDir("flit-fuzz-settings");
+    static const wxString settingsPath = dir + "/settings.xml";
+    static const wxString storedPath = dir + "/stored.xml";
     flitFuzzWriteFile(settingsPath, reinterpret_cast<const char*>(data), size);
     CFlitWordCalcs::restoreDefaultTimingTable();
     const std::vector<int> before = tableFields();

@@ -7,30 +7,27 @@
 // of commands (10,000 by default).
 
 #include "engine/FlitManager.h"
-#include "engine/FlitViewThread.h"
 #include "outside/DocumentImporter.h"
 #include "support/TestHost.h"
+#include "support/Watchdog.h"
 #include "timing/FlitWordCalcs.h"
 #include "timing/FlitWordCalcsSerializer.h"
 
 #include <gtest/gtest.h>
 #include <wx/filename.h>
 #include <wx/image.h>
-#include <wx/imagpng.h>
 #include <wx/log.h>
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <mutex>
+#include <functional>
 #include <random>
 #include <set>
 #include <sstream>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -47,135 +44,46 @@ unsigned long envNumber(const char* name, unsigned long fallback) {
     return value != nullptr && *value != '\0' ? std::strtoul(value, nullptr, 10) : fallback;
 }
 
-// What the GUI thread is doing, for the watchdog's dump when a step hangs.
-struct SStormPosition {
-    std::atomic<unsigned long> step{0};
-    std::atomic<const char*> action{"setting up"};
-    std::atomic<CFlitManager*> manager{nullptr};
-    std::atomic<int> heldRenders{0};
-};
+// Words, and every directive, picked at random into marked-up text.
+const char* const kWords = "tide quay harbour, Gulls NASA 1999 end. Dr. (aside) breakwater "
+                           "internationalization Überraschung a pier; slipway!";
+const char* const kDirectives =
+    "{rest 2}{sustain 3}{colour #C83228}{colour #1E6E3C flag}{colour}{bold}{/bold}{highlight}"
+    "{/highlight}{page 4}{page 5 hidden}{background sky.png 0}{background}{lgraphic sky.png}"
+    "{bgraphic sky.png pause}{bgraphic sky.png}{sound horn.wav}{video sky.png}{speed 400}"
+    "{speed 700}{assessment Which way?}{link https://example.org}{mailto office@example.org}"
+    "{note glossary 1}{note course 2}{note rapid 3}{note user 4}{dogear 5}{review}{email 0}"
+    "{email 3}{attachment announce}{attachment skip}{attachment info}{view 0}{view 1}{view 2}"
+    "{view 3}{view 4}{command 0}{command 7}";
 
-// Fails the run with both threads' positions if the GUI thread stops making progress.
-class CStormWatchdog {
-public:
-    CStormWatchdog(SStormPosition& position, unsigned long seed)
-        : watcher([this, &position, seed] {
-              std::unique_lock<std::mutex> lock(mutex);
-              unsigned long lastStep = position.step;
-              while (!done) {
-                  if (condition.wait_for(lock, kStepDeadline, [this] { return done; })) {
-                      return;
-                  }
-                  if (position.step == lastStep) {
-                      CFlitManager* manager = position.manager;
-                      std::fprintf(
-                          stderr,
-                          "storm hung (seed %lu): GUI thread at step %lu doing '%s'; "
-                          "renders held %d; presentation thread: %s\n",
-                          seed, lastStep, position.action.load(), position.heldRenders.load(),
-                          manager == nullptr
-                              ? "no manager"
-                              : wxString::Format("state %d, cursor %p", int(manager->getState()),
-                                                 static_cast<void*>(manager->getDataInfoListNode()))
-                                    .utf8_str()
-                                    .data());
-                      std::abort();
-                  }
-                  lastStep = position.step;
-              }
-          }) {}
-
-    ~CStormWatchdog() {
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            done = true;
-        }
-        condition.notify_all();
-        watcher.join();
+std::vector<std::string> split(const char* text, char separator) {
+    std::vector<std::string> pieces;
+    std::istringstream stream(text);
+    for (std::string piece; std::getline(stream, piece, separator);) {
+        pieces.push_back(piece);
     }
+    return pieces;
+}
 
-private:
-    std::mutex mutex;
-    std::condition_variable condition;
-    bool done = false;
-    std::thread watcher;
-};
-
-// Words and every directive, in random order, as marked-up text.
 std::string randomDocument(std::mt19937& random) {
-    static const char* const kWords[] = {"tide",
-                                         "quay",
-                                         "harbour,",
-                                         "Gulls",
-                                         "NASA",
-                                         "1999",
-                                         "end.",
-                                         "Dr.",
-                                         "(aside)",
-                                         "breakwater",
-                                         "internationalization",
-                                         "Überraschung",
-                                         "a",
-                                         "pier;",
-                                         "slipway!"};
-    static const char* const kDirectives[] = {"{rest 2}",
-                                              "{sustain 3}",
-                                              "{colour #C83228}",
-                                              "{colour #1E6E3C flag}",
-                                              "{colour}",
-                                              "{bold}",
-                                              "{/bold}",
-                                              "{highlight}",
-                                              "{/highlight}",
-                                              "{page 4}",
-                                              "{page 5 hidden}",
-                                              "{background sky.png 0}",
-                                              "{background}",
-                                              "{lgraphic sky.png}",
-                                              "{bgraphic sky.png pause}",
-                                              "{bgraphic sky.png}",
-                                              "{sound horn.wav}",
-                                              "{video sky.png}",
-                                              "{speed 400}",
-                                              "{speed 700}",
-                                              "{assessment Which way?}",
-                                              "{link https://example.org}",
-                                              "{mailto office@example.org}",
-                                              "{note glossary 1}",
-                                              "{note course 2}",
-                                              "{note rapid 3}",
-                                              "{note user 4}",
-                                              "{dogear 5}",
-                                              "{review}",
-                                              "{email 0}",
-                                              "{email 3}",
-                                              "{attachment announce}",
-                                              "{attachment skip}",
-                                              "{attachment info}",
-                                              "{view 0}",
-                                              "{view 1}",
-                                              "{view 2}",
-                                              "{view 3}",
-                                              "{view 4}",
-                                              "{command 0}",
-                                              "{command 7}"};
+    static const std::vector<std::string> words = split(kWords, ' ');
+    static const std::vector<std::string> directives = split(kDirectives, '}');
     std::ostringstream text;
-    bool bold = false;
-    bool highlight = false;
+    bool open[2] = {false, false};
     const int items = std::uniform_int_distribution<int>(0, 80)(random);
     for (int i = 0; i < items; ++i) {
         const int pick = std::uniform_int_distribution<int>(0, 9)(random);
         if (pick < 6) {
-            text << kWords[random() % WXSIZEOF(kWords)];
+            text << words[random() % words.size()];
         } else {
-            std::string directive = kDirectives[random() % WXSIZEOF(kDirectives)];
+            std::string directive = directives[random() % directives.size()] + "}";
             // Styles must balance; a stray opening or closing one becomes a rest.
-            if (directive == "{bold}" || directive == "{/bold}") {
-                directive = bold ? "{/bold}" : "{bold}";
-                bold = !bold;
-            } else if (directive == "{highlight}" || directive == "{/highlight}") {
-                directive = highlight ? "{/highlight}" : "{highlight}";
-                highlight = !highlight;
+            for (int style = 0; style < 2; ++style) {
+                const std::string name = style == 0 ? "bold}" : "highlight}";
+                if (directive == "{" + name || directive == "{/" + name) {
+                    directive = (open[style] ? "{/" : "{") + name;
+                    open[style] = !open[style];
+                }
             }
             text << directive;
         }
@@ -196,12 +104,8 @@ protected:
         folder = wxFileName::CreateTempFileName("flit-storm");
         wxRemoveFile(folder);
         wxFileName::Mkdir(folder, 0700);
-        if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) {
-            wxImage::AddHandler(new wxPNGHandler);
-        }
-        wxImage picture(8, 6);
-        picture.SetRGB(wxRect(0, 0, 8, 6), 40, 90, 160);
-        picture.SaveFile(folder + "/sky.png", wxBITMAP_TYPE_PNG);
+        wxInitAllImageHandlers();
+        wxImage(8, 6).SaveFile(folder + "/sky.png", wxBITMAP_TYPE_PNG);
         std::ofstream(folder.ToStdString() + "/horn.wav") << "RIFF";
 
         // Settings the storm loads: the all-zero table (accepted) and one with descending
@@ -236,7 +140,7 @@ protected:
         manager->setWordDisplayLength(random() % 14);
         ASSERT_TRUE(manager->initialize(document.get(), host.mainFrame(), host.flitView(),
                                         host.assessmentView()));
-        position.manager = manager.get();
+        watchedManager = manager.get();
         readingHeld = true;
         itemInHand = nullptr;
         readingsOpened = 0;
@@ -245,9 +149,9 @@ protected:
     }
 
     void destroyManager() {
-        position.action = "destroying the manager";
+        action = "destroying the manager";
         host.attach(nullptr);
-        position.manager = nullptr;
+        watchedManager = nullptr;
         manager.reset();
         // Whatever the engine posted before it ended is still queued: check it while the
         // document lives, then nothing more may come.
@@ -256,22 +160,18 @@ protected:
         const size_t afterDestruction = host.events().size();
         host.pumpFor(milliseconds(1));
         ASSERT_EQ(afterDestruction, host.events().size()) << "an event after destruction";
-        host.holdRenders(false);
-        host.releaseHeldRenders();
+        holdRenders(false);
     }
 
+    // Now and then the end of the document.
     wxCDataInfoListNode* randomNode() {
-        // Now and then the end of the document.
-        if (nodes.empty() || random() % 8 == 0) {
-            return nullptr;
-        }
-        return nodes[random() % nodes.size()];
+        return nodes.empty() || random() % 8 == 0 ? nullptr : nodes[random() % nodes.size()];
     }
 
     // --- What the host does ---
 
     // Sends a command, after checking what came before it against what the commands before it
-    // allowed.
+    // allowed; the metrics model follows the command, and a stop checks the metrics.
     void send(int type, wxCDataInfoListNode* node = nullptr) {
         checkNewEvents();
         if (type == EVT_FLIT_COMMAND_PAUSE_MSG || type == EVT_FLIT_COMMAND_STOP_MSG) {
@@ -281,144 +181,128 @@ protected:
             }
         } else if (type == EVT_FLIT_COMMAND_START_MSG || type == EVT_FLIT_COMMAND_CONTINUE_MSG) {
             readingHeld = false;
+            ++readingsOpened;
         }
+        metricsModel.follow(type);
         host.send(*manager, type, node);
+        // At a stop the metrics' duration leaves out paused time, and never freezes.
+        if (type == EVT_FLIT_COMMAND_STOP_MSG && metricsModel.started) {
+            const long long expected = metricsModel.runningMs();
+            const long long duration = manager->getFlitMetricsData()->getDurationInMillisecs();
+            ASSERT_LE(duration, expected + kClockSlackMs) << "the duration counted paused time";
+            ASSERT_GE(duration + kClockSlackMs, expected) << "the stopwatch froze";
+        }
+    }
+
+    void holdRenders(bool hold) {
+        host.holdRenders(hold);
+        if (!hold) {
+            host.releaseHeldRenders();
+        }
     }
 
     void randomCommand() {
         const int pick = std::uniform_int_distribution<int>(0, 99)(random);
-        if (pick < 14) {
-            position.action = "start";
-            metricsModel.start();
-            ++readingsOpened;
-            send(EVT_FLIT_COMMAND_START_MSG, randomNode());
-        } else if (pick < 26) {
-            position.action = "pause";
-            metricsModel.pause();
-            send(EVT_FLIT_COMMAND_PAUSE_MSG);
-        } else if (pick < 40) {
-            position.action = "continue";
-            metricsModel.resume();
-            ++readingsOpened;
-            send(EVT_FLIT_COMMAND_CONTINUE_MSG, randomNode());
-        } else if (pick < 48) {
-            position.action = "stop";
-            send(EVT_FLIT_COMMAND_STOP_MSG);
-            checkStoppedMetrics();
-        } else if (pick < 58) {
-            position.action = "move";
-            send(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, randomNode());
-        } else if (pick < 66) {
-            position.action = "speed";
-            switch (random() % 5) {
-            case 0:
-                manager->increaseTargetSpeed(CFlitManager::kDefaultSpeedIncrement);
-                break;
-            case 1:
-                manager->decreaseTargetSpeed(CFlitManager::kDefaultSpeedIncrement);
-                break;
-            case 2:
-                manager->doubleTargetSpeed();
-                break;
-            case 3:
-                manager->halfTargetSpeed();
-                break;
-            default:
-                manager->setTargetSpeed(random() % 1200);
-                break;
+        // Each action up to its share of the storm, in percent.
+        const struct {
+            int upTo;
+            const char* name;
+            std::function<void()> run;
+        } actions[] = {
+            {14, "start", [&] { send(EVT_FLIT_COMMAND_START_MSG, randomNode()); }},
+            {26, "pause", [&] { send(EVT_FLIT_COMMAND_PAUSE_MSG); }},
+            {40, "continue", [&] { send(EVT_FLIT_COMMAND_CONTINUE_MSG, randomNode()); }},
+            {48, "stop", [&] { send(EVT_FLIT_COMMAND_STOP_MSG); }},
+            {58, "move",
+             [&] { send(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, randomNode()); }},
+            {66, "speed", [&] { changeSpeed(); }},
+            {70, "word display length", [&] { manager->setWordDisplayLength(random() % 14); }},
+            // As the debug dialog's timing page commits a row: small percentages keep the times
+            // at a few milliseconds at most.
+            {74, "timing table edit",
+             [&] {
+                 const int index = int(random() % 6);
+                 CTimingTableData::storeField(CFlitWordCalcs::kTimingTable[index],
+                                              CTimingTableData::kFields[1 + random() % 10],
+                                              int(random() % 3));
+             }},
+            {77, "settings load", [&] { loadSettings(); }},
+            {85, "render delay", [&] { host.setRenderDelay(milliseconds(random() % 4)); }},
+            {89, "hold renders", [&] { holdRenders(random() % 2 == 0); }},
+            {93, "new manager",
+             [&] {
+                 destroyManager();
+                 if (random() % 2 == 0) {
+                     action = "new document";
+                     document.reset();
+                     newDocument();
+                 }
+                 action = "new manager";
+                 newManager();
+             }},
+            {100, "pumping", [&] { host.pumpFor(milliseconds(random() % 5)); }},
+        };
+        for (const auto& entry : actions) {
+            if (pick < entry.upTo) {
+                action = entry.name;
+                entry.run();
+                return;
             }
-        } else if (pick < 70) {
-            position.action = "word display length";
-            manager->setWordDisplayLength(random() % 14);
-        } else if (pick < 74) {
-            position.action = "timing table edit";
-            // As the debug dialog's timing page commits a row: small percentages keep the
-            // times at a few milliseconds at most.
-            const int index = int(random() % 6);
-            CTimingTableData::storeField(CFlitWordCalcs::kTimingTable[index],
-                                         CTimingTableData::kFields[1 + random() % 10],
-                                         int(random() % 3));
-        } else if (pick < 77) {
-            position.action = "settings load";
-            loadSettings();
-        } else if (pick < 85) {
-            position.action = "render delay";
-            host.setRenderDelay(milliseconds(random() % 4));
-        } else if (pick < 89) {
-            position.action = "hold renders";
-            const bool hold = random() % 2 == 0;
-            host.holdRenders(hold);
-            if (!hold) {
-                host.releaseHeldRenders();
-            }
-        } else if (pick < 93) {
-            destroyManager();
-            if (random() % 2 == 0) {
-                position.action = "new document";
-                document.reset();
-                newDocument();
-            }
-            position.action = "new manager";
-            newManager();
-        } else {
-            position.action = "pumping";
-            host.pumpFor(milliseconds(random() % 5));
         }
     }
 
+    void changeSpeed() {
+        const std::function<void()> operations[] = {
+            [&] { manager->increaseTargetSpeed(CFlitManager::kDefaultSpeedIncrement); },
+            [&] { manager->decreaseTargetSpeed(CFlitManager::kDefaultSpeedIncrement); },
+            [&] { manager->doubleTargetSpeed(); },
+            [&] { manager->halfTargetSpeed(); },
+            [&] { manager->setTargetSpeed(random() % 1200); },
+        };
+        operations[random() % 5]();
+    }
+
     void loadSettings() {
-        CTimingTableData before[6];
-        std::copy(std::begin(CFlitWordCalcs::kTimingTable), std::end(CFlitWordCalcs::kTimingTable),
-                  before);
+        const auto table = [] {
+            std::vector<int> fields;
+            for (const CTimingTableData& row : CFlitWordCalcs::kTimingTable) {
+                for (int CTimingTableData::*field : CTimingTableData::kFields) {
+                    fields.push_back(row.*field);
+                }
+            }
+            return fields;
+        };
+        const std::vector<int> before = table();
         const bool refused = random() % 2 == 0;
         CFlitWordCalcs calcs;
         wxLogNull quiet;
         CFlitWordCalcsSerializer serializer(&calcs,
                                             (refused ? refusedTable : zeroTable).utf8_str());
-        const bool loaded = serializer.load();
-        ASSERT_NE(refused, loaded);
-        if (refused) {
-            for (int i = 0; i < 6; ++i) {
-                for (int field = 0; field < CTimingTableData::kFieldCount; ++field) {
-                    ASSERT_EQ(before[i].*CTimingTableData::kFields[field],
-                              CFlitWordCalcs::kTimingTable[i].*CTimingTableData::kFields[field])
-                        << "a refused load changed the table";
-                }
-            }
-        }
+        ASSERT_NE(refused, serializer.load());
+        ASSERT_TRUE(!refused || table() == before) << "a refused load changed the table";
     }
 
     // A reading with nothing else going on: when it ends at the end of the document, exactly
     // one DONE arrives; when the document itself stops or pauses it, none.
     void probeOneReading() {
-        position.action = "probe reading";
-        host.holdRenders(false);
-        host.releaseHeldRenders();
+        action = "probe reading";
+        holdRenders(false);
         host.setRenderDelay(milliseconds(0));
         send(EVT_FLIT_COMMAND_STOP_MSG);
         ASSERT_TRUE(host.waitFor([&] { return manager->getState() != CFlitManager::eRunning; }));
         host.pumpFor(milliseconds(5));
         checkNewEvents();
         const unsigned long donesBefore = doneCount;
-        metricsModel.start();
-        ++readingsOpened;
         send(EVT_FLIT_COMMAND_START_MSG, randomNode());
         // Sent at once, with no event handled in between: a move while reading, or a pause and
         // a continue, must still end in reading on from the node they give.
-        switch (random() % 4) {
-        case 0:
-            send(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, randomNode());
-            break;
-        case 1:
-            metricsModel.pause();
+        const unsigned long variant = random() % 4;
+        if (variant == 1) {
             send(EVT_FLIT_COMMAND_PAUSE_MSG);
-            metricsModel.resume();
-            ++readingsOpened;
             send(EVT_FLIT_COMMAND_CONTINUE_MSG, randomNode());
+        }
+        if (variant <= 1) {
             send(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, randomNode());
-            break;
-        default:
-            break;
         }
         // Reading proceeds until the end or until the document itself pauses or stops it. A
         // state left at eListPtrModified is a reading that stalled, unless the move came after
@@ -448,26 +332,20 @@ protected:
     // The reading metrics as the host's commands drive them: paused time must never count.
     struct SMetricsModel {
         bool started = false;
-        Clock::time_point begin;
-        Clock::duration paused{0};
         bool pausing = false;
+        Clock::time_point begin;
         Clock::time_point pausedAt;
+        Clock::duration paused{0};
 
-        void start() {
-            started = true;
-            begin = Clock::now();
-            paused = Clock::duration(0);
-            pausing = false;
-        }
-        void pause() {
-            if (!pausing) {
+        void follow(int type) {
+            const Clock::time_point now = Clock::now();
+            if (type == EVT_FLIT_COMMAND_START_MSG) {
+                *this = SMetricsModel{true, false, now, now, {}};
+            } else if (type == EVT_FLIT_COMMAND_PAUSE_MSG && !pausing) {
                 pausing = true;
-                pausedAt = Clock::now();
-            }
-        }
-        void resume() {
-            if (pausing) {
-                paused += Clock::now() - pausedAt;
+                pausedAt = now;
+            } else if (type == EVT_FLIT_COMMAND_CONTINUE_MSG && pausing) {
+                paused += now - pausedAt;
                 pausing = false;
             }
         }
@@ -477,31 +355,11 @@ protected:
         }
     };
 
-    void checkStoppedMetrics() {
-        if (!metricsModel.started) {
-            return;
-        }
-        const long long expected = metricsModel.runningMs();
-        const long long duration = manager->getFlitMetricsData()->getDurationInMillisecs();
-        ASSERT_LE(duration, expected + kClockSlackMs) << "the duration counted paused time";
-        ASSERT_GE(duration + kClockSlackMs, expected) << "the stopwatch froze";
-    }
-
-    static bool isWaitedKind(int type) {
-        return type == EVT_FLIT_COMMAND_DEFAULT_BACKGROUND_MSG ||
-               type == EVT_FLIT_COMMAND_BACKGROUND_MSG || type == EVT_FLIT_COMMAND_WORD_MSG ||
-               type == EVT_FLIT_COMMAND_ASSESSMENT_MSG ||
-               type == EVT_FLIT_COMMAND_ASSESSMENT_REVIEW_MSG ||
-               type == EVT_FLIT_COMMAND_BGRAPHIC_MSG;
-    }
-
     // Whether text is one chunk of word: a piece followed by a hyphen, or the word's end.
     static bool isChunkOf(const wxString& text, const wxString& word) {
-        if (text.length() > 1 && text.EndsWith("-") &&
-            word.Find(text.Left(text.length() - 1)) != wxNOT_FOUND) {
-            return true;
-        }
-        return word.EndsWith(text);
+        return (text.length() > 1 && text.EndsWith("-") &&
+                word.Find(text.Left(text.length() - 1)) != wxNOT_FOUND) ||
+               word.EndsWith(text);
     }
 
     // A chunk of the word at the event's node, or of one of the words the engine makes itself
@@ -525,32 +383,46 @@ protected:
     }
 
     void checkNewEvents() {
+        static const std::set<int> kWaitedKinds = {EVT_FLIT_COMMAND_DEFAULT_BACKGROUND_MSG,
+                                                   EVT_FLIT_COMMAND_BACKGROUND_MSG,
+                                                   EVT_FLIT_COMMAND_WORD_MSG,
+                                                   EVT_FLIT_COMMAND_ASSESSMENT_MSG,
+                                                   EVT_FLIT_COMMAND_ASSESSMENT_REVIEW_MSG,
+                                                   EVT_FLIT_COMMAND_BGRAPHIC_MSG};
         const std::vector<SRecordedEvent>& events = host.events();
         for (; checked < events.size(); ++checked) {
             const SRecordedEvent& event = events[checked];
-            if (event.waitedFor) {
-                ASSERT_TRUE(isWaitedKind(event.type))
-                    << "the engine waited on a " << event.type << " event";
-            }
+            ASSERT_TRUE(!event.waitedFor || kWaitedKinds.count(event.type) == 1)
+                << "the engine waited on a " << event.type << " event";
             if (event.type == EVT_FLIT_COMMAND_WORD_MSG && !event.text.empty()) {
                 ASSERT_TRUE(event.waitedFor) << "a chunk not waited for";
                 ASSERT_TRUE(isKnownWord(event)) << "unknown word '" << event.text << "'";
                 // After a pause or stop the item in hand completes; no other item's word
                 // comes until the next start or continue.
                 if (readingHeld) {
-                    if (itemInHand == nullptr) {
-                        itemInHand = event.node;
-                    }
+                    itemInHand = itemInHand == nullptr ? event.node : itemInHand;
                     ASSERT_EQ(itemInHand, event.node)
                         << "'" << event.text << "' shown after a pause or stop";
                 }
             }
             if (event.type == EVT_FLIT_COMMAND_DONE_MSG) {
                 ++doneCount;
-                ++donesThisManager;
-                ASSERT_LE(donesThisManager, readingsOpened) << "more DONEs than readings";
+                ASSERT_LE(++donesThisManager, readingsOpened) << "more DONEs than readings";
             }
         }
+    }
+
+    // Where the storm stands, for the watchdog when a step hangs.
+    std::string position() const {
+        CFlitManager* engine = watchedManager;
+        const wxString thread =
+            engine == nullptr ? wxString("no manager")
+                              : wxString::Format("state %d, cursor %p", int(engine->getState()),
+                                                 static_cast<void*>(engine->getDataInfoListNode()));
+        return wxString::Format("seed %lu: GUI thread at step %lu doing '%s'; renders held %d; "
+                                "presentation thread: %s",
+                                seed, step.load(), action.load(), heldRenders.load(), thread)
+            .utf8_string();
     }
 
     unsigned long seed = 0;
@@ -564,7 +436,6 @@ protected:
     std::unique_ptr<CDataManager> document;
     std::vector<wxCDataInfoListNode*> nodes;
     std::unique_ptr<CFlitManager> manager;
-    SStormPosition position;
     SMetricsModel metricsModel;
     // Starts and continues sent to the present manager, and the DONEs it posted.
     unsigned long readingsOpened = 0;
@@ -574,29 +445,33 @@ protected:
     bool readingHeld = true;
     wxCDataInfoListNode* itemInHand = nullptr;
     unsigned long doneCount = 0;
+    // What the GUI thread is doing, read by the watchdog's thread.
+    std::atomic<unsigned long> step{0};
+    std::atomic<const char*> action{"setting up"};
+    std::atomic<CFlitManager*> watchedManager{nullptr};
+    std::atomic<int> heldRenders{0};
 };
 
 TEST_F(CommandStormTest, EngineKeepsItsPromisesUnderRandomCommands) {
     SCOPED_TRACE(testing::Message() << "seed " << seed << " (set FLIT_STORM_SEED to repeat)");
-    CStormWatchdog watchdog(position, seed);
+    CWatchdog watchdog("the command storm", kStepDeadline, [this] { return position(); });
     newDocument();
     newManager();
-    for (unsigned long step = 0; step < commands; ++step) {
-        position.step = step;
+    for (; step < commands; ++step) {
+        watchdog.progress();
         if (step % 250 == 249) {
             probeOneReading();
         } else {
             randomCommand();
         }
         ASSERT_FALSE(HasFatalFailure()) << "at step " << step;
-        position.heldRenders = host.heldRenderCount();
+        heldRenders = host.heldRenderCount();
         host.pumpFor(milliseconds(random() % 2));
         checkNewEvents();
         ASSERT_FALSE(HasFatalFailure()) << "at step " << step;
     }
-    position.action = "final stop";
-    host.holdRenders(false);
-    host.releaseHeldRenders();
+    action = "final stop";
+    holdRenders(false);
     send(EVT_FLIT_COMMAND_STOP_MSG);
     destroyManager();
     std::printf("command storm: %lu commands, %lu readings reached the end, %zu events\n", commands,

@@ -1,6 +1,7 @@
-// Takes a picture of each page of the debug dialog, as the README shows them:
+// Takes a picture of each page of the debug dialog, as the README shows them (`make screenshots`
+// runs it, under a virtual display):
 //
-//   xvfb-run -a -s "-screen 0 1600x1200x24" build/tests/debug/debug-screenshots docs
+//   xvfb-run -a -s "-screen 0 1600x1200x24" build/tools/screenshots/debug-screenshots docs
 //
 // writes debug-dialog-timing.png and debug-dialog-metrics.png into the folder given (the
 // current folder by default). The metrics page shows a real reading of a short text at the
