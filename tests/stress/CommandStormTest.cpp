@@ -316,15 +316,19 @@ protected:
             << "a reading did not proceed to rest (state " << int(manager->getState()) << ")";
         host.pumpFor(milliseconds(5));
         checkNewEvents();
+        // The pause-and-continue variant opens two readings, and the first may already have
+        // reached the end before the commands that follow it: one DONE more is allowed for it.
+        const unsigned long earlier = variant == 1 ? 1 : 0;
         if (manager->getState() == CFlitManager::eListPtrModified) {
-            ASSERT_LE(doneCount, donesBefore + 1);
+            ASSERT_LE(doneCount, donesBefore + earlier + 1);
             return;
         }
         const bool reachedEnd = manager->getState() == CFlitManager::eStopped &&
                                 manager->getDataInfoListNode() == nullptr;
-        ASSERT_EQ(donesBefore + (reachedEnd ? 1 : 0), doneCount)
-            << "DONEs for one reading that " << (reachedEnd ? "reached" : "did not reach")
-            << " the end";
+        const unsigned long least = donesBefore + (reachedEnd ? 1 : 0);
+        ASSERT_TRUE(doneCount >= least && doneCount <= least + earlier)
+            << doneCount - donesBefore << " DONEs for a reading that "
+            << (reachedEnd ? "reached" : "did not reach") << " the end";
     }
 
     // --- The promises ---
