@@ -5,71 +5,52 @@
 
 #include <wx/log.h>
 
-#include <functional>
-
 namespace {
 
-TEST(FlitManagerTest, NewManagerStartsStoppedAtTheDefaultSpeed) {
-    CFlitManager manager;
-    EXPECT_EQ(CFlitManager::eStopped, manager.getState());
-    EXPECT_EQ(250, manager.getTargetSpeed());
-    EXPECT_EQ(0, manager.getCurrentSpeed());
-    EXPECT_EQ(0u, manager.getWordDisplayLength());
-    EXPECT_EQ(nullptr, manager.getDataInfoListNode());
-    EXPECT_EQ(nullptr, manager.getFlitViewWindow());
-    EXPECT_EQ(manager.getFlitWordCalcs(), manager.getWordCalculator());
-}
-
-// Each row: starting target speed, operation, expected target speed.
+// Each row: the speed both speeds start at, the operation, and the speed it must leave in the
+// one it works on; the other speed must not change. Setting and halving or doubling the target
+// clamp into 100..950; an increase or decrease that would leave the range is refused.
 struct SSpeedCase {
     unsigned int from;
-    std::function<void(CFlitManager&)> operation;
+    void (*operation)(CFlitManager&);
     int expected;
+    bool onCurrent;
 };
 
-TEST(FlitManagerTest, TargetSpeedOperationsKeepTheBounds) {
+TEST(FlitManagerTest, SpeedOperationsKeepTheBounds) {
     const SSpeedCase cases[] = {
-        {250, [](CFlitManager& m) { m.setTargetSpeed(50); }, 100},
-        {250, [](CFlitManager& m) { m.setTargetSpeed(100); }, 100},
-        {250, [](CFlitManager& m) { m.setTargetSpeed(950); }, 950},
-        {250, [](CFlitManager& m) { m.setTargetSpeed(2000); }, 950},
-        {925, [](CFlitManager& m) { m.increaseTargetSpeed(25); }, 950},
-        {940, [](CFlitManager& m) { m.increaseTargetSpeed(25); }, 940},
-        {500, [](CFlitManager& m) { m.increaseTargetSpeed(0xFFFFFFF0u); }, 500},
-        {125, [](CFlitManager& m) { m.decreaseTargetSpeed(25); }, 100},
-        {110, [](CFlitManager& m) { m.decreaseTargetSpeed(25); }, 110},
-        {150, [](CFlitManager& m) { m.decreaseTargetSpeed(200); }, 150},
-        {250, [](CFlitManager& m) { m.halfTargetSpeed(); }, 125},
-        {201, [](CFlitManager& m) { m.halfTargetSpeed(); }, 100},
-        {199, [](CFlitManager& m) { m.halfTargetSpeed(); }, 100},
-        {250, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 500},
-        {474, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 948},
-        {475, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 950},
-        {950, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 950},
+        {250, [](CFlitManager& m) { m.setTargetSpeed(50); }, 100, false},
+        {250, [](CFlitManager& m) { m.setTargetSpeed(100); }, 100, false},
+        {250, [](CFlitManager& m) { m.setTargetSpeed(950); }, 950, false},
+        {250, [](CFlitManager& m) { m.setTargetSpeed(2000); }, 950, false},
+        {925, [](CFlitManager& m) { m.increaseTargetSpeed(25); }, 950, false},
+        {940, [](CFlitManager& m) { m.increaseTargetSpeed(25); }, 940, false},
+        {500, [](CFlitManager& m) { m.increaseTargetSpeed(0xFFFFFFF0u); }, 500, false},
+        {125, [](CFlitManager& m) { m.decreaseTargetSpeed(25); }, 100, false},
+        {110, [](CFlitManager& m) { m.decreaseTargetSpeed(25); }, 110, false},
+        {150, [](CFlitManager& m) { m.decreaseTargetSpeed(200); }, 150, false},
+        {250, [](CFlitManager& m) { m.halfTargetSpeed(); }, 125, false},
+        {201, [](CFlitManager& m) { m.halfTargetSpeed(); }, 100, false},
+        {199, [](CFlitManager& m) { m.halfTargetSpeed(); }, 100, false},
+        {250, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 500, false},
+        {474, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 948, false},
+        {475, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 950, false},
+        {950, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 950, false},
+        {900, [](CFlitManager& m) { m.increaseCurrentSpeed(75); }, 900, true},
+        {875, [](CFlitManager& m) { m.increaseCurrentSpeed(75); }, 950, true},
+        {110, [](CFlitManager& m) { m.decreaseCurrentSpeed(25); }, 110, true},
+        {200, [](CFlitManager& m) { m.decreaseCurrentSpeed(25); }, 175, true},
     };
     for (const SSpeedCase& test : cases) {
         CFlitManager manager;
         manager.setTargetSpeed(test.from);
+        manager.setCurrentSpeed(test.from);
         test.operation(manager);
-        EXPECT_EQ(test.expected, manager.getTargetSpeed()) << "from " << test.from;
-        EXPECT_EQ(0, manager.getCurrentSpeed()) << "only the target speed changes";
+        const int changed = test.onCurrent ? manager.getCurrentSpeed() : manager.getTargetSpeed();
+        const int kept = test.onCurrent ? manager.getTargetSpeed() : manager.getCurrentSpeed();
+        EXPECT_EQ(test.expected, changed) << "from " << test.from;
+        EXPECT_EQ(static_cast<int>(test.from), kept) << "from " << test.from;
     }
-}
-
-TEST(FlitManagerTest, CurrentSpeedOperationsRefuseToLeaveTheBounds) {
-    CFlitManager manager;
-    manager.setCurrentSpeed(900);
-    manager.increaseCurrentSpeed(75);
-    EXPECT_EQ(900, manager.getCurrentSpeed());
-    manager.setCurrentSpeed(875);
-    manager.increaseCurrentSpeed(75);
-    EXPECT_EQ(950, manager.getCurrentSpeed());
-    manager.setCurrentSpeed(110);
-    manager.decreaseCurrentSpeed(25);
-    EXPECT_EQ(110, manager.getCurrentSpeed());
-    manager.setCurrentSpeed(5000); // the plain setter has no bounds
-    EXPECT_EQ(5000, manager.getCurrentSpeed());
-    EXPECT_EQ(250, manager.getTargetSpeed());
 }
 
 // A manager on a small document, with its thread running and no windows: nothing is posted.
