@@ -53,88 +53,55 @@ TEST(FlitManagerTest, SpeedOperationsKeepTheBounds) {
     }
 }
 
-// A manager on a small document, with its thread running and no windows: nothing is posted.
-class FlitManagerDocumentTest : public testing::Test {
-protected:
-    void SetUp() override {
-        first = document.appendWord("Tide");
-        document.appendSpace();
-        empty = document.appendWord("");
-        document.appendRest(2);
-        last = document.appendWord("turns.");
-        document.appendRest(1);
-        ASSERT_TRUE(manager.initialize(&document, nullptr, nullptr, nullptr));
-    }
-
+// getNextWord fetches the word at the cursor, with the next word, space or newline after it
+// (rests are passed over; null when there is none), and counts it unless it is empty. Unless
+// reading runs with a word at the cursor (a host command can move the cursor off the word the
+// thread is showing) it finds nothing and leaves its outputs alone.
+TEST(FlitManagerTest, GetNextWordFindsTheWordAndWhatFollowsItOnlyWhileRunning) {
     CDataManager document;
+    wxCDataInfoListNode* tide = document.appendWord("Tide");
+    wxCDataInfoListNode* space = document.appendSpace();
+    wxCDataInfoListNode* empty = document.appendWord("");
+    wxCDataInfoListNode* rest = document.appendRest(2);
+    wxCDataInfoListNode* turns = document.appendWord("turns.");
+    wxCDataInfoListNode* lastRest = document.appendRest(1);
     CFlitManager manager;
-    wxCDataInfoListNode* first = nullptr;
-    wxCDataInfoListNode* empty = nullptr;
-    wxCDataInfoListNode* last = nullptr;
-};
-
-TEST_F(FlitManagerDocumentTest, GetNextWordOnlyWhileRunning) {
-    manager.setDataInfoListNode(first);
-    wxCDataInfoListNode* untouched = last;
-    for (auto state :
-         {CFlitManager::ePaused, CFlitManager::eStopped, CFlitManager::eListPtrModified}) {
-        manager.setState(state);
-        wxString word = "before";
-        EXPECT_FALSE(manager.getNextWord(word, &untouched));
-        EXPECT_EQ("before", word);
-        EXPECT_EQ(last, untouched);
+    ASSERT_TRUE(manager.initialize(&document, nullptr, nullptr, nullptr));
+    const struct {
+        CFlitManager::eStateType state;
+        wxCDataInfoListNode* cursor;
+        const char* word; // null: nothing found
+        wxCDataInfoListNode* next;
+        unsigned int counted;
+    } cases[] = {
+        {CFlitManager::ePaused, tide, nullptr, rest, 0},
+        {CFlitManager::eStopped, tide, nullptr, rest, 0},
+        {CFlitManager::eListPtrModified, tide, nullptr, rest, 0},
+        {CFlitManager::eRunning, tide, "Tide", space, 1},
+        {CFlitManager::eRunning, empty, "", turns, 1},
+        {CFlitManager::eRunning, turns, "turns.", nullptr, 2},
+        {CFlitManager::eRunning, lastRest, nullptr, rest, 2},
+        {CFlitManager::eRunning, nullptr, nullptr, rest, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.word != nullptr ? c.word : "nothing");
+        manager.setState(c.state);
+        manager.setDataInfoListNode(c.cursor);
+        wxString word = "untouched";
+        wxCDataInfoListNode* next = rest;
+        EXPECT_EQ(c.word != nullptr, manager.getNextWord(word, &next));
+        EXPECT_EQ(c.word != nullptr ? wxString::FromUTF8(c.word) : "untouched", word);
+        EXPECT_EQ(c.next, next);
+        EXPECT_EQ(c.counted, manager.getFlitMetricsData()->getNumWordsDisplayed());
     }
-    EXPECT_EQ(0u, manager.getFlitMetricsData()->getNumWordsDisplayed());
 
-    manager.setState(CFlitManager::eRunning);
-    wxString word;
-    wxCDataInfoListNode* next = nullptr;
-    ASSERT_TRUE(manager.getNextWord(word, &next));
-    EXPECT_EQ("Tide", word);
-    EXPECT_EQ(first->GetNext(), next) << "the space after the word";
-    EXPECT_EQ(1u, manager.getFlitMetricsData()->getNumWordsDisplayed());
-
-    manager.setDataInfoListNode(empty);
-    ASSERT_TRUE(manager.getNextWord(word, &next));
-    EXPECT_TRUE(word.empty());
-    EXPECT_EQ(last, next) << "rests are passed over in the search";
-    EXPECT_EQ(1u, manager.getFlitMetricsData()->getNumWordsDisplayed()) << "empty words count 0";
-
-    manager.setDataInfoListNode(last);
-    ASSERT_TRUE(manager.getNextWord(word, &next));
-    EXPECT_EQ(nullptr, next) << "nothing but a rest follows";
-
-    // A host command can move the cursor off the word the thread is showing.
-    for (wxCDataInfoListNode* notAWord :
-         {last->GetNext(), static_cast<wxCDataInfoListNode*>(nullptr)}) {
-        manager.setDataInfoListNode(notAWord);
-        wxString untouchedWord = "kept";
-        EXPECT_FALSE(manager.getNextWord(untouchedWord, &next));
-        EXPECT_EQ("kept", untouchedWord);
-    }
+    // The cursor moves in place, to null past either end.
     manager.setState(CFlitManager::eStopped);
-}
-
-TEST_F(FlitManagerDocumentTest, AdvanceAfterAnItemFollowsTheState) {
-    manager.setDataInfoListNode(first);
-    manager.setState(CFlitManager::ePaused);
-    manager.getNextDataInfoNodeIfApplicable(1);
-    EXPECT_EQ(first, manager.getDataInfoListNode());
-    EXPECT_EQ(CFlitManager::ePaused, manager.getState());
-
-    manager.setState(CFlitManager::eListPtrModified);
-    manager.getNextDataInfoNodeIfApplicable(1);
-    EXPECT_EQ(first, manager.getDataInfoListNode());
-    EXPECT_EQ(CFlitManager::eRunning, manager.getState());
-
-    manager.getNextDataInfoNodeIfApplicable(1);
-    EXPECT_EQ(first->GetNext(), manager.getDataInfoListNode());
-    manager.setState(CFlitManager::eStopped);
-
-    manager.getNextDataInfoNode(3);
-    EXPECT_EQ(last, manager.getDataInfoListNode());
+    manager.setDataInfoListNode(tide);
+    manager.getNextDataInfoNode(4);
+    EXPECT_EQ(turns, manager.getDataInfoListNode());
     manager.getPrevDataInfoNode(4);
-    EXPECT_EQ(first, manager.getDataInfoListNode());
+    EXPECT_EQ(tide, manager.getDataInfoListNode());
     manager.getPrevDataInfoNode(1);
     EXPECT_EQ(nullptr, manager.getDataInfoListNode());
 }

@@ -183,91 +183,43 @@ protected:
     std::map<char, wxCDataInfoListNode*> nodes{{'-', nullptr}};
 };
 
-// One row: where reading starts (held in the handshake there, or not started at all when the
-// row's commands start it with the thread idle), the commands then sent, with no event handled
-// in between, and how it must end. A row that reads to the end checks every page number; one
-// that does not checks that nothing more came, and where the cursor and state were left.
+// One row: where reading starts, held in the handshake there ('-': not started; the commands
+// start it with the thread idle); the commands then sent with no event handled in between, each
+// a letter (Start, Pause, Continue, stop X, Move) and the node it carries; and how it must end.
+// A row that ends stopped at '-' reads to the end and checks every page number; any other
+// checks that nothing more came.
 struct SCommandCase {
     const char* name;
-    char heldAt; // '-': the thread is idle when the commands are sent
-    std::vector<std::pair<int, char>> commands;
-    bool readsToTheEnd;
+    char heldAt;
+    const char* commands;
     CFlitManager::eStateType state;
-    char cursor; // '-': null
+    char cursor;
     std::vector<int> pages;
 };
 
 TEST_F(EngineCommandTest, CommandSequencesEndInTheStateCursorAndPagesTheyMust) {
-    const int kStart = EVT_FLIT_COMMAND_START_MSG;
-    const int kPause = EVT_FLIT_COMMAND_PAUSE_MSG;
-    const int kContinue = EVT_FLIT_COMMAND_CONTINUE_MSG;
-    const int kStop = EVT_FLIT_COMMAND_STOP_MSG;
-    const int kMove = EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG;
     const CFlitManager::eStateType kStopped = CFlitManager::eStopped;
     const CFlitManager::eStateType kMoved = CFlitManager::eListPtrModified;
     const SCommandCase cases[] = {
         // The item in hand completes, the new node is not passed, reading goes on from it.
-        {"move while reading", 'a', {{kMove, 'd'}}, true, kStopped, '-', {0, 2, 4}},
-        {"continue while the paused item completes",
-         'a',
-         {{kPause, '-'}, {kContinue, 'b'}},
-         true,
-         kStopped,
-         '-',
-         {0, 1, 1, 2, 4}},
-        {"move after a continue",
-         'a',
-         {{kPause, '-'}, {kContinue, 'b'}, {kMove, 'd'}},
-         true,
-         kStopped,
-         '-',
-         {0, 2, 4}},
-        {"every command while blocked",
-         'a',
-         {{kPause, '-'}, {kContinue, 'b'}, {kMove, 'c'}, {kStop, '-'}, {kStart, 'd'}},
-         true,
-         kStopped,
-         '-',
-         {0, 2, 4}},
+        {"move while reading", 'a', "Md", kStopped, '-', {0, 2, 4}},
+        {"continue while the paused item completes", 'a', "P-Cb", kStopped, '-', {0, 1, 1, 2, 4}},
+        {"move after a continue", 'a', "P-CbMd", kStopped, '-', {0, 2, 4}},
+        {"every command while blocked", 'a', "P-CbMcX-Sd", kStopped, '-', {0, 2, 4}},
         // Moves while paused or stopped present nothing, however many there are.
-        {"move while paused", 'a', {{kPause, '-'}, {kMove, 'd'}}, false, kMoved, 'd', {0}},
-        {"two moves while paused",
-         'a',
-         {{kPause, '-'}, {kMove, 'c'}, {kMove, 'd'}},
-         false,
-         kMoved,
-         'd',
-         {0}},
-        {"two moves while stopped",
-         'a',
-         {{kStop, '-'}, {kMove, 'c'}, {kMove, 'd'}},
-         false,
-         kMoved,
-         'd',
-         {0}},
-        {"two moves after the document paused",
-         'f',
-         {{kMove, 'c'}, {kMove, 'd'}},
-         false,
-         kMoved,
-         'd',
-         {0}},
+        {"move while paused", 'a', "P-Md", kMoved, 'd', {0}},
+        {"two moves while paused", 'a', "P-McMd", kMoved, 'd', {0}},
+        {"two moves while stopped", 'a', "X-McMd", kMoved, 'd', {0}},
+        {"two moves after the document paused", 'f', "McMd", kMoved, 'd', {0}},
         // With the thread idle: it wakes to the move, not to the start.
-        {"move right after a start",
-         '-',
-         {{kStart, 'a'}, {kMove, 'd'}},
-         true,
-         kStopped,
-         '-',
-         {2, 4}},
-        {"move right after a continue",
-         '-',
-         {{kContinue, 'a'}, {kMove, 'd'}},
-         true,
-         kStopped,
-         '-',
-         {2, 4}},
+        {"move right after a start", '-', "SaMd", kStopped, '-', {2, 4}},
+        {"move right after a continue", '-', "CaMd", kStopped, '-', {2, 4}},
     };
+    std::map<char, int> types = {{'S', EVT_FLIT_COMMAND_START_MSG},
+                                 {'P', EVT_FLIT_COMMAND_PAUSE_MSG},
+                                 {'C', EVT_FLIT_COMMAND_CONTINUE_MSG},
+                                 {'X', EVT_FLIT_COMMAND_STOP_MSG},
+                                 {'M', EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG}};
     for (const SCommandCase& row : cases) {
         SCOPED_TRACE(row.name);
         replaceManager();
@@ -277,12 +229,12 @@ TEST_F(EngineCommandTest, CommandSequencesEndInTheStateCursorAndPagesTheyMust) {
         }
         {
             CWatchdog watchdog("command handlers", std::chrono::seconds(10));
-            for (const auto& [type, node] : row.commands) {
-                send(type, nodes[node]);
+            for (const char* command = row.commands; *command != '\0'; command += 2) {
+                send(types[command[0]], nodes[command[1]]);
             }
         }
         release();
-        if (row.readsToTheEnd) {
+        if (row.state == kStopped && row.cursor == '-') {
             ASSERT_TRUE(waitForDone());
         } else {
             host.pumpFor(kQuietPeriod);
