@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace {
@@ -37,27 +39,22 @@ TEST_F(FlitMetricsDataTest, TheDurationLeavesOutPausedTimeWhateverTheOrderOfComm
         {"s5xs", 0, CFlitMetricsData::eStopwatchRunning},
         {"s5xs2x", 20, CFlitMetricsData::eStopwatchStopped},
     };
+    const std::map<char, bool (CFlitMetricsData::*)()> commands = {{'s', &CFlitMetricsData::start},
+                                                                   {'p', &CFlitMetricsData::pause},
+                                                                   {'r', &CFlitMetricsData::resume},
+                                                                   {'x', &CFlitMetricsData::stop}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.commands);
         CFlitMetricsData fresh([this] { return now; });
         for (const char* command = c.commands; *command != '\0'; ++command) {
-            switch (*command) {
-            case 's':
-                fresh.incrementWordCount();
-                fresh.start();
-                break;
-            case 'p':
-                fresh.pause();
-                break;
-            case 'r':
-                fresh.resume();
-                break;
-            case 'x':
-                fresh.stop();
-                break;
-            default:
+            if (std::isdigit(static_cast<unsigned char>(*command))) {
                 now += 10 * (*command - '0');
+                continue;
             }
+            if (*command == 's') {
+                fresh.incrementWordCount();
+            }
+            (fresh.*commands.at(*command))();
         }
         EXPECT_EQ(c.duration, fresh.getDurationInMillisecs());
         EXPECT_EQ(c.state, fresh.getStopwatchState());

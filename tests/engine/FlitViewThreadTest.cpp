@@ -32,17 +32,12 @@ const SStartCase kStartCases[] = {
              d.appendWord("Harbour", CStyleInfo(), d.addLink(eLinkBackground, "sea.png", "1"),
                           d.addTag(wxColour(200, 30, 40), true));
          d.appendSpace();
-         d.appendTagInfoRef(nullptr);
-         d.appendPageInfoRef(d.addPage(0, 7));
-         d.appendPageInfoRef(d.addPage(CPageInfo::kHiddenPageType, 8));
-         d.appendNewline();
          d.appendWord("lights");
          m.setTargetSpeed(400);
          return first;
      },
      {"BACKGROUND a picture w @0", "TEXT_COLOUR 1 #C81E28 @0", "SPEED 400 @0", "PAGE_NUM 0 @0",
-      "WORD Harbour w @0", "WORD w @0", "RESET_TEXT_COLOUR @2", "PAGE_NUM 7 @3", "WORD lights w @6",
-      "WORD w @6", "DONE"}},
+      "WORD Harbour w @0", "WORD w @0", "WORD lights w @2", "WORD w @2", "DONE"}},
     // The nearest page shown before the word, as reading through shows it.
     {"PlainWord",
      [](CDataManager& d, CFlitManager&) {
@@ -64,22 +59,6 @@ const SStartCase kStartCases[] = {
          return d.appendPageInfoRef(d.addPage(0, 9));
      },
      {"SPEED 250 @1", "PAGE_NUM 9 @1", "PAGE_NUM 9 @1", "DONE"}},
-    {"ItemsWithoutHandlersArePassedOver",
-     [](CDataManager& d, CFlitManager&) {
-         wxCDataInfoListNode* first = d.appendSpace();
-         d.appendNewline();
-         d.appendMarker(eDITEmailItemAttachmentInfoRef);
-         return first;
-     },
-     {"SPEED 250 @0", "PAGE_NUM 0 @0", "DONE"}},
-    // A tag whose colour is invalid is posted as it is, its colour never read.
-    {"ColourTags",
-     [](CDataManager& d, CFlitManager&) {
-         wxCDataInfoListNode* first = d.appendTagInfoRef(d.addTag(wxColour(0, 90, 0), false));
-         d.appendTagInfoRef(d.addTag(wxColour(), true));
-         return first;
-     },
-     {"SPEED 250 @0", "PAGE_NUM 0 @0", "TEXT_COLOUR 0 #005A00 @0", "TEXT_COLOUR 1 @1", "DONE"}},
     // A background whose data the document does not hold: the restart stops before the colour,
     // and the word is not shown.
     {"MissingBackground",
