@@ -95,6 +95,13 @@ TEST(FlitManagerTest, GetNextWordFindsTheWordAndWhatFollowsItOnlyWhileRunning) {
         EXPECT_EQ(c.counted, manager.getFlitMetricsData()->getNumWordsDisplayed());
     }
 
+    // The thread's own cursor move (an attachment skip) keeps a pause the host sent meanwhile.
+    CFlitCommandEvent pause(EVT_FLIT_COMMAND_PAUSE_MSG);
+    manager.ProcessEvent(pause);
+    manager.moveCursorWhileReading(turns);
+    EXPECT_EQ(CFlitManager::ePaused, manager.getState());
+    EXPECT_EQ(turns, manager.getDataInfoListNode());
+
     // The cursor moves in place, to null past either end.
     manager.setState(CFlitManager::eStopped);
     manager.setDataInfoListNode(tide);

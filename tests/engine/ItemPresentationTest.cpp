@@ -49,6 +49,14 @@ FAppend marker(eDataInfoType type) {
     return [=](CDataManager& d) { return d.appendMarker(type); };
 }
 
+FAppend tagRef(wxColour colour, bool flag) {
+    return [=](CDataManager& d) { return d.appendTagInfoRef(d.addTag(colour, flag)); };
+}
+
+FAppend pageRef(unsigned int type, unsigned int number) {
+    return [=](CDataManager& d) { return d.appendPageInfoRef(d.addPage(type, number)); };
+}
+
 FAppend changeView(CDITChangeView::eViewType view) {
     return [=](CDataManager& d) { return d.appendChangeView(view); };
 }
@@ -182,6 +190,29 @@ std::vector<SItemCase> itemCases() {
         {"OtherCommand", command(1), thenTern()},
         {"AssessmentReview", marker(eDITAssessmentReview),
          Lines{"assessment ASSESSMENT_REVIEW w", "main CHANGE_VIEW 3 @1"}, S::eStopped},
+        // A skip jumps over everything up to the next email item, or to the end.
+        {"AttachmentSkipToTheNextEmailItem",
+         [](CDataManager& d) {
+             wxCDataInfoListNode* skip = d.appendMarker(eDITEmailItemAttachmentSkip);
+             d.appendWord("hidden");
+             d.appendValueRef(eDITEmailItem, 2);
+             return skip;
+         },
+         Lines{"WORD Email w @3", "WORD w @3", "WORD Item w @3", "WORD w @3", "WORD # w @3",
+               "WORD w @3", "WORD 3 w @3", "WORD w @3", "WORD tern w @4", "WORD w @4", "DONE"}},
+        {"AttachmentSkipToTheEnd", marker(eDITEmailItemAttachmentSkip), Lines{"DONE"}},
+        {"TextColourTag", tagRef(wxColour(0, 90, 0), false),
+         Lines{"TEXT_COLOUR 0 #005A00 @1"} + thenTern()},
+        // A tag whose colour is invalid is posted as it is, its colour never read.
+        {"InvalidColourTag", tagRef(wxColour(), true), Lines{"TEXT_COLOUR 1 @1"} + thenTern()},
+        {"NoColourTag", [](CDataManager& d) { return d.appendTagInfoRef(nullptr); },
+         Lines{"RESET_TEXT_COLOUR @1"} + thenTern()},
+        {"PageMarker", pageRef(0, 7), Lines{"PAGE_NUM 7 @1"} + thenTern()},
+        {"HiddenPageMarker", pageRef(CPageInfo::kHiddenPageType, 8), thenTern()},
+        // Items without handlers are passed over.
+        {"Space", [](CDataManager& d) { return d.appendSpace(); }, thenTern()},
+        {"Newline", [](CDataManager& d) { return d.appendNewline(); }, thenTern()},
+        {"AttachmentInfo", marker(eDITEmailItemAttachmentInfoRef), thenTern()},
         // A rest's blank waits for no render: its delay counts from the post.
         {"Rest",
          [](CDataManager& d) { return d.appendRest(2); },
@@ -245,34 +276,5 @@ INSTANTIATE_TEST_SUITE_P(Items, ItemPresentationTest, testing::ValuesIn(itemCase
                          [](const testing::TestParamInfo<SItemCase>& param) {
                              return std::string(param.param.name);
                          });
-
-// The first skip jumps over everything up to the next email item; the second finds none and
-// ends the document.
-TEST_F(EngineTest, AnAttachmentSkipJumpsToTheNextEmailItemOrToTheEnd) {
-    wxCDataInfoListNode* skip = document.appendMarker(eDITEmailItemAttachmentSkip);
-    document.appendWord("hidden");
-    document.appendMarker(eDITEmailItemAttachmentInfoRef);
-    wxCDataInfoListNode* email = document.appendValueRef(eDITEmailItem, 2);
-    document.appendWord("after");
-    document.appendMarker(eDITEmailItemAttachmentSkip);
-    document.appendWord("unread");
-    ASSERT_TRUE(initialize());
-
-    send(EVT_FLIT_COMMAND_START_MSG, skip);
-    ASSERT_TRUE(waitForDone());
-    EXPECT_EQ(
-        (Lines{"SPEED 250 @0", "PAGE_NUM 0 @0", "WORD Email w @3", "WORD w @3", "WORD Item w @3",
-               "WORD w @3", "WORD # w @3", "WORD w @3", "WORD 3 w @3", "WORD w @3",
-               "DEFAULT_BACKGROUND w @4", "WORD after w @4", "WORD w @4", "DONE"}),
-        log());
-    EXPECT_EQ(CFlitManager::eStopped, manager->getState());
-    EXPECT_EQ(nullptr, manager->getDataInfoListNode());
-
-    // A skip's cursor move keeps a pause the host sent meanwhile.
-    send(EVT_FLIT_COMMAND_PAUSE_MSG);
-    manager->moveCursorWhileReading(email);
-    EXPECT_EQ(CFlitManager::ePaused, manager->getState());
-    EXPECT_EQ(email, manager->getDataInfoListNode());
-}
 
 } // namespace
