@@ -1,12 +1,22 @@
 #include "engine/FlitMetricsData.h"
 
+#include <chrono>
+
 namespace {
 
 const unsigned int kMillisecondsPerMinute = 60000;
 
 } // namespace
 
-CFlitMetricsData::CFlitMetricsData() {
+long long CFlitMetricsData::steadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The stopwatch runs from construction, as it does before the first start.
+CFlitMetricsData::CFlitMetricsData(Clock readClock)
+    : clock(std::move(readClock)), stopWatchFrom(clock()) {
     zeroInit();
 }
 
@@ -18,7 +28,9 @@ CFlitMetricsData& CFlitMetricsData::operator=(const CFlitMetricsData& other) {
     numWordsDisplayed = other.numWordsDisplayed.load();
     durationInMillisecs = other.durationInMillisecs.load();
     stopwatchState = other.stopwatchState.load();
-    stopWatch = other.stopWatch;
+    clock = other.clock;
+    stopWatchFrom = other.stopWatchFrom;
+    pausedAt = other.pausedAt;
     stopWatchPaused = other.stopWatchPaused;
     return *this;
 }
@@ -36,14 +48,14 @@ void CFlitMetricsData::zeroInit() {
 bool CFlitMetricsData::start() {
     zeroInit();
     stopwatchState = eStopwatchRunning;
-    stopWatch.Start(0); // also clears any pause
+    stopWatchFrom = clock(); // also clears any pause
     stopWatchPaused = false;
     return true;
 }
 
 bool CFlitMetricsData::pause() {
     if (!stopWatchPaused) {
-        stopWatch.Pause();
+        pausedAt = clock();
         stopWatchPaused = true;
     }
     stopwatchState = eStopwatchPaused;
@@ -54,14 +66,15 @@ bool CFlitMetricsData::resume() {
     // Keyed on our own pause rather than on the state alone, so that a continue after a stop
     // taken while paused still releases the stopwatch.
     if (stopWatchPaused) {
-        stopWatch.Resume();
+        stopWatchFrom += clock() - pausedAt;
         stopWatchPaused = false;
     }
     return true;
 }
 
 bool CFlitMetricsData::stop() {
-    durationInMillisecs = static_cast<unsigned int>(stopWatch.Time());
+    const long long until = stopWatchPaused ? pausedAt : clock();
+    durationInMillisecs = static_cast<unsigned int>(until - stopWatchFrom);
     stopwatchState = eStopwatchStopped;
     return true;
 }

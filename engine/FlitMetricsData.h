@@ -3,9 +3,8 @@
 
 #include "FlitExport.h"
 
-#include <wx/stopwatch.h>
-
 #include <atomic>
+#include <functional>
 
 // The measurements of one reading: words shown, how long the reading lasted (paused time left
 // out) and the speed achieved. The manager drives it from the host's commands on the GUI thread;
@@ -23,7 +22,12 @@ public:
         eStopwatchRunning = 2,
     };
 
-    CFlitMetricsData();
+    // Milliseconds on a clock that never goes back. The metrics read the steady clock unless a
+    // test gives them one it drives itself.
+    typedef std::function<long long()> Clock;
+    static long long steadyMilliseconds();
+
+    explicit CFlitMetricsData(Clock clock = steadyMilliseconds);
     CFlitMetricsData(const CFlitMetricsData& other);
     CFlitMetricsData& operator=(const CFlitMetricsData& other);
     ~CFlitMetricsData();
@@ -53,8 +57,12 @@ private:
     std::atomic<unsigned int> numWordsDisplayed;
     std::atomic<unsigned int> durationInMillisecs;
     std::atomic<int> stopwatchState;
-    wxStopWatch stopWatch;
-    // The stopwatch is paused by this object and owes one Resume.
+    // The stopwatch: the clock reading it counts from, moved on by the time spent paused, and
+    // the reading at which it was paused.
+    Clock clock;
+    long long stopWatchFrom;
+    long long pausedAt = 0;
+    // The stopwatch is paused by this object and owes one resume.
     bool stopWatchPaused = false;
 };
 

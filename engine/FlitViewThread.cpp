@@ -250,10 +250,15 @@ void CFlitViewThread::sleepUntil(std::chrono::steady_clock::time_point deadline)
 }
 
 void CFlitViewThread::sleepAfterPost(long milliseconds) {
+    const bool relative = pacing == ePacingRelative;
+    if (sleepObserver &&
+        sleepObserver(milliseconds, relative ? eFromNothing : lastPostAnchorKind)) {
+        return;
+    }
     if (milliseconds <= 0) {
         return;
     }
-    if (pacing == ePacingRelative) {
+    if (relative) {
         sleepMilliseconds(milliseconds);
     } else {
         sleepUntil(lastPostAnchor + std::chrono::milliseconds(milliseconds));
@@ -273,6 +278,7 @@ void CFlitViewThread::postWindowEvent(wxWindow* window, CFlitCommandEvent& event
     // Nothing goes to a missing window, and no render of it is awaited; once the manager is
     // being destroyed nothing goes anywhere.
     lastPostAnchor = std::chrono::steady_clock::now();
+    lastPostAnchorKind = eFromPost;
     if (window == nullptr || manager->isShuttingDown()) {
         return;
     }
@@ -287,6 +293,7 @@ void CFlitViewThread::postWindowEvent(wxWindow* window, CFlitCommandEvent& event
     window->GetEventHandler()->AddPendingEvent(event);
     manager->waitUntilGuiThreadRendered();
     lastPostAnchor = manager->getLastRenderedAt();
+    lastPostAnchorKind = eFromRender;
 }
 
 void CFlitViewThread::postMainFrameWindowEvent(CFlitCommandEvent& event, bool waitForRender) {

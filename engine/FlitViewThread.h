@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 
 class CDataManager;
@@ -38,6 +39,18 @@ public:
         ePacingRelative,
     };
 
+    // What a sleep counts from: the render signal of the last post that waited for one, the last
+    // post (when it waited for none), or nothing (a relative sleep counts from when it begins).
+    enum eSleepAnchor {
+        eFromRender,
+        eFromPost,
+        eFromNothing,
+    };
+    // Told every sleep the thread is asked for, zero-length ones included, before it sleeps;
+    // returning true skips the sleep. Tests install one through the manager's createThread seam,
+    // before the thread runs, to see the timing exactly; the engine never sets one.
+    typedef std::function<bool(long milliseconds, eSleepAnchor from)> SleepObserver;
+
     CFlitViewThread(CFlitManager* manager, wxThreadKind kind);
     ~CFlitViewThread() override;
 
@@ -56,6 +69,7 @@ public:
 
     void setPacing(ePacing mode) { pacing = mode; }
     ePacing getPacing() const { return pacing; }
+    void setSleepObserver(SleepObserver observer) { sleepObserver = std::move(observer); }
 
     // Tells initialize that the loop has begun; waits on startedCondition under startedMutex,
     // which the caller holds from before Run.
@@ -184,8 +198,10 @@ private:
     // Sleeps wait on sleepCondition until their deadline; signalShutdown wakes them.
     std::mutex sleepMutex;
     std::condition_variable sleepCondition;
-    // Where the next sleep counts from: set by every post.
+    // Where the next sleep counts from, and which moment that is: set by every post.
     std::chrono::steady_clock::time_point lastPostAnchor;
+    eSleepAnchor lastPostAnchorKind = eFromPost;
+    SleepObserver sleepObserver;
     std::atomic<ePacing> pacing;
 
     wxDECLARE_EVENT_TABLE();

@@ -27,6 +27,11 @@ TEST(FlashedWords, ChunksAndTheirTimedPartCountPerceivedCharacters) {
     } cases[] = {
         {"internationalization", 8, {"interna-", "tionali-", "zation"}, "internat"},
         {"internationalization", 1, {"internationalization"}, "internationalization"},
+        {"internationalization", 0, {"internationalization"}, "internationalization"},
+        {"harbour", 7, {"harbour"}, "harbour"},
+        {"harbours", 7, {"harbou-", "rs"}, "harbour"},
+        {"abc", 2, {"a-", "bc"}, "ab"},
+        {"Überraschung", 5, {"Über-", "rasc-", "hung"}, "Überr"},
         {u8"cafe\u0301s", 5, {u8"cafe\u0301s"}, u8"cafe\u0301s"},
         {u8"cafe\u0301terias", 5, {u8"cafe\u0301-", "teri-", "as"}, u8"cafe\u0301t"},
         {u8"\U0001F1EB\U0001F1F7\U0001F1E9\U0001F1EA\U0001F1EE\U0001F1F9",

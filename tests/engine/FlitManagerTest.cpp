@@ -5,155 +5,110 @@
 
 #include <wx/log.h>
 
-#include <functional>
-
 namespace {
 
-TEST(FlitManagerTest, NewManagerStartsStoppedAtTheDefaultSpeed) {
-    CFlitManager manager;
-    EXPECT_EQ(CFlitManager::eStopped, manager.getState());
-    EXPECT_EQ(250, manager.getTargetSpeed());
-    EXPECT_EQ(0, manager.getCurrentSpeed());
-    EXPECT_EQ(0u, manager.getWordDisplayLength());
-    EXPECT_EQ(nullptr, manager.getDataInfoListNode());
-    EXPECT_EQ(nullptr, manager.getFlitViewWindow());
-    EXPECT_EQ(manager.getFlitWordCalcs(), manager.getWordCalculator());
-}
-
-// Each row: starting target speed, operation, expected target speed.
+// Each row: the speed both speeds start at, the operation, and the speed it must leave in the
+// one it works on; the other speed must not change. Setting and halving or doubling the target
+// clamp into 100..950; an increase or decrease that would leave the range is refused.
 struct SSpeedCase {
     unsigned int from;
-    std::function<void(CFlitManager&)> operation;
+    void (*operation)(CFlitManager&);
     int expected;
+    bool onCurrent;
 };
 
-TEST(FlitManagerTest, TargetSpeedOperationsKeepTheBounds) {
+TEST(FlitManagerTest, SpeedOperationsKeepTheBounds) {
     const SSpeedCase cases[] = {
-        {250, [](CFlitManager& m) { m.setTargetSpeed(50); }, 100},
-        {250, [](CFlitManager& m) { m.setTargetSpeed(100); }, 100},
-        {250, [](CFlitManager& m) { m.setTargetSpeed(950); }, 950},
-        {250, [](CFlitManager& m) { m.setTargetSpeed(2000); }, 950},
-        {925, [](CFlitManager& m) { m.increaseTargetSpeed(25); }, 950},
-        {940, [](CFlitManager& m) { m.increaseTargetSpeed(25); }, 940},
-        {500, [](CFlitManager& m) { m.increaseTargetSpeed(0xFFFFFFF0u); }, 500},
-        {125, [](CFlitManager& m) { m.decreaseTargetSpeed(25); }, 100},
-        {110, [](CFlitManager& m) { m.decreaseTargetSpeed(25); }, 110},
-        {150, [](CFlitManager& m) { m.decreaseTargetSpeed(200); }, 150},
-        {250, [](CFlitManager& m) { m.halfTargetSpeed(); }, 125},
-        {201, [](CFlitManager& m) { m.halfTargetSpeed(); }, 100},
-        {199, [](CFlitManager& m) { m.halfTargetSpeed(); }, 100},
-        {250, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 500},
-        {474, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 948},
-        {475, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 950},
-        {950, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 950},
+        {250, [](CFlitManager& m) { m.setTargetSpeed(50); }, 100, false},
+        {250, [](CFlitManager& m) { m.setTargetSpeed(100); }, 100, false},
+        {250, [](CFlitManager& m) { m.setTargetSpeed(950); }, 950, false},
+        {250, [](CFlitManager& m) { m.setTargetSpeed(2000); }, 950, false},
+        {925, [](CFlitManager& m) { m.increaseTargetSpeed(25); }, 950, false},
+        {940, [](CFlitManager& m) { m.increaseTargetSpeed(25); }, 940, false},
+        {500, [](CFlitManager& m) { m.increaseTargetSpeed(0xFFFFFFF0u); }, 500, false},
+        {125, [](CFlitManager& m) { m.decreaseTargetSpeed(25); }, 100, false},
+        {110, [](CFlitManager& m) { m.decreaseTargetSpeed(25); }, 110, false},
+        {150, [](CFlitManager& m) { m.decreaseTargetSpeed(200); }, 150, false},
+        {250, [](CFlitManager& m) { m.halfTargetSpeed(); }, 125, false},
+        {201, [](CFlitManager& m) { m.halfTargetSpeed(); }, 100, false},
+        {199, [](CFlitManager& m) { m.halfTargetSpeed(); }, 100, false},
+        {250, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 500, false},
+        {474, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 948, false},
+        {475, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 950, false},
+        {950, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 950, false},
+        {900, [](CFlitManager& m) { m.increaseCurrentSpeed(75); }, 900, true},
+        {875, [](CFlitManager& m) { m.increaseCurrentSpeed(75); }, 950, true},
+        {110, [](CFlitManager& m) { m.decreaseCurrentSpeed(25); }, 110, true},
+        {200, [](CFlitManager& m) { m.decreaseCurrentSpeed(25); }, 175, true},
     };
     for (const SSpeedCase& test : cases) {
         CFlitManager manager;
         manager.setTargetSpeed(test.from);
+        manager.setCurrentSpeed(test.from);
         test.operation(manager);
-        EXPECT_EQ(test.expected, manager.getTargetSpeed()) << "from " << test.from;
-        EXPECT_EQ(0, manager.getCurrentSpeed()) << "only the target speed changes";
+        const int changed = test.onCurrent ? manager.getCurrentSpeed() : manager.getTargetSpeed();
+        const int kept = test.onCurrent ? manager.getTargetSpeed() : manager.getCurrentSpeed();
+        EXPECT_EQ(test.expected, changed) << "from " << test.from;
+        EXPECT_EQ(static_cast<int>(test.from), kept) << "from " << test.from;
     }
 }
 
-TEST(FlitManagerTest, CurrentSpeedOperationsRefuseToLeaveTheBounds) {
-    CFlitManager manager;
-    manager.setCurrentSpeed(900);
-    manager.increaseCurrentSpeed(75);
-    EXPECT_EQ(900, manager.getCurrentSpeed());
-    manager.setCurrentSpeed(875);
-    manager.increaseCurrentSpeed(75);
-    EXPECT_EQ(950, manager.getCurrentSpeed());
-    manager.setCurrentSpeed(110);
-    manager.decreaseCurrentSpeed(25);
-    EXPECT_EQ(110, manager.getCurrentSpeed());
-    manager.setCurrentSpeed(5000); // the plain setter has no bounds
-    EXPECT_EQ(5000, manager.getCurrentSpeed());
-    EXPECT_EQ(250, manager.getTargetSpeed());
-}
-
-// A manager on a small document, with its thread running and no windows: nothing is posted.
-class FlitManagerDocumentTest : public testing::Test {
-protected:
-    void SetUp() override {
-        first = document.appendWord("Tide");
-        document.appendSpace();
-        empty = document.appendWord("");
-        document.appendRest(2);
-        last = document.appendWord("turns.");
-        document.appendRest(1);
-        ASSERT_TRUE(manager.initialize(&document, nullptr, nullptr, nullptr));
-    }
-
+// getNextWord fetches the word at the cursor, with the next word, space or newline after it
+// (rests are passed over; null when there is none), and counts it unless it is empty. Unless
+// reading runs with a word at the cursor (a host command can move the cursor off the word the
+// thread is showing) it finds nothing and leaves its outputs alone.
+TEST(FlitManagerTest, GetNextWordFindsTheWordAndWhatFollowsItOnlyWhileRunning) {
     CDataManager document;
+    wxCDataInfoListNode* tide = document.appendWord("Tide");
+    wxCDataInfoListNode* space = document.appendSpace();
+    wxCDataInfoListNode* empty = document.appendWord("");
+    wxCDataInfoListNode* rest = document.appendRest(2);
+    wxCDataInfoListNode* turns = document.appendWord("turns.");
+    wxCDataInfoListNode* lastRest = document.appendRest(1);
     CFlitManager manager;
-    wxCDataInfoListNode* first = nullptr;
-    wxCDataInfoListNode* empty = nullptr;
-    wxCDataInfoListNode* last = nullptr;
-};
-
-TEST_F(FlitManagerDocumentTest, GetNextWordOnlyWhileRunning) {
-    manager.setDataInfoListNode(first);
-    wxCDataInfoListNode* untouched = last;
-    for (auto state :
-         {CFlitManager::ePaused, CFlitManager::eStopped, CFlitManager::eListPtrModified}) {
-        manager.setState(state);
-        wxString word = "before";
-        EXPECT_FALSE(manager.getNextWord(word, &untouched));
-        EXPECT_EQ("before", word);
-        EXPECT_EQ(last, untouched);
+    ASSERT_TRUE(manager.initialize(&document, nullptr, nullptr, nullptr));
+    const struct {
+        CFlitManager::eStateType state;
+        wxCDataInfoListNode* cursor;
+        const char* word; // null: nothing found
+        wxCDataInfoListNode* next;
+        unsigned int counted;
+    } cases[] = {
+        {CFlitManager::ePaused, tide, nullptr, rest, 0},
+        {CFlitManager::eStopped, tide, nullptr, rest, 0},
+        {CFlitManager::eListPtrModified, tide, nullptr, rest, 0},
+        {CFlitManager::eRunning, tide, "Tide", space, 1},
+        {CFlitManager::eRunning, empty, "", turns, 1},
+        {CFlitManager::eRunning, turns, "turns.", nullptr, 2},
+        {CFlitManager::eRunning, lastRest, nullptr, rest, 2},
+        {CFlitManager::eRunning, nullptr, nullptr, rest, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.word != nullptr ? c.word : "nothing");
+        manager.setState(c.state);
+        manager.setDataInfoListNode(c.cursor);
+        wxString word = "untouched";
+        wxCDataInfoListNode* next = rest;
+        EXPECT_EQ(c.word != nullptr, manager.getNextWord(word, &next));
+        EXPECT_EQ(c.word != nullptr ? wxString::FromUTF8(c.word) : "untouched", word);
+        EXPECT_EQ(c.next, next);
+        EXPECT_EQ(c.counted, manager.getFlitMetricsData()->getNumWordsDisplayed());
     }
-    EXPECT_EQ(0u, manager.getFlitMetricsData()->getNumWordsDisplayed());
 
-    manager.setState(CFlitManager::eRunning);
-    wxString word;
-    wxCDataInfoListNode* next = nullptr;
-    ASSERT_TRUE(manager.getNextWord(word, &next));
-    EXPECT_EQ("Tide", word);
-    EXPECT_EQ(first->GetNext(), next) << "the space after the word";
-    EXPECT_EQ(1u, manager.getFlitMetricsData()->getNumWordsDisplayed());
-
-    manager.setDataInfoListNode(empty);
-    ASSERT_TRUE(manager.getNextWord(word, &next));
-    EXPECT_TRUE(word.empty());
-    EXPECT_EQ(last, next) << "rests are passed over in the search";
-    EXPECT_EQ(1u, manager.getFlitMetricsData()->getNumWordsDisplayed()) << "empty words count 0";
-
-    manager.setDataInfoListNode(last);
-    ASSERT_TRUE(manager.getNextWord(word, &next));
-    EXPECT_EQ(nullptr, next) << "nothing but a rest follows";
-
-    // A host command can move the cursor off the word the thread is showing.
-    for (wxCDataInfoListNode* notAWord :
-         {last->GetNext(), static_cast<wxCDataInfoListNode*>(nullptr)}) {
-        manager.setDataInfoListNode(notAWord);
-        wxString untouchedWord = "kept";
-        EXPECT_FALSE(manager.getNextWord(untouchedWord, &next));
-        EXPECT_EQ("kept", untouchedWord);
-    }
-    manager.setState(CFlitManager::eStopped);
-}
-
-TEST_F(FlitManagerDocumentTest, AdvanceAfterAnItemFollowsTheState) {
-    manager.setDataInfoListNode(first);
-    manager.setState(CFlitManager::ePaused);
-    manager.getNextDataInfoNodeIfApplicable(1);
-    EXPECT_EQ(first, manager.getDataInfoListNode());
+    // The thread's own cursor move (an attachment skip) keeps a pause the host sent meanwhile.
+    CFlitCommandEvent pause(EVT_FLIT_COMMAND_PAUSE_MSG);
+    manager.ProcessEvent(pause);
+    manager.moveCursorWhileReading(turns);
     EXPECT_EQ(CFlitManager::ePaused, manager.getState());
+    EXPECT_EQ(turns, manager.getDataInfoListNode());
 
-    manager.setState(CFlitManager::eListPtrModified);
-    manager.getNextDataInfoNodeIfApplicable(1);
-    EXPECT_EQ(first, manager.getDataInfoListNode());
-    EXPECT_EQ(CFlitManager::eRunning, manager.getState());
-
-    manager.getNextDataInfoNodeIfApplicable(1);
-    EXPECT_EQ(first->GetNext(), manager.getDataInfoListNode());
+    // The cursor moves in place, to null past either end.
     manager.setState(CFlitManager::eStopped);
-
-    manager.getNextDataInfoNode(3);
-    EXPECT_EQ(last, manager.getDataInfoListNode());
+    manager.setDataInfoListNode(tide);
+    manager.getNextDataInfoNode(4);
+    EXPECT_EQ(turns, manager.getDataInfoListNode());
     manager.getPrevDataInfoNode(4);
-    EXPECT_EQ(first, manager.getDataInfoListNode());
+    EXPECT_EQ(tide, manager.getDataInfoListNode());
     manager.getPrevDataInfoNode(1);
     EXPECT_EQ(nullptr, manager.getDataInfoListNode());
 }

@@ -9,128 +9,70 @@
 
 namespace {
 
-using std::chrono::milliseconds;
-
-// How long to keep pumping when checking that nothing more arrives.
-const milliseconds kQuietPeriod(200);
-
-// Whole milliseconds from one recorded arrival to a later one.
-long long msBetween(const SRecordedEvent& from, const SRecordedEvent& to) {
-    return std::chrono::duration_cast<milliseconds>(to.arrival - from.arrival).count();
-}
+const char kSpace = COvriChars::kSpaceChar;
+const char kNewline = COvriChars::kNewlineChar;
+const char kEnd = COvriChars::kNullByte;
 
 class WordPresentationTest : public EngineTest {
 protected:
-    // Reads from the node with renders held, stepping through every handshake, and gives the
-    // manager's current speed at each flash: while the ramp runs, a word's flash finds it 75
-    // above the speed the word was timed at.
-    std::vector<int> currentSpeedAtEachFlash(wxCDataInfoListNode* from) {
-        host.clearEvents();
-        host.holdRenders(true);
-        send(EVT_FLIT_COMMAND_START_MSG, from);
-        std::vector<int> speeds;
-        while (host.waitFor([&] {
-            return host.heldRenderCount() > 0 || host.countOf(EVT_FLIT_COMMAND_DONE_MSG) > 0;
-        }) && host.heldRenderCount() > 0) {
-            // The thread is blocked on the event just recorded.
-            const SRecordedEvent& held = host.events().back();
-            if (held.type == EVT_FLIT_COMMAND_WORD_MSG && !held.text.empty()) {
-                speeds.push_back(manager->getCurrentSpeed());
-            }
-            host.releaseHeldRenders();
+    // The sleeps a word shown at the speed asks for: each chunk for the display time of its
+    // first L characters (the first chunk also for the sustain armed before it), each blank for
+    // the inter-word delay.
+    std::vector<SSleep> wordSleeps(const char* timedPart, int chunks, char separator, int speed,
+                                   int sustain = 0) {
+        std::vector<SSleep> expected;
+        for (int chunk = 0; chunk < chunks; ++chunk) {
+            expected.emplace_back(calcs.calcWordDisplayTime(timedPart, speed) +
+                                      (chunk == 0 ? sustain : 0),
+                                  kFromRender);
+            expected.emplace_back(calcs.calcInterWordDelayTime(timedPart, separator, speed),
+                                  kFromRender);
         }
-        host.holdRenders(false);
-        return speeds;
+        return expected;
     }
+
+    CFlitWordCalcs calcs;
 };
 
-// Where times matter: the default timing table, so that every expected time comes from the
-// calculator's own rules.
-class TimedWordPresentationTest : public WordPresentationTest {
-protected:
-    void SetUp() override {
-        CFlitWordCalcs::restoreDefaultTimingTable();
-        WordPresentationTest::SetUp();
-    }
-};
-
-struct SChunkCase {
-    const char* word;
-    unsigned int displayLength;
-    std::vector<const char*> chunks;
-};
-
-TEST_F(WordPresentationTest, LongWordsAreFlashedInHyphenatedChunksEachFollowedByABlank) {
-    const SChunkCase cases[] = {
-        {"harbour", 7, {"harbour"}},
-        {"harbours", 7, {"harbou-", "rs"}},
-        {"internationalization", 8, {"interna-", "tionali-", "zation"}},
-        // Lengths count characters, not bytes.
-        {"Überraschung", 5, {"Über-", "rasc-", "hung"}},
-        {"abc", 2, {"a-", "bc"}},
-        {"internationalization", 0, {"internationalization"}},
-        {"internationalization", 1, {"internationalization"}},
-    };
-    std::vector<wxCDataInfoListNode*> nodes;
-    for (const SChunkCase& c : cases) {
-        nodes.push_back(document.appendWord(c.word));
-        // Stops reading, so that each case is read on its own.
-        document.appendChangeView(CDITChangeView::eViewReading);
-    }
-    ASSERT_TRUE(initialize());
-
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        SCOPED_TRACE(std::string(cases[i].word) + " at " + std::to_string(cases[i].displayLength));
-        host.clearEvents();
-        manager->setWordDisplayLength(cases[i].displayLength);
-        send(EVT_FLIT_COMMAND_START_MSG, nodes[i]);
-        ASSERT_TRUE(host.waitFor([&] { return host.countOf(EVT_FLIT_COMMAND_CHANGE_VIEW_MSG); }));
-
-        std::vector<wxString> expected;
-        for (const char* chunk : cases[i].chunks) {
-            expected.push_back(wxString::FromUTF8(chunk));
-            expected.push_back(wxString());
-        }
-        EXPECT_EQ(expected, host.wordTexts());
-        for (const SRecordedEvent& event : host.eventsOfType(EVT_FLIT_COMMAND_WORD_MSG)) {
-            EXPECT_TRUE(event.waitedFor);
-            EXPECT_EQ(nodes[i], event.node);
-            EXPECT_EQ(CTestHost::eFlitView, event.window);
-        }
-    }
+std::vector<SSleep> operator+(std::vector<SSleep> first, const std::vector<SSleep>& then) {
+    first.insert(first.end(), then.begin(), then.end());
+    return first;
 }
-
-struct SRampCase {
-    int target;
-    std::vector<int> currentSpeeds;
-};
 
 // After each restart the words are timed at 100, 175, 250, ... words per minute; the ramp ends
 // once the current speed passes the target, and words are then timed at the target. The manager
 // never raises the current speed past 950, so for a target above 925 the ramp holds at 925.
 TEST_F(WordPresentationTest, TheRampClimbsFromOneHundredUntilItPassesTheTarget) {
-    const SRampCase cases[] = {
-        {100, {175, 175, 175}},
-        {250, {175, 250, 325, 325, 325}},
-        {300, {175, 250, 325, 325, 325}},
-        {950, {175, 250, 325, 400, 475, 550, 625, 700, 775, 850, 925, 925, 925}},
+    const struct {
+        int target;
+        std::vector<int> speeds;
+        int currentAfter;
+    } cases[] = {
+        {100, {100, 100, 100}, 175},
+        {250, {100, 175, 250, 250, 250}, 325},
+        {300, {100, 175, 250, 300, 300}, 325},
+        {950, {100, 175, 250, 325, 400, 475, 550, 625, 700, 775, 850, 925, 925}, 925},
     };
-    wxCDataInfoListNode* first = nullptr;
-    for (size_t i = 0; i < 13; ++i) {
-        wxCDataInfoListNode* word = document.appendWord("swell");
-        document.appendSpace();
-        first = first != nullptr ? first : word;
-    }
-    ASSERT_TRUE(initialize());
-
-    for (const SRampCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE("target " + std::to_string(c.target));
+        wxCDataInfoListNode* first = document.appendWord("swell");
+        for (size_t i = 1; i < c.speeds.size(); ++i) {
+            document.appendSpace();
+            document.appendWord("swell");
+        }
+        document.appendChangeView(CDITChangeView::eViewReading);
+        replaceManager();
         manager->setTargetSpeed(static_cast<unsigned int>(c.target));
-        const std::vector<int> speeds = currentSpeedAtEachFlash(first);
-        ASSERT_GE(speeds.size(), c.currentSpeeds.size());
-        EXPECT_EQ(c.currentSpeeds,
-                  std::vector<int>(speeds.begin(), speeds.begin() + c.currentSpeeds.size()));
-        EXPECT_EQ(c.currentSpeeds.back(), manager->getCurrentSpeed());
+        ASSERT_TRUE(initialize());
+        send(EVT_FLIT_COMMAND_START_MSG, first);
+        ASSERT_TRUE(host.waitFor([&] { return manager->getState() == CFlitManager::eStopped; }));
+        std::vector<SSleep> expected;
+        for (size_t i = 0; i < c.speeds.size(); ++i) {
+            expected = expected +
+                       wordSleeps("swell", 1, i + 1 < c.speeds.size() ? kSpace : kEnd, c.speeds[i]);
+        }
+        EXPECT_EQ(expected, sleeps());
+        EXPECT_EQ(c.currentAfter, manager->getCurrentSpeed());
     }
 }
 
@@ -146,15 +88,12 @@ TEST_F(WordPresentationTest, BoldAndHighlightChangesAreAnnouncedBeforeTheirWord)
         document.appendWord("again", CStyleInfo(eStyleBold | eStyleHighlight));
     ASSERT_TRUE(initialize());
 
-    const auto log = [&] {
+    const auto styledWords = [&] {
         std::vector<std::string> lines;
-        for (const SRecordedEvent& event : host.events()) {
-            if (event.type == EVT_FLIT_COMMAND_STYLE_BOLD_MSG) {
-                lines.push_back("bold " + std::to_string(event.number));
-            } else if (event.type == EVT_FLIT_COMMAND_STYLE_HIGHLIGHT_MSG) {
-                lines.push_back("highlight " + std::to_string(event.number));
-            } else if (event.type == EVT_FLIT_COMMAND_WORD_MSG && !event.text.empty()) {
-                lines.push_back(event.text.utf8_string());
+        for (const std::string& line : log()) {
+            const bool blank = line.rfind("WORD w ", 0) == 0;
+            if (line.rfind("STYLE", 0) == 0 || (line.rfind("WORD ", 0) == 0 && !blank)) {
+                lines.push_back(line);
             }
         }
         return lines;
@@ -162,55 +101,69 @@ TEST_F(WordPresentationTest, BoldAndHighlightChangesAreAnnouncedBeforeTheirWord)
 
     send(EVT_FLIT_COMMAND_START_MSG, both);
     ASSERT_TRUE(waitForDone());
-    EXPECT_EQ((std::vector<std::string>{"bold 1", "highlight 1", "both", "same", "bold 0", "lit",
-                                        "highlight 0", "plain", "bold 1", "highlight 1", "again"}),
-              log());
-    const SRecordedEvent bold = host.eventsOfType(EVT_FLIT_COMMAND_STYLE_BOLD_MSG).front();
-    EXPECT_EQ(both, bold.node);
-    EXPECT_FALSE(bold.waitedFor);
+    EXPECT_EQ((std::vector<std::string>{
+                  "STYLE_BOLD 1 @0", "STYLE_HIGHLIGHT 1 @0", "WORD both w @0", "WORD same w @1",
+                  "STYLE_BOLD 0 @3", "WORD lit w @3", "STYLE_HIGHLIGHT 0 @4", "WORD plain w @4",
+                  "STYLE_BOLD 1 @5", "STYLE_HIGHLIGHT 1 @5", "WORD again w @5"}),
+              styledWords());
 
     // A restart forgets the last style, so the styles that are on are announced again although
     // the last word shown had them too.
     host.clearEvents();
     send(EVT_FLIT_COMMAND_START_MSG, again);
     ASSERT_TRUE(waitForDone());
-    EXPECT_EQ((std::vector<std::string>{"bold 1", "highlight 1", "again"}), log());
+    EXPECT_EQ(
+        (std::vector<std::string>{"STYLE_BOLD 1 @5", "STYLE_HIGHLIGHT 1 @5", "WORD again w @5"}),
+        styledWords());
 }
 
-TEST_F(WordPresentationTest, APauseDuringTheSecondOfThreeChunksLetsTheWordFinishAndNoMore) {
-    wxCDataInfoListNode* word = document.appendWord("internationalization");
-    document.appendSpace();
+// A pause while a flash is on screen lets the word finish, all its chunks, and no more: the
+// rest of an attachment announcement, and the next word, are not shown.
+TEST_F(WordPresentationTest, APauseDuringAWordLetsItFinishAndNoMore) {
+    const struct {
+        wxCDataInfoListNode* node;
+        const char* pauseAt;
+        std::vector<wxString> shown;
+    } cases[] = {
+        {document.appendWord("internationalization"),
+         "tionali-",
+         {"interna-", "", "tionali-", "", "zation", ""}},
+        {document.appendMarker(eDITEmailItemAttachmentAnnounce), "Press", {"Press", ""}},
+    };
     document.appendWord("more");
     manager->setWordDisplayLength(8);
     ASSERT_TRUE(initialize());
 
-    host.holdRenders(true);
-    send(EVT_FLIT_COMMAND_START_MSG, word);
-    for (;;) {
-        ASSERT_TRUE(host.waitFor([&] { return host.heldRenderCount() > 0; }));
-        if (host.events().back().text == "tionali-") {
-            break;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pauseAt);
+        host.clearEvents();
+        host.holdRenders(true);
+        send(EVT_FLIT_COMMAND_START_MSG, c.node);
+        for (;;) {
+            ASSERT_TRUE(host.waitFor([&] { return host.heldRenderCount() > 0; }));
+            if (host.events().back().text == c.pauseAt) {
+                break;
+            }
+            host.releaseHeldRenders();
         }
+        send(EVT_FLIT_COMMAND_PAUSE_MSG);
+        host.holdRenders(false);
         host.releaseHeldRenders();
+        ASSERT_TRUE(host.waitFor([&] { return host.wordTexts().size() >= c.shown.size(); }));
+        host.pumpFor(kQuietPeriod);
+        EXPECT_EQ(c.shown, host.wordTexts());
+        EXPECT_EQ(0u, host.countOf(EVT_FLIT_COMMAND_DONE_MSG));
+        EXPECT_EQ(CFlitManager::ePaused, manager->getState());
+        EXPECT_EQ(c.node, manager->getDataInfoListNode());
     }
-    send(EVT_FLIT_COMMAND_PAUSE_MSG);
-    host.holdRenders(false);
-    host.releaseHeldRenders();
-
-    ASSERT_TRUE(host.waitFor([&] { return host.countOf(EVT_FLIT_COMMAND_WORD_MSG) >= 6; }));
-    host.pumpFor(kQuietPeriod);
-    EXPECT_EQ((std::vector<wxString>{"interna-", "", "tionali-", "", "zation", ""}),
-              host.wordTexts());
-    EXPECT_EQ(0u, host.countOf(EVT_FLIT_COMMAND_DONE_MSG));
-    EXPECT_EQ(CFlitManager::ePaused, manager->getState());
-    EXPECT_EQ(word, manager->getDataInfoListNode());
 }
 
 // Every chunk is held for the display time of the word's first L characters, the first one also
 // for the sustain before it (the later of two sustains), and each blank for the word's
-// inter-word delay; a newline after the word, even past other items, lengthens that delay.
-// Only lower bounds are checked: a loaded machine may stretch any interval.
-TEST_F(TimedWordPresentationTest, ChunksAreHeldForTheTimeOfTheFirstCharactersAndTheSustain) {
+// inter-word delay; a newline after the word, even past other items, lengthens that delay. The
+// ramp times the three words at 100, 175 and 250 words per minute; sustains are timed at the
+// target speed.
+TEST_F(WordPresentationTest, ChunksAreTimedFromTheirFirstCharactersAndTheLastSustain) {
     manager->setTargetSpeed(950);
     wxCDataInfoListNode* first = document.appendSustain(1);
     document.appendSustain(3);
@@ -224,30 +177,22 @@ TEST_F(TimedWordPresentationTest, ChunksAreHeldForTheTimeOfTheFirstCharactersAnd
     ASSERT_TRUE(initialize());
     send(EVT_FLIT_COMMAND_START_MSG, first);
     ASSERT_TRUE(waitForDone());
-
-    const std::vector<SRecordedEvent> words = host.eventsOfType(EVT_FLIT_COMMAND_WORD_MSG);
-    ASSERT_EQ(10u, words.size());
-    // The ramp times the three words at 100, 175 and 250 words per minute; sustains are timed
-    // at the target speed.
-    CFlitWordCalcs calcs;
-    const long long display = calcs.calcWordDisplayTime("internat", 100);
-    const long long gap = calcs.calcInterWordDelayTime("internat", COvriChars::kSpaceChar, 100);
-    const long long sustain = calcs.calcSustainDelay(3, 950);
-    EXPECT_GE(msBetween(words[0], words[1]), display + sustain);
-    EXPECT_GE(msBetween(words[2], words[3]), display);
-    EXPECT_GE(msBetween(words[4], words[5]), display) << "the last chunk is timed as the first";
-    for (size_t blank = 1; blank < 6; blank += 2) {
-        EXPECT_GE(msBetween(words[blank], words[blank + 1]), gap);
-    }
-    EXPECT_GE(msBetween(words[6], words[7]), calcs.calcWordDisplayTime("ebb", 175));
-    EXPECT_GE(msBetween(words[7], words[8]),
-              calcs.calcInterWordDelayTime("ebb", COvriChars::kNewlineChar, 175));
+    // Each chunk is followed by a blank; the chunks are at most L characters, hyphen included.
+    EXPECT_EQ((std::vector<std::string>{"SPEED 950 @0", "PAGE_NUM 0 @0", "DEFAULT_BACKGROUND w @2",
+                                        "WORD interna- w @2", "WORD w @2", "WORD tionali- w @2",
+                                        "WORD w @2", "WORD zation w @2", "WORD w @2",
+                                        "WORD ebb w @4", "WORD w @4", "PAGE_NUM 2 @5",
+                                        "WORD flow w @7", "WORD w @7", "DONE"}),
+              log());
+    EXPECT_EQ(wordSleeps("internat", 3, kSpace, 100, calcs.calcSustainDelay(3, 950)) +
+                  wordSleeps("ebb", 1, kNewline, 175) + wordSleeps("flow", 1, kEnd, 250),
+              sleeps());
 }
 
 // A speed link slows the target below the ramp's current speed: the rest and the sustain after
-// it are timed at the new target, while the next word is still timed by the ramp, which then
-// ends.
-TEST_F(TimedWordPresentationTest, RestsAndSustainsKeepTheTargetSpeedWhileTheRampRuns) {
+// it are timed at the new target, counted from the rest's blank, which waits for no render;
+// the next word is still timed by the ramp, which then ends.
+TEST_F(WordPresentationTest, RestsAndSustainsKeepTheTargetSpeedWhileTheRampRuns) {
     manager->setTargetSpeed(950);
     wxCDataInfoListNode* first = nullptr;
     for (const char* text : {"a", "b", "c"}) {
@@ -262,22 +207,33 @@ TEST_F(TimedWordPresentationTest, RestsAndSustainsKeepTheTargetSpeedWhileTheRamp
     ASSERT_TRUE(initialize());
     send(EVT_FLIT_COMMAND_START_MSG, first);
     ASSERT_TRUE(waitForDone());
-
-    // a, b and c with their blanks, the rest's blank, d and its blank.
-    const std::vector<SRecordedEvent> words = host.eventsOfType(EVT_FLIT_COMMAND_WORD_MSG);
-    ASSERT_EQ(9u, words.size());
-    EXPECT_FALSE(words[6].waitedFor);
-    CFlitWordCalcs calcs;
-    EXPECT_GE(msBetween(words[0], words[1]), calcs.calcWordDisplayTime("a", 100));
-    EXPECT_GE(msBetween(words[2], words[3]), calcs.calcWordDisplayTime("b", 175));
-    EXPECT_GE(msBetween(words[4], words[5]), calcs.calcWordDisplayTime("c", 250));
-    // From c's blank, which the thread waited for, to d: c's delay, then the rest.
-    EXPECT_GE(msBetween(words[5], words[7]),
-              calcs.calcInterWordDelayTime("c", COvriChars::kSpaceChar, 250) +
-                  calcs.calcRestDelay(1, 100));
-    EXPECT_GE(msBetween(words[7], words[8]),
-              calcs.calcWordDisplayTime("d", 325) + calcs.calcSustainDelay(1, 100));
+    EXPECT_EQ(wordSleeps("a", 1, kSpace, 100) + wordSleeps("b", 1, kSpace, 175) +
+                  wordSleeps("c", 1, kSpace, 250) +
+                  std::vector<SSleep>(1, {calcs.calcRestDelay(1, 100), kFromPost}) +
+                  wordSleeps("d", 1, kEnd, 325, calcs.calcSustainDelay(1, 100)),
+              sleeps());
     EXPECT_EQ(400, manager->getCurrentSpeed()) << "the ramp ends once it passes the new target";
+}
+
+// A word passed over because reading is not running (here the host moved the cursor onto it
+// while its background was shown) leaves the sustain armed, and the restart keeps it too.
+TEST_F(WordPresentationTest, ASustainStaysArmedPastAWordSkippedWhileNotRunning) {
+    wxCDataInfoListNode* sustain = document.appendSustain(3);
+    wxCDataInfoListNode* word = document.appendWord("ebb");
+    ASSERT_TRUE(initialize());
+    host.holdRenders(true);
+    send(EVT_FLIT_COMMAND_START_MSG, sustain);
+    ASSERT_TRUE(host.waitFor([&] { return host.heldRenderCount() == 1; }));
+    send(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, word);
+    host.holdRenders(false);
+    host.releaseHeldRenders();
+    ASSERT_TRUE(waitForDone());
+    EXPECT_EQ(
+        (std::vector<std::string>{"SPEED 250 @0", "PAGE_NUM 0 @0", "DEFAULT_BACKGROUND w @1",
+                                  "DEFAULT_BACKGROUND w @1", "RESET_TEXT_COLOUR @1", "SPEED 250 @1",
+                                  "PAGE_NUM 0 @1", "WORD ebb w @1", "WORD w @1", "DONE"}),
+        log());
+    EXPECT_EQ(wordSleeps("ebb", 1, kEnd, 100, calcs.calcSustainDelay(3, 250)), sleeps());
 }
 
 } // namespace
