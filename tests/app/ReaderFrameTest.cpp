@@ -27,14 +27,12 @@ using std::chrono::seconds;
 // Dispatches the display's events (keys, paints) as well as the queued ones until done holds.
 bool pumpUntil(const std::function<bool()>& done, seconds deadline = seconds(20)) {
     const auto end = std::chrono::steady_clock::now() + deadline;
-    for (; !done(); std::this_thread::sleep_for(std::chrono::microseconds(200))) {
-        if (std::chrono::steady_clock::now() >= end) {
-            return false;
-        }
+    while (!done() && std::chrono::steady_clock::now() < end) {
         wxTheApp->Yield(true);
         wxTheApp->ProcessPendingEvents();
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
-    return true;
+    return done();
 }
 
 class ReaderFrameTest : public testing::Test {
@@ -81,13 +79,11 @@ protected:
     // One field of the recorded events (of one type if given) joined by spaces, blanks left out.
     std::string record(int field, const std::string& type = "") {
         std::ifstream in((folder + "/record.tsv").ToStdString());
+        const std::regex tab("\t");
         std::string line, joined;
         for (std::getline(in, line); std::getline(in, line);) {
-            std::vector<std::string> fields;
-            std::stringstream split(line);
-            for (std::string part; std::getline(split, part, '\t');) {
-                fields.push_back(part);
-            }
+            const std::vector<std::string> fields(
+                std::sregex_token_iterator(line.begin(), line.end(), tab, -1), {});
             if ((type.empty() || fields[2] == type) && !fields[field].empty()) {
                 joined += (joined.empty() ? "" : " ") + fields[field];
             }
