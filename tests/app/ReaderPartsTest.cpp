@@ -19,42 +19,35 @@
 
 namespace {
 
-int parse(std::vector<std::string> args, SReaderOptions* options) {
+// The reader's command line parsed, as the program's own.
+int parse(std::vector<const char*> args, SReaderOptions* options = nullptr) {
+    SReaderOptions ignored;
     args.insert(args.begin(), "flitreader");
-    std::vector<char*> argv;
-    for (std::string& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    return parseReaderOptions(static_cast<int>(args.size()), argv.data(), options);
+    args.push_back(nullptr);
+    return parseReaderOptions(static_cast<int>(args.size()) - 1, const_cast<char**>(args.data()),
+                              options != nullptr ? options : &ignored);
 }
 
 TEST(ReaderOptionsTest, AcceptsTheDocumentedOptionsAndRefusesBadOnes) {
-    const wxString sample = wxFileName::CreateTempFileName("flitreader");
+    const char* const sample = FLIT_SAMPLES_DIR "/harbour.txt";
     SReaderOptions options;
     ASSERT_EQ(0, parse({"--wpm", "400", "--word-length", "9", "--autostart", "--auto-continue",
-                        "--exit-when-done", "--record", "r.tsv", "--screenshot", "s.png",
-                        sample.ToStdString()},
+                        "--exit-when-done", "--record", "r.tsv", "--screenshot", "s.png", sample},
                        &options));
     EXPECT_EQ(400, options.wpm);
     EXPECT_EQ(9, options.wordLength);
     EXPECT_TRUE(options.autostart && options.autoContinue && options.exitWhenDone);
-    EXPECT_EQ("r.tsv", options.recordPath);
+    EXPECT_EQ("r.tsv s.png", options.recordPath + " " + options.screenshotPath);
     EXPECT_EQ(sample, options.documentPath);
-
-    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--wpm", "99"},
-                                                {"--wpm", "951"},
-                                                {"--wpm", "fast"},
-                                                {"--word-length", "1"},
-                                                {"--bogus"},
-                                                {"/no/such/file.txt"},
-                                                {"--autostart"}}) {
-        SReaderOptions refused;
-        EXPECT_EQ(2, parse(bad, &refused)) << bad[0];
+    // clang-format off
+    const std::vector<const char*> refused[] = {{"--wpm", "99"}, {"--wpm", "951"},
+        {"--wpm", "fast"}, {"--word-length", "1"}, {"--bogus"}, {"/no/such/file.txt"},
+        {"--autostart"}};
+    // clang-format on
+    for (const std::vector<const char*>& bad : refused) {
+        EXPECT_EQ(2, parse(bad)) << bad[0];
     }
-    SReaderOptions help;
-    EXPECT_EQ(-1, parse({"--help"}, &help));
-    wxRemoveFile(sample);
+    EXPECT_EQ(-1, parse({"--help"}));
 }
 
 TEST(EventRecorderTest, WritesOneEscapedLinePerEvent) {
@@ -73,9 +66,7 @@ TEST(EventRecorderTest, WritesOneEscapedLinePerEvent) {
     }
     std::ifstream in(path.ToStdString());
     std::string header, first, second;
-    std::getline(in, header);
-    std::getline(in, first);
-    std::getline(in, second);
+    std::getline(std::getline(std::getline(in, header), first), second);
     EXPECT_EQ("t_ms\twindow\ttype\ttext\tnumber\tcolour", header);
     EXPECT_NE(std::string::npos, first.find("\tview\tWORD\ttab\\there\\\\new\\nline\t-1\t"));
     EXPECT_NE(std::string::npos, second.find("\tframe\tTEXT_COLOUR\t\t1\t#c83228"));
@@ -95,14 +86,13 @@ protected:
     }
 
     wxCDataInfoListNode* word(const char* text) const {
-        for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
-            const CDataInfo* item = node->GetData();
-            if (item->getDataInfoType() == eDITWord &&
-                std::string(static_cast<const CDITWord*>(item)->getWord()) == text) {
-                return node;
-            }
+        wxCDataInfoListNode* node = document->getFirstNode();
+        while (node != nullptr &&
+               (node->GetData()->getDataInfoType() != eDITWord ||
+                std::string(static_cast<const CDITWord*>(node->GetData())->getWord()) != text)) {
+            node = node->GetNext();
         }
-        return nullptr;
+        return node;
     }
 
     std::unique_ptr<CDataManager> document;
@@ -146,19 +136,19 @@ TEST_F(ReadingNavigatorTest, WordCountsAndTimeLeftFollowTheTimingRules) {
     EXPECT_EQ(1u, navigator->wordsBefore(word("lights,"))) << "counting backwards again";
     EXPECT_EQ(4u, navigator->wordsBefore(nullptr));
 
+    // The calculator's own figures, asked in reading order (it remembers the word before).
     CFlitWordCalcs calcs;
-    const int speed = 300;
-    const auto cost = [&](const char* timed, char separator, int chunks) {
+    const auto cost = [&](const char* timed, char separator, int speed) -> uint64_t {
         const int display = calcs.calcWordDisplayTime(timed, speed);
-        return chunks * (display + calcs.calcInterWordDelayTime(timed, separator, speed));
+        return display + calcs.calcInterWordDelayTime(timed, separator, speed);
     };
     // At a word length of 8 the long word is three chunks timed by "internat".
-    uint64_t expected = cost("Harbour", COvriChars::kSpaceChar, 1);
-    expected += cost("lights,", COvriChars::kSpaceChar, 1);
-    expected += cost("internat", COvriChars::kNewlineChar, 3);
-    expected += cost("end.", COvriChars::kNullByte, 1);
-    EXPECT_EQ(expected, navigator->timeLeftMs(word("Harbour"), speed, 8));
-    EXPECT_EQ(0u, navigator->timeLeftMs(nullptr, speed, 8));
+    uint64_t expected = cost("Harbour", COvriChars::kSpaceChar, 300);
+    expected += cost("lights,", COvriChars::kSpaceChar, 300);
+    expected += 3 * cost("internat", COvriChars::kNewlineChar, 300);
+    expected += cost("end.", COvriChars::kNullByte, 300);
+    EXPECT_EQ(expected, navigator->timeLeftMs(word("Harbour"), 300, 8));
+    EXPECT_EQ(0u, navigator->timeLeftMs(nullptr, 300, 8));
 
     // After a restart the ramp times the words at 100, 175, ... and at the target once it has
     // passed it; it never passes 950, so above 925 it holds at 925.
@@ -170,14 +160,12 @@ TEST_F(ReadingNavigatorTest, WordCountsAndTimeLeftFollowTheTimingRules) {
                  {950, {100, 175, 250, 325, 400, 475, 550, 625, 700, 775, 850, 925, 925, 925}}};
     for (const auto& ramp : ramps) {
         SCOPED_TRACE(ramp.target);
-        CFlitWordCalcs rules;
+        calcs.zeroInit();
         uint64_t total = 0;
         for (size_t i = 0; i < 14; ++i) {
-            const int at = i < ramp.speeds.size() ? ramp.speeds[i] : ramp.target;
             const char letter[] = {static_cast<char>('a' + i), '\0'};
-            total += rules.calcWordDisplayTime(letter, at);
-            total += rules.calcInterWordDelayTime(
-                letter, i < 13 ? COvriChars::kSpaceChar : COvriChars::kNullByte, at);
+            total += cost(letter, i < 13 ? COvriChars::kSpaceChar : COvriChars::kNullByte,
+                          i < ramp.speeds.size() ? ramp.speeds[i] : ramp.target);
         }
         EXPECT_EQ(total, navigator->timeLeftMs(word("a"), ramp.target, 8, true));
     }

@@ -1,10 +1,10 @@
 // Takes the README's pictures of the reader: a word being flashed, and the context shown while
-// paused.
+// paused (`make screenshots` runs it, under a virtual display):
 //
-//   xvfb-run -a -s "-screen 0 1600x1200x24" build/tests/app/reader-screenshots docs
+//   xvfb-run -a -s "-screen 0 1600x1200x24" build/tools/screenshots/reader-screenshots docs
 //
 // writes reader-reading.png and reader-paused.png into the folder given (the current folder by
-// default), reading samples/lighthouse.txt at the default speed.
+// default), reading samples/lighthouse.txt at 300 words per minute.
 
 #include "FlitView.h"
 #include "ReaderFrame.h"
@@ -75,6 +75,7 @@ int main(int argc, char** argv) {
             std::chrono::seconds(60));
         if (shown && save(frame, folder + "/reader-reading.png")) {
             frame->pauseReading();
+            // Lets the events posted before the pause arrive, so the picture shows where it rests.
             pumpUntil([] { return false; }, std::chrono::seconds(1));
             status = save(frame, folder + "/reader-paused.png") ? 0 : 1;
         }
