@@ -8,30 +8,23 @@
 #include "debug/FETimingConstantsPanel.h"
 #include "engine/FlitManager.h"
 #include "outside/CommonGuiUtils.h"
-#include "outside/DataManager.h"
+#include "outside/DocumentImporter.h"
 #include "support/TestHost.h"
-#include "timing/FlitWordCalcs.h"
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
-#include <wx/frame.h>
 #include <wx/log.h>
-#include <wx/notebook.h>
-#include <wx/scopedptr.h>
 #include <wx/spinctrl.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
-#include <wx/utils.h>
 #include <wx/xml/xml.h>
 
 #include <vector>
 
 namespace {
-
-const char* const kXmlFilter = "XML Files (*.xml)|*.xml";
 
 // The children of a window that are of type T, in creation order.
 template <class T> std::vector<T*> childrenOf(wxWindow* parent) {
@@ -54,19 +47,19 @@ void click(wxWindow* parent, const wxString& label) {
     button->Command(event);
 }
 
-// Answers every file chooser while it lives, as the user would: with the path, or with a cancel
-// when the path is empty. Records the style and the wildcard of each chooser it answers.
+wxString chooserOf(long style, const wxString& wildcard = "XML Files (*.xml)|*.xml") {
+    return wxString::Format("%ld %s", style, wildcard);
+}
+
+// Answers the file choosers while it lives, in turn, as the user would: with the next path, or
+// with a cancel when that path is empty. Records the style and the wildcard of each chooser.
 struct CFileChooserAnswer {
-    explicit CFileChooserAnswer(const wxString& path) {
+    explicit CFileChooserAnswer(std::vector<wxString> paths) {
         CCommonGuiUtils::setFileChooserForTesting(
-            [this, path](const wxFileDialog& dialog, wxString& chosen) {
-                asked.push_back(wxString::Format(
-                    "%ld %s",
-                    dialog.GetWindowStyle() &
-                        (wxFD_OPEN | wxFD_SAVE | wxFD_FILE_MUST_EXIST | wxFD_OVERWRITE_PROMPT),
-                    dialog.GetWildcard()));
-                chosen = path;
-                return !path.empty();
+            [this, paths](const wxFileDialog& dialog, wxString& chosen) {
+                chosen = paths.at(asked.size());
+                asked.push_back(chooserOf(dialog.GetWindowStyle(), dialog.GetWildcard()));
+                return !chosen.empty();
             });
     }
     ~CFileChooserAnswer() { CCommonGuiUtils::setFileChooserForTesting(nullptr); }
@@ -74,24 +67,23 @@ struct CFileChooserAnswer {
     std::vector<wxString> asked;
 };
 
-wxString chooserOf(long style, const wxString& wildcard = kXmlFilter) {
-    return wxString::Format("%ld %s", style, wildcard);
-}
-
-// Collects what is logged while it lives, each message after its level.
+// Collects what is logged while it lives; a message logged elsewhere than on the status line
+// is marked with its level.
 struct CLogged : wxLog {
     ~CLogged() override { wxLog::SetActiveTarget(previous); }
     void DoLogRecord(wxLogLevel level, const wxString& text, const wxLogRecordInfo&) override {
-        messages.push_back(wxString::Format("%d %s", int(level), text));
+        messages.push_back(level == wxLOG_Status ? text
+                                                 : wxString::Format("%d %s", int(level), text));
     }
     wxLog* previous = wxLog::SetActiveTarget(this);
     std::vector<wxString> messages;
 };
 
+// The values of the page's text fields, each marked when it can be edited.
 std::vector<wxString> valuesOf(wxWindow* page) {
     std::vector<wxString> values;
     for (wxTextCtrl* field : childrenOf<wxTextCtrl>(page)) {
-        values.push_back(field->GetValue());
+        values.push_back(field->GetValue() + (field->IsEditable() ? " (editable)" : ""));
     }
     return values;
 }
@@ -100,20 +92,14 @@ std::vector<wxString> valuesOf(wxWindow* page) {
 // their defaults and are put back afterwards.
 class DebugDialogTest : public testing::Test {
 protected:
-    static void restoreDefaults() {
-        CFlitWordCalcs::restoreDefaultTimingTable();
-        CFETimingConstantsPanel::kLastTimingTableDataIndex = 0;
-    }
-    void SetUp() override {
-        restoreDefaults();
-        wxFileName::Mkdir(folder, wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
-        ASSERT_TRUE(dialog->initialize(&manager));
-    }
+    void SetUp() override { dialog->initialize(&manager); }
 
     void TearDown() override {
         delete dialog;
-        restoreDefaults();
-        wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
+        CFlitWordCalcs::restoreDefaultTimingTable();
+        CFETimingConstantsPanel::kLastTimingTableDataIndex = 0;
+        wxRemoveFile(saved);
+        wxRemoveFile(refused);
     }
 
     static wxNotebook* notebookOf(wxWindow* dialog) { return childrenOf<wxNotebook>(dialog).at(0); }
@@ -121,34 +107,30 @@ protected:
     wxWindow* metricsPage() const { return notebookOf(dialog)->GetPage(1); }
     wxSpinCtrl* spinCtrl(int index) const { return childrenOf<wxSpinCtrl>(timingPage()).at(index); }
     // The page's static texts are "Speed:", the speed, "WPM", then the groups' labels.
-    static wxString speedOf(wxWindow* page) {
-        return childrenOf<wxStaticText>(page).at(1)->GetLabel();
-    }
-    bool enabled(const wxString& label) const {
-        return wxWindow::FindWindowByLabel(label, timingPage())->IsEnabled();
-    }
-    // Clicks the page's button with the chooser answering path; what the chooser was asked.
-    std::vector<wxString> clickWithChooser(const wxString& label, const wxString& path) {
-        CFileChooserAnswer answer(path);
-        click(timingPage(), label);
-        return answer.asked;
+    static wxString speedOf(wxWindow* p) { return childrenOf<wxStaticText>(p).at(1)->GetLabel(); }
+    // The timing row on screen: its speed, after "<" when <<Prev is enabled and before ">" when
+    // Next>> is.
+    wxString rowOnScreen() const {
+        const auto mark = [this](const char* label, const char* sign) {
+            return wxWindow::FindWindowByLabel(label, timingPage())->IsEnabled() ? sign : "";
+        };
+        return mark("<<Prev", "<") + speedOf(timingPage()) + mark("Next>>", ">");
     }
 
     CFlitManager manager;
     CFEDebugDlg* dialog = new CFEDebugDlg;
-    const wxString folder =
-        wxFileName(wxFileName::GetTempDir(), wxString::Format("flit-debug-%lu", wxGetProcessId()))
-            .GetFullPath();
+    // Settings files, for the tests that save and load.
+    const wxString saved = wxFileName::CreateTempFileName("flit-debug");
+    const wxString refused = wxFileName::CreateTempFileName("flit-debug");
 };
 
 // The notebook, with a 10-pixel border, takes any extra height; Cancel then OK stand at the
 // right-hand end of the row below it.
-TEST_F(DebugDialogTest, ShowsItsTwoPagesAboveTheButtonRow) {
+TEST_F(DebugDialogTest, ShowsItsTwoPagesAboveTheButtonRowAndSkipsMissingOrUnboundOnes) {
     wxNotebook* tabs = notebookOf(dialog);
     EXPECT_EQ("FlitEngine Debug", dialog->GetTitle());
     ASSERT_EQ(2u, tabs->GetPageCount());
-    EXPECT_EQ("Timing Calcs Info", tabs->GetPageText(0));
-    EXPECT_EQ("Metrics Info", tabs->GetPageText(1));
+    EXPECT_EQ("Timing Calcs Info|Metrics Info", tabs->GetPageText(0) + "|" + tabs->GetPageText(1));
     EXPECT_EQ(0, tabs->GetSelection());
 
     dialog->Show();
@@ -165,118 +147,83 @@ TEST_F(DebugDialogTest, ShowsItsTwoPagesAboveTheButtonRow) {
     EXPECT_EQ(cancel.y, ok.y);
     EXPECT_EQ(dialog->GetClientSize() - wxSize(10, 10),
               wxSize(ok.GetRight() + 1, ok.GetBottom() + 1));
-}
 
-// OK runs the standard dialog handling, which commits the timing row on screen; Cancel closes
-// without committing. Each showing refreshes the pages from the table. "Next>>" from row 2
-// commits row 2 before moving; nothing commits row 3, so a new dialog reopens at row 2 (250).
-TEST_F(DebugDialogTest, OkCommitsTheRowOnScreenAndCancelDoesNot) {
-    dialog->Show();
-    spinCtrl(3)->SetValue(321);
-    click(dialog, "&Cancel");
-    EXPECT_FALSE(dialog->IsShown());
-    EXPECT_EQ(100, CFlitWordCalcs::kTimingTable[0].wdAllNumsAdjPercentage);
-
-    dialog->Show();
-    EXPECT_EQ(100, spinCtrl(3)->GetValue());
-    spinCtrl(3)->SetValue(321);
-    click(dialog, "&OK");
-    EXPECT_FALSE(dialog->IsShown());
-    EXPECT_EQ(321, CFlitWordCalcs::kTimingTable[0].wdAllNumsAdjPercentage);
-
-    dialog->Show();
-    for (int i = 0; i < 3; ++i) {
-        click(timingPage(), "Next>>");
-    }
-    click(dialog, "&Cancel");
-    EXPECT_EQ(2, CFETimingConstantsPanel::kLastTimingTableDataIndex);
-    CFEDebugDlg again;
-    again.initialize(&manager);
-    EXPECT_EQ("250", speedOf(notebookOf(&again)->GetPage(0)));
-}
-
-// With its pages gone the notebook still binds (to nothing) and both transfers fail.
-TEST_F(DebugDialogTest, MissingPagesAreSkippedAndFailTheTransfers) {
-    EXPECT_TRUE(dialog->TransferDataToWindow());
-    EXPECT_TRUE(dialog->TransferDataFromWindow());
-    dynamic_cast<CFEDebugNotebook*>(notebookOf(dialog))->zeroInit();
-    EXPECT_TRUE(dialog->initialize(&manager));
+    // With its pages gone the notebook still binds (to nothing) and both transfers fail. A
+    // metrics page bound to nothing leaves its fields empty.
+    dynamic_cast<CFEDebugNotebook*>(tabs)->zeroInit();
+    dialog->initialize(&manager);
     EXPECT_FALSE(dialog->TransferDataToWindow());
     EXPECT_FALSE(dialog->TransferDataFromWindow());
-}
-
-TEST(MetricsPanelTest, AnUnboundPageLeavesItsFieldsEmpty) {
-    wxScopedPtr<wxFrame> frame(new wxFrame(nullptr, wxID_ANY, "metrics"));
-    CFEMetricsPanel* page = new CFEMetricsPanel(frame.get(), 1, wxDefaultPosition, wxDefaultSize,
-                                                wxTAB_TRAVERSAL, "panel");
+    auto* page =
+        new CFEMetricsPanel(dialog, 1, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL, "panel");
     EXPECT_TRUE(page->TransferDataToWindow());
     EXPECT_EQ((std::vector<wxString>{"", "", ""}), valuesOf(page));
 }
 
-// Zeros before any reading; after a reading through a real engine, once the dialog transfers
-// again, what the metrics report. Nothing typed reaches the metrics.
+// OK runs the standard dialog handling, which commits the timing row on screen; Cancel closes
+// without committing. Each showing refreshes the pages from the table, so the value typed before
+// Cancel is gone when the dialog shows again.
+TEST_F(DebugDialogTest, OkCommitsTheRowOnScreenAndCancelDoesNot) {
+    for (const char* button : {"&Cancel", "&OK"}) {
+        dialog->Show();
+        EXPECT_EQ(100, spinCtrl(3)->GetValue()) << button;
+        spinCtrl(3)->SetValue(321);
+        click(dialog, button);
+        EXPECT_FALSE(dialog->IsShown());
+    }
+    EXPECT_EQ(321, CFlitWordCalcs::kTimingTable[0].wdAllNumsAdjPercentage);
+}
+
+// Zeros before any reading, in fields that cannot be edited; after a reading through a real
+// engine, once the dialog transfers again, what the metrics report in place of the zeros. A value
+// typed into a field does not reach the metrics.
 TEST_F(DebugDialogTest, MetricsPageShowsTheFiguresOfTheLastReading) {
     CZeroTimingTable zeroTiming;
     CTestHost host;
-    CDataManager document;
-    wxCDataInfoListNode* first = document.appendWord("Gulls");
-    for (const char* word : {"over", "the", "grey", "harbour"}) {
-        document.appendSpace();
-        document.appendWord(word);
-    }
+    const std::unique_ptr<CDataManager> document = CDocumentImporter().importText(
+        "Gulls over the grey harbour", CDocumentImporter::ePlainText, "");
     CFlitManager engine;
     host.attach(&engine);
-    ASSERT_TRUE(
-        engine.initialize(&document, host.mainFrame(), host.flitView(), host.assessmentView()));
-    ASSERT_TRUE(dialog->initialize(&engine));
+    ASSERT_TRUE(engine.initialize(document.get(), host.mainFrame(), host.flitView(),
+                                  host.assessmentView()));
+    dialog->initialize(&engine);
     EXPECT_EQ((std::vector<wxString>{"0", "0", "0"}), valuesOf(metricsPage()));
-    for (wxTextCtrl* field : childrenOf<wxTextCtrl>(metricsPage())) {
-        EXPECT_FALSE(field->IsEditable());
-    }
 
-    host.send(engine, EVT_FLIT_COMMAND_START_MSG, first);
+    host.send(engine, EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
     ASSERT_TRUE(host.waitFor([&] { return host.countOf(EVT_FLIT_COMMAND_DONE_MSG) == 1; }));
     host.send(engine, EVT_FLIT_COMMAND_STOP_MSG);
     const CFlitMetricsData& metrics = *engine.getFlitMetricsData();
     const std::vector<wxString> figures = {"5",
                                            wxString::Format("%u", metrics.getDurationInMillisecs()),
                                            wxString::Format("%u", metrics.calcWpmSpeed())};
-    for (int transfer = 0; transfer < 2; ++transfer) {
-        EXPECT_TRUE(dialog->TransferDataToWindow());
-        EXPECT_EQ(figures, valuesOf(metricsPage()));
-    }
+    EXPECT_TRUE(dialog->TransferDataToWindow());
+    EXPECT_EQ(figures, valuesOf(metricsPage()));
+    childrenOf<wxTextCtrl>(metricsPage()).at(0)->ChangeValue("9");
     EXPECT_TRUE(metricsPage()->TransferDataFromWindow());
     EXPECT_EQ(5u, metrics.getNumWordsDisplayed());
 
-    delete dialog; // before the engine it is bound to
-    dialog = nullptr;
+    dialog->initialize(&manager); // away from the engine before it goes
     host.attach(nullptr);
 }
 
-TEST_F(DebugDialogTest, TimingPageShowsRowZeroAndStepsThroughTheRows) {
-    EXPECT_EQ("25", speedOf(timingPage()));
-    EXPECT_FALSE(enabled("<<Prev"));
-    std::vector<wxString> speeds;
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_TRUE(enabled("Next>>"));
-        click(timingPage(), "Next>>");
-        speeds.push_back(speedOf(timingPage()));
-        EXPECT_TRUE(enabled("<<Prev"));
-    }
-    EXPECT_EQ((std::vector<wxString>{"100", "250", "400", "550", "950"}), speeds);
-    EXPECT_FALSE(enabled("Next>>"));
-}
-
-// A move commits the row on screen, each control into its own field, all but the speed, which
-// the page never writes; coming back shows each field in its own control.
-TEST_F(DebugDialogTest, TimingPageMoveCommitsEachFieldOfTheRow) {
+// The page opens at row 0 and steps through the rows. A move commits the row on screen, each
+// control into its own field, all but the speed, which the page never writes; coming back shows
+// each field of the table in its own control. A new dialog reopens at the row committed last.
+TEST_F(DebugDialogTest, TimingPageStepsThroughTheRowsCommittingEachField) {
     for (int k = 0; k < CTimingTableData::kFieldCount - 1; ++k) {
         spinCtrl(k)->SetValue(1000 + k);
     }
-    click(timingPage(), "Next>>");
-    EXPECT_EQ("100", speedOf(timingPage()));
-    CFlitWordCalcs::kTimingTable[0].iwdCommaAdjPercentage = 1;
-    click(timingPage(), "<<Prev");
+    // Out and back. The table's own edit of row 0 is overwritten by the first move, which
+    // commits row 0, and is shown when row 0 comes back.
+    std::vector<wxString> rows = {rowOnScreen()};
+    for (int i = 0; i < 10; ++i) {
+        click(timingPage(), i < 5 ? "Next>>" : "<<Prev");
+        rows.push_back(rowOnScreen());
+        CFlitWordCalcs::kTimingTable[0].iwdCommaAdjPercentage = 1;
+    }
+    EXPECT_EQ((std::vector<wxString>{"25>", "<100>", "<250>", "<400>", "<550>", "<950", "<550>",
+                                     "<400>", "<250>", "<100>", "25>"}),
+              rows);
     const CTimingTableData& row = CFlitWordCalcs::kTimingTable[0];
     EXPECT_EQ(25, row.speed);
     for (int k = 0; k < CTimingTableData::kFieldCount - 1; ++k) {
@@ -284,6 +231,9 @@ TEST_F(DebugDialogTest, TimingPageMoveCommitsEachFieldOfTheRow) {
         EXPECT_EQ(k == 5 ? 1 : 1000 + k, row.*CTimingTableData::kFields[k + 1]);
         EXPECT_EQ(k == 5 ? 1 : 1000 + k, spinCtrl(k)->GetValue());
     }
+    CFEDebugDlg again;
+    again.initialize(&manager);
+    EXPECT_EQ("100", speedOf(notebookOf(&again)->GetPage(0)));
 }
 
 // Saving commits the row on screen first, even when the chooser is cancelled, and writes the
@@ -292,61 +242,55 @@ TEST_F(DebugDialogTest, TimingPageMoveCommitsEachFieldOfTheRow) {
 // refused load or a failed save says why on the status line (a higher level would open a message
 // box) and changes nothing.
 TEST_F(DebugDialogTest, TimingPageSavesAndLoadsThroughTheChooserAndRealFiles) {
-    const wxString saved = wxFileName(folder, "tuned.xml").GetFullPath();
+    const wxString unwritable = saved + "/inside.xml";
+    CFileChooserAnswer answers({"", saved, "", saved, refused, unwritable});
     spinCtrl(1)->SetValue(555);
-    EXPECT_EQ(std::vector<wxString>{chooserOf(wxFD_SAVE | wxFD_OVERWRITE_PROMPT)},
-              clickWithChooser("Save Settings", ""));
+    click(timingPage(), "Save Settings");
     EXPECT_EQ(555, CFlitWordCalcs::kTimingTable[0].wdLongerWordAdjPercentage);
-    clickWithChooser("Save Settings", saved);
-    wxXmlDocument file;
-    ASSERT_TRUE(file.Load(saved));
-    EXPECT_EQ("flit_word_calcs", file.GetRoot()->GetName());
+    click(timingPage(), "Save Settings");
 
     CFlitWordCalcs::restoreDefaultTimingTable();
     spinCtrl(1)->SetValue(77);
-    EXPECT_EQ(std::vector<wxString>{chooserOf(wxFD_OPEN | wxFD_FILE_MUST_EXIST)},
-              clickWithChooser("Load Settings", ""));
+    click(timingPage(), "Load Settings");
     EXPECT_EQ(77, spinCtrl(1)->GetValue());
     EXPECT_EQ(100, CFlitWordCalcs::kTimingTable[0].wdLongerWordAdjPercentage);
-    clickWithChooser("Load Settings", saved);
+    click(timingPage(), "Load Settings");
     EXPECT_EQ(555, spinCtrl(1)->GetValue());
 
-    const wxString refused = wxFileName(folder, "refused.xml").GetFullPath();
+    wxXmlDocument file;
+    ASSERT_TRUE(file.Load(saved));
     file.GetRoot()->SetName("something_else");
     ASSERT_TRUE(file.Save(refused));
     spinCtrl(1)->SetValue(66);
-    const wxString unwritable = saved + "/inside.xml";
     CLogged logged;
-    clickWithChooser("Load Settings", refused);
+    click(timingPage(), "Load Settings");
     EXPECT_EQ(555, spinCtrl(1)->GetValue());
-    EXPECT_EQ(555, CFlitWordCalcs::kTimingTable[0].wdLongerWordAdjPercentage);
-    clickWithChooser("Save Settings", unwritable);
-    EXPECT_EQ((std::vector<wxString>{
-                  wxString::Format("%d Settings not loaded: '%s': its root element is "
-                                   "<something_else>, not <flit_word_calcs>",
-                                   int(wxLOG_Status), refused),
-                  wxString::Format("%d Settings not saved: cannot write '%s': Not a directory",
-                                   int(wxLOG_Status), unwritable)}),
+    click(timingPage(), "Save Settings");
+    EXPECT_EQ((std::vector<wxString>{"Settings not loaded: '" + refused +
+                                         "': its root element is <something_else>, not "
+                                         "<flit_word_calcs>",
+                                     "Settings not saved: cannot write '" + unwritable +
+                                         "': Not a directory"}),
               logged.messages);
     ASSERT_TRUE(file.Load(saved));
+    const wxString save = chooserOf(wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+    const wxString load = chooserOf(wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    EXPECT_EQ((std::vector<wxString>{save, save, load, load, load, save}), answers.asked);
 }
 
+// The chooser gets the filters joined and the style for its direction; a cancel keeps the path.
 TEST(CommonGuiUtilsTest, BrowseForFileJoinsTheFiltersAndKeepsThePathOnCancel) {
-    wxArrayString filters;
-    filters.Add(kXmlFilter);
-    filters.Add("All files (*)|*");
+    wxArrayString filters = wxSplit("XML Files (*.xml)|*.xml\nAll files (*)|*", '\n');
     wxString path = "unchanged";
-    {
-        CFileChooserAnswer cancel("");
-        EXPECT_FALSE(CCommonGuiUtils::BrowseForFile(false, filters, path, "", "", 1, 6));
-        EXPECT_EQ(std::vector<wxString>{chooserOf(wxFD_SAVE | wxFD_OVERWRITE_PROMPT,
-                                                  "XML Files (*.xml)|*.xml|All files (*)|*")},
-                  cancel.asked);
-    }
+    CFileChooserAnswer answers({"", "/tmp/chosen.xml"});
+    EXPECT_FALSE(CCommonGuiUtils::BrowseForFile(false, filters, path, "", "", 1, 6));
     EXPECT_EQ("unchanged", path);
-    CFileChooserAnswer answer("/tmp/chosen.xml");
     EXPECT_TRUE(CCommonGuiUtils::BrowseForFile(true, filters, path, "", "", 1, 6));
     EXPECT_EQ("/tmp/chosen.xml", path);
+    const wxString joined = "XML Files (*.xml)|*.xml|All files (*)|*";
+    EXPECT_EQ((std::vector<wxString>{chooserOf(wxFD_SAVE | wxFD_OVERWRITE_PROMPT, joined),
+                                     chooserOf(wxFD_OPEN | wxFD_FILE_MUST_EXIST, joined)}),
+              answers.asked);
 }
 
 } // namespace

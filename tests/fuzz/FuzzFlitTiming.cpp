@@ -22,58 +22,42 @@
 
 #include <expat.h>
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <vector>
-
 namespace {
 
 constexpr std::size_t kOptionBytes = 4;
 constexpr int kMaxWpm = 5000;
 
-// Whether the text is a well-formed XML document whose root element is svg. Checked with expat
-// directly, without building a tree: the pictures of long texts are large.
-bool isWellFormedSvg(const std::string& svg, std::string* problem) {
-    struct SRoot {
-        bool seen = false;
-        std::string name;
-    } root;
+// Why the text is not a well-formed XML document whose root element is svg; empty when it is.
+// Checked with expat directly, without building a tree: the pictures of long texts are large.
+std::string svgProblem(const std::string& svg) {
+    std::string root; // the name of the first element
     XML_Parser parser = XML_ParserCreate("UTF-8");
     XML_SetUserData(parser, &root);
     XML_SetStartElementHandler(parser, [](void* data, const XML_Char* name, const XML_Char**) {
-        auto* first = static_cast<SRoot*>(data);
-        if (!first->seen) {
-            first->seen = true;
-            first->name = name;
-        }
+        auto* first = static_cast<std::string*>(data);
+        first->append(first->empty() ? name : "");
     });
-    const bool parsed =
-        XML_Parse(parser, svg.data(), static_cast<int>(svg.size()), XML_TRUE) == XML_STATUS_OK;
-    if (!parsed) {
-        *problem = std::string(XML_ErrorString(XML_GetErrorCode(parser))) + " at line " +
-                   std::to_string(XML_GetCurrentLineNumber(parser));
-    } else if (root.name != "svg") {
-        *problem = "the root element is <" + root.name + ">";
-    }
+    const std::string problem =
+        XML_Parse(parser, svg.data(), static_cast<int>(svg.size()), XML_TRUE) != XML_STATUS_OK
+            ? std::string(XML_ErrorString(XML_GetErrorCode(parser))) + " at line " +
+                  std::to_string(XML_GetCurrentLineNumber(parser))
+        : root != "svg" ? "the root element is <" + root + ">"
+                        : "";
     XML_ParserFree(parser);
-    return problem->empty();
+    return problem;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    CDocumentImporter::eFormat format = CDocumentImporter::ePlainText;
-    int wpm = 250;
-    int wordLength = 0;
-    if (size >= kOptionBytes) {
-        format = (data[0] & 1) != 0 ? CDocumentImporter::eMarkedUp : CDocumentImporter::ePlainText;
-        wpm = 1 + (data[1] << 8 | data[2]) % kMaxWpm;
-        wordLength = data[3] >= 2 ? data[3] : 0;
-        data += kOptionBytes;
-        size -= kOptionBytes;
-    }
-    const char* text = reinterpret_cast<const char*>(data);
+    const bool options = size >= kOptionBytes;
+    const CDocumentImporter::eFormat format = options && (data[0] & 1) != 0
+                                                  ? CDocumentImporter::eMarkedUp
+                                                  : CDocumentImporter::ePlainText;
+    const int wpm = options ? 1 + (data[1] << 8 | data[2]) % kMaxWpm : 250;
+    const int wordLength = options && data[3] >= 2 ? data[3] : 0;
+    const char* text = reinterpret_cast<const char*>(data) + (options ? kOptionBytes : 0);
+    size -= options ? kOptionBytes : 0;
 
     const std::unique_ptr<CDataManager> document = flitFuzzImport(text, size, format);
     if (!document) {
@@ -82,16 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
 
     const CTimingReport report(wpm, wordLength);
     const std::vector<STimedWord> timed = report.timeDocument(*document);
-    // The flashed words, put together again from their chunks; a cut inside a character would
-    // make the word fewer characters than its chunks.
+    // The flashed words, put together again from their chunks, and the characters of each
+    // word's chunks added up; a cut inside a character would make the word fewer characters.
     std::vector<std::string> flashed;
-    std::size_t clustersOfChunks = 0;
-    const auto checkWholeWord = [&] {
-        FLIT_FUZZ_CHECK(flashed.empty() ||
-                            clustersOfChunks ==
-                                CUtf8::countClusters(flashed.back().data(), flashed.back().size()),
-                        "the chunks of \"" + flashed.back() + "\" cut a character");
-    };
+    std::vector<std::size_t> clusters;
     for (std::size_t i = 0; i < timed.size(); ++i) {
         const STimedWord& w = timed[i];
         FLIT_FUZZ_CHECK(w.separator == COvriChars::kSpaceChar ||
@@ -110,15 +88,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         FLIT_FUZZ_CHECK(lastChunk || w.word.back() == '-', "\"" + w.word + "\" without a hyphen");
         const std::string piece = lastChunk ? w.word : w.word.substr(0, w.word.size() - 1);
         if (w.startsWord) {
-            checkWholeWord();
-            flashed.push_back(piece);
-            clustersOfChunks = 0;
-        } else {
-            flashed.back() += piece;
+            flashed.emplace_back();
+            clusters.push_back(0);
         }
-        clustersOfChunks += CUtf8::countClusters(piece.data(), piece.size());
+        flashed.back() += piece;
+        clusters.back() += CUtf8::countClusters(piece.data(), piece.size());
     }
-    checkWholeWord();
+    for (std::size_t k = 0; k < flashed.size(); ++k) {
+        FLIT_FUZZ_CHECK(clusters[k] == CUtf8::countClusters(flashed[k].data(), flashed[k].size()),
+                        "the chunks of \"" + flashed[k] + "\" cut a character");
+    }
     if (format == CDocumentImporter::ePlainText) {
         std::vector<std::string> words;
         for (const auto& [kind, word] : flitFuzzItems(*document)) {
@@ -130,9 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
                                               std::to_string(words.size()) + " word items");
     }
 
-    const CRhythmSvg picture(wpm, "fuzz <&> \"input\"");
-    const std::string svg = picture.render(timed);
-    std::string problem;
-    FLIT_FUZZ_CHECK(isWellFormedSvg(svg, &problem), "the picture is not well-formed: " + problem);
+    const std::string problem = svgProblem(CRhythmSvg(wpm, "fuzz <&> \"input\"").render(timed));
+    FLIT_FUZZ_CHECK(problem.empty(), "the picture is not well-formed: " + problem);
     return 0;
 }

@@ -7,10 +7,7 @@
 
 #include "FuzzSupport.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <cstring>
-#include <string>
+#include <algorithm>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const char* text = reinterpret_cast<const char*>(data);
@@ -18,8 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::unique_ptr<CDataManager> document =
         flitFuzzImport(text, size, CDocumentImporter::eMarkedUp, &error);
 
-    const bool braces = size > 0 && (std::memchr(text, '{', size) != nullptr ||
-                                     std::memchr(text, '}', size) != nullptr);
+    const char* const kBraces = "{}";
+    const bool braces = std::find_first_of(text, text + size, kBraces, kBraces + 2) != text + size;
     if (!braces) {
         wxString plainError;
         const std::unique_ptr<CDataManager> plain =

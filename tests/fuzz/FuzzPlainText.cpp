@@ -8,51 +8,40 @@
 
 #include "FuzzSupport.h"
 
-#include <cstddef>
-#include <cstdint>
+#include <algorithm>
 #include <cstring>
-#include <string>
 
 namespace {
 
 // White space as its UTF-8 bytes, written out here rather than taken from the tokenizer so that
-// the check stays independent of it. "\r\n" comes before "\r" so that it matches whole.
-const char* const kBlanks[] = {" ",      "\t",     "\v",     "\f",     "\u1680", "\u2000",
-                               "\u2001", "\u2002", "\u2003", "\u2004", "\u2005", "\u2006",
-                               "\u2007", "\u2008", "\u2009", "\u200A", "\u205F", "\u3000"};
-const char* const kLineBreaks[] = {"\r\n", "\n", "\r", "\xC2\x85", "\u2028", "\u2029"};
-
-// The length of the entry of list that text[i..size) starts with, 0 when none.
-template <std::size_t N>
-std::size_t matchAt(const char* text, std::size_t size, std::size_t i,
-                    const char* const (&list)[N]) {
-    for (const char* entry : list) {
-        const std::size_t length = std::strlen(entry);
-        if (size - i >= length && std::memcmp(text + i, entry, length) == 0) {
-            return length;
-        }
-    }
-    return 0;
-}
+// the check stays independent of it, with what it reads as: line breaks as "\n", blanks as " ".
+// "\r\n" comes before "\r" so that it matches whole.
+const std::pair<const char*, char> kWhiteSpace[] = {
+    {"\r\n", '\n'},   {"\n", '\n'},    {"\r", '\n'},    {"\xC2\x85", '\n'}, {"\u2028", '\n'},
+    {"\u2029", '\n'}, {" ", ' '},      {"\t", ' '},     {"\v", ' '},        {"\f", ' '},
+    {"\u1680", ' '},  {"\u2000", ' '}, {"\u2001", ' '}, {"\u2002", ' '},    {"\u2003", ' '},
+    {"\u2004", ' '},  {"\u2005", ' '}, {"\u2006", ' '}, {"\u2007", ' '},    {"\u2008", ' '},
+    {"\u2009", ' '},  {"\u200A", ' '}, {"\u205F", ' '}, {"\u3000", ' '}};
 
 // The text as its items should spell it: a leading byte order mark dropped, a run of blanks
 // becomes " ", each line break "\n".
 std::string expectedSpelling(const char* text, std::size_t size) {
     std::string out;
-    std::size_t i = size >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
-    bool afterBlank = false;
-    while (i < size) {
-        if (const std::size_t length = matchAt(text, size, i, kLineBreaks)) {
-            out += '\n';
-            i += length;
-            afterBlank = false;
-        } else if (const std::size_t blank = matchAt(text, size, i, kBlanks)) {
-            out += afterBlank ? "" : " ";
-            i += blank;
-            afterBlank = true;
-        } else {
+    for (std::size_t i = size >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
+         i < size;) {
+        const auto* space =
+            std::find_if(std::begin(kWhiteSpace), std::end(kWhiteSpace), [&](const auto& entry) {
+                const std::size_t length = std::strlen(entry.first);
+                return size - i >= length && std::memcmp(text + i, entry.first, length) == 0;
+            });
+        if (space == std::end(kWhiteSpace)) {
             out += text[i++];
-            afterBlank = false;
+            continue;
+        }
+        i += std::strlen(space->first);
+        // A blank right after a blank adds nothing; only a blank puts a space at the end.
+        if (space->second == '\n' || out.empty() || out.back() != ' ') {
+            out += space->second;
         }
     }
     return out;

@@ -2,46 +2,43 @@
 #define FLIT_TESTS_FUZZ_FUZZSUPPORT_H
 
 // Shared by the fuzz targets: the process-wide set-up (this file's LLVMFuzzerInitialize, run
-// once before the first input), private temporary folders, an import that checks its own outcome,
-// and the checks that every target uses to state what must hold.
+// once before the first input), the process's own folder, an import that checks its own outcome,
+// and the checks that every target uses to state what must hold. It includes the standard headers
+// that its declarations and every target's entry point use.
 
 #include "outside/DocumentImporter.h"
 
 #include <wx/string.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
-// A new empty folder under the system's temporary folder, removed with everything in it when
-// the process exits normally.
-wxString flitFuzzMakeTempDir(const char* prefix);
-
-// A folder holding a few small media files under the names that the sample documents use
-// (media/sky.png, media/horn.wav, ...) and a couple of names at its top, so that FILE
-// arguments of marked-up texts can resolve, and huge.bin, a sparse file of a terabyte.
-const wxString& flitFuzzMediaDir();
-
-// Writes bytes to path, replacing it; aborts when that fails (the run could prove nothing).
-void flitFuzzWriteFile(const wxString& path, const char* data, std::size_t size);
+// The process's own new folder under the system's temporary folder, removed with everything in
+// it when the process exits normally. It holds a few small media files under the names that the
+// sample documents use (media/sky.png, media/horn.wav, ...) and a couple of names at its top, so
+// that FILE arguments of marked-up texts can resolve, and huge.bin, a sparse file of a terabyte.
+// A target may write files of its own there under other names.
+const wxString& flitFuzzFolder();
 
 // Reports a broken promise with the detail and aborts, so that the input is kept as a crash.
+// Set-up steps that fail use it too: a run without them could prove nothing.
 [[noreturn]] void flitFuzzFail(const std::string& what);
 
 #define FLIT_FUZZ_CHECK(condition, detail)                                                         \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            flitFuzzFail(std::string(#condition) + ": " + (detail));                               \
-        }                                                                                          \
-    } while (false)
+    ((condition) ? void() : flitFuzzFail(std::string(#condition) + ": " + (detail)))
+
+// Writes bytes to path, replacing it.
+void flitFuzzWriteFile(const wxString& path, const char* data, std::size_t size);
 
 // Whether the bytes are well-formed UTF-8 (shortest forms, no surrogates, at most U+10FFFF).
 // Written here, apart from the library's own check, so that the two can disagree.
 bool flitFuzzIsUtf8(const char* data, std::size_t size);
 
-// Imports the text in the format, FILE arguments relative to the media folder, and checks the
+// Imports the text in the format, FILE arguments relative to the process's folder, and checks the
 // outcome: either a document and no error, or no document and an error placed inside the text
 // (line and column from 1, at most one past the end of the text or of the line); every word item
 // of a document non-empty valid UTF-8. The import's error, if any, goes to *error.

@@ -3,11 +3,10 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <mutex>
+#include <future>
 #include <string>
 #include <thread>
 
@@ -19,11 +18,10 @@ class CWatchdog {
 public:
     CWatchdog(const char* what, std::chrono::seconds deadline,
               std::function<std::string()> context = nullptr)
-        : watcher([this, what, deadline, context] {
-              std::unique_lock<std::mutex> lock(mutex);
+        : watcher([this, what, deadline, context, done = ended.get_future()] {
               for (unsigned long seen = ~0ul; seen != steps;) {
                   seen = steps;
-                  if (condition.wait_for(lock, deadline, [this] { return done; })) {
+                  if (done.wait_for(deadline) == std::future_status::ready) {
                       return;
                   }
               }
@@ -33,22 +31,14 @@ public:
               std::abort();
           }) {}
     ~CWatchdog() {
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            done = true;
-        }
-        condition.notify_all();
+        ended.set_value();
         watcher.join();
     }
-    CWatchdog(const CWatchdog&) = delete;
-    CWatchdog& operator=(const CWatchdog&) = delete;
 
     void progress() { ++steps; }
 
 private:
-    std::mutex mutex;
-    std::condition_variable condition;
-    bool done = false;
+    std::promise<void> ended; // set when the scope ends, to stop the watcher
     std::atomic<unsigned long> steps{0};
     std::thread watcher;
 };
