@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -73,21 +74,23 @@ TEST_F(FlitWordCalcsTest, WorkedValues) {
 // Bytes above 0x7f are none of letter, digit or punctuation. (Whether a capitalised word counts
 // as caps after a mark, and after zeroInit, shows in the worked values.)
 TEST_F(FlitWordCalcsTest, Classification) {
-    const struct {
-        const char* word;
-        bool caps;
-        bool nums;
-    } cases[] = {{"1999", false, true},      {"3.14", false, true},
-                 {"--", false, true},        {"", false, true},
-                 {"A1", true, false},        {"1a", false, false},
-                 {"\xC3\xA9", false, false}, {"\xC3\x89t\xC3\xA9", false, false}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.caps, calcs.isAllCaps(c.word)) << c.word;
-        EXPECT_EQ(c.nums, calcs.isAllNums(c.word)) << c.word;
+    // The word, whether it is all capitals, whether all numbers.
+    const std::tuple<const char*, bool, bool> cases[] = {
+        {"1999", false, true},      {"3.14", false, true},
+        {"--", false, true},        {"", false, true},
+        {"A1", true, false},        {"1a", false, false},
+        {"\xC3\xA9", false, false}, {"\xC3\x89t\xC3\xA9", false, false},
+    };
+    for (const auto& [word, caps, nums] : cases) {
+        EXPECT_EQ(caps, calcs.isAllCaps(word)) << word;
+        EXPECT_EQ(nums, calcs.isAllNums(word)) << word;
     }
 }
 
-TEST_F(FlitWordCalcsTest, RowLookupOutsideTheTable) {
+// Speeds outside the table take its end rows, and speeds of 0 or below time nothing. Edits of the
+// table take effect at the next call. Long words and huge counts are computed without overflow:
+// exactly while the result fits an int, held at INT_MAX beyond.
+TEST_F(FlitWordCalcsTest, EdgesOfTheTableAndOfAnInt) {
     CTimingTableData row;
     calcs.getTimingData(&row, 10);
     EXPECT_EQ(25, row.speed);
@@ -100,18 +103,10 @@ TEST_F(FlitWordCalcsTest, RowLookupOutsideTheTable) {
     // A null word is the empty word: no mark, counted as all numbers.
     EXPECT_EQ(calcs.calcWordDisplayTime("", 250), calcs.calcWordDisplayTime(nullptr, 250));
     EXPECT_EQ(9, calcs.calcInterWordDelayTime(nullptr, kSp, 250));
-}
-
-TEST_F(FlitWordCalcsTest, TableEditsTakeEffectAtTheNextCall) {
     CFlitWordCalcs::kTimingTable[2].restDelayAdjPercentage = 200;
     EXPECT_EQ(2 * 283, calcs.calcRestDelay(1, 250));
     CFlitWordCalcs::restoreDefaultTimingTable();
     EXPECT_EQ(283, calcs.calcRestDelay(1, 250));
-}
-
-// Long words and huge counts are computed without overflow: exactly while the result fits an
-// int, held at INT_MAX beyond.
-TEST_F(FlitWordCalcsTest, LongWordsAndHugeCountsStayInRange) {
     // 4000 bytes: (925 L + 28125) / 250 = 14912 at 110 %, (L - 6) L 175 / 250 = 11183200 at 112 %.
     EXPECT_EQ(16403 + 12525184, calcs.calcWordDisplayTime(std::string(4000, 'a').c_str(), 250));
     const std::string huge(100000, 'a');
