@@ -67,10 +67,7 @@ std::string describe(CDataManager& doc) {
 
 // A markup or a file name and a wildcard mask ("*" any text) of the result: the document as
 // describe() writes it, or "LINE:COLUMN message" when the import failed.
-struct SCase {
-    std::string in;
-    const char* want;
-};
+using SCase = std::pair<std::string, const char*>;
 
 class DocumentImporter : public testing::Test {
 protected:
@@ -115,11 +112,11 @@ protected:
                          .utf8_string();
     }
     template <std::size_t N> void check(const SCase (&cases)[N], bool files = false) {
-        for (const SCase& c : cases) {
+        for (const auto& [in, want] : cases) {
             const std::string got =
-                files ? result(importer.importFile(dir + "/" + c.in)) : import(c.in);
-            EXPECT_TRUE(wxString::FromUTF8(got).Matches(wxString::FromUTF8(c.want)))
-                << c.in << "\n gave " << got << "\n want " << c.want;
+                files ? result(importer.importFile(dir + "/" + in)) : import(in);
+            EXPECT_TRUE(wxString::FromUTF8(got).Matches(wxString::FromUTF8(want)))
+                << in << "\n gave " << got << "\n want " << want;
         }
     }
 

@@ -15,10 +15,6 @@ public:
     using CFlitWordCalcs::isAllNums;
 };
 
-const char kSp = ' ';
-const char kNl = '\n';
-const char kEnd = '\0';
-
 class FlitWordCalcsTest : public testing::Test {
 protected:
     void TearDown() override { CFlitWordCalcs::restoreDefaultTimingTable(); }
@@ -37,19 +33,19 @@ TEST_F(FlitWordCalcsTest, WorkedValues) {
     // The speed (negative: that speed after zeroInit), the word, the separator after it, the
     // word's display time and the delay after it.
     const std::tuple<int, const char*, char, int, int> cases[] = {
-        {250, "Smith,", kSp, 226, 292},    {250, "the", kSp, 135, 9},
-        {250, "reading", kSp, 155, 9},     {250, "NASA", kSp, 209, 9},
-        {250, "end.", kNl, 139, 1017},     {250, "The", kSp, 135, 9},
-        {250, "1999", kSp, 301, 9},        {250, "end.", kSp, 139, 576},
-        {250, "Dr.", kSp, 135, 9},         {250, "(aside)", kSp, 155, 292},
-        {250, "abcdef", kSp, 147, 9},      {-100, "the", kSp, 309, 43},
-        {100, "however,", kSp, 379, 1198}, {-300, "the", kSp, 112, 8},
-        {300, "end.", kSp, 115, 459},      {-250, "Mr.", kSp, 203, 9},
-        {250, "Smith", kSp, 217, 9},       {250, "Mrs.", kEnd, 209, 9},
-        {250, "J.", kSp, 198, 9},          {250, "Mr.", kNl, 203, 1017},
-        {-250, "U.S.", kSp, 209, 576},     {250, "ACME.", kSp, 217, 576},
-        {250, "3.14", kSp, 301, 576},      {250, "a,b", kSp, 135, 292},
-        {250, "(end.)", kSp, 147, 292},
+        {250, "Smith,", ' ', 226, 292},    {250, "the", ' ', 135, 9},
+        {250, "reading", ' ', 155, 9},     {250, "NASA", ' ', 209, 9},
+        {250, "end.", '\n', 139, 1017},    {250, "The", ' ', 135, 9},
+        {250, "1999", ' ', 301, 9},        {250, "end.", ' ', 139, 576},
+        {250, "Dr.", ' ', 135, 9},         {250, "(aside)", ' ', 155, 292},
+        {250, "abcdef", ' ', 147, 9},      {-100, "the", ' ', 309, 43},
+        {100, "however,", ' ', 379, 1198}, {-300, "the", ' ', 112, 8},
+        {300, "end.", ' ', 115, 459},      {-250, "Mr.", ' ', 203, 9},
+        {250, "Smith", ' ', 217, 9},       {250, "Mrs.", '\0', 209, 9},
+        {250, "J.", ' ', 198, 9},          {250, "Mr.", '\n', 203, 1017},
+        {-250, "U.S.", ' ', 209, 576},     {250, "ACME.", ' ', 217, 576},
+        {250, "3.14", ' ', 301, 576},      {250, "a,b", ' ', 135, 292},
+        {250, "(end.)", ' ', 147, 292},
     };
     for (auto [speed, word, separator, display, delay] : cases) {
         SCOPED_TRACE(std::string(word) + " at " + std::to_string(speed));
@@ -93,11 +89,11 @@ TEST_F(FlitWordCalcsTest, EdgesOfTheTableAndOfAnInt) {
     calcs.getTimingData(&row, 5000);
     EXPECT_EQ(950, row.speed);
     EXPECT_EQ(0, calcs.calcWordDisplayTime("word", 0));
-    EXPECT_EQ(0, calcs.calcInterWordDelayTime("word.", kSp, -5));
+    EXPECT_EQ(0, calcs.calcInterWordDelayTime("word.", ' ', -5));
     EXPECT_EQ(0, calcs.calcRestDelay(3, 0));
     // A null word is the empty word: no mark, counted as all numbers.
     EXPECT_EQ(calcs.calcWordDisplayTime("", 250), calcs.calcWordDisplayTime(nullptr, 250));
-    EXPECT_EQ(9, calcs.calcInterWordDelayTime(nullptr, kSp, 250));
+    EXPECT_EQ(9, calcs.calcInterWordDelayTime(nullptr, ' ', 250));
     CFlitWordCalcs::kTimingTable[2].restDelayAdjPercentage = 200;
     EXPECT_EQ(2 * 283, calcs.calcRestDelay(1, 250));
     CFlitWordCalcs::restoreDefaultTimingTable();
@@ -107,8 +103,8 @@ TEST_F(FlitWordCalcsTest, EdgesOfTheTableAndOfAnInt) {
     const std::string huge(100000, 'a');
     EXPECT_EQ(2147483647, calcs.calcWordDisplayTime(huge.c_str(), 250));
     EXPECT_EQ(2147483647, calcs.calcWordDisplayTime(huge.c_str(), 1));
-    EXPECT_EQ(9, calcs.calcInterWordDelayTime(huge.c_str(), kSp, 250));
+    EXPECT_EQ(9, calcs.calcInterWordDelayTime(huge.c_str(), ' ', 250));
     EXPECT_EQ(2147483647, calcs.calcRestDelay(2147483647, 1));
     EXPECT_EQ(-2147483647 - 1, calcs.calcSustainDelay(-2147483647 - 1, 1));
-    EXPECT_EQ(0, calcs.calcInterWordDelayTime("a", kNl, 2147483647));
+    EXPECT_EQ(0, calcs.calcInterWordDelayTime("a", '\n', 2147483647));
 }
