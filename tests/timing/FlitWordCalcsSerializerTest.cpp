@@ -121,11 +121,11 @@ TEST_F(FlitWordCalcsSerializerTest, PartialFilesChangeOnlyWhatTheyHold) {
         EXPECT_EQ(960, CFlitWordCalcs::kTimingTable[5].speed);
     }
     CFlitWordCalcs::restoreDefaultTimingTable();
-    // The comma element renamed into an unknown one, or with no whole number in it.
+    // The comma element renamed into an unknown one, or with no whole number in it (which
+    // numbers an int holds is the XML utilities' tests').
     const std::pair<const char*, const char*> edits[] = {
         {"iwd_comma", "no_comma"},
         {">77</iwd_comma", ">lots</iwd_comma"},
-        {">77</iwd_comma", ">99999999999</iwd_comma"},
     };
     for (const auto& [from, to] : edits) {
         ASSERT_EQ("", load(edit(document(speeds, 77), from, to))) << to;
