@@ -1,7 +1,7 @@
 #include "outside/DataManager.h"
 
 #include <gtest/gtest.h>
-#include <wx/file.h>
+#include <wx/ffile.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
 
@@ -13,60 +13,45 @@
 namespace {
 
 std::string readBytes(const wxString& path) {
-    wxFile file(path);
-    std::string bytes(static_cast<size_t>(file.Length()), '\0');
+    std::string bytes;
+    wxFFile file(path, "rb");
+    bytes.resize(static_cast<size_t>(file.Length()));
     file.Read(&bytes[0], bytes.size());
     return bytes;
 }
 
-// The search's result, or the sentinel it was given when it finds nothing.
-wxCDataInfoListNode* search(const CDataManager& doc, CDataManager::eSearchDirection direction,
-                            unsigned int mask, wxCDataInfoListNode* start,
-                            wxCDataInfoListNode* sentinel) {
-    wxCDataInfoListNode* found = sentinel;
-    const bool ok =
-        doc.getNodeOfDataInfoTypeCommon(direction, static_cast<eDataInfoType>(mask), start, &found);
-    EXPECT_EQ(ok, found != sentinel);
-    return found;
-}
-
-bool writeOut(CDataManager& doc, const char* name, wxString* path) {
-    return doc.getLinkFileDataStoreAsFile(CDataManager::eLinkFileDataStored, name, path);
-}
-
 // An item that counts its own destruction, to see that the document frees what it owns.
-class CCountedItem : public CDataInfo {
-public:
+struct CCountedItem : CDataInfo {
     explicit CCountedItem(int* counter) : CDataInfo(eDITRest), deleted(counter) {}
     ~CCountedItem() override { ++*deleted; }
-
-private:
     int* deleted;
 };
 
 } // namespace
 
+// Steps move by a count of nodes (a negative count here steps back); a step past either end
+// gives null, and null stays null.
 TEST(DataManager, StepsNodesAndStopsAtBothEnds) {
     CDataManager doc;
     EXPECT_EQ(nullptr, doc.getFirstNode());
-    wxCDataInfoListNode* nodes[5];
-    for (auto& node : nodes) {
+    wxCDataInfoListNode* n[5];
+    for (auto& node : n) {
         node = doc.appendSpace();
     }
-    wxCDataInfoListNode* node = nodes[0];
-    EXPECT_TRUE(doc.getNextNode(&node, 3));
-    EXPECT_EQ(nodes[3], node);
-    EXPECT_TRUE(doc.getPrevNode(&node, 2));
-    EXPECT_EQ(nodes[1], node);
-    EXPECT_FALSE(doc.getPrevNode(&node, 2));
-    EXPECT_EQ(nullptr, node);
-    EXPECT_FALSE(doc.getNextNode(&node, 1)); // null stays null
-    EXPECT_EQ(nullptr, node);
-    node = doc.getLastNode();
-    EXPECT_FALSE(doc.getNextNode(&node, 1));
-    EXPECT_EQ(nullptr, node);
+    const auto step = [&doc](wxCDataInfoListNode* node, int steps) {
+        const bool ok = steps > 0 ? doc.getNextNode(&node, steps) : doc.getPrevNode(&node, -steps);
+        EXPECT_EQ(ok, node != nullptr);
+        return node;
+    };
+    EXPECT_EQ(n[3], step(n[0], 3));
+    EXPECT_EQ(n[1], step(n[3], -2));
+    EXPECT_EQ(nullptr, step(n[1], -2));
+    EXPECT_EQ(nullptr, step(nullptr, 1));
+    EXPECT_EQ(nullptr, step(doc.getLastNode(), 1));
 }
 
+// The search starts at the start node itself; when it finds nothing it leaves the result as it
+// was (here the rest node).
 TEST(DataManager, FindsKindsByMaskInBothDirections) {
     CDataManager doc;
     wxCDataInfoListNode* word = doc.appendWord("a");
@@ -74,55 +59,55 @@ TEST(DataManager, FindsKindsByMaskInBothDirections) {
     wxCDataInfoListNode* email = doc.appendValueRef(eDITEmailItem, 0);
     wxCDataInfoListNode* newline = doc.appendNewline();
     const unsigned int text = eDITWord | eDITSpace | eDITNewline;
-    const auto forward = CDataManager::eSearchForward;
-    const auto backward = CDataManager::eSearchBackward;
-
-    EXPECT_EQ(word, search(doc, forward, text, word, nullptr)); // the start itself counts
-    EXPECT_EQ(newline, search(doc, forward, text, rest, nullptr));
-    EXPECT_EQ(word, search(doc, backward, text, email, nullptr));
-    EXPECT_EQ(email, search(doc, backward, eDITEmailItem, newline, nullptr));
-    EXPECT_EQ(rest, search(doc, forward, eDITEmailItem, newline, rest));
-    EXPECT_EQ(rest, search(doc, backward, eDITNewline, email, rest));
-    EXPECT_EQ(rest, search(doc, forward, text, nullptr, rest));
+    const auto search = [&](CDataManager::eSearchDirection direction, unsigned int mask,
+                            wxCDataInfoListNode* start) {
+        wxCDataInfoListNode* found = rest;
+        const auto kinds = static_cast<eDataInfoType>(mask);
+        const bool ok = doc.getNodeOfDataInfoTypeCommon(direction, kinds, start, &found);
+        EXPECT_EQ(ok, found != rest);
+        return found;
+    };
+    const auto fwd = CDataManager::eSearchForward;
+    const auto back = CDataManager::eSearchBackward;
+    EXPECT_EQ(word, search(fwd, text, word));
+    EXPECT_EQ(newline, search(fwd, text, rest));
+    EXPECT_EQ(word, search(back, text, email));
+    EXPECT_EQ(email, search(back, eDITEmailItem, newline));
+    EXPECT_EQ(rest, search(fwd, eDITEmailItem, newline));
+    EXPECT_EQ(rest, search(back, eDITNewline, email));
+    EXPECT_EQ(rest, search(fwd, text, nullptr));
 }
 
 TEST(DataManager, PageNumberIsTheNearestShownMarkerAtOrBefore) {
     CDataManager doc;
-    wxCDataInfoListNode* before = doc.appendWord("before");
-    wxCDataInfoListNode* first = doc.appendPageInfoRef(doc.addPage(1, 7));
-    wxCDataInfoListNode* inFirst = doc.appendWord("in");
-    wxCDataInfoListNode* hidden = doc.appendPageInfoRef(doc.addPage(CPageInfo::kHiddenPageType, 8));
-    wxCDataInfoListNode* inHidden = doc.appendSpace();
-
-    const std::pair<wxCDataInfoListNode*, unsigned int> cases[] = {
-        {before, 0}, {first, 7}, {inFirst, 7}, {hidden, 7}, {inHidden, 7}};
-    for (const auto& c : cases) {
+    const wxCDataInfoListNode* nodes[] = {
+        doc.appendWord("before"), doc.appendPageInfoRef(doc.addPage(1, 7)), doc.appendWord("in"),
+        doc.appendPageInfoRef(doc.addPage(CPageInfo::kHiddenPageType, 8)), doc.appendSpace()};
+    std::string pages;
+    for (const wxCDataInfoListNode* node : nodes) {
         unsigned int page = 99;
-        EXPECT_TRUE(doc.getPageNum(c.first, &page));
-        EXPECT_EQ(c.second, page);
+        pages += (doc.getPageNum(node, &page) ? std::to_string(page) : "-") + " ";
     }
     unsigned int page = 0;
-    EXPECT_FALSE(doc.getPageNum(nullptr, &page));
+    EXPECT_EQ("0 7 7 7 7 ", pages + (doc.getPageNum(nullptr, &page) ? "?" : ""));
 }
 
 TEST(DataManager, BuildersRefuseKindsThatDoNotBelongAndOwnWhatTheyAppend) {
     int deleted = 0;
     {
         CDataManager doc;
+        CDataManager other;
         EXPECT_EQ(nullptr, doc.appendValueRef(eDITWord, 1));
         EXPECT_EQ(nullptr, doc.appendMarker(eDITRest));
         EXPECT_EQ(nullptr, doc.appendItem(nullptr));
         EXPECT_EQ(nullptr, doc.appendPageInfoRef(nullptr));
-        CDataManager other;
         EXPECT_EQ(nullptr, doc.appendPageInfoRef(other.addPage(0, 1)));
         EXPECT_EQ(nullptr, doc.appendItem(new CDITPageInfoRef(nullptr)));
         EXPECT_EQ(0u, doc.getItemCount());
-
         auto* dogear =
             dynamic_cast<CDITDogearRef*>(doc.appendValueRef(eDITDogearRef, 5)->GetData());
         ASSERT_NE(nullptr, dogear);
         EXPECT_EQ(5u, dogear->getValue());
-
         doc.appendItem(new CCountedItem(&deleted));
         doc.appendItem(new CCountedItem(&deleted));
         EXPECT_EQ(0, deleted);
@@ -130,45 +115,46 @@ TEST(DataManager, BuildersRefuseKindsThatDoNotBelongAndOwnWhatTheyAppend) {
     EXPECT_EQ(2, deleted);
 }
 
+// Each name gets its own file, keeping its extension, in a folder only the user can enter; the
+// files and the folder go with the document.
 TEST(DataManager, WritesStoredLinkDataToAFileInItsOwnFolder) {
     wxString folder;
     wxString picture;
     {
         CDataManager doc;
-        const std::string bytes("\x89PNG\0\r\n", 7);
-        doc.storeLinkFileData("pic.png", bytes.data(), bytes.size());
-        ASSERT_TRUE(writeOut(doc, "pic.png", &picture));
-        EXPECT_EQ(bytes, readBytes(picture));
+        const auto store = [&doc](const char* name, const std::string& bytes) {
+            doc.storeLinkFileData(wxString::FromUTF8(name), bytes.data(), bytes.size());
+            wxString path;
+            EXPECT_TRUE(
+                doc.getLinkFileDataStoreAsFile(CDataManager::eLinkFileDataStored, name, &path))
+                << name;
+            EXPECT_EQ(bytes, readBytes(path)) << name;
+            return path;
+        };
+        picture = store("pic.png", std::string("\x89PNG\0\r\n", 7));
         EXPECT_EQ("png", wxFileName(picture).GetExt());
         folder = wxFileName(picture).GetPath();
         struct stat info {};
         ASSERT_EQ(0, stat(folder.fn_str(), &info));
         EXPECT_EQ(0u, info.st_mode & 077u);
-
         // Deleted by the host and the data replaced: the same path, with the new data.
-        wxString again;
         ASSERT_TRUE(wxRemoveFile(picture));
-        doc.storeLinkFileData("pic.png", "new", 3);
-        ASSERT_TRUE(writeOut(doc, "pic.png", &again));
-        EXPECT_EQ(picture, again);
-        EXPECT_EQ("new", readBytes(again));
+        EXPECT_EQ(picture, store("pic.png", "new"));
 
         wxString untouched = "keep";
-        EXPECT_FALSE(writeOut(doc, "none.png", &untouched));
+        EXPECT_FALSE(doc.getLinkFileDataStoreAsFile(CDataManager::eLinkFileDataStored, "none.png",
+                                                    &untouched));
         EXPECT_FALSE(doc.getLinkFileDataStoreAsFile(
             static_cast<CDataManager::eLinkFileDataInfoType>(1), "pic.png", &untouched));
         EXPECT_EQ("keep", untouched);
 
         // Names that try to leave the folder, or that differ only in characters a file name
-        // cannot keep, each get their own file inside it.
+        // cannot keep.
         wxArrayString paths;
         for (const char* name :
              {"../../etc/x.png", "a/b.png", "a\\b.png", "a_b.png", "caf\xC3\xA9.wav"}) {
-            doc.storeLinkFileData(wxString::FromUTF8(name), name, strlen(name));
-            wxString path;
-            ASSERT_TRUE(writeOut(doc, name, &path)) << name;
+            const wxString path = store(name, name);
             EXPECT_EQ(folder, wxFileName(path).GetPath()) << name;
-            EXPECT_EQ(name, readBytes(path));
             EXPECT_EQ(wxNOT_FOUND, paths.Index(path)) << name;
             paths.Add(path);
         }

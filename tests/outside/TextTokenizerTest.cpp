@@ -12,20 +12,10 @@ std::string tokens(const std::string& text) {
     CTextTokenizer::SToken token;
     std::string out;
     while (tokenizer.next(&token)) {
-        if (!out.empty()) {
-            out += ' ';
-        }
-        switch (token.type) {
-        case CTextTokenizer::eWordToken:
-            out += text.substr(token.offset, token.length);
-            break;
-        case CTextTokenizer::eSpaceToken:
-            out += '_';
-            break;
-        case CTextTokenizer::eNewlineToken:
-            out += '|';
-            break;
-        }
+        out += (out.empty() ? "" : " ") + (token.type == CTextTokenizer::eWordToken
+                                               ? text.substr(token.offset, token.length)
+                                           : token.type == CTextTokenizer::eSpaceToken ? "_"
+                                                                                       : "|");
     }
     return out;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -14,10 +15,6 @@ public:
     using CFlitWordCalcs::isAllNums;
 };
 
-const char kSp = ' ';
-const char kNl = '\n';
-const char kEnd = '\0';
-
 class FlitWordCalcsTest : public testing::Test {
 protected:
     void TearDown() override { CFlitWordCalcs::restoreDefaultTimingTable(); }
@@ -27,42 +24,37 @@ protected:
 
 } // namespace
 
-// Words timed in order with one calculator, as the engine times them; a row marked fresh starts
-// after zeroInit. A capitalised word after no mark counts as caps. The abbreviations are exempt
-// from the period before a space or the end (so the capitalised name after them still counts as
-// caps), not before a newline, whose delay replaces the period's. Not exempt: a stop followed by
-// a letter, long capitals, a comma inside, a comma kind first. The longer-word term starts at 7
-// bytes.
+// Words timed in order with one calculator, as the engine times them, some after zeroInit. A
+// capitalised word after no mark counts as caps. The abbreviations are exempt from the period
+// before a space or the end (so the capitalised name after them still counts as caps), not before a
+// newline, whose delay replaces the period's. Not exempt: a stop followed by a letter, long
+// capitals, a comma inside, a comma kind first. The longer-word term starts at 7 bytes.
 TEST_F(FlitWordCalcsTest, WorkedValues) {
-    const struct {
-        int speed;
-        const char* word;
-        char separator;
-        int display;
-        int delay;
-        bool fresh = false;
-    } cases[] = {
-        {250, "Smith,", kSp, 226, 292},     {250, "the", kSp, 135, 9},
-        {250, "reading", kSp, 155, 9},      {250, "NASA", kSp, 209, 9},
-        {250, "end.", kNl, 139, 1017},      {250, "The", kSp, 135, 9},
-        {250, "1999", kSp, 301, 9},         {250, "end.", kSp, 139, 576},
-        {250, "Dr.", kSp, 135, 9},          {250, "(aside)", kSp, 155, 292},
-        {250, "abcdef", kSp, 147, 9},       {100, "the", kSp, 309, 43, true},
-        {100, "however,", kSp, 379, 1198},  {300, "the", kSp, 112, 8, true},
-        {300, "end.", kSp, 115, 459},       {250, "Mr.", kSp, 203, 9, true},
-        {250, "Smith", kSp, 217, 9},        {250, "Mrs.", kEnd, 209, 9},
-        {250, "J.", kSp, 198, 9},           {250, "Mr.", kNl, 203, 1017},
-        {250, "U.S.", kSp, 209, 576, true}, {250, "ACME.", kSp, 217, 576},
-        {250, "3.14", kSp, 301, 576},       {250, "a,b", kSp, 135, 292},
-        {250, "(end.)", kSp, 147, 292},
+    // The speed (negative: that speed after zeroInit), the word, the separator after it, the
+    // word's display time and the delay after it.
+    const std::tuple<int, const char*, char, int, int> cases[] = {
+        {250, "Smith,", ' ', 226, 292},    {250, "the", ' ', 135, 9},
+        {250, "reading", ' ', 155, 9},     {250, "NASA", ' ', 209, 9},
+        {250, "end.", '\n', 139, 1017},    {250, "The", ' ', 135, 9},
+        {250, "1999", ' ', 301, 9},        {250, "end.", ' ', 139, 576},
+        {250, "Dr.", ' ', 135, 9},         {250, "(aside)", ' ', 155, 292},
+        {250, "abcdef", ' ', 147, 9},      {-100, "the", ' ', 309, 43},
+        {100, "however,", ' ', 379, 1198}, {-300, "the", ' ', 112, 8},
+        {300, "end.", ' ', 115, 459},      {-250, "Mr.", ' ', 203, 9},
+        {250, "Smith", ' ', 217, 9},       {250, "Mrs.", '\0', 209, 9},
+        {250, "J.", ' ', 198, 9},          {250, "Mr.", '\n', 203, 1017},
+        {-250, "U.S.", ' ', 209, 576},     {250, "ACME.", ' ', 217, 576},
+        {250, "3.14", ' ', 301, 576},      {250, "a,b", ' ', 135, 292},
+        {250, "(end.)", ' ', 147, 292},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.word) + " at " + std::to_string(c.speed));
-        if (c.fresh) {
+    for (auto [speed, word, separator, display, delay] : cases) {
+        SCOPED_TRACE(std::string(word) + " at " + std::to_string(speed));
+        if (speed < 0) {
             calcs.zeroInit();
+            speed = -speed;
         }
-        EXPECT_EQ(c.display, calcs.calcWordDisplayTime(c.word, c.speed));
-        EXPECT_EQ(c.delay, calcs.calcInterWordDelayTime(c.word, c.separator, c.speed));
+        EXPECT_EQ(display, calcs.calcWordDisplayTime(word, speed));
+        EXPECT_EQ(delay, calcs.calcInterWordDelayTime(word, separator, speed));
     }
     EXPECT_EQ(283, calcs.calcRestDelay(1, 250));
     EXPECT_EQ(566, calcs.calcRestDelay(2, 250));
@@ -73,21 +65,23 @@ TEST_F(FlitWordCalcsTest, WorkedValues) {
 // Bytes above 0x7f are none of letter, digit or punctuation. (Whether a capitalised word counts
 // as caps after a mark, and after zeroInit, shows in the worked values.)
 TEST_F(FlitWordCalcsTest, Classification) {
-    const struct {
-        const char* word;
-        bool caps;
-        bool nums;
-    } cases[] = {{"1999", false, true},      {"3.14", false, true},
-                 {"--", false, true},        {"", false, true},
-                 {"A1", true, false},        {"1a", false, false},
-                 {"\xC3\xA9", false, false}, {"\xC3\x89t\xC3\xA9", false, false}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.caps, calcs.isAllCaps(c.word)) << c.word;
-        EXPECT_EQ(c.nums, calcs.isAllNums(c.word)) << c.word;
+    // The word, whether it is all capitals, whether all numbers.
+    const std::tuple<const char*, bool, bool> cases[] = {
+        {"1999", false, true},      {"3.14", false, true},
+        {"--", false, true},        {"", false, true},
+        {"A1", true, false},        {"1a", false, false},
+        {"\xC3\xA9", false, false}, {"\xC3\x89t\xC3\xA9", false, false},
+    };
+    for (const auto& [word, caps, nums] : cases) {
+        EXPECT_EQ(caps, calcs.isAllCaps(word)) << word;
+        EXPECT_EQ(nums, calcs.isAllNums(word)) << word;
     }
 }
 
-TEST_F(FlitWordCalcsTest, RowLookupOutsideTheTable) {
+// Speeds outside the table take its end rows, and speeds of 0 or below time nothing. Edits of the
+// table take effect at the next call. Long words and huge counts are computed without overflow:
+// exactly while the result fits an int, held at INT_MAX beyond.
+TEST_F(FlitWordCalcsTest, EdgesOfTheTableAndOfAnInt) {
     CTimingTableData row;
     calcs.getTimingData(&row, 10);
     EXPECT_EQ(25, row.speed);
@@ -95,30 +89,21 @@ TEST_F(FlitWordCalcsTest, RowLookupOutsideTheTable) {
     calcs.getTimingData(&row, 5000);
     EXPECT_EQ(950, row.speed);
     EXPECT_EQ(0, calcs.calcWordDisplayTime("word", 0));
-    EXPECT_EQ(0, calcs.calcInterWordDelayTime("word.", kSp, -5));
+    EXPECT_EQ(0, calcs.calcInterWordDelayTime("word.", ' ', -5));
     EXPECT_EQ(0, calcs.calcRestDelay(3, 0));
     // A null word is the empty word: no mark, counted as all numbers.
     EXPECT_EQ(calcs.calcWordDisplayTime("", 250), calcs.calcWordDisplayTime(nullptr, 250));
-    EXPECT_EQ(9, calcs.calcInterWordDelayTime(nullptr, kSp, 250));
-}
-
-TEST_F(FlitWordCalcsTest, TableEditsTakeEffectAtTheNextCall) {
+    EXPECT_EQ(9, calcs.calcInterWordDelayTime(nullptr, ' ', 250));
     CFlitWordCalcs::kTimingTable[2].restDelayAdjPercentage = 200;
     EXPECT_EQ(2 * 283, calcs.calcRestDelay(1, 250));
     CFlitWordCalcs::restoreDefaultTimingTable();
     EXPECT_EQ(283, calcs.calcRestDelay(1, 250));
-}
-
-// Long words and huge counts are computed without overflow: exactly while the result fits an
-// int, held at INT_MAX beyond.
-TEST_F(FlitWordCalcsTest, LongWordsAndHugeCountsStayInRange) {
     // 4000 bytes: (925 L + 28125) / 250 = 14912 at 110 %, (L - 6) L 175 / 250 = 11183200 at 112 %.
     EXPECT_EQ(16403 + 12525184, calcs.calcWordDisplayTime(std::string(4000, 'a').c_str(), 250));
     const std::string huge(100000, 'a');
     EXPECT_EQ(2147483647, calcs.calcWordDisplayTime(huge.c_str(), 250));
     EXPECT_EQ(2147483647, calcs.calcWordDisplayTime(huge.c_str(), 1));
-    EXPECT_EQ(9, calcs.calcInterWordDelayTime(huge.c_str(), kSp, 250));
+    EXPECT_EQ(9, calcs.calcInterWordDelayTime(huge.c_str(), ' ', 250));
     EXPECT_EQ(2147483647, calcs.calcRestDelay(2147483647, 1));
     EXPECT_EQ(-2147483647 - 1, calcs.calcSustainDelay(-2147483647 - 1, 1));
-    EXPECT_EQ(0, calcs.calcInterWordDelayTime("a", kNl, 2147483647));
 }

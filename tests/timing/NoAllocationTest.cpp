@@ -31,12 +31,11 @@ void operator delete(void* p, std::size_t) noexcept {
 
 TEST(FlitWordCalcsAllocation, CalculationsAllocateNothing) {
     CFlitWordCalcs calcs;
-    const char* words[] = {"Smith,", "the", "reading", "NASA", "end.", "1999", "Dr.", "(aside)"};
-    const int speeds[] = {60, 100, 175, 250, 300, 700, 950, 2000};
     const long before = allocations.load();
     int sink = 0;
-    for (const char* word : words) {
-        for (int speed : speeds) {
+    for (const char* word :
+         {"Smith,", "the", "reading", "NASA", "end.", "1999", "Dr.", "(aside)"}) {
+        for (int speed : {60, 100, 175, 250, 300, 700, 950, 2000}) {
             sink += calcs.calcWordDisplayTime(word, speed);
             sink += calcs.calcInterWordDelayTime(word, ' ', speed);
             sink += calcs.calcRestDelay(2, speed) + calcs.calcSustainDelay(1, speed);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -19,10 +21,7 @@ std::vector<int> fields(const CTimingTableData& row) {
 
 TEST(TimingTableData, InterpolatedRowsMatchTheReferenceValues) {
     const CTimingTableData* t = CFlitWordCalcs::kTimingTable;
-    struct {
-        int speed, lower;
-        std::vector<int> expected;
-    } cases[] = {
+    const std::tuple<int, int, std::vector<int>> cases[] = {
         {60, 0, {60, 122, 95, 100, 109, 104, 86, 90, 104, 100, 100}},
         {175, 1, {175, 105, 100, 94, 110, 48, 57, 81, 115, 100, 100}},
         {300, 2, {300, 109, 112, 88, 100, 35, 43, 82, 119, 100, 100}},
@@ -30,10 +29,10 @@ TEST(TimingTableData, InterpolatedRowsMatchTheReferenceValues) {
         {250, 2, fields(t[2])}, // at either end: that row
         {400, 2, fields(t[3])},
     };
-    for (const auto& c : cases) {
+    for (const auto& [speed, lower, expected] : cases) {
         CTimingTableData row(9, 9, 9, 9, 9, 9, 9, 9, 9, 9, 9); // old contents must not leak in
-        row.interpolateMemberVars(c.speed, &t[c.lower], &t[c.lower + 1]);
-        EXPECT_EQ(c.expected, fields(row)) << c.speed;
+        row.interpolateMemberVars(speed, &t[lower], &t[lower + 1]);
+        EXPECT_EQ(expected, fields(row)) << speed;
     }
 }
 
@@ -41,18 +40,17 @@ TEST(TimingTableData, InterpolatedRowsMatchTheReferenceValues) {
 // int; far beyond the two rows a percentage is held at the end of the range.
 TEST(TimingTableData, InterpolationBetweenExtremeRowsStaysExact) {
     const int top = 2147483647;
-    const struct {
-        int lowSpeed, lowPct, highSpeed, highPct, speed, expected;
-    } cases[] = {
+    // The low row's speed and percentage, the high row's, the speed, the percentage there.
+    const std::array<int, 6> cases[] = {
         {-1000, -top - 1, 1000, top, 0, -1}, {-1000, top, 1000, -top - 1, 0, 0},
         {-top - 1, 0, top, -100, 0, -50},    {0, 0, 1, top, 3, top},
         {0, 0, 1, -top - 1, 3, -top - 1},
     };
-    for (const auto& c : cases) {
-        const CTimingTableData low(c.lowSpeed, c.lowPct, 0, 0, 0, 0, 0, 0, 0, 0, 0);
-        const CTimingTableData high(c.highSpeed, c.highPct, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    for (const auto& [lowSpeed, lowPct, highSpeed, highPct, speed, expected] : cases) {
+        const CTimingTableData low(lowSpeed, lowPct, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+        const CTimingTableData high(highSpeed, highPct, 0, 0, 0, 0, 0, 0, 0, 0, 0);
         CTimingTableData row;
-        row.interpolateMemberVars(c.speed, &low, &high);
-        EXPECT_EQ(c.expected, row.wdBaseValueAdjPercentage) << c.lowPct << " " << c.speed;
+        row.interpolateMemberVars(speed, &low, &high);
+        EXPECT_EQ(expected, row.wdBaseValueAdjPercentage) << lowPct << " " << speed;
     }
 }
