@@ -9,21 +9,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <fstream>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <cstdio>
-#include <cstdlib>
-#include <mutex>
-#include <thread>
-
-// A manager that lets tests reach the rendered condition, to wake the waiting thread without a
-// render signal, make the creation of its thread fail, and see every sleep the thread asks for.
+// A manager that lets tests wake the waiting thread without a render signal, make the creation
+// of its thread fail, and see every sleep the thread asks for.
 class CTestableManager : public CFlitManager {
 public:
     void spuriousRenderWake() {
@@ -46,24 +41,34 @@ using SSleep = std::pair<long, CFlitViewThread::eSleepAnchor>;
 const CFlitViewThread::eSleepAnchor kFromRender = CFlitViewThread::eFromRender;
 const CFlitViewThread::eSleepAnchor kFromPost = CFlitViewThread::eFromPost;
 
-// How long to keep pumping when checking that nothing more arrives, where no later event can
-// show that the engine has moved on.
+// How long to keep pumping, once everything expected has arrived, to see that nothing more
+// comes where no later event can show that the engine has moved on.
 const std::chrono::milliseconds kQuietPeriod(200);
 
 // An engine on a document in the test host, with the default timing table; every sleep the
 // thread asks for is recorded and, unless skipSleeps is cleared, skipped.
 class EngineTest : public testing::Test {
 protected:
-    void SetUp() override { host.attach(manager.get()); }
+    void SetUp() override { reset(); }
+    void TearDown() override { destroyManager(); }
 
-    void TearDown() override {
-        if (manager) {
-            destroyManager();
-        }
+    // A new empty document and a new manager on it; no event or sleep seen yet.
+    void reset() {
+        destroyManager();
+        host.clearEvents();
+        requestedSleeps.clear();
+        document = std::make_unique<CDataManager>();
+        manager = std::make_unique<CTestableManager>();
+        manager->sleepObserver = [this](long milliseconds, CFlitViewThread::eSleepAnchor from) {
+            std::lock_guard<std::mutex> lock(sleepsMutex);
+            requestedSleeps.emplace_back(milliseconds, from);
+            return skipSleeps.load();
+        };
+        host.attach(manager.get());
     }
 
     bool initialize() {
-        return manager->initialize(&document, host.mainFrame(), host.flitView(),
+        return manager->initialize(document.get(), host.mainFrame(), host.flitView(),
                                    host.assessmentView());
     }
 
@@ -71,25 +76,6 @@ protected:
         host.attach(nullptr);
         CWatchdog watchdog("destroying the manager", std::chrono::seconds(30));
         manager.reset();
-    }
-
-    // A fresh manager on the same document, its events and sleeps not yet seen.
-    void replaceManager() {
-        destroyManager();
-        host.clearEvents();
-        requestedSleeps.clear();
-        manager = makeManager();
-        host.attach(manager.get());
-    }
-
-    std::unique_ptr<CTestableManager> makeManager() {
-        auto made = std::make_unique<CTestableManager>();
-        made->sleepObserver = [this](long milliseconds, CFlitViewThread::eSleepAnchor from) {
-            std::lock_guard<std::mutex> lock(sleepsMutex);
-            requestedSleeps.emplace_back(milliseconds, from);
-            return skipSleeps.load();
-        };
-        return made;
     }
 
     std::vector<SSleep> sleeps() {
@@ -103,49 +89,44 @@ protected:
         return host.waitFor([&] { return host.countOf(EVT_FLIT_COMMAND_DONE_MSG) >= count; });
     }
 
-    // Each event the host received as one line: the window unless it is the view, the type's
-    // name, the number unless -1, the colour, the text (for a file, what the file holds), "w"
-    // when the thread waited for its render, and @ the index of its node in the document.
-    std::vector<std::string> log() const {
-        std::vector<std::string> lines;
+    // The events the host received, each as: the window unless it is the view; a word's text
+    // ("_" for a blank) or else the type's name; the number unless -1; the colour; any other
+    // text (for a file the engine wrote, what it holds); "w" when the thread waited for its
+    // render; @ and the index of its node in the document.
+    std::string log() const {
+        static const char* const kWindowNames[] = {"main ", "", "assessment "};
+        std::string all;
         for (const SRecordedEvent& event : host.events()) {
-            std::string line = event.window == CTestHost::eMainFrame        ? "main "
-                               : event.window == CTestHost::eAssessmentView ? "assessment "
-                                                                            : "";
-            line += CFlitCommandEvent::getTypeName(event.type);
-            if (event.number != -1) {
-                line += " " + std::to_string(event.number);
-            }
-            if (event.colour.IsOk()) {
-                line += " " + event.colour.GetAsString(wxC2S_HTML_SYNTAX).utf8_string();
-            }
             std::string text = event.text.utf8_string();
-            if (event.type == EVT_FLIT_COMMAND_BACKGROUND_MSG ||
-                event.type == EVT_FLIT_COMMAND_BGRAPHIC_MSG ||
-                event.type == EVT_FLIT_COMMAND_SOUND_MSG) {
+            if (text.rfind('/', 0) == 0) {
                 std::ifstream file(text, std::ios::binary);
                 text.assign(std::istreambuf_iterator<char>(file), {});
             }
-            line += text.empty() ? "" : " " + text;
-            line += event.waitedFor ? " w" : "";
-            int index = 0;
-            for (wxCDataInfoListNode* node = document.getFirstNode(); node != nullptr;
-                 node = node->GetNext(), ++index) {
-                if (node == event.node) {
-                    line += " @" + std::to_string(index);
-                }
+            const bool word = event.type == EVT_FLIT_COMMAND_WORD_MSG;
+            std::string line = kWindowNames[event.window];
+            line += !word ? CFlitCommandEvent::getTypeName(event.type) : text.empty() ? "_" : text;
+            line += event.number != -1 ? " " + std::to_string(event.number) : "";
+            if (event.colour.IsOk()) {
+                line += " " + event.colour.GetAsString(wxC2S_HTML_SYNTAX).utf8_string();
             }
-            lines.push_back(line);
+            line += (!word && !text.empty() ? " " + text : "") + (event.waitedFor ? " w" : "");
+            int index = 0;
+            for (auto* node = document->getFirstNode(); node != nullptr && node != event.node;
+                 node = node->GetNext()) {
+                ++index;
+            }
+            line += event.node != nullptr ? " @" + std::to_string(index) : "";
+            all += (all.empty() ? "" : ", ") + line;
         }
-        return lines;
+        return all;
     }
 
     CTestHost host;
-    CDataManager document;
     std::mutex sleepsMutex;
     std::vector<SSleep> requestedSleeps;
     std::atomic<bool> skipSleeps{true};
-    std::unique_ptr<CTestableManager> manager = makeManager();
+    std::unique_ptr<CDataManager> document;
+    std::unique_ptr<CTestableManager> manager;
 };
 
 #endif

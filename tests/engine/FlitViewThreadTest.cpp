@@ -8,105 +8,64 @@
 
 namespace {
 
-// A document, where reading starts in it, and everything the view is then told. Every start
-// ends stopped at the end of the document, with exactly one DONE.
-struct SStartCase {
-    const char* name;
-    wxCDataInfoListNode* (*build)(CDataManager&, CFlitManager&);
-    std::vector<std::string> expected;
-};
-
-void PrintTo(const SStartCase& c, std::ostream* os) {
-    *os << c.name;
+// Reading from a node goes to the end of the document and reports DONE once. The restart before
+// the first item brings the view up to date: background, text colour, speed, and the nearest page
+// shown before it (hidden ones are passed over). A background the document holds no data for
+// stops the restart, and its word is not shown. A second start at the end shows that the engine
+// has moved on: anything the first one posted after its DONE would come before the second DONE.
+TEST_F(EngineTest, AStartRestartsThenPresentsTheItemsThenReportsDoneOnce) {
+    const struct {
+        int start; // the index of the node; 8 is past the end
+        const char* expected;
+    } cases[] = {
+        {0, "BACKGROUND a picture w @0, TEXT_COLOUR 1 #C81E28 @0, SPEED 400 @0, PAGE_NUM 0 @0, "
+            "Harbour w @0, _ w @0, lights w @2, _ w @2, mast w @3, _ w @3, PAGE_NUM 3 @4, "
+            "buoy w @6, _ w @6, PAGE_NUM 9 @7"},
+        {3, "PAGE_NUM 3 @4, DEFAULT_BACKGROUND w @6, buoy w @6, _ w @6, PAGE_NUM 9 @7"},
+        {6, "DEFAULT_BACKGROUND w @6, RESET_TEXT_COLOUR @6, SPEED 400 @6, PAGE_NUM 3 @6, "
+            "buoy w @6, _ w @6, PAGE_NUM 9 @7"},
+        {7, "SPEED 400 @7, PAGE_NUM 9 @7, PAGE_NUM 9 @7"},
+        {8, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.start);
+        reset();
+        CDataManager& d = *document;
+        d.storeLinkFileData("sea.png", "a picture", 9);
+        d.appendWord("Harbour", CStyleInfo(), d.addLink(eLinkBackground, "sea.png", "1"),
+                     d.addTag(wxColour(200, 30, 40), true));
+        d.appendSpace();
+        d.appendWord("lights");
+        d.appendWord("mast", CStyleInfo(), d.addLink(eLinkBackground, "lost.png"));
+        d.appendPageInfoRef(d.addPage(0, 3));
+        d.appendPageInfoRef(d.addPage(CPageInfo::kHiddenPageType, 4));
+        d.appendWord("buoy");
+        d.appendPageInfoRef(d.addPage(0, 9));
+        wxCDataInfoListNode* start = d.getFirstNode();
+        d.getNextNode(&start, c.start);
+        manager->setTargetSpeed(400);
+        ASSERT_TRUE(initialize());
+        send(EVT_FLIT_COMMAND_START_MSG, start);
+        ASSERT_TRUE(waitForDone());
+        EXPECT_EQ(CFlitManager::eStopped, manager->getState());
+        EXPECT_EQ(nullptr, manager->getDataInfoListNode());
+        send(EVT_FLIT_COMMAND_START_MSG);
+        ASSERT_TRUE(waitForDone(2));
+        EXPECT_EQ(c.expected + std::string(*c.expected != '\0' ? ", " : "") + "DONE, DONE", log());
+    }
 }
 
-class StartTest : public EngineTest, public testing::WithParamInterface<SStartCase> {};
-
-const SStartCase kStartCases[] = {
-    // The restart brings the view up to date (background, text colour, speed, page), then the
-    // items follow.
-    {"WordWithBackgroundAndColour",
-     [](CDataManager& d, CFlitManager& m) {
-         d.storeLinkFileData("sea.png", "a picture", 9);
-         wxCDataInfoListNode* first =
-             d.appendWord("Harbour", CStyleInfo(), d.addLink(eLinkBackground, "sea.png", "1"),
-                          d.addTag(wxColour(200, 30, 40), true));
-         d.appendSpace();
-         d.appendWord("lights");
-         m.setTargetSpeed(400);
-         return first;
-     },
-     {"BACKGROUND a picture w @0", "TEXT_COLOUR 1 #C81E28 @0", "SPEED 400 @0", "PAGE_NUM 0 @0",
-      "WORD Harbour w @0", "WORD w @0", "WORD lights w @2", "WORD w @2", "DONE"}},
-    // The nearest page shown before the word, as reading through shows it.
-    {"PlainWord",
-     [](CDataManager& d, CFlitManager&) {
-         d.appendPageInfoRef(d.addPage(0, 3));
-         d.appendPageInfoRef(d.addPage(CPageInfo::kHiddenPageType, 4));
-         return d.appendWord("buoy");
-     },
-     {"DEFAULT_BACKGROUND w @2", "RESET_TEXT_COLOUR @2", "SPEED 250 @2", "PAGE_NUM 3 @2",
-      "WORD buoy w @2", "WORD w @2", "DONE"}},
-    {"AtTheEnd",
-     [](CDataManager& d, CFlitManager&) {
-         d.appendWord("ebb");
-         return static_cast<wxCDataInfoListNode*>(nullptr);
-     },
-     {"DONE"}},
-    {"AtTheLastItem",
-     [](CDataManager& d, CFlitManager&) {
-         d.appendWord("flood");
-         return d.appendPageInfoRef(d.addPage(0, 9));
-     },
-     {"SPEED 250 @1", "PAGE_NUM 9 @1", "PAGE_NUM 9 @1", "DONE"}},
-    // A background whose data the document does not hold: the restart stops before the colour,
-    // and the word is not shown.
-    {"MissingBackground",
-     [](CDataManager& d, CFlitManager&) {
-         return d.appendWord("mast", CStyleInfo(), d.addLink(eLinkBackground, "lost.png", ""));
-     },
-     {"DONE"}},
-};
-
-TEST_P(StartTest, RestartsThenPresentsTheItemsThenReportsDoneOnce) {
-    wxCDataInfoListNode* start = GetParam().build(document, *manager);
-    ASSERT_TRUE(initialize());
-    send(EVT_FLIT_COMMAND_START_MSG, start);
-    ASSERT_TRUE(waitForDone());
-    EXPECT_EQ(CFlitManager::eStopped, manager->getState());
-    EXPECT_EQ(nullptr, manager->getDataInfoListNode());
-    // A second start at the end shows that the engine has moved on: anything the first one
-    // posted after its DONE would come before the second DONE.
-    send(EVT_FLIT_COMMAND_START_MSG, nullptr);
-    ASSERT_TRUE(waitForDone(2));
-    std::vector<std::string> expected = GetParam().expected;
-    expected.push_back("DONE");
-    EXPECT_EQ(expected, log());
-}
-
-INSTANTIATE_TEST_SUITE_P(Starts, StartTest, testing::ValuesIn(kStartCases),
-                         [](const testing::TestParamInfo<SStartCase>& param) {
-                             return std::string(param.param.name);
-                         });
-
-// Destruction joins the thread, so nothing it posted can still be on its way.
-TEST_F(EngineTest, NothingIsPresentedBeforeTheFirstStartAndDestructionWhileIdleEnds) {
-    document.appendWord("Quay");
-    ASSERT_TRUE(initialize());
-    destroyManager();
-    host.pumpFor(std::chrono::milliseconds(1));
-    EXPECT_TRUE(host.events().empty());
-}
-
+// A missing view gets nothing and is not waited for; destruction joins the thread, so nothing it
+// posted can still be on its way.
 TEST_F(EngineTest, NullWindowsGetNothingAndAreNotWaitedFor) {
-    wxCDataInfoListNode* first = document.appendWord("keel");
-    ASSERT_TRUE(manager->initialize(&document, host.mainFrame(), nullptr, nullptr));
+    wxCDataInfoListNode* first = document->appendWord("keel");
+    ASSERT_TRUE(manager->initialize(document.get(), host.mainFrame(), nullptr, nullptr));
     send(EVT_FLIT_COMMAND_START_MSG, first);
     ASSERT_TRUE(host.waitFor([&] { return manager->getState() == CFlitManager::eStopped; }));
     EXPECT_EQ(nullptr, manager->getDataInfoListNode());
     destroyManager();
     host.pumpFor(std::chrono::milliseconds(1));
-    EXPECT_TRUE(host.events().empty());
+    EXPECT_EQ("", log());
 }
 
 TEST_F(EngineTest, DoneSentToTheThreadObjectReachesTheView) {
@@ -114,7 +73,7 @@ TEST_F(EngineTest, DoneSentToTheThreadObjectReachesTheView) {
     CFlitCommandEvent done(EVT_FLIT_COMMAND_DONE_MSG);
     manager->getFlitViewThread()->ProcessEvent(done);
     ASSERT_TRUE(waitForDone());
-    EXPECT_EQ("CFlitViewThread::OnFlitCommandDone entered.", host.events()[0].text);
+    EXPECT_EQ("DONE CFlitViewThread::OnFlitCommandDone entered.", log());
 }
 
 // A document of plain words and page markers whose page numbers show where reading went, after a
@@ -122,16 +81,19 @@ TEST_F(EngineTest, DoneSentToTheThreadObjectReachesTheView) {
 // render, where the tests hold the thread; so does the pausing graphic.
 class EngineCommandTest : public EngineTest {
 protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        document.storeLinkFileData("chart.png", "x", 1);
-        nodes['f'] =
-            document.appendLinkInfoRef(document.addLink(eLinkBGraphic, "chart.png", "look"));
-        nodes['a'] = document.appendWord("anchor");
-        nodes['b'] = document.appendPageInfoRef(document.addPage(0, 1));
-        nodes['c'] = document.appendPageInfoRef(document.addPage(0, 2));
-        nodes['d'] = document.appendWord("dock");
-        nodes['e'] = document.appendPageInfoRef(document.addPage(0, 4));
+    void SetUp() override { build(); }
+
+    void build() {
+        reset();
+        CDataManager& d = *document;
+        d.storeLinkFileData("chart.png", "x", 1);
+        nodes = {{'-', nullptr},
+                 {'f', d.appendLinkInfoRef(d.addLink(eLinkBGraphic, "chart.png", "look"))},
+                 {'a', d.appendWord("anchor")},
+                 {'b', d.appendPageInfoRef(d.addPage(0, 1))},
+                 {'c', d.appendPageInfoRef(d.addPage(0, 2))},
+                 {'d', d.appendWord("dock")},
+                 {'e', d.appendPageInfoRef(d.addPage(0, 4))}};
         ASSERT_TRUE(initialize());
     }
 
@@ -148,38 +110,27 @@ protected:
         host.releaseHeldRenders();
     }
 
-    // Page numbers as they reached the view: each restart posts the page at or before its
-    // node (0 for a and f, 2 for d), and each page marker item its own number.
-    std::vector<int> pageNumbers() const {
-        std::vector<int> numbers;
-        for (const SRecordedEvent& event : host.eventsOfType(EVT_FLIT_COMMAND_PAGE_NUM_MSG)) {
-            numbers.push_back(event.number);
-        }
-        return numbers;
-    }
-
     // By name; '-' is null.
-    std::map<char, wxCDataInfoListNode*> nodes{{'-', nullptr}};
+    std::map<char, wxCDataInfoListNode*> nodes;
 };
 
 // One row: where reading starts, held in the handshake there ('-': not started; the commands
 // start it with the thread idle); the commands then sent with no event handled in between, each
-// a letter (Start, Pause, Continue, stop X, Move) and the node it carries; and how it must end.
-// A row that ends stopped at '-' reads to the end and checks every page number; any other
-// checks that nothing more came.
-struct SCommandCase {
-    const char* name;
-    char heldAt;
-    const char* commands;
-    CFlitManager::eStateType state;
-    char cursor;
-    std::vector<int> pages;
-};
-
+// a letter (Start, Pause, Continue, stop X, Move) and the node it carries; and how it must end,
+// with the page numbers that reached the view: each restart posts the page at or before its node
+// (0 for a and f, 2 for d), and each page marker its own number. A row that ends stopped at '-'
+// reads to the end; any other checks that nothing more came.
 TEST_F(EngineCommandTest, CommandSequencesEndInTheStateCursorAndPagesTheyMust) {
     const CFlitManager::eStateType kStopped = CFlitManager::eStopped;
     const CFlitManager::eStateType kMoved = CFlitManager::eListPtrModified;
-    const SCommandCase cases[] = {
+    const struct {
+        const char* name;
+        char heldAt;
+        const char* commands;
+        CFlitManager::eStateType state;
+        char cursor;
+        std::vector<int> pages;
+    } cases[] = {
         // The item in hand completes, the new node is not passed, reading goes on from it.
         {"move while reading", 'a', "Md", kStopped, '-', {0, 2, 4}},
         {"continue while the paused item completes", 'a', "P-Cb", kStopped, '-', {0, 1, 1, 2, 4}},
@@ -199,10 +150,9 @@ TEST_F(EngineCommandTest, CommandSequencesEndInTheStateCursorAndPagesTheyMust) {
                                  {'C', EVT_FLIT_COMMAND_CONTINUE_MSG},
                                  {'X', EVT_FLIT_COMMAND_STOP_MSG},
                                  {'M', EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG}};
-    for (const SCommandCase& row : cases) {
+    for (const auto& row : cases) {
         SCOPED_TRACE(row.name);
-        replaceManager();
-        ASSERT_TRUE(initialize());
+        build();
         if (row.heldAt != '-') {
             startBlocked(nodes[row.heldAt]);
         }
@@ -221,8 +171,13 @@ TEST_F(EngineCommandTest, CommandSequencesEndInTheStateCursorAndPagesTheyMust) {
         }
         EXPECT_EQ(row.state, manager->getState());
         EXPECT_EQ(nodes[row.cursor], manager->getDataInfoListNode());
+        std::vector<int> pages;
+        for (const SRecordedEvent& event : host.events()) {
+            if (event.type == EVT_FLIT_COMMAND_PAGE_NUM_MSG) {
+                pages.push_back(event.number);
+            }
+        }
         // Idle rows may or may not have begun at the start's node before the move came.
-        std::vector<int> pages = pageNumbers();
         if (row.heldAt == '-' && pages.size() > row.pages.size()) {
             pages.erase(pages.begin());
         }
@@ -260,20 +215,19 @@ TEST_F(EngineCommandTest, DestructionWhileBlockedInTheHandshakeEndsAndPostsNothi
 // Many fresh engines, each started the moment initialize returns: the start must never be lost
 // however far the new thread has got towards its first wait.
 TEST_F(EngineTest, StartRightAfterInitializeIsNeverLost) {
-    wxCDataInfoListNode* page = document.appendPageInfoRef(document.addPage(0, 5));
     for (int round = 0; round < 25; ++round) {
-        replaceManager();
+        reset();
         ASSERT_TRUE(initialize());
-        send(EVT_FLIT_COMMAND_START_MSG, page);
+        send(EVT_FLIT_COMMAND_START_MSG, document->appendPageInfoRef(document->addPage(0, 5)));
         ASSERT_TRUE(waitForDone()) << "round " << round;
     }
 }
 
 // The hold really sleeps here, and destruction cuts it short.
 TEST_F(EngineTest, DestructionCutsALongHoldShort) {
-    document.storeLinkFileData("long.png", "x", 1);
-    wxCDataInfoListNode* word = document.appendWord(
-        "swell", CStyleInfo(), document.addLink(eLinkBackground, "long.png", "100000"));
+    document->storeLinkFileData("long.png", "x", 1);
+    wxCDataInfoListNode* word = document->appendWord(
+        "swell", CStyleInfo(), document->addLink(eLinkBackground, "long.png", "100000"));
     skipSleeps = false;
     ASSERT_TRUE(initialize());
     send(EVT_FLIT_COMMAND_START_MSG, word);
@@ -282,12 +236,9 @@ TEST_F(EngineTest, DestructionCutsALongHoldShort) {
     destroyManager();
 }
 
-// A capturing log target, to see the message of a failed initialize.
-class CCaptureLog : public wxLog {
-public:
+// Captures the errors logged, to see the message of a failed initialize.
+struct CCaptureLog : wxLog {
     std::vector<wxString> errors;
-
-protected:
     void DoLogRecord(wxLogLevel level, const wxString& message, const wxLogRecordInfo&) override {
         if (level <= wxLOG_Error) {
             errors.push_back(message);
@@ -303,7 +254,6 @@ TEST_F(EngineTest, FailedInitializeIsReportedAndDestructionDoesNotWait) {
     wxLog::SetActiveTarget(previous);
     EXPECT_FALSE(initialized);
     EXPECT_EQ(std::vector<wxString>{"Failed to create FlitViewThread."}, capture.errors);
-    destroyManager();
 }
 
 } // namespace

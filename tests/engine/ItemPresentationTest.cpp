@@ -2,279 +2,164 @@
 
 #include "timing/FlitWordCalcs.h"
 
-#include <algorithm>
-#include <cstring>
 #include <functional>
-#include <ostream>
+#include <sstream>
 #include <string>
-#include <vector>
 
 namespace {
 
-using Lines = std::vector<std::string>;
+using D = CDataManager;
+using FAppend = std::function<wxCDataInfoListNode*(D&)>;
 
-Lines operator+(Lines first, const Lines& then) {
-    first.insert(first.end(), then.begin(), then.end());
-    return first;
+// Appends one item through the document's own append operation.
+template <typename... P, typename... A>
+FAppend call(wxCDataInfoListNode* (D::*append)(P...), A... args) {
+    return [=](D& d) { return (d.*append)(args...); };
 }
-
-// Each word flashed for the item (@1), and its blank.
-Lines flash(std::initializer_list<const char*> words) {
-    Lines lines;
-    for (const char* word : words) {
-        lines.push_back(std::string("WORD ") + word + " w @1");
-        lines.push_back("WORD w @1");
-    }
-    return lines;
-}
-
-// Reading goes on to the word after the item (@2) and the end of the document; the word first
-// shows the default background when a graphic left one pending.
-Lines thenTern(bool backgroundFirst = false) {
-    return (backgroundFirst ? Lines{"DEFAULT_BACKGROUND w @2"} : Lines{}) +
-           Lines{"WORD tern w @2", "WORD w @2", "DONE"};
-}
-
-using FAppend = std::function<wxCDataInfoListNode*(CDataManager&)>;
 
 FAppend linkRef(eLinkInfoType type, const char* data, const char* param = "") {
-    return [=](CDataManager& d) { return d.appendLinkInfoRef(d.addLink(type, data, param)); };
+    return [=](D& d) { return d.appendLinkInfoRef(d.addLink(type, data, param)); };
 }
 
-FAppend valueRef(eDataInfoType type, unsigned int value) {
-    return [=](CDataManager& d) { return d.appendValueRef(type, value); };
+// The log of the words flashed for the node, each with its blank, the given number of times.
+std::string flash(const char* words, int times = 1, int node = 1) {
+    std::string all;
+    for (int time = 0; time < times; ++time) {
+        std::istringstream stream(words);
+        for (std::string word; stream >> word;) {
+            const std::string at = " w @" + std::to_string(node);
+            all += (all.empty() ? "" : ", ") + word + at + ", _" + at;
+        }
+    }
+    return all;
 }
 
-FAppend marker(eDataInfoType type) {
-    return [=](CDataManager& d) { return d.appendMarker(type); };
-}
+const wxColour kGreen(0, 90, 0);
 
-FAppend tagRef(wxColour colour, bool flag) {
-    return [=](CDataManager& d) { return d.appendTagInfoRef(d.addTag(colour, flag)); };
-}
-
-FAppend pageRef(unsigned int type, unsigned int number) {
-    return [=](CDataManager& d) { return d.appendPageInfoRef(d.addPage(type, number)); };
-}
-
-FAppend changeView(CDITChangeView::eViewType view) {
-    return [=](CDataManager& d) { return d.appendChangeView(view); };
-}
-
-FAppend command(int type) {
-    return [=](CDataManager& d) {
-        return d.appendFlitCommand(static_cast<CDITFlitCommand::eFlitCommandType>(type));
-    };
-}
-
-// An item read between two words: what it posts (the word after it included), whether reading
-// goes on (eRunning) or stops on it, paused or stopped, and the sleep it asks for (none when
-// the milliseconds are -1).
+// An item read between two words: what it posts after the first, whether reading goes on
+// (eRunning) or stops on it, paused or stopped, the sleep it asks for (none when the
+// milliseconds are -1), and the target speed it leaves.
 struct SItemCase {
-    const char* name;
     FAppend append;
-    Lines expected;
+    std::string expected;
     CFlitManager::eStateType leaves = CFlitManager::eRunning;
+    long hold = -1;
     int targetSpeed = 250;
-    SSleep hold{-1, kFromRender};
+    CFlitViewThread::eSleepAnchor from = kFromRender;
 };
 
-void PrintTo(const SItemCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-// The longest hold, in whole seconds that fit an int in milliseconds.
-const long kLongestHold = 2147483000;
-
-std::vector<SItemCase> itemCases() {
-    using S = CFlitManager;
-    const SSleep none{-1, kFromRender};
-    Lines announcement;
-    for (int i = 0; i < 3; ++i) {
-        announcement = announcement + flash({"Press", "'A'", "to", "read", "attachment"});
-    }
-    return {
-        {"LGraphic", linkRef(eLinkLGraphic, "pic.png"),
-         Lines{"BACKGROUND pic.png w @1"} + thenTern(true)},
-        {"BGraphicHolding",
-         linkRef(eLinkBGraphic, "pic.png", "1"),
-         Lines{"BGRAPHIC pic.png w @1"} + thenTern(true),
-         S::eRunning,
-         250,
-         {1000, kFromRender}},
-        {"BGraphicHugeHoldIsClamped",
-         linkRef(eLinkBGraphic, "pic.png", "99999999999"),
-         Lines{"BGRAPHIC pic.png w @1"} + thenTern(true),
-         S::eRunning,
-         250,
-         {kLongestHold, kFromRender}},
-        {"BGraphicPausing",
-         linkRef(eLinkBGraphic, "pic.png", "wait"),
-         Lines{"BGRAPHIC 1 pic.png w @1"},
-         S::ePaused,
-         250,
-         {0, kFromRender}},
-        {"BGraphicNeitherHoldingNorPausing",
-         linkRef(eLinkBGraphic, "pic.png", "-3"),
-         Lines{"BGRAPHIC pic.png w @1"} + thenTern(true),
-         S::eRunning,
-         250,
-         {0, kFromRender}},
-        {"Sound", linkRef(eLinkSound, "snd.wav"), Lines{"SOUND snd.wav @1"} + thenTern()},
-        {"BackgroundLink", linkRef(eLinkBackground, "pic.png"),
-         Lines{"BACKGROUND pic.png w @1"} + thenTern()},
-        {"BackgroundHolding",
-         linkRef(eLinkBackground, "pic.png", "2"),
-         Lines{"BACKGROUND pic.png w @1"} + thenTern(),
-         S::eRunning,
-         250,
-         {2000, kFromRender}},
+// Each item is read between the words gull and tern, from a start at gull. Where reading goes on
+// and the row's log does not end with DONE, tern and DONE follow.
+TEST_F(EngineTest, EachItemPostsItsEventsThenGoesOnOrStops) {
+    const CFlitManager::eStateType R = CFlitManager::eRunning, P = CFlitManager::ePaused,
+                                   X = CFlitManager::eStopped;
+    const long kMax = 2147483000; // the longest hold, in whole seconds that fit an int in ms
+    const std::string graphic = "BGRAPHIC pic w @1, DEFAULT_BACKGROUND w @2";
+    const SItemCase cases[] = {
+        {linkRef(eLinkLGraphic, "pic"), "BACKGROUND pic w @1, DEFAULT_BACKGROUND w @2"},
+        {linkRef(eLinkBGraphic, "pic", "1"), graphic, R, 1000},
+        {linkRef(eLinkBGraphic, "pic", "99999999999"), graphic, R, kMax},
+        {linkRef(eLinkBGraphic, "pic", "wait"), "BGRAPHIC 1 pic w @1", P, 0},
+        {linkRef(eLinkBGraphic, "pic", "-3"), graphic, R, 0},
+        {linkRef(eLinkSound, "snd"), "SOUND snd @1"},
+        {linkRef(eLinkBackground, "pic"), "BACKGROUND pic w @1"},
+        {linkRef(eLinkBackground, "pic", "2"), "BACKGROUND pic w @1", R, 2000},
         // Negative or unreadable hold times mean no hold; none may turn into an endless sleep.
-        {"BackgroundNegativeHold",
-         linkRef(eLinkBackground, "pic.png", "-5"),
-         Lines{"BACKGROUND pic.png w @1"} + thenTern(),
-         S::eRunning,
-         250,
-         {0, kFromRender}},
-        {"BackgroundUnreadableHold",
-         linkRef(eLinkBackground, "pic.png", "abc"),
-         Lines{"BACKGROUND pic.png w @1"} + thenTern(),
-         S::eRunning,
-         250,
-         {0, kFromRender}},
-        {"BackgroundHugeNegativeHold",
-         linkRef(eLinkBackground, "pic.png", "-99999999999999999999"),
-         Lines{"BACKGROUND pic.png w @1"} + thenTern(),
-         S::eRunning,
-         250,
-         {0, kFromRender}},
-        {"BackgroundHugeHoldIsClamped",
-         linkRef(eLinkBackground, "pic.png", "99999999999999999999"),
-         Lines{"BACKGROUND pic.png w @1"} + thenTern(),
-         S::eRunning,
-         250,
-         {kLongestHold, kFromRender}},
-        {"SpeedLink", linkRef(eLinkSpeed, "400"), Lines{"SPEED 400 @1"} + thenTern(), S::eRunning,
-         400},
-        {"SpeedLinkAboveTheRange", linkRef(eLinkSpeed, "2000"), Lines{"SPEED 2000 @1"} + thenTern(),
-         S::eRunning, 950},
-        {"SpeedLinkBelowTheRange", linkRef(eLinkSpeed, "-50"), Lines{"SPEED -50 @1"} + thenTern(),
-         S::eRunning, 100},
-        {"Assessment", linkRef(eLinkAssessment, "quiz 7"),
-         Lines{"assessment ASSESSMENT quiz 7 w @1", "main CHANGE_VIEW 3 @1"}, S::eStopped},
-        {"Video", linkRef(eLinkVideo, "clip.mp4"), thenTern()},
-        {"UnknownLinkKind", linkRef(static_cast<eLinkInfoType>(3), "x"), thenTern()},
-        {"Hyperlink", linkRef(eLinkWeb, "http://example.org"), flash({"<LINK>"}) + thenTern()},
-        {"MailLink", linkRef(eLinkMailto, "a@example.org"), flash({"<LINK>"}) + thenTern()},
-        {"GlossaryNote", valueRef(eDITGlossaryNoteRef, 7),
-         Lines{"GLOSSARY_NOTE 7 @1"} + thenTern()},
-        {"CourseNote", valueRef(eDITCourseNoteRef, 8), Lines{"COURSE_NOTE 8 @1"} + thenTern()},
-        {"RapidNote", valueRef(eDITRapidNoteRef, 9), Lines{"RAPID_NOTE 9 @1"} + thenTern()},
-        {"UserNote", valueRef(eDITUserNoteRef, 10), Lines{"USER_NOTE 10 @1"} + thenTern()},
-        {"Dogear", valueRef(eDITDogearRef, 11), Lines{"DOGEAR 11 @1"} + thenTern()},
-        {"EmailItemZero", valueRef(eDITEmailItem, 0),
-         flash({"Email", "Item", "#", "1"}) + thenTern()},
-        {"EmailItemFour", valueRef(eDITEmailItem, 4),
-         flash({"Email", "Item", "#", "5"}) + thenTern()},
-        {"AttachmentAnnouncement", marker(eDITEmailItemAttachmentAnnounce),
-         announcement + thenTern()},
-        {"ViewChangeToReading", changeView(CDITChangeView::eViewReading),
-         Lines{"main CHANGE_VIEW 0 @1"}, S::eStopped},
-        {"ViewChangeStop", changeView(CDITChangeView::eViewStop), Lines{"STOP @1"} + thenTern()},
-        {"ViewChangeToOverview", changeView(CDITChangeView::eViewOverview),
-         Lines{"main CHANGE_VIEW 2 @1"}, S::eStopped},
-        {"ViewChangeNone", changeView(CDITChangeView::eViewNone), thenTern()},
-        {"ViewChangeToAssessment", changeView(CDITChangeView::eViewAssessment),
-         Lines{"main CHANGE_VIEW 3 @1"}, S::eStopped},
-        {"StopCommand", command(CDITFlitCommand::eFlitCommandStop), Lines{"STOP @1"} + thenTern()},
-        {"OtherCommand", command(1), thenTern()},
-        {"AssessmentReview", marker(eDITAssessmentReview),
-         Lines{"assessment ASSESSMENT_REVIEW w", "main CHANGE_VIEW 3 @1"}, S::eStopped},
+        {linkRef(eLinkBackground, "pic", "-5"), "BACKGROUND pic w @1", R, 0},
+        {linkRef(eLinkBackground, "pic", "abc"), "BACKGROUND pic w @1", R, 0},
+        {linkRef(eLinkBackground, "pic", "-99999999999999999999"), "BACKGROUND pic w @1", R, 0},
+        {linkRef(eLinkBackground, "pic", "99999999999999999999"), "BACKGROUND pic w @1", R, kMax},
+        {linkRef(eLinkSpeed, "400"), "SPEED 400 @1", R, -1, 400},
+        {linkRef(eLinkSpeed, "2000"), "SPEED 2000 @1", R, -1, 950},
+        {linkRef(eLinkSpeed, "-50"), "SPEED -50 @1", R, -1, 100},
+        {linkRef(eLinkAssessment, "quiz 7"),
+         "assessment ASSESSMENT quiz 7 w @1, main CHANGE_VIEW 3 @1", X},
+        {linkRef(eLinkVideo, "clip.mp4"), ""},
+        {linkRef(static_cast<eLinkInfoType>(3), "x"), ""},
+        {linkRef(eLinkWeb, "http://example.org"), flash("<LINK>")},
+        {linkRef(eLinkMailto, "a@example.org"), flash("<LINK>")},
+        {call(&D::appendValueRef, eDITGlossaryNoteRef, 7), "GLOSSARY_NOTE 7 @1"},
+        {call(&D::appendValueRef, eDITCourseNoteRef, 8), "COURSE_NOTE 8 @1"},
+        {call(&D::appendValueRef, eDITRapidNoteRef, 9), "RAPID_NOTE 9 @1"},
+        {call(&D::appendValueRef, eDITUserNoteRef, 10), "USER_NOTE 10 @1"},
+        {call(&D::appendValueRef, eDITDogearRef, 11), "DOGEAR 11 @1"},
+        {call(&D::appendValueRef, eDITEmailItem, 0), flash("Email Item # 1")},
+        {call(&D::appendMarker, eDITEmailItemAttachmentAnnounce),
+         flash("Press 'A' to read attachment", 3)},
+        {call(&D::appendChangeView, CDITChangeView::eViewReading), "main CHANGE_VIEW 0 @1", X},
+        {call(&D::appendChangeView, CDITChangeView::eViewStop), "STOP @1"},
+        {call(&D::appendChangeView, CDITChangeView::eViewOverview), "main CHANGE_VIEW 2 @1", X},
+        {call(&D::appendChangeView, CDITChangeView::eViewNone), ""},
+        {call(&D::appendChangeView, CDITChangeView::eViewAssessment), "main CHANGE_VIEW 3 @1", X},
+        {call(&D::appendFlitCommand, CDITFlitCommand::eFlitCommandStop), "STOP @1"},
+        {call(&D::appendFlitCommand, static_cast<CDITFlitCommand::eFlitCommandType>(1)), ""},
+        {call(&D::appendMarker, eDITAssessmentReview),
+         "assessment ASSESSMENT_REVIEW w, main CHANGE_VIEW 3 @1", X},
         // A skip jumps over everything up to the next email item, or to the end.
-        {"AttachmentSkipToTheNextEmailItem",
-         [](CDataManager& d) {
+        {[](D& d) {
              wxCDataInfoListNode* skip = d.appendMarker(eDITEmailItemAttachmentSkip);
              d.appendWord("hidden");
              d.appendValueRef(eDITEmailItem, 2);
              return skip;
          },
-         Lines{"WORD Email w @3", "WORD w @3", "WORD Item w @3", "WORD w @3", "WORD # w @3",
-               "WORD w @3", "WORD 3 w @3", "WORD w @3", "WORD tern w @4", "WORD w @4", "DONE"}},
-        {"AttachmentSkipToTheEnd", marker(eDITEmailItemAttachmentSkip), Lines{"DONE"}},
-        {"TextColourTag", tagRef(wxColour(0, 90, 0), false),
-         Lines{"TEXT_COLOUR 0 #005A00 @1"} + thenTern()},
+         flash("Email Item # 3", 1, 3) + ", tern w @4, _ w @4, DONE"},
+        {call(&D::appendMarker, eDITEmailItemAttachmentSkip), "DONE"},
+        {[](D& d) { return d.appendTagInfoRef(d.addTag(kGreen)); }, "TEXT_COLOUR 0 #005A00 @1"},
         // A tag whose colour is invalid is posted as it is, its colour never read.
-        {"InvalidColourTag", tagRef(wxColour(), true), Lines{"TEXT_COLOUR 1 @1"} + thenTern()},
-        {"NoColourTag", [](CDataManager& d) { return d.appendTagInfoRef(nullptr); },
-         Lines{"RESET_TEXT_COLOUR @1"} + thenTern()},
-        {"PageMarker", pageRef(0, 7), Lines{"PAGE_NUM 7 @1"} + thenTern()},
-        {"HiddenPageMarker", pageRef(CPageInfo::kHiddenPageType, 8), thenTern()},
+        {[](D& d) { return d.appendTagInfoRef(d.addTag(wxColour(), true)); }, "TEXT_COLOUR 1 @1"},
+        {call(&D::appendTagInfoRef, nullptr), "RESET_TEXT_COLOUR @1"},
+        {[](D& d) { return d.appendPageInfoRef(d.addPage(0, 7)); }, "PAGE_NUM 7 @1"},
+        {[](D& d) { return d.appendPageInfoRef(d.addPage(CPageInfo::kHiddenPageType, 8)); }, ""},
         // Items without handlers are passed over.
-        {"Space", [](CDataManager& d) { return d.appendSpace(); }, thenTern()},
-        {"Newline", [](CDataManager& d) { return d.appendNewline(); }, thenTern()},
-        {"AttachmentInfo", marker(eDITEmailItemAttachmentInfoRef), thenTern()},
+        {call(&D::appendSpace), ""},
+        {call(&D::appendNewline), ""},
+        {call(&D::appendMarker, eDITEmailItemAttachmentInfoRef), ""},
         // A rest's blank waits for no render: its delay counts from the post.
-        {"Rest",
-         [](CDataManager& d) { return d.appendRest(2); },
-         Lines{"WORD @1"} + thenTern(),
-         S::eRunning,
-         250,
-         {CFlitWordCalcs().calcRestDelay(2, 250), kFromPost}},
-        {"Sustain", [](CDataManager& d) { return d.appendSustain(2); }, thenTern()},
+        {call(&D::appendRest, 2), "_ @1", R, CFlitWordCalcs().calcRestDelay(2, 250), 250,
+         kFromPost},
+        {call(&D::appendSustain, 2), ""},
     };
-}
+    for (const SItemCase& c : cases) {
+        SCOPED_TRACE("row " + std::to_string(&c - cases));
+        reset();
+        for (const char* name : {"pic", "snd"}) {
+            document->storeLinkFileData(name, name, 3);
+        }
+        document->appendWord("gull");
+        wxCDataInfoListNode* item = c.append(*document);
+        document->appendWord("tern");
+        manager->setWordDisplayLength(10);
+        ASSERT_TRUE(initialize());
+        send(EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
+        std::string expected = "DEFAULT_BACKGROUND w @0, RESET_TEXT_COLOUR @0, SPEED 250 @0, "
+                               "PAGE_NUM 0 @0, gull w @0, _ w @0";
+        expected += c.expected.empty() ? "" : ", " + c.expected;
+        const bool goesOn = c.leaves == R && expected.rfind("DONE") != expected.size() - 4;
+        expected += goesOn ? ", tern w @2, _ w @2, DONE" : "";
+        host.waitFor([&] { return log() == expected; });
+        if (c.leaves != R) {
+            // Nothing more may follow an item that stops reading; after DONE nothing can.
+            host.pumpFor(kQuietPeriod);
+        }
+        EXPECT_EQ(expected, log());
 
-class ItemPresentationTest : public EngineTest, public testing::WithParamInterface<SItemCase> {};
-
-// Each item is read between the words gull and tern, from a start at gull.
-TEST_P(ItemPresentationTest, PostsItsEventsThenGoesOnOrStops) {
-    const SItemCase& c = GetParam();
-    for (const char* name : {"pic.png", "snd.wav"}) {
-        document.storeLinkFileData(name, name, std::strlen(name));
-    }
-    wxCDataInfoListNode* gull = document.appendWord("gull");
-    wxCDataInfoListNode* item = c.append(document);
-    document.appendWord("tern");
-    manager->setWordDisplayLength(10);
-    ASSERT_TRUE(initialize());
-    send(EVT_FLIT_COMMAND_START_MSG, gull);
-
-    // The restart on gull (default background, colour reset, speed, page) and gull itself.
-    const Lines expected = Lines{"DEFAULT_BACKGROUND w @0", "RESET_TEXT_COLOUR @0", "SPEED 250 @0",
-                                 "PAGE_NUM 0 @0",           "WORD gull w @0",       "WORD w @0"} +
-                           c.expected;
-    ASSERT_TRUE(host.waitFor([&] { return host.events().size() >= expected.size(); }));
-    if (c.leaves != CFlitManager::eRunning) {
-        // Nothing more may follow an item that stops reading; after DONE nothing can.
-        host.pumpFor(kQuietPeriod);
-    }
-    EXPECT_EQ(expected, log());
-
-    // gull's two sleeps, the item's own, then one for each flash and each blank it waited for.
-    const std::vector<SSleep> requested = sleeps();
-    const size_t ownSleeps = c.hold.first >= 0 ? 1 : 0;
-    const std::vector<SRecordedEvent> words = host.eventsOfType(EVT_FLIT_COMMAND_WORD_MSG);
-    EXPECT_EQ(std::count_if(words.begin(), words.end(),
-                            [](const SRecordedEvent& word) { return word.waitedFor; }) +
-                  ownSleeps,
-              requested.size());
-    if (ownSleeps == 1 && requested.size() > 2) {
-        EXPECT_EQ(c.hold, requested[2]);
-    }
-
-    EXPECT_EQ(c.targetSpeed, manager->getTargetSpeed());
-    if (c.leaves == CFlitManager::eRunning) {
-        EXPECT_EQ(CFlitManager::eStopped, manager->getState());
-        EXPECT_EQ(nullptr, manager->getDataInfoListNode());
-    } else {
-        EXPECT_EQ(c.leaves, manager->getState());
-        EXPECT_EQ(item, manager->getDataInfoListNode()) << "the cursor stays on the item";
+        // gull's two sleeps, the item's own, then one for each flash and each blank it waited
+        // for.
+        const std::vector<SSleep> requested = sleeps();
+        const size_t ownSleeps = c.hold >= 0 ? 1 : 0;
+        size_t waitedWords = 0;
+        for (const SRecordedEvent& event : host.events()) {
+            waitedWords += event.type == EVT_FLIT_COMMAND_WORD_MSG && event.waitedFor ? 1 : 0;
+        }
+        EXPECT_EQ(waitedWords + ownSleeps, requested.size());
+        if (ownSleeps == 1 && requested.size() > 2) {
+            EXPECT_EQ(SSleep(c.hold, c.from), requested[2]);
+        }
+        EXPECT_EQ(c.targetSpeed, manager->getTargetSpeed());
+        EXPECT_EQ(c.leaves == R ? X : c.leaves, manager->getState());
+        EXPECT_EQ(c.leaves == R ? nullptr : item, manager->getDataInfoListNode())
+            << "the cursor stays on an item that stops reading";
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Items, ItemPresentationTest, testing::ValuesIn(itemCases()),
-                         [](const testing::TestParamInfo<SItemCase>& param) {
-                             return std::string(param.param.name);
-                         });
 
 } // namespace

@@ -3,7 +3,6 @@
 #include "outside/OvriChars.h"
 #include "timing/FlitWordCalcs.h"
 
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -15,29 +14,21 @@ const char kEnd = COvriChars::kNullByte;
 
 class WordPresentationTest : public EngineTest {
 protected:
-    // The sleeps a word shown at the speed asks for: each chunk for the display time of its
-    // first L characters (the first chunk also for the sustain armed before it), each blank for
-    // the inter-word delay.
-    std::vector<SSleep> wordSleeps(const char* timedPart, int chunks, char separator, int speed,
-                                   int sustain = 0) {
-        std::vector<SSleep> expected;
+    // Adds to expected the sleeps of a word shown at the speed: each chunk for the display time
+    // of its first L characters (the first chunk also for the sustain armed before it), each
+    // blank for the inter-word delay.
+    void word(const char* timedPart, int chunks, char separator, int speed, int sustain = 0) {
         for (int chunk = 0; chunk < chunks; ++chunk) {
-            expected.emplace_back(calcs.calcWordDisplayTime(timedPart, speed) +
-                                      (chunk == 0 ? sustain : 0),
-                                  kFromRender);
+            const int shown = calcs.calcWordDisplayTime(timedPart, speed);
+            expected.emplace_back(shown + (chunk == 0 ? sustain : 0), kFromRender);
             expected.emplace_back(calcs.calcInterWordDelayTime(timedPart, separator, speed),
                                   kFromRender);
         }
-        return expected;
     }
 
     CFlitWordCalcs calcs;
+    std::vector<SSleep> expected;
 };
-
-std::vector<SSleep> operator+(std::vector<SSleep> first, const std::vector<SSleep>& then) {
-    first.insert(first.end(), then.begin(), then.end());
-    return first;
-}
 
 // After each restart the words are timed at 100, 175, 250, ... words per minute; the ramp ends
 // once the current speed passes the target, and words are then timed at the target. The manager
@@ -55,90 +46,73 @@ TEST_F(WordPresentationTest, TheRampClimbsFromOneHundredUntilItPassesTheTarget) 
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("target " + std::to_string(c.target));
-        wxCDataInfoListNode* first = document.appendWord("swell");
-        for (size_t i = 1; i < c.speeds.size(); ++i) {
-            document.appendSpace();
-            document.appendWord("swell");
+        reset();
+        expected.clear();
+        for (size_t i = 0; i < c.speeds.size(); ++i) {
+            document->appendWord("swell");
+            document->appendSpace();
+            word("swell", 1, kSpace, c.speeds[i]);
         }
-        document.appendChangeView(CDITChangeView::eViewReading);
-        replaceManager();
+        document->appendChangeView(CDITChangeView::eViewReading);
         manager->setTargetSpeed(static_cast<unsigned int>(c.target));
         ASSERT_TRUE(initialize());
-        send(EVT_FLIT_COMMAND_START_MSG, first);
+        send(EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
         ASSERT_TRUE(host.waitFor([&] { return manager->getState() == CFlitManager::eStopped; }));
-        std::vector<SSleep> expected;
-        for (size_t i = 0; i < c.speeds.size(); ++i) {
-            expected = expected +
-                       wordSleeps("swell", 1, i + 1 < c.speeds.size() ? kSpace : kEnd, c.speeds[i]);
-        }
         EXPECT_EQ(expected, sleeps());
         EXPECT_EQ(c.currentAfter, manager->getCurrentSpeed());
     }
 }
 
+// A style that changes is announced before its word; an empty word shows nothing and leaves the
+// remembered style alone. A restart forgets the last style, so the styles that are on are
+// announced again although the last word shown had them too.
 TEST_F(WordPresentationTest, BoldAndHighlightChangesAreAnnouncedBeforeTheirWord) {
-    wxCDataInfoListNode* both =
-        document.appendWord("both", CStyleInfo(eStyleBold | eStyleHighlight));
-    document.appendWord("same", CStyleInfo(eStyleBold | eStyleHighlight | eStyleItalic));
-    // An empty word shows nothing and leaves the remembered style alone.
-    document.appendWord("", CStyleInfo());
-    document.appendWord("lit", CStyleInfo(eStyleHighlight));
-    document.appendWord("plain", CStyleInfo(eStyleUnderline));
+    document->appendWord("both", CStyleInfo(eStyleBold | eStyleHighlight));
+    document->appendWord("same", CStyleInfo(eStyleBold | eStyleHighlight | eStyleItalic));
+    document->appendWord("", CStyleInfo());
+    document->appendWord("lit", CStyleInfo(eStyleHighlight));
+    document->appendWord("plain", CStyleInfo(eStyleUnderline));
     wxCDataInfoListNode* again =
-        document.appendWord("again", CStyleInfo(eStyleBold | eStyleHighlight));
+        document->appendWord("again", CStyleInfo(eStyleBold | eStyleHighlight));
     ASSERT_TRUE(initialize());
-
-    const auto styledWords = [&] {
-        std::vector<std::string> lines;
-        for (const std::string& line : log()) {
-            const bool blank = line.rfind("WORD w ", 0) == 0;
-            if (line.rfind("STYLE", 0) == 0 || (line.rfind("WORD ", 0) == 0 && !blank)) {
-                lines.push_back(line);
-            }
-        }
-        return lines;
-    };
-
-    send(EVT_FLIT_COMMAND_START_MSG, both);
+    send(EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
     ASSERT_TRUE(waitForDone());
-    EXPECT_EQ((std::vector<std::string>{
-                  "STYLE_BOLD 1 @0", "STYLE_HIGHLIGHT 1 @0", "WORD both w @0", "WORD same w @1",
-                  "STYLE_BOLD 0 @3", "WORD lit w @3", "STYLE_HIGHLIGHT 0 @4", "WORD plain w @4",
-                  "STYLE_BOLD 1 @5", "STYLE_HIGHLIGHT 1 @5", "WORD again w @5"}),
-              styledWords());
-
-    // A restart forgets the last style, so the styles that are on are announced again although
-    // the last word shown had them too.
-    host.clearEvents();
     send(EVT_FLIT_COMMAND_START_MSG, again);
-    ASSERT_TRUE(waitForDone());
-    EXPECT_EQ(
-        (std::vector<std::string>{"STYLE_BOLD 1 @5", "STYLE_HIGHLIGHT 1 @5", "WORD again w @5"}),
-        styledWords());
+    ASSERT_TRUE(waitForDone(2));
+    EXPECT_EQ("DEFAULT_BACKGROUND w @0, RESET_TEXT_COLOUR @0, SPEED 250 @0, PAGE_NUM 0 @0, "
+              "STYLE_BOLD 1 @0, STYLE_HIGHLIGHT 1 @0, both w @0, _ w @0, same w @1, _ w @1, "
+              "STYLE_BOLD 0 @3, lit w @3, _ w @3, STYLE_HIGHLIGHT 0 @4, plain w @4, _ w @4, "
+              "STYLE_BOLD 1 @5, STYLE_HIGHLIGHT 1 @5, again w @5, _ w @5, DONE, "
+              "DEFAULT_BACKGROUND w @5, RESET_TEXT_COLOUR @5, SPEED 250 @5, PAGE_NUM 0 @5, "
+              "STYLE_BOLD 1 @5, STYLE_HIGHLIGHT 1 @5, again w @5, _ w @5, DONE",
+              log());
 }
 
 // A pause while a flash is on screen lets the word finish, all its chunks, and no more: the
 // rest of an attachment announcement, and the next word, are not shown.
 TEST_F(WordPresentationTest, APauseDuringAWordLetsItFinishAndNoMore) {
     const struct {
-        wxCDataInfoListNode* node;
+        int node;
         const char* pauseAt;
-        std::vector<wxString> shown;
+        const char* expected;
     } cases[] = {
-        {document.appendWord("internationalization"),
-         "tionali-",
-         {"interna-", "", "tionali-", "", "zation", ""}},
-        {document.appendMarker(eDITEmailItemAttachmentAnnounce), "Press", {"Press", ""}},
+        {0, "tionali-",
+         "DEFAULT_BACKGROUND w @0, RESET_TEXT_COLOUR @0, SPEED 250 @0, PAGE_NUM 0 @0, "
+         "interna- w @0, _ w @0, tionali- w @0, _ w @0, zation w @0, _ w @0"},
+        {1, "Press", "SPEED 250 @1, PAGE_NUM 0 @1, Press w @1, _ w @1"},
     };
-    document.appendWord("more");
-    manager->setWordDisplayLength(8);
-    ASSERT_TRUE(initialize());
-
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pauseAt);
-        host.clearEvents();
+        reset();
+        document->appendWord("internationalization");
+        document->appendMarker(eDITEmailItemAttachmentAnnounce);
+        document->appendWord("more");
+        wxCDataInfoListNode* start = document->getFirstNode();
+        document->getNextNode(&start, c.node);
+        manager->setWordDisplayLength(8);
+        ASSERT_TRUE(initialize());
         host.holdRenders(true);
-        send(EVT_FLIT_COMMAND_START_MSG, c.node);
+        send(EVT_FLIT_COMMAND_START_MSG, start);
         for (;;) {
             ASSERT_TRUE(host.waitFor([&] { return host.heldRenderCount() > 0; }));
             if (host.events().back().text == c.pauseAt) {
@@ -149,12 +123,11 @@ TEST_F(WordPresentationTest, APauseDuringAWordLetsItFinishAndNoMore) {
         send(EVT_FLIT_COMMAND_PAUSE_MSG);
         host.holdRenders(false);
         host.releaseHeldRenders();
-        ASSERT_TRUE(host.waitFor([&] { return host.wordTexts().size() >= c.shown.size(); }));
+        host.waitFor([&] { return log() == c.expected; });
         host.pumpFor(kQuietPeriod);
-        EXPECT_EQ(c.shown, host.wordTexts());
-        EXPECT_EQ(0u, host.countOf(EVT_FLIT_COMMAND_DONE_MSG));
+        EXPECT_EQ(c.expected, log());
         EXPECT_EQ(CFlitManager::ePaused, manager->getState());
-        EXPECT_EQ(c.node, manager->getDataInfoListNode());
+        EXPECT_EQ(start, manager->getDataInfoListNode());
     }
 }
 
@@ -162,31 +135,29 @@ TEST_F(WordPresentationTest, APauseDuringAWordLetsItFinishAndNoMore) {
 // for the sustain before it (the later of two sustains), and each blank for the word's
 // inter-word delay; a newline after the word, even past other items, lengthens that delay. The
 // ramp times the three words at 100, 175 and 250 words per minute; sustains are timed at the
-// target speed.
+// target speed. Each chunk is at most L characters, hyphen included.
 TEST_F(WordPresentationTest, ChunksAreTimedFromTheirFirstCharactersAndTheLastSustain) {
     manager->setTargetSpeed(950);
-    wxCDataInfoListNode* first = document.appendSustain(1);
-    document.appendSustain(3);
-    document.appendWord("internationalization");
-    document.appendSpace();
-    document.appendWord("ebb");
-    document.appendPageInfoRef(document.addPage(0, 2));
-    document.appendNewline();
-    document.appendWord("flow");
+    wxCDataInfoListNode* first = document->appendSustain(1);
+    document->appendSustain(3);
+    document->appendWord("internationalization");
+    document->appendSpace();
+    document->appendWord("ebb");
+    document->appendPageInfoRef(document->addPage(0, 2));
+    document->appendNewline();
+    document->appendWord("flow");
     manager->setWordDisplayLength(8);
     ASSERT_TRUE(initialize());
     send(EVT_FLIT_COMMAND_START_MSG, first);
     ASSERT_TRUE(waitForDone());
-    // Each chunk is followed by a blank; the chunks are at most L characters, hyphen included.
-    EXPECT_EQ((std::vector<std::string>{"SPEED 950 @0", "PAGE_NUM 0 @0", "DEFAULT_BACKGROUND w @2",
-                                        "WORD interna- w @2", "WORD w @2", "WORD tionali- w @2",
-                                        "WORD w @2", "WORD zation w @2", "WORD w @2",
-                                        "WORD ebb w @4", "WORD w @4", "PAGE_NUM 2 @5",
-                                        "WORD flow w @7", "WORD w @7", "DONE"}),
+    EXPECT_EQ("SPEED 950 @0, PAGE_NUM 0 @0, DEFAULT_BACKGROUND w @2, interna- w @2, _ w @2, "
+              "tionali- w @2, _ w @2, zation w @2, _ w @2, ebb w @4, _ w @4, PAGE_NUM 2 @5, "
+              "flow w @7, _ w @7, DONE",
               log());
-    EXPECT_EQ(wordSleeps("internat", 3, kSpace, 100, calcs.calcSustainDelay(3, 950)) +
-                  wordSleeps("ebb", 1, kNewline, 175) + wordSleeps("flow", 1, kEnd, 250),
-              sleeps());
+    word("internat", 3, kSpace, 100, calcs.calcSustainDelay(3, 950));
+    word("ebb", 1, kNewline, 175);
+    word("flow", 1, kEnd, 250);
+    EXPECT_EQ(expected, sleeps());
 }
 
 // A speed link slows the target below the ramp's current speed: the rest and the sustain after
@@ -194,46 +165,44 @@ TEST_F(WordPresentationTest, ChunksAreTimedFromTheirFirstCharactersAndTheLastSus
 // the next word is still timed by the ramp, which then ends.
 TEST_F(WordPresentationTest, RestsAndSustainsKeepTheTargetSpeedWhileTheRampRuns) {
     manager->setTargetSpeed(950);
-    wxCDataInfoListNode* first = nullptr;
     for (const char* text : {"a", "b", "c"}) {
-        wxCDataInfoListNode* word = document.appendWord(text);
-        document.appendSpace();
-        first = first != nullptr ? first : word;
+        document->appendWord(text);
+        document->appendSpace();
     }
-    document.appendLinkInfoRef(document.addLink(eLinkSpeed, "100"));
-    document.appendRest(1);
-    document.appendSustain(1);
-    document.appendWord("d");
+    document->appendLinkInfoRef(document->addLink(eLinkSpeed, "100"));
+    document->appendRest(1);
+    document->appendSustain(1);
+    document->appendWord("d");
     ASSERT_TRUE(initialize());
-    send(EVT_FLIT_COMMAND_START_MSG, first);
+    send(EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
     ASSERT_TRUE(waitForDone());
-    EXPECT_EQ(wordSleeps("a", 1, kSpace, 100) + wordSleeps("b", 1, kSpace, 175) +
-                  wordSleeps("c", 1, kSpace, 250) +
-                  std::vector<SSleep>(1, {calcs.calcRestDelay(1, 100), kFromPost}) +
-                  wordSleeps("d", 1, kEnd, 325, calcs.calcSustainDelay(1, 100)),
-              sleeps());
+    word("a", 1, kSpace, 100);
+    word("b", 1, kSpace, 175);
+    word("c", 1, kSpace, 250);
+    expected.emplace_back(calcs.calcRestDelay(1, 100), kFromPost);
+    word("d", 1, kEnd, 325, calcs.calcSustainDelay(1, 100));
+    EXPECT_EQ(expected, sleeps());
     EXPECT_EQ(400, manager->getCurrentSpeed()) << "the ramp ends once it passes the new target";
 }
 
 // A word passed over because reading is not running (here the host moved the cursor onto it
 // while its background was shown) leaves the sustain armed, and the restart keeps it too.
 TEST_F(WordPresentationTest, ASustainStaysArmedPastAWordSkippedWhileNotRunning) {
-    wxCDataInfoListNode* sustain = document.appendSustain(3);
-    wxCDataInfoListNode* word = document.appendWord("ebb");
+    wxCDataInfoListNode* sustain = document->appendSustain(3);
+    wxCDataInfoListNode* ebb = document->appendWord("ebb");
     ASSERT_TRUE(initialize());
     host.holdRenders(true);
     send(EVT_FLIT_COMMAND_START_MSG, sustain);
     ASSERT_TRUE(host.waitFor([&] { return host.heldRenderCount() == 1; }));
-    send(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, word);
+    send(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, ebb);
     host.holdRenders(false);
     host.releaseHeldRenders();
     ASSERT_TRUE(waitForDone());
-    EXPECT_EQ(
-        (std::vector<std::string>{"SPEED 250 @0", "PAGE_NUM 0 @0", "DEFAULT_BACKGROUND w @1",
-                                  "DEFAULT_BACKGROUND w @1", "RESET_TEXT_COLOUR @1", "SPEED 250 @1",
-                                  "PAGE_NUM 0 @1", "WORD ebb w @1", "WORD w @1", "DONE"}),
-        log());
-    EXPECT_EQ(wordSleeps("ebb", 1, kEnd, 100, calcs.calcSustainDelay(3, 250)), sleeps());
+    EXPECT_EQ("SPEED 250 @0, PAGE_NUM 0 @0, DEFAULT_BACKGROUND w @1, DEFAULT_BACKGROUND w @1, "
+              "RESET_TEXT_COLOUR @1, SPEED 250 @1, PAGE_NUM 0 @1, ebb w @1, _ w @1, DONE",
+              log());
+    word("ebb", 1, kEnd, 100, calcs.calcSustainDelay(3, 250));
+    EXPECT_EQ(expected, sleeps());
 }
 
 } // namespace
