@@ -85,6 +85,24 @@ protected:
 
     void send(int type, wxCDataInfoListNode* node = nullptr) { host.send(*manager, type, node); }
 
+    // Starts at node with renders held, and waits until the thread is blocked in the handshake
+    // of the first event that waits for render, or of the first one with the given text.
+    void startBlocked(wxCDataInfoListNode* node, const wxString& text = "") {
+        host.holdRenders(true);
+        send(EVT_FLIT_COMMAND_START_MSG, node);
+        for (;; host.releaseHeldRenders()) {
+            ASSERT_TRUE(host.waitFor([&] { return host.heldRenderCount() == 1; }));
+            if (text.empty() || host.events().back().text == text) {
+                return;
+            }
+        }
+    }
+
+    void release() {
+        host.holdRenders(false);
+        host.releaseHeldRenders();
+    }
+
     bool waitForDone(size_t count = 1) {
         return host.waitFor([&] { return host.countOf(EVT_FLIT_COMMAND_DONE_MSG) >= count; });
     }
@@ -96,27 +114,22 @@ protected:
     std::string log() const {
         static const char* const kWindowNames[] = {"main ", "", "assessment "};
         std::string all;
-        for (const SRecordedEvent& event : host.events()) {
-            std::string text = event.text.utf8_string();
+        for (const SRecordedEvent& e : host.events()) {
+            std::string text = e.text.utf8_string();
             if (text.rfind('/', 0) == 0) {
                 std::ifstream file(text, std::ios::binary);
                 text.assign(std::istreambuf_iterator<char>(file), {});
             }
-            const bool word = event.type == EVT_FLIT_COMMAND_WORD_MSG;
-            std::string line = kWindowNames[event.window];
-            line += !word ? CFlitCommandEvent::getTypeName(event.type) : text.empty() ? "_" : text;
-            line += event.number != -1 ? " " + std::to_string(event.number) : "";
-            if (event.colour.IsOk()) {
-                line += " " + event.colour.GetAsString(wxC2S_HTML_SYNTAX).utf8_string();
-            }
-            line += (!word && !text.empty() ? " " + text : "") + (event.waitedFor ? " w" : "");
-            int index = 0;
-            for (auto* node = document->getFirstNode(); node != nullptr && node != event.node;
-                 node = node->GetNext()) {
-                ++index;
-            }
-            line += event.node != nullptr ? " @" + std::to_string(index) : "";
-            all += (all.empty() ? "" : ", ") + line;
+            const bool word = e.type == EVT_FLIT_COMMAND_WORD_MSG;
+            const wxString colour =
+                e.colour.IsOk() ? " " + e.colour.GetAsString(wxC2S_HTML_SYNTAX) : wxString();
+            const int index =
+                document->getDataInfoList().IndexOf(e.node ? e.node->GetData() : nullptr);
+            all += (all.empty() ? "" : ", ") + std::string(kWindowNames[e.window]) +
+                   (word ? (text.empty() ? "_" : text) : CFlitCommandEvent::getTypeName(e.type)) +
+                   (e.number != -1 ? " " + std::to_string(e.number) : "") + colour.utf8_string() +
+                   (!word && !text.empty() ? " " + text : "") + (e.waitedFor ? " w" : "") +
+                   (e.node != nullptr ? " @" + std::to_string(index) : "");
         }
         return all;
     }

@@ -111,18 +111,9 @@ TEST_F(WordPresentationTest, APauseDuringAWordLetsItFinishAndNoMore) {
         document->getNextNode(&start, c.node);
         manager->setWordDisplayLength(8);
         ASSERT_TRUE(initialize());
-        host.holdRenders(true);
-        send(EVT_FLIT_COMMAND_START_MSG, start);
-        for (;;) {
-            ASSERT_TRUE(host.waitFor([&] { return host.heldRenderCount() > 0; }));
-            if (host.events().back().text == c.pauseAt) {
-                break;
-            }
-            host.releaseHeldRenders();
-        }
+        startBlocked(start, c.pauseAt);
         send(EVT_FLIT_COMMAND_PAUSE_MSG);
-        host.holdRenders(false);
-        host.releaseHeldRenders();
+        release();
         host.waitFor([&] { return log() == c.expected; });
         host.pumpFor(kQuietPeriod);
         EXPECT_EQ(c.expected, log());
@@ -134,11 +125,13 @@ TEST_F(WordPresentationTest, APauseDuringAWordLetsItFinishAndNoMore) {
 // Every chunk is held for the display time of the word's first L characters, the first one also
 // for the sustain before it (the later of two sustains), and each blank for the word's
 // inter-word delay; a newline after the word, even past other items, lengthens that delay. The
-// ramp times the three words at 100, 175 and 250 words per minute; sustains are timed at the
-// target speed. Each chunk is at most L characters, hyphen included.
+// ramp times the words at 100, 175, 250 and 325 words per minute. Rests and sustains are timed at
+// the target speed, even once a speed link has slowed it below the ramp's current speed; a
+// rest's blank waits for no render, so its delay counts from the post. The ramp ends once it
+// passes the new target. Each chunk is at most L characters, hyphen included.
 TEST_F(WordPresentationTest, ChunksAreTimedFromTheirFirstCharactersAndTheLastSustain) {
     manager->setTargetSpeed(950);
-    wxCDataInfoListNode* first = document->appendSustain(1);
+    document->appendSustain(1);
     document->appendSustain(3);
     document->appendWord("internationalization");
     document->appendSpace();
@@ -146,43 +139,26 @@ TEST_F(WordPresentationTest, ChunksAreTimedFromTheirFirstCharactersAndTheLastSus
     document->appendPageInfoRef(document->addPage(0, 2));
     document->appendNewline();
     document->appendWord("flow");
-    manager->setWordDisplayLength(8);
-    ASSERT_TRUE(initialize());
-    send(EVT_FLIT_COMMAND_START_MSG, first);
-    ASSERT_TRUE(waitForDone());
-    EXPECT_EQ("SPEED 950 @0, PAGE_NUM 0 @0, DEFAULT_BACKGROUND w @2, interna- w @2, _ w @2, "
-              "tionali- w @2, _ w @2, zation w @2, _ w @2, ebb w @4, _ w @4, PAGE_NUM 2 @5, "
-              "flow w @7, _ w @7, DONE",
-              log());
-    word("internat", 3, kSpace, 100, calcs.calcSustainDelay(3, 950));
-    word("ebb", 1, kNewline, 175);
-    word("flow", 1, kEnd, 250);
-    EXPECT_EQ(expected, sleeps());
-}
-
-// A speed link slows the target below the ramp's current speed: the rest and the sustain after
-// it are timed at the new target, counted from the rest's blank, which waits for no render;
-// the next word is still timed by the ramp, which then ends.
-TEST_F(WordPresentationTest, RestsAndSustainsKeepTheTargetSpeedWhileTheRampRuns) {
-    manager->setTargetSpeed(950);
-    for (const char* text : {"a", "b", "c"}) {
-        document->appendWord(text);
-        document->appendSpace();
-    }
+    document->appendSpace();
     document->appendLinkInfoRef(document->addLink(eLinkSpeed, "100"));
     document->appendRest(1);
     document->appendSustain(1);
     document->appendWord("d");
+    manager->setWordDisplayLength(8);
     ASSERT_TRUE(initialize());
     send(EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
     ASSERT_TRUE(waitForDone());
-    word("a", 1, kSpace, 100);
-    word("b", 1, kSpace, 175);
-    word("c", 1, kSpace, 250);
+    EXPECT_EQ("SPEED 950 @0, PAGE_NUM 0 @0, DEFAULT_BACKGROUND w @2, interna- w @2, _ w @2, "
+              "tionali- w @2, _ w @2, zation w @2, _ w @2, ebb w @4, _ w @4, PAGE_NUM 2 @5, "
+              "flow w @7, _ w @7, SPEED 100 @9, _ @10, d w @12, _ w @12, DONE",
+              log());
+    word("internat", 3, kSpace, 100, calcs.calcSustainDelay(3, 950));
+    word("ebb", 1, kNewline, 175);
+    word("flow", 1, kSpace, 250);
     expected.emplace_back(calcs.calcRestDelay(1, 100), kFromPost);
     word("d", 1, kEnd, 325, calcs.calcSustainDelay(1, 100));
     EXPECT_EQ(expected, sleeps());
-    EXPECT_EQ(400, manager->getCurrentSpeed()) << "the ramp ends once it passes the new target";
+    EXPECT_EQ(400, manager->getCurrentSpeed());
 }
 
 // A word passed over because reading is not running (here the host moved the cursor onto it
@@ -191,12 +167,9 @@ TEST_F(WordPresentationTest, ASustainStaysArmedPastAWordSkippedWhileNotRunning) 
     wxCDataInfoListNode* sustain = document->appendSustain(3);
     wxCDataInfoListNode* ebb = document->appendWord("ebb");
     ASSERT_TRUE(initialize());
-    host.holdRenders(true);
-    send(EVT_FLIT_COMMAND_START_MSG, sustain);
-    ASSERT_TRUE(host.waitFor([&] { return host.heldRenderCount() == 1; }));
+    startBlocked(sustain);
     send(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, ebb);
-    host.holdRenders(false);
-    host.releaseHeldRenders();
+    release();
     ASSERT_TRUE(waitForDone());
     EXPECT_EQ("SPEED 250 @0, PAGE_NUM 0 @0, DEFAULT_BACKGROUND w @1, DEFAULT_BACKGROUND w @1, "
               "RESET_TEXT_COLOUR @1, SPEED 250 @1, PAGE_NUM 0 @1, ebb w @1, _ w @1, DONE",
