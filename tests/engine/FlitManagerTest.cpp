@@ -42,14 +42,14 @@ TEST(FlitManagerTest, SpeedOperationsKeepTheBounds) {
         {200, [](CFlitManager& m) { m.decreaseCurrentSpeed(25); }, 175, true},
     };
     for (const SSpeedCase& test : cases) {
+        SCOPED_TRACE(&test - cases);
         CFlitManager manager;
         manager.setTargetSpeed(test.from);
         manager.setCurrentSpeed(test.from);
         test.operation(manager);
-        const int changed = test.onCurrent ? manager.getCurrentSpeed() : manager.getTargetSpeed();
-        const int kept = test.onCurrent ? manager.getTargetSpeed() : manager.getCurrentSpeed();
-        EXPECT_EQ(test.expected, changed) << "from " << test.from;
-        EXPECT_EQ(static_cast<int>(test.from), kept) << "from " << test.from;
+        const int from = static_cast<int>(test.from);
+        EXPECT_EQ(test.onCurrent ? from : test.expected, manager.getTargetSpeed());
+        EXPECT_EQ(test.onCurrent ? test.expected : from, manager.getCurrentSpeed());
     }
 }
 
@@ -113,10 +113,6 @@ TEST(FlitManagerTest, GetNextWordFindsTheWordAndWhatFollowsItOnlyWhileRunning) {
     EXPECT_EQ(nullptr, manager.getDataInfoListNode());
 }
 
-} // namespace
-
-namespace {
-
 // A host that gets the calling order wrong: nothing may crash or hang, and nothing changes.
 TEST(FlitManagerMisuseTest, CommandsBeforeInitializeAndBadInitializeCallsAreSurvived) {
     wxLogNull quiet;
@@ -124,8 +120,6 @@ TEST(FlitManagerMisuseTest, CommandsBeforeInitializeAndBadInitializeCallsAreSurv
     wxCDataInfoListNode* word = document.appendWord("quay");
 
     CFlitManager manager;
-    CFlitCommandEvent start(EVT_FLIT_COMMAND_START_MSG);
-    start.dataInfoListNode = word;
     for (int type :
          {EVT_FLIT_COMMAND_START_MSG, EVT_FLIT_COMMAND_PAUSE_MSG, EVT_FLIT_COMMAND_CONTINUE_MSG,
           EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, EVT_FLIT_COMMAND_STOP_MSG}) {
