@@ -1,12 +1,151 @@
-#include "FlitEngineTestSupport.h"
+#include "engine/FlitViewThread.h"
+#include "engine/FlitManager.h"
+#include "outside/DataManager.h"
+#include "outside/OvriChars.h"
+#include "support/TestHost.h"
+#include "support/Watchdog.h"
+#include "timing/FlitWordCalcs.h"
 
+#include <gtest/gtest.h>
 #include <wx/log.h>
 
+#include <atomic>
+#include <fstream>
+#include <functional>
 #include <map>
+#include <memory>
+#include <mutex>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
+
+// A manager that lets tests wake the waiting thread without a render signal, make the creation
+// of its thread fail, and see every sleep the thread asks for.
+struct CTestableManager : CFlitManager {
+    void spuriousRenderWake() {
+        wxMutexLocker lock(renderedMutex);
+        renderedCondition.Broadcast();
+    }
+
+    bool failThreadCreation = false;
+    CFlitViewThread::SleepObserver sleepObserver;
+
+    wxThreadError createThread(CFlitViewThread& thread) override {
+        thread.setSleepObserver(sleepObserver);
+        return failThreadCreation ? wxTHREAD_NO_RESOURCE : CFlitManager::createThread(thread);
+    }
+};
+
+// A sleep the thread asked for: milliseconds, and what they count from.
+using SSleep = std::pair<long, CFlitViewThread::eSleepAnchor>;
+const CFlitViewThread::eSleepAnchor kFromRender = CFlitViewThread::eFromRender;
+const CFlitViewThread::eSleepAnchor kFromPost = CFlitViewThread::eFromPost;
+
+// How long to keep pumping, once everything expected has arrived, to see that nothing more
+// comes where no later event can show that the engine has moved on.
+const std::chrono::milliseconds kQuietPeriod(200);
+
+// An engine on a document in the test host, with the default timing table; every sleep the
+// thread asks for is recorded and, unless skipSleeps is cleared, skipped.
+class EngineTest : public testing::Test {
+protected:
+    void SetUp() override { reset(); }
+    void TearDown() override { destroyManager(); }
+
+    // A new empty document and a new manager on it; no event or sleep seen yet.
+    void reset() {
+        destroyManager();
+        host.clearEvents();
+        requestedSleeps.clear();
+        document = std::make_unique<CDataManager>();
+        manager = std::make_unique<CTestableManager>();
+        manager->sleepObserver = [this](long milliseconds, CFlitViewThread::eSleepAnchor from) {
+            std::lock_guard<std::mutex> lock(sleepsMutex);
+            requestedSleeps.emplace_back(milliseconds, from);
+            return skipSleeps.load();
+        };
+        host.attach(manager.get());
+    }
+
+    bool initialize() {
+        return manager->initialize(document.get(), host.mainFrame(), host.flitView(),
+                                   host.assessmentView());
+    }
+
+    void destroyManager() {
+        host.attach(nullptr);
+        CWatchdog watchdog("destroying the manager", std::chrono::seconds(30));
+        manager.reset();
+    }
+
+    std::vector<SSleep> sleeps() {
+        std::lock_guard<std::mutex> lock(sleepsMutex);
+        return requestedSleeps;
+    }
+
+    void send(int type, wxCDataInfoListNode* node = nullptr) { host.send(*manager, type, node); }
+
+    // Starts at node with renders held, and waits until the thread is blocked in the handshake
+    // of the first event that waits for render, or of the first one with the given text.
+    void startBlocked(wxCDataInfoListNode* node, const wxString& text = "") {
+        host.holdRenders(true);
+        send(EVT_FLIT_COMMAND_START_MSG, node);
+        for (;; host.releaseHeldRenders()) {
+            ASSERT_TRUE(host.waitFor([&] { return host.heldRenderCount() == 1; }));
+            if (text.empty() || host.events().back().text == text) {
+                return;
+            }
+        }
+    }
+
+    void release() {
+        host.holdRenders(false);
+        host.releaseHeldRenders();
+    }
+
+    bool waitForDone(size_t count = 1) {
+        return host.waitFor([&] { return host.countOf(EVT_FLIT_COMMAND_DONE_MSG) >= count; });
+    }
+
+    // The events the host received, each as: the window unless it is the view; a word's text
+    // ("_" for a blank) or else the type's name; the number unless -1; the colour; any other
+    // text (for a file the engine wrote, what it holds); "w" when the thread waited for its
+    // render; @ and the index of its node in the document.
+    std::string log() const {
+        static const char* const kWindowNames[] = {"main ", "", "assessment "};
+        std::string all;
+        for (const SRecordedEvent& e : host.events()) {
+            std::string text = e.text.utf8_string();
+            if (text.rfind('/', 0) == 0) {
+                std::ifstream file(text, std::ios::binary);
+                text.assign(std::istreambuf_iterator<char>(file), {});
+            }
+            const bool word = e.type == EVT_FLIT_COMMAND_WORD_MSG;
+            const wxString colour =
+                e.colour.IsOk() ? " " + e.colour.GetAsString(wxC2S_HTML_SYNTAX) : wxString();
+            const int index =
+                document->getDataInfoList().IndexOf(e.node ? e.node->GetData() : nullptr);
+            all += (all.empty() ? "" : ", ") + std::string(kWindowNames[e.window]) +
+                   (word ? (text.empty() ? "_" : text) : CFlitCommandEvent::getTypeName(e.type)) +
+                   (e.number != -1 ? " " + std::to_string(e.number) : "") + colour.utf8_string() +
+                   (!word && !text.empty() ? " " + text : "") + (e.waitedFor ? " w" : "") +
+                   (e.node != nullptr ? " @" + std::to_string(index) : "");
+        }
+        return all;
+    }
+
+    CTestHost host;
+    std::mutex sleepsMutex;
+    std::vector<SSleep> requestedSleeps;
+    std::atomic<bool> skipSleeps{true};
+    std::unique_ptr<CDataManager> document;
+    std::unique_ptr<CTestableManager> manager;
+};
+
+// --- Starting, commands, the render handshake, destruction ---
 
 // Reading from a node goes to the end of the document and reports DONE once. The restart before
 // the first item brings the view up to date: background, text colour, speed, and the nearest page
@@ -47,8 +186,6 @@ TEST_F(EngineTest, AStartRestartsThenPresentsTheItemsThenReportsDoneOnce) {
         ASSERT_TRUE(initialize());
         send(EVT_FLIT_COMMAND_START_MSG, start);
         ASSERT_TRUE(waitForDone());
-        EXPECT_EQ(CFlitManager::eStopped, manager->getState());
-        EXPECT_EQ(nullptr, manager->getDataInfoListNode());
         send(EVT_FLIT_COMMAND_START_MSG);
         ASSERT_TRUE(waitForDone(2));
         EXPECT_EQ(c.expected + std::string(", DONE"), log());
@@ -225,6 +362,329 @@ TEST_F(EngineTest, FailedInitializeIsReportedAndDestructionDoesNotWait) {
     wxLog::SetActiveTarget(previous);
     EXPECT_FALSE(initialized);
     EXPECT_EQ(std::vector<wxString>{"Failed to create FlitViewThread."}, capture.errors);
+}
+
+// --- Each kind of item ---
+
+using D = CDataManager;
+using FAppend = std::function<wxCDataInfoListNode*(D&)>;
+
+// Appends one item through the document's own append operation.
+template <typename... P, typename... A>
+FAppend call(wxCDataInfoListNode* (D::*append)(P...), A... args) {
+    return [=](D& d) { return (d.*append)(args...); };
+}
+
+FAppend linkRef(eLinkInfoType type, const char* data, const char* param = "") {
+    return [=](D& d) { return d.appendLinkInfoRef(d.addLink(type, data, param)); };
+}
+
+// The log of the words flashed for the node, each with its blank, the given number of times.
+std::string flash(const char* words, int times = 1, int node = 1) {
+    std::string all;
+    for (int time = 0; time < times; ++time) {
+        std::istringstream stream(words);
+        for (std::string word; stream >> word;) {
+            const std::string at = " w @" + std::to_string(node);
+            all += (all.empty() ? "" : ", ") + word + at + ", _" + at;
+        }
+    }
+    return all;
+}
+
+const wxColour kGreen(0, 90, 0);
+
+// An item read between two words: what it posts after the first, whether reading goes on
+// (eRunning) or stops on it, paused or stopped, the sleep it asks for (none when the
+// milliseconds are -1), and the target speed it leaves.
+struct SItemCase {
+    FAppend append;
+    std::string expected;
+    CFlitManager::eStateType leaves = CFlitManager::eRunning;
+    long hold = -1;
+    int targetSpeed = 250;
+};
+
+// Each item is read between the words gull and tern, from a start at gull. Where reading goes on
+// and the row's log does not end with DONE, tern and DONE follow.
+TEST_F(EngineTest, EachItemPostsItsEventsThenGoesOnOrStops) {
+    const CFlitManager::eStateType R = CFlitManager::eRunning, P = CFlitManager::ePaused,
+                                   X = CFlitManager::eStopped;
+    const long kMax = 2147483000; // the longest hold, in whole seconds that fit an int in ms
+    const std::string graphic = "BGRAPHIC pic w @1, DEFAULT_BACKGROUND w @2";
+    const SItemCase cases[] = {
+        {linkRef(eLinkLGraphic, "pic"), "BACKGROUND pic w @1, DEFAULT_BACKGROUND w @2"},
+        {linkRef(eLinkBGraphic, "pic", "1"), graphic, R, 1000},
+        {linkRef(eLinkBGraphic, "pic", "99999999999"), graphic, R, kMax},
+        {linkRef(eLinkBGraphic, "pic", "wait"), "BGRAPHIC 1 pic w @1", P, 0},
+        {linkRef(eLinkBGraphic, "pic", "-3"), graphic, R, 0},
+        {linkRef(eLinkSound, "snd"), "SOUND snd @1"},
+        {linkRef(eLinkBackground, "pic"), "BACKGROUND pic w @1"},
+        {linkRef(eLinkBackground, "pic", "2"), "BACKGROUND pic w @1", R, 2000},
+        // Negative or unreadable hold times mean no hold; none may turn into an endless sleep.
+        {linkRef(eLinkBackground, "pic", "-5"), "BACKGROUND pic w @1", R, 0},
+        {linkRef(eLinkBackground, "pic", "abc"), "BACKGROUND pic w @1", R, 0},
+        {linkRef(eLinkBackground, "pic", "-99999999999999999999"), "BACKGROUND pic w @1", R, 0},
+        {linkRef(eLinkBackground, "pic", "99999999999999999999"), "BACKGROUND pic w @1", R, kMax},
+        {linkRef(eLinkSpeed, "400"), "SPEED 400 @1", R, -1, 400},
+        {linkRef(eLinkSpeed, "2000"), "SPEED 2000 @1", R, -1, 950},
+        {linkRef(eLinkSpeed, "-50"), "SPEED -50 @1", R, -1, 100},
+        {linkRef(eLinkAssessment, "quiz 7"),
+         "assessment ASSESSMENT quiz 7 w @1, main CHANGE_VIEW 3 @1", X},
+        {linkRef(eLinkVideo, "clip.mp4"), ""},
+        {linkRef(static_cast<eLinkInfoType>(3), "x"), ""},
+        {linkRef(eLinkWeb, "http://example.org"), flash("<LINK>")},
+        {linkRef(eLinkMailto, "a@example.org"), flash("<LINK>")},
+        {call(&D::appendValueRef, eDITGlossaryNoteRef, 7), "GLOSSARY_NOTE 7 @1"},
+        {call(&D::appendValueRef, eDITCourseNoteRef, 8), "COURSE_NOTE 8 @1"},
+        {call(&D::appendValueRef, eDITRapidNoteRef, 9), "RAPID_NOTE 9 @1"},
+        {call(&D::appendValueRef, eDITUserNoteRef, 10), "USER_NOTE 10 @1"},
+        {call(&D::appendValueRef, eDITDogearRef, 11), "DOGEAR 11 @1"},
+        {call(&D::appendValueRef, eDITEmailItem, 0), flash("Email Item # 1")},
+        {call(&D::appendMarker, eDITEmailItemAttachmentAnnounce),
+         flash("Press 'A' to read attachment", 3)},
+        {call(&D::appendChangeView, CDITChangeView::eViewReading), "main CHANGE_VIEW 0 @1", X},
+        {call(&D::appendChangeView, CDITChangeView::eViewStop), "STOP @1"},
+        {call(&D::appendChangeView, CDITChangeView::eViewOverview), "main CHANGE_VIEW 2 @1", X},
+        {call(&D::appendChangeView, CDITChangeView::eViewNone), ""},
+        {call(&D::appendChangeView, CDITChangeView::eViewAssessment), "main CHANGE_VIEW 3 @1", X},
+        {call(&D::appendFlitCommand, CDITFlitCommand::eFlitCommandStop), "STOP @1"},
+        {call(&D::appendFlitCommand, static_cast<CDITFlitCommand::eFlitCommandType>(1)), ""},
+        {call(&D::appendMarker, eDITAssessmentReview),
+         "assessment ASSESSMENT_REVIEW w, main CHANGE_VIEW 3 @1", X},
+        // A skip jumps over everything up to the next email item, or to the end.
+        {[](D& d) {
+             wxCDataInfoListNode* skip = d.appendMarker(eDITEmailItemAttachmentSkip);
+             d.appendWord("hidden");
+             d.appendValueRef(eDITEmailItem, 2);
+             return skip;
+         },
+         flash("Email Item # 3", 1, 3) + ", tern w @4, _ w @4, DONE"},
+        {call(&D::appendMarker, eDITEmailItemAttachmentSkip), "DONE"},
+        {[](D& d) { return d.appendTagInfoRef(d.addTag(kGreen)); }, "TEXT_COLOUR 0 #005A00 @1"},
+        // A tag whose colour is invalid is posted as it is, its colour never read.
+        {[](D& d) { return d.appendTagInfoRef(d.addTag(wxColour(), true)); }, "TEXT_COLOUR 1 @1"},
+        {call(&D::appendTagInfoRef, nullptr), "RESET_TEXT_COLOUR @1"},
+        {[](D& d) { return d.appendPageInfoRef(d.addPage(0, 7)); }, "PAGE_NUM 7 @1"},
+        {[](D& d) { return d.appendPageInfoRef(d.addPage(CPageInfo::kHiddenPageType, 8)); }, ""},
+        // Items without handlers are passed over.
+        {call(&D::appendSpace), ""},
+        {call(&D::appendNewline), ""},
+        {call(&D::appendMarker, eDITEmailItemAttachmentInfoRef), ""},
+    };
+    for (const SItemCase& c : cases) {
+        SCOPED_TRACE("row " + std::to_string(&c - cases));
+        reset();
+        for (const char* name : {"pic", "snd"}) {
+            document->storeLinkFileData(name, name, 3);
+        }
+        document->appendWord("gull");
+        wxCDataInfoListNode* item = c.append(*document);
+        document->appendWord("tern");
+        manager->setWordDisplayLength(10);
+        ASSERT_TRUE(initialize());
+        send(EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
+        std::string expected = "DEFAULT_BACKGROUND w @0, RESET_TEXT_COLOUR @0, SPEED 250 @0, "
+                               "PAGE_NUM 0 @0, gull w @0, _ w @0";
+        expected += c.expected.empty() ? "" : ", " + c.expected;
+        const bool goesOn = c.leaves == R && expected.rfind("DONE") != expected.size() - 4;
+        expected += goesOn ? ", tern w @2, _ w @2, DONE" : "";
+        host.waitFor([&] { return log() == expected; });
+        if (c.leaves != R) {
+            // Nothing more may follow an item that stops reading; after DONE nothing can.
+            host.pumpFor(kQuietPeriod);
+        }
+        EXPECT_EQ(expected, log());
+
+        // gull's two sleeps, the item's own, then one for each flash and each blank it waited
+        // for.
+        const std::vector<SSleep> requested = sleeps();
+        const size_t ownSleeps = c.hold >= 0 ? 1 : 0;
+        size_t waitedWords = 0;
+        for (const SRecordedEvent& event : host.events()) {
+            waitedWords += event.type == EVT_FLIT_COMMAND_WORD_MSG && event.waitedFor ? 1 : 0;
+        }
+        EXPECT_EQ(waitedWords + ownSleeps, requested.size());
+        if (ownSleeps == 1 && requested.size() > 2) {
+            EXPECT_EQ(SSleep(c.hold, kFromRender), requested[2]);
+        }
+        EXPECT_EQ(c.targetSpeed, manager->getTargetSpeed());
+        EXPECT_EQ(c.leaves == R ? X : c.leaves, manager->getState());
+        EXPECT_EQ(c.leaves == R ? nullptr : item, manager->getDataInfoListNode())
+            << "the cursor stays on an item that stops reading";
+    }
+}
+
+// --- Words: timing, styles, pauses ---
+
+const char kSpace = COvriChars::kSpaceChar;
+const char kNewline = COvriChars::kNewlineChar;
+const char kEnd = COvriChars::kNullByte;
+
+class WordPresentationTest : public EngineTest {
+protected:
+    // Adds to expected the sleeps of a word shown at the speed: each chunk for the display time
+    // of its first L characters (the first chunk also for the sustain armed before it), each
+    // blank for the inter-word delay.
+    void word(const char* timedPart, int chunks, char separator, int speed, int sustain = 0) {
+        for (int chunk = 0; chunk < chunks; ++chunk) {
+            const int shown = calcs.calcWordDisplayTime(timedPart, speed);
+            expected.emplace_back(shown + (chunk == 0 ? sustain : 0), kFromRender);
+            expected.emplace_back(calcs.calcInterWordDelayTime(timedPart, separator, speed),
+                                  kFromRender);
+        }
+    }
+
+    CFlitWordCalcs calcs;
+    std::vector<SSleep> expected;
+};
+
+// After each restart the words are timed at 100, 175, 250, ... words per minute; the ramp ends
+// once the current speed passes the target, and words are then timed at the target. The manager
+// never raises the current speed past 950, so for a target above 925 the ramp holds at 925.
+TEST_F(WordPresentationTest, TheRampClimbsFromOneHundredUntilItPassesTheTarget) {
+    const struct {
+        int target;
+        std::vector<int> speeds;
+        int currentAfter;
+    } cases[] = {
+        {100, {100, 100, 100}, 175},
+        {250, {100, 175, 250, 250, 250}, 325},
+        {300, {100, 175, 250, 300, 300}, 325},
+        {950, {100, 175, 250, 325, 400, 475, 550, 625, 700, 775, 850, 925, 925}, 925},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("target " + std::to_string(c.target));
+        reset();
+        expected.clear();
+        for (size_t i = 0; i < c.speeds.size(); ++i) {
+            document->appendWord("swell");
+            document->appendSpace();
+            word("swell", 1, kSpace, c.speeds[i]);
+        }
+        document->appendChangeView(CDITChangeView::eViewReading);
+        manager->setTargetSpeed(static_cast<unsigned int>(c.target));
+        ASSERT_TRUE(initialize());
+        send(EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
+        ASSERT_TRUE(host.waitFor([&] { return manager->getState() == CFlitManager::eStopped; }));
+        EXPECT_EQ(expected, sleeps());
+        EXPECT_EQ(c.currentAfter, manager->getCurrentSpeed());
+    }
+}
+
+// A style that changes is announced before its word; an empty word shows nothing and leaves the
+// remembered style alone. A restart forgets the last style, so the styles that are on are
+// announced again although the last word shown had them too.
+TEST_F(WordPresentationTest, BoldAndHighlightChangesAreAnnouncedBeforeTheirWord) {
+    document->appendWord("both", CStyleInfo(eStyleBold | eStyleHighlight));
+    document->appendWord("same", CStyleInfo(eStyleBold | eStyleHighlight | eStyleItalic));
+    document->appendWord("", CStyleInfo());
+    document->appendWord("lit", CStyleInfo(eStyleHighlight));
+    document->appendWord("plain", CStyleInfo(eStyleUnderline));
+    wxCDataInfoListNode* again =
+        document->appendWord("again", CStyleInfo(eStyleBold | eStyleHighlight));
+    ASSERT_TRUE(initialize());
+    send(EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
+    ASSERT_TRUE(waitForDone());
+    send(EVT_FLIT_COMMAND_START_MSG, again);
+    ASSERT_TRUE(waitForDone(2));
+    EXPECT_EQ("DEFAULT_BACKGROUND w @0, RESET_TEXT_COLOUR @0, SPEED 250 @0, PAGE_NUM 0 @0, "
+              "STYLE_BOLD 1 @0, STYLE_HIGHLIGHT 1 @0, both w @0, _ w @0, same w @1, _ w @1, "
+              "STYLE_BOLD 0 @3, lit w @3, _ w @3, STYLE_HIGHLIGHT 0 @4, plain w @4, _ w @4, "
+              "STYLE_BOLD 1 @5, STYLE_HIGHLIGHT 1 @5, again w @5, _ w @5, DONE, "
+              "DEFAULT_BACKGROUND w @5, RESET_TEXT_COLOUR @5, SPEED 250 @5, PAGE_NUM 0 @5, "
+              "STYLE_BOLD 1 @5, STYLE_HIGHLIGHT 1 @5, again w @5, _ w @5, DONE",
+              log());
+}
+
+// A pause while a flash is on screen lets the word finish, all its chunks, and no more: the
+// rest of an attachment announcement, and the next word, are not shown.
+TEST_F(WordPresentationTest, APauseDuringAWordLetsItFinishAndNoMore) {
+    const struct {
+        int node;
+        const char* pauseAt;
+        const char* expected;
+    } cases[] = {
+        {0, "tionali-",
+         "DEFAULT_BACKGROUND w @0, RESET_TEXT_COLOUR @0, SPEED 250 @0, PAGE_NUM 0 @0, "
+         "interna- w @0, _ w @0, tionali- w @0, _ w @0, zation w @0, _ w @0"},
+        {1, "Press", "SPEED 250 @1, PAGE_NUM 0 @1, Press w @1, _ w @1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pauseAt);
+        reset();
+        document->appendWord("internationalization");
+        document->appendMarker(eDITEmailItemAttachmentAnnounce);
+        document->appendWord("more");
+        wxCDataInfoListNode* start = document->getFirstNode();
+        document->getNextNode(&start, c.node);
+        manager->setWordDisplayLength(8);
+        ASSERT_TRUE(initialize());
+        startBlocked(start, c.pauseAt);
+        send(EVT_FLIT_COMMAND_PAUSE_MSG);
+        release();
+        host.waitFor([&] { return log() == c.expected; });
+        host.pumpFor(kQuietPeriod);
+        EXPECT_EQ(c.expected, log());
+        EXPECT_EQ(CFlitManager::ePaused, manager->getState());
+        EXPECT_EQ(start, manager->getDataInfoListNode());
+    }
+}
+
+// Every chunk is held for the display time of the word's first L characters, the first one also
+// for the sustain before it (the later of two sustains), and each blank for the word's
+// inter-word delay; a newline after the word, even past other items, lengthens that delay. The
+// ramp times the words at 100, 175, 250 and 325 words per minute. Rests and sustains are timed at
+// the target speed, even once a speed link has slowed it below the ramp's current speed; a
+// rest's blank waits for no render, so its delay counts from the post. The ramp ends once it
+// passes the new target. Each chunk is at most L characters, hyphen included.
+TEST_F(WordPresentationTest, ChunksAreTimedFromTheirFirstCharactersAndTheLastSustain) {
+    manager->setTargetSpeed(950);
+    document->appendSustain(1);
+    document->appendSustain(3);
+    document->appendWord("internationalization");
+    document->appendSpace();
+    document->appendWord("ebb");
+    document->appendPageInfoRef(document->addPage(0, 2));
+    document->appendNewline();
+    document->appendWord("flow");
+    document->appendSpace();
+    document->appendLinkInfoRef(document->addLink(eLinkSpeed, "100"));
+    document->appendRest(1);
+    document->appendSustain(1);
+    document->appendWord("d");
+    manager->setWordDisplayLength(8);
+    ASSERT_TRUE(initialize());
+    send(EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
+    ASSERT_TRUE(waitForDone());
+    EXPECT_EQ("SPEED 950 @0, PAGE_NUM 0 @0, DEFAULT_BACKGROUND w @2, interna- w @2, _ w @2, "
+              "tionali- w @2, _ w @2, zation w @2, _ w @2, ebb w @4, _ w @4, PAGE_NUM 2 @5, "
+              "flow w @7, _ w @7, SPEED 100 @9, _ @10, d w @12, _ w @12, DONE",
+              log());
+    word("internat", 3, kSpace, 100, calcs.calcSustainDelay(3, 950));
+    word("ebb", 1, kNewline, 175);
+    word("flow", 1, kSpace, 250);
+    expected.emplace_back(calcs.calcRestDelay(1, 100), kFromPost);
+    word("d", 1, kEnd, 325, calcs.calcSustainDelay(1, 100));
+    EXPECT_EQ(expected, sleeps());
+    EXPECT_EQ(400, manager->getCurrentSpeed());
+}
+
+// A word passed over because reading is not running (here the host moved the cursor onto it
+// while its background was shown) leaves the sustain armed, and the restart keeps it too.
+TEST_F(WordPresentationTest, ASustainStaysArmedPastAWordSkippedWhileNotRunning) {
+    wxCDataInfoListNode* sustain = document->appendSustain(3);
+    wxCDataInfoListNode* ebb = document->appendWord("ebb");
+    ASSERT_TRUE(initialize());
+    startBlocked(sustain);
+    send(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, ebb);
+    release();
+    ASSERT_TRUE(waitForDone());
+    EXPECT_EQ("SPEED 250 @0, PAGE_NUM 0 @0, DEFAULT_BACKGROUND w @1, DEFAULT_BACKGROUND w @1, "
+              "RESET_TEXT_COLOUR @1, SPEED 250 @1, PAGE_NUM 0 @1, ebb w @1, _ w @1, DONE",
+              log());
+    word("ebb", 1, kEnd, 100, calcs.calcSustainDelay(3, 250));
+    EXPECT_EQ(expected, sleeps());
 }
 
 } // namespace
