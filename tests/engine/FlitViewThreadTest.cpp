@@ -183,42 +183,52 @@ protected:
 // Reading from a node goes to the end of the document and reports DONE once. The restart before
 // the first item brings the view up to date: background, text colour, speed, and the nearest page
 // shown before it (hidden ones are passed over). A background the document holds no data for
-// stops the restart, and its word is not shown. A second start at the end shows that the engine
-// has moved on: anything the first one posted after its DONE would come before the second DONE.
+// stops the restart, and its word is not shown. Bold and highlight are announced before a word
+// that changes them (italic and underline are not); an empty word shows nothing and leaves the
+// remembered style alone. A second start, at the last word, shows that the engine has moved on
+// (anything the first reading posted after its DONE would come before it), and that the restart
+// forgets the last style: the styles that are on are announced again.
 TEST_F(EngineTest, AStartRestartsThenPresentsTheItemsThenReportsDoneOnce) {
     const struct {
-        int start; // the index of the node
+        int start; // the index of the node; 9 is past the end
         const char* expected;
     } cases[] = {
         {0, "BACKGROUND a picture w @0, TEXT_COLOUR 1 #C81E28 @0, SPEED 400 @0, PAGE_NUM 0 @0, "
-            "Harbour w @0, _ w @0, lights w @2, _ w @2, mast w @3, _ w @3, PAGE_NUM 3 @4, "
-            "buoy w @6, _ w @6, DONE"},
-        {3, "PAGE_NUM 3 @4, DEFAULT_BACKGROUND w @6, buoy w @6, _ w @6, DONE"},
-        {6, "DEFAULT_BACKGROUND w @6, RESET_TEXT_COLOUR @6, SPEED 400 @6, PAGE_NUM 3 @6, "
-            "buoy w @6, _ w @6, DONE"},
+            "STYLE_BOLD 1 @0, STYLE_HIGHLIGHT 1 @0, Harbour w @0, _ w @0, same w @2, _ w @2, "
+            "STYLE_BOLD 0 @4, lit w @4, _ w @4, STYLE_HIGHLIGHT 0 @5, mast w @5, _ w @5, "
+            "PAGE_NUM 3 @6, STYLE_BOLD 1 @8, STYLE_HIGHLIGHT 1 @8, again w @8, _ w @8, DONE"},
+        {5, "PAGE_NUM 3 @6, DEFAULT_BACKGROUND w @8, STYLE_BOLD 1 @8, STYLE_HIGHLIGHT 1 @8, "
+            "again w @8, _ w @8, DONE"},
+        {9, "DONE"},
     };
+    const CStyleInfo boldAndHighlight(eStyleBold | eStyleHighlight);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.start);
         reset();
         CDataManager& d = *document;
         d.storeLinkFileData("sea.png", "a picture", 9);
-        d.appendWord("Harbour", CStyleInfo(), d.addLink(eLinkBackground, "sea.png", "1"),
+        d.appendWord("Harbour", boldAndHighlight, d.addLink(eLinkBackground, "sea.png", "1"),
                      d.addTag(wxColour(200, 30, 40), true));
         d.appendSpace();
-        d.appendWord("lights");
-        d.appendWord("mast", CStyleInfo(), d.addLink(eLinkBackground, "lost.png"));
+        d.appendWord("same", CStyleInfo(eStyleBold | eStyleHighlight | eStyleItalic));
+        d.appendWord("");
+        d.appendWord("lit", CStyleInfo(eStyleHighlight));
+        d.appendWord("mast", CStyleInfo(eStyleUnderline), d.addLink(eLinkBackground, "lost.png"));
         d.appendPageInfoRef(d.addPage(0, 3));
         d.appendPageInfoRef(d.addPage(CPageInfo::kHiddenPageType, 4));
-        d.appendWord("buoy");
+        wxCDataInfoListNode* again = d.appendWord("again", boldAndHighlight);
         wxCDataInfoListNode* start = d.getFirstNode();
         d.getNextNode(&start, c.start);
         manager->setTargetSpeed(400);
         ASSERT_TRUE(initialize());
         send(EVT_FLIT_COMMAND_START_MSG, start);
         ASSERT_TRUE(waitForDone());
-        send(EVT_FLIT_COMMAND_START_MSG);
+        send(EVT_FLIT_COMMAND_START_MSG, again);
         ASSERT_TRUE(waitForDone(2));
-        EXPECT_EQ(c.expected + std::string(", DONE"), log());
+        EXPECT_EQ(c.expected + std::string(", DEFAULT_BACKGROUND w @8, RESET_TEXT_COLOUR @8, "
+                                           "SPEED 400 @8, PAGE_NUM 3 @8, STYLE_BOLD 1 @8, "
+                                           "STYLE_HIGHLIGHT 1 @8, again w @8, _ w @8, DONE"),
+                  log());
     }
 }
 
@@ -475,7 +485,6 @@ TEST_F(EngineTest, EachItemPostsItsEventsThenGoesOnOrStops) {
         document->appendWord("gull");
         wxCDataInfoListNode* item = c.append(*document);
         document->appendWord("tern");
-        manager->setWordDisplayLength(10);
         ASSERT_TRUE(initialize());
         send(EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
         std::string expected = "DEFAULT_BACKGROUND w @0, RESET_TEXT_COLOUR @0, SPEED 250 @0, "
@@ -541,31 +550,6 @@ TEST_F(EngineTest, TheRampClimbsFromOneHundredUntilItPassesTheTarget) {
         EXPECT_EQ(expectedSleeps, sleeps());
         EXPECT_EQ(c.currentAfter, manager->getCurrentSpeed());
     }
-}
-
-// A style that changes is announced before its word; an empty word shows nothing and leaves the
-// remembered style alone. A restart forgets the last style, so the styles that are on are
-// announced again although the last word shown had them too.
-TEST_F(EngineTest, BoldAndHighlightChangesAreAnnouncedBeforeTheirWord) {
-    document->appendWord("both", CStyleInfo(eStyleBold | eStyleHighlight));
-    document->appendWord("same", CStyleInfo(eStyleBold | eStyleHighlight | eStyleItalic));
-    document->appendWord("", CStyleInfo());
-    document->appendWord("lit", CStyleInfo(eStyleHighlight));
-    document->appendWord("plain", CStyleInfo(eStyleUnderline));
-    wxCDataInfoListNode* again =
-        document->appendWord("again", CStyleInfo(eStyleBold | eStyleHighlight));
-    ASSERT_TRUE(initialize());
-    send(EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
-    ASSERT_TRUE(waitForDone());
-    send(EVT_FLIT_COMMAND_START_MSG, again);
-    ASSERT_TRUE(waitForDone(2));
-    EXPECT_EQ("DEFAULT_BACKGROUND w @0, RESET_TEXT_COLOUR @0, SPEED 250 @0, PAGE_NUM 0 @0, "
-              "STYLE_BOLD 1 @0, STYLE_HIGHLIGHT 1 @0, both w @0, _ w @0, same w @1, _ w @1, "
-              "STYLE_BOLD 0 @3, lit w @3, _ w @3, STYLE_HIGHLIGHT 0 @4, plain w @4, _ w @4, "
-              "STYLE_BOLD 1 @5, STYLE_HIGHLIGHT 1 @5, again w @5, _ w @5, DONE, "
-              "DEFAULT_BACKGROUND w @5, RESET_TEXT_COLOUR @5, SPEED 250 @5, PAGE_NUM 0 @5, "
-              "STYLE_BOLD 1 @5, STYLE_HIGHLIGHT 1 @5, again w @5, _ w @5, DONE",
-              log());
 }
 
 // A pause while a flash is on screen lets the word finish, all its chunks, and no more: the
