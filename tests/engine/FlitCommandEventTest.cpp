@@ -29,8 +29,8 @@ TEST(FlitCommandEventTest, CloneCarriesEverythingAndSharesNoColourData) {
     event.text = "Ärger";
     event.number = 1;
     event.colour = wxColour(10, 20, 30, 40);
-    static int anchor;
-    event.dataInfoListNode = reinterpret_cast<wxCDataInfoListNode*>(&anchor);
+    // Any address will do: the event only carries the node.
+    event.dataInfoListNode = reinterpret_cast<wxCDataInfoListNode*>(&event);
     event.SetExtraLong(7);
 
     std::unique_ptr<wxEvent> cloned(event.Clone());

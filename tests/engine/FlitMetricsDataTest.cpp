@@ -10,7 +10,7 @@ namespace {
 
 // Each row: the commands, as letters (s start, p pause, r resume, x stop, and a digit that moves
 // the clock on by that many tens of milliseconds), then the duration and the state they leave.
-TEST(FlitMetricsDataTest, TheDurationLeavesOutPausedTimeWhateverTheOrderOfCommands) {
+TEST(FlitMetricsDataTest, DurationLeavesOutPausedTimeAndSpeedIsRoundedDownIn32Bits) {
     const struct {
         const char* commands;
         unsigned int duration;
@@ -52,9 +52,8 @@ TEST(FlitMetricsDataTest, TheDurationLeavesOutPausedTimeWhateverTheOrderOfComman
         EXPECT_EQ(c.state, metrics.getStopwatchState());
         EXPECT_EQ(0u, metrics.getNumWordsDisplayed()) << "a start clears the count";
     }
-}
 
-TEST(FlitMetricsDataTest, SpeedIsRoundedDownAndFormedInThirtyTwoBits) {
+    // The speed is rounded down, and formed in 32 bits.
     long long now = 1000;
     CFlitMetricsData metrics([&now] { return now; });
     EXPECT_EQ(0u, metrics.calcWpmSpeed()) << "no duration yet";

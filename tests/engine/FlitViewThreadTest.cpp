@@ -9,12 +9,10 @@
 #include <gtest/gtest.h>
 #include <wx/log.h>
 
-#include <algorithm>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -350,7 +348,6 @@ TEST_F(EngineTest, DestructionCutsALongHoldShort) {
     send(EVT_FLIT_COMMAND_START_MSG, word);
     ASSERT_TRUE(host.waitFor([&] { return !sleeps().empty(); }));
     EXPECT_EQ(std::vector<SSleep>(1, {100000000, kFromRender}), sleeps());
-    destroyManager();
 }
 
 // Captures the errors logged, a line each, to see the message of a failed initialize.
@@ -414,7 +411,7 @@ TEST_F(EngineTest, EachItemPostsItsEventsThenGoesOnOrStops) {
         {linkRef(eLinkBGraphic, "pic", "99999999999"), graphic, R, kMax},
         {linkRef(eLinkBGraphic, "pic", "wait"), "BGRAPHIC 1 pic w @1", P, 0},
         {linkRef(eLinkBGraphic, "pic", "-3"), graphic, R, 0},
-        {linkRef(eLinkSound, "snd"), "SOUND snd @1"},
+        {linkRef(eLinkSound, "pic"), "SOUND pic @1"},
         {linkRef(eLinkBackground, "pic"), "BACKGROUND pic w @1"},
         {linkRef(eLinkBackground, "pic", "2"), "BACKGROUND pic w @1", R, 2000},
         // Negative or unreadable hold times mean no hold; none may turn into an endless sleep.
@@ -474,7 +471,6 @@ TEST_F(EngineTest, EachItemPostsItsEventsThenGoesOnOrStops) {
         SCOPED_TRACE("row " + std::to_string(&c - cases));
         reset();
         document->storeLinkFileData("pic", "pic", 3);
-        document->storeLinkFileData("snd", "snd", 3);
         document->appendWord("gull");
         wxCDataInfoListNode* item = c.append(*document);
         document->appendWord("tern");
@@ -520,7 +516,7 @@ TEST_F(EngineTest, TheRampHoldsAt925BelowATargetAbove925) {
     for (int speed = 100; speed <= 1000; speed += 75) {
         document->appendWord("swell");
         document->appendSpace();
-        word("swell", 1, kSpace, std::min(speed, 925));
+        word("swell", 1, kSpace, wxMin(speed, 925));
     }
     document->appendChangeView(CDITChangeView::eViewReading);
     manager->setTargetSpeed(950);
