@@ -7,49 +7,41 @@
 
 namespace {
 
-// Each row: the speed both speeds start at, the operation, and the speed it must leave in the
-// one it works on; the other speed must not change. Setting and halving or doubling the target
-// clamp into 100..950; an increase or decrease that would leave the range is refused.
-struct SSpeedCase {
-    unsigned int from;
-    void (*operation)(CFlitManager&);
-    int expected;
-    bool onCurrent;
-};
-
+// Each row: an operation, whether it works on the current speed rather than the target, and
+// pairs of the speed both speeds start at and the speed it must leave in the one it works on;
+// the other must not change. Setting and halving or doubling the target clamp into 100..950; an
+// increase or decrease that would leave the range is refused.
 TEST(FlitManagerTest, SpeedOperationsKeepTheBounds) {
-    const SSpeedCase cases[] = {
-        {250, [](CFlitManager& m) { m.setTargetSpeed(50); }, 100, false},
-        {250, [](CFlitManager& m) { m.setTargetSpeed(100); }, 100, false},
-        {250, [](CFlitManager& m) { m.setTargetSpeed(950); }, 950, false},
-        {250, [](CFlitManager& m) { m.setTargetSpeed(2000); }, 950, false},
-        {925, [](CFlitManager& m) { m.increaseTargetSpeed(25); }, 950, false},
-        {940, [](CFlitManager& m) { m.increaseTargetSpeed(25); }, 940, false},
-        {500, [](CFlitManager& m) { m.increaseTargetSpeed(0xFFFFFFF0u); }, 500, false},
-        {125, [](CFlitManager& m) { m.decreaseTargetSpeed(25); }, 100, false},
-        {110, [](CFlitManager& m) { m.decreaseTargetSpeed(25); }, 110, false},
-        {150, [](CFlitManager& m) { m.decreaseTargetSpeed(200); }, 150, false},
-        {250, [](CFlitManager& m) { m.halfTargetSpeed(); }, 125, false},
-        {201, [](CFlitManager& m) { m.halfTargetSpeed(); }, 100, false},
-        {199, [](CFlitManager& m) { m.halfTargetSpeed(); }, 100, false},
-        {250, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 500, false},
-        {474, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 948, false},
-        {475, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 950, false},
-        {950, [](CFlitManager& m) { m.doubleTargetSpeed(); }, 950, false},
-        {900, [](CFlitManager& m) { m.increaseCurrentSpeed(75); }, 900, true},
-        {875, [](CFlitManager& m) { m.increaseCurrentSpeed(75); }, 950, true},
-        {110, [](CFlitManager& m) { m.decreaseCurrentSpeed(25); }, 110, true},
-        {200, [](CFlitManager& m) { m.decreaseCurrentSpeed(25); }, 175, true},
+    using M = CFlitManager;
+    const struct {
+        void (*operation)(M&);
+        bool onCurrent;
+        std::vector<std::pair<int, int>> fromTo;
+    } cases[] = {
+        {[](M& m) { m.setTargetSpeed(50); }, false, {{250, 100}}},
+        {[](M& m) { m.setTargetSpeed(100); }, false, {{250, 100}}},
+        {[](M& m) { m.setTargetSpeed(950); }, false, {{250, 950}}},
+        {[](M& m) { m.setTargetSpeed(2000); }, false, {{250, 950}}},
+        {[](M& m) { m.increaseTargetSpeed(25); }, false, {{925, 950}, {940, 940}}},
+        {[](M& m) { m.increaseTargetSpeed(0xFFFFFFF0u); }, false, {{500, 500}}},
+        {[](M& m) { m.decreaseTargetSpeed(25); }, false, {{125, 100}, {110, 110}}},
+        {[](M& m) { m.decreaseTargetSpeed(200); }, false, {{150, 150}}},
+        {[](M& m) { m.halfTargetSpeed(); }, false, {{250, 125}, {201, 100}, {199, 100}}},
+        {[](M& m) { m.doubleTargetSpeed(); }, false, {{250, 500}, {474, 948}, {475, 950}}},
+        {[](M& m) { m.doubleTargetSpeed(); }, false, {{950, 950}}},
+        {[](M& m) { m.increaseCurrentSpeed(75); }, true, {{900, 900}, {875, 950}}},
+        {[](M& m) { m.decreaseCurrentSpeed(25); }, true, {{110, 110}, {200, 175}}},
     };
-    for (const SSpeedCase& test : cases) {
-        CFlitManager manager;
-        manager.setTargetSpeed(test.from);
-        manager.setCurrentSpeed(test.from);
-        test.operation(manager);
-        const int changed = test.onCurrent ? manager.getCurrentSpeed() : manager.getTargetSpeed();
-        const int kept = test.onCurrent ? manager.getTargetSpeed() : manager.getCurrentSpeed();
-        EXPECT_EQ(test.expected, changed) << "from " << test.from;
-        EXPECT_EQ(static_cast<int>(test.from), kept) << "from " << test.from;
+    for (const auto& c : cases) {
+        for (const auto& [from, to] : c.fromTo) {
+            SCOPED_TRACE(testing::Message() << "row " << &c - cases << " from " << from);
+            M manager;
+            manager.setTargetSpeed(static_cast<unsigned int>(from));
+            manager.setCurrentSpeed(static_cast<unsigned int>(from));
+            c.operation(manager);
+            EXPECT_EQ(c.onCurrent ? from : to, manager.getTargetSpeed());
+            EXPECT_EQ(c.onCurrent ? to : from, manager.getCurrentSpeed());
+        }
     }
 }
 
@@ -105,17 +97,11 @@ TEST(FlitManagerTest, GetNextWordFindsTheWordAndWhatFollowsItOnlyWhileRunning) {
     // The cursor moves in place, to null past either end.
     manager.setState(CFlitManager::eStopped);
     manager.setDataInfoListNode(tide);
-    manager.getNextDataInfoNode(4);
-    EXPECT_EQ(turns, manager.getDataInfoListNode());
-    manager.getPrevDataInfoNode(4);
-    EXPECT_EQ(tide, manager.getDataInfoListNode());
-    manager.getPrevDataInfoNode(1);
-    EXPECT_EQ(nullptr, manager.getDataInfoListNode());
+    for (const auto& [count, expected] : {std::make_pair(4, turns), {-4, tide}, {-1, nullptr}}) {
+        count > 0 ? manager.getNextDataInfoNode(count) : manager.getPrevDataInfoNode(-count);
+        EXPECT_EQ(expected, manager.getDataInfoListNode());
+    }
 }
-
-} // namespace
-
-namespace {
 
 // A host that gets the calling order wrong: nothing may crash or hang, and nothing changes.
 TEST(FlitManagerMisuseTest, CommandsBeforeInitializeAndBadInitializeCallsAreSurvived) {
@@ -124,8 +110,6 @@ TEST(FlitManagerMisuseTest, CommandsBeforeInitializeAndBadInitializeCallsAreSurv
     wxCDataInfoListNode* word = document.appendWord("quay");
 
     CFlitManager manager;
-    CFlitCommandEvent start(EVT_FLIT_COMMAND_START_MSG);
-    start.dataInfoListNode = word;
     for (int type :
          {EVT_FLIT_COMMAND_START_MSG, EVT_FLIT_COMMAND_PAUSE_MSG, EVT_FLIT_COMMAND_CONTINUE_MSG,
           EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, EVT_FLIT_COMMAND_STOP_MSG}) {

@@ -4,21 +4,13 @@
 
 #include <cctype>
 #include <cstdint>
-#include <map>
 #include <string>
 
 namespace {
 
-// Metrics on a clock the test moves by hand.
-class FlitMetricsDataTest : public testing::Test {
-protected:
-    long long now = 1000;
-    CFlitMetricsData metrics{[this] { return now; }};
-};
-
 // Each row: the commands, as letters (s start, p pause, r resume, x stop, and a digit that moves
 // the clock on by that many tens of milliseconds), then the duration and the state they leave.
-TEST_F(FlitMetricsDataTest, TheDurationLeavesOutPausedTimeWhateverTheOrderOfCommands) {
+TEST(FlitMetricsDataTest, DurationLeavesOutPausedTimeAndSpeedIsRoundedDownIn32Bits) {
     const struct {
         const char* commands;
         unsigned int duration;
@@ -39,48 +31,44 @@ TEST_F(FlitMetricsDataTest, TheDurationLeavesOutPausedTimeWhateverTheOrderOfComm
         {"s5xs", 0, CFlitMetricsData::eStopwatchRunning},
         {"s5xs2x", 20, CFlitMetricsData::eStopwatchStopped},
     };
-    const std::map<char, bool (CFlitMetricsData::*)()> commands = {{'s', &CFlitMetricsData::start},
-                                                                   {'p', &CFlitMetricsData::pause},
-                                                                   {'r', &CFlitMetricsData::resume},
-                                                                   {'x', &CFlitMetricsData::stop}};
+    bool (CFlitMetricsData::*const commands[])() = {
+        &CFlitMetricsData::start, &CFlitMetricsData::pause, &CFlitMetricsData::resume,
+        &CFlitMetricsData::stop};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.commands);
-        CFlitMetricsData fresh([this] { return now; });
+        long long now = 1000;
+        CFlitMetricsData metrics([&now] { return now; });
         for (const char* command = c.commands; *command != '\0'; ++command) {
             if (std::isdigit(static_cast<unsigned char>(*command))) {
                 now += 10 * (*command - '0');
                 continue;
             }
             if (*command == 's') {
-                fresh.incrementWordCount();
+                metrics.incrementWordCount();
             }
-            (fresh.*commands.at(*command))();
+            (metrics.*commands[std::string("sprx").find(*command)])();
         }
-        EXPECT_EQ(c.duration, fresh.getDurationInMillisecs());
-        EXPECT_EQ(c.state, fresh.getStopwatchState());
-        EXPECT_EQ(0u, fresh.getNumWordsDisplayed()) << "a start clears the count";
+        EXPECT_EQ(c.duration, metrics.getDurationInMillisecs());
+        EXPECT_EQ(c.state, metrics.getStopwatchState());
+        EXPECT_EQ(0u, metrics.getNumWordsDisplayed()) << "a start clears the count";
     }
-}
 
-TEST_F(FlitMetricsDataTest, SpeedIsRoundedDownAndFormedInThirtyTwoBits) {
+    // The speed is rounded down, and formed in 32 bits.
+    long long now = 1000;
+    CFlitMetricsData metrics([&now] { return now; });
     EXPECT_EQ(0u, metrics.calcWpmSpeed()) << "no duration yet";
-    metrics.start();
-    for (int i = 0; i < 7; ++i) {
-        metrics.incrementWordCount();
+    // 7 words in 1600 ms, then one past the last count whose product with the minute fits.
+    for (const uint32_t words : {7u, 71583u}) {
+        metrics.start();
+        for (uint32_t i = 0; i < words; ++i) {
+            metrics.incrementWordCount();
+        }
+        now += words == 7 ? 1600 : 30;
+        metrics.stop();
+        EXPECT_EQ(words, metrics.getNumWordsDisplayed());
+        EXPECT_EQ(words == 7 ? 262u : 423u, metrics.calcWpmSpeed())
+            << "262.5 rounded down; the product wraps round to 12704 in 30 ms";
     }
-    now += 1600;
-    metrics.stop();
-    EXPECT_EQ(7u, metrics.getNumWordsDisplayed());
-    EXPECT_EQ(262u, metrics.calcWpmSpeed()) << "262.5 rounded down";
-
-    metrics.start();
-    const uint32_t words = 71583; // one past the last count whose product fits
-    for (uint32_t i = 0; i < words; ++i) {
-        metrics.incrementWordCount();
-    }
-    now += 30;
-    metrics.stop();
-    EXPECT_EQ(423u, metrics.calcWpmSpeed()) << "the product wraps round to 12704";
 }
 
 } // namespace

@@ -10,55 +10,44 @@
 #include <algorithm>
 #include <thread>
 
-namespace {
-
-const auto kPumpInterval = std::chrono::microseconds(200);
-
-} // namespace
-
 CTestHost::CTestHost() {
-    frame =
+    windows[eMainFrame] =
         new wxFrame(nullptr, wxID_ANY, "FlitEngine test host", wxDefaultPosition, wxSize(640, 480));
-    flitViewWindow = new wxWindow(frame, wxID_ANY, wxPoint(0, 0), wxSize(640, 400));
-    assessmentViewWindow = new wxWindow(frame, wxID_ANY, wxPoint(0, 400), wxSize(640, 80));
-    const std::pair<wxWindow*, int> windows[] = {
-        {frame, eMainFrame}, {flitViewWindow, eFlitView}, {assessmentViewWindow, eAssessmentView}};
-    for (const auto& [window, which] : windows) {
+    windows[eFlitView] = new wxWindow(windows[eMainFrame], wxID_ANY, {0, 0}, {640, 400});
+    windows[eAssessmentView] = new wxWindow(windows[eMainFrame], wxID_ANY, {0, 400}, {640, 80});
+    for (int which : {eMainFrame, eFlitView, eAssessmentView}) {
         // Every type the engine publishes, so that a window records whatever reaches it.
         for (const CFlitCommandEvent::SEventTypeName& entry : CFlitCommandEvent::kEventTypeNames) {
-            const int windowId = which;
-            window->Bind(wxEventTypeTag<CFlitCommandEvent>(*entry.type),
-                         [this, windowId](CFlitCommandEvent& event) { record(windowId, event); });
+            windows[which]->Bind(wxEventTypeTag<CFlitCommandEvent>(*entry.type),
+                                 [this, which](CFlitCommandEvent& event) { record(which, event); });
         }
     }
-    frame->Show();
+    windows[eMainFrame]->Show();
 }
 
 CTestHost::~CTestHost() {
     // Events still queued for the windows go with them.
-    delete frame;
-}
-
-wxWindow* CTestHost::mainFrame() const {
-    return frame;
+    delete windows[eMainFrame];
 }
 
 void CTestHost::record(int window, CFlitCommandEvent& event) {
-    recorded.push_back({std::chrono::steady_clock::now(), window, event.GetEventType(), event.text,
-                        event.number, event.colour, event.dataInfoListNode, event.waitsForRender(),
-                        event.getRenderTicket()});
-    if (!event.waitsForRender()) {
-        return;
-    }
-    if (rendersHeld) {
+    const long ticket = event.getRenderTicket();
+    recorded.push_back({window, event.GetEventType(), event.text, event.number, event.colour,
+                        event.dataInfoListNode, event.waitsForRender(), ticket});
+    if (event.waitsForRender() && rendersHeld) {
         ++heldRenders;
-    } else if (renderDelay.count() == 0) {
+    } else if (event.waitsForRender()) {
+        dueRenders.emplace_back(std::chrono::steady_clock::now() + renderDelay, ticket);
+    }
+    signalDueRenders();
+}
+
+void CTestHost::signalDueRenders() {
+    while (!dueRenders.empty() && dueRenders.front().first <= std::chrono::steady_clock::now()) {
         if (attachedManager != nullptr) {
-            attachedManager->signalGuiThreadRendered(event.getRenderTicket());
+            attachedManager->signalGuiThreadRendered(dueRenders.front().second);
         }
-    } else {
-        dueRenders.push_back(
-            {std::chrono::steady_clock::now() + renderDelay, event.getRenderTicket()});
+        dueRenders.pop_front();
     }
 }
 
@@ -70,25 +59,10 @@ void CTestHost::releaseHeldRenders() {
     }
 }
 
-std::vector<SRecordedEvent> CTestHost::eventsOfType(int type) const {
-    std::vector<SRecordedEvent> found;
-    std::copy_if(recorded.begin(), recorded.end(), std::back_inserter(found),
-                 [type](const SRecordedEvent& event) { return event.type == type; });
-    return found;
-}
-
-std::vector<wxString> CTestHost::wordTexts() const {
-    std::vector<wxString> texts;
-    for (const SRecordedEvent& event : eventsOfType(EVT_FLIT_COMMAND_WORD_MSG)) {
-        texts.push_back(event.text);
-    }
-    return texts;
-}
-
 size_t CTestHost::countOf(int type) const {
     return static_cast<size_t>(
         std::count_if(recorded.begin(), recorded.end(),
-                      [type](const SRecordedEvent& event) { return event.type == type; }));
+                      [type](const SRecordedEvent& e) { return e.type == type; }));
 }
 
 void CTestHost::send(CFlitManager& manager, int type, wxCDataInfoListNode* node) {
@@ -97,30 +71,16 @@ void CTestHost::send(CFlitManager& manager, int type, wxCDataInfoListNode* node)
     manager.ProcessEvent(event);
 }
 
-void CTestHost::pumpOnce() {
-    wxTheApp->ProcessPendingEvents();
-    const auto now = std::chrono::steady_clock::now();
-    while (!dueRenders.empty() && dueRenders.front().due <= now) {
-        const long ticket = dueRenders.front().ticket;
-        dueRenders.pop_front();
-        if (attachedManager != nullptr) {
-            attachedManager->signalGuiThreadRendered(ticket);
-        }
-    }
-}
-
 bool CTestHost::waitFor(const std::function<bool()>& predicate,
                         std::chrono::milliseconds deadline) {
     const auto end = std::chrono::steady_clock::now() + deadline;
-    for (;;) {
-        pumpOnce();
-        if (predicate()) {
-            return true;
+    for (;; std::this_thread::sleep_for(std::chrono::microseconds(200))) {
+        wxTheApp->ProcessPendingEvents();
+        signalDueRenders();
+        const bool holds = predicate();
+        if (holds || std::chrono::steady_clock::now() >= end) {
+            return holds;
         }
-        if (std::chrono::steady_clock::now() >= end) {
-            return false;
-        }
-        std::this_thread::sleep_for(kPumpInterval);
     }
 }
 

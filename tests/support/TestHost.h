@@ -9,15 +9,14 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <utility>
 #include <vector>
 
 class CFlitManager;
-class wxFrame;
 class wxWindow;
 
 // One event as a host window received it.
 struct SRecordedEvent {
-    std::chrono::steady_clock::time_point arrival;
     int window; // CTestHost::eHostWindow
     int type;
     wxString text;
@@ -38,20 +37,16 @@ struct SRecordedEvent {
 // Events arrive only while the GUI thread pumps them: use waitFor.
 class CTestHost {
 public:
-    enum eHostWindow {
-        eMainFrame,
-        eFlitView,
-        eAssessmentView,
-    };
+    enum eHostWindow { eMainFrame, eFlitView, eAssessmentView };
 
     CTestHost();
     ~CTestHost();
     CTestHost(const CTestHost&) = delete;
     CTestHost& operator=(const CTestHost&) = delete;
 
-    wxWindow* mainFrame() const;
-    wxWindow* flitView() const { return flitViewWindow; }
-    wxWindow* assessmentView() const { return assessmentViewWindow; }
+    wxWindow* mainFrame() const { return windows[eMainFrame]; }
+    wxWindow* flitView() const { return windows[eFlitView]; }
+    wxWindow* assessmentView() const { return windows[eAssessmentView]; }
 
     // The manager to signal; null stops the signals (set it before destroying the manager).
     void attach(CFlitManager* manager) { attachedManager = manager; }
@@ -63,10 +58,7 @@ public:
     void releaseHeldRenders();
 
     const std::vector<SRecordedEvent>& events() const { return recorded; }
-    std::vector<SRecordedEvent> eventsOfType(int type) const;
     size_t countOf(int type) const;
-    // The texts of the WORD events in arrival order; a blank is an empty text.
-    std::vector<wxString> wordTexts() const;
     void clearEvents() { recorded.clear(); }
 
     // Sends a command event to the manager the way a host does, synchronously on this thread.
@@ -81,20 +73,16 @@ public:
 
 private:
     void record(int window, CFlitCommandEvent& event);
-    void pumpOnce();
+    // Signals the renders whose delay has passed.
+    void signalDueRenders();
 
-    wxFrame* frame;
-    wxWindow* flitViewWindow;
-    wxWindow* assessmentViewWindow;
+    wxWindow* windows[3];
     CFlitManager* attachedManager = nullptr;
     std::chrono::milliseconds renderDelay{0};
     bool rendersHeld = false;
     int heldRenders = 0;
-    struct SDueRender {
-        std::chrono::steady_clock::time_point due;
-        long ticket;
-    };
-    std::deque<SDueRender> dueRenders;
+    // The tickets of the renders to signal, each with the moment it is due, in that order.
+    std::deque<std::pair<std::chrono::steady_clock::time_point, long>> dueRenders;
     std::vector<SRecordedEvent> recorded;
 };
 
