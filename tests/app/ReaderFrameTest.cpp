@@ -30,6 +30,7 @@ using std::chrono::seconds;
 bool pumpUntil(const std::function<bool()>& done, seconds deadline = seconds(20)) {
     for (const auto end = std::chrono::steady_clock::now() + deadline;
          !done() && std::chrono::steady_clock::now() < end; wxTheApp->Yield(true)) {
+        wxTheApp->ProcessPendingEvents();
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     return done();
