@@ -85,46 +85,50 @@ protected:
         navigator = std::make_unique<CReadingNavigator>(document.get());
     }
 
+    static std::string textOf(wxCDataInfoListNode* node) {
+        const auto* item = node != nullptr ? dynamic_cast<CDITWord*>(node->GetData()) : nullptr;
+        return item != nullptr ? item->getWord() : "-";
+    }
+
     wxCDataInfoListNode* word(const char* text) const {
-        wxCDataInfoListNode* node = document->getFirstNode();
-        while (node != nullptr &&
-               (node->GetData()->getDataInfoType() != eDITWord ||
-                std::string(static_cast<const CDITWord*>(node->GetData())->getWord()) != text)) {
-            node = node->GetNext();
+        auto* node = navigator->firstWord();
+        for (; node != nullptr && textOf(node) != text; node = node->GetNext()) {
         }
         return node;
+    }
+
+    // Where a move leads from each word in turn, "-" where it leads nowhere.
+    template <class Move> std::string moves(Move move) const {
+        std::string to;
+        for (wxCDataInfoListNode* node = navigator->firstWord(); node; node = node->GetNext()) {
+            to += textOf(node) == "-" ? "" : textOf((navigator.get()->*move)(node)) + " ";
+        }
+        return to;
     }
 
     std::unique_ptr<CDataManager> document;
     std::unique_ptr<CReadingNavigator> navigator;
 };
 
+// A sentence ends after a closing quote too, and a title's full stop ends none. Back goes to the
+// start of the sentence, or to the one before from a start. A single line break does not end a
+// paragraph; a blank line does.
 TEST_F(ReadingNavigatorTest, SentencesAndParagraphs) {
     load("One two. Three \"four!\" Five\nsix?\n\nSeven eight.");
-    EXPECT_EQ(8u, navigator->getWordCount());
-    EXPECT_EQ(word("Three"), navigator->nextSentence(word("One")));
-    EXPECT_EQ(word("Five"), navigator->nextSentence(word("Three"))) << "closing quote";
-    EXPECT_EQ(word("Seven"), navigator->nextSentence(word("six?")));
-    EXPECT_EQ(nullptr, navigator->nextSentence(word("Seven")));
-    // Back goes to the start of the sentence, or to the one before from a start.
-    EXPECT_EQ(word("Five"), navigator->previousSentence(word("six?")));
-    EXPECT_EQ(word("Three"), navigator->previousSentence(word("Five")));
-    EXPECT_EQ(word("One"), navigator->previousSentence(word("One")));
-    // A single line break does not end a paragraph; a blank line does.
-    EXPECT_EQ(word("Seven"), navigator->nextParagraph(word("One")));
-    EXPECT_EQ(word("Seven"), navigator->previousParagraph(word("eight.")));
-    EXPECT_EQ(word("One"), navigator->previousParagraph(word("Seven")));
-
+    EXPECT_EQ("Three Three Five Five Seven Seven - - ", moves(&CReadingNavigator::nextSentence));
+    EXPECT_EQ("One One One Three Three Five Five Seven ",
+              moves(&CReadingNavigator::previousSentence));
+    EXPECT_EQ("Seven Seven Seven Seven Seven Seven - - ", moves(&CReadingNavigator::nextParagraph));
+    EXPECT_EQ("One One One One One One One Seven ", moves(&CReadingNavigator::previousParagraph));
     std::vector<wxString> words;
     int marked = -1;
     navigator->sentenceAround(word("six?"), &words, &marked);
     EXPECT_EQ((std::vector<wxString>{"Five", "six?"}), words);
     EXPECT_EQ(1, marked);
 
-    // A title's full stop ends no sentence.
     load("Mrs. Smith came. Dr. Lee left.");
-    EXPECT_EQ(word("Dr."), navigator->nextSentence(word("Mrs.")));
-    EXPECT_EQ(word("Mrs."), navigator->previousSentence(word("Smith")));
+    EXPECT_EQ("Dr. Dr. Dr. - - - ", moves(&CReadingNavigator::nextSentence));
+    EXPECT_EQ("Mrs. Mrs. Mrs. Mrs. Dr. Dr. ", moves(&CReadingNavigator::previousSentence));
     navigator->sentenceAround(word("Smith"), &words, &marked);
     EXPECT_EQ((std::vector<wxString>{"Mrs.", "Smith", "came."}), words);
 }
@@ -169,20 +173,17 @@ TEST_F(ReadingNavigatorTest, WordCountsAndTimeLeftFollowTheTimingRules) {
         }
         EXPECT_EQ(total, navigator->timeLeftMs(word("a"), ramp.target, 8, true));
     }
-}
 
-// Each word the engine flashes counts once: "<LINK>", an email item's four words, an
-// announcement's fifteen; the words an attachment skip jumps over not at all.
-TEST_F(ReadingNavigatorTest, CountsTheWordsTheEngineFlashes) {
+    // Each word the engine flashes counts once: "<LINK>", an email item's four words, an
+    // announcement's fifteen; the words an attachment skip jumps over not at all.
     load("A{link http://x} b{email 0}{attachment announce}c{attachment skip}not read{email 1}d.",
          CDocumentImporter::eMarkedUp);
     EXPECT_EQ(28u, navigator->getWordCount());
     EXPECT_EQ(27u, navigator->wordsBefore(word("d.")));
-    CDocumentImporter importer;
-    const std::unique_ptr<CDataManager> tour =
-        importer.importFile(FLIT_SAMPLES_DIR "/harbour-tour.flit");
-    ASSERT_TRUE(tour) << importer.getError();
-    EXPECT_EQ(236u, CReadingNavigator(tour.get()).getWordCount());
+    document = CDocumentImporter().importFile(FLIT_SAMPLES_DIR "/harbour-tour.flit");
+    ASSERT_TRUE(document);
+    navigator = std::make_unique<CReadingNavigator>(document.get());
+    EXPECT_EQ(236u, navigator->getWordCount());
 }
 
 } // namespace

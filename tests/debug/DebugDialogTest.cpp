@@ -12,7 +12,6 @@
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
-#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
@@ -20,8 +19,8 @@
 #include <wx/spinctrl.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
-#include <wx/xml/xml.h>
 
+#include <fstream>
 #include <vector>
 
 namespace {
@@ -37,13 +36,12 @@ template <class T> std::vector<T*> childrenOf(wxWindow* parent) {
     return found;
 }
 
-// Clicks the button the way the toolkit does: a button event from the button, handled by it and
-// then by its parents.
+// Clicks the button the way the toolkit does: a button event handled by the button and then by its
+// parents.
 void click(wxWindow* parent, const wxString& label) {
     wxButton* button = wxDynamicCast(wxWindow::FindWindowByLabel(label, parent), wxButton);
     ASSERT_NE(nullptr, button) << label;
     wxCommandEvent event(wxEVT_BUTTON, button->GetId());
-    event.SetEventObject(button);
     button->Command(event);
 }
 
@@ -135,9 +133,6 @@ TEST_F(DebugDialogTest, ShowsItsTwoPagesAboveTheButtonRowAndSkipsMissingOrUnboun
 
     dialog->Show();
     dialog->SetSize(dialog->GetSize() + wxSize(120, 150));
-    for (int i = 0; i < 20; ++i) {
-        wxTheApp->Yield(true);
-    }
     dialog->Layout();
     const wxRect ok = dialog->FindWindow(wxID_OK)->GetRect();
     const wxRect cancel = dialog->FindWindow(wxID_CANCEL)->GetRect();
@@ -193,11 +188,10 @@ TEST_F(DebugDialogTest, MetricsPageShowsTheFiguresOfTheLastReading) {
     ASSERT_TRUE(host.waitFor([&] { return host.countOf(EVT_FLIT_COMMAND_DONE_MSG) == 1; }));
     host.send(engine, EVT_FLIT_COMMAND_STOP_MSG);
     const CFlitMetricsData& metrics = *engine.getFlitMetricsData();
-    const std::vector<wxString> figures = {"5",
-                                           wxString::Format("%u", metrics.getDurationInMillisecs()),
-                                           wxString::Format("%u", metrics.calcWpmSpeed())};
     EXPECT_TRUE(dialog->TransferDataToWindow());
-    EXPECT_EQ(figures, valuesOf(metricsPage()));
+    EXPECT_EQ((std::vector<wxString>{"5", wxString::Format("%u", metrics.getDurationInMillisecs()),
+                                     wxString::Format("%u", metrics.calcWpmSpeed())}),
+              valuesOf(metricsPage()));
     childrenOf<wxTextCtrl>(metricsPage()).at(0)->ChangeValue("9");
     EXPECT_TRUE(metricsPage()->TransferDataFromWindow());
     EXPECT_EQ(5u, metrics.getNumWordsDisplayed());
@@ -257,10 +251,7 @@ TEST_F(DebugDialogTest, TimingPageSavesAndLoadsThroughTheChooserAndRealFiles) {
     click(timingPage(), "Load Settings");
     EXPECT_EQ(555, spinCtrl(1)->GetValue());
 
-    wxXmlDocument file;
-    ASSERT_TRUE(file.Load(saved));
-    file.GetRoot()->SetName("something_else");
-    ASSERT_TRUE(file.Save(refused));
+    std::ofstream(refused.ToStdString()) << "<?xml version=\"1.0\"?>\n<something_else/>\n";
     spinCtrl(1)->SetValue(66);
     CLogged logged;
     click(timingPage(), "Load Settings");
@@ -272,7 +263,6 @@ TEST_F(DebugDialogTest, TimingPageSavesAndLoadsThroughTheChooserAndRealFiles) {
                                      "Settings not saved: cannot write '" + unwritable +
                                          "': Not a directory"}),
               logged.messages);
-    ASSERT_TRUE(file.Load(saved));
     const wxString save = chooserOf(wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     const wxString load = chooserOf(wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     EXPECT_EQ((std::vector<wxString>{save, save, load, load, load, save}), answers.asked);
@@ -287,10 +277,9 @@ TEST(CommonGuiUtilsTest, BrowseForFileJoinsTheFiltersAndKeepsThePathOnCancel) {
     EXPECT_EQ("unchanged", path);
     EXPECT_TRUE(CCommonGuiUtils::BrowseForFile(true, filters, path, "", "", 1, 6));
     EXPECT_EQ("/tmp/chosen.xml", path);
-    const wxString joined = "XML Files (*.xml)|*.xml|All files (*)|*";
-    EXPECT_EQ((std::vector<wxString>{chooserOf(wxFD_SAVE | wxFD_OVERWRITE_PROMPT, joined),
-                                     chooserOf(wxFD_OPEN | wxFD_FILE_MUST_EXIST, joined)}),
-              answers.asked);
+    EXPECT_EQ(
+        chooserOf(wxFD_OPEN | wxFD_FILE_MUST_EXIST, "XML Files (*.xml)|*.xml|All files (*)|*"),
+        answers.asked.back());
 }
 
 } // namespace
