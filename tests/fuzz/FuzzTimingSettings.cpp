@@ -4,7 +4,8 @@
 // Checked on every input: a refused file leaves the table exactly as it was and says why; an
 // accepted file had at most six rows and leaves strictly ascending speeds; an accepted table
 // stores and loads back unchanged, and timings computed from it run without undefined
-// behaviour. Every input starts from the default table.
+// behaviour. The default table is put back after every input (a refused one leaves it as it
+// was).
 
 #include "FuzzSupport.h"
 
@@ -36,7 +37,6 @@ std::string table() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     static const wxString settingsPath = flitFuzzFolder() + "/settings.xml";
     flitFuzzWriteFile(settingsPath, reinterpret_cast<const char*>(data), size);
-    CFlitWordCalcs::restoreDefaultTimingTable();
     const std::string before = table();
 
     CFlitWordCalcs calcs;
@@ -83,5 +83,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         calcs.calcRestDelay(3, speed);
         calcs.calcSustainDelay(3, speed);
     }
+    CFlitWordCalcs::restoreDefaultTimingTable();
     return 0;
 }
