@@ -7,7 +7,7 @@
 
 #include "FuzzSupport.h"
 
-#include <algorithm>
+#include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const char* text = reinterpret_cast<const char*>(data);
@@ -15,21 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::unique_ptr<CDataManager> document =
         flitFuzzImport(text, size, CDocumentImporter::eMarkedUp, &error);
 
-    const char* const kBraces = "{}";
-    const bool braces = std::find_first_of(text, text + size, kBraces, kBraces + 2) != text + size;
-    if (!braces) {
+    if (std::string_view(text, size).find_first_of("{}") == std::string_view::npos) {
         wxString plainError;
         const std::unique_ptr<CDataManager> plain =
             flitFuzzImport(text, size, CDocumentImporter::ePlainText, &plainError);
-        FLIT_FUZZ_CHECK((plain != nullptr) == (document != nullptr),
-                        "marked up and plain disagree on a text without braces");
-        if (plain) {
-            FLIT_FUZZ_CHECK(flitFuzzItems(*plain) == flitFuzzItems(*document),
-                            "a text without braces reads differently when marked up");
-        } else {
-            FLIT_FUZZ_CHECK(plainError == error, "errors differ: " + plainError.utf8_string() +
-                                                     " / " + error.utf8_string());
-        }
+        FLIT_FUZZ_CHECK(plain ? document && flitFuzzItems(*plain) == flitFuzzItems(*document)
+                              : !document && plainError == error,
+                        "a text without braces reads differently when marked up; errors " +
+                            plainError.utf8_string() + " / " + error.utf8_string());
     }
     return 0;
 }

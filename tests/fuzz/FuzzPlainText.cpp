@@ -9,14 +9,14 @@
 #include "FuzzSupport.h"
 
 #include <algorithm>
-#include <cstring>
+#include <string_view>
 
 namespace {
 
 // White space as its UTF-8 bytes, written out here rather than taken from the tokenizer so that
 // the check stays independent of it, with what it reads as: line breaks as "\n", blanks as " ".
 // "\r\n" comes before "\r" so that it matches whole.
-const std::pair<const char*, char> kWhiteSpace[] = {
+const std::pair<std::string_view, char> kWhiteSpace[] = {
     {"\r\n", '\n'},   {"\n", '\n'},    {"\r", '\n'},    {"\xC2\x85", '\n'}, {"\u2028", '\n'},
     {"\u2029", '\n'}, {" ", ' '},      {"\t", ' '},     {"\v", ' '},        {"\f", ' '},
     {"\u1680", ' '},  {"\u2000", ' '}, {"\u2001", ' '}, {"\u2002", ' '},    {"\u2003", ' '},
@@ -25,24 +25,20 @@ const std::pair<const char*, char> kWhiteSpace[] = {
 
 // The text as its items should spell it: a leading byte order mark dropped, a run of blanks
 // becomes " ", each line break "\n".
-std::string expectedSpelling(const char* text, std::size_t size) {
+std::string expectedSpelling(std::string_view text) {
     std::string out;
-    for (std::size_t i = size >= 3 && std::memcmp(text, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
-         i < size;) {
+    text.remove_prefix(text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0);
+    while (!text.empty()) {
         const auto* space =
             std::find_if(std::begin(kWhiteSpace), std::end(kWhiteSpace), [&](const auto& entry) {
-                const std::size_t length = std::strlen(entry.first);
-                return size - i >= length && std::memcmp(text + i, entry.first, length) == 0;
+                return text.substr(0, entry.first.size()) == entry.first;
             });
-        if (space == std::end(kWhiteSpace)) {
-            out += text[i++];
-            continue;
-        }
-        i += std::strlen(space->first);
+        const bool blank = space != std::end(kWhiteSpace);
         // A blank right after a blank adds nothing; only a blank puts a space at the end.
-        if (space->second == '\n' || out.empty() || out.back() != ' ') {
-            out += space->second;
+        if (!blank || space->second == '\n' || out.empty() || out.back() != ' ') {
+            out += blank ? space->second : text[0];
         }
+        text.remove_prefix(blank ? space->first.size() : 1);
     }
     return out;
 }
@@ -55,14 +51,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::unique_ptr<CDataManager> document =
         flitFuzzImport(text, size, CDocumentImporter::ePlainText, &error);
 
-    const bool acceptable =
-        flitFuzzIsUtf8(text, size) && (size == 0 || std::memchr(text, '\0', size) == nullptr);
+    const bool acceptable = flitFuzzIsUtf8(text, size) && std::count(text, text + size, '\0') == 0;
     FLIT_FUZZ_CHECK(acceptable == (document != nullptr),
-                    acceptable
-                        ? "refused: " + error.utf8_string()
-                        : std::string("accepted a text that is not valid UTF-8 or holds NUL"));
+                    acceptable ? "refused: " + error.utf8_string()
+                               : "accepted a text that is not valid UTF-8 or holds NUL");
     if (document) {
-        const std::string expected = expectedSpelling(text, size);
+        const std::string expected = expectedSpelling({text, size});
         std::string got;
         for (const auto& [kind, word] : flitFuzzItems(*document)) {
             FLIT_FUZZ_CHECK(kind == eDITWord || kind == eDITSpace || kind == eDITNewline,

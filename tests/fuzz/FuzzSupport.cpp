@@ -10,60 +10,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 
 #include <unistd.h>
 
 using namespace std::string_literals;
-
-namespace {
-
-std::string quote(const wxString& s) {
-    return "\"" + s.utf8_string() + "\"";
-}
-
-void checkImport(const char* text, std::size_t size, const CDataManager* document,
-                 const CDocumentImporter& importer) {
-    const wxString& error = importer.getError();
-    const wxString& message = importer.getErrorMessage();
-    const int line = importer.getErrorLine();
-    const int column = importer.getErrorColumn();
-    const std::string place =
-        " at " + std::to_string(line) + ":" + std::to_string(column) + " " + quote(error);
-    if (document != nullptr) {
-        FLIT_FUZZ_CHECK(error.empty() && message.empty() && line == 0 && column == 0,
-                        "a document and the error" + place + " " + quote(message));
-        for (const auto& [kind, word] : flitFuzzItems(*document)) {
-            FLIT_FUZZ_CHECK((kind != eDITWord || !word.empty()) &&
-                                flitFuzzIsUtf8(word.data(), word.size()),
-                            "a word empty or not valid UTF-8: " + word);
-        }
-        return;
-    }
-    FLIT_FUZZ_CHECK(!error.empty() && !message.empty(),
-                    "no document, and the error" + place + " with the message " + quote(message));
-    // An import of text in memory always has a place for its fault: line and column from 1.
-    FLIT_FUZZ_CHECK(line >= 1 && column >= 1, "error place" + place);
-    // The place lies inside the text: no further than the line after the last line break, and
-    // no further than one past the end of its line (a column counts characters, each at least
-    // one byte).
-    std::size_t lines = 1;
-    std::size_t lineStart = 0;
-    for (std::size_t i = 0; i < size; ++i) {
-        i += text[i] == '\r' && i + 1 < size && text[i + 1] == '\n' ? 1 : 0;
-        if ((text[i] == '\n' || text[i] == '\r') && ++lines == static_cast<std::size_t>(line)) {
-            lineStart = i + 1;
-        }
-    }
-    FLIT_FUZZ_CHECK(static_cast<std::size_t>(line) <= lines,
-                    "error past the last line, " + std::to_string(lines) + place);
-    const char* const breaks = "\r\n";
-    const std::size_t length =
-        std::find_first_of(text + lineStart, text + size, breaks, breaks + 2) - (text + lineStart);
-    FLIT_FUZZ_CHECK(static_cast<std::size_t>(column) <= length + 1,
-                    "error past the end of a line of " + std::to_string(length) + " bytes" + place);
-}
-
-} // namespace
 
 // Initialises the wxWidgets base library for the whole run, makes a failed wxASSERT abort (so
 // the fuzzer reports it as a crash with its input), silences the log (refused inputs are the
@@ -122,7 +73,7 @@ void flitFuzzFail(const std::string& what) {
 void flitFuzzWriteFile(const wxString& path, const char* data, std::size_t size) {
     wxFile file(path, wxFile::write);
     FLIT_FUZZ_CHECK(file.IsOpened() && file.Write(data, size) == size && file.Close(),
-                    "cannot write " + quote(path));
+                    "cannot write " + path.utf8_string());
 }
 
 bool flitFuzzIsUtf8(const char* data, std::size_t size) {
@@ -132,20 +83,18 @@ bool flitFuzzIsUtf8(const char* data, std::size_t size) {
         const unsigned lead = static_cast<unsigned char>(data[i]);
         // The lead byte's leading one bits: none for a byte alone, else the length (2 to 4).
         const int ones = __builtin_clz(~lead << 24 | 1);
-        length = ones == 0 ? 1 : ones;
-        if (ones == 1 || ones > 4 || size - i < length) {
-            return false;
-        }
-        unsigned long codePoint = lead & (0xFFu >> (ones + 1));
+        length = std::max(ones, 1);
+        // A lone continuation byte, a lead of five ones or more, a byte that continues nothing
+        // and the end of the text each make the code point too large to pass; more bytes only
+        // shift it further up.
+        unsigned long codePoint = ones == 1 || ones > 4 ? 0x110000 : lead & (0xFFu >> (ones + 1));
         for (std::size_t k = 1; k < length; ++k) {
-            const unsigned next = static_cast<unsigned char>(data[i + k]);
-            if ((next & 0xC0) != 0x80) {
-                return false;
-            }
-            codePoint = codePoint << 6 | (next & 0x3F);
+            const unsigned next = i + k < size ? static_cast<unsigned char>(data[i + k]) : 0;
+            codePoint = (next & 0xC0) != 0x80 ? 0x110000 : codePoint << 6 | (next & 0x3F);
         }
-        if (codePoint < kSmallest[length] || codePoint > 0x10FFFF ||
-            (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+        // Checked first, the size keeps kSmallest's index in range. Surrogates, U+D800 to
+        // U+DFFF, share their bits above the lowest eleven.
+        if (codePoint > 0x10FFFF || codePoint < kSmallest[length] || codePoint >> 11 == 0x1B) {
             return false;
         }
     }
@@ -157,10 +106,39 @@ std::unique_ptr<CDataManager> flitFuzzImport(const char* text, std::size_t size,
     CDocumentImporter importer;
     std::unique_ptr<CDataManager> document =
         importer.importText(text, size, format, flitFuzzFolder());
-    checkImport(text, size, document.get(), importer);
+    const wxString& message = importer.getErrorMessage();
+    const int line = importer.getErrorLine();
+    const int column = importer.getErrorColumn();
+    const std::string place = " at " + std::to_string(line) + ":" + std::to_string(column) + " " +
+                              importer.getError().utf8_string() + ": " + message.utf8_string();
     if (error != nullptr) {
         *error = importer.getError();
     }
+    if (document) {
+        FLIT_FUZZ_CHECK(importer.getError().empty() && message.empty() && line == 0 && column == 0,
+                        "a document and the error" + place);
+        for (const auto& [kind, word] : flitFuzzItems(*document)) {
+            FLIT_FUZZ_CHECK((kind != eDITWord || !word.empty()) &&
+                                flitFuzzIsUtf8(word.data(), word.size()),
+                            "a word empty or not valid UTF-8: " + word);
+        }
+        return document;
+    }
+    // An import of text in memory always has a place for its fault: line and column from 1.
+    FLIT_FUZZ_CHECK(!importer.getError().empty() && !message.empty() && line >= 1 && column >= 1,
+                    "no document, and the error" + place);
+    // The place lies inside the text: no further than the line after the last line break, and
+    // no further than one past the end of its line (a column counts characters, each at least
+    // one byte). Each pass drops a line and its break ("\r\n" counts as one).
+    std::string_view rest(text, size);
+    for (int k = 1; k < line; ++k) {
+        const std::size_t end = rest.find_first_of("\r\n");
+        FLIT_FUZZ_CHECK(end != std::string_view::npos, "error past the last line" + place);
+        rest.remove_prefix(end + (rest.compare(end, 2, "\r\n") == 0 ? 2 : 1));
+    }
+    FLIT_FUZZ_CHECK(static_cast<std::size_t>(column) <=
+                        std::min(rest.find_first_of("\r\n"), rest.size()) + 1,
+                    "error past the end of its line" + place);
     return document;
 }
 
