@@ -196,8 +196,6 @@ TEST_F(FlitWordCalcsTest, EdgesOfTheTableAndOfAnInt) {
     EXPECT_EQ(9, calcs.calcInterWordDelayTime(nullptr, ' ', 250));
     CFlitWordCalcs::kTimingTable[2].restDelayAdjPercentage = 200;
     EXPECT_EQ(2 * 283, calcs.calcRestDelay(1, 250));
-    CFlitWordCalcs::restoreDefaultTimingTable();
-    EXPECT_EQ(283, calcs.calcRestDelay(1, 250));
     // 4000 bytes: (925 L + 28125) / 250 = 14912 at 110 %, (L - 6) L 175 / 250 = 11183200 at 112 %.
     EXPECT_EQ(16403 + 12525184, calcs.calcWordDisplayTime(std::string(4000, 'a').c_str(), 250));
     const std::string huge(100000, 'a');
