@@ -460,9 +460,8 @@ TEST_F(DocumentImporter, FilesAreReadRelativeToTheBaseFolderAndStoredByName) {
 
     write("STORY.FLIT", "{sound media/../tone.wav}{lgraphic sky.png} end");
     // The format follows the file's extension, in any case.
-    for (const char* plain : {"story.flit.txt", "flit"}) {
-        write(plain, "{sound tone.wav}");
-    }
+    write("story.flit.txt", "{sound tone.wav}");
+    write("flit", "{sound tone.wav}");
     const SCase files[] = {
         {"story.flit.txt", "{sound _ tone.wav}"},
         {"flit", "{sound _ tone.wav}"},
