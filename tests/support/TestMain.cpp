@@ -34,9 +34,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     installTestEnvironment();
-    wxTheApp->CallOnInit();
+    // The console application object of the base build is no wxApp: reach it as what it is.
+    wxAppConsole* app = wxAppConsole::GetInstance();
+    app->CallOnInit();
     const int result = RUN_ALL_TESTS();
-    wxTheApp->OnExit();
+    app->OnExit();
     wxEntryCleanup();
     return result;
 }
