@@ -10,6 +10,7 @@
 #include "engine/FlitManager.h"
 #include "outside/DataManager.h"
 #include "outside/DocumentImporter.h"
+#include "outside/Utf8.h"
 
 #include <wx/aboutdlg.h>
 #include <wx/app.h>
@@ -309,8 +310,9 @@ void CReaderFrame::countShownChunk(const CFlitCommandEvent& event) {
     // A word longer than the display length comes in chunks of exactly that many characters,
     // each but the last ending in a hyphen, all with the word's node.
     const size_t length = manager->getWordDisplayLength();
-    const bool goesOn =
-        node == shownNode && length >= 2 && lastChunk.length() == length && lastChunk.EndsWith("-");
+    const wxScopedCharBuffer chunk = lastChunk.utf8_str();
+    const bool goesOn = node == shownNode && length >= 2 && lastChunk.EndsWith("-") &&
+                        CUtf8::countClusters(chunk.data(), chunk.length()) == length;
     if (!goesOn) {
         ++wordsShown;
         // Items other than words (links, email items) show their words with their own node.

@@ -15,15 +15,10 @@ namespace {
 // How many words either side of the current one the context shows at most.
 const int kContextReach = 40;
 
-// A word item the engine flashes: not empty, and valid UTF-8 (the engine shows nothing for
-// bytes it cannot read as characters).
+// A word item the engine flashes.
 bool isWordNode(const wxCDataInfoListNode* node) {
-    if (node->GetData()->getDataInfoType() != eDITWord) {
-        return false;
-    }
-    const char* word = static_cast<const CDITWord*>(node->GetData())->getWord();
-    const size_t size = std::strlen(word);
-    return size > 0 && CUtf8::findInvalid(word, size) == CUtf8::kAllValid;
+    return node->GetData()->getDataInfoType() == eDITWord &&
+           CFlashedWords::isShown(static_cast<const CDITWord*>(node->GetData())->getWord());
 }
 
 const char* wordOf(const wxCDataInfoListNode* node) {
@@ -224,15 +219,16 @@ void CReadingNavigator::sentenceAround(wxCDataInfoListNode* node, std::vector<wx
 
 uint64_t CReadingNavigator::wordCost(CFlitWordCalcs& wordCalcs, const char* word, char separator,
                                      int speed, unsigned int wordLength) {
-    // Timed as the engine times it: by its first wordLength characters, once per chunk.
+    // Timed as the engine times it: by its first wordLength characters, once per chunk, both
+    // counted in characters as a reader sees them (CFlashedWords::chunksOf and timedPart).
     const size_t bytes = std::strlen(word);
-    const size_t length = CUtf8::countCodePoints(word, bytes);
+    const size_t length = CUtf8::countClusters(word, bytes);
     size_t chunks = 1;
     std::string shown;
     const char* timed = word;
     if (wordLength >= 2 && length > wordLength) {
         chunks = (length - 1 + wordLength - 2) / (wordLength - 1);
-        shown.assign(word, CUtf8::prefixBytes(word, bytes, wordLength));
+        shown.assign(word, CUtf8::clusterPrefixBytes(word, bytes, wordLength));
         timed = shown.c_str();
     }
     const int display = wordCalcs.calcWordDisplayTime(timed, speed);

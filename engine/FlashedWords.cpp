@@ -47,16 +47,18 @@ std::vector<SFlashedWord> CFlashedWords::attachmentAnnouncementWords() {
     return words;
 }
 
+bool CFlashedWords::isShown(const char* word) {
+    const std::size_t size = std::strlen(word);
+    return size > 0 && CUtf8::findInvalid(word, size) == CUtf8::kAllValid;
+}
+
 std::vector<SFlashedWord> CFlashedWords::wordsOf(const CDataManager& document,
                                                  const wxCDataInfoListNode* node) {
     const CDataInfo* item = node->GetData();
     switch (item->getDataInfoType()) {
     case eDITWord: {
-        // The engine takes the word as a wide string, which bytes that are not UTF-8 leave
-        // empty.
         const char* word = static_cast<const CDITWord*>(item)->getWord();
-        const std::size_t size = std::strlen(word);
-        if (size == 0 || CUtf8::findInvalid(word, size) != CUtf8::kAllValid) {
+        if (!isShown(word)) {
             return {};
         }
         return {{word, document.getSeparatorAfter(node)}};

@@ -39,6 +39,11 @@ public:
     // An attachment announcement: "Press 'A' to read attachment", three times, a line each.
     static std::vector<SFlashedWord> attachmentAnnouncementWords();
 
+    // Whether a word item's text is flashed at all: the engine shows nothing for an empty word,
+    // nor for bytes that are not UTF-8 (it takes the word as a wide string, which they leave
+    // empty).
+    static bool isShown(const char* word);
+
     // The words that reading the item at node flashes, in order: a word item's own text (none
     // when it is empty or not valid UTF-8), and the words above for links and email items; none
     // for every other item.
