@@ -2,14 +2,16 @@ include(GoogleTest)
 find_package(GTest REQUIRED)
 
 # flit_add_test(<name> SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>]
-#               [ENVIRONMENT <VAR=value...>] [GUI])
+#               [ENVIRONMENT <VAR=value...>] [SERIAL <cases...>] [GUI])
 #
 # Builds one test executable and registers its cases with CTest. Every test binary links the
 # shared test main from tests/support, which installs a throwing assert handler and a stderr
 # logger before any test runs. GUI tests need a display, so their cases are discovered when
-# CTest runs rather than at build time.
+# CTest runs rather than at build time. Cases named in SERIAL run with no other test beside them:
+# they steer the pointer and keyboard of the display every GUI test shares, and another test's
+# window appearing under the pointer would take their keys.
 function(flit_add_test name)
-    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS;LABELS;ENVIRONMENT" ${ARGN})
+    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS;LABELS;ENVIRONMENT;SERIAL" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     if(ARG_GUI)
         target_link_libraries(${name} PRIVATE flit_test_main_gui)
@@ -37,5 +39,11 @@ function(flit_add_test name)
         "if(${name}_TESTS)\n"
         "    set_tests_properties(\${${name}_TESTS} PROPERTIES ${properties})\n"
         "endif()\n")
+    foreach(case IN LISTS ARG_SERIAL)
+        file(APPEND "${script}"
+            "if(\"${case}\" IN_LIST ${name}_TESTS)\n"
+            "    set_tests_properties(${case} PROPERTIES RUN_SERIAL TRUE)\n"
+            "endif()\n")
+    endforeach()
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${script}")
 endfunction()
