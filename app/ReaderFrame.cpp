@@ -9,7 +9,7 @@
 #include "engine/FlitCommandEvent.h"
 #include "engine/FlitManager.h"
 #include "outside/DataManager.h"
-#include "outside/DocumentImporter.h"
+#include "import/DocumentImporter.h"
 #include "outside/Utf8.h"
 
 #include <wx/aboutdlg.h>

@@ -20,7 +20,7 @@
 #include "engine/FlitManager.h"
 #include "engine/FlitViewThread.h"
 #include "outside/DataManager.h"
-#include "outside/DocumentImporter.h"
+#include "import/DocumentImporter.h"
 #include "timing/FlitWordCalcs.h"
 
 #include <wx/app.h>

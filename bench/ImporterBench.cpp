@@ -4,7 +4,7 @@
 // growth of the resident size (what the process costs the machine, allocator slack included)
 // and as the growth of the bytes the allocator has handed out.
 
-#include "outside/DocumentImporter.h"
+#include "import/DocumentImporter.h"
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>

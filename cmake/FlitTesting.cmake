@@ -41,7 +41,8 @@ function(flit_add_test name)
         "endif()\n")
     foreach(case IN LISTS ARG_SERIAL)
         file(APPEND "${script}"
-            "if(\"${case}\" IN_LIST ${name}_TESTS)\n"
+            "list(FIND ${name}_TESTS \"${case}\" at)\n"
+            "if(at GREATER -1)\n"
             "    set_tests_properties(${case} PROPERTIES RUN_SERIAL TRUE)\n"
             "endif()\n")
     endforeach()

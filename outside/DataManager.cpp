@@ -397,3 +397,18 @@ wxCDataInfoListNode* CDataManager::appendItem(CDataInfo* item) {
     }
     return items.Append(item);
 }
+
+void CDataManager::addContentsEntry(const wxString& entryTitle, int level, size_t itemIndex) {
+    contents.push_back(SContentsEntry{entryTitle, level, itemIndex});
+}
+
+const CDataManager::SContentsEntry* CDataManager::getContentsEntryAt(size_t itemIndex) const {
+    const SContentsEntry* found = nullptr;
+    for (const SContentsEntry& entry : contents) {
+        if (entry.itemIndex > itemIndex) {
+            break;
+        }
+        found = &entry;
+    }
+    return found;
+}

@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class CEmailItemAttachmentManager;
 
@@ -80,6 +81,27 @@ public:
     // written.
     bool getLinkFileDataStoreAsFile(eLinkFileDataInfoType kind, const char* name, wxString* path);
 
+    // --- What the document says of itself ---
+
+    // One entry of a book's table of contents: its title, its depth (0 for the top level), and
+    // the index in the item list where its part begins.
+    struct SContentsEntry {
+        wxString title;
+        int level;
+        size_t itemIndex;
+    };
+
+    // The title (an EPUB's metadata, an HTML title); empty when the document names none.
+    const wxString& getTitle() const { return title; }
+    void setTitle(const wxString& text) { title = text; }
+    // The table of contents in reading order; empty when the document has none.
+    const std::vector<SContentsEntry>& getContents() const { return contents; }
+    // Adds an entry; entries are expected in the order of their item indexes.
+    void addContentsEntry(const wxString& entryTitle, int level, size_t itemIndex);
+    // The last entry that begins at or before itemIndex: the part being read there; null before
+    // the first entry.
+    const SContentsEntry* getContentsEntryAt(size_t itemIndex) const;
+
     // --- Building the document ---
 
     // Records, referred to by the items appended afterwards.
@@ -129,6 +151,8 @@ private:
     CLinkInfoList links;
     CTagInfoList tags;
     CPageManager pageManager;
+    wxString title;
+    std::vector<SContentsEntry> contents;
 
     // Guards linkFileData, linkFileNames and privateFolder: the host adds data on its thread
     // while the presentation thread writes files out.

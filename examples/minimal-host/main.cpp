@@ -8,7 +8,7 @@
 #include "engine/FlitCommandEvent.h"
 #include "engine/FlitManager.h"
 #include "outside/DataManager.h"
-#include "outside/DocumentImporter.h"
+#include "import/DocumentImporter.h"
 
 #include <wx/app.h>
 #include <wx/dcbuffer.h>

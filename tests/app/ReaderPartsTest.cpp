@@ -6,7 +6,7 @@
 #include "ReadingNavigator.h"
 
 #include "engine/FlitCommandEvent.h"
-#include "outside/DocumentImporter.h"
+#include "import/DocumentImporter.h"
 #include "outside/OvriChars.h"
 #include "timing/FlitWordCalcs.h"
 

@@ -8,7 +8,7 @@
 #include "debug/FETimingConstantsPanel.h"
 #include "engine/FlitManager.h"
 #include "outside/CommonGuiUtils.h"
-#include "outside/DocumentImporter.h"
+#include "import/DocumentImporter.h"
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>

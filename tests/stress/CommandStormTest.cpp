@@ -7,7 +7,7 @@
 // of commands (10,000 by default).
 
 #include "engine/FlitManager.h"
-#include "outside/DocumentImporter.h"
+#include "import/DocumentImporter.h"
 #include "support/TestHost.h"
 #include "support/Watchdog.h"
 #include "timing/FlitWordCalcs.h"

@@ -3,7 +3,7 @@
 #include "RhythmSvg.h"
 #include "TimingReport.h"
 
-#include "outside/DocumentImporter.h"
+#include "import/DocumentImporter.h"
 #include "outside/FileParser.h"
 #include "timing/FlitWordCalcs.h"
 #include "timing/FlitWordCalcsSerializer.h"

@@ -1,6 +1,6 @@
-#include "outside/MarkupReader.h"
+#include "import/MarkupReader.h"
 
-#include "outside/DocumentImporter.h"
+#include "import/DocumentImporter.h"
 #include "outside/TextTokenizer.h"
 #include "outside/Utf8.h"
 

@@ -1,4 +1,4 @@
-#include "outside/DocumentImporter.h"
+#include "import/DocumentImporter.h"
 #include "outside/XMLParser.h"
 #include "outside/XMLSerializer.h"
 #include "outside/wxXMLUtils.h"

@@ -1,0 +1,47 @@
+#ifndef FLIT_IMPORT_HTMLIMPORTER_H
+#define FLIT_IMPORT_HTMLIMPORTER_H
+
+#include "import/FormatImporter.h"
+
+#include <wx/string.h>
+
+#include <cstddef>
+#include <map>
+#include <string>
+
+// Appends the readable text of HTML and XHTML documents to a document being built, mapping
+// their structure to items: block ends and line breaks give newline items, headings and
+// emphasis give bold words, marks give highlighted ones. EPUB chapters and Markdown (rendered to
+// HTML) go through it too, so every format maps structure the same way.
+class CHtmlTextBuilder {
+public:
+    explicit CHtmlTextBuilder(CDataManager* document);
+    CHtmlTextBuilder(const CHtmlTextBuilder&) = delete;
+    CHtmlTextBuilder& operator=(const CHtmlTextBuilder&) = delete;
+
+    // Parses bytes as HTML (tolerant of what browsers tolerate) or, with xhtml, as XML with
+    // HTML's named entities known, and appends their text. Network access and external entities
+    // are off. False, with *error saying why, when the bytes cannot be parsed at all or nest too
+    // deeply; the items appended so far stay.
+    bool append(const char* bytes, std::size_t size, bool xhtml, wxString* error);
+
+    // For the last append: the index in the document's item list at which each element with an
+    // id attribute began (what a link "file#id" points to), and the text of its title element.
+    const std::map<std::string, std::size_t>& getAnchors() const { return anchors; }
+    const wxString& getTitle() const { return title; }
+
+private:
+    CDataManager* document;
+    std::map<std::string, std::size_t> anchors;
+    wxString title;
+};
+
+// An HTML file: its text through CHtmlTextBuilder, its title as the document's title.
+class CHtmlImporter : public CFormatImporter {
+public:
+    std::unique_ptr<CDataManager> read(const char* bytes, std::size_t size,
+                                       const SImportContext& context,
+                                       SImportReport* report) override;
+};
+
+#endif
