@@ -1,7 +1,7 @@
 # Installing FlitEngine the way a host author expects a library to install on Debian:
 #
 #   lib/<multiarch>/libflitengine.so.0.1.0, .so.0 (runtime) and .so (development)
-#   include/flitengine/{engine,timing,debug,outside}/*.h and FlitExport.h
+#   include/flitengine/{engine,timing,debug,outside,import}/*.h and FlitExport.h
 #   lib/<multiarch>/cmake/FlitEngine/   find_package(FlitEngine), target FlitEngine::flitengine
 #   lib/<multiarch>/pkgconfig/flitengine.pc
 #   bin/flitreader, bin/flit-timing, their manual pages, the reader's desktop entry and icons
@@ -33,7 +33,7 @@ install(TARGETS flitengine
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
         COMPONENT runtime)
 
-foreach(_flit_dir IN ITEMS engine timing debug outside)
+foreach(_flit_dir IN ITEMS engine timing debug outside import)
     install(DIRECTORY ${PROJECT_SOURCE_DIR}/${_flit_dir}/
         DESTINATION ${FLIT_INSTALL_INCLUDEDIR}/${_flit_dir}
         COMPONENT dev

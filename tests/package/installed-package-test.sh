@@ -42,7 +42,7 @@ expect_file "$libdir/libflitengine.so.$version"
 expect_link "$libdir/libflitengine.so.$major" "libflitengine.so.$version"
 expect_link "$libdir/libflitengine.so" "libflitengine.so.$major"
 for header in FlitExport.h engine/FlitManager.h engine/FlitCommandEvent.h timing/FlitWordCalcs.h \
-    debug/FEDebugDlg.h outside/DocumentImporter.h outside/DataManager.h; do
+    debug/FEDebugDlg.h import/DocumentImporter.h outside/DataManager.h; do
     expect_file "include/flitengine/$header"
 done
 # Every header a public header includes is installed too.
