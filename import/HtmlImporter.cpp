@@ -66,6 +66,7 @@ const SElementRole kElementRoles[] = {
     {"head", eHead},        {"script", eSkipped}, {"style", eSkipped},    {"template", eSkipped},
     {"noscript", eSkipped}, {"iframe", eSkipped}, {"object", eSkipped},   {"embed", eSkipped},
     {"audio", eSkipped},    {"video", eSkipped},  {"canvas", eSkipped},   {"img", eSkipped},
+    {"rt", eSkipped},       {"rp", eSkipped},
 };
 
 eElementRole roleOf(const xmlNode* element) {
@@ -360,7 +361,7 @@ private:
         xmlChar* value = xmlGetProp(element, reinterpret_cast<const xmlChar*>(attribute));
         if (value != nullptr) {
             if (*value != 0) {
-                pendingAnchors.push_back(textOf(value));
+                pendingAnchors.emplace_back(textOf(value));
             }
             xmlFree(value);
         }
