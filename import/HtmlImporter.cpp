@@ -360,7 +360,11 @@ private:
     void noteAnchor(xmlNode* element, const char* attribute) {
         xmlChar* value = xmlGetProp(element, reinterpret_cast<const xmlChar*>(attribute));
         if (value != nullptr) {
-            if (*value != 0) {
+            // In XHTML attributes the XML parser keeps only the first byte of an HTML named
+            // entity (it copies its own entities, all one byte, that way): an id that holds one
+            // is not valid UTF-8, and no link can name it.
+            const std::size_t size = std::strlen(textOf(value));
+            if (size != 0 && CUtf8::findInvalid(textOf(value), size) == CUtf8::kAllValid) {
                 pendingAnchors.emplace_back(textOf(value));
             }
             xmlFree(value);
