@@ -28,9 +28,10 @@ const std::size_t kUtf16MarkSize = 2;
 // a fault in a text, reported at its place.)
 const std::size_t kControlShare = 10;
 const std::size_t kMinControls = 4;
-// Windows-1252 text is mostly ASCII even in languages with many accents: bytes of which more
-// than one in kHighByteShare is above ASCII are no text in it.
-const std::size_t kHighByteShare = 3;
+// Windows-1252 text is mostly ASCII even in languages with many accents (a short quoted word
+// may still be half accents and quotes): bytes more than half of which are above ASCII are no
+// text in it.
+const std::size_t kHighByteShare = 2;
 
 // The characters of Windows-1252 from 0x80 to 0x9F (0 for the five bytes it leaves
 // undefined); from 0xA0 on it is Latin-1, whose bytes are their own code points.

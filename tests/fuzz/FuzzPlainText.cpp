@@ -10,8 +10,8 @@
 #include "FuzzSupport.h"
 
 #include <algorithm>
+#include <cctype>
 #include <string_view>
-#include <vector>
 
 namespace {
 
@@ -40,37 +40,20 @@ std::string expectedSpelling(std::string_view text) {
         marked += blank ? space->second : text[0];
         text.remove_prefix(blank ? space->first.size() : 1);
     }
-    // Then each run as one item.
-    std::vector<std::pair<std::size_t, std::size_t>> runs; // where each run starts, its breaks
+    // Then each run as one item; the second pass knows whether the text has a blank line.
     std::string out;
     bool blankLine = false;
-    for (std::size_t i = 0; i < marked.size();) {
-        const std::size_t end = std::min(marked.find_first_not_of(" \n", i), marked.size());
-        if (end == i) {
-            out += marked[i++];
-            continue;
+    for (int pass = 0; pass < 2; ++pass) {
+        out.clear();
+        for (std::size_t i = 0; i < marked.size();) {
+            const std::size_t end = std::min(marked.find_first_not_of(" \n", i), marked.size());
+            const auto breaks = std::count(marked.begin() + i, marked.begin() + end, '\n');
+            blankLine = blankLine || breaks >= 2;
+            out += end == i ? marked[i] : breaks >= 2 || (breaks == 1 && !blankLine) ? '\n' : ' ';
+            i = std::max(end, i + 1);
         }
-        const auto breaks =
-            static_cast<std::size_t>(std::count(marked.begin() + i, marked.begin() + end, '\n'));
-        blankLine = blankLine || breaks >= 2;
-        runs.emplace_back(out.size(), breaks);
-        out += ' ';
-        i = end;
-    }
-    for (const auto& [at, breaks] : runs) {
-        out[at] = breaks >= 2 || (breaks == 1 && !blankLine) ? '\n' : ' ';
     }
     return out;
-}
-
-// Valid UTF-8 without NUL and without control characters other than white space: text that is
-// always read.
-bool isPlainText(const char* text, std::size_t size) {
-    return flitFuzzIsUtf8(text, size) && std::none_of(text, text + size, [](char c) {
-               return (static_cast<unsigned char>(c) < 0x20 &&
-                       std::string_view("\t\n\v\f\r").find(c) == std::string_view::npos) ||
-                      c == 0x7F;
-           });
 }
 
 } // namespace
@@ -81,7 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::unique_ptr<CDataManager> document =
         flitFuzzImport(text, size, CDocumentImporter::ePlainText, &error);
 
-    const bool plain = isPlainText(text, size);
+    // Valid UTF-8 without NUL and without control characters other than white space is always
+    // read.
+    const bool plain = flitFuzzIsUtf8(text, size) && std::all_of(text, text + size, [](char c) {
+                           const auto byte = static_cast<unsigned char>(c);
+                           return (byte >= 0x20 && byte != 0x7F) || std::isspace(byte);
+                       });
     FLIT_FUZZ_CHECK(!plain || document != nullptr, "refused: " + error.utf8_string());
     if (document && plain) {
         const std::string expected = expectedSpelling({text, size});
