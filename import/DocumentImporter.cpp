@@ -85,15 +85,11 @@ const SKnownKind kNotDocuments[] = {
     {"\xFF\xD8\xFF", 3, "a JPEG image"},
     {"GIF87a", 6, "a GIF image"},
     {"GIF89a", 6, "a GIF image"},
-    {"\x7F"
-     "ELF",
-     4, "an ELF executable"},
+    {"\x7F\x45LF", 4, "an ELF executable"},
     {"PK\x03\x04", 4, "a zip archive, not an EPUB"},
     {"PK\x05\x06", 4, "a zip archive, not an EPUB"},
     {"\x1F\x8B", 2, "gzip-compressed data"},
-    {"\xFD"
-     "7zXZ\0",
-     6, "xz-compressed data"},
+    {"\xFD\x37zXZ\0", 6, "xz-compressed data"},
     {"7z\xBC\xAF\x27\x1C", 6, "a 7-Zip archive"},
     {"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8, "an old Microsoft Office document"},
 };
