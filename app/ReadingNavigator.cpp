@@ -40,6 +40,19 @@ CReadingNavigator::CReadingNavigator(CDataManager* doc) : document(doc) {
         ++wordCount;
         return true;
     });
+    // A paragraph ends at one newline item, as plain text, HTML, EPUB and Markdown end their
+    // paragraphs, unless the document has two newline items between two words somewhere: then
+    // it keeps its line breaks (a marked-up text, or plain text read with every line break
+    // kept), and only a blank line ends a paragraph.
+    int newlines = 0;
+    for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
+        if (isWordNode(node)) {
+            newlines = 0;
+        } else if (node->GetData()->getDataInfoType() == eDITNewline && ++newlines == 2) {
+            paragraphNewlines = 2;
+            break;
+        }
+    }
 }
 
 template <typename Visit>
@@ -128,7 +141,8 @@ bool CReadingNavigator::isBoundaryBefore(wxCDataInfoListNode* word, eBoundary bo
     for (wxCDataInfoListNode* at = word->GetPrevious(); at != nullptr; at = at->GetPrevious()) {
         const eDataInfoType type = at->GetData()->getDataInfoType();
         if (type == eDITWord && isWordNode(at)) {
-            return boundary == eSentence ? CSentenceEnd::endsSentence(wordOf(at)) : newlines >= 2;
+            return boundary == eSentence ? CSentenceEnd::endsSentence(wordOf(at))
+                                         : newlines >= paragraphNewlines;
         }
         if (type == eDITNewline) {
             ++newlines;

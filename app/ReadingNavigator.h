@@ -20,8 +20,9 @@ class wxCDataInfoListNode;
 // number, an attachment announcement's fifteen words. The words that an attachment skip jumps
 // over, up to the next email item, are not read and not counted.
 //
-// Sentences end as CSentenceEnd says. A paragraph ends at a blank line (two line breaks with
-// nothing but spaces between) or at a page marker.
+// Sentences end as CSentenceEnd says. A paragraph ends at a page marker, and at a newline item;
+// in a document that keeps its line breaks (one with two newline items between two words
+// somewhere), only at a blank line (two newline items with no word between).
 class CReadingNavigator {
 public:
     explicit CReadingNavigator(CDataManager* document);
@@ -76,6 +77,9 @@ private:
 
     CDataManager* document;
     size_t wordCount = 0;
+    // The newline items between two words that end a paragraph: 1, or 2 in a document that keeps
+    // its line breaks.
+    int paragraphNewlines = 1;
     // Where wordsBefore last stopped, to continue from there, and whether it was in words that
     // an attachment skip jumps over.
     wxCDataInfoListNode* lastNode = nullptr;

@@ -19,8 +19,8 @@
 #include "engine/FlitCommandEvent.h"
 #include "engine/FlitManager.h"
 #include "engine/FlitViewThread.h"
-#include "outside/DataManager.h"
 #include "import/DocumentImporter.h"
+#include "outside/DataManager.h"
 #include "timing/FlitWordCalcs.h"
 
 #include <wx/app.h>
@@ -279,17 +279,19 @@ int main(int argc, char** argv) {
     parser.Found("commands", &commands);
     parser.Found("errors", &errorsPath);
 
-    // The text, repeated until it has enough words, cut to the number asked for.
-    std::string bytes;
-    wxString reason;
-    if (!CDocumentImporter::readFile(parser.GetParam(0), &bytes, &reason)) {
-        std::fprintf(stderr, "flit-perf: %s\n", reason.utf8_str().data());
+    // The document's words (of any format the importer reads), repeated until there are enough,
+    // cut to the number asked for.
+    CDocumentImporter importer;
+    const std::unique_ptr<CDataManager> source = importer.importFile(parser.GetParam(0));
+    if (!source) {
+        std::fprintf(stderr, "flit-perf: %s\n", importer.getError().utf8_str().data());
         return 2;
     }
-    std::istringstream source(bytes);
     std::vector<std::string> textWords;
-    for (std::string word; source >> word;) {
-        textWords.push_back(word);
+    for (wxCDataInfoListNode* node = source->getFirstNode(); node; node = node->GetNext()) {
+        if (const auto* word = dynamic_cast<const CDITWord*>(node->GetData())) {
+            textWords.push_back(word->getWord());
+        }
     }
     if (textWords.empty()) {
         std::fprintf(stderr, "flit-perf: the text has no words\n");
@@ -300,7 +302,6 @@ int main(int argc, char** argv) {
         text += textWords[size_t(i) % textWords.size()];
         text += (i % 12 == 11) ? "\n" : " ";
     }
-    CDocumentImporter importer;
     std::unique_ptr<CDataManager> document =
         importer.importText(text, CDocumentImporter::ePlainText, wxString());
     if (!document) {

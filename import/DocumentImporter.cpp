@@ -65,9 +65,50 @@ std::unique_ptr<CFormatImporter> makeImporter(CDocumentImporter::eFormat format)
     return std::make_unique<CTextImporter>(false);
 }
 
-bool startsWith(const char* bytes, std::size_t size, const char* prefix) {
-    const std::size_t length = std::strlen(prefix);
+bool startsWith(const char* bytes, std::size_t size, const char* prefix,
+                std::size_t length = std::string::npos) {
+    length = length == std::string::npos ? std::strlen(prefix) : length;
     return size >= length && std::memcmp(bytes, prefix, length) == 0;
+}
+
+struct SKnownKind {
+    const char* start;
+    std::size_t length;
+    const char* kind;
+};
+
+// Files that are no document of any format read here, by the bytes they start with: pictures,
+// programs, archives and compressed data that people may open by mistake. A zip here is one
+// without an EPUB's mimetype first (chooseFormat takes those, and a file named .epub).
+const SKnownKind kNotDocuments[] = {
+    {"\x89PNG\r\n\x1A\n", 8, "a PNG image"},
+    {"\xFF\xD8\xFF", 3, "a JPEG image"},
+    {"GIF87a", 6, "a GIF image"},
+    {"GIF89a", 6, "a GIF image"},
+    {"\x7F\x45LF", 4, "an ELF executable"},
+    {"PK\x03\x04", 4, "a zip archive, not an EPUB"},
+    {"PK\x05\x06", 4, "a zip archive, not an EPUB"},
+    {"\x1F\x8B", 2, "gzip-compressed data"},
+    {"\xFD\x37zXZ\0", 6, "xz-compressed data"},
+    {"7z\xBC\xAF\x27\x1C", 6, "a 7-Zip archive"},
+    {"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8, "an old Microsoft Office document"},
+};
+
+// What the bytes are when they start as a known kind of file that is no document; null when
+// they may be one.
+const char* knownNonDocument(const char* bytes, std::size_t size) {
+    for (const SKnownKind& known : kNotDocuments) {
+        if (startsWith(bytes, size, known.start, known.length)) {
+            return known.kind;
+        }
+    }
+    return nullptr;
+}
+
+// The formats whose importers take any bytes as text.
+bool isTextFormat(CDocumentImporter::eFormat format) {
+    return format == CDocumentImporter::ePlainText || format == CDocumentImporter::eMarkedUp ||
+           format == CDocumentImporter::eHtml || format == CDocumentImporter::eMarkdown;
 }
 
 // Whether text starts (after a byte order mark, white space, an XML declaration and comments)
@@ -250,8 +291,13 @@ std::unique_ptr<CDataManager> CDocumentImporter::importBytes(const char* bytes, 
     SImportContext context;
     context.baseDir = baseDir;
     context.keepLineBreaks = keepLineBreaks;
-    std::unique_ptr<CDataManager> document =
-        makeImporter(usedFormat)->read(bytes, size, context, &report);
+    std::unique_ptr<CDataManager> document;
+    const char* kind = isTextFormat(usedFormat) ? knownNonDocument(bytes, size) : nullptr;
+    if (kind != nullptr) {
+        report.error = wxString::Format("%s (%s)", CTextImporter::kNotADocument, kind);
+    } else {
+        document = makeImporter(usedFormat)->read(bytes, size, context, &report);
+    }
     if (!document) {
         if (report.error.empty()) {
             report.error = "the document could not be read";

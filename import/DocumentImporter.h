@@ -18,7 +18,7 @@
 // - plain text: words, spaces and line breaks; a blank line ends a paragraph (a newline item),
 //   a single line break inside a paragraph is a space unless the text has no blank line at all
 //   or keepLineBreaks is set. Text that is not UTF-8 is read as UTF-16 (with its byte order
-//   mark) or Windows-1252 when that decodes it.
+//   mark) or Windows-1252 when that decodes it, and the notice says so.
 // - marked-up text (".flit"): plain text with every line break kept, plus directives in braces,
 //   each an item (or a change of the pen that later words are written with) at its place in the
 //   text: "sea{rest 2}wall" is the word "sea", a rest of 2 units and the word "wall", while
@@ -26,6 +26,9 @@
 //   arguments name files relative to the base folder; their bytes are stored in the document.
 // - EPUB, HTML, Markdown and PDF: their text in reading order, with line breaks, bold,
 //   highlights, pages, title and table of contents from their structure.
+//
+// Bytes that are no document (a picture, a program, an archive, binary data) are refused as "not
+// a document this reader knows", with the kind when it is known.
 //
 // An import builds the whole document or nothing: on any fault the result is null and the error
 // says what is wrong; for a text, with the line and column (1-based, counted in characters from

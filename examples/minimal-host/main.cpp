@@ -7,8 +7,8 @@
 
 #include "engine/FlitCommandEvent.h"
 #include "engine/FlitManager.h"
-#include "outside/DataManager.h"
 #include "import/DocumentImporter.h"
+#include "outside/DataManager.h"
 
 #include <wx/app.h>
 #include <wx/dcbuffer.h>
@@ -125,6 +125,11 @@ public:
         if (!document) {
             std::fprintf(stderr, "minimal-host: %s\n", importer.getError().utf8_str().data());
             return false;
+        }
+        // How the document was read, when that is worth knowing (e.g. a text in another
+        // encoding than UTF-8).
+        if (!importer.getNotice().empty()) {
+            std::fprintf(stderr, "minimal-host: %s\n", importer.getNotice().utf8_str().data());
         }
         CHostFrame* frame =
             new CHostFrame(std::move(document), argc > 2 && argv[2] == "--quit-at-end");

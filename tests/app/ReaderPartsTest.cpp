@@ -126,6 +126,13 @@ TEST_F(ReadingNavigatorTest, SentencesAndParagraphs) {
     EXPECT_EQ((std::vector<wxString>{"Five", "six?"}), words);
     EXPECT_EQ(1, marked);
 
+    // Without blank lines each line is a paragraph; a marked-up text keeps its line breaks, and
+    // only its blank lines end paragraphs.
+    load("One.\nTwo.\nThree.");
+    EXPECT_EQ("Two. Three. - ", moves(&CReadingNavigator::nextParagraph));
+    load("One\ntwo\n\nThree.", CDocumentImporter::eMarkedUp);
+    EXPECT_EQ("Three. Three. - ", moves(&CReadingNavigator::nextParagraph));
+
     load("Mrs. Smith came. Dr. Lee left.");
     EXPECT_EQ("Dr. Dr. Dr. - - - ", moves(&CReadingNavigator::nextSentence));
     EXPECT_EQ("Mrs. Mrs. Mrs. Mrs. Dr. Dr. ", moves(&CReadingNavigator::previousSentence));

@@ -3,7 +3,8 @@
 // succeed and directives naming anything else fail.
 //
 // Checked on every input: either a document or an error placed inside the text, never both;
-// every word non-empty valid UTF-8; a text without braces reads exactly as plain text does.
+// every word non-empty valid UTF-8; a text without braces reads exactly as plain text does with
+// its line breaks kept.
 
 #include "FuzzSupport.h"
 
@@ -18,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (std::string_view(text, size).find_first_of("{}") == std::string_view::npos) {
         wxString plainError;
         const std::unique_ptr<CDataManager> plain =
-            flitFuzzImport(text, size, CDocumentImporter::ePlainText, &plainError);
+            flitFuzzImport(text, size, CDocumentImporter::ePlainText, &plainError, true);
         FLIT_FUZZ_CHECK(plain ? document && flitFuzzItems(*plain) == flitFuzzItems(*document)
                               : !document && plainError == error,
                         "a text without braces reads differently when marked up; errors " +

@@ -1,14 +1,16 @@
-// Fuzz target: the plain-text importer. Each input is imported as plain UTF-8 text.
+// Fuzz target: the plain-text importer. Each input is imported as plain text.
 //
-// Checked on every input: either a document or an error placed inside the text, never both;
-// every word non-empty valid UTF-8. Plain text has only two faults, so a text is accepted
-// exactly when it is valid UTF-8 without NUL; and the document's items spell the text again
-// without a leading byte order mark, each run of blanks as one space and each line break as one
-// newline.
+// Checked on every input: either a document or an error placed inside the text (or, for bytes
+// refused whole, nowhere), never both; every word non-empty valid UTF-8. Valid UTF-8 without
+// NUL and without control characters beyond the white space is always accepted, and its
+// document's items spell the text again without a leading byte order mark, each run of white
+// space as one item: a newline where it ends a paragraph (two line breaks or more, or one in a
+// text that has no run of two), a space otherwise.
 
 #include "FuzzSupport.h"
 
 #include <algorithm>
+#include <cctype>
 #include <string_view>
 
 namespace {
@@ -23,10 +25,11 @@ const std::pair<std::string_view, char> kWhiteSpace[] = {
     {"\u2004", ' '},  {"\u2005", ' '}, {"\u2006", ' '}, {"\u2007", ' '},    {"\u2008", ' '},
     {"\u2009", ' '},  {"\u200A", ' '}, {"\u205F", ' '}, {"\u3000", ' '}};
 
-// The text as its items should spell it: a leading byte order mark dropped, a run of blanks
-// becomes " ", each line break "\n".
+// The text as its items should spell it: a leading byte order mark dropped, each run of white
+// space one " " or "\n" as the importer's paragraph rule says.
 std::string expectedSpelling(std::string_view text) {
-    std::string out;
+    // First each white space character as " " or "\n", words as they are.
+    std::string marked;
     text.remove_prefix(text.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0);
     while (!text.empty()) {
         const auto* space =
@@ -34,11 +37,21 @@ std::string expectedSpelling(std::string_view text) {
                 return text.substr(0, entry.first.size()) == entry.first;
             });
         const bool blank = space != std::end(kWhiteSpace);
-        // A blank right after a blank adds nothing; only a blank puts a space at the end.
-        if (!blank || space->second == '\n' || out.empty() || out.back() != ' ') {
-            out += blank ? space->second : text[0];
-        }
+        marked += blank ? space->second : text[0];
         text.remove_prefix(blank ? space->first.size() : 1);
+    }
+    // Then each run as one item; the second pass knows whether the text has a blank line.
+    std::string out;
+    bool blankLine = false;
+    for (int pass = 0; pass < 2; ++pass) {
+        out.clear();
+        for (std::size_t i = 0; i < marked.size();) {
+            const std::size_t end = std::min(marked.find_first_not_of(" \n", i), marked.size());
+            const auto breaks = std::count(marked.begin() + i, marked.begin() + end, '\n');
+            blankLine = blankLine || breaks >= 2;
+            out += end == i ? marked[i] : breaks >= 2 || (breaks == 1 && !blankLine) ? '\n' : ' ';
+            i = std::max(end, i + 1);
+        }
     }
     return out;
 }
@@ -51,11 +64,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     const std::unique_ptr<CDataManager> document =
         flitFuzzImport(text, size, CDocumentImporter::ePlainText, &error);
 
-    const bool acceptable = flitFuzzIsUtf8(text, size) && std::count(text, text + size, '\0') == 0;
-    FLIT_FUZZ_CHECK(acceptable == (document != nullptr),
-                    acceptable ? "refused: " + error.utf8_string()
-                               : "accepted a text that is not valid UTF-8 or holds NUL");
-    if (document) {
+    // Valid UTF-8 without NUL and without control characters other than white space is always
+    // read.
+    const bool plain = flitFuzzIsUtf8(text, size) && std::all_of(text, text + size, [](char c) {
+                           const auto byte = static_cast<unsigned char>(c);
+                           return (byte >= 0x20 && byte != 0x7F) || std::isspace(byte);
+                       });
+    FLIT_FUZZ_CHECK(!plain || document != nullptr, "refused: " + error.utf8_string());
+    if (document && plain) {
         const std::string expected = expectedSpelling({text, size});
         std::string got;
         for (const auto& [kind, word] : flitFuzzItems(*document)) {

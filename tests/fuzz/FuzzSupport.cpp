@@ -102,8 +102,10 @@ bool flitFuzzIsUtf8(const char* data, std::size_t size) {
 }
 
 std::unique_ptr<CDataManager> flitFuzzImport(const char* text, std::size_t size,
-                                             CDocumentImporter::eFormat format, wxString* error) {
+                                             CDocumentImporter::eFormat format, wxString* error,
+                                             bool keepLineBreaks) {
     CDocumentImporter importer;
+    importer.setKeepLineBreaks(keepLineBreaks);
     std::unique_ptr<CDataManager> document =
         importer.importText(text, size, format, flitFuzzFolder());
     const wxString& message = importer.getErrorMessage();
@@ -124,9 +126,16 @@ std::unique_ptr<CDataManager> flitFuzzImport(const char* text, std::size_t size,
         }
         return document;
     }
-    // An import of text in memory always has a place for its fault: line and column from 1.
-    FLIT_FUZZ_CHECK(!importer.getError().empty() && !message.empty() && line >= 1 && column >= 1,
+    // A fault inside a text has its place, line and column from 1; bytes that are no text, or
+    // damaged UTF-16, are refused whole, with no place.
+    FLIT_FUZZ_CHECK(!importer.getError().empty() && !message.empty() &&
+                        ((line >= 1 && column >= 1) || (line == 0 && column == 0)),
                     "no document, and the error" + place);
+    // A UTF-16 text's places are in its characters, which the walk below does not see.
+    if (line == 0 || (size >= 2 && (std::string_view(text, 2) == "\xFF\xFE" ||
+                                    std::string_view(text, 2) == "\xFE\xFF"))) {
+        return document;
+    }
     // The place lies inside the text: no further than the line after the last line break, and
     // no further than one past the end of its line (a column counts characters, each at least
     // one byte). Each pass drops a line and its break ("\r\n" counts as one).

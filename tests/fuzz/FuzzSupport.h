@@ -38,13 +38,16 @@ void flitFuzzWriteFile(const wxString& path, const char* data, std::size_t size)
 // Written here, apart from the library's own check, so that the two can disagree.
 bool flitFuzzIsUtf8(const char* data, std::size_t size);
 
-// Imports the text in the format, FILE arguments relative to the process's folder, and checks the
-// outcome: either a document and no error, or no document and an error placed inside the text
-// (line and column from 1, at most one past the end of the text or of the line); every word item
-// of a document non-empty valid UTF-8. The import's error, if any, goes to *error.
+// Imports the text in the format, FILE arguments relative to the process's folder, plain text's
+// line breaks kept when keepLineBreaks, and checks the outcome: either a document and no error,
+// or no document and an error placed inside the text (line and column from 1, at most one past
+// the end of the text or of the line) or, for bytes refused whole, placed nowhere (0 and 0);
+// every word item of a document non-empty valid UTF-8. The import's error, if any, goes to
+// *error.
 std::unique_ptr<CDataManager> flitFuzzImport(const char* text, std::size_t size,
                                              CDocumentImporter::eFormat format,
-                                             wxString* error = nullptr);
+                                             wxString* error = nullptr,
+                                             bool keepLineBreaks = false);
 
 // The items of a document in order: each one's kind, and the text of the words. Checks on the
 // way that no item is null and that every item of the word kind is a word.

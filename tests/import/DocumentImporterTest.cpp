@@ -13,6 +13,7 @@
 #include <csignal>
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -142,7 +143,8 @@ protected:
         const wxString& message = importer.getErrorMessage();
         const wxString place = wxString::Format("line %d, column %d: ", line, column);
         EXPECT_EQ((line > 0 ? place : "") + message, importer.getError());
-        return doc ? describe(*doc) + importer.getError().utf8_string()
+        const std::string notice = importer.getNotice().utf8_string();
+        return doc ? describe(*doc) + (notice.empty() ? "" : " (" + notice + ")")
                    : wxString::Format("%d:%d %s", line, column, message).utf8_string();
     }
     template <std::size_t N> void check(const SCase (&cases)[N], bool files = false) {
@@ -400,17 +402,52 @@ TEST(wxXMLUtils, IntegersRoundTripAndBadTextKeepsTheValue) {
     }
 }
 
-// Plain text is split as CTextTokenizer splits it (its own tests hold the table of white space);
-// braces are plain characters. (Text that is not valid UTF-8 or holds a NUL is refused before
-// the format counts: the table of bad input.)
-TEST_F(DocumentImporter, PlainTextIsWordsSpacesAndLineBreaks) {
-    const auto plain = CDocumentImporter::ePlainText;
-    EXPECT_EQ("The _ tide's | | {rest _ 2} |", import("The \t tide's\r\n\r{rest 2}\n", plain));
-    EXPECT_EQ("", import("", plain));
-    EXPECT_EQ("Tide _ in", import("\uFEFFTide in", plain));
+// Plain text: each run of white space (as CTextTokenizer finds it; its own tests hold the table)
+// is one item, a newline where it ends a paragraph. Texts in UTF-16 and Windows-1252 are read
+// with a notice; bytes that are no text are refused. Braces are plain characters.
+TEST_F(DocumentImporter, PlainTextRunsEncodingsAndWhatIsNoDocument) {
     const std::string longWord(100000, 'w');
-    EXPECT_EQ(longWord, import(longWord, plain));
+    const std::tuple<bool, std::string, std::string> cases[] = {
+        {false, "The \t tide's\r\n\r{rest 2}\n", "The _ tide's | {rest _ 2} _"},
+        {true, "The \t tide's\r\n\r{rest 2}\n", "The _ tide's | | {rest _ 2} |"},
+        {false, "one\ntwo \r\nthree\rfour", "one | two | three | four"},
+        {false, "wrapped\nline\n \t\nnext", "wrapped _ line | next"},
+        {false, "", ""},
+        {false, "\uFEFFTide in", "Tide _ in"},
+        {false, longWord, longWord},
+        {false, std::string("\xFF\xFEo\0n\0\n\0e\0", 10), "on | e (not UTF-8: read as UTF-16)"},
+        {false, std::string("\xFE\xFF\0o\0n", 6), "on (not UTF-8: read as UTF-16)"},
+        {false, "\x93na\xEFve\x94", "\u201Cna\u00EFve\u201D (not UTF-8: read as Windows-1252)"},
+        {false, std::string("\xFF\xFE\0\xD8", 4), "0:0 not valid UTF-16, though it starts as*"},
+        {false, "caf\xE9 \x81", "0:0 not a document this reader knows"},
+        {false, "\x9C\x01\xF3\x88\x1B\x07\xE2\x10\x02\x7F\xC4\x05\x11",
+         "0:0 not a document this reader knows"},
+        {false, std::string("\x89PNG\r\n\x1A\n\0\0", 10), "0:0 *knows (a PNG image)"},
+        {false, "\x7F\x45LF\x02\x01", "0:0 *knows (an ELF executable)"},
+        {false, "PK\x03\x04\x14", "0:0 *knows (a zip archive, not an EPUB)"},
+    };
+    for (const auto& [keep, in, want] : cases) {
+        importer.setKeepLineBreaks(keep);
+        const std::string got = import(in, CDocumentImporter::ePlainText);
+        EXPECT_TRUE(wxString::FromUTF8(got).Matches(wxString::FromUTF8(want))) << in << ": " << got;
+    }
     EXPECT_EQ(longWord + "[b]", import("{bold}" + longWord));
+}
+
+// The format comes from the content first, then from the name's extension.
+TEST_F(DocumentImporter, ChoosesTheFormatByContentThenName) {
+    const std::pair<std::string, const char*> cases[] = {
+        {"notes.txt|<!DOCTYPE html><p>", "html"},
+        {"a.txt|%PDF-1.7", "pdf"},
+        {"a.zip|PK\x03\x04xxxxxxxxxxxxxxxxxxxxxxxxxxmimetypeapplication/epub+zip", "epub"},
+        {"A.FLIT|{rest 1}", "flit"},
+        {"book|<p>", "text"}};
+    for (const auto& [in, want] : cases) {
+        const std::size_t bar = in.find('|');
+        const auto format =
+            CDocumentImporter::chooseFormat(&in[bar + 1], in.size() - bar - 1, in.substr(0, bar));
+        EXPECT_STREQ(want, CDocumentImporter::formatName(format)) << in;
+    }
 }
 
 TEST_F(DocumentImporter, DirectivesMakeTheirItemsAndThePen) {
@@ -480,6 +517,7 @@ TEST_F(DocumentImporter, BadInputNamesLineColumnAndFault) {
     const SCase cases[] = {
         {"ok\r\n\xC3\xA9t\xC3\xA9 \xC3(", "2:5 not valid UTF-8: bad byte at offset 10"},
         {std::string("a\nb\0c", 5), "2:2 NUL character in the text"},
+        {"caf\xE9 {fog}", "1:6 unknown directive \"{fog}\""},
         {"one\n  \xC3\xA9{fog 2}", "2:4 unknown directive \"{fog 2}\""},
         {"a}b", "1:2 stray \"}\" (write \"}}\" for a literal brace)"},
         {"x {rest 2", "1:3 \"{\" is not closed before the end of the text (write \"{{\"*"},
@@ -547,9 +585,9 @@ TEST(DocumentImporterSamples, ImportWithEveryKindOfItemAndTheirMediaLoad) {
     const std::pair<const char*, const char*> samples[] = {
         {"harbour-tour.flit",
          "218 195 31 11 3 1 4 1 1 1 1 1 3 1 2 1 1 1 2 1 1 2 1 1 2 1 1 1 1 2 2 5 5 "},
-        {"harbour.txt", "100 93 9 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 "},
+        {"harbour.txt", "100 98 2 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 "},
         {"lighthouse.txt",
-         "1267 1184 98 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 "},
+         "1267 1252 15 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 "},
     };
     for (const auto& sample : samples) {
         CDocumentImporter importer;

@@ -98,17 +98,25 @@ TEST_F(FlitTimingTool, MarkedUpTextListsWordsWithTheEnginesSeparators) {
                         "{end}\tspace\t427\t9\n",
               run("tour.flit").out);
 
-    // Standard input is plain unless told otherwise, and --format overrides the file's name.
+    // Standard input is plain unless its content says otherwise, --format overrides the file's
+    // name, and a hard-wrapped text's single line breaks are spaces unless they are kept.
     write("short.txt", "the end.");
+    write("wrap.txt", "one\ntwo\n\nthree");
+    write("latin.txt", "caf\xE9");
     const std::pair<const char*, const char*> formats[] = {
         {"< tour.flit", "\n{page\tspace"},
         {"--format plain tour.flit", "\n{page\tspace"},
+        {"wrap.txt", "\none\tspace"},
+        {"--keep-line-breaks wrap.txt", "\none\tnewline"},
+        {"latin.txt", "\ncaf\u00E9\tnone"},
         {"--format flit < tour.flit", "\nsea\tnone"},
         {"--wpm 300 < short.txt", "\nthe\tspace\t112\t8\nend.\tnone\t115\t459\n"},
     };
     for (const auto& [args, found] : formats) {
         EXPECT_NE(std::string::npos, run(args).out.find(found)) << args;
     }
+    // A text in another encoding is read, and standard error says how.
+    EXPECT_EQ("flit-timing: latin.txt: not UTF-8: read as Windows-1252\n", run("latin.txt").err);
 }
 
 // Each fault stops the tool before any output, with a message naming the problem and its place:
@@ -122,6 +130,7 @@ TEST_F(FlitTimingTool, FaultsNameTheProblemAndWriteNothing) {
     write("bad.flit", "fine words\n  and {fog 3} here");
     write("media.flit", "{sound missing.wav}");
     write("sparse.txt", "");
+    write("pic.png", "\x89PNG\r\n\x1A\n");
     ASSERT_EQ(0, truncate(file("sparse.txt").c_str(), 1LL << 40));
     // The arguments, the exit status and a wildcard mask ("*" any text) of standard error.
     const std::tuple<const char*, int, const char*> cases[] = {
@@ -134,7 +143,12 @@ TEST_F(FlitTimingTool, FaultsNameTheProblemAndWriteNothing) {
         {"--svg out.svg bad.flit", 2, "flit-timing: bad.flit:2:7: unknown directive \"{fog 3}\"\n"},
         {"--format flit < media.flit", 2,
          "*: standard input:1:8: cannot read \"missing.wav\": No such file or directory\n"},
-        {"--format xml bad.flit", 2, "*: --format must be flit or plain, not 'xml'\n"},
+        {"--format xml bad.flit", 2,
+         "*: --format must be text, flit, epub, html, markdown, pdf "
+         "or auto, not 'xml'\n"},
+        {"< pic.png", 2,
+         "flit-timing: standard input: not a document this reader knows (a PNG "
+         "image)\n"},
         {"--wpm 0", 2, "*: --wpm must be from 1 to 5000, not 0\n"},
         {"--wpm 5001", 2, "*: --wpm must be from 1 to 5000, not 5001\n"},
         {"--wpm fast", 2, "*fast*Try 'flit-timing --help' for more information.\n"},

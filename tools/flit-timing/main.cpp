@@ -115,16 +115,21 @@ int main(int argc, char** argv) {
         {wxCMD_LINE_OPTION, nullptr, "svg", "draw the text's rhythm into this SVG file",
          wxCMD_LINE_VAL_STRING, 0},
         {wxCMD_LINE_OPTION, nullptr, "format",
-         "read FILE as plain or flit (marked-up) text; by default FILE is marked up when its "
-         "name ends in .flit, and standard input is plain",
+         "read FILE as text, flit (marked-up text), epub, html, markdown or pdf; auto (the "
+         "default) chooses by the content first and the name's extension second",
          wxCMD_LINE_VAL_STRING, 0},
-        {wxCMD_LINE_PARAM, nullptr, nullptr, "FILE (UTF-8 text; standard input when absent or -)",
+        {wxCMD_LINE_SWITCH, nullptr, "keep-line-breaks",
+         "plain text: keep every line break as a line break, rather than only the blank lines "
+         "that end paragraphs",
+         wxCMD_LINE_VAL_NONE, 0},
+        {wxCMD_LINE_PARAM, nullptr, nullptr, "FILE (a document; standard input when absent or -)",
          wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL},
         {wxCMD_LINE_NONE, nullptr, nullptr, nullptr, wxCMD_LINE_VAL_NONE, 0},
     };
     wxCmdLineParser parser(options, argc, argv);
-    parser.SetLogo("Shows what the FlitEngine flashes for a text, one line per flash, with the\n"
-                   "display time and the delay that its timing rules give each.");
+    parser.SetLogo(
+        "Shows what the FlitEngine flashes for a document, one line per flash, with the\n"
+        "display time and the delay that its timing rules give each.");
     switch (parser.Parse(false)) {
     case -1:
         parser.Usage();
@@ -162,35 +167,39 @@ int main(int argc, char** argv) {
 
     const wxString inputPath = parser.GetParamCount() > 0 ? parser.GetParam(0) : wxString("-");
     const bool fromStdin = inputPath == "-";
-    CDocumentImporter::eFormat format =
-        fromStdin ? CDocumentImporter::ePlainText : CDocumentImporter::formatForPath(inputPath);
+    const wxString inputName = fromStdin ? wxString("standard input") : inputPath;
+    CDocumentImporter::eFormat format = CDocumentImporter::eAutomatic;
     wxString formatName;
-    if (parser.Found("format", &formatName)) {
-        if (formatName == "flit") {
-            format = CDocumentImporter::eMarkedUp;
-        } else if (formatName == "plain") {
-            format = CDocumentImporter::ePlainText;
-        } else {
-            return fail(kExitBadInput,
-                        wxString::Format("--format must be flit or plain, not '%s'", formatName));
-        }
+    // "plain" is the name that "text" had before there were other formats.
+    if (parser.Found("format", &formatName) &&
+        !CDocumentImporter::formatFromName(formatName == "plain" ? "text" : formatName, &format)) {
+        return fail(kExitBadInput, wxString::Format("--format must be text, flit, epub, html, "
+                                                    "markdown, pdf or auto, not '%s'",
+                                                    formatName));
     }
 
-    std::string text;
+    std::string bytes;
     wxString error;
-    if (!readAll(inputPath, &text, &error)) {
+    if (!readAll(inputPath, &bytes, &error)) {
         return fail(kExitBadInput, error);
     }
-    // Files that a marked-up text names are relative to the text's folder; to the current
-    // folder for standard input.
+    // Standard input goes through the same choice of format as a file; only its name, which has
+    // no extension, says plain text. Files that a document names are relative to its folder; to
+    // the current folder for standard input.
     CDocumentImporter importer;
+    importer.setKeepLineBreaks(parser.Found("keep-line-breaks"));
     const std::unique_ptr<CDataManager> document =
-        importer.importText(text, format, fromStdin ? wxString() : wxFileName(inputPath).GetPath());
+        importer.importBytes(bytes.data(), bytes.size(), format, inputName,
+                             fromStdin ? wxString() : wxFileName(inputPath).GetPath());
     if (!document) {
-        const wxString name = fromStdin ? wxString("standard input") : inputPath;
-        return fail(kExitBadInput,
-                    wxString::Format("%s:%d:%d: %s", name, importer.getErrorLine(),
-                                     importer.getErrorColumn(), importer.getErrorMessage()));
+        const int line = importer.getErrorLine();
+        const wxString place =
+            line > 0 ? wxString::Format(":%d:%d", line, importer.getErrorColumn()) : wxString();
+        return fail(kExitBadInput, inputName + place + ": " + importer.getErrorMessage());
+    }
+    if (!importer.getNotice().empty()) {
+        std::fprintf(stderr, "%s: %s: %s\n", kProgram, inputName.utf8_str().data(),
+                     importer.getNotice().utf8_str().data());
     }
 
     const CTimingReport report(static_cast<int>(wpm), static_cast<int>(wordLength));
