@@ -1,6 +1,7 @@
 #include "import/MarkdownImporter.h"
 
 #include "import/HtmlImporter.h"
+#include "import/TextImporter.h"
 
 #include <cmark.h>
 
@@ -15,7 +16,8 @@ struct SNodeFree {
 };
 
 // Markdown's own rendering options: raw HTML in the text is left out rather than passed on
-// (cmark's safe default), and bytes that are not UTF-8 become replacement characters.
+// (cmark's safe default). The text is decoded to UTF-8 first, as plain text is, so the check is
+// only a safeguard.
 const int kMarkdownOptions = CMARK_OPT_DEFAULT | CMARK_OPT_VALIDATE_UTF8;
 
 // The text of the first level-1 heading, its inline markup dropped; empty when there is none.
@@ -54,8 +56,16 @@ std::string firstTitle(cmark_node* root) {
 std::unique_ptr<CDataManager> CMarkdownImporter::read(const char* bytes, std::size_t size,
                                                       const SImportContext&,
                                                       SImportReport* report) {
+    // A Markdown file is a text file: UTF-16 and Windows-1252 ones are read as plain text is,
+    // with the same notice.
+    const char* text = nullptr;
+    std::size_t textSize = 0;
+    std::string converted;
+    if (!CTextImporter::decode(bytes, size, &text, &textSize, &converted, report)) {
+        return nullptr;
+    }
     std::unique_ptr<cmark_node, SNodeFree> root(
-        cmark_parse_document(bytes, size, kMarkdownOptions));
+        cmark_parse_document(text, textSize, kMarkdownOptions));
     if (!root) {
         report->error = "the Markdown text could not be read";
         return nullptr;

@@ -95,6 +95,7 @@ TEST(HtmlTextBuilder, MapsStructureToItems) {
         {"xhtml", nested(100000), kTooDeep},
         {"md", "# The *Quay*\n\nA **b** _c_\nd\n\n    code  x\n\n<b>raw</b> r\n\n- e",
          "The* _ Quay* / A _ b* _ c* _ d / code _ x / raw _ r / e [The Quay]"},
+        {"md", "# Caf\xE9", "Caf\xC3\xA9* [Caf\xC3\xA9]"},
     };
     for (const SRow& row : rows) {
         SCOPED_TRACE(row.input.substr(0, 80));
