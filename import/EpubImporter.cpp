@@ -58,9 +58,8 @@ CXmlDoc parseXml(const std::string& bytes, bool html, std::string* error) {
     }
     if (doc == nullptr) {
         const xmlError* fault = xmlCtxtGetLastError(context);
-        std::string message = fault != nullptr && fault->message != nullptr
-                                  ? fault->message
-                                  : "it cannot be parsed";
+        std::string message =
+            fault != nullptr && fault->message != nullptr ? fault->message : "it cannot be parsed";
         message.erase(message.find_last_not_of(" \n") + 1);
         *error = fault != nullptr && fault->line > 0
                      ? "line " + std::to_string(fault->line) + ": " + message
@@ -398,9 +397,8 @@ bool CEpubReader::checkEncryption() {
             }
         }
     }
-    return encrypted.empty() ||
-           fail("the book is encrypted (DRM) and cannot be read: " + quoted(encrypted.front()) +
-                " is encrypted");
+    return encrypted.empty() || fail("the book is encrypted (DRM) and cannot be read: " +
+                                     quoted(encrypted.front()) + " is encrypted");
 }
 
 bool CEpubReader::readChapters() {
@@ -475,8 +473,8 @@ void CEpubReader::addNavPoints(const xmlNode* parent, int level, const std::stri
         const xmlNode* label = findElement(point->children, "navLabel");
         const xmlNode* content = findElement(point->children, "content");
         if (label != nullptr && content != nullptr) {
-            targets->push_back(SContentsTarget{textOf(label), level,
-                                               resolve(folder, attribute(content, "src"))});
+            targets->push_back(
+                SContentsTarget{textOf(label), level, resolve(folder, attribute(content, "src"))});
         }
         addNavPoints(point, level + 1, folder, targets);
     }
@@ -544,13 +542,12 @@ void CEpubReader::readContents() {
         }
         const auto& anchors = chapterAnchors[entry.target.path];
         const auto anchor = anchors.find(entry.target.fragment);
-        entries.push_back(CDataManager::SContentsEntry{
-            wxString::FromUTF8(entry.title), entry.level,
-            anchor != anchors.end() ? anchor->second : start->second});
+        entries.push_back(
+            CDataManager::SContentsEntry{wxString::FromUTF8(entry.title), entry.level,
+                                         anchor != anchors.end() ? anchor->second : start->second});
     }
-    std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-        return a.itemIndex < b.itemIndex;
-    });
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const auto& a, const auto& b) { return a.itemIndex < b.itemIndex; });
     for (const auto& entry : entries) {
         document->addContentsEntry(entry.title, entry.level, entry.itemIndex);
     }

@@ -81,23 +81,18 @@ bool CZipArchive::read(const std::string& name, std::string* content, wxString* 
         return false;
     }
     const wxString bomb = "the zip archive is refused as a zip bomb: " + quoted(name);
-    // The header's sizes only let a refusal come early; the bytes are counted as they come.
-    const std::size_t compressed =
-        std::min<std::size_t>(entry.GetCompressedSize() >= 0
-                                  ? static_cast<std::size_t>(entry.GetCompressedSize())
-                                  : size,
-                              size);
+    const std::size_t compressed = std::min<std::size_t>(
+        entry.GetCompressedSize() >= 0 ? static_cast<std::size_t>(entry.GetCompressedSize()) : size,
+        size);
     const std::size_t ratioLimit = std::max(compressed * kMaxRatio, kRatioFreeBytes);
-    const std::size_t entryLimit = std::min(kMaxEntryBytes, ratioLimit);
+    // The header's size is only a hint for the first allocation: the bytes are counted as they
+    // come.
     const wxFileOffset declared = entry.GetSize();
-    if (declared > 0 && static_cast<std::size_t>(declared) > entryLimit) {
-        *error = bomb + wxString::Format(" claims %lld bytes", static_cast<long long>(declared));
-        return false;
-    }
+    const std::size_t hint = declared > 0 ? static_cast<std::size_t>(declared) : compressed;
 
     wxLogNull quiet;
     content->clear();
-    content->reserve(declared > 0 ? static_cast<std::size_t>(declared) : compressed);
+    content->reserve(std::min({hint, ratioLimit, kMaxEntryBytes}));
     if (!zip->OpenEntry(entry)) {
         *error = "the zip archive is corrupt: " + quoted(name) + " cannot be found in it";
         return false;
