@@ -1,14 +1,528 @@
 #include "import/HtmlImporter.h"
 
-CHtmlTextBuilder::CHtmlTextBuilder(CDataManager* target) : document(target) {}
+#include "outside/TextTokenizer.h"
+#include "outside/Utf8.h"
 
-bool CHtmlTextBuilder::append(const char*, std::size_t, bool, wxString* error) {
-    *error = "HTML is not read yet";
-    return false;
+#include <libxml/HTMLparser.h>
+#include <libxml/SAX2.h>
+#include <libxml/entities.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <strings.h>
+
+namespace {
+
+// How many elements may stand inside one another. libxml2 stops XML at this depth unless told
+// otherwise; HTML, which it lets nest without end, is held to the same bound so that both read
+// the same documents. Real pages stay far below it.
+const int kMaxDepth = 256;
+
+// Text that a document's own entities may add, beyond its own size: enough for any real use,
+// too little for a few references to multiply into gigabytes.
+const std::size_t kEntityAllowance = 1 << 20;
+
+const char kSoftHyphen[] = "\xC2\xAD";
+
+// What an element does to the text around it.
+enum eElementRole {
+    eInline,    // nothing: words run on through it
+    eBlock,     // its start and end end the line
+    eLineBreak, // ends the line where it stands
+    eSkipped,   // its text is not read
+    eHeading,   // a block whose words are bold
+    eBold,      // its words are bold
+    eMarked,    // its words are highlighted
+    eHead,      // not read, but holds the document's title
+    eTitle,     // a title outside the head (an image's tooltip): not read
+    ePre,       // a block that keeps its line breaks and spaces
+};
+
+struct SElementRole {
+    const char* name;
+    eElementRole role;
+};
+
+// Elements not listed are inline: their text joins what stands around it.
+const SElementRole kElementRoles[] = {
+    {"address", eBlock},    {"article", eBlock},  {"aside", eBlock},      {"blockquote", eBlock},
+    {"body", eBlock},       {"caption", eBlock},  {"center", eBlock},     {"dd", eBlock},
+    {"details", eBlock},    {"dialog", eBlock},   {"div", eBlock},        {"dl", eBlock},
+    {"dt", eBlock},         {"fieldset", eBlock}, {"figcaption", eBlock}, {"figure", eBlock},
+    {"footer", eBlock},     {"form", eBlock},     {"header", eBlock},     {"hgroup", eBlock},
+    {"hr", eBlock},         {"legend", eBlock},   {"li", eBlock},         {"main", eBlock},
+    {"nav", eBlock},        {"ol", eBlock},       {"p", eBlock},          {"section", eBlock},
+    {"summary", eBlock},    {"table", eBlock},    {"td", eBlock},         {"th", eBlock},
+    {"tr", eBlock},         {"ul", eBlock},       {"br", eLineBreak},     {"h1", eHeading},
+    {"h2", eHeading},       {"h3", eHeading},     {"h4", eHeading},       {"h5", eHeading},
+    {"h6", eHeading},       {"b", eBold},         {"strong", eBold},      {"i", eBold},
+    {"em", eBold},          {"mark", eMarked},    {"pre", ePre},          {"title", eTitle},
+    {"head", eHead},        {"script", eSkipped}, {"style", eSkipped},    {"template", eSkipped},
+    {"noscript", eSkipped}, {"iframe", eSkipped}, {"object", eSkipped},   {"embed", eSkipped},
+    {"audio", eSkipped},    {"video", eSkipped},  {"canvas", eSkipped},   {"img", eSkipped},
+};
+
+eElementRole roleOf(const xmlNode* element) {
+    const char* name = reinterpret_cast<const char*>(element->name);
+    for (const SElementRole& entry : kElementRoles) {
+        if (strcasecmp(name, entry.name) == 0) {
+            return entry.role;
+        }
+    }
+    return eInline;
 }
 
-std::unique_ptr<CDataManager> CHtmlImporter::read(const char*, std::size_t, const SImportContext&,
-                                                  SImportReport* report) {
-    report->error = "HTML is not read yet";
-    return nullptr;
+const char* textOf(const xmlChar* text) {
+    return reinterpret_cast<const char*>(text);
+}
+
+// A run of white space (as the plain text importer counts it) at text[0..size), and whether it
+// holds a line break; 0 when text starts with something else.
+std::size_t whiteSpaceRun(const char* text, std::size_t size, bool* lineBreak) {
+    std::size_t at = 0;
+    while (at < size) {
+        if (const std::size_t blank = CTextTokenizer::blankLength(text + at, size - at)) {
+            at += blank;
+        } else if (const std::size_t end = CTextTokenizer::lineBreakLength(text + at, size - at)) {
+            at += end;
+            *lineBreak = true;
+        } else {
+            break;
+        }
+    }
+    return at;
+}
+
+// Text with its runs of white space made single spaces and none at either end.
+std::string collapsed(const char* text) {
+    std::string out;
+    const std::size_t size = std::strlen(text);
+    for (std::size_t at = 0; at < size;) {
+        bool lineBreak = false;
+        if (const std::size_t run = whiteSpaceRun(text + at, size - at, &lineBreak)) {
+            at += run;
+            if (!out.empty() && at < size) {
+                out += ' ';
+            }
+        } else {
+            out += text[at++];
+        }
+    }
+    return out;
+}
+
+// Whether a word holds nothing but no-break spaces, which keep words together but are no word
+// of their own.
+bool onlyNoBreakSpaces(const std::string& word) {
+    static const char* const kNoBreakSpaces[] = {"\xC2\xA0", "\xE2\x80\xAF"};
+    for (std::size_t at = 0; at < word.size();) {
+        std::size_t matched = 0;
+        for (const char* space : kNoBreakSpaces) {
+            const std::size_t length = std::strlen(space);
+            if (word.compare(at, length, space) == 0) {
+                matched = length;
+            }
+        }
+        if (matched == 0) {
+            return false;
+        }
+        at += matched;
+    }
+    return true;
+}
+
+// Where a parse's messages go: nowhere. Every parse sets this on its own context, so nothing
+// reaches the standard error stream and nothing is shared with other threads. The parameter's
+// type changed between libxml2 versions; the template takes either.
+template <typename TError> void ignoreParseMessage(void*, TError) {}
+
+// The HTML named entities for the XML parser, which knows only XML's five: EPUB 2 content
+// documents use &nbsp;, &mdash; and the like, declared in a DTD that is never loaded. Each is
+// handed to the parser as a predefined entity, which it inlines as text; the entities live as
+// long as this table, one per parse.
+class CHtmlEntities {
+public:
+    xmlEntity* find(const xmlChar* name) {
+        const std::string key = textOf(name);
+        const auto known = entities.find(key);
+        if (known != entities.end()) {
+            return &known->second->entity;
+        }
+        const htmlEntityDesc* description = htmlEntityLookup(name);
+        if (description == nullptr) {
+            return nullptr;
+        }
+        std::unique_ptr<SEntity> made(new SEntity());
+        made->name = key;
+        made->text = wxString(wxUniChar(description->value)).utf8_string();
+        made->entity.type = XML_ENTITY_DECL;
+        made->entity.etype = XML_INTERNAL_PREDEFINED_ENTITY;
+        made->entity.name = reinterpret_cast<const xmlChar*>(made->name.c_str());
+        made->entity.content = reinterpret_cast<xmlChar*>(&made->text[0]);
+        made->entity.orig = made->entity.content;
+        made->entity.length = static_cast<int>(made->text.size());
+        made->entity.checked = 1;
+        xmlEntity* entity = &made->entity;
+        entities[key] = std::move(made);
+        return entity;
+    }
+
+    // The parser asks here for every entity it meets outside XML's own; the document's
+    // declarations come first.
+    static xmlEntity* lookUp(void* context, const xmlChar* name) {
+        xmlParserCtxt* parser = static_cast<xmlParserCtxt*>(context);
+        if (xmlEntity* declared = xmlSAX2GetEntity(context, name)) {
+            return declared;
+        }
+        if (parser->inSubset != 0) {
+            return nullptr;
+        }
+        return static_cast<CHtmlEntities*>(parser->_private)->find(name);
+    }
+
+private:
+    struct SEntity {
+        xmlEntity entity = {};
+        std::string name;
+        std::string text;
+    };
+    std::map<std::string, std::unique_ptr<SEntity>> entities;
+};
+
+struct SDocFree {
+    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+typedef std::unique_ptr<xmlDoc, SDocFree> DocPtr;
+
+// XHTML as XML: no network, no external entities or DTD, HTML's named entities known. Null
+// when the bytes are not well-formed XML.
+DocPtr parseXhtml(const char* bytes, int size) {
+    xmlParserCtxt* parser = xmlNewParserCtxt();
+    if (parser == nullptr) {
+        return DocPtr();
+    }
+    CHtmlEntities entities;
+    parser->_private = &entities;
+    parser->sax->getEntity = &CHtmlEntities::lookUp;
+    parser->sax->serror = &ignoreParseMessage;
+    parser->sax->error = nullptr;
+    parser->sax->warning = nullptr;
+    DocPtr doc(xmlCtxtReadMemory(parser, bytes, size, nullptr, nullptr,
+                                 XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_NOERROR |
+                                     XML_PARSE_NOWARNING));
+    xmlFreeParserCtxt(parser);
+    return doc;
+}
+
+// HTML as a browser takes it: whatever the bytes, a tree comes out. Bytes that are valid UTF-8
+// are read as UTF-8, whatever they declare (libxml2 would take undeclared ones as Latin-1);
+// others as their byte order mark or meta charset says, else as Latin-1.
+DocPtr parseHtml(const char* bytes, int size) {
+    htmlParserCtxt* parser = htmlNewParserCtxt();
+    if (parser == nullptr) {
+        return DocPtr();
+    }
+    parser->sax->serror = &ignoreParseMessage;
+    parser->sax->error = nullptr;
+    parser->sax->warning = nullptr;
+    const bool utf8 = CUtf8::findInvalid(bytes, static_cast<std::size_t>(size)) == CUtf8::kAllValid;
+    DocPtr doc(htmlCtxtReadMemory(parser, bytes, size, nullptr, utf8 ? "UTF-8" : nullptr,
+                                  HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                                      HTML_PARSE_RECOVER | HTML_PARSE_COMPACT));
+    htmlFreeParserCtxt(parser);
+    return doc;
+}
+
+// Turns a parsed tree into items, walking it without recursion. Words are written only when
+// the next separator or the end shows they are complete, and a separator only between two
+// words, so that no space or newline begins or ends the text and no two stand in a row.
+class CHtmlWalk {
+public:
+    CHtmlWalk(CDataManager* documentIn, std::map<std::string, std::size_t>* anchorsIn,
+              wxString* titleIn)
+        : document(documentIn), anchors(anchorsIn), title(titleIn) {}
+
+    bool walk(xmlDoc* doc, wxString* error) {
+        entityBudget = kEntityAllowance;
+        xmlNode* node = doc->children;
+        int depth = 1;
+        while (node != nullptr) {
+            if (enter(node) && node->children != nullptr) {
+                if (++depth > kMaxDepth) {
+                    *error = wxString::Format("nested too deeply: more than %d elements inside "
+                                              "one another",
+                                              kMaxDepth);
+                    return false;
+                }
+                node = node->children;
+                continue;
+            }
+            leave(node);
+            while (node->next == nullptr) {
+                node = node->parent;
+                if (--depth == 0) {
+                    break;
+                }
+                leave(node);
+            }
+            node = depth == 0 ? nullptr : node->next;
+        }
+        endWord();
+        for (const std::string& id : pendingAnchors) {
+            (*anchors)[id] = document->getItemCount();
+        }
+        return true;
+    }
+
+private:
+    enum eSeparator { eNone, eSpace, eNewline };
+
+    // Reads what a node stands for on the way in; true when its children are to be read.
+    bool enter(xmlNode* node) {
+        switch (node->type) {
+        case XML_TEXT_NODE:
+        case XML_CDATA_SECTION_NODE:
+            addText(textOf(node->content));
+            return false;
+        case XML_ENTITY_REF_NODE:
+            addEntityText(node);
+            return false;
+        case XML_ELEMENT_NODE:
+            break;
+        default:
+            return false;
+        }
+        noteAnchor(node, "id");
+        const eElementRole role = roleOf(node);
+        if (role == eInline && strcasecmp(textOf(node->name), "a") == 0) {
+            noteAnchor(node, "name");
+        }
+        switch (role) {
+        case eSkipped:
+            return false;
+        case eHead:
+            readTitle(node);
+            return false;
+        case eTitle:
+            return false;
+        case eLineBreak:
+            separate(eNewline);
+            return false;
+        default:
+            adjust(role, 1);
+            return true;
+        }
+    }
+
+    // Ends what an element began; nodes other than elements end nothing.
+    void leave(xmlNode* node) {
+        if (node->type != XML_ELEMENT_NODE) {
+            return;
+        }
+        const eElementRole role = roleOf(node);
+        if (role != eSkipped && role != eHead && role != eTitle && role != eLineBreak) {
+            adjust(role, -1);
+        }
+    }
+
+    // Entering (step 1) or leaving (step -1) an element of a role.
+    void adjust(eElementRole role, int step) {
+        switch (role) {
+        case eHeading:
+            bold += step;
+            separate(eNewline);
+            break;
+        case eBlock:
+            separate(eNewline);
+            break;
+        case ePre:
+            preformatted += step;
+            separate(eNewline);
+            break;
+        case eBold:
+            bold += step;
+            break;
+        case eMarked:
+            marked += step;
+            break;
+        default:
+            break;
+        }
+    }
+
+    void noteAnchor(xmlNode* element, const char* attribute) {
+        xmlChar* value = xmlGetProp(element, reinterpret_cast<const xmlChar*>(attribute));
+        if (value != nullptr) {
+            if (*value != 0) {
+                pendingAnchors.push_back(textOf(value));
+            }
+            xmlFree(value);
+        }
+    }
+
+    // The text of the head's first title element, when no earlier head had one.
+    void readTitle(xmlNode* head) {
+        for (xmlNode* child = head->children; child != nullptr && title->empty();
+             child = child->next) {
+            if (child->type == XML_ELEMENT_NODE && roleOf(child) == eTitle) {
+                xmlChar* text = xmlNodeGetContent(child);
+                if (text != nullptr) {
+                    *title = wxString::FromUTF8(collapsed(textOf(text)));
+                    xmlFree(text);
+                }
+            }
+        }
+    }
+
+    // A document's own internal entity is read as its text when that text is plain; markup
+    // in entities and external entities are not read.
+    void addEntityText(xmlNode* reference) {
+        const xmlEntity* entity = reinterpret_cast<const xmlEntity*>(reference->children);
+        if (entity == nullptr || entity->type != XML_ENTITY_DECL ||
+            entity->etype != XML_INTERNAL_GENERAL_ENTITY || entity->content == nullptr) {
+            return;
+        }
+        const char* text = textOf(entity->content);
+        const std::size_t size = std::strlen(text);
+        if (size > entityBudget || std::strpbrk(text, "<&") != nullptr) {
+            return;
+        }
+        entityBudget -= size;
+        addText(text);
+    }
+
+    void addText(const char* text) {
+        if (text == nullptr) {
+            return;
+        }
+        const std::size_t size = std::strlen(text);
+        for (std::size_t at = 0; at < size;) {
+            bool lineBreak = false;
+            if (const std::size_t run = whiteSpaceRun(text + at, size - at, &lineBreak)) {
+                separate(preformatted > 0 && lineBreak ? eNewline : eSpace);
+                at += run;
+            } else if (std::strncmp(text + at, kSoftHyphen, 2) == 0) {
+                at += 2;
+            } else {
+                if (word.empty()) {
+                    wordBold = false;
+                    wordMarked = false;
+                }
+                word += text[at++];
+                wordBold = wordBold || bold > 0;
+                wordMarked = wordMarked || marked > 0;
+            }
+        }
+    }
+
+    // White space or a block boundary: the word in hand is complete.
+    void separate(eSeparator kind) {
+        endWord();
+        if (kind > separator) {
+            separator = kind;
+        }
+    }
+
+    void endWord() {
+        if (word.empty()) {
+            return;
+        }
+        // libxml2 hands over UTF-8; a byte that is not (a broken reference) is left out.
+        while (CUtf8::findInvalid(word.data(), word.size()) != CUtf8::kAllValid) {
+            word.erase(CUtf8::findInvalid(word.data(), word.size()), 1);
+        }
+        if (onlyNoBreakSpaces(word)) {
+            // An empty paragraph's &nbsp; and the like: nothing to flash, a space to keep.
+            word.clear();
+            if (separator < eSpace) {
+                separator = eSpace;
+            }
+        }
+        if (!word.empty()) {
+            if (wroteWord && separator == eNewline) {
+                document->appendNewline();
+            } else if (wroteWord && separator == eSpace) {
+                document->appendSpace();
+            }
+            separator = eNone;
+            for (const std::string& id : pendingAnchors) {
+                (*anchors)[id] = document->getItemCount();
+            }
+            pendingAnchors.clear();
+            CStyleInfo style;
+            style.setOn(eStyleBold, wordBold);
+            style.setOn(eStyleHighlight, wordMarked);
+            document->appendWord(word.c_str(), style);
+            wroteWord = true;
+        }
+        word.clear();
+    }
+
+    CDataManager* document;
+    std::map<std::string, std::size_t>* anchors;
+    wxString* title;
+
+    // How many open elements make words bold, highlight them, keep line breaks.
+    int bold = 0;
+    int marked = 0;
+    int preformatted = 0;
+
+    std::string word;
+    bool wordBold = false;
+    bool wordMarked = false;
+    bool wroteWord = false;
+    eSeparator separator = eNone;
+    // Ids of elements begun since the last word: they point at the next one.
+    std::vector<std::string> pendingAnchors;
+    std::size_t entityBudget = 0;
+};
+
+} // namespace
+
+CHtmlTextBuilder::CHtmlTextBuilder(CDataManager* target) : document(target) {}
+
+bool CHtmlTextBuilder::append(const char* bytes, std::size_t size, bool xhtml, wxString* error) {
+    anchors.clear();
+    title.clear();
+    if (size > static_cast<std::size_t>(INT_MAX)) {
+        *error = "too large to read: more than 2 GB";
+        return false;
+    }
+    if (size == 0) {
+        return true;
+    }
+    const int length = static_cast<int>(size);
+    // XHTML that is not well-formed is read as HTML, as tolerant as for a web page.
+    DocPtr doc = xhtml ? parseXhtml(bytes, length) : DocPtr();
+    if (!doc) {
+        doc = parseHtml(bytes, length);
+    }
+    if (!doc) {
+        // Only bytes without any markup or text (white space, a lone comment) give no tree.
+        return true;
+    }
+    CHtmlWalk walk(document, &anchors, &title);
+    return walk.walk(doc.get(), error);
+}
+
+std::unique_ptr<CDataManager> CHtmlImporter::read(const char* bytes, std::size_t size,
+                                                  const SImportContext&, SImportReport* report) {
+    std::unique_ptr<CDataManager> document(new CDataManager());
+    CHtmlTextBuilder builder(document.get());
+    // A file that declares itself XML is XHTML; anything else is read as a browser would.
+    static const char kXmlDeclaration[] = "<?xml";
+    const bool xhtml = size >= 5 && std::memcmp(bytes, kXmlDeclaration, 5) == 0;
+    wxString error;
+    if (!builder.append(bytes, size, xhtml, &error)) {
+        report->error = error;
+        return nullptr;
+    }
+    document->setTitle(builder.getTitle());
+    return document;
 }

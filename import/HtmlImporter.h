@@ -1,6 +1,7 @@
 #ifndef FLIT_IMPORT_HTMLIMPORTER_H
 #define FLIT_IMPORT_HTMLIMPORTER_H
 
+#include "FlitExport.h"
 #include "import/FormatImporter.h"
 
 #include <wx/string.h>
@@ -13,7 +14,7 @@
 // their structure to items: block ends and line breaks give newline items, headings and
 // emphasis give bold words, marks give highlighted ones. EPUB chapters and Markdown (rendered to
 // HTML) go through it too, so every format maps structure the same way.
-class CHtmlTextBuilder {
+class FLIT_EXPORT CHtmlTextBuilder {
 public:
     explicit CHtmlTextBuilder(CDataManager* document);
     CHtmlTextBuilder(const CHtmlTextBuilder&) = delete;

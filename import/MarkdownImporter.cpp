@@ -1,7 +1,76 @@
 #include "import/MarkdownImporter.h"
 
-std::unique_ptr<CDataManager>
-CMarkdownImporter::read(const char*, std::size_t, const SImportContext&, SImportReport* report) {
-    report->error = "Markdown is not read yet";
-    return nullptr;
+#include "import/HtmlImporter.h"
+
+#include <cmark.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace {
+
+struct SNodeFree {
+    void operator()(cmark_node* node) const { cmark_node_free(node); }
+};
+
+// Markdown's own rendering options: raw HTML in the text is left out rather than passed on
+// (cmark's safe default), and bytes that are not UTF-8 become replacement characters.
+const int kMarkdownOptions = CMARK_OPT_DEFAULT | CMARK_OPT_VALIDATE_UTF8;
+
+// The text of the first level-1 heading, its inline markup dropped; empty when there is none.
+std::string firstTitle(cmark_node* root) {
+    for (cmark_node* block = cmark_node_first_child(root); block != nullptr;
+         block = cmark_node_next(block)) {
+        if (cmark_node_get_type(block) != CMARK_NODE_HEADING ||
+            cmark_node_get_heading_level(block) != 1) {
+            continue;
+        }
+        std::string title;
+        cmark_iter* iter = cmark_iter_new(block);
+        for (cmark_event_type event = cmark_iter_next(iter); event != CMARK_EVENT_DONE;
+             event = cmark_iter_next(iter)) {
+            cmark_node* node = cmark_iter_get_node(iter);
+            const cmark_node_type type = cmark_node_get_type(node);
+            if (event != CMARK_EVENT_ENTER) {
+                continue;
+            }
+            if (type == CMARK_NODE_TEXT || type == CMARK_NODE_CODE) {
+                title += cmark_node_get_literal(node);
+            } else if (type == CMARK_NODE_SOFTBREAK || type == CMARK_NODE_LINEBREAK) {
+                title += ' ';
+            }
+        }
+        cmark_iter_free(iter);
+        return title;
+    }
+    return std::string();
+}
+
+} // namespace
+
+// The text is rendered to HTML and read as HTML, so headings, emphasis, lists and paragraphs
+// map to items exactly as a web page's do; a code block becomes a pre and keeps its lines.
+std::unique_ptr<CDataManager> CMarkdownImporter::read(const char* bytes, std::size_t size,
+                                                      const SImportContext&,
+                                                      SImportReport* report) {
+    std::unique_ptr<cmark_node, SNodeFree> root(
+        cmark_parse_document(bytes, size, kMarkdownOptions));
+    if (!root) {
+        report->error = "the Markdown text could not be read";
+        return nullptr;
+    }
+    char* rendered = cmark_render_html(root.get(), kMarkdownOptions);
+    const std::string html = rendered != nullptr ? rendered : "";
+    std::free(rendered);
+
+    std::unique_ptr<CDataManager> document(new CDataManager());
+    CHtmlTextBuilder builder(document.get());
+    wxString error;
+    if (!builder.append(html.data(), html.size(), false, &error)) {
+        report->error = error;
+        return nullptr;
+    }
+    document->setTitle(wxString::FromUTF8(firstTitle(root.get())));
+    return document;
 }

@@ -1,0 +1,109 @@
+#include "import/HtmlImporter.h"
+#include "import/DocumentImporter.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+// Items as a line: a word as itself, then "*" when bold and "!" when highlighted; "_" a space,
+// "/" a newline. The title follows in brackets, then each anchor as "#id=index".
+std::string describe(const CDataManager& doc, const wxString& title,
+                     const std::map<std::string, std::size_t>& anchors) {
+    std::string out;
+    for (wxCDataInfoListNode* node = doc.getFirstNode(); node != nullptr; node = node->GetNext()) {
+        CDataInfo* item = node->GetData();
+        std::string text = item->getDataInfoType() == eDITSpace ? "_" : "/";
+        if (auto* word = dynamic_cast<CDITWord*>(item)) {
+            text = word->getWord();
+            text += word->getStyleInfo().isOn(eStyleBold) ? "*" : "";
+            text += word->getStyleInfo().isOn(eStyleHighlight) ? "!" : "";
+        }
+        out += (out.empty() ? "" : " ") + text;
+    }
+    out += title.empty() ? "" : " [" + title.utf8_string() + "]";
+    for (const auto& [id, index] : anchors) {
+        out += " #" + id + "=" + std::to_string(index);
+    }
+    return out;
+}
+
+// How a row is read: "html" or "xhtml" through the builder, "md" as Markdown.
+std::string read(const std::string& kind, const std::string& input) {
+    CDataManager doc;
+    if (kind == "md") {
+        CDocumentImporter importer;
+        std::unique_ptr<CDataManager> md =
+            importer.importText(input, CDocumentImporter::eMarkdown, wxString());
+        return md ? describe(*md, md->getTitle(), {})
+                  : "error: " + importer.getError().utf8_string();
+    }
+    CHtmlTextBuilder builder(&doc);
+    wxString error;
+    if (!builder.append(input.data(), input.size(), kind == "xhtml", &error)) {
+        return "error: " + error.utf8_string();
+    }
+    return describe(doc, builder.getTitle(), builder.getAnchors());
+}
+
+std::string nested(int depth) {
+    std::string html;
+    for (int i = 0; i < depth; ++i) {
+        html += "<div>";
+    }
+    return html + "deep";
+}
+
+struct SRow {
+    const char* kind;
+    std::string input;
+    const char* expected;
+};
+
+const char kXhtml[] = "<?xml version='1.0'?><html xmlns='http://www.w3.org/1999/xhtml'><body>";
+
+TEST(HtmlTextBuilder, MapsStructureToItems) {
+    const SRow rows[] = {
+        {"html", "  one \n\t two  ", "one _ two"},
+        {"html", "<p>a</p><div>b</div><li>c</li><blockquote>d</blockquote><tr><td>e</td></tr>",
+         "a / b / c / d / e"},
+        {"html", "a<br><br>b<section>c</section>", "a / b / c"},
+        {"html", "<h2>Big  news</h2>then", "Big* _ news* / then"},
+        {"html", "<em>a</em> <i>b</i> <strong>c</strong> <b>d</b>ness <mark>e</mark>",
+         "a* _ b* _ c* _ dness* _ e!"},
+        {"html", "caf&eacute; &#x263A;&amp;&lt; co\xC2\xADop&shy;er",
+         "caf\xC3\xA9 _ \xE2\x98\xBA&< _ cooper"},
+        {"html", "a&nbsp;b<p>&nbsp;</p>c",
+         "a\xC2\xA0"
+         "b / c"},
+        {"html", "<pre>x  y\n\n  z</pre>", "x _ y / z"},
+        {"html",
+         "<head><title> The  Harbour </title><style>p{}</style></head><script>no</script>"
+         "<template>no</template><noscript>no</noscript><img alt='no'>yes",
+         "yes [The Harbour]"},
+        {"html", "<p id='one'>a</p><p><span id='two'></span>b</p><a name='end'></a>",
+         "a / b #end=3 #one=0 #two=2"},
+        {"html", "<p>\xE9t\xE9</p>", "\xC3\xA9t\xC3\xA9"},
+        {"html", "", ""},
+        {"xhtml", std::string(kXhtml) + "<p>x&mdash;y&nbsp;z</p><p/><p>w</p></body></html>",
+         "x\xE2\x80\x94y\xC2\xA0z / w"},
+        {"xhtml", std::string(kXhtml) + "<p>not<br>closed&eacute;</p></body></html>",
+         "not / closed\xC3\xA9"},
+        {"html", nested(100000),
+         "error: nested too deeply: more than 256 elements inside one "
+         "another"},
+        {"xhtml", nested(100000),
+         "error: nested too deeply: more than 256 elements inside one "
+         "another"},
+        {"md", "# The *Quay*\n\nA **b** _c_\nd\n\n    code  x\n\n<b>raw</b> r\n\n- e",
+         "The* _ Quay* / A _ b* _ c* _ d / code _ x / raw _ r / e [The Quay]"},
+    };
+    for (const SRow& row : rows) {
+        SCOPED_TRACE(row.input.substr(0, 80));
+        EXPECT_EQ(row.expected, read(row.kind, row.input));
+    }
+}
+
+} // namespace
