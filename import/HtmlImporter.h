@@ -22,12 +22,16 @@ public:
 
     // Parses bytes as HTML (tolerant of what browsers tolerate) or, with xhtml, as XML with
     // HTML's named entities known, and appends their text. Network access and external entities
-    // are off. False, with *error saying why, when the bytes cannot be parsed at all or nest too
-    // deeply; the items appended so far stay.
+    // are off; XHTML that is not well-formed is read as HTML. White space collapses as a browser
+    // collapses it; a space or newline item stands only between two words of this text, never
+    // at its start or end, and never two in a row. False, with *error saying why, when the
+    // elements nest too deeply or the bytes are too many; the items appended so far stay.
     bool append(const char* bytes, std::size_t size, bool xhtml, wxString* error);
 
-    // For the last append: the index in the document's item list at which each element with an
-    // id attribute began (what a link "file#id" points to), and the text of its title element.
+    // For the last append: for each element with an id (and each a with a name), the index in
+    // the document's item list of its first word, or of the next word after it when it has none
+    // (the item count when no word follows): what a link "file#id" points to. And the text of
+    // the head's title element.
     const std::map<std::string, std::size_t>& getAnchors() const { return anchors; }
     const wxString& getTitle() const { return title; }
 
