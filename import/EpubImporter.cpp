@@ -444,7 +444,14 @@ bool CEpubReader::readChapters() {
     if (chapter == 0) {
         return fail("the spine names no content document to read");
     }
-    return true;
+    // A book of pictures alone would open on nothing to flash.
+    for (const wxCDataInfoListNode* node = document->getFirstNode(); node != nullptr;
+         node = node->GetNext()) {
+        if (node->GetData()->getDataInfoType() == eDITWord) {
+            return true;
+        }
+    }
+    return fail("the book has no text to read: its chapters hold no words");
 }
 
 void CEpubReader::addNavList(const xmlNode* list, int level, const std::string& folder,
