@@ -36,8 +36,8 @@ std::vector<SZipEntry> flitEpubEntries(const std::string& title,
     std::string refs;
     std::istringstream ids(spine);
     for (std::string id; ids >> id;) {
-        refs += id[0] == '-' ? "<itemref idref='" + id.substr(1) + "' linear='no'/>"
-                             : "<itemref idref='" + id + "'/>";
+        refs += "<itemref idref='" + id.substr(id[0] == '-') +
+                (id[0] == '-' ? "' linear='no'/>" : "'/>");
     }
     entries.push_back({"OPS/book.opf",
                        "<package xmlns:dc='http://purl.org/dc/elements/1.1/'><metadata><dc:title>" +
@@ -61,9 +61,8 @@ std::string flitZipBytes(const std::vector<SZipEntry>& entries) {
     {
         wxZipOutputStream zip(out, -1, wxConvUTF8);
         for (const SZipEntry& entry : kept) {
-            auto* header = new wxZipEntry(wxString::FromUTF8(entry.name));
-            header->SetMethod(entry.kind == eZipStored ? wxZIP_METHOD_STORE : wxZIP_METHOD_DEFLATE);
-            zip.PutNextEntry(header);
+            zip.SetLevel(entry.kind == eZipStored ? 0 : -1);
+            zip.PutNextEntry(wxString::FromUTF8(entry.name));
             zip.Write(entry.content.data(), entry.content.size());
         }
     }
