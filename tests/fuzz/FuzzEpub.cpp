@@ -1,9 +1,9 @@
 // Fuzz target: the EPUB importer. Each input is read as an EPUB book.
 //
 // Checked on every input: either a document or an error with no place in a text, never both;
-// every word non-empty valid UTF-8; the document opens with a shown page marker and its page
-// markers count the chapters 1, 2, 3...; every contents entry points into the document, in
-// reading order.
+// the document opens with a shown page marker and its page markers count the chapters 1, 2,
+// 3...; every contents entry points into the document, in reading order. (What the chapters'
+// text becomes is the HTML target's to check.)
 
 #include "FuzzSupport.h"
 
@@ -31,11 +31,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         FLIT_FUZZ_CHECK(entry.itemIndex >= last && entry.itemIndex < document->getItemCount(),
                         "contents out of order or past the end");
         last = entry.itemIndex;
-    }
-    for (const auto& [kind, word] : flitFuzzItems(*document)) {
-        const bool good =
-            kind != eDITWord || (!word.empty() && flitFuzzIsUtf8(word.data(), word.size()));
-        FLIT_FUZZ_CHECK(good, "a word empty or not valid UTF-8: " + word);
     }
     return 0;
 }
