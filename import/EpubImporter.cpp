@@ -124,7 +124,7 @@ std::string attribute(const xmlNode* node, const char* name) {
     for (const xmlAttr* attr = node->properties; attr != nullptr; attr = attr->next) {
         std::string qualified = text(attr->name);
         if (prefixed && attr->ns != nullptr && attr->ns->prefix != nullptr) {
-            qualified = text(attr->ns->prefix) + (":" + qualified);
+            qualified.insert(0, std::string(text(attr->ns->prefix)) + ":");
         }
         if (qualified == name) {
             std::string value;
