@@ -66,6 +66,7 @@ const SElementRole kElementRoles[] = {
     {"head", eHead},        {"script", eSkipped}, {"style", eSkipped},    {"template", eSkipped},
     {"noscript", eSkipped}, {"iframe", eSkipped}, {"object", eSkipped},   {"embed", eSkipped},
     {"audio", eSkipped},    {"video", eSkipped},  {"canvas", eSkipped},   {"img", eSkipped},
+    {"rt", eSkipped},       {"rp", eSkipped},
 };
 
 eElementRole roleOf(const xmlNode* element) {
@@ -359,8 +360,12 @@ private:
     void noteAnchor(xmlNode* element, const char* attribute) {
         xmlChar* value = xmlGetProp(element, reinterpret_cast<const xmlChar*>(attribute));
         if (value != nullptr) {
-            if (*value != 0) {
-                pendingAnchors.push_back(textOf(value));
+            // In XHTML attributes the XML parser keeps only the first byte of an HTML named
+            // entity (it copies its own entities, all one byte, that way): an id that holds one
+            // is not valid UTF-8, and no link can name it.
+            const std::size_t size = std::strlen(textOf(value));
+            if (size != 0 && CUtf8::findInvalid(textOf(value), size) == CUtf8::kAllValid) {
+                pendingAnchors.emplace_back(textOf(value));
             }
             xmlFree(value);
         }

@@ -14,11 +14,12 @@ inline void flitFuzzCheckHtmlItems(const CDataManager& document) {
         FLIT_FUZZ_CHECK(kind == eDITWord || kind == eDITSpace || kind == eDITNewline,
                         "an item of kind " + std::to_string(kind));
         FLIT_FUZZ_CHECK(kind == eDITWord || previous == eDITWord, "a separator not after a word");
-        for (std::size_t at = 0; at < word.size(); ++at) {
-            FLIT_FUZZ_CHECK(CTextTokenizer::blankLength(&word[at], word.size() - at) == 0 &&
-                                CTextTokenizer::lineBreakLength(&word[at], word.size() - at) == 0,
-                            "white space in the word " + word);
-        }
+        CTextTokenizer tokens(word.data(), word.size());
+        CTextTokenizer::SToken token = {};
+        FLIT_FUZZ_CHECK(kind != eDITWord ||
+                            (tokens.next(&token) && token.type == CTextTokenizer::eWordToken &&
+                             token.length == word.size()),
+                        "white space in the word " + word);
         FLIT_FUZZ_CHECK(kind != eDITWord ||
                             (!word.empty() && flitFuzzIsUtf8(word.data(), word.size())),
                         "a word empty or not valid UTF-8: " + word);
