@@ -1,7 +1,569 @@
 #include "import/EpubImporter.h"
 
-std::unique_ptr<CDataManager> CEpubImporter::read(const char*, std::size_t, const SImportContext&,
-                                                  SImportReport* report) {
-    report->error = "EPUB is not read yet";
+#include "import/HtmlImporter.h"
+#include "import/ZipArchive.h"
+
+#include <libxml/HTMLparser.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kContainerPath[] = "META-INF/container.xml";
+const char kEncryptionPath[] = "META-INF/encryption.xml";
+const char kNcxMediaType[] = "application/x-dtbncx+xml";
+const char kHtmlMediaType[] = "text/html";
+// A page marker of this kind is shown to the reader.
+constexpr unsigned int kShownPage = 0;
+
+struct SXmlDocFree {
+    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+using CXmlDoc = std::unique_ptr<xmlDoc, SXmlDocFree>;
+
+wxString quoted(const std::string& name) {
+    return "\"" + wxString::FromUTF8(name) + "\"";
+}
+
+// Parses XML with network access, DTD loading and entity substitution off and nothing written
+// to stderr; with html, as HTML (for a navigation document that is not well-formed). Null, with
+// *error set, when the bytes cannot be parsed.
+CXmlDoc parseXml(const std::string& bytes, bool html, std::string* error) {
+    if (bytes.size() > INT_MAX) {
+        *error = "it is too large";
+        return nullptr;
+    }
+    const int size = static_cast<int>(bytes.size());
+    xmlDoc* doc = nullptr;
+    xmlParserCtxt* context = html ? htmlNewParserCtxt() : xmlNewParserCtxt();
+    if (context == nullptr) {
+        *error = "there is not enough memory to parse it";
+        return nullptr;
+    }
+    if (html) {
+        doc = htmlCtxtReadMemory(context, bytes.data(), size, nullptr, nullptr,
+                                 HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR |
+                                     HTML_PARSE_NOWARNING);
+    } else {
+        doc = xmlCtxtReadMemory(context, bytes.data(), size, nullptr, nullptr,
+                                XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    }
+    if (doc == nullptr) {
+        const xmlError* fault = xmlCtxtGetLastError(context);
+        std::string message =
+            fault != nullptr && fault->message != nullptr ? fault->message : "it cannot be parsed";
+        message.erase(message.find_last_not_of(" \n") + 1);
+        *error = fault != nullptr && fault->line > 0
+                     ? "line " + std::to_string(fault->line) + ": " + message
+                     : message;
+    }
+    if (html) {
+        htmlFreeParserCtxt(context);
+    } else {
+        xmlFreeParserCtxt(context);
+    }
+    return CXmlDoc(doc);
+}
+
+const char* text(const xmlChar* name) {
+    return reinterpret_cast<const char*>(name);
+}
+
+bool isElement(const xmlNode* node, const char* localName) {
+    return node->type == XML_ELEMENT_NODE && std::strcmp(text(node->name), localName) == 0;
+}
+
+// The text content of a node's text children (entity references are not followed, so no
+// entity is ever expanded).
+void appendText(const xmlNode* node, std::string* out) {
+    for (const xmlNode* child = node; child != nullptr; child = child->next) {
+        if (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) {
+            *out += text(child->content);
+        } else if (child->type == XML_ELEMENT_NODE) {
+            appendText(child->children, out);
+        }
+    }
+}
+
+// Runs of white space as one space, none at either end.
+std::string collapsed(const std::string& in) {
+    std::string out;
+    bool space = false;
+    for (const char c : in) {
+        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+            space = !out.empty();
+        } else {
+            if (space) {
+                out += ' ';
+                space = false;
+            }
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string textOf(const xmlNode* node) {
+    std::string out;
+    appendText(node->children, &out);
+    return collapsed(out);
+}
+
+// An attribute's value by its local name, in any namespace, or by "prefix:name" for one in a
+// namespace (which an HTML parse keeps as a plain name with the colon). Empty when absent.
+std::string attribute(const xmlNode* node, const char* name) {
+    const bool prefixed = std::strchr(name, ':') != nullptr;
+    for (const xmlAttr* attr = node->properties; attr != nullptr; attr = attr->next) {
+        std::string qualified = text(attr->name);
+        if (prefixed && attr->ns != nullptr && attr->ns->prefix != nullptr) {
+            qualified.insert(0, std::string(text(attr->ns->prefix)) + ":");
+        }
+        if (qualified == name) {
+            std::string value;
+            appendText(attr->children, &value);
+            return value;
+        }
+    }
+    return std::string();
+}
+
+bool hasToken(const std::string& list, const char* token) {
+    const std::string spaced = " " + collapsed(list) + " ";
+    return spaced.find(" " + std::string(token) + " ") != std::string::npos;
+}
+
+// The first navigation element at or below node, depth first, that holds the table of contents.
+const xmlNode* findContentsNav(const xmlNode* node) {
+    for (; node != nullptr; node = node->next) {
+        if (isElement(node, "nav") && hasToken(attribute(node, "epub:type"), "toc")) {
+            return node;
+        }
+        if (const xmlNode* found = findContentsNav(node->children)) {
+            return found;
+        }
+    }
     return nullptr;
+}
+
+// The first element of that local name at or below node, depth first.
+const xmlNode* findElement(const xmlNode* node, const char* localName) {
+    for (; node != nullptr; node = node->next) {
+        if (isElement(node, localName)) {
+            return node;
+        }
+        if (const xmlNode* found = findElement(node->children, localName)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    c = static_cast<char>(c | 0x20);
+    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+std::string percentDecoded(const std::string& in) {
+    std::string out;
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        const int high = in[i] == '%' && i + 2 < in.size() ? hexDigit(in[i + 1]) : -1;
+        const int low = high >= 0 ? hexDigit(in[i + 2]) : -1;
+        if (low >= 0) {
+            out += static_cast<char>(high * 16 + low);
+            i += 2;
+        } else {
+            out += in[i];
+        }
+    }
+    return out;
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// A reference inside the book, as the name of a zip entry and a fragment.
+struct STarget {
+    std::string path;
+    std::string fragment;
+};
+
+// href relative to folder, percent-decoded, "." and ".." taken within the zip. An empty path
+// for a reference that leaves the book (a URL, or ".." above its top).
+STarget resolve(const std::string& folder, const std::string& href) {
+    STarget target;
+    const std::size_t hash = href.find('#');
+    std::string path = href.substr(0, hash);
+    if (hash != std::string::npos) {
+        target.fragment = percentDecoded(href.substr(hash + 1));
+    }
+    const std::size_t colon = path.find(':');
+    if (colon != std::string::npos && path.find('/') > colon) {
+        return target;
+    }
+    path = percentDecoded(path[0] == '/' ? path.substr(1) : folder + path);
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t slash = path.find('/', start);
+        const std::string part = path.substr(start, slash - start);
+        if (part == "..") {
+            if (parts.empty()) {
+                return target;
+            }
+            parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        if (slash == std::string::npos) {
+            break;
+        }
+        start = slash + 1;
+    }
+    for (const std::string& part : parts) {
+        target.path += (target.path.empty() ? "" : "/") + part;
+    }
+    return target;
+}
+
+struct SManifestItem {
+    std::string path;
+    std::string mediaType;
+    std::string properties;
+};
+
+// A table of contents entry before it is placed in the document.
+struct SContentsTarget {
+    std::string title;
+    int level;
+    STarget target;
+};
+
+// One import: the zip, the package and the document being built.
+class CEpubReader {
+public:
+    CEpubReader(const char* bytes, std::size_t size) : zip(bytes, size) {}
+
+    std::unique_ptr<CDataManager> read(wxString* error);
+
+private:
+    bool readEntry(const std::string& name, std::string* bytes);
+    bool readPackage();
+    bool checkEncryption();
+    bool readChapters();
+    void readContents();
+    bool readNav(const std::string& path, std::vector<SContentsTarget>* targets);
+    bool readNcx(const std::string& path, std::vector<SContentsTarget>* targets);
+    void addNavList(const xmlNode* list, int level, const std::string& folder,
+                    std::vector<SContentsTarget>* targets);
+    void addNavPoints(const xmlNode* parent, int level, const std::string& folder,
+                      std::vector<SContentsTarget>* targets);
+    bool fail(const wxString& message) {
+        error = message;
+        return false;
+    }
+
+    CZipArchive zip;
+    wxString error;
+    std::string packagePath;
+    std::string title;
+    std::map<std::string, SManifestItem> manifest;
+    // The spine's idrefs in order, with whether each is read as text.
+    std::vector<std::pair<std::string, bool>> spine;
+    std::string ncxId;
+    std::unique_ptr<CDataManager> document;
+    // Where each chapter read begins in the item list, and where its anchors are.
+    std::map<std::string, std::size_t> chapterStarts;
+    std::map<std::string, std::map<std::string, std::size_t>> chapterAnchors;
+};
+
+bool CEpubReader::readEntry(const std::string& name, std::string* bytes) {
+    wxString why;
+    return zip.read(name, bytes, &why) || fail(why);
+}
+
+std::unique_ptr<CDataManager> CEpubReader::read(wxString* message) {
+    document = std::make_unique<CDataManager>();
+    const bool ok = zip.open(&error) && readPackage() && checkEncryption() && readChapters();
+    if (!ok) {
+        *message = error;
+        return nullptr;
+    }
+    readContents();
+    document->setTitle(wxString::FromUTF8(title));
+    return std::move(document);
+}
+
+bool CEpubReader::readPackage() {
+    std::string bytes;
+    std::string why;
+    if (!zip.contains(kContainerPath)) {
+        return fail(wxString("it is not an EPUB: ") + kContainerPath + " is missing");
+    }
+    if (!readEntry(kContainerPath, &bytes)) {
+        return false;
+    }
+    const CXmlDoc container = parseXml(bytes, false, &why);
+    if (!container) {
+        return fail(wxString(kContainerPath) + " cannot be read: " + wxString::FromUTF8(why));
+    }
+    const xmlNode* rootfile = findElement(xmlDocGetRootElement(container.get()), "rootfile");
+    packagePath = rootfile != nullptr ? resolve("", attribute(rootfile, "full-path")).path : "";
+    if (packagePath.empty()) {
+        return fail(wxString(kContainerPath) + " names no package document");
+    }
+    if (!zip.contains(packagePath)) {
+        return fail("the package document " + quoted(packagePath) + " is missing");
+    }
+    if (!readEntry(packagePath, &bytes)) {
+        return false;
+    }
+    const CXmlDoc package = parseXml(bytes, false, &why);
+    if (!package) {
+        return fail("the package document " + quoted(packagePath) +
+                    " cannot be read: " + wxString::FromUTF8(why));
+    }
+    const xmlNode* root = xmlDocGetRootElement(package.get());
+    if (const xmlNode* titleElement = findElement(root, "title")) {
+        title = textOf(titleElement);
+    }
+    const std::string folder = folderOf(packagePath);
+    const xmlNode* manifestElement = findElement(root, "manifest");
+    for (const xmlNode* item = manifestElement != nullptr ? manifestElement->children : nullptr;
+         item != nullptr; item = item->next) {
+        if (isElement(item, "item")) {
+            manifest.emplace(attribute(item, "id"),
+                             SManifestItem{resolve(folder, attribute(item, "href")).path,
+                                           attribute(item, "media-type"),
+                                           attribute(item, "properties")});
+        }
+    }
+    const xmlNode* spineElement = findElement(root, "spine");
+    for (const xmlNode* ref = spineElement != nullptr ? spineElement->children : nullptr;
+         ref != nullptr; ref = ref->next) {
+        if (isElement(ref, "itemref")) {
+            spine.emplace_back(attribute(ref, "idref"), attribute(ref, "linear") != "no");
+        }
+    }
+    if (spine.empty()) {
+        return fail("the package document " + quoted(packagePath) +
+                    " has no spine: the book's reading order is missing");
+    }
+    ncxId = attribute(spineElement, "toc");
+    return true;
+}
+
+// A book that encrypts its content documents (rather than only obfuscating its fonts) can only
+// be read by the program its seller allows.
+bool CEpubReader::checkEncryption() {
+    std::set<std::string> content;
+    for (const auto& [id, linear] : spine) {
+        const auto found = manifest.find(id);
+        if (found != manifest.end()) {
+            content.insert(found->second.path);
+        }
+    }
+    std::vector<std::string> encrypted;
+    for (const std::string& path : content) {
+        if (zip.isEncrypted(path)) {
+            encrypted.push_back(path);
+        }
+    }
+    std::string bytes;
+    std::string why;
+    wxString unread;
+    if (zip.contains(kEncryptionPath) && zip.read(kEncryptionPath, &bytes, &unread)) {
+        const CXmlDoc doc = parseXml(bytes, false, &why);
+        const xmlNode* root = doc ? xmlDocGetRootElement(doc.get()) : nullptr;
+        for (const xmlNode* data = root != nullptr ? root->children : nullptr; data != nullptr;
+             data = data->next) {
+            const xmlNode* reference = findElement(data->children, "CipherReference");
+            const std::string path =
+                reference != nullptr ? resolve("", attribute(reference, "URI")).path : "";
+            if (content.count(path) != 0) {
+                encrypted.push_back(path);
+            }
+        }
+    }
+    return encrypted.empty() || fail("the book is encrypted (DRM) and cannot be read: " +
+                                     quoted(encrypted.front()) + " is encrypted");
+}
+
+bool CEpubReader::readChapters() {
+    CHtmlTextBuilder builder(document.get());
+    unsigned int chapter = 0;
+    std::string bytes;
+    for (const auto& [id, linear] : spine) {
+        const auto found = manifest.find(id);
+        if (found == manifest.end()) {
+            return fail("the spine names " + quoted(id) + ", which the manifest does not list");
+        }
+        const SManifestItem& item = found->second;
+        if (!linear || hasToken(item.properties, "nav")) {
+            continue;
+        }
+        if (!zip.contains(item.path)) {
+            return fail("the content document " + quoted(item.path) +
+                        " that the spine names is missing");
+        }
+        if (!readEntry(item.path, &bytes)) {
+            return false;
+        }
+        // A chapter starts on a line of its own.
+        const wxCDataInfoListNode* last = document->getLastNode();
+        if (last != nullptr && last->GetData()->getDataInfoType() != eDITNewline) {
+            document->appendNewline();
+        }
+        const std::size_t start = document->getItemCount();
+        chapterStarts.emplace(item.path, start);
+        document->appendPageInfoRef(document->addPage(kShownPage, ++chapter));
+        const bool xhtml = item.mediaType != kHtmlMediaType;
+        wxString why;
+        bool parsed = builder.append(bytes.data(), bytes.size(), xhtml, &why);
+        // A chapter that is not well-formed XML is read as browsers would read it.
+        if (!parsed && xhtml && document->getItemCount() == start + 1) {
+            parsed = builder.append(bytes.data(), bytes.size(), false, &why);
+        }
+        if (!parsed) {
+            return fail("the content document " + quoted(item.path) + " cannot be read: " + why);
+        }
+        chapterAnchors.emplace(item.path, builder.getAnchors());
+    }
+    if (chapter == 0) {
+        return fail("the spine names no content document to read");
+    }
+    // A book of pictures alone would open on nothing to flash.
+    for (const wxCDataInfoListNode* node = document->getFirstNode(); node != nullptr;
+         node = node->GetNext()) {
+        if (node->GetData()->getDataInfoType() == eDITWord) {
+            return true;
+        }
+    }
+    return fail("the book has no text to read: its chapters hold no words");
+}
+
+void CEpubReader::addNavList(const xmlNode* list, int level, const std::string& folder,
+                             std::vector<SContentsTarget>* targets) {
+    for (const xmlNode* item = list->children; item != nullptr; item = item->next) {
+        if (!isElement(item, "li")) {
+            continue;
+        }
+        for (const xmlNode* child = item->children; child != nullptr; child = child->next) {
+            if (isElement(child, "a")) {
+                targets->push_back(SContentsTarget{textOf(child), level,
+                                                   resolve(folder, attribute(child, "href"))});
+            } else if (isElement(child, "ol")) {
+                addNavList(child, level + 1, folder, targets);
+            }
+        }
+    }
+}
+
+void CEpubReader::addNavPoints(const xmlNode* parent, int level, const std::string& folder,
+                               std::vector<SContentsTarget>* targets) {
+    for (const xmlNode* point = parent->children; point != nullptr; point = point->next) {
+        if (!isElement(point, "navPoint")) {
+            continue;
+        }
+        const xmlNode* label = findElement(point->children, "navLabel");
+        const xmlNode* content = findElement(point->children, "content");
+        if (label != nullptr && content != nullptr) {
+            targets->push_back(
+                SContentsTarget{textOf(label), level, resolve(folder, attribute(content, "src"))});
+        }
+        addNavPoints(point, level + 1, folder, targets);
+    }
+}
+
+bool CEpubReader::readNav(const std::string& path, std::vector<SContentsTarget>* targets) {
+    std::string bytes;
+    std::string why;
+    wxString unread;
+    if (!zip.read(path, &bytes, &unread)) {
+        return false;
+    }
+    CXmlDoc doc = parseXml(bytes, false, &why);
+    if (!doc) {
+        doc = parseXml(bytes, true, &why);
+    }
+    const xmlNode* nav = doc ? findContentsNav(xmlDocGetRootElement(doc.get())) : nullptr;
+    const xmlNode* list = nav != nullptr ? findElement(nav->children, "ol") : nullptr;
+    if (list != nullptr) {
+        addNavList(list, 0, folderOf(path), targets);
+    }
+    return !targets->empty();
+}
+
+bool CEpubReader::readNcx(const std::string& path, std::vector<SContentsTarget>* targets) {
+    std::string bytes;
+    std::string why;
+    wxString unread;
+    if (!zip.read(path, &bytes, &unread)) {
+        return false;
+    }
+    const CXmlDoc doc = parseXml(bytes, false, &why);
+    const xmlNode* map = doc ? findElement(xmlDocGetRootElement(doc.get()), "navMap") : nullptr;
+    if (map != nullptr) {
+        addNavPoints(map, 0, folderOf(path), targets);
+    }
+    return !targets->empty();
+}
+
+// The table of contents is a help, not the book: one that cannot be read leaves the book
+// without it, and entries pointing at what was not read are left out.
+void CEpubReader::readContents() {
+    std::string navPath;
+    std::string ncxPath;
+    for (const auto& [id, item] : manifest) {
+        if (hasToken(item.properties, "nav") && navPath.empty()) {
+            navPath = item.path;
+        }
+        if (item.mediaType == kNcxMediaType && (ncxPath.empty() || id == ncxId)) {
+            ncxPath = item.path;
+        }
+    }
+    std::vector<SContentsTarget> targets;
+    if (navPath.empty() || !readNav(navPath, &targets)) {
+        targets.clear();
+        if (!ncxPath.empty()) {
+            readNcx(ncxPath, &targets);
+        }
+    }
+    std::vector<CDataManager::SContentsEntry> entries;
+    for (const SContentsTarget& entry : targets) {
+        const auto start = chapterStarts.find(entry.target.path);
+        if (start == chapterStarts.end()) {
+            continue;
+        }
+        const auto& anchors = chapterAnchors[entry.target.path];
+        const auto anchor = anchors.find(entry.target.fragment);
+        entries.push_back(
+            CDataManager::SContentsEntry{wxString::FromUTF8(entry.title), entry.level,
+                                         anchor != anchors.end() ? anchor->second : start->second});
+    }
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const auto& a, const auto& b) { return a.itemIndex < b.itemIndex; });
+    for (const auto& entry : entries) {
+        document->addContentsEntry(entry.title, entry.level, entry.itemIndex);
+    }
+}
+
+} // namespace
+
+std::unique_ptr<CDataManager> CEpubImporter::read(const char* bytes, std::size_t size,
+                                                  const SImportContext&, SImportReport* report) {
+    xmlInitParser();
+    return CEpubReader(bytes, size).read(&report->error);
 }

@@ -3,7 +3,13 @@
 
 #include "import/FormatImporter.h"
 
-// Reads an EPUB 2 or 3 book: its spine's content documents in order.
+// Reads an EPUB 2 or 3 book: the package document that META-INF/container.xml names, then the
+// content documents of its spine in reading order, each through the HTML text builder and each
+// opened by a shown page marker numbered 1, 2, 3... in the order the chapters are read. Spine
+// items marked linear="no" and the navigation document are not read as text. The title comes
+// from the package's metadata; the table of contents from the navigation document or, failing
+// that, from toc.ncx, each entry pointing at the item where its chapter or anchor begins.
+// Encrypted books, zip bombs and books whose spine names a missing file are refused.
 class CEpubImporter : public CFormatImporter {
 public:
     std::unique_ptr<CDataManager> read(const char* bytes, std::size_t size,
