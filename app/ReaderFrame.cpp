@@ -307,7 +307,9 @@ bool CReaderFrame::pasteDocument() {
     if (wxTheClipboard->Open()) {
         wxTextDataObject text;
         if (wxTheClipboard->IsSupported(wxDF_UNICODETEXT) && wxTheClipboard->GetData(text)) {
-            const wxScopedCharBuffer utf8 = text.GetText().utf8_str();
+            // The buffer may point into the string: the string must outlive it.
+            const wxString pasted = text.GetText();
+            const wxScopedCharBuffer utf8 = pasted.utf8_str();
             from.bytes.assign(utf8.data(), utf8.length());
         }
         wxTheClipboard->Close();
