@@ -108,7 +108,7 @@ public:
         if (files.empty()) {
             return false;
         }
-        const wxString path = files[0];
+        const wxString& path = files[0];
         frame->CallAfter([frame = frame, path] { frame->openDocument(path); });
         return true;
     }
@@ -506,6 +506,16 @@ void CReaderFrame::goToChapter(size_t entry) {
     moveTo(start, word != nullptr ? word : start);
 }
 
+size_t CReaderFrame::wordsBeforeShown(wxCDataInfoListNode* node) {
+    // The navigator counts on from its last answer, which the time left leaves just past the
+    // word shown; counting the shown word again would start over from the document's start.
+    if (node != shownCounted) {
+        shownCounted = node;
+        shownWordsBefore = navigator->wordsBefore(node);
+    }
+    return shownWordsBefore;
+}
+
 wxCDataInfoListNode* CReaderFrame::nodeOfWord(size_t wordIndex) {
     for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
         if (node->GetData()->getDataInfoType() == eDITWord &&
@@ -563,6 +573,7 @@ void CReaderFrame::closeDocument() {
     }
     navigator.reset();
     document.reset();
+    shownCounted = nullptr;
 }
 
 void CReaderFrame::sendCommand(int type, wxCDataInfoListNode* node) {
@@ -977,8 +988,7 @@ void CReaderFrame::updateStatus() {
     size_t position = total;
     if (reading != eFinished) {
         wxCDataInfoListNode* at = resumeNode ? resumeNode : shownNode;
-        position =
-            at == nullptr ? 0 : navigator->wordsBefore(at) + 1 + (resumeNode ? 0 : wordOfItem);
+        position = at == nullptr ? 0 : wordsBeforeShown(at) + 1 + (resumeNode ? 0 : wordOfItem);
         position = std::min(position, total);
     }
     SetStatusText(wxString::Format("Word %zu of %zu", position, total), eFieldWords);

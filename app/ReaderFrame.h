@@ -117,6 +117,8 @@ private:
     // The entry of the table of contents that the word at node (wordsBefore words in) is in;
     // null before the first.
     const SChapterMark* chapterAt(wxCDataInfoListNode* node, size_t wordsBefore) const;
+    // The words before the node that the status bar shows the position of.
+    size_t wordsBeforeShown(wxCDataInfoListNode* node);
     // The node of the word that wordIndex words come before; null past the last.
     wxCDataInfoListNode* nodeOfWord(size_t wordIndex);
     void showNote(const wxString& note);
@@ -185,6 +187,9 @@ private:
     size_t wordsShown = 0;
     wxCDataInfoListNode* shownNode = nullptr;
     size_t wordOfItem = 0;
+    // The last node wordsBeforeShown counted, and its answer.
+    wxCDataInfoListNode* shownCounted = nullptr;
+    size_t shownWordsBefore = 0;
     wxString lastChunk;
     // Whether the engine's start-up ramp may still be running since the last restart.
     bool rampRunning = false;
