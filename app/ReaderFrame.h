@@ -54,7 +54,8 @@ public:
     // Plain text: every line break read as a pause. Reopens a plain text at the same word.
     void setKeepLineBreaks(bool keep);
     bool getKeepLineBreaks() const { return keepLineBreaks; }
-    // Moves to the start of an entry of the document's table of contents.
+    // Moves to the start of an entry of the document's table of contents, as the Go > Chapter
+    // menu lists them (in reading order; an entry past the end of the text is left out).
     void goToChapter(size_t entry);
     bool openRecord(const wxString& path, wxString* error);
 
