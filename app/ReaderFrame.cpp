@@ -8,18 +8,22 @@
 #include "debug/FEDebugDlg.h"
 #include "engine/FlitCommandEvent.h"
 #include "engine/FlitManager.h"
-#include "outside/DataManager.h"
 #include "import/DocumentImporter.h"
+#include "outside/DataManager.h"
 #include "outside/Utf8.h"
 
 #include <wx/aboutdlg.h>
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/choicdlg.h>
+#include <wx/clipbrd.h>
 #include <wx/config.h>
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
+#include <wx/dnd.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
+#include <wx/infobar.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/numdlg.h>
@@ -49,6 +53,11 @@ enum {
     ID_HALF,
     ID_WORD_LENGTH,
     ID_DEBUG,
+    ID_PASTE_DOCUMENT,
+    ID_KEEP_LINE_BREAKS,
+    ID_CHAPTER_LIST,
+    // The Go > Chapter entries, one identifier each.
+    ID_CHAPTER_FIRST,
 };
 
 enum eStatusField {
@@ -57,8 +66,10 @@ enum eStatusField {
     eFieldWords,
     eFieldTimeLeft,
     eFieldAchieved,
+    eFieldChapter,
     eFieldCount,
 };
+static_assert(eFieldChapter == CReaderFrame::kChapterField, "the chapter field is the last");
 
 const int kMinClientWidth = 480;
 const int kMinClientHeight = 240;
@@ -68,6 +79,43 @@ const long kMaxWordLength = 100;
 
 // The view identifier of the assessment view in view changes.
 const int kAssessmentViewId = 3;
+
+// Up to this many entries the Go > Chapter submenu lists the table of contents; a longer table
+// is chosen from in a dialog, where it can be scrolled and searched.
+const size_t kMaxChapterMenuEntries = 40;
+const int ID_CHAPTER_LAST = ID_CHAPTER_FIRST + static_cast<int>(kMaxChapterMenuEntries) - 1;
+
+const char* const kDocumentWildcard =
+    "Documents (*.txt;*.flit;*.epub;*.html;*.htm;*.xhtml;*.md;*.markdown;*.pdf)|"
+    "*.txt;*.flit;*.epub;*.html;*.htm;*.xhtml;*.md;*.markdown;*.pdf|"
+    "Plain text (*.txt)|*.txt|Marked-up text (*.flit)|*.flit|EPUB books (*.epub)|*.epub|"
+    "Web pages (*.html;*.htm;*.xhtml)|*.html;*.htm;*.xhtml|Markdown (*.md;*.markdown)|"
+    "*.md;*.markdown|PDF (*.pdf)|*.pdf|All files (*)|*";
+
+// A table of contents entry as a menu or list shows it: indented by its level.
+wxString indentedTitle(const CDataManager::SContentsEntry& entry) {
+    // Menus trim ordinary leading spaces; em spaces stay.
+    return wxString(wxUniChar(0x2003), static_cast<size_t>(std::max(entry.level - 1, 0)) * 2) +
+           entry.title;
+}
+
+// Files dropped on the reader's windows: the first is opened once the drop is over.
+class CDocumentDropTarget : public wxFileDropTarget {
+public:
+    explicit CDocumentDropTarget(CReaderFrame* readerFrame) : frame(readerFrame) {}
+
+    bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& files) override {
+        if (files.empty()) {
+            return false;
+        }
+        const wxString& path = files[0];
+        frame->CallAfter([frame = frame, path] { frame->openDocument(path); });
+        return true;
+    }
+
+private:
+    CReaderFrame* frame;
+};
 
 wxString minutesAndSeconds(unsigned long long milliseconds) {
     const unsigned long long seconds = (milliseconds + 500) / 1000;
@@ -79,7 +127,8 @@ wxString minutesAndSeconds(unsigned long long milliseconds) {
 CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
                            std::chrono::steady_clock::time_point started)
     : wxFrame(nullptr, wxID_ANY, "FlitReader", wxDefaultPosition, wxSize(820, 560)),
-      options(std::move(readerOptions)), recorder(started), statusTimer(this) {
+      options(std::move(readerOptions)), recorder(started), keepLineBreaks(options.keepLineBreaks),
+      statusTimer(this) {
     // Backgrounds and screenshots need the picture formats.
     if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) {
         wxInitAllImageHandlers();
@@ -89,23 +138,28 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
             ? options.wordLength
             : wxConfigBase::Get()->ReadLong(kWordLengthKey, SReaderOptions::kDefaultWordLength));
 
+    // Refusals show in a bar at the top that does not interrupt reading.
+    infoBar = new wxInfoBar(this);
     flitView = new CFlitView(this);
     assessmentView = new CAssessmentView(this);
     assessmentView->Hide();
     progress = new CProgressStrip(this);
     wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
+    sizer->Add(infoBar, wxSizerFlags().Expand());
     sizer->Add(flitView, wxSizerFlags(1).Expand());
     sizer->Add(assessmentView, wxSizerFlags(1).Expand());
     sizer->Add(progress, wxSizerFlags().Expand());
     SetSizer(sizer);
 
     CreateStatusBar(eFieldCount);
-    const int widths[eFieldCount] = {-2, -2, -3, -2, -3};
+    const int widths[eFieldCount] = {-2, -2, -3, -2, -3, -4};
     GetStatusBar()->SetStatusWidths(eFieldCount, widths);
     // Narrower, the status bar's fields would have no or negative widths, which the toolkit
     // refuses when it redraws them.
     SetMinClientSize(wxSize(kMinClientWidth, kMinClientHeight));
     createMenus();
+    SetDropTarget(new CDocumentDropTarget(this));
+    flitView->SetDropTarget(new CDocumentDropTarget(this));
 
     bindEngineEvents(this, "frame");
     bindEngineEvents(flitView, "view");
@@ -124,7 +178,8 @@ CReaderFrame::~CReaderFrame() {
 
 void CReaderFrame::createMenus() {
     wxMenu* file = new wxMenu;
-    file->Append(wxID_OPEN, "&Open...\tCtrl+O", "Open a text (.txt) or marked-up text (.flit)");
+    file->Append(wxID_OPEN, "&Open...\tCtrl+O",
+                 "Open a document: plain or marked-up text, EPUB, HTML, Markdown or PDF");
     wxMenu* recent = new wxMenu;
     file->AppendSubMenu(recent, "Open &Recent");
     file->AppendSeparator();
@@ -143,6 +198,14 @@ void CReaderFrame::createMenus() {
     readingMenu->Append(ID_SENTENCE_FORWARD, "&Forward One Sentence (Right)");
     readingMenu->Append(ID_PARAGRAPH_BACK, "Back One P&aragraph (Ctrl+Left)");
     readingMenu->Append(ID_PARAGRAPH_FORWARD, "Forward One Pa&ragraph (Ctrl+Right)");
+    readingMenu->AppendSeparator();
+    readingMenu->AppendCheckItem(ID_KEEP_LINE_BREAKS, "Keep &Line Breaks",
+                                 "Plain text: pause at every line break, not only at blank lines");
+    readingMenu->Check(ID_KEEP_LINE_BREAKS, keepLineBreaks);
+
+    wxMenu* edit = new wxMenu;
+    edit->Append(ID_PASTE_DOCUMENT, "&Paste as Document\tCtrl+V", "Read the text on the clipboard");
+    goMenu = new wxMenu;
 
     wxMenu* speedMenu = new wxMenu;
     speedMenu->Append(ID_FASTER, wxString::Format("&Faster by %u wpm (Up)",
@@ -161,11 +224,14 @@ void CReaderFrame::createMenus() {
 
     wxMenuBar* bar = new wxMenuBar;
     bar->Append(file, "&File");
+    bar->Append(edit, "&Edit");
     bar->Append(readingMenu, "&Reading");
+    bar->Append(goMenu, "&Go");
     bar->Append(speedMenu, "S&peed");
     bar->Append(tools, "&Tools");
     bar->Append(help, "&Help");
     SetMenuBar(bar);
+    rebuildChapterMenu();
 
     Bind(wxEVT_MENU, &CReaderFrame::onOpen, this, wxID_OPEN);
     Bind(wxEVT_MENU, &CReaderFrame::onRecentFile, this, wxID_FILE1, wxID_FILE9);
@@ -196,6 +262,12 @@ void CReaderFrame::createMenus() {
     Bind(wxEVT_MENU, &CReaderFrame::onWordLength, this, ID_WORD_LENGTH);
     Bind(wxEVT_MENU, &CReaderFrame::onDebugDialog, this, ID_DEBUG);
     Bind(wxEVT_MENU, &CReaderFrame::onAbout, this, wxID_ABOUT);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { pasteDocument(); }, ID_PASTE_DOCUMENT);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent& event) { setKeepLineBreaks(event.IsChecked()); },
+        ID_KEEP_LINE_BREAKS);
+    Bind(wxEVT_MENU, &CReaderFrame::onChapterMenu, this, ID_CHAPTER_LIST, ID_CHAPTER_LAST);
 }
 
 void CReaderFrame::bindEngineEvents(wxWindow* window, const char* name) {
@@ -210,20 +282,86 @@ bool CReaderFrame::openRecord(const wxString& path, wxString* error) {
 }
 
 bool CReaderFrame::openDocument(const wxString& path, bool quiet) {
-    CDocumentImporter importer;
-    std::unique_ptr<CDataManager> imported = importer.importFile(path);
-    if (!imported) {
-        const wxString message = wxString::Format(
-            "Cannot open %s:\n%s", wxFileName(path).GetFullName(), importer.getError());
-        if (quiet) {
-            std::fprintf(stderr, "flitreader: %s: %s\n", path.utf8_str().data(),
-                         importer.getError().utf8_str().data());
-        } else {
-            wxMessageBox(message, "FlitReader", wxOK | wxICON_ERROR, this);
+    SSource from;
+    if (path == "-") {
+        from.name = from.subject = from.label = "standard input";
+        from.fromBytes = true;
+        wxString reason;
+        if (!CDocumentImporter::readStandardInput(&from.bytes, &reason)) {
+            refuse(from, reason, quiet);
+            return false;
         }
+    } else {
+        from.path = path;
+        from.name = from.subject = wxFileName(path).GetFullName();
+    }
+    return openSource(std::move(from), quiet);
+}
+
+bool CReaderFrame::pasteDocument() {
+    SSource from;
+    from.name = "Clipboard text";
+    from.subject = "the clipboard's text";
+    from.label = "clipboard";
+    from.fromBytes = true;
+    if (wxTheClipboard->Open()) {
+        wxTextDataObject text;
+        if (wxTheClipboard->IsSupported(wxDF_UNICODETEXT) && wxTheClipboard->GetData(text)) {
+            // The buffer may point into the string: the string must outlive it.
+            const wxString pasted = text.GetText();
+            const wxScopedCharBuffer utf8 = pasted.utf8_str();
+            from.bytes.assign(utf8.data(), utf8.length());
+        }
+        wxTheClipboard->Close();
+    }
+    if (wxString::FromUTF8(from.bytes).Strip(wxString::both).empty()) {
+        showNote("The clipboard holds no text to read");
         return false;
     }
+    return openSource(std::move(from), false);
+}
 
+bool CReaderFrame::openSource(SSource from, bool quiet) {
+    CDocumentImporter importer;
+    importer.setKeepLineBreaks(keepLineBreaks);
+    std::unique_ptr<CDataManager> imported =
+        from.fromBytes ? importer.importBytes(from.bytes.data(), from.bytes.size(),
+                                              CDocumentImporter::eAutomatic, from.label, wxGetCwd())
+                       : importer.importFile(from.path);
+    if (!imported) {
+        refuse(from, importer.getError(), quiet);
+        return false;
+    }
+    from.format = importer.getFormat();
+    showDocument(std::move(imported), std::move(from), importer.getNotice());
+    return document != nullptr;
+}
+
+void CReaderFrame::openImported(std::unique_ptr<CDataManager> imported, const wxString& name) {
+    SSource from;
+    from.name = from.subject = name;
+    from.fromBytes = true;
+    showDocument(std::move(imported), std::move(from), wxString());
+}
+
+void CReaderFrame::refuse(const SSource& from, const wxString& error, bool quiet) {
+    if (quiet) {
+        std::fprintf(stderr, "flitreader: %s: %s\n",
+                     (from.path.empty() ? from.subject : from.path).utf8_str().data(),
+                     error.utf8_str().data());
+        return;
+    }
+    // One message at a time: a new refusal replaces the last.
+    refusal = wxString::Format("Cannot open %s: %s", from.subject, error);
+    infoBar->ShowMessage(refusal, wxICON_ERROR);
+}
+
+wxString CReaderFrame::getRefusal() const {
+    return infoBar->IsShown() ? refusal : wxString();
+}
+
+void CReaderFrame::showDocument(std::unique_ptr<CDataManager> imported, SSource from,
+                                const wxString& notice) {
     closeDocument();
     document = std::move(imported);
     // The file's text and the old document are gone: give their pages back to the system, so
@@ -235,27 +373,184 @@ bool CReaderFrame::openDocument(const wxString& path, bool quiet) {
         manager->setTargetSpeed(static_cast<unsigned int>(options.wpm));
     }
     manager->setWordDisplayLength(wordDisplayLength);
+    source = std::move(from);
     if (!manager->initialize(document.get(), this, flitView, assessmentView)) {
         manager.reset();
-        return false;
+        navigator.reset();
+        document.reset();
+        refuse(source, "the engine cannot read this document", false);
+        return;
     }
-    documentPath = path;
+    infoBar->Dismiss();
     reading = eIdle;
     lastWordNode = holdingItem = resumeNode = shownNode = nullptr;
     wordsShown = wordOfItem = 0;
     lastChunk.clear();
     pageNumber = 0;
-    SetTitle(wxFileName(path).GetFullName() + " - FlitReader");
-    fileHistory.AddFileToHistory(path);
-    fileHistory.Save(*wxConfigBase::Get());
+    note = notice;
+    markChapters();
+    rebuildChapterMenu();
+    const wxString shownName = document->getTitle().empty() ? source.name : document->getTitle();
+    SetTitle(shownName + " - FlitReader");
+    if (!source.path.empty()) {
+        fileHistory.AddFileToHistory(source.path);
+        fileHistory.Save(*wxConfigBase::Get());
+    }
     showFlitView();
     flitView->showDefaultBackground();
     flitView->setSpeed(manager->getTargetSpeed());
     flitView->showMessage(
-        wxFileName(path).GetName(),
+        document->getTitle().empty() ? wxFileName(source.name).GetName() : shownName,
         wxString::Format("%zu words. Press Space to start reading.", navigator->getWordCount()));
     updateStatus();
-    return true;
+}
+
+void CReaderFrame::markChapters() {
+    chapters.clear();
+    const std::vector<CDataManager::SContentsEntry>& contents = document->getContents();
+    if (contents.empty()) {
+        return;
+    }
+    // The entries in the order of their items (as the document lists them, normally), found in
+    // one walk that ends at the last of them.
+    std::vector<size_t> order(contents.size());
+    for (size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    std::stable_sort(order.begin(), order.end(), [&contents](size_t a, size_t b) {
+        return contents[a].itemIndex < contents[b].itemIndex;
+    });
+    wxCDataInfoListNode* node = document->getFirstNode();
+    size_t itemIndex = 0;
+    for (size_t entry : order) {
+        for (; node != nullptr && itemIndex < contents[entry].itemIndex; ++itemIndex) {
+            node = node->GetNext();
+        }
+        // An entry past the last item starts nowhere: it cannot be moved to.
+        if (node != nullptr) {
+            chapters.push_back(SChapterMark{entry, node, navigator->wordsBefore(node)});
+        }
+    }
+}
+
+const CReaderFrame::SChapterMark* CReaderFrame::chapterAt(wxCDataInfoListNode* node,
+                                                          size_t wordsBefore) const {
+    // Entries that start at the same word (a part and its first chapter) are told apart by
+    // their items when the position is one of them; otherwise the last one holds the word.
+    const SChapterMark* found = nullptr;
+    for (const SChapterMark& mark : chapters) {
+        if (mark.wordsBefore > wordsBefore) {
+            break;
+        }
+        found = &mark;
+        if (mark.node == node) {
+            break;
+        }
+    }
+    return found;
+}
+
+void CReaderFrame::rebuildChapterMenu() {
+    while (goMenu->GetMenuItemCount() > 0) {
+        goMenu->Destroy(goMenu->FindItemByPosition(0));
+    }
+    const std::vector<CDataManager::SContentsEntry>* contents =
+        document ? &document->getContents() : nullptr;
+    if (contents == nullptr || contents->empty() || chapters.size() > kMaxChapterMenuEntries) {
+        goMenu->Append(ID_CHAPTER_LIST, "&Chapter...\tCtrl+G",
+                       "Choose a chapter from the document's table of contents");
+        goMenu->Enable(ID_CHAPTER_LIST, !chapters.empty());
+        return;
+    }
+    wxMenu* list = new wxMenu;
+    for (size_t i = 0; i < chapters.size(); ++i) {
+        const CDataManager::SContentsEntry& entry = (*contents)[chapters[i].entry];
+        // Mnemonics would eat the titles' ampersands.
+        wxString label = indentedTitle(entry);
+        label.Replace("&", "&&");
+        list->Append(ID_CHAPTER_FIRST + static_cast<int>(i), label);
+    }
+    goMenu->AppendSubMenu(list, "&Chapter");
+}
+
+void CReaderFrame::onChapterMenu(wxCommandEvent& event) {
+    if (event.GetId() != ID_CHAPTER_LIST) {
+        goToChapter(static_cast<size_t>(event.GetId() - ID_CHAPTER_FIRST));
+        return;
+    }
+    if (chapters.empty()) {
+        return;
+    }
+    wxArrayString titles;
+    for (const SChapterMark& mark : chapters) {
+        titles.push_back(indentedTitle(document->getContents()[mark.entry]));
+    }
+    wxSingleChoiceDialog dialog(this, "Go to the start of:", "Chapter", titles);
+    if (dialog.ShowModal() == wxID_OK) {
+        goToChapter(static_cast<size_t>(dialog.GetSelection()));
+    }
+}
+
+void CReaderFrame::goToChapter(size_t entry) {
+    if (entry >= chapters.size()) {
+        wxBell();
+        return;
+    }
+    // Reading goes on from the entry's first item (a page marker shows its page); the paused
+    // view shows its first words.
+    wxCDataInfoListNode* start = chapters[entry].node;
+    wxCDataInfoListNode* word = start;
+    while (word != nullptr && word->GetData()->getDataInfoType() != eDITWord) {
+        word = word->GetNext();
+    }
+    moveTo(start, word != nullptr ? word : start);
+}
+
+size_t CReaderFrame::wordsBeforeShown(wxCDataInfoListNode* node) {
+    // The navigator counts on from its last answer, which the time left leaves just past the
+    // word shown; counting the shown word again would start over from the document's start.
+    if (node != shownCounted) {
+        shownCounted = node;
+        shownWordsBefore = navigator->wordsBefore(node);
+    }
+    return shownWordsBefore;
+}
+
+wxCDataInfoListNode* CReaderFrame::nodeOfWord(size_t wordIndex) {
+    for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
+        if (node->GetData()->getDataInfoType() == eDITWord &&
+            navigator->wordsBefore(node) == wordIndex) {
+            return node;
+        }
+    }
+    return nullptr;
+}
+
+void CReaderFrame::setKeepLineBreaks(bool keep) {
+    keepLineBreaks = keep;
+    GetMenuBar()->Check(ID_KEEP_LINE_BREAKS, keep);
+    if (!manager || source.format != CDocumentImporter::ePlainText) {
+        return;
+    }
+    // The same words either way: reading goes on from the word it was at.
+    wxCDataInfoListNode* at = resumeNode ? resumeNode : lastWordNode;
+    const size_t word = at == nullptr ? 0 : navigator->wordsBefore(at);
+    const eReadingState was = reading;
+    if (!openSource(source, false)) {
+        return;
+    }
+    wxCDataInfoListNode* target = at == nullptr ? nullptr : nodeOfWord(word);
+    if (target != nullptr) {
+        moveTo(target);
+    }
+    if (was == eReading) {
+        togglePause();
+    }
+}
+
+void CReaderFrame::showNote(const wxString& text) {
+    note = text;
+    SetStatusText(note, eFieldChapter);
 }
 
 void CReaderFrame::closeDocument() {
@@ -278,6 +573,7 @@ void CReaderFrame::closeDocument() {
     }
     navigator.reset();
     document.reset();
+    shownCounted = nullptr;
 }
 
 void CReaderFrame::sendCommand(int type, wxCDataInfoListNode* node) {
@@ -293,6 +589,10 @@ void CReaderFrame::sendRestartingCommand(int type, wxCDataInfoListNode* node) {
     if (type == EVT_FLIT_COMMAND_START_MSG) {
         // A start measures a new reading, as the engine's metrics do.
         wordsShown = 0;
+    }
+    if (type != EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG) {
+        // Read from here on, the chapter tells more than a note about the opening.
+        note.clear();
     }
     // The position is the node reading goes on from until its first word shows. A move while
     // reading lets the word in hand finish first: its chunks still count as one word.
@@ -453,8 +753,7 @@ void CReaderFrame::onDone() {
     lastWordNode = nullptr;
     updateStatus();
     if (options.exitWhenDone) {
-        std::printf("%s: %s\n", wxFileName(documentPath).GetFullName().utf8_str().data(),
-                    summary.utf8_str().data());
+        std::printf("%s: %s\n", source.name.utf8_str().data(), summary.utf8_str().data());
         std::fflush(stdout);
         CallAfter(&CReaderFrame::finishUnattended);
     }
@@ -583,7 +882,7 @@ void CReaderFrame::moveByParagraph(int direction) {
     moveTo(direction < 0 ? navigator->previousParagraph(from) : navigator->nextParagraph(from));
 }
 
-void CReaderFrame::moveTo(wxCDataInfoListNode* target) {
+void CReaderFrame::moveTo(wxCDataInfoListNode* target, wxCDataInfoListNode* context) {
     if (target == nullptr) {
         wxBell();
         return;
@@ -602,7 +901,7 @@ void CReaderFrame::moveTo(wxCDataInfoListNode* target) {
             reading = eStopped;
         }
         showFlitView();
-        showPausedContext(target);
+        showPausedContext(context != nullptr ? context : target);
     }
     updateStatus();
 }
@@ -676,6 +975,7 @@ int CReaderFrame::getProgress() const {
 void CReaderFrame::updateStatus() {
     if (!manager || !navigator) {
         SetStatusText("Open a text to read (Ctrl+O)", eFieldSpeed);
+        SetStatusText(note, eFieldChapter);
         return;
     }
     SetStatusText(wxString::Format("%d wpm", manager->getTargetSpeed()), eFieldSpeed);
@@ -688,11 +988,20 @@ void CReaderFrame::updateStatus() {
     size_t position = total;
     if (reading != eFinished) {
         wxCDataInfoListNode* at = resumeNode ? resumeNode : shownNode;
-        position =
-            at == nullptr ? 0 : navigator->wordsBefore(at) + 1 + (resumeNode ? 0 : wordOfItem);
+        position = at == nullptr ? 0 : wordsBeforeShown(at) + 1 + (resumeNode ? 0 : wordOfItem);
         position = std::min(position, total);
     }
     SetStatusText(wxString::Format("Word %zu of %zu", position, total), eFieldWords);
+    if (!note.empty() || chapters.empty()) {
+        SetStatusText(note, eFieldChapter);
+    } else {
+        wxCDataInfoListNode* at = reading == eFinished ? nullptr
+                                  : resumeNode         ? resumeNode
+                                                       : shownNode;
+        const SChapterMark* chapter = chapterAt(at, position == 0 ? 0 : position - 1);
+        SetStatusText(chapter ? document->getContents()[chapter->entry].title : wxString(),
+                      eFieldChapter);
+    }
     progress->setValue(total == 0 ? 0
                                   : static_cast<int>(position * CProgressStrip::kRange / total));
 
@@ -825,10 +1134,8 @@ void CReaderFrame::onClose(wxCloseEvent&) {
 }
 
 void CReaderFrame::onOpen(wxCommandEvent&) {
-    wxFileDialog dialog(this, "Open a text to read", wxEmptyString, wxEmptyString,
-                        "Texts (*.txt;*.flit)|*.txt;*.flit|Plain text (*.txt)|*.txt|Marked-up "
-                        "text (*.flit)|*.flit|All files|*",
-                        wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    wxFileDialog dialog(this, "Open a document to read", wxEmptyString, wxEmptyString,
+                        kDocumentWildcard, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() == wxID_OK) {
         openDocument(dialog.GetPath());
     }
@@ -837,8 +1144,8 @@ void CReaderFrame::onOpen(wxCommandEvent&) {
 void CReaderFrame::onRecentFile(wxCommandEvent& event) {
     const wxString path = fileHistory.GetHistoryFile(event.GetId() - wxID_FILE1);
     if (!wxFileName::FileExists(path)) {
-        wxMessageBox(wxString::Format("%s no longer exists.", path), "FlitReader",
-                     wxOK | wxICON_WARNING, this);
+        refusal = wxString::Format("Cannot open %s: it no longer exists", path);
+        infoBar->ShowMessage(refusal, wxICON_WARNING);
         fileHistory.RemoveFileFromHistory(event.GetId() - wxID_FILE1);
         fileHistory.Save(*wxConfigBase::Get());
         return;

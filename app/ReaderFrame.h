@@ -4,12 +4,16 @@
 #include "EventRecorder.h"
 #include "ReaderOptions.h"
 
+#include "import/DocumentImporter.h"
+
 #include <wx/filehistory.h>
 #include <wx/frame.h>
 #include <wx/timer.h>
 
 #include <chrono>
 #include <memory>
+#include <string>
+#include <vector>
 
 class CAssessmentView;
 class CDataManager;
@@ -19,6 +23,7 @@ class CFlitView;
 class CReadingNavigator;
 class wxCDataInfoListNode;
 class CProgressStrip;
+class wxInfoBar;
 
 // The reader's main window: hosts the engine on the open document, turns the user's keys and
 // menu choices into the engine's commands, and shows what the engine posts.
@@ -37,9 +42,21 @@ public:
     CReaderFrame(SReaderOptions options, std::chrono::steady_clock::time_point started);
     ~CReaderFrame() override;
 
-    // Opens a document, replacing the one open; shows the importer's message and returns false
-    // when it cannot be read. quiet: report on standard error instead of in a message box.
+    // Opens a document ("-": standard input), replacing the one open. When it cannot be read,
+    // returns false and leaves the reader as it was, with a message naming the file and what
+    // is wrong: in the bar at the top of the window, or on standard error when quiet.
     bool openDocument(const wxString& path, bool quiet = false);
+    // Opens the clipboard's text as a document (a web page's source is read as HTML); says so
+    // in the status bar when the clipboard holds no text.
+    bool pasteDocument();
+    // Shows a document imported elsewhere, under the name given.
+    void openImported(std::unique_ptr<CDataManager> imported, const wxString& name);
+    // Plain text: every line break read as a pause. Reopens a plain text at the same word.
+    void setKeepLineBreaks(bool keep);
+    bool getKeepLineBreaks() const { return keepLineBreaks; }
+    // Moves to the start of an entry of the document's table of contents, as the Go > Chapter
+    // menu lists them (in reading order; an entry past the end of the text is left out).
+    void goToChapter(size_t entry);
     bool openRecord(const wxString& path, wxString* error);
 
     // The user's commands.
@@ -61,6 +78,8 @@ public:
     // Where a continue would go on from while paused or stopped.
     wxCDataInfoListNode* getResumeNode() const { return resumeNode; }
     wxString getStatusText(int field) const;
+    // The message of the bar at the top of the window; empty when it is hidden.
+    wxString getRefusal() const;
     // The progress bar's value, in parts of CProgressStrip::kRange.
     int getProgress() const;
 
@@ -68,8 +87,42 @@ public:
     bool saveScreenshot(const wxString& path, wxString* error);
 
     enum eSpeedCommand { eFaster, eSlower, eDouble, eHalf };
+    // The status bar's field that shows the chapter being read, or a note about the document.
+    static const int kChapterField = 5;
 
 private:
+    // Where the open document came from: a file, or bytes (standard input, the clipboard) kept
+    // to read them again when the line-break rule changes.
+    struct SSource {
+        wxString path;    // the file; empty for bytes
+        wxString name;    // what the window title and the messages call it
+        wxString subject; // what a refusal says could not be opened or read
+        wxString label;   // for bytes: the name the importer chooses their format by
+        std::string bytes;
+        bool fromBytes = false;
+        CDocumentImporter::eFormat format = CDocumentImporter::eAutomatic;
+    };
+    // An entry of the table of contents: where it starts and how many words come before it.
+    struct SChapterMark {
+        size_t entry;
+        wxCDataInfoListNode* node;
+        size_t wordsBefore;
+    };
+
+    bool openSource(SSource source, bool quiet);
+    void refuse(const SSource& source, const wxString& error, bool quiet);
+    void showDocument(std::unique_ptr<CDataManager> imported, SSource source,
+                      const wxString& notice);
+    void markChapters();
+    void rebuildChapterMenu();
+    // The entry of the table of contents that the word at node (wordsBefore words in) is in;
+    // null before the first.
+    const SChapterMark* chapterAt(wxCDataInfoListNode* node, size_t wordsBefore) const;
+    // The words before the node that the status bar shows the position of.
+    size_t wordsBeforeShown(wxCDataInfoListNode* node);
+    // The node of the word that wordIndex words come before; null past the last.
+    wxCDataInfoListNode* nodeOfWord(size_t wordIndex);
+    void showNote(const wxString& note);
     void createMenus();
     void bindEngineEvents(wxWindow* window, const char* name);
     void onEngineEvent(const char* window, CFlitCommandEvent& event);
@@ -81,7 +134,8 @@ private:
     void showFlitView();
     void showAssessmentView();
     void showPausedContext(wxCDataInfoListNode* node);
-    void moveTo(wxCDataInfoListNode* target);
+    // context: the word whose sentence the paused view shows; target when null.
+    void moveTo(wxCDataInfoListNode* target, wxCDataInfoListNode* context = nullptr);
     // The node reading would go on from now.
     wxCDataInfoListNode* positionNode() const;
     void updateStatus();
@@ -96,6 +150,7 @@ private:
     void onCharHook(wxKeyEvent& event);
     void onClose(wxCloseEvent& event);
     void onOpen(wxCommandEvent& event);
+    void onChapterMenu(wxCommandEvent& event);
     void onRecentFile(wxCommandEvent& event);
     void onWordLength(wxCommandEvent& event);
     void onDebugDialog(wxCommandEvent& event);
@@ -106,7 +161,14 @@ private:
     std::unique_ptr<CDataManager> document;
     std::unique_ptr<CReadingNavigator> navigator;
     std::unique_ptr<CFlitManager> manager;
-    wxString documentPath;
+    SSource source;
+    bool keepLineBreaks;
+    std::vector<SChapterMark> chapters;
+    // A note about the document (how it was read) or the last paste, shown until reading starts.
+    wxString note;
+    wxInfoBar* infoBar;
+    wxString refusal;
+    wxMenu* goMenu = nullptr;
     CFlitView* flitView;
     CAssessmentView* assessmentView;
     CProgressStrip* progress;
@@ -126,6 +188,9 @@ private:
     size_t wordsShown = 0;
     wxCDataInfoListNode* shownNode = nullptr;
     size_t wordOfItem = 0;
+    // The last node wordsBeforeShown counted, and its answer.
+    wxCDataInfoListNode* shownCounted = nullptr;
+    size_t shownWordsBefore = 0;
     wxString lastChunk;
     // Whether the engine's start-up ramp may still be running since the last restart.
     bool rampRunning = false;

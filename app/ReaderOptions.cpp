@@ -40,10 +40,13 @@ int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
     parser.AddSwitch("", "auto-continue",
                      "continue at once whenever the document itself pauses or stops reading");
     parser.AddSwitch("", "exit-when-done", "quit when the end of the document is reached");
+    parser.AddSwitch("", "keep-line-breaks",
+                     "plain text: pause at every line break, not only at blank lines");
     parser.AddOption("", "record", "write every event the engine posts to FILE");
     parser.AddOption("", "screenshot", "save a PNG of the window to FILE when reading is done");
-    parser.AddParam("FILE (.txt plain text, .flit marked-up text)", wxCMD_LINE_VAL_STRING,
-                    wxCMD_LINE_PARAM_OPTIONAL);
+    parser.AddParam("FILE (plain text, .flit marked-up text, EPUB, HTML, Markdown or PDF; - reads "
+                    "standard input)",
+                    wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL);
 
     switch (parser.Parse(false)) {
     case -1:
@@ -74,11 +77,12 @@ int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
     options->autostart = parser.Found("autostart");
     options->autoContinue = parser.Found("auto-continue");
     options->exitWhenDone = parser.Found("exit-when-done");
+    options->keepLineBreaks = parser.Found("keep-line-breaks");
     parser.Found("record", &options->recordPath);
     parser.Found("screenshot", &options->screenshotPath);
     if (parser.GetParamCount() > 0) {
         options->documentPath = parser.GetParam(0);
-        if (!wxFileName::FileExists(options->documentPath)) {
+        if (options->documentPath != "-" && !wxFileName::FileExists(options->documentPath)) {
             return usageError(
                 wxString::Format("cannot open '%s': no such file", options->documentPath));
         }

@@ -13,8 +13,11 @@ struct SReaderOptions {
     bool autostart = false;
     bool autoContinue = false;
     bool exitWhenDone = false;
+    // Plain text: every line break is a pause, as in a text with one paragraph per line.
+    bool keepLineBreaks = false;
     wxString recordPath;
     wxString screenshotPath;
+    // A file, or "-" for standard input.
     wxString documentPath;
 };
 

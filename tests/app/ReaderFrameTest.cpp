@@ -5,13 +5,17 @@
 #include "FlitView.h"
 
 #include "engine/FlitManager.h"
+#include "import/DocumentImporter.h"
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/clipbrd.h>
+#include <wx/dnd.h>
 #include <wx/fileconf.h>
 #include <wx/filename.h>
+#include <wx/menu.h>
 #include <wx/uiaction.h>
 
 #include <algorithm>
@@ -222,6 +226,108 @@ TEST_F(ReaderFrameTest, PauseSeekSpeedContinueAndStop) {
     frame->stopReading();
     EXPECT_EQ(CReaderFrame::eStopped, frame->getReading());
     EXPECT_EQ(CFlitManager::eStopped, frame->getManager()->getState());
+}
+
+// A file dropped or opened and the clipboard's text replace the document; a refusal leaves the
+// document and its position as they were and says once what is wrong with which file. Keeping
+// line breaks reads a plain text again at the word it was at.
+TEST_F(ReaderFrameTest, EveryWayInOpensOrLeavesTheDocumentAsItWas) {
+    const char* const kFog = "Cannot open fog.flit: line 1, column 5: unknown directive \"{fog}\"";
+    const struct {
+        const char* way;     // "drop" (the first of the files), "open", "paste" or "keep"
+        const char* text;    // the file's or the clipboard's text
+        const char* title;   // the window's title after; null: refused
+        const char* message; // the refusal, or the status bar's note
+    } ways[] = {
+        {"drop", "Nets dry on the quay.", "quay.txt - FlitReader", ""},
+        {"drop", "Fog {fog} rolls in.", nullptr, kFog},
+        {"open", "Fog {fog} rolls in.", nullptr, kFog},
+        {"paste", "Pasted words are read too.", "Clipboard text - FlitReader", ""},
+        {"paste", "", nullptr, "The clipboard holds no text to read"},
+        {"keep", "", nullptr, ""},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(std::string(way.way) + " " + way.text);
+        openFrame("tide.txt", kText);
+        frame->moveByParagraph(1);
+        const wxString path = writeFile(way.title ? "quay.txt" : "fog.flit", way.text);
+        if (std::string(way.way) == "drop") {
+            auto* target = dynamic_cast<wxFileDropTarget*>(frame->getFlitView()->GetDropTarget());
+            ASSERT_TRUE(target->OnDropFiles(0, 0, wxArrayString(1, &path)));
+            wxTheApp->ProcessPendingEvents(); // the drop opens the file once it is over
+        } else if (std::string(way.way) == "open") {
+            EXPECT_FALSE(frame->openDocument(path));
+        } else if (std::string(way.way) == "keep") {
+            frame->setKeepLineBreaks(true);
+        } else {
+            ASSERT_TRUE(wxTheClipboard->Open());
+            wxTheClipboard->SetData(new wxTextDataObject(way.text));
+            wxTheClipboard->Close();
+            EXPECT_EQ(way.title != nullptr, frame->pasteDocument());
+        }
+        EXPECT_EQ(way.title ? way.title : "tide.txt - FlitReader", frame->GetTitle());
+        EXPECT_EQ(way.title ? "Word 0 of 5" : "Word 12 of 19", frame->getStatusText(2));
+        EXPECT_EQ(way.message,
+                  frame->getRefusal() + frame->getStatusText(CReaderFrame::kChapterField));
+        closeFrame();
+    }
+}
+
+// A document's title names the window, the status bar names the part being read, and Go >
+// Chapter moves there as the other moves do: paused stays paused, reading goes on from there.
+TEST_F(ReaderFrameTest, ShowsTitleAndChapterAndGoesToChapters) {
+    openFrame("tide.txt", kText);
+    CDocumentImporter importer;
+    std::unique_ptr<CDataManager> book =
+        importer.importText("Part one.\n\nThe tide comes in. Boats rise.\n\nGulls wait here.",
+                            CDocumentImporter::ePlainText, folder);
+    book->setTitle("Tides");
+    // Parts start at the words "Part", "The" and "Gulls".
+    const std::pair<const char*, int> parts[] = {{"Part One", 1}, {"The Tide", 2}, {"Gulls", 2}};
+    size_t item = 0, part = 0;
+    for (wxCDataInfoListNode* node = book->getFirstNode(); node; node = node->GetNext(), ++item) {
+        const CDataInfo* data = node->GetData();
+        if (data->getDataInfoType() == eDITWord &&
+            wxString(parts[part].first).StartsWith(static_cast<const CDITWord*>(data)->getWord())) {
+            book->addContentsEntry(parts[part].first, parts[part].second, item);
+            part = std::min<size_t>(part + 1, 2);
+        }
+    }
+    frame->openImported(std::move(book), "tides.txt");
+    EXPECT_EQ("Tides - FlitReader", frame->GetTitle());
+    wxMenu* go = frame->GetMenuBar()->GetMenu(frame->GetMenuBar()->FindMenu("Go"));
+    wxMenu* chapters = go->FindItemByPosition(0)->GetSubMenu();
+    ASSERT_EQ(3u, chapters->GetMenuItemCount());
+    const auto choose = [&](size_t entry) {
+        wxCommandEvent event(wxEVT_MENU, chapters->FindItemByPosition(entry)->GetId());
+        frame->ProcessWindowEvent(event);
+    };
+    const struct {
+        size_t entry; // -1: none chosen
+        const char* chapter;
+        const char* word;
+        CReaderFrame::eReadingState state;
+    } moves[] = {
+        {size_t(-1), "Part One", "Word 0 of 11", CReaderFrame::eIdle},
+        {2, "Gulls", "Word 9 of 11", CReaderFrame::eStopped},
+        {1, "The Tide", "Word 3 of 11", CReaderFrame::eStopped},
+    };
+    for (const auto& move : moves) {
+        SCOPED_TRACE(move.chapter);
+        if (move.entry != size_t(-1)) {
+            choose(move.entry);
+        }
+        EXPECT_EQ(move.chapter, frame->getStatusText(CReaderFrame::kChapterField));
+        EXPECT_EQ(move.word, frame->getStatusText(2));
+        EXPECT_EQ(move.state, frame->getReading());
+    }
+    frame->startFromBeginning();
+    frame->pauseReading();
+    choose(2);
+    EXPECT_EQ(CReaderFrame::ePaused, frame->getReading());
+    frame->continueReading();
+    ASSERT_TRUE(reached(CReaderFrame::eFinished));
+    EXPECT_EQ("Gulls wait here.", record(3, "WORD"));
 }
 
 TEST_F(ReaderFrameTest, KeysDriveReadingWhereTheDisplayAllowsIt) {

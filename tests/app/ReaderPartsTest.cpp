@@ -48,6 +48,10 @@ TEST(ReaderOptionsTest, AcceptsTheDocumentedOptionsAndRefusesBadOnes) {
         EXPECT_EQ(2, parse(bad)) << bad[0];
     }
     EXPECT_EQ(-1, parse({"--help"}));
+    // "-" reads standard input.
+    ASSERT_EQ(0, parse({"--keep-line-breaks", "-"}, &options));
+    EXPECT_TRUE(options.keepLineBreaks);
+    EXPECT_EQ("-", options.documentPath);
 }
 
 TEST(EventRecorderTest, WritesOneEscapedLinePerEvent) {
