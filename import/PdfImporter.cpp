@@ -10,6 +10,7 @@
 #include <mutex>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -25,6 +26,8 @@ constexpr double kHeightChangeShare = 0.2;
 constexpr double kShortLineHeights = 4.0;
 // ... or the next line starts indented by more than this many line heights (a book's paragraphs).
 constexpr double kIndentHeights = 1.0;
+// ... or the next line starts with one of these list marks (an item of a list).
+constexpr std::u32string_view kListMarks = U"\u2022\u2023\u2043\u25AA\u25CF\u25E6";
 
 // The largest page number a page marker carries, as the host is told page numbers.
 constexpr unsigned long kMaxPageNumber = INT_MAX;
@@ -240,6 +243,9 @@ bool endsParagraph(const SLine* before, const SLine& line, const SLine* next, do
         }
         if (std::abs(next->height() - line.height()) >
             kHeightChangeShare * std::max(next->height(), line.height())) {
+            return true;
+        }
+        if (kListMarks.find(next->words.front()[0]) != std::u32string_view::npos) {
             return true;
         }
     }
