@@ -1,22 +1,16 @@
 #include "support/PdfFixture.h"
 
 #include <cairo-pdf.h>
-#include <cairo.h>
 
 #include <sstream>
 
-namespace {
-
-cairo_status_t appendBytes(void* out, const unsigned char* data, unsigned int length) {
-    static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(data), length);
-    return CAIRO_STATUS_SUCCESS;
-}
-
-} // namespace
-
 std::string makePdf(const std::string& drawing) {
     std::string bytes;
-    cairo_surface_t* surface = cairo_pdf_surface_create_for_stream(appendBytes, &bytes, 595, 842);
+    const auto append = [](void* out, const unsigned char* data, unsigned int length) {
+        static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(data), length);
+        return CAIRO_STATUS_SUCCESS;
+    };
+    cairo_surface_t* surface = cairo_pdf_surface_create_for_stream(append, &bytes, 595, 842);
     cairo_t* cr = cairo_create(surface);
     cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr, 12);
