@@ -331,9 +331,11 @@ void silencePoppler() {
         once, [] { poppler::set_debug_error_function([](const std::string&, void*) {}, nullptr); });
 }
 
-// Appends the separator waiting after the last word: none, a space or a newline.
+// What waits to follow the last word appended: nothing yet, a space or a newline. It is appended
+// only once the next word or page marker comes, so that a document never ends with one.
 enum eSeparator { eNoSeparator, eSpaceSeparator, eNewlineSeparator };
 
+// Appends the separator waiting, if any.
 void flushSeparator(CDataManager* document, eSeparator* separator) {
     if (*separator == eSpaceSeparator) {
         document->appendSpace();
@@ -395,7 +397,8 @@ std::unique_ptr<CDataManager> readPdf(const char* bytes, std::size_t size, SImpo
     }
     auto document = std::make_unique<CDataManager>();
     std::u32string title = decode(pdf->info_key("Title"));
-    title.erase(std::remove_if(title.begin(), title.end(), isControl), title.end());
+    // A title is shown on one line.
+    std::replace_if(title.begin(), title.end(), isControl, U' ');
     document->setTitle(wxString::FromUTF8(toUtf8(title)).Trim().Trim(false));
 
     eSeparator separator = eNoSeparator;
