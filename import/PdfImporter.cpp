@@ -11,6 +11,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -401,20 +402,39 @@ std::unique_ptr<CDataManager> readPdf(const char* bytes, std::size_t size, SImpo
     std::replace_if(title.begin(), title.end(), isControl, U' ');
     document->setTitle(wxString::FromUTF8(toUtf8(title)).Trim().Trim(false));
 
+    // Each page is appended once the next page's lines are known, so that a word hyphenated at
+    // the foot of a page joins its rest at the top of the next.
     eSeparator separator = eNoSeparator;
     bool anyWord = false;
+    std::vector<SLine> held;
+    unsigned heldNumber = 0;
+    const auto appendHeld = [&] {
+        flushSeparator(document.get(), &separator);
+        document->appendPageInfoRef(document->addPage(0, heldNumber));
+        anyWord = appendPage(document.get(), held, &separator) || anyWord;
+    };
     for (int index = 0; index < pdf->pages(); ++index) {
         const std::unique_ptr<poppler::page> page(pdf->create_page(index));
-        if (!page) {
-            continue;
+        std::vector<SLine> lines;
+        std::string label;
+        if (page) {
+            const poppler::byte_array utf8 = page->label().to_utf8();
+            label.assign(utf8.begin(), utf8.end());
+            lines = gatherLines(page->text_list());
         }
-        const poppler::byte_array label = page->label().to_utf8();
-        flushSeparator(document.get(), &separator);
-        document->appendPageInfoRef(
-            document->addPage(0, pageNumber(std::string(label.begin(), label.end()), index + 1)));
-        std::vector<SLine> lines = gatherLines(page->text_list());
-        anyWord = appendPage(document.get(), lines, &separator) || anyWord;
+        if (index > 0) {
+            if (!held.empty() && !lines.empty()) {
+                joinHyphenated(&held.back(), &lines.front());
+                if (held.back().words.empty()) {
+                    held.pop_back();
+                }
+            }
+            appendHeld();
+        }
+        held = std::move(lines);
+        heldNumber = pageNumber(label, index + 1);
     }
+    appendHeld();
     if (!anyWord) {
         report->error = "the PDF has no text to read: its pages hold only pictures (a scan?)";
         return nullptr;

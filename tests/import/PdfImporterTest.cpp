@@ -40,6 +40,7 @@ const struct {
 } kCases[] = {
     {"9 20 \uFB01ne \uFB02our o\uFB00", "[1]fine flour off"},
     {"9 20 the exam-\n9 34 ple ends", "[1]the example ends"},
+    {"9 20 the exam-\n#page\n9 20 ple ends", "[1]the [2]example ends"},
     {"9 20 the sea\u2014\n9 34 calm", "[1]the sea\u2014 calm"},
     {"9 20 Wind rose.\n9 34 Rain fell.\n9 70 Then calm.", "[1]Wind rose. Rain fell.|Then calm."},
     {"9 20 Tide ran out along the quay\n9 34 and back.\n9 48 Gulls",
