@@ -294,8 +294,57 @@ def text_seeds():
     write("flit_timing", "short.bin", b"\x01\x02")
 
 
+def pdf(pages, info=None, catalog_extra="", trailer_extra=""):
+    """A PDF written by hand with uncompressed content streams, so that mutations reach the text
+    operators: pages is a list of (content stream, page dictionary extras)."""
+    objects = ["<< /Type /Catalog /Pages 2 0 R %s >>" % catalog_extra, None,
+               "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"]
+    kids = []
+    for content, extra in pages:
+        objects.append("<< /Length %d >>\nstream\n%s\nendstream" % (len(content) + 1, content))
+        objects.append("<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents %d 0 R "
+                       "/Resources << /Font << /F1 3 0 R >> >> %s >>" % (len(objects), extra))
+        kids.append("%d 0 R" % len(objects))
+    objects[1] = "<< /Type /Pages /Kids [%s] /Count %d >>" % (" ".join(kids), len(kids))
+    if info:
+        objects.append(info)
+    out = b"%PDF-1.4\n"
+    offsets = []
+    for number, body in enumerate(objects, 1):
+        offsets.append(len(out))
+        out += b"%d 0 obj\n%s\nendobj\n" % (number, body.encode("latin-1"))
+    xref = len(out)
+    out += b"xref\n0 %d\n0000000000 65535 f \n" % (len(objects) + 1)
+    out += b"".join(b"%010d 00000 n \n" % offset for offset in offsets)
+    trailer = "/Size %d /Root 1 0 R %s %s" % (len(objects) + 1, trailer_extra,
+                                               "/Info %d 0 R" % len(objects) if info else "")
+    out += b"trailer\n<< %s >>\nstartxref\n%d\n%%%%EOF\n" % (trailer.encode(), xref)
+    return out
+
+
+def pdf_seeds():
+    t = "pdf"
+    lines = ("BT /F1 12 Tf 72 700 Td (The harbour woke before the exam-) Tj 0 -14 Td "
+             "(ple town did. Gulls) Tj 0 -28 Td (rose over the wall.) Tj ET")
+    heading = "BT /F1 20 Tf 72 760 Td (Chapter One) Tj ET " + lines
+    book = pdf([(heading, ""), (lines, ""), (lines, "/Rotate 90")],
+               info="<< /Title (Harbour Notes) >>",
+               catalog_extra="/PageLabels << /Nums [0 << /S /r >> 1 << /S /D /St 7 >>] >>")
+    write(t, "book.pdf", book)
+    write(t, "rotated-text.pdf", pdf([("BT /F1 12 Tf 0 1 -1 0 300 100 Tm (Sideways text.) Tj "
+                                       "ET", "")]))
+    write(t, "no-text.pdf", pdf([("0 0 1 rg 72 72 200 200 re f", "")]))
+    write(t, "no-pages.pdf", pdf([]))
+    write(t, "truncated.pdf", book[: len(book) // 2])
+    write(t, "locked.pdf", pdf([(lines, "")], trailer_extra=(
+        "/Encrypt << /Filter /Standard /V 1 /R 2 /O <%s> /U <%s> /P -4 >> /ID [<00> <00>]"
+        % ("11" * 32, "22" * 32))))
+    write(t, "garbage.pdf", b"%PDF-1.7\n\x00\xff garbage")
+    write(t, "empty.pdf", b"")
+
+
 def main():
-    for target in ["plain_text", "markup", "flit_timing"]:
+    for target in ["plain_text", "markup", "flit_timing", "pdf"]:
         shutil.rmtree(os.path.join(CORPUS, target), ignore_errors=True)
     keep = os.path.join(CORPUS, "timing_settings", "default.xml")
     for name in os.listdir(os.path.join(CORPUS, "timing_settings")):
@@ -304,6 +353,7 @@ def main():
             os.remove(path)
     settings_seeds()
     text_seeds()
+    pdf_seeds()
 
 
 if __name__ == "__main__":

@@ -1,0 +1,65 @@
+#include "import/DocumentImporter.h"
+#include "support/PdfFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// A document as a line: "title:TITLE " when it has one, then its items: words as themselves,
+// " " a space, "|" a newline, "[N]" a shown page marker of page N. A refusal is "!" and the
+// error.
+std::string describe(const std::string& bytes) {
+    CDocumentImporter importer;
+    const auto doc = importer.importBytes(bytes.data(), bytes.size(), CDocumentImporter::eAutomatic,
+                                          "book.pdf", "");
+    if (!doc) {
+        return "!" + importer.getError().utf8_string();
+    }
+    std::string out = doc->getTitle().empty() ? "" : "title:" + doc->getTitle().utf8_string() + " ";
+    for (auto* node = doc->getFirstNode(); node != nullptr; node = node->GetNext()) {
+        const CDataInfo* item = node->GetData();
+        if (auto* word = dynamic_cast<const CDITWord*>(item)) {
+            out += word->getWord();
+        } else if (auto* page = dynamic_cast<const CDITPageInfoRef*>(item)) {
+            auto* info = doc->getPageManager()->getPageInfoAt(page->getPageInfoListNode());
+            out += "[" + std::to_string(info->pageNum) + "]";
+        } else {
+            out += item->getDataInfoType() == eDITSpace ? " " : "|";
+        }
+    }
+    return out;
+}
+
+// A drawing for makePdf, or raw bytes when it is empty or starts with "%", and the document
+// described.
+const struct {
+    const char* drawing;
+    const char* expected;
+} kCases[] = {
+    {"9 20 \uFB01ne \uFB02our o\uFB00", "[1]fine flour off"},
+    {"9 20 the exam-\n9 34 ple ends", "[1]the example ends"},
+    {"9 20 the exam-\n#page\n9 20 ple ends", "[1]the [2]example ends"},
+    {"9 20 the sea\u2014\n9 34 calm", "[1]the sea\u2014 calm"},
+    {"9 20 Wind rose.\n9 34 Rain fell.\n9 70 Then calm.", "[1]Wind rose. Rain fell.|Then calm."},
+    {"9 20 Tide ran out along the quay\n9 34 and back.\n9 48 Gulls",
+     "[1]Tide ran out along the quay and back.|Gulls"},
+    {"#size 20\n9 20 Chapter One\n#size 12\n9 40 It began", "[1]Chapter One|It began"},
+    {"#label iv\n9 20 Preface\n#page 7\n9 20 Start\n#page\n9 20 End", "[4]Preface [7]Start [3]End"},
+    {"#title Harbour Notes\n9 20 Sea", "title:Harbour Notes [1]Sea"},
+    {"#page", "!the PDF has no text to read: its pages hold only pictures (a scan?)"},
+    {"%PDF-1.4\ngarbage", "!the PDF is damaged or not a PDF: it cannot be opened"},
+    {"", "!the PDF is empty"},
+};
+
+TEST(PdfImporter, ReadsPagesWordsAndParagraphs) {
+    for (const auto& row : kCases) {
+        SCOPED_TRACE(row.drawing);
+        const std::string drawing = row.drawing;
+        EXPECT_EQ(describe(drawing.empty() || drawing[0] == '%' ? drawing : makePdf(drawing)),
+                  row.expected);
+    }
+}
+
+} // namespace

@@ -1,0 +1,43 @@
+#include "support/PdfFixture.h"
+
+#include <cairo-pdf.h>
+
+#include <sstream>
+
+std::string makePdf(const std::string& drawing) {
+    std::string bytes;
+    const auto append = [](void* out, const unsigned char* data, unsigned int length) {
+        static_cast<std::string*>(out)->append(reinterpret_cast<const char*>(data), length);
+        return CAIRO_STATUS_SUCCESS;
+    };
+    cairo_surface_t* surface = cairo_pdf_surface_create_for_stream(append, &bytes, 595, 842);
+    cairo_t* cr = cairo_create(surface);
+    cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, 12);
+    std::istringstream lines(drawing);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string command, rest;
+        double x = 0, y = 0;
+        if (line[0] != '#' && fields >> x >> y && std::getline(fields >> std::ws, rest)) {
+            cairo_move_to(cr, x, y);
+            cairo_show_text(cr, rest.c_str());
+            continue;
+        }
+        fields >> command >> std::ws;
+        std::getline(fields, rest);
+        if (command == "#size") {
+            cairo_set_font_size(cr, std::stod(rest));
+        } else if (command == "#title") {
+            cairo_pdf_surface_set_metadata(surface, CAIRO_PDF_METADATA_TITLE, rest.c_str());
+        } else if (command == "#page") {
+            cairo_show_page(cr);
+        }
+        if ((command == "#page" || command == "#label") && !rest.empty()) {
+            cairo_pdf_surface_set_page_label(surface, rest.c_str());
+        }
+    }
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+    return bytes;
+}
