@@ -131,6 +131,8 @@ private:
     void onDone();
     void sendCommand(int type, wxCDataInfoListNode* node);
     void closeDocument();
+    // Files dropped on the frame or the view are opened.
+    void acceptDroppedFiles();
     void showFlitView();
     void showAssessmentView();
     void showPausedContext(wxCDataInfoListNode* node);

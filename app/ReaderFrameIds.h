@@ -1,0 +1,69 @@
+#ifndef FLIT_APP_READERFRAMEIDS_H
+#define FLIT_APP_READERFRAMEIDS_H
+
+// What the files of the reader's main window share: menu identifiers, status bar fields and the
+// window's limits. Included by those files only.
+
+#include "ReaderFrame.h"
+
+#include <wx/string.h>
+
+#include <cstddef>
+
+enum {
+    ID_START = wxID_HIGHEST + 1,
+    ID_PAUSE,
+    ID_STOP,
+    ID_SENTENCE_BACK,
+    ID_SENTENCE_FORWARD,
+    ID_PARAGRAPH_BACK,
+    ID_PARAGRAPH_FORWARD,
+    ID_FASTER,
+    ID_SLOWER,
+    ID_DOUBLE,
+    ID_HALF,
+    ID_WORD_LENGTH,
+    ID_DEBUG,
+    ID_PASTE_DOCUMENT,
+    ID_KEEP_LINE_BREAKS,
+    ID_CHAPTER_LIST,
+    // The Go > Chapter entries, one identifier each.
+    ID_CHAPTER_FIRST,
+};
+
+enum eStatusField {
+    eFieldSpeed,
+    eFieldPage,
+    eFieldWords,
+    eFieldTimeLeft,
+    eFieldAchieved,
+    eFieldChapter,
+    eFieldCount,
+};
+static_assert(eFieldChapter == CReaderFrame::kChapterField, "the chapter field is the last");
+
+const int kMinClientWidth = 480;
+const int kMinClientHeight = 240;
+const char* const kWordLengthKey = "/Reading/WordDisplayLength";
+const long kMinWordLength = 2;
+const long kMaxWordLength = 100;
+
+// The view identifier of the assessment view in view changes.
+const int kAssessmentViewId = 3;
+
+// Up to this many entries the Go > Chapter submenu lists the table of contents; a longer table
+// is chosen from in a dialog, where it can be scrolled and searched.
+const size_t kMaxChapterMenuEntries = 40;
+const int ID_CHAPTER_LAST = ID_CHAPTER_FIRST + static_cast<int>(kMaxChapterMenuEntries) - 1;
+
+const char* const kDocumentWildcard =
+    "Documents (*.txt;*.flit;*.epub;*.html;*.htm;*.xhtml;*.md;*.markdown;*.pdf)|"
+    "*.txt;*.flit;*.epub;*.html;*.htm;*.xhtml;*.md;*.markdown;*.pdf|"
+    "Plain text (*.txt)|*.txt|Marked-up text (*.flit)|*.flit|EPUB books (*.epub)|*.epub|"
+    "Web pages (*.html;*.htm;*.xhtml)|*.html;*.htm;*.xhtml|Markdown (*.md;*.markdown)|"
+    "*.md;*.markdown|PDF (*.pdf)|*.pdf|All files (*)|*";
+
+// "m:ss" for a duration, rounded to the second.
+wxString minutesAndSeconds(unsigned long long milliseconds);
+
+#endif
