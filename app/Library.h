@@ -1,0 +1,85 @@
+#ifndef FLIT_APP_LIBRARY_H
+#define FLIT_APP_LIBRARY_H
+
+#include <wx/datetime.h>
+#include <wx/string.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+
+// The reader's memory of the documents it opened, in an SQLite database (by default
+// $XDG_DATA_HOME/flitreader/library.sqlite3, created on first use, its schema versioned and
+// migrated). A document is known by a hash of its content, so a moved or renamed file is
+// recognised and a changed one is new.
+//
+// The library never stops the reader from reading: when the database cannot be opened or
+// written (locked, corrupt, from a newer version, on a read-only disk) every call does nothing
+// and returns what "nothing remembered" means, and getProblem() says once what went wrong.
+class CLibrary {
+public:
+    struct SDocument {
+        std::string hash;
+        wxString title;
+        wxString path;
+        long long words = 0;
+        // The index of the word where reading last stopped (0: the beginning).
+        long long position = 0;
+        wxDateTime lastRead; // invalid when never read
+    };
+
+    struct SSession {
+        std::string hash;
+        wxDateTime start;
+        long long wordsShown = 0;
+        long long durationMs = 0;
+        unsigned int achievedWpm = 0;
+    };
+
+    struct SDay {
+        wxDateTime day; // local midnight
+        long long words = 0;
+    };
+
+    // The default database file, in the user's data folder.
+    static wxString defaultPath();
+    // A hash of a document's bytes, as the library keys documents.
+    static std::string hashOf(const void* bytes, std::size_t size);
+
+    // Opens (creating or migrating) the database at path; see getProblem() when it could not.
+    explicit CLibrary(const wxString& path = defaultPath());
+    ~CLibrary();
+    CLibrary(const CLibrary&) = delete;
+    CLibrary& operator=(const CLibrary&) = delete;
+
+    // Whether the library remembers anything: false once the database failed.
+    bool isAvailable() const { return db != nullptr; }
+    // What went wrong, for the reader to say once; empty when nothing did.
+    const wxString& getProblem() const { return problem; }
+
+    // Records that a document was opened (adds it, or updates its title, path and words) and
+    // gives what is known of it, its position included.
+    SDocument opened(const std::string& hash, const wxString& title, const wxString& path,
+                     long long words);
+    // Remembers where reading stopped.
+    void setPosition(const std::string& hash, long long position);
+    // Records one reading session of the document.
+    void addSession(const SSession& session);
+    // Every document, the last read first.
+    std::vector<SDocument> documents();
+    void remove(const std::string& hash);
+
+    // Reading sessions that began at or after since, oldest first.
+    std::vector<SSession> sessionsSince(const wxDateTime& since);
+    // Words shown per local day from since's day to today, one entry per day (0 for days
+    // without reading).
+    std::vector<SDay> wordsPerDay(const wxDateTime& since);
+
+private:
+    sqlite3* db = nullptr;
+    wxString problem;
+};
+
+#endif
