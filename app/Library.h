@@ -13,7 +13,8 @@ struct sqlite3;
 // The reader's memory of the documents it opened, in an SQLite database (by default
 // $XDG_DATA_HOME/flitreader/library.sqlite3, created on first use, its schema versioned and
 // migrated). A document is known by a hash of its content, so a moved or renamed file is
-// recognised and a changed one is new.
+// recognised and a changed one is new. Two readers share it through SQLite's locking, each
+// waiting a moment for the other's writes.
 //
 // The library never stops the reader from reading: when the database cannot be opened or
 // written (locked, corrupt, from a newer version, on a read-only disk) every call does nothing
@@ -78,6 +79,17 @@ public:
     std::vector<SDay> wordsPerDay(const wxDateTime& since);
 
 private:
+    class CStatement;
+    friend class CStatement;
+
+    // Closes the database after a failure, keeping the first problem.
+    void fail(const char* what);
+    bool execute(const char* sql);
+    long long readVersion();
+    // Creates the schema, or brings an older one up to date.
+    void migrate();
+
+    wxString filePath;
     sqlite3* db = nullptr;
     wxString problem;
 };
