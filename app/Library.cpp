@@ -135,6 +135,21 @@ std::string CLibrary::hashOf(const void* bytes, std::size_t size) {
     return text;
 }
 
+bool CLibrary::setAside(const wxString& path, wxString* error) {
+    const wxString aside = path + wxDateTime::Now().Format(".damaged-%Y%m%d-%H%M%S");
+    if (!wxRenameFile(path, aside, false)) {
+        *error = wxString::Format("Cannot set the library %s aside as %s", path, aside);
+        return false;
+    }
+    // A journal left by the damaged file would be applied to the new one.
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+        if (wxFileExists(path + suffix)) {
+            wxRenameFile(path + suffix, aside + suffix, false);
+        }
+    }
+    return true;
+}
+
 CLibrary::CLibrary(const wxString& path) : filePath(path) {
     const wxFileName file(path);
     if (!file.DirExists() && !wxFileName::Mkdir(file.GetPath(), 0700, wxPATH_MKDIR_FULL)) {

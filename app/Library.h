@@ -59,6 +59,13 @@ public:
     bool isAvailable() const { return db != nullptr; }
     // What went wrong, for the reader to say once; empty when nothing did.
     const wxString& getProblem() const { return problem; }
+    // Whether the file is not a database or a damaged one (rather than locked, unwritable or
+    // from a newer version): only then may the user set it aside and start afresh.
+    bool isDamaged() const { return damaged; }
+    const wxString& getPath() const { return filePath; }
+    // Renames a damaged library file out of the way (kept beside it, with the date in its
+    // name), so that the next library starts empty. False with a message when it cannot.
+    static bool setAside(const wxString& path, wxString* error);
 
     // Records that a document was opened (adds it, or updates its title, path and words) and
     // gives what is known of it, its position included.
@@ -92,6 +99,7 @@ private:
     wxString filePath;
     sqlite3* db = nullptr;
     wxString problem;
+    bool damaged = false;
 };
 
 #endif
