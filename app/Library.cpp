@@ -236,7 +236,8 @@ CLibrary::SDocument CLibrary::opened(const std::string& hash, const wxString& ti
     }
     CStatement(this, "INSERT INTO documents (hash, title, path, words, last_read) "
                      "VALUES (?, ?, ?, ?, ?) ON CONFLICT(hash) DO UPDATE SET "
-                     "title = excluded.title, path = excluded.path, words = excluded.words")
+                     "title = excluded.title, path = excluded.path, words = excluded.words, "
+                     "last_read = excluded.last_read")
         .bind(hash)
         .bind(title)
         .bind(path)
@@ -268,7 +269,7 @@ void CLibrary::addSession(const SSession& session) {
 std::vector<CLibrary::SDocument> CLibrary::documents() {
     std::vector<SDocument> found;
     CStatement list(this, "SELECT hash, title, path, words, position, last_read FROM documents "
-                          "ORDER BY last_read DESC, title");
+                          "ORDER BY last_read DESC, rowid DESC");
     while (list.row()) {
         SDocument document;
         document.hash = std::string(list.text(0).utf8_str().data());

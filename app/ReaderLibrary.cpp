@@ -72,10 +72,9 @@ void CReaderFrame::rememberOpened() {
     }
     wxCDataInfoListNode* word = nodeOfWord(static_cast<size_t>(known.position));
     if (word != nullptr) {
+        // As a move while stopped: the paused view shows the word in its sentence, and Space
+        // reads on from it.
         moveTo(word);
-        if (!libraryProblemSaid) {
-            showNote("Resumed where you left off; Home starts from the beginning");
-        }
     }
 }
 
@@ -116,7 +115,7 @@ void CReaderFrame::rememberReading() {
         at = holdingItem->GetNext();
     }
     if (at == nullptr) {
-        at = lastWordNode;
+        at = lastWordNode != nullptr ? lastWordNode : positionNode();
     }
     if (reading == eFinished) {
         library->setPosition(documentHash, static_cast<long long>(navigator->getWordCount()));
