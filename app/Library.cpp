@@ -234,6 +234,11 @@ CLibrary::SDocument CLibrary::opened(const std::string& hash, const wxString& ti
             document.lastRead = fromSeconds(known.integer(1));
         }
     }
+    // The file changed since: its old entry's place means nothing in the new text.
+    CStatement(this, "DELETE FROM documents WHERE path = ? AND hash <> ?")
+        .bind(path)
+        .bind(hash)
+        .run();
     CStatement(this, "INSERT INTO documents (hash, title, path, words, last_read) "
                      "VALUES (?, ?, ?, ?, ?) ON CONFLICT(hash) DO UPDATE SET "
                      "title = excluded.title, path = excluded.path, words = excluded.words, "

@@ -67,8 +67,9 @@ public:
     // name), so that the next library starts empty. False with a message when it cannot.
     static bool setAside(const wxString& path, wxString* error);
 
-    // Records that a document was opened (adds it, or updates its title, path and words) and
-    // gives what is known of it, its position included.
+    // Records that a document was opened (adds it, or updates its title, path, words and date)
+    // and gives what is known of it, its position included. Another document known at the same
+    // path is the file before it changed: it is forgotten (its sessions stay).
     SDocument opened(const std::string& hash, const wxString& title, const wxString& path,
                      long long words);
     // Remembers where reading stopped.
