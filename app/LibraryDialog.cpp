@@ -6,6 +6,8 @@
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
+
 namespace {
 
 const int kPercent = 100;
@@ -40,8 +42,8 @@ CLibraryDialog::CLibraryDialog(wxWindow* parent, CLibrary* documentLibrary)
         sizer->Add(problem, wxSizerFlags().Expand().Border());
     }
     list = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, wxSize(720, 320), wxLC_REPORT);
-    for (size_t column = 0; column < std::size(kColumns); ++column) {
-        list->AppendColumn(kColumns[column].heading, wxLIST_FORMAT_LEFT, kColumns[column].width);
+    for (const SColumn& column : kColumns) {
+        list->AppendColumn(column.heading, wxLIST_FORMAT_LEFT, column.width);
     }
     sizer->Add(list, wxSizerFlags(1).Expand().Border());
 

@@ -140,7 +140,7 @@ void CReaderFrame::showLibrary() {
         getLibrary();
         sayLibraryProblem();
     } else if (choice == wxID_OPEN) {
-        const wxString path = dialog.getChosenPath();
+        const wxString& path = dialog.getChosenPath();
         if (!wxFileName::FileExists(path)) {
             refusal = wxString::Format("Cannot open %s: it no longer exists", path);
             infoBar->ShowMessage(refusal, wxICON_WARNING);
