@@ -14,6 +14,7 @@
 #include <wx/listctrl.h>
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -144,7 +145,7 @@ TEST_F(LibraryTest, AnUnusableLibraryLeavesTheReaderReading) {
         SCOPED_TRACE(library.name);
         wxFileName::Mkdir(folder + "/data/flitreader", 0700, wxPATH_MKDIR_FULL);
         const wxString path = folder + "/data/flitreader/library.sqlite3";
-        wxRemoveFile(path);
+        std::remove(path.utf8_str());
         if (library.garbage) {
             write("/data/flitreader/library.sqlite3", std::string(4096, '\x5a'));
         } else {
@@ -165,13 +166,20 @@ TEST_F(LibraryTest, AnUnusableLibraryLeavesTheReaderReading) {
     }
 }
 
-// Two readers at once share one library: what one writes, the other reads.
+// Two readers at once share one library: what one writes, the other reads, day by day.
 TEST_F(LibraryTest, TwoReadersShareTheLibrary) {
     CLibrary first, second;
     first.opened("a1", "Tide", document, 12);
     second.setPosition("a1", 6);
     ASSERT_EQ(1u, first.documents().size());
     EXPECT_EQ(6, first.documents()[0].position);
+    first.addSession({"a1", wxDateTime::Now(), 12, 1000, 720});
+    const std::vector<CLibrary::SDay> days =
+        second.wordsPerDay(wxDateTime::Today() - wxDateSpan::Day());
+    ASSERT_EQ(2u, days.size());
+    EXPECT_EQ(0, days[0].words);
+    EXPECT_EQ(12, days[1].words);
+    EXPECT_EQ(720u, second.sessionsSince(wxDateTime::Today()).at(0).achievedWpm);
     EXPECT_TRUE(first.isAvailable() && second.isAvailable());
 }
 
