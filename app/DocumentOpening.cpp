@@ -176,7 +176,10 @@ void CReaderFrame::showDocument(std::unique_ptr<CDataManager> imported, SSource 
     const wxString shownName = document->getTitle().empty() ? source.name : document->getTitle();
     SetTitle(shownName + " - FlitReader");
     if (!source.path.empty()) {
-        fileHistory.AddFileToHistory(source.path);
+        // Absolute, so that the entry still finds the file from another working folder.
+        wxFileName absolute(source.path);
+        absolute.MakeAbsolute();
+        fileHistory.AddFileToHistory(absolute.GetFullPath());
         fileHistory.Save(*wxConfigBase::Get());
     }
     showFlitView();
@@ -185,6 +188,7 @@ void CReaderFrame::showDocument(std::unique_ptr<CDataManager> imported, SSource 
     flitView->showMessage(
         document->getTitle().empty() ? wxFileName(source.name).GetName() : shownName,
         wxString::Format("%zu words. Press Space to start reading.", navigator->getWordCount()));
+    rememberOpened();
     updateStatus();
 }
 
@@ -217,6 +221,8 @@ void CReaderFrame::showNote(const wxString& text) {
 
 void CReaderFrame::closeDocument() {
     statusTimer.Stop();
+    rememberReading();
+    documentHash.clear();
     if (manager) {
         // Reading stops first; destroying the manager then ends the presentation thread, which
         // must be gone before the document and the windows it posts to.

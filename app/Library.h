@@ -13,7 +13,8 @@ struct sqlite3;
 // The reader's memory of the documents it opened, in an SQLite database (by default
 // $XDG_DATA_HOME/flitreader/library.sqlite3, created on first use, its schema versioned and
 // migrated). A document is known by a hash of its content, so a moved or renamed file is
-// recognised and a changed one is new.
+// recognised and a changed one is new. Two readers share it through SQLite's locking, each
+// waiting a moment for the other's writes.
 //
 // The library never stops the reader from reading: when the database cannot be opened or
 // written (locked, corrupt, from a newer version, on a read-only disk) every call does nothing
@@ -58,9 +59,17 @@ public:
     bool isAvailable() const { return db != nullptr; }
     // What went wrong, for the reader to say once; empty when nothing did.
     const wxString& getProblem() const { return problem; }
+    // Whether the file is not a database or a damaged one (rather than locked, unwritable or
+    // from a newer version): only then may the user set it aside and start afresh.
+    bool isDamaged() const { return damaged; }
+    const wxString& getPath() const { return filePath; }
+    // Renames a damaged library file out of the way (kept beside it, with the date in its
+    // name), so that the next library starts empty. False with a message when it cannot.
+    static bool setAside(const wxString& path, wxString* error);
 
-    // Records that a document was opened (adds it, or updates its title, path and words) and
-    // gives what is known of it, its position included.
+    // Records that a document was opened (adds it, or updates its title, path, words and date)
+    // and gives what is known of it, its position included. Another document known at the same
+    // path is the file before it changed: it is forgotten (its sessions stay).
     SDocument opened(const std::string& hash, const wxString& title, const wxString& path,
                      long long words);
     // Remembers where reading stopped.
@@ -78,8 +87,20 @@ public:
     std::vector<SDay> wordsPerDay(const wxDateTime& since);
 
 private:
+    class CStatement;
+    friend class CStatement;
+
+    // Closes the database after a failure, keeping the first problem.
+    void fail(const char* what);
+    bool execute(const char* sql);
+    long long readVersion();
+    // Creates the schema, or brings an older one up to date.
+    void migrate();
+
+    wxString filePath;
     sqlite3* db = nullptr;
     wxString problem;
+    bool damaged = false;
 };
 
 #endif

@@ -42,7 +42,8 @@ bool CReaderApp::OnInit() {
     }
     frame->Show();
     if (options.autostart) {
-        frame->CallAfter(&CReaderFrame::startFromBeginning);
+        // From where the document was left, or the beginning for a new or finished one.
+        frame->CallAfter(&CReaderFrame::togglePause);
     }
     return true;
 }

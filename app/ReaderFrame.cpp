@@ -2,6 +2,7 @@
 
 #include "AssessmentView.h"
 #include "FlitView.h"
+#include "Library.h"
 #include "ProgressStrip.h"
 #include "ReaderFrameIds.h"
 #include "ReadingNavigator.h"
@@ -123,6 +124,9 @@ void CReaderFrame::sendRestartingCommand(int type, wxCDataInfoListNode* node) {
     }
     rampRunning = true;
     sendCommand(type, node);
+    if (type != EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG) {
+        beginSession();
+    }
 }
 
 void CReaderFrame::onEngineEvent(const char* window, CFlitCommandEvent& event) {
@@ -221,6 +225,7 @@ void CReaderFrame::onDocumentHold(wxCDataInfoListNode* item) {
     }
     reading = eHeldByDocument;
     holdingItem = item;
+    rememberReading();
     if (options.autoContinue) {
         continueReading();
     } else {
@@ -233,6 +238,7 @@ void CReaderFrame::onDone() {
     sendCommand(EVT_FLIT_COMMAND_STOP_MSG, nullptr);
     reading = eFinished;
     statusTimer.Stop();
+    rememberReading();
     const CFlitMetricsData* metrics = manager->getFlitMetricsData();
     const wxString summary =
         wxString::Format("%zu words in %s, %u words per minute", wordsShown,
@@ -306,6 +312,7 @@ void CReaderFrame::pauseReading() {
     }
     sendCommand(EVT_FLIT_COMMAND_PAUSE_MSG, nullptr);
     reading = ePaused;
+    rememberReading();
     showPausedContext(lastWordNode);
     updateStatus();
 }
@@ -331,6 +338,7 @@ void CReaderFrame::stopReading() {
     sendCommand(EVT_FLIT_COMMAND_STOP_MSG, nullptr);
     reading = eStopped;
     statusTimer.Stop();
+    rememberReading();
     showFlitView();
     showPausedContext(positionNode());
     updateStatus();

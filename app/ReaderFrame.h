@@ -6,6 +6,7 @@
 
 #include "import/DocumentImporter.h"
 
+#include <wx/datetime.h>
 #include <wx/filehistory.h>
 #include <wx/frame.h>
 #include <wx/timer.h>
@@ -16,6 +17,7 @@
 #include <vector>
 
 class CAssessmentView;
+class CLibrary;
 class CDataManager;
 class CFlitCommandEvent;
 class CFlitManager;
@@ -58,6 +60,11 @@ public:
     // menu lists them (in reading order; an entry past the end of the text is left out).
     void goToChapter(size_t entry);
     bool openRecord(const wxString& path, wxString* error);
+
+    // The library of documents read, opened on first use; it says what went wrong, if anything.
+    CLibrary* getLibrary();
+    // Lists the documents read, to open or forget one.
+    void showLibrary();
 
     // The user's commands.
     void startFromBeginning();
@@ -148,6 +155,12 @@ private:
     // Reading starts or goes on after the engine's restart, at the node given.
     void sendRestartingCommand(int type, wxCDataInfoListNode* node);
     void finishUnattended();
+    // The library's part (ReaderLibrary.cpp): a document opened is recorded and resumes where
+    // its last reading stopped; a reading that stops is recorded as a session and a position.
+    void rememberOpened();
+    void beginSession();
+    void rememberReading();
+    void sayLibraryProblem();
 
     void onCharHook(wxKeyEvent& event);
     void onClose(wxCloseEvent& event);
@@ -198,6 +211,16 @@ private:
     bool rampRunning = false;
     unsigned int wordDisplayLength;
     bool screenshotTaken = false;
+
+    std::unique_ptr<CLibrary> library;
+    // The open document's hash, empty when it is not in the library (standard input).
+    std::string documentHash;
+    bool libraryProblemSaid = false;
+    // The reading session running: when it began and the words shown before it.
+    bool inSession = false;
+    wxDateTime sessionStart;
+    std::chrono::steady_clock::time_point sessionClock;
+    size_t sessionWordsFrom = 0;
 };
 
 #endif

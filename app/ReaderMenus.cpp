@@ -44,6 +44,10 @@ void CReaderFrame::createMenus() {
                  "Open a document: plain or marked-up text, EPUB, HTML, Markdown or PDF");
     wxMenu* recent = new wxMenu;
     file->AppendSubMenu(recent, "Open &Recent");
+    file->Append(ID_LIBRARY, "&Library...\tCtrl+L",
+                 "The documents read, with how far each was read: open or forget one");
+    // Reopened documents go on where they were left; Home (as in the Reading menu) starts over.
+    file->Append(ID_START, "Start from the &Beginning (Home)");
     file->AppendSeparator();
     file->Append(wxID_EXIT, "&Quit\tCtrl+Q");
     fileHistory.UseMenu(recent);
@@ -97,6 +101,8 @@ void CReaderFrame::createMenus() {
 
     Bind(wxEVT_MENU, &CReaderFrame::onOpen, this, wxID_OPEN);
     Bind(wxEVT_MENU, &CReaderFrame::onRecentFile, this, wxID_FILE1, wxID_FILE9);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { showLibrary(); }, ID_LIBRARY);
     Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, wxID_EXIT);
     Bind(

@@ -36,7 +36,9 @@ int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
     parser.AddOption("", "word-length",
                      "longest part of a word shown at once; longer words are split (default 12)",
                      wxCMD_LINE_VAL_NUMBER);
-    parser.AddSwitch("", "autostart", "start reading from the beginning once the window is shown");
+    parser.AddSwitch("", "autostart",
+                     "start reading once the window is shown, where the document was left");
+    parser.AddSwitch("", "from-start", "read from the beginning, not from where it was left");
     parser.AddSwitch("", "auto-continue",
                      "continue at once whenever the document itself pauses or stops reading");
     parser.AddSwitch("", "exit-when-done", "quit when the end of the document is reached");
@@ -75,6 +77,7 @@ int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
         }
     }
     options->autostart = parser.Found("autostart");
+    options->fromStart = parser.Found("from-start");
     options->autoContinue = parser.Found("auto-continue");
     options->exitWhenDone = parser.Found("exit-when-done");
     options->keepLineBreaks = parser.Found("keep-line-breaks");

@@ -11,6 +11,8 @@ struct SReaderOptions {
     long wordLength = kDefaultWordLength;
     bool wordLengthGiven = false;
     bool autostart = false;
+    // Read from the beginning rather than where the document was left.
+    bool fromStart = false;
     bool autoContinue = false;
     bool exitWhenDone = false;
     // Plain text: every line break is a pause, as in a text with one paragraph per line.

@@ -46,6 +46,8 @@ protected:
         folder = wxFileName::CreateTempFileName("flitreader-test");
         wxRemoveFile(folder);
         wxFileName::Mkdir(folder, 0700);
+        // The library too: each test starts with none.
+        wxSetEnv("XDG_DATA_HOME", folder);
         // Preferences and recent files go to a file of the test's own.
         wxConfigBase::Set(new wxFileConfig("flitreader", wxEmptyString, folder + "/config"));
     }
