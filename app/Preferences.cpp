@@ -10,6 +10,7 @@
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/log.h>
+#include <wx/sstream.h>
 #include <wx/stdpaths.h>
 
 namespace {
@@ -121,17 +122,11 @@ void install() {
         openingProblem = "the file cannot be read";
     }
     if (!openingProblem.empty()) {
-        // Nothing of the file is used, and nothing is written over it until the user chooses.
-        config->DisableAutoSave();
-        wxString group;
-        long cookie = 0;
-        while (config->GetFirstGroup(group, cookie)) {
-            config->DeleteGroup(group);
-        }
-        wxString entry;
-        while (config->GetFirstEntry(entry, cookie)) {
-            config->DeleteEntry(entry, false);
-        }
+        // Nothing of the file is used, and nothing is written over it until the user chooses:
+        // the configuration lives in memory until then.
+        delete config;
+        wxStringInputStream nothing(wxEmptyString);
+        config = new wxFileConfig(nothing);
         protectedFile = file;
         openingProblem = wxString::Format(
             "Your preferences in %s were not read (%s): the defaults are used until you "
@@ -207,10 +202,10 @@ SPreferences load(wxConfigBase& config, wxString* problem) {
 }
 
 bool save(wxConfigBase& config, const SPreferences& preferences, wxString* problem) {
-    wxFileConfig* file = dynamic_cast<wxFileConfig*>(&config);
-    const bool installed = file != nullptr && &config == installedConfig;
-    if (installed && !protectedFile.empty()) {
-        // The user changed a preference: the unreadable file is kept aside, not overwritten.
+    wxConfigBase* target = &config;
+    if (target == installedConfig && !protectedFile.empty()) {
+        // The user changed a preference: the unreadable file is kept aside, not overwritten,
+        // and a new one is started.
         CProblemCatcher catcher;
         if (wxFileName::FileExists(protectedFile) &&
             !wxRenameFile(protectedFile, protectedFile + kAsideSuffix)) {
@@ -218,25 +213,29 @@ bool save(wxConfigBase& config, const SPreferences& preferences, wxString* probl
                                         protectedFile);
             return false;
         }
+        target = new wxFileConfig("flitreader", wxEmptyString, protectedFile, wxEmptyString,
+                                  wxCONFIG_USE_LOCAL_FILE);
         protectedFile.clear();
-        file->EnableAutoSave();
+        installedConfig = target;
+        delete wxConfigBase::Set(target);
     }
-    config.Write(kVersionKey, kFormatVersion);
-    config.Write(kSpeedKey, static_cast<long>(preferences.speed));
-    config.Write(kWordLengthKey, static_cast<long>(preferences.wordLength));
-    config.Write(kPauseContextKey, kPauseContextNames[preferences.pauseContext]);
-    config.Write(kThemeKey, themeOf(preferences.theme).key);
-    config.Write(kFontFaceKey, preferences.fontFace);
-    config.Write(kFontSizeKey, static_cast<long>(preferences.fontSize));
-    config.Write(kFixationKey, preferences.fixation ? "1" : "0");
-    config.Write(kFixationColourKey, preferences.fixationColour.IsOk()
-                                         ? preferences.fixationColour.GetAsString(wxC2S_HTML_SYNTAX)
-                                         : wxString());
-    if (installed) {
+    target->Write(kVersionKey, kFormatVersion);
+    target->Write(kSpeedKey, static_cast<long>(preferences.speed));
+    target->Write(kWordLengthKey, static_cast<long>(preferences.wordLength));
+    target->Write(kPauseContextKey, kPauseContextNames[preferences.pauseContext]);
+    target->Write(kThemeKey, themeOf(preferences.theme).key);
+    target->Write(kFontFaceKey, preferences.fontFace);
+    target->Write(kFontSizeKey, static_cast<long>(preferences.fontSize));
+    target->Write(kFixationKey, preferences.fixation ? "1" : "0");
+    target->Write(kFixationColourKey,
+                  preferences.fixationColour.IsOk()
+                      ? preferences.fixationColour.GetAsString(wxC2S_HTML_SYNTAX)
+                      : wxString());
+    if (target == installedConfig) {
         wxFileName::Mkdir(wxFileName(path()).GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
     }
     CProblemCatcher catcher;
-    if (!config.Flush() || !catcher.first().empty()) {
+    if (!target->Flush() || !catcher.first().empty()) {
         *problem = wxString::Format("Your preferences could not be saved: %s",
                                     catcher.first().empty() ? "the file cannot be written"
                                                             : catcher.first());

@@ -55,7 +55,8 @@ wxString takeProblem();
 // left at its default and named in problem.
 SPreferences load(wxConfigBase& config, wxString* problem);
 // Writes the preferences and flushes the file. False with a message when the file could not
-// be written.
+// be written. The first save after install() found a problem replaces (and deletes) config
+// with a configuration on a new file.
 bool save(wxConfigBase& config, const SPreferences& preferences, wxString* problem);
 
 } // namespace userPreferences
