@@ -13,6 +13,8 @@
 #include <wx/sstream.h>
 #include <wx/stdpaths.h>
 
+#include <cstdio>
+
 namespace {
 
 // The layout of the file this reader writes; a file from a newer reader is not touched.
@@ -108,6 +110,9 @@ void install() {
     const wxString file = path();
     protectedFile.clear();
     openingProblem.clear();
+    // The folder is made now: the toolkit writes the file when the reader quits, and cannot
+    // then make a folder for it.
+    wxFileName::Mkdir(wxFileName(file).GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
     wxFileConfig* config = nullptr;
     {
         CProblemCatcher catcher;
@@ -135,6 +140,19 @@ void install() {
     }
     installedConfig = config;
     delete wxConfigBase::Set(config);
+}
+
+void close() {
+    wxConfigBase* config = wxConfigBase::Set(nullptr);
+    CProblemCatcher catcher;
+    if (config != nullptr && (!config->Flush() || !catcher.first().empty())) {
+        std::fprintf(stderr, "flitreader: your preferences could not be saved: %s\n",
+                     catcher.first().utf8_str().data());
+    }
+    if (config == installedConfig) {
+        installedConfig = nullptr;
+    }
+    delete config;
 }
 
 wxString takeProblem() {
@@ -231,9 +249,6 @@ bool save(wxConfigBase& config, const SPreferences& preferences, wxString* probl
                   preferences.fixationColour.IsOk()
                       ? preferences.fixationColour.GetAsString(wxC2S_HTML_SYNTAX)
                       : wxString());
-    if (target == installedConfig) {
-        wxFileName::Mkdir(wxFileName(path()).GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
-    }
     CProblemCatcher catcher;
     if (!target->Flush() || !catcher.first().empty()) {
         *problem = wxString::Format("Your preferences could not be saved: %s",

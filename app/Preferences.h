@@ -48,6 +48,10 @@ wxString path();
 // Opens the preferences file as the toolkit's configuration (replacing and deleting any other).
 // Call once, early, after the application's file layout is set to XDG.
 void install();
+// Writes what changed and closes the configuration, while the application still runs: a
+// failure to write (a read-only disk) is then written to standard error, not shown in a window
+// as the toolkit winds down.
+void close();
 // What went wrong when the file was opened; empty once asked, or when nothing did.
 wxString takeProblem();
 

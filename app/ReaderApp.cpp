@@ -52,3 +52,8 @@ bool CReaderApp::OnInit() {
     }
     return true;
 }
+
+int CReaderApp::OnExit() {
+    userPreferences::close();
+    return wxApp::OnExit();
+}
