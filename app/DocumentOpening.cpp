@@ -152,9 +152,7 @@ void CReaderFrame::showDocument(std::unique_ptr<CDataManager> imported, SSource 
     malloc_trim(0);
     navigator = std::make_unique<CReadingNavigator>(document.get());
     manager = std::make_unique<CFlitManager>();
-    if (options.wpm > 0) {
-        manager->setTargetSpeed(static_cast<unsigned int>(options.wpm));
-    }
+    manager->setTargetSpeed(preferences.speed);
     manager->setWordDisplayLength(wordDisplayLength);
     source = std::move(from);
     if (!manager->initialize(document.get(), this, flitView, assessmentView)) {

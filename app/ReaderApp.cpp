@@ -1,9 +1,11 @@
 #include "ReaderApp.h"
 
+#include "Preferences.h"
 #include "ReaderFrame.h"
 
 #include <wx/image.h>
 #include <wx/log.h>
+#include <wx/stdpaths.h>
 
 #include <cstdio>
 #include <utility>
@@ -21,6 +23,10 @@ CReaderApp::CReaderApp(SReaderOptions readerOptions, std::chrono::steady_clock::
 }
 
 bool CReaderApp::OnInit() {
+    // Preferences and the library follow XDG_CONFIG_HOME and XDG_DATA_HOME (~/.config and
+    // ~/.local/share), decided before anything reads them.
+    wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
+    userPreferences::install();
     // The command line was parsed before the toolkit started; the base class would parse it
     // again.
     wxInitAllImageHandlers();
@@ -46,4 +52,9 @@ bool CReaderApp::OnInit() {
         frame->CallAfter(&CReaderFrame::togglePause);
     }
     return true;
+}
+
+int CReaderApp::OnExit() {
+    userPreferences::close();
+    return wxApp::OnExit();
 }

@@ -16,6 +16,7 @@ public:
                int* failureStatus);
 
     bool OnInit() override;
+    int OnExit() override;
 
 private:
     SReaderOptions options;

@@ -48,10 +48,21 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) {
         wxInitAllImageHandlers();
     }
-    wordDisplayLength = static_cast<unsigned int>(
-        options.wordLengthGiven
-            ? options.wordLength
-            : wxConfigBase::Get()->ReadLong(kWordLengthKey, SReaderOptions::kDefaultWordLength));
+    // What the command line asks for holds for this run; it is saved with the next preference
+    // the user changes.
+    wxString preferencesProblem = userPreferences::takeProblem();
+    wxString valuesProblem;
+    preferences = userPreferences::load(*wxConfigBase::Get(), &valuesProblem);
+    if (preferencesProblem.empty()) {
+        preferencesProblem = valuesProblem;
+    }
+    if (options.wpm > 0) {
+        preferences.speed = static_cast<unsigned int>(options.wpm);
+    }
+    if (options.wordLengthGiven) {
+        preferences.wordLength = static_cast<unsigned int>(options.wordLength);
+    }
+    wordDisplayLength = preferences.wordLength;
 
     // Refusals show in a bar at the top that does not interrupt reading.
     infoBar = new wxInfoBar(this);
@@ -73,6 +84,7 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     // refuses when it redraws them.
     SetMinClientSize(wxSize(kMinClientWidth, kMinClientHeight));
     createMenus();
+    applyPreferences();
     acceptDroppedFiles();
 
     bindEngineEvents(this, "frame");
@@ -84,6 +96,13 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     Bind(
         wxEVT_BUTTON, [this](wxCommandEvent&) { continueReading(); }, wxID_FORWARD);
     updateStatus();
+    if (!preferencesProblem.empty()) {
+        // Said once the window is up and any document given on the command line is open.
+        CallAfter([this, preferencesProblem] {
+            refusal = preferencesProblem;
+            infoBar->ShowMessage(refusal, wxICON_WARNING);
+        });
+    }
 }
 
 CReaderFrame::~CReaderFrame() {
@@ -410,6 +429,10 @@ void CReaderFrame::showPausedContext(wxCDataInfoListNode* node) {
     std::vector<wxString> words;
     int marked = -1;
     navigator->sentenceAround(node != nullptr ? node : navigator->firstWord(), &words, &marked);
+    if (preferences.pauseContext == ePauseWordOnly && marked >= 0) {
+        words = {words[static_cast<size_t>(marked)]};
+        marked = 0;
+    }
     flitView->showContext(words, marked);
 }
 
@@ -432,12 +455,14 @@ void CReaderFrame::changeSpeed(int command) {
         break;
     }
     flitView->setSpeed(manager->getTargetSpeed());
+    preferences.speed = manager->getTargetSpeed();
+    savePreferences();
     updateStatus();
 }
 
 void CReaderFrame::setWordDisplayLength(unsigned int length) {
-    wordDisplayLength = length;
-    wxConfigBase::Get()->Write(kWordLengthKey, static_cast<long>(length));
+    wordDisplayLength = preferences.wordLength = length;
+    savePreferences();
     if (manager) {
         manager->setWordDisplayLength(length);
     }

@@ -2,6 +2,7 @@
 #define FLIT_APP_READERFRAME_H
 
 #include "EventRecorder.h"
+#include "Preferences.h"
 #include "ReaderOptions.h"
 
 #include "import/DocumentImporter.h"
@@ -77,6 +78,12 @@ public:
     void changeSpeed(int command);
     void setWordDisplayLength(unsigned int length);
 
+    const SPreferences& getPreferences() const { return preferences; }
+    // Takes preferences the user chose: saves them and applies them at once.
+    void setPreferences(const SPreferences& chosen);
+    // Passes the preferences to the engine, the view and the menus.
+    void applyPreferences();
+
     eReadingState getReading() const { return reading; }
     CFlitManager* getManager() const { return manager.get(); }
     CFlitView* getFlitView() const { return flitView; }
@@ -131,6 +138,8 @@ private:
     wxCDataInfoListNode* nodeOfWord(size_t wordIndex);
     void showNote(const wxString& note);
     void createMenus();
+    wxMenu* createViewMenu();
+    void savePreferences();
     void bindEngineEvents(wxWindow* window, const char* name);
     void onEngineEvent(const char* window, CFlitCommandEvent& event);
     void presentEvent(CFlitCommandEvent& event);
@@ -170,8 +179,11 @@ private:
     void onWordLength(wxCommandEvent& event);
     void onDebugDialog(wxCommandEvent& event);
     void onAbout(wxCommandEvent& event);
+    void onPreferences(wxCommandEvent& event);
+    void onStatistics(wxCommandEvent& event);
 
     SReaderOptions options;
+    SPreferences preferences;
     CEventRecorder recorder;
     std::unique_ptr<CDataManager> document;
     std::unique_ptr<CReadingNavigator> navigator;

@@ -5,6 +5,7 @@
 // window's limits. Included by those files only.
 
 #include "ReaderFrame.h"
+#include "Themes.h"
 
 #include <wx/string.h>
 
@@ -28,6 +29,11 @@ enum {
     ID_KEEP_LINE_BREAKS,
     ID_LIBRARY,
     ID_CHAPTER_LIST,
+    ID_PREFERENCES_FIXATION,
+    ID_STATISTICS,
+    // View > Theme, one identifier per theme in eTheme's order.
+    ID_THEME_FIRST,
+    ID_THEME_LAST = ID_THEME_FIRST + eThemeCount - 1,
     // The Go > Chapter entries, one identifier each.
     ID_CHAPTER_FIRST,
 };
@@ -45,9 +51,8 @@ static_assert(eFieldChapter == CReaderFrame::kChapterField, "the chapter field i
 
 const int kMinClientWidth = 480;
 const int kMinClientHeight = 240;
-const char* const kWordLengthKey = "/Reading/WordDisplayLength";
-const long kMinWordLength = 2;
-const long kMaxWordLength = 100;
+const long kMinWordLength = SReaderOptions::kMinWordLength;
+const long kMaxWordLength = SReaderOptions::kMaxWordLength;
 
 // The view identifier of the assessment view in view changes.
 const int kAssessmentViewId = 3;

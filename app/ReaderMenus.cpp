@@ -71,6 +71,8 @@ void CReaderFrame::createMenus() {
 
     wxMenu* edit = new wxMenu;
     edit->Append(ID_PASTE_DOCUMENT, "&Paste as Document\tCtrl+V", "Read the text on the clipboard");
+    edit->AppendSeparator();
+    edit->Append(wxID_PREFERENCES, "P&references...\tCtrl+,");
     goMenu = new wxMenu;
 
     wxMenu* speedMenu = new wxMenu;
@@ -91,6 +93,7 @@ void CReaderFrame::createMenus() {
     wxMenuBar* bar = new wxMenuBar;
     bar->Append(file, "&File");
     bar->Append(edit, "&Edit");
+    bar->Append(createViewMenu(), "&View");
     bar->Append(readingMenu, "&Reading");
     bar->Append(goMenu, "&Go");
     bar->Append(speedMenu, "S&peed");
@@ -130,6 +133,8 @@ void CReaderFrame::createMenus() {
     Bind(wxEVT_MENU, &CReaderFrame::onWordLength, this, ID_WORD_LENGTH);
     Bind(wxEVT_MENU, &CReaderFrame::onDebugDialog, this, ID_DEBUG);
     Bind(wxEVT_MENU, &CReaderFrame::onAbout, this, wxID_ABOUT);
+    Bind(wxEVT_MENU, &CReaderFrame::onPreferences, this, wxID_PREFERENCES);
+    Bind(wxEVT_MENU, &CReaderFrame::onStatistics, this, ID_STATISTICS);
     Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { pasteDocument(); }, ID_PASTE_DOCUMENT);
     Bind(

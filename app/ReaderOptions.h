@@ -6,6 +6,9 @@
 // What the reader was asked to do on its command line.
 struct SReaderOptions {
     static const long kDefaultWordLength = 12;
+    // The word length's range, on the command line and in the reader's dialogs alike.
+    static const long kMinWordLength = 2;
+    static const long kMaxWordLength = 100;
 
     long wpm = 0; // 0: keep the engine's default speed
     long wordLength = kDefaultWordLength;

@@ -1,0 +1,111 @@
+// The reader's main window: its preferences (the View menu, the Preferences dialog) and the
+// statistics window.
+
+#include "ReaderFrame.h"
+
+#include "FlitView.h"
+#include "Library.h"
+#include "PreferencesDialog.h"
+#include "ReaderFrameIds.h"
+#include "StatisticsDialog.h"
+
+#include "engine/FlitManager.h"
+
+#include <wx/config.h>
+#include <wx/infobar.h>
+#include <wx/menu.h>
+
+wxMenu* CReaderFrame::createViewMenu() {
+    wxMenu* view = new wxMenu;
+    wxMenu* themes = new wxMenu;
+    for (int theme = 0; theme < eThemeCount; ++theme) {
+        themes->AppendRadioItem(ID_THEME_FIRST + theme, themeOf(theme).label);
+    }
+    view->AppendSubMenu(themes, "&Theme");
+    view->AppendCheckItem(ID_PREFERENCES_FIXATION, "&Fixation Point",
+                          "Mark the letter the eye rests on, with guide marks above and below");
+    view->AppendSeparator();
+    view->Append(ID_STATISTICS, "&Statistics...",
+                 "The words read per day and the speed of each session, from the library");
+
+    Bind(
+        wxEVT_MENU,
+        [this](wxCommandEvent& event) {
+            SPreferences chosen = preferences;
+            chosen.theme = event.GetId() - ID_THEME_FIRST;
+            setPreferences(chosen);
+        },
+        ID_THEME_FIRST, ID_THEME_LAST);
+    Bind(
+        wxEVT_MENU,
+        [this](wxCommandEvent& event) {
+            SPreferences chosen = preferences;
+            chosen.fixation = event.IsChecked();
+            setPreferences(chosen);
+        },
+        ID_PREFERENCES_FIXATION);
+    return view;
+}
+
+void CReaderFrame::setPreferences(const SPreferences& chosen) {
+    if (chosen == preferences) {
+        return;
+    }
+    preferences = chosen;
+    savePreferences();
+    applyPreferences();
+}
+
+void CReaderFrame::savePreferences() {
+    wxString problem;
+    if (!userPreferences::save(*wxConfigBase::Get(), preferences, &problem)) {
+        refusal = problem;
+        infoBar->ShowMessage(refusal, wxICON_WARNING);
+    }
+}
+
+void CReaderFrame::applyPreferences() {
+    wordDisplayLength = preferences.wordLength;
+    if (manager) {
+        if (manager->getTargetSpeed() != static_cast<int>(preferences.speed)) {
+            manager->setTargetSpeed(preferences.speed);
+            flitView->setSpeed(manager->getTargetSpeed());
+        }
+        manager->setWordDisplayLength(wordDisplayLength);
+    }
+    flitView->setTextColour(themeOf(preferences.theme).word);
+    wxMenuBar* bar = GetMenuBar();
+    bar->Check(ID_THEME_FIRST + preferences.theme, true);
+    bar->Check(ID_PREFERENCES_FIXATION, preferences.fixation);
+    if (reading == ePaused || reading == eStopped) {
+        // The context shown follows the choice at once.
+        showPausedContext(resumeNode != nullptr ? resumeNode
+                          : reading == ePaused  ? lastWordNode
+                                                : positionNode());
+    }
+    flitView->Refresh();
+    updateStatus();
+}
+
+void CReaderFrame::onPreferences(wxCommandEvent&) {
+    // Reading waits while the dialog is open, and goes on when it closes.
+    const bool wasReading = reading == eReading;
+    pauseReading();
+    CPreferencesDialog dialog(this, preferences,
+                              [this](const SPreferences& chosen) { setPreferences(chosen); });
+    dialog.ShowModal();
+    if (wasReading) {
+        continueReading();
+    }
+}
+
+void CReaderFrame::onStatistics(wxCommandEvent&) {
+    const bool wasReading = reading == eReading;
+    pauseReading();
+    CLibrary library;
+    CStatisticsDialog dialog(this, library);
+    dialog.ShowModal();
+    if (wasReading) {
+        continueReading();
+    }
+}
