@@ -26,6 +26,7 @@ enum {
     ID_DEBUG,
     ID_PASTE_DOCUMENT,
     ID_KEEP_LINE_BREAKS,
+    ID_FIXATION_POINT,
     ID_CHAPTER_LIST,
     // The Go > Chapter entries, one identifier each.
     ID_CHAPTER_FIRST,

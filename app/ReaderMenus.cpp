@@ -79,6 +79,11 @@ void CReaderFrame::createMenus() {
     speedMenu->AppendSeparator();
     speedMenu->Append(ID_WORD_LENGTH, "&Word Display Length...");
 
+    wxMenu* view = new wxMenu;
+    view->AppendCheckItem(ID_FIXATION_POINT, "&Fixation Point",
+                          "Mark the letter to look at and keep it in one place");
+    view->Check(ID_FIXATION_POINT, flitView->getFixationEnabled());
+
     wxMenu* tools = new wxMenu;
     tools->Append(ID_DEBUG, "&Debug Dialog...\tCtrl+D");
     wxMenu* help = new wxMenu;
@@ -88,6 +93,7 @@ void CReaderFrame::createMenus() {
     bar->Append(file, "&File");
     bar->Append(edit, "&Edit");
     bar->Append(readingMenu, "&Reading");
+    bar->Append(view, "&View");
     bar->Append(goMenu, "&Go");
     bar->Append(speedMenu, "S&peed");
     bar->Append(tools, "&Tools");
@@ -129,6 +135,10 @@ void CReaderFrame::createMenus() {
     Bind(
         wxEVT_MENU, [this](wxCommandEvent& event) { setKeepLineBreaks(event.IsChecked()); },
         ID_KEEP_LINE_BREAKS);
+    Bind(
+        wxEVT_MENU,
+        [this](wxCommandEvent& event) { flitView->setFixationEnabled(event.IsChecked()); },
+        ID_FIXATION_POINT);
     Bind(wxEVT_MENU, &CReaderFrame::onChapterMenu, this, ID_CHAPTER_LIST, ID_CHAPTER_LAST);
 }
 
