@@ -22,6 +22,7 @@ const int kMarkWidth = 2;
 const int kMarkGap = 6;
 // Each try at fitting a message shrinks its type by this much.
 const double kMessageShrink = 0.9;
+const double kMessageOverPicture = 0.6;
 
 // Text measured for drawing on a common baseline.
 struct SExtent {
@@ -278,7 +279,9 @@ void CFlitView::drawMessage(wxDC& dc, const wxSize& size) {
     int detailPoints = kContextPointSize;
     int width = 0;
     int height = 0;
-    for (double scale = 1.0;; scale *= kMessageShrink) {
+    // Over a picture it starts smaller, to hide less of it.
+    for (double scale = backgroundImage.IsOk() ? kMessageOverPicture : 1.0;;
+         scale *= kMessageShrink) {
         titlePoints = std::max(kMinPointSize, int(wordPointSize * scale));
         detailPoints = std::max(kMinPointSize, int(kContextPointSize * scale));
         const bool smallest = titlePoints == kMinPointSize && detailPoints == kMinPointSize;
@@ -303,7 +306,7 @@ void CFlitView::drawMessage(wxDC& dc, const wxSize& size) {
     // that both can be seen.
     int y = area.y + (area.height - height) / 2;
     if (backgroundImage.IsOk()) {
-        y = area.GetBottom() - height;
+        y = area.GetBottom() - height - kMargin;
         dc.SetPen(*wxTRANSPARENT_PEN);
         dc.SetBrush(wxBrush(backgroundColour));
         dc.DrawRoundedRectangle(wxRect((size.x - width) / 2, y, width, height).Inflate(kMargin / 2),
