@@ -23,7 +23,7 @@
 class CFlitView : public wxWindow {
 public:
     // The smallest type anything is shrunk to.
-    static const int kMinPointSize = 10;
+    static constexpr int kMinPointSize = 10;
     // Where the recognition letter's middle stands, as a part of the view's width.
     static constexpr double kFixationPlace = 0.4;
 
