@@ -52,6 +52,10 @@ wxRect CFlitView::chunkBand() const {
 void CFlitView::draw(wxDC& dc) {
     const wxSize size = GetClientSize();
     drawBackground(dc, size);
+    if (size.x <= 4 * kMargin || size.y <= 4 * kMargin) {
+        // Not yet laid out, or squeezed to nothing: no room to fit text in.
+        return;
+    }
     if (!messageTitle.empty()) {
         drawMessage(dc, size);
     } else if (!contextWords.empty()) {
