@@ -13,11 +13,17 @@ CAssessmentView::CAssessmentView(wxWindow* parent)
     bodyText = new wxTextCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                               wxTE_MULTILINE | wxTE_READONLY | wxTE_WORDWRAP);
     continueButton = new wxButton(this, wxID_FORWARD, "&Continue");
+    // The document held reading for this view: say so, and how to go on.
+    wxStaticText* note = new wxStaticText(
+        this, wxID_ANY, "The document holds reading here. Press Space to continue.");
 
     wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(titleText, wxSizerFlags().Border(wxALL, 12));
     sizer->Add(bodyText, wxSizerFlags(1).Expand().Border(wxLEFT | wxRIGHT, 12));
-    sizer->Add(continueButton, wxSizerFlags().Right().Border(wxALL, 12));
+    wxBoxSizer* bottom = new wxBoxSizer(wxHORIZONTAL);
+    bottom->Add(note, wxSizerFlags(1).Centre().Border(wxRIGHT, 12));
+    bottom->Add(continueButton, wxSizerFlags().Centre());
+    sizer->Add(bottom, wxSizerFlags().Expand().Border(wxALL, 12));
     SetSizer(sizer);
 }
 

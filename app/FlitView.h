@@ -8,17 +8,30 @@
 #include <wx/timer.h>
 #include <wx/window.h>
 
+#include <map>
+#include <utility>
 #include <vector>
 
-// The window in which words are flashed: the chunk centred in a large font, on the default
-// background or a picture scaled to fit, with the page number and speed in the corners. While
-// reading is paused or stopped it shows the sentence around the current word instead, with that
-// word marked; at the end it shows a summary.
+// The window in which words are flashed, on the background colour or a picture scaled to fit,
+// with the page number and speed in the corners. Each chunk is placed so that its recognition
+// letter, drawn in an accent colour, stands at the same place between two guide marks (or, with
+// the fixation point off, the chunk is centred). While reading is paused or stopped it shows the
+// sentence around the current word instead, with that word marked; messages (the empty view's
+// hint, why the document holds reading, the end's summary) show centred. Everything shown fits
+// the window: a font shrinks for what would not fit, down to a readable size, and what still
+// does not fit is cut with an ellipsis.
 class CFlitView : public wxWindow {
 public:
+    // The smallest type anything is shrunk to.
+    static constexpr int kMinPointSize = 10;
+    // Where the recognition letter's middle stands, as a part of the view's width.
+    static constexpr double kFixationPlace = 0.4;
+
     explicit CFlitView(wxWindow* parent);
 
     void showChunk(const wxString& text);
+    // The document's colour for the words that follow; resetTextColour goes back to the
+    // theme's.
     void setTextColour(const wxColour& colour);
     void resetTextColour();
     void setBold(bool on);
@@ -32,13 +45,29 @@ public:
     void flashMarker(const wxString& marker);
     void showContext(const std::vector<wxString>& words, int marked);
     void showMessage(const wxString& title, const wxString& detail);
+    // The empty view's message: how to open something to read.
+    void showHint();
+    // Says why reading waits (over the picture, if one shows) and how to go on.
+    void showHold(const wxString& reason);
     // Back to flashing: no context, no message.
     void clearOverlay();
+
+    // How the reader looks: the fixation point and its colour, the theme's colours (background,
+    // words, and the dim colour of the corners and guide marks) and the flashed word's font
+    // (the paused sentence and the corners use its face at their own sizes).
+    void setFixationEnabled(bool on);
+    bool getFixationEnabled() const { return fixationEnabled; }
+    void setFixationColour(const wxColour& colour);
+    const wxColour& getFixationColour() const { return fixationColour; }
+    void setColours(const wxColour& background, const wxColour& word, const wxColour& dim);
+    const wxColour& getBackgroundColour() const { return backgroundColour; }
+    void setWordFont(const wxFont& font);
 
     // Paints now rather than at the next idle time, so a word is on screen when this returns.
     void renderNow();
 
     const wxString& getChunk() const { return chunk; }
+    const wxString& getMessageTitle() const { return messageTitle; }
     const wxString& getMessageDetail() const { return messageDetail; }
     // The view as it looks now, drawn off screen.
     wxBitmap snapshot();
@@ -46,22 +75,37 @@ public:
 private:
     void onPaint(wxPaintEvent& event);
     void onSize(wxSizeEvent& event);
+
+    // Drawing (FlitViewDrawing.cpp).
     void draw(wxDC& dc);
     void drawBackground(wxDC& dc, const wxSize& size);
     void drawCorners(wxDC& dc, const wxSize& size);
+    void drawChunk(wxDC& dc, const wxSize& size);
+    void drawGuideMarks(wxDC& dc, const wxSize& size);
     void drawContext(wxDC& dc, const wxSize& size);
-    // Where the chunk is drawn (highlight included).
-    wxRect chunkRect(const wxString& text) const;
+    void drawMessage(wxDC& dc, const wxSize& size);
+    // The band across the view in which chunks are drawn, highlight included.
+    wxRect chunkBand() const;
+    // The word font's face at a size, made once per size.
+    const wxFont& fontAt(int pointSize, bool bold);
+    // The words of the paused sentence as lines that fit width; words too long for a line
+    // are cut with an ellipsis.
+    std::vector<std::vector<std::pair<size_t, wxString>>> wrapContext(wxDC& dc, int pointSize,
+                                                                      int width);
 
-    // Made once: building fonts at every paint costs more than the drawing.
     wxFont wordFont;
-    wxFont boldWordFont;
-    wxFont contextFont;
-    wxFont boldContextFont;
-    wxFont cornerFont;
+    int wordPointSize;
+    int wordHeight; // of a line of the word font at its full size
+    std::map<std::pair<int, bool>, wxFont> fonts;
+
+    bool fixationEnabled = true;
+    wxColour fixationColour;
+    wxColour backgroundColour;
+    wxColour wordColour;
+    wxColour dimColour;
 
     wxString chunk;
-    wxColour textColour;
+    wxColour documentColour; // the document's colour for the words; not Ok when it set none
     bool bold = false;
     bool highlight = false;
     wxImage backgroundImage;

@@ -187,6 +187,9 @@ void CReaderFrame::presentEvent(CFlitCommandEvent& event) {
         flitView->showBackgroundImage(event.text);
         if (event.number == 1) {
             onDocumentHold(event.dataInfoListNode);
+            if (reading == eHeldByDocument) {
+                flitView->showHold("A picture holds reading");
+            }
         }
     } else if (type == EVT_FLIT_COMMAND_TEXT_COLOUR_MSG) {
         flitView->setTextColour(event.colour);
@@ -228,6 +231,9 @@ void CReaderFrame::presentEvent(CFlitCommandEvent& event) {
             showFlitView();
         }
         onDocumentHold(event.dataInfoListNode);
+        if (reading == eHeldByDocument) {
+            flitView->showHold("The document paused here");
+        }
     } else if (type == EVT_FLIT_COMMAND_STOP_MSG) {
         // The document asks to stop; unattended runs read on.
         if (!options.autoContinue && reading == eReading) {

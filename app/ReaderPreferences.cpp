@@ -73,7 +73,17 @@ void CReaderFrame::applyPreferences() {
         }
         manager->setWordDisplayLength(wordDisplayLength);
     }
-    flitView->setTextColour(themeOf(preferences.theme).word);
+    const STheme& theme = themeOf(preferences.theme);
+    flitView->setColours(theme.background, theme.word, theme.dim);
+    flitView->setFixationEnabled(preferences.fixation);
+    flitView->setFixationColour(preferences.fixationColourShown());
+    wxFontInfo font(preferences.fontSize);
+    if (preferences.fontFace.empty()) {
+        font.Family(wxFONTFAMILY_SWISS);
+    } else {
+        font.FaceName(preferences.fontFace);
+    }
+    flitView->setWordFont(wxFont(font));
     wxMenuBar* bar = GetMenuBar();
     bar->Check(ID_THEME_FIRST + preferences.theme, true);
     bar->Check(ID_PREFERENCES_FIXATION, preferences.fixation);
@@ -102,8 +112,7 @@ void CReaderFrame::onPreferences(wxCommandEvent&) {
 void CReaderFrame::onStatistics(wxCommandEvent&) {
     const bool wasReading = reading == eReading;
     pauseReading();
-    CLibrary library;
-    CStatisticsDialog dialog(this, library);
+    CStatisticsDialog dialog(this, *getLibrary());
     dialog.ShowModal();
     if (wasReading) {
         continueReading();

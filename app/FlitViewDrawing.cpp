@@ -1,0 +1,326 @@
+// How the flash view draws what it shows, fitted to the window.
+
+#include "Fixation.h"
+#include "FlitView.h"
+
+#include <wx/control.h>
+#include <wx/dc.h>
+
+#include <algorithm>
+
+namespace {
+
+const wxColour kHighlightFill(250, 214, 64);
+const wxColour kHighlightText(20, 20, 20);
+const int kContextPointSize = 17;
+const int kCornerPointSize = 11;
+const int kMargin = 12;
+const int kHighlightRadius = 6;
+// The guide marks above and below the recognition letter.
+const int kMarkLength = 10;
+const int kMarkWidth = 2;
+const int kMarkGap = 6;
+// Each try at fitting a message shrinks its type by this much.
+const double kMessageShrink = 0.9;
+const double kMessageOverPicture = 0.6;
+
+// Text measured for drawing on a common baseline.
+struct SExtent {
+    int width = 0;
+    int ascent = 0;
+    int descent = 0;
+};
+
+SExtent measure(wxDC& dc, const wxString& text) {
+    SExtent extent;
+    if (!text.empty()) {
+        int height = 0;
+        dc.GetTextExtent(text, &extent.width, &height, &extent.descent);
+        extent.ascent = height - extent.descent;
+    }
+    return extent;
+}
+
+} // namespace
+
+wxRect CFlitView::chunkBand() const {
+    // Twice a line of the full-size font: taller scripts and the highlight stay inside.
+    const wxSize size = GetClientSize();
+    return wxRect(0, size.y / 2 - wordHeight, size.x, 2 * wordHeight);
+}
+
+void CFlitView::draw(wxDC& dc) {
+    const wxSize size = GetClientSize();
+    drawBackground(dc, size);
+    if (size.x <= 4 * kMargin || size.y <= 4 * kMargin) {
+        // Not yet laid out, or squeezed to nothing: no room to fit text in.
+        return;
+    }
+    if (!messageTitle.empty()) {
+        drawMessage(dc, size);
+    } else if (!contextWords.empty()) {
+        drawContext(dc, size);
+    } else {
+        if (fixationEnabled) {
+            drawGuideMarks(dc, size);
+        }
+        drawChunk(dc, size);
+    }
+    drawCorners(dc, size);
+}
+
+void CFlitView::drawBackground(wxDC& dc, const wxSize& size) {
+    dc.SetBackground(wxBrush(backgroundColour));
+    dc.Clear();
+    if (!backgroundImage.IsOk() || size.x <= 0 || size.y <= 0) {
+        return;
+    }
+    if (!scaledBackground.IsOk()) {
+        // Scaled to fit inside the window, keeping its proportions.
+        const double scale = wxMin(double(size.x) / backgroundImage.GetWidth(),
+                                   double(size.y) / backgroundImage.GetHeight());
+        const int width = wxMax(1, int(backgroundImage.GetWidth() * scale));
+        const int height = wxMax(1, int(backgroundImage.GetHeight() * scale));
+        scaledBackground = wxBitmap(backgroundImage.Scale(width, height, wxIMAGE_QUALITY_HIGH));
+    }
+    dc.DrawBitmap(scaledBackground, (size.x - scaledBackground.GetWidth()) / 2,
+                  (size.y - scaledBackground.GetHeight()) / 2);
+}
+
+void CFlitView::drawCorners(wxDC& dc, const wxSize& size) {
+    dc.SetFont(fontAt(kCornerPointSize, false));
+    dc.SetTextForeground(dimColour);
+    if (pageNumber > 0) {
+        dc.DrawText(wxString::Format("Page %d", pageNumber), kMargin, kMargin);
+    }
+    if (speed > 0) {
+        const wxString text = wxString::Format("%d wpm", speed);
+        dc.DrawText(text, size.x - dc.GetTextExtent(text).x - kMargin, kMargin);
+    }
+    if (!marker.empty()) {
+        dc.DrawText(marker, kMargin, size.y - dc.GetTextExtent(marker).y - kMargin);
+    }
+}
+
+void CFlitView::drawGuideMarks(wxDC& dc, const wxSize& size) {
+    // Placed by the full-size font, so they stay put while words shrink to fit.
+    const int x = int(size.x * kFixationPlace) - kMarkWidth / 2;
+    const int top = size.y / 2 - wordHeight / 2 - kMarkGap - kMarkLength;
+    const int bottom = size.y / 2 + wordHeight / 2 + kMarkGap;
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.SetBrush(wxBrush(dimColour));
+    dc.DrawRectangle(x, top, kMarkWidth, kMarkLength);
+    dc.DrawRectangle(x, bottom, kMarkWidth, kMarkLength);
+}
+
+void CFlitView::drawChunk(wxDC& dc, const wxSize& size) {
+    if (chunk.empty()) {
+        return;
+    }
+    // With the fixation point the recognition letter's middle stands at its place; without,
+    // the chunk's middle stands in the middle.
+    CFixation::SParts parts;
+    if (fixationEnabled) {
+        parts = CFixation::split(chunk);
+    } else {
+        parts.before = chunk;
+    }
+    const int left = kMargin;
+    const int right = size.x - kMargin;
+    const int anchor = fixationEnabled ? int(size.x * kFixationPlace) : size.x / 2;
+    const int roomHeight = size.y - 2 * kMargin;
+
+    // The largest size at which the chunk fits on both sides of its place, down to the
+    // smallest readable one.
+    int points = wordPointSize;
+    SExtent before, letter, after;
+    int total = 0, leftPart = 0, ascent = 0, descent = 0;
+    for (;;) {
+        dc.SetFont(fontAt(points, bold));
+        before = measure(dc, parts.before);
+        letter = measure(dc, parts.letter);
+        after = measure(dc, parts.after);
+        total = before.width + letter.width + after.width;
+        leftPart = fixationEnabled ? before.width + letter.width / 2 : total / 2;
+        ascent = std::max({before.ascent, letter.ascent, after.ascent});
+        descent = std::max({before.descent, letter.descent, after.descent});
+        double scale = 1.0;
+        if (leftPart > anchor - left) {
+            scale = std::min(scale, double(anchor - left) / leftPart);
+        }
+        if (total - leftPart > right - anchor) {
+            scale = std::min(scale, double(right - anchor) / (total - leftPart));
+        }
+        if (ascent + descent > roomHeight) {
+            scale = std::min(scale, double(roomHeight) / (ascent + descent));
+        }
+        if (scale >= 1.0 || points == kMinPointSize) {
+            break;
+        }
+        points = std::max(kMinPointSize, std::min(points - 1, int(points * scale)));
+    }
+
+    // Still too long at the smallest size: moved in from the edge, and cut with an ellipsis
+    // after the recognition letter if it is longer than the window.
+    int x = std::max(left, std::min(anchor - leftPart, right - total));
+    wxString shownAfter = parts.after;
+    if (x + total > right) {
+        x = left;
+        shownAfter = wxControl::Ellipsize(parts.after, dc, wxELLIPSIZE_END,
+                                          std::max(0, right - x - before.width - letter.width));
+    }
+    const int top = size.y / 2 - (ascent + descent) / 2;
+    const int baseline = top + ascent;
+    if (highlight) {
+        dc.SetBrush(wxBrush(kHighlightFill));
+        dc.SetPen(*wxTRANSPARENT_PEN);
+        dc.DrawRoundedRectangle(
+            wxRect(x, top, std::min(total, right - x), ascent + descent).Inflate(kMargin / 2),
+            kHighlightRadius);
+    }
+    const wxColour& text = highlight               ? kHighlightText
+                           : documentColour.IsOk() ? documentColour
+                                                   : wordColour;
+    dc.SetTextForeground(text);
+    dc.DrawText(parts.before, x, baseline - before.ascent);
+    dc.SetTextForeground(fixationColour);
+    dc.DrawText(parts.letter, x + before.width, baseline - letter.ascent);
+    dc.SetTextForeground(text);
+    dc.DrawText(shownAfter, x + before.width + letter.width, baseline - after.ascent);
+}
+
+std::vector<std::vector<std::pair<size_t, wxString>>>
+CFlitView::wrapContext(wxDC& dc, int pointSize, int width) {
+    const int space = dc.GetTextExtent(" ").x;
+    std::vector<std::vector<std::pair<size_t, wxString>>> lines(1);
+    int lineWidth = 0;
+    for (size_t i = 0; i < contextWords.size(); ++i) {
+        const bool isMarked = int(i) == contextMarked;
+        dc.SetFont(fontAt(pointSize, isMarked));
+        wxString word = contextWords[i];
+        int wordWidth = dc.GetTextExtent(word).x;
+        if (wordWidth > width) {
+            word = wxControl::Ellipsize(word, dc, wxELLIPSIZE_END, width);
+            wordWidth = dc.GetTextExtent(word).x;
+        }
+        if (lineWidth > 0 && lineWidth + space + wordWidth > width) {
+            lines.emplace_back();
+            lineWidth = 0;
+        }
+        lineWidth += (lineWidth > 0 ? space : 0) + wordWidth;
+        lines.back().emplace_back(i, word);
+    }
+    return lines;
+}
+
+void CFlitView::drawContext(wxDC& dc, const wxSize& size) {
+    // The sentence in lines across the window, the current word marked in bold and colour. Its
+    // type shrinks until the lines fit between the corners' notes.
+    dc.SetFont(fontAt(kCornerPointSize, false));
+    const int cornerHeight = dc.GetCharHeight();
+    const wxRect area = wxRect(size).Deflate(2 * kMargin, kMargin + cornerHeight);
+    const wxString ellipsis = wxString::FromUTF8("\xE2\x80\xA6");
+    int points = kContextPointSize;
+    int lineHeight = 0;
+    int space = 0;
+    std::vector<std::vector<std::pair<size_t, wxString>>> lines;
+    for (;; --points) {
+        dc.SetFont(fontAt(points, false));
+        lineHeight = dc.GetCharHeight() * 3 / 2;
+        space = dc.GetTextExtent(" ").x;
+        // Room kept at the ends of the lines for the ellipsis of a sentence cut short.
+        lines = wrapContext(dc, points, area.width - space - dc.GetTextExtent(ellipsis).x);
+        if (int(lines.size()) * lineHeight <= area.height || points == kMinPointSize) {
+            break;
+        }
+    }
+
+    // Still too long: the lines around the marked word, an ellipsis where lines are left out.
+    const size_t shown = std::min(lines.size(), size_t(std::max(1, area.height / lineHeight)));
+    size_t markedLine = 0;
+    for (size_t line = 0; line < lines.size(); ++line) {
+        for (const auto& word : lines[line]) {
+            markedLine = int(word.first) == contextMarked ? line : markedLine;
+        }
+    }
+    const size_t first =
+        std::min(lines.size() - shown, markedLine - std::min(markedLine, shown / 2));
+    if (first > 0) {
+        lines[first].insert(lines[first].begin(), {contextWords.size(), ellipsis});
+    }
+    if (first + shown < lines.size()) {
+        lines[first + shown - 1].emplace_back(contextWords.size(), ellipsis);
+    }
+
+    int y = area.y + (area.height - int(shown) * lineHeight) / 2;
+    for (size_t line = first; line < first + shown; ++line) {
+        int x = area.x;
+        for (const auto& word : lines[line]) {
+            const bool isMarked = int(word.first) == contextMarked;
+            dc.SetFont(fontAt(points, isMarked));
+            dc.SetTextForeground(isMarked ? fixationColour : wordColour);
+            dc.DrawText(word.second, x, y);
+            const int wordWidth = dc.GetTextExtent(word.second).x;
+            if (isMarked) {
+                dc.SetPen(wxPen(fixationColour, 2));
+                dc.DrawLine(x, y + dc.GetCharHeight() + 2, x + wordWidth,
+                            y + dc.GetCharHeight() + 2);
+            }
+            x += wordWidth + space;
+        }
+        y += lineHeight;
+    }
+}
+
+void CFlitView::drawMessage(wxDC& dc, const wxSize& size) {
+    // A title and lines of detail, centred; both shrink together until they fit, and lines
+    // still too wide at the smallest size are cut with an ellipsis.
+    dc.SetFont(fontAt(kCornerPointSize, false));
+    const wxRect area = wxRect(size).Deflate(2 * kMargin, kMargin + dc.GetCharHeight());
+    const wxArrayString details = wxSplit(messageDetail, '\n', '\0');
+    wxArrayString shown;
+    int titlePoints = wordPointSize;
+    int detailPoints = kContextPointSize;
+    int width = 0;
+    int height = 0;
+    // Over a picture it starts smaller, to hide less of it.
+    for (double scale = backgroundImage.IsOk() ? kMessageOverPicture : 1.0;;
+         scale *= kMessageShrink) {
+        titlePoints = std::max(kMinPointSize, int(wordPointSize * scale));
+        detailPoints = std::max(kMinPointSize, int(kContextPointSize * scale));
+        const bool smallest = titlePoints == kMinPointSize && detailPoints == kMinPointSize;
+        shown.clear();
+        width = height = 0;
+        for (size_t i = 0; i <= details.size(); ++i) {
+            const bool isTitle = i == 0;
+            dc.SetFont(fontAt(isTitle ? titlePoints : detailPoints, isTitle));
+            const wxString& line = isTitle ? messageTitle : details[i - 1];
+            shown.push_back(smallest ? wxControl::Ellipsize(line, dc, wxELLIPSIZE_END, area.width)
+                                     : line);
+            const wxSize extent = dc.GetTextExtent(shown.back().empty() ? " " : shown.back());
+            width = std::max(width, extent.x);
+            height += extent.y + (isTitle && !details.empty() ? kMargin : 0);
+        }
+        if ((width <= area.width && height <= area.height) || smallest) {
+            break;
+        }
+    }
+
+    // Over a picture the message sits at the bottom on a panel of the background colour, so
+    // that both can be seen.
+    int y = area.y + (area.height - height) / 2;
+    if (backgroundImage.IsOk()) {
+        y = area.GetBottom() - height - kMargin;
+        dc.SetPen(*wxTRANSPARENT_PEN);
+        dc.SetBrush(wxBrush(backgroundColour));
+        dc.DrawRoundedRectangle(wxRect((size.x - width) / 2, y, width, height).Inflate(kMargin / 2),
+                                kHighlightRadius);
+    }
+    dc.SetTextForeground(wordColour);
+    for (size_t i = 0; i < shown.size(); ++i) {
+        dc.SetFont(fontAt(i == 0 ? titlePoints : detailPoints, i == 0));
+        const wxSize extent = dc.GetTextExtent(shown[i].empty() ? " " : shown[i]);
+        dc.DrawText(shown[i], (size.x - dc.GetTextExtent(shown[i]).x) / 2, y);
+        y += extent.y + (i == 0 && !details.empty() ? kMargin : 0);
+    }
+}
