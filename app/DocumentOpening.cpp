@@ -236,6 +236,7 @@ void CReaderFrame::closeDocument() {
     navigator.reset();
     document.reset();
     shownCounted = nullptr;
+    linkAddress.clear();
 }
 
 void CReaderFrame::acceptDroppedFiles() {

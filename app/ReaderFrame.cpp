@@ -72,6 +72,7 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     // refuses when it redraws them.
     SetMinClientSize(wxSize(kMinClientWidth, kMinClientHeight));
     createMenus();
+    setUpComfort();
     acceptDroppedFiles();
 
     bindEngineEvents(this, "frame");
@@ -147,6 +148,7 @@ void CReaderFrame::presentEvent(CFlitCommandEvent& event) {
         flitView->showChunk(event.text);
         if (!event.text.empty()) {
             countShownChunk(event);
+            noticeLink(event);
         }
         if (!event.text.empty() && event.dataInfoListNode != nullptr &&
             event.dataInfoListNode->GetData()->getDataInfoType() == eDITWord) {
@@ -234,9 +236,9 @@ void CReaderFrame::onDone() {
     reading = eFinished;
     statusTimer.Stop();
     const CFlitMetricsData* metrics = manager->getFlitMetricsData();
-    const wxString summary =
-        wxString::Format("%zu words in %s, %u words per minute", wordsShown,
-                         minutesAndSeconds(metrics->getDurationInMillisecs()), achievedSpeed());
+    const wxString summary = wxString::Format(
+        "%s words in %s, %s words per minute", formatCount(wordsShown),
+        formatDuration(metrics->getDurationInMillisecs()), formatCount(achievedSpeed()));
     flitView->showChunk(wxString());
     flitView->showMessage("Finished", summary);
     lastWordNode = nullptr;

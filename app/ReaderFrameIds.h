@@ -26,6 +26,8 @@ enum {
     ID_DEBUG,
     ID_PASTE_DOCUMENT,
     ID_KEEP_LINE_BREAKS,
+    ID_FULL_SCREEN,
+    ID_KEYS,
     ID_CHAPTER_LIST,
     // The Go > Chapter entries, one identifier each.
     ID_CHAPTER_FIRST,
@@ -45,8 +47,8 @@ static_assert(eFieldChapter == CReaderFrame::kChapterField, "the chapter field i
 const int kMinClientWidth = 480;
 const int kMinClientHeight = 240;
 const char* const kWordLengthKey = "/Reading/WordDisplayLength";
-const long kMinWordLength = 2;
-const long kMaxWordLength = 100;
+const long kMinWordLength = SReaderOptions::kMinWordLength;
+const long kMaxWordLength = SReaderOptions::kMaxWordLength;
 
 // The view identifier of the assessment view in view changes.
 const int kAssessmentViewId = 3;
@@ -63,7 +65,9 @@ const char* const kDocumentWildcard =
     "Web pages (*.html;*.htm;*.xhtml)|*.html;*.htm;*.xhtml|Markdown (*.md;*.markdown)|"
     "*.md;*.markdown|PDF (*.pdf)|*.pdf|All files (*)|*";
 
-// "m:ss" for a duration, rounded to the second.
-wxString minutesAndSeconds(unsigned long long milliseconds);
+// "h:mm:ss" for a duration, rounded to the second.
+wxString formatDuration(unsigned long long milliseconds);
+// A count with the digit grouping of the user's locale.
+wxString formatCount(size_t count);
 
 #endif

@@ -2,6 +2,7 @@
 
 #include "AssessmentView.h"
 #include "FlitView.h"
+#include "PauseWhileModal.h"
 #include "ProgressStrip.h"
 #include "ReaderFrameIds.h"
 #include "ReadingNavigator.h"
@@ -79,9 +80,14 @@ void CReaderFrame::createMenus() {
     speedMenu->AppendSeparator();
     speedMenu->Append(ID_WORD_LENGTH, "&Word Display Length...");
 
+    wxMenu* view = new wxMenu;
+    view->AppendCheckItem(ID_FULL_SCREEN, "&Full Screen\tF11",
+                          "Only the word, the progress bar and the status bar (Esc leaves it)");
+
     wxMenu* tools = new wxMenu;
     tools->Append(ID_DEBUG, "&Debug Dialog...\tCtrl+D");
     wxMenu* help = new wxMenu;
+    help->Append(ID_KEYS, "&Keys\tF1", "List every key of the reader (also ?)");
     help->Append(wxID_ABOUT, "&About FlitReader");
 
     wxMenuBar* bar = new wxMenuBar;
@@ -89,6 +95,7 @@ void CReaderFrame::createMenus() {
     bar->Append(edit, "&Edit");
     bar->Append(readingMenu, "&Reading");
     bar->Append(goMenu, "&Go");
+    bar->Append(view, "&View");
     bar->Append(speedMenu, "S&peed");
     bar->Append(tools, "&Tools");
     bar->Append(help, "&Help");
@@ -125,6 +132,10 @@ void CReaderFrame::createMenus() {
     Bind(wxEVT_MENU, &CReaderFrame::onDebugDialog, this, ID_DEBUG);
     Bind(wxEVT_MENU, &CReaderFrame::onAbout, this, wxID_ABOUT);
     Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { toggleFullScreen(); }, ID_FULL_SCREEN);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { showKeys(); }, ID_KEYS);
+    Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { pasteDocument(); }, ID_PASTE_DOCUMENT);
     Bind(
         wxEVT_MENU, [this](wxCommandEvent& event) { setKeepLineBreaks(event.IsChecked()); },
@@ -133,6 +144,9 @@ void CReaderFrame::createMenus() {
 }
 
 void CReaderFrame::onCharHook(wxKeyEvent& event) {
+    if (onComfortKey(event)) {
+        return;
+    }
     const bool ctrl = event.GetModifiers() == wxMOD_CONTROL;
     const bool plain = event.GetModifiers() == wxMOD_NONE;
     // Keys go to the assessment view's Continue button while it shows.
@@ -187,6 +201,7 @@ void CReaderFrame::onCharHook(wxKeyEvent& event) {
 }
 
 void CReaderFrame::onOpen(wxCommandEvent&) {
+    CPauseWhileModal pause(this);
     wxFileDialog dialog(this, "Open a document to read", wxEmptyString, wxEmptyString,
                         kDocumentWildcard, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() == wxID_OK) {
@@ -207,6 +222,7 @@ void CReaderFrame::onRecentFile(wxCommandEvent& event) {
 }
 
 void CReaderFrame::onWordLength(wxCommandEvent&) {
+    CPauseWhileModal pause(this);
     const long length =
         wxGetNumberFromUser("Words longer than this many letters are shown in hyphenated parts.",
                             "Word display length:", "FlitReader", wordDisplayLength, kMinWordLength,
@@ -217,6 +233,7 @@ void CReaderFrame::onWordLength(wxCommandEvent&) {
 }
 
 void CReaderFrame::onDebugDialog(wxCommandEvent&) {
+    CPauseWhileModal pause(this);
     if (!manager) {
         wxMessageBox("Open a text first: the debug dialog shows the engine reading it.",
                      "FlitReader", wxOK | wxICON_INFORMATION, this);
@@ -228,8 +245,10 @@ void CReaderFrame::onDebugDialog(wxCommandEvent&) {
 }
 
 void CReaderFrame::onAbout(wxCommandEvent&) {
+    CPauseWhileModal pause(this);
     wxAboutDialogInfo info;
     info.SetName("FlitReader");
+    info.SetVersion(FLIT_READER_VERSION);
     info.SetDescription("Reads a text to you one word at a time, at the speed you choose.");
     wxAboutBox(info, this);
 }

@@ -11,8 +11,8 @@
 namespace {
 
 const int kExitUsage = 2;
-const long kMinWordLength = 2;
-const long kMaxWordLength = 1000;
+const long kMinWordLength = SReaderOptions::kMinWordLength;
+const long kMaxWordLength = SReaderOptions::kMaxWordLength;
 
 int usageError(const wxString& message) {
     std::fprintf(stderr, "flitreader: %s\nTry 'flitreader --help'.\n", message.utf8_str().data());
@@ -34,7 +34,10 @@ int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
                                       CFlitManager::kMinWpmSpeed, CFlitManager::kMaxWpmSpeed),
                      wxCMD_LINE_VAL_NUMBER);
     parser.AddOption("", "word-length",
-                     "longest part of a word shown at once; longer words are split (default 12)",
+                     wxString::Format("longest part of a word shown at once; longer words are "
+                                      "split (%ld to %ld, default %ld)",
+                                      kMinWordLength, kMaxWordLength,
+                                      SReaderOptions::kDefaultWordLength),
                      wxCMD_LINE_VAL_NUMBER);
     parser.AddSwitch("", "autostart", "start reading from the beginning once the window is shown");
     parser.AddSwitch("", "auto-continue",

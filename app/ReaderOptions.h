@@ -5,7 +5,10 @@
 
 // What the reader was asked to do on its command line.
 struct SReaderOptions {
+    // The word display length, as the command line and the dialog take it.
     static const long kDefaultWordLength = 12;
+    static const long kMinWordLength = 2;
+    static const long kMaxWordLength = 100;
 
     long wpm = 0; // 0: keep the engine's default speed
     long wordLength = kDefaultWordLength;
