@@ -237,6 +237,7 @@ void CReaderFrame::closeDocument() {
     document.reset();
     shownCounted = nullptr;
     linkAddress.clear();
+    announcedAttachment = nullptr;
 }
 
 void CReaderFrame::acceptDroppedFiles() {

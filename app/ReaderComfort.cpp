@@ -133,10 +133,16 @@ void CReaderFrame::seekTo(int value) {
     }
 }
 
-void CReaderFrame::noticeLink(const CFlitCommandEvent& event) {
-    const wxCDataInfoListNode* node = event.dataInfoListNode;
-    if (event.text != CFlashedWords::kLinkWord || node == nullptr ||
-        node->GetData()->getDataInfoType() != eDITLinkInfoRef) {
+void CReaderFrame::noticeItem(const CFlitCommandEvent& event) {
+    wxCDataInfoListNode* node = event.dataInfoListNode;
+    const int type = node != nullptr ? node->GetData()->getDataInfoType() : 0;
+    if (type == eDITEmailItemAttachmentAnnounce) {
+        announcedAttachment = node;
+    } else if (type == eDITEmailItem) {
+        // The next email: the attachment announced before it was passed by.
+        announcedAttachment = nullptr;
+    }
+    if (event.text != CFlashedWords::kLinkWord || type != eDITLinkInfoRef) {
         return;
     }
     const CLinkInfo* link = document->getLinkAt(
@@ -180,17 +186,14 @@ void CReaderFrame::openLastLink() {
 }
 
 void CReaderFrame::readAttachment() {
-    if (!document) {
-        return;
-    }
     // The attachment is what the skip after the announcement jumps over, up to the next email
     // item: reading goes on from its first word instead.
-    wxCDataInfoListNode* from = resumeNode ? resumeNode : shownNode ? shownNode : lastWordNode;
     wxCDataInfoListNode* target = nullptr;
     bool inAttachment = false;
-    for (wxCDataInfoListNode* node = from; node && target == nullptr; node = node->GetNext()) {
+    for (wxCDataInfoListNode* node = announcedAttachment; node && target == nullptr;
+         node = node->GetNext()) {
         const int type = node->GetData()->getDataInfoType();
-        if (type == eDITEmailItem && node != from) {
+        if (type == eDITEmailItem) {
             break;
         }
         if (type == eDITEmailItemAttachmentSkip) {
@@ -201,8 +204,9 @@ void CReaderFrame::readAttachment() {
     }
     if (target == nullptr) {
         wxBell();
-        SetStatusText("No attachment to read here", eFieldChapter);
+        SetStatusText("No attachment has just been announced", eFieldChapter);
         return;
     }
+    announcedAttachment = nullptr;
     moveTo(target);
 }

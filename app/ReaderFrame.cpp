@@ -148,7 +148,7 @@ void CReaderFrame::presentEvent(CFlitCommandEvent& event) {
         flitView->showChunk(event.text);
         if (!event.text.empty()) {
             countShownChunk(event);
-            noticeLink(event);
+            noticeItem(event);
         }
         if (!event.text.empty() && event.dataInfoListNode != nullptr &&
             event.dataInfoListNode->GetData()->getDataInfoType() == eDITWord) {

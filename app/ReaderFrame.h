@@ -79,7 +79,7 @@ public:
     void seekTo(int value);
     // Opens the last link flashed in the browser (web, mail and file addresses only), pausing.
     void openLastLink();
-    // Reads the attachment that the announcement in hand names, rather than skipping it.
+    // Reads the attachment just announced, rather than skipping it.
     void readAttachment();
 
     eReadingState getReading() const { return reading; }
@@ -167,8 +167,9 @@ private:
     bool onComfortKey(wxKeyEvent& event);
     // Hides the pointer over the view while reading and it rests; shows it otherwise.
     void updatePointer();
-    // A link flashed: its address shows in the status bar for a moment, for L to open.
-    void noticeLink(const CFlitCommandEvent& event);
+    // A word flashed for an item: a link's address shows in the status bar for a moment, for L
+    // to open; an attachment announcement is remembered for A until the next email item.
+    void noticeItem(const CFlitCommandEvent& event);
     // What the status bar says about the link just flashed; empty once the moment is over.
     wxString linkNotice() const;
 
@@ -229,6 +230,7 @@ private:
     // The address of the last link flashed in this document, and when it was.
     wxString linkAddress;
     std::chrono::steady_clock::time_point linkShownAt;
+    wxCDataInfoListNode* announcedAttachment = nullptr;
 };
 
 #endif
