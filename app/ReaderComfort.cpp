@@ -89,8 +89,14 @@ bool CReaderFrame::onComfortKey(wxKeyEvent& event) {
     }
     const int modifiers = event.GetModifiers();
     const bool typed = modifiers == wxMOD_NONE || modifiers == wxMOD_SHIFT;
-    if (typed && event.GetUnicodeKey() == '?') {
+    // Handled here rather than as menu accelerators, which full screen hides with the menus.
+    if ((typed && event.GetUnicodeKey() == '?') ||
+        (modifiers == wxMOD_NONE && event.GetKeyCode() == WXK_F1)) {
         showKeys();
+        return true;
+    }
+    if (modifiers == wxMOD_NONE && event.GetKeyCode() == WXK_F11) {
+        toggleFullScreen();
         return true;
     }
     if (typed && event.GetKeyCode() == 'L') {

@@ -81,13 +81,13 @@ void CReaderFrame::createMenus() {
     speedMenu->Append(ID_WORD_LENGTH, "&Word Display Length...");
 
     wxMenu* view = new wxMenu;
-    view->AppendCheckItem(ID_FULL_SCREEN, "&Full Screen\tF11",
+    view->AppendCheckItem(ID_FULL_SCREEN, "&Full Screen (F11)",
                           "Only the word, the progress bar and the status bar (Esc leaves it)");
 
     wxMenu* tools = new wxMenu;
     tools->Append(ID_DEBUG, "&Debug Dialog...\tCtrl+D");
     wxMenu* help = new wxMenu;
-    help->Append(ID_KEYS, "&Keys\tF1", "List every key of the reader (also ?)");
+    help->Append(ID_KEYS, "&Keys (F1 or ?)", "List every key of the reader");
     help->Append(wxID_ABOUT, "&About FlitReader");
 
     wxMenuBar* bar = new wxMenuBar;
