@@ -240,6 +240,8 @@ void CReaderFrame::closeDocument() {
     navigator.reset();
     document.reset();
     shownCounted = nullptr;
+    linkAddress.clear();
+    announcedAttachment = nullptr;
 }
 
 void CReaderFrame::acceptDroppedFiles() {

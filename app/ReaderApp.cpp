@@ -6,6 +6,9 @@
 #include <wx/image.h>
 #include <wx/log.h>
 #include <wx/stdpaths.h>
+#include <wx/uilocale.h>
+
+#include <clocale>
 
 #include <cstdio>
 #include <utility>
@@ -30,6 +33,10 @@ bool CReaderApp::OnInit() {
     // The command line was parsed before the toolkit started; the base class would parse it
     // again.
     wxInitAllImageHandlers();
+    // Figures follow the user's locale (digit grouping); numbers the reader writes to files
+    // (the event record) keep the C library's point.
+    wxUILocale::UseDefault();
+    std::setlocale(LC_NUMERIC, "C");
     // The toolkit's debug messages are for developers, not for readers.
     wxLog::SetLogLevel(wxLOG_Info);
     CReaderFrame* frame = new CReaderFrame(options, started);

@@ -2,6 +2,7 @@
 
 #include "AssessmentView.h"
 #include "FlitView.h"
+#include "PauseWhileModal.h"
 #include "ProgressStrip.h"
 #include "ReaderFrameIds.h"
 #include "ReadingNavigator.h"
@@ -129,6 +130,7 @@ void CReaderFrame::onChapterMenu(wxCommandEvent& event) {
     for (const SChapterMark& mark : chapters) {
         titles.push_back(indentedTitle(document->getContents()[mark.entry]));
     }
+    CPauseWhileModal pause(this);
     wxSingleChoiceDialog dialog(this, "Go to the start of:", "Chapter", titles);
     if (dialog.ShowModal() == wxID_OK) {
         goToChapter(static_cast<size_t>(dialog.GetSelection()));

@@ -85,6 +85,7 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     SetMinClientSize(wxSize(kMinClientWidth, kMinClientHeight));
     createMenus();
     applyPreferences();
+    setUpComfort();
     acceptDroppedFiles();
 
     bindEngineEvents(this, "frame");
@@ -170,6 +171,7 @@ void CReaderFrame::presentEvent(CFlitCommandEvent& event) {
         flitView->showChunk(event.text);
         if (!event.text.empty()) {
             countShownChunk(event);
+            noticeItem(event);
         }
         if (!event.text.empty() && event.dataInfoListNode != nullptr &&
             event.dataInfoListNode->GetData()->getDataInfoType() == eDITWord) {
@@ -265,9 +267,9 @@ void CReaderFrame::onDone() {
     statusTimer.Stop();
     rememberReading();
     const CFlitMetricsData* metrics = manager->getFlitMetricsData();
-    const wxString summary =
-        wxString::Format("%zu words in %s, %u words per minute", wordsShown,
-                         minutesAndSeconds(metrics->getDurationInMillisecs()), achievedSpeed());
+    const wxString summary = wxString::Format(
+        "%s words in %s, %s words per minute", formatCount(wordsShown),
+        formatDuration(metrics->getDurationInMillisecs()), formatCount(achievedSpeed()));
     flitView->showChunk(wxString());
     flitView->showMessage("Finished", summary);
     lastWordNode = nullptr;

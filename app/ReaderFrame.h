@@ -23,6 +23,7 @@ class CDataManager;
 class CFlitCommandEvent;
 class CFlitManager;
 class CFlitView;
+class CKeysOverlay;
 class CReadingNavigator;
 class wxCDataInfoListNode;
 class CProgressStrip;
@@ -77,6 +78,17 @@ public:
     void moveByParagraph(int direction);
     void changeSpeed(int command);
     void setWordDisplayLength(unsigned int length);
+    // Full screen on or off; the status bar stays.
+    void toggleFullScreen();
+    // The list of keys over the view, until the next key or click.
+    void showKeys();
+    bool keysShown() const;
+    // Moves to the word at a value of the progress strip (parts of CProgressStrip::kRange).
+    void seekTo(int value);
+    // Opens the last link flashed in the browser (web, mail and file addresses only), pausing.
+    void openLastLink();
+    // Reads the attachment just announced, rather than skipping it.
+    void readAttachment();
 
     const SPreferences& getPreferences() const { return preferences; }
     // Takes preferences the user chose: saves them and applies them at once.
@@ -171,6 +183,18 @@ private:
     void rememberReading();
     void sayLibraryProblem();
 
+    // Reading comfort: the overlay, the pointer, links (ReaderComfort.cpp).
+    void setUpComfort();
+    // Keys of the overlay, links and attachments; true when the key was used.
+    bool onComfortKey(wxKeyEvent& event);
+    // Hides the pointer over the view while reading and it rests; shows it otherwise.
+    void updatePointer();
+    // A word flashed for an item: a link's address shows in the status bar for a moment, for L
+    // to open; an attachment announcement is remembered for A until the next email item.
+    void noticeItem(const CFlitCommandEvent& event);
+    // What the status bar says about the link just flashed; empty once the moment is over.
+    wxString linkNotice() const;
+
     void onCharHook(wxKeyEvent& event);
     void onClose(wxCloseEvent& event);
     void onOpen(wxCommandEvent& event);
@@ -233,6 +257,15 @@ private:
     wxDateTime sessionStart;
     std::chrono::steady_clock::time_point sessionClock;
     size_t sessionWordsFrom = 0;
+
+    CKeysOverlay* keysOverlay = nullptr;
+    // Runs while the pointer, moved while reading, is shown over the view.
+    wxTimer pointerTimer;
+    bool pointerHidden = false;
+    // The address of the last link flashed in this document, and when it was.
+    wxString linkAddress;
+    std::chrono::steady_clock::time_point linkShownAt;
+    wxCDataInfoListNode* announcedAttachment = nullptr;
 };
 
 #endif

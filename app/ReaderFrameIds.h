@@ -28,6 +28,8 @@ enum {
     ID_PASTE_DOCUMENT,
     ID_KEEP_LINE_BREAKS,
     ID_LIBRARY,
+    ID_FULL_SCREEN,
+    ID_KEYS,
     ID_CHAPTER_LIST,
     ID_PREFERENCES_FIXATION,
     ID_STATISTICS,
@@ -69,7 +71,9 @@ const char* const kDocumentWildcard =
     "Web pages (*.html;*.htm;*.xhtml)|*.html;*.htm;*.xhtml|Markdown (*.md;*.markdown)|"
     "*.md;*.markdown|PDF (*.pdf)|*.pdf|All files (*)|*";
 
-// "m:ss" for a duration, rounded to the second.
-wxString minutesAndSeconds(unsigned long long milliseconds);
+// "h:mm:ss" for a duration, rounded to the second.
+wxString formatDuration(unsigned long long milliseconds);
+// A count with the digit grouping of the user's locale.
+wxString formatCount(size_t count);
 
 #endif

@@ -4,6 +4,7 @@
 
 #include "Library.h"
 #include "LibraryDialog.h"
+#include "PauseWhileModal.h"
 #include "ReaderFrameIds.h"
 #include "ReadingNavigator.h"
 
@@ -126,8 +127,8 @@ void CReaderFrame::rememberReading() {
 }
 
 void CReaderFrame::showLibrary() {
-    const bool wasReading = reading == eReading;
-    pauseReading();
+    // A document opened from the library leaves reading as that open leaves it.
+    CPauseWhileModal pause(this);
     CLibraryDialog dialog(this, getLibrary());
     const int choice = dialog.ShowModal();
     if (choice == CLibraryDialog::ID_SET_ASIDE) {
@@ -144,11 +145,8 @@ void CReaderFrame::showLibrary() {
         if (!wxFileName::FileExists(path)) {
             refusal = wxString::Format("Cannot open %s: it no longer exists", path);
             infoBar->ShowMessage(refusal, wxICON_WARNING);
-        } else if (openDocument(path)) {
-            return;
+        } else {
+            openDocument(path);
         }
-    }
-    if (wasReading) {
-        continueReading();
     }
 }

@@ -2,6 +2,7 @@
 
 #include "AssessmentView.h"
 #include "FlitView.h"
+#include "PauseWhileModal.h"
 #include "ProgressStrip.h"
 #include "ReaderFrameIds.h"
 #include "ReadingNavigator.h"
@@ -88,6 +89,7 @@ void CReaderFrame::createMenus() {
     wxMenu* tools = new wxMenu;
     tools->Append(ID_DEBUG, "&Debug Dialog...\tCtrl+D");
     wxMenu* help = new wxMenu;
+    help->Append(ID_KEYS, "&Keys (F1 or ?)", "List every key of the reader");
     help->Append(wxID_ABOUT, "&About FlitReader");
 
     wxMenuBar* bar = new wxMenuBar;
@@ -136,6 +138,10 @@ void CReaderFrame::createMenus() {
     Bind(wxEVT_MENU, &CReaderFrame::onPreferences, this, wxID_PREFERENCES);
     Bind(wxEVT_MENU, &CReaderFrame::onStatistics, this, ID_STATISTICS);
     Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { toggleFullScreen(); }, ID_FULL_SCREEN);
+    Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { showKeys(); }, ID_KEYS);
+    Bind(
         wxEVT_MENU, [this](wxCommandEvent&) { pasteDocument(); }, ID_PASTE_DOCUMENT);
     Bind(
         wxEVT_MENU, [this](wxCommandEvent& event) { setKeepLineBreaks(event.IsChecked()); },
@@ -144,6 +150,9 @@ void CReaderFrame::createMenus() {
 }
 
 void CReaderFrame::onCharHook(wxKeyEvent& event) {
+    if (onComfortKey(event)) {
+        return;
+    }
     const bool ctrl = event.GetModifiers() == wxMOD_CONTROL;
     const bool plain = event.GetModifiers() == wxMOD_NONE;
     // Keys go to the assessment view's Continue button while it shows.
@@ -198,6 +207,7 @@ void CReaderFrame::onCharHook(wxKeyEvent& event) {
 }
 
 void CReaderFrame::onOpen(wxCommandEvent&) {
+    CPauseWhileModal pause(this);
     wxFileDialog dialog(this, "Open a document to read", wxEmptyString, wxEmptyString,
                         kDocumentWildcard, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() == wxID_OK) {
@@ -218,6 +228,7 @@ void CReaderFrame::onRecentFile(wxCommandEvent& event) {
 }
 
 void CReaderFrame::onWordLength(wxCommandEvent&) {
+    CPauseWhileModal pause(this);
     const long length =
         wxGetNumberFromUser("Words longer than this many letters are shown in hyphenated parts.",
                             "Word display length:", "FlitReader", wordDisplayLength, kMinWordLength,
@@ -228,6 +239,7 @@ void CReaderFrame::onWordLength(wxCommandEvent&) {
 }
 
 void CReaderFrame::onDebugDialog(wxCommandEvent&) {
+    CPauseWhileModal pause(this);
     if (!manager) {
         wxMessageBox("Open a text first: the debug dialog shows the engine reading it.",
                      "FlitReader", wxOK | wxICON_INFORMATION, this);
@@ -239,8 +251,10 @@ void CReaderFrame::onDebugDialog(wxCommandEvent&) {
 }
 
 void CReaderFrame::onAbout(wxCommandEvent&) {
+    CPauseWhileModal pause(this);
     wxAboutDialogInfo info;
     info.SetName("FlitReader");
+    info.SetVersion(FLIT_READER_VERSION);
     info.SetDescription("Reads a text to you one word at a time, at the speed you choose.");
     wxAboutBox(info, this);
 }

@@ -5,8 +5,8 @@
 
 // What the reader was asked to do on its command line.
 struct SReaderOptions {
+    // The word display length, as the command line and the dialog take it.
     static const long kDefaultWordLength = 12;
-    // The word length's range, on the command line and in the reader's dialogs alike.
     static const long kMinWordLength = 2;
     static const long kMaxWordLength = 100;
 

@@ -3,8 +3,11 @@
 
 #include "ReaderFrame.h"
 
+#include "PauseWhileModal.h"
+
 #include "FlitView.h"
 #include "Library.h"
+#include "PauseWhileModal.h"
 #include "PreferencesDialog.h"
 #include "ReaderFrameIds.h"
 #include "StatisticsDialog.h"
@@ -24,6 +27,8 @@ wxMenu* CReaderFrame::createViewMenu() {
     view->AppendSubMenu(themes, "&Theme");
     view->AppendCheckItem(ID_PREFERENCES_FIXATION, "&Fixation Point",
                           "Mark the letter the eye rests on, with guide marks above and below");
+    view->AppendCheckItem(ID_FULL_SCREEN, "F&ull Screen (F11)",
+                          "Only the word, the progress bar and the status bar (Esc leaves it)");
     view->AppendSeparator();
     view->Append(ID_STATISTICS, "&Statistics...",
                  "The words read per day and the speed of each session, from the library");
@@ -98,23 +103,14 @@ void CReaderFrame::applyPreferences() {
 }
 
 void CReaderFrame::onPreferences(wxCommandEvent&) {
-    // Reading waits while the dialog is open, and goes on when it closes.
-    const bool wasReading = reading == eReading;
-    pauseReading();
+    CPauseWhileModal pause(this);
     CPreferencesDialog dialog(this, preferences,
                               [this](const SPreferences& chosen) { setPreferences(chosen); });
     dialog.ShowModal();
-    if (wasReading) {
-        continueReading();
-    }
 }
 
 void CReaderFrame::onStatistics(wxCommandEvent&) {
-    const bool wasReading = reading == eReading;
-    pauseReading();
+    CPauseWhileModal pause(this);
     CStatisticsDialog dialog(this, *getLibrary());
     dialog.ShowModal();
-    if (wasReading) {
-        continueReading();
-    }
 }

@@ -28,6 +28,7 @@
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/numdlg.h>
+#include <wx/numformatter.h>
 #include <wx/sizer.h>
 #include <wx/sound.h>
 #include <wx/statusbr.h>
@@ -38,9 +39,14 @@
 #include <cstdio>
 #include <utility>
 
-wxString minutesAndSeconds(unsigned long long milliseconds) {
+wxString formatDuration(unsigned long long milliseconds) {
     const unsigned long long seconds = (milliseconds + 500) / 1000;
-    return wxString::Format("%llu:%02llu", seconds / 60, seconds % 60);
+    return wxString::Format("%llu:%02llu:%02llu", seconds / 3600, seconds / 60 % 60, seconds % 60);
+}
+
+wxString formatCount(size_t count) {
+    return wxNumberFormatter::ToString(static_cast<wxLongLong_t>(count),
+                                       wxNumberFormatter::Style_WithThousandsSep);
 }
 
 void CReaderFrame::countShownChunk(const CFlitCommandEvent& event) {
@@ -83,6 +89,7 @@ int CReaderFrame::getProgress() const {
 }
 
 void CReaderFrame::updateStatus() {
+    updatePointer();
     if (!manager || !navigator) {
         SetStatusText("Open a text to read (Ctrl+O)", eFieldSpeed);
         SetStatusText(note, eFieldChapter);
@@ -101,8 +108,11 @@ void CReaderFrame::updateStatus() {
         position = at == nullptr ? 0 : wordsBeforeShown(at) + 1 + (resumeNode ? 0 : wordOfItem);
         position = std::min(position, total);
     }
-    SetStatusText(wxString::Format("Word %zu of %zu", position, total), eFieldWords);
-    if (!note.empty() || chapters.empty()) {
+    SetStatusText(wxString::Format("Word %s of %s", formatCount(position), formatCount(total)),
+                  eFieldWords);
+    if (!linkNotice().empty()) {
+        SetStatusText(linkNotice(), eFieldChapter);
+    } else if (!note.empty() || chapters.empty()) {
         SetStatusText(note, eFieldChapter);
     } else {
         wxCDataInfoListNode* at = reading == eFinished ? nullptr
@@ -128,7 +138,7 @@ void CReaderFrame::updateStatus() {
                               ? 0
                               : navigator->timeLeftMs(next, manager->getTargetSpeed(),
                                                       wordDisplayLength, fromRestart, rampSpeed);
-    SetStatusText(minutesAndSeconds(left) + " left", eFieldTimeLeft);
+    SetStatusText(formatDuration(left) + " left", eFieldTimeLeft);
 
     const CFlitMetricsData* metrics = manager->getFlitMetricsData();
     if ((reading == eStopped || reading == eFinished) && metrics->getDurationInMillisecs() > 0) {

@@ -3,7 +3,10 @@
 #include "ReaderFrame.h"
 #include "AssessmentView.h"
 #include "FlitView.h"
+#include "PauseWhileModal.h"
+#include "ReaderFrameIds.h"
 
+#include "engine/FlitCommandEvent.h"
 #include "engine/FlitManager.h"
 #include "import/DocumentImporter.h"
 #include "support/TestHost.h"
@@ -366,6 +369,99 @@ TEST_F(ReaderFrameTest, KeysDriveReadingWhereTheDisplayAllowsIt) {
     EXPECT_TRUE(press(WXK_UP, [&] { return frame->getManager()->getTargetSpeed() != 250; }));
     EXPECT_EQ(275, frame->getManager()->getTargetSpeed());
     EXPECT_TRUE(press(WXK_HOME, [&] { return frame->getReading() != CReaderFrame::eIdle; }));
+}
+
+// Time left and reading times read as h:mm:ss, rounded to the second.
+TEST(ReaderFiguresTest, DurationsReadAsHoursMinutesSeconds) {
+    const std::pair<unsigned long long, const char*> durations[] = {{0, "0:00:00"},
+                                                                    {59499, "0:00:59"},
+                                                                    {59500, "0:01:00"},
+                                                                    {3600000, "1:00:00"},
+                                                                    {36061000, "10:01:01"}};
+    for (const auto& [milliseconds, shown] : durations) {
+        EXPECT_EQ(shown, formatDuration(milliseconds)) << milliseconds;
+    }
+}
+
+// The comforts around reading, each as the user meets it: the progress strip moves the
+// position, the pointer hides while reading, dialogs pause reading, full screen and the keys
+// overlay come and go by key, a link is named, the attachment key reads the attachment.
+TEST_F(ReaderFrameTest, ComfortsAroundReading) {
+    const auto key = [&](int code, int unicode) {
+        wxKeyEvent press(wxEVT_CHAR_HOOK);
+        press.m_keyCode = code;
+        press.m_uniChar = static_cast<wxChar>(unicode);
+        frame->ProcessWindowEvent(press);
+    };
+    const auto click = [&](double at) { // on the progress strip, at a fraction of its width
+        wxWindow* strip = wxWindow::FindWindowByName("progressStrip", frame);
+        ASSERT_TRUE(pumpUntil([&] { return strip->GetClientSize().x > 0; }));
+        for (const wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP}) {
+            wxMouseEvent mouse(type);
+            mouse.m_x = static_cast<int>(at * strip->GetClientSize().x);
+            strip->ProcessWindowEvent(mouse);
+        }
+    };
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        std::function<bool()> holds;
+    } steps[] = {
+        {"click the end", [&] { click(1); },
+         [&] { return frame->getStatusText(2) == "Word 19 of 19"; }},
+        {"start hides the pointer", [&] { frame->startFromBeginning(); },
+         [&] { return frame->getFlitView()->GetCursor().IsOk(); }},
+        {"a dialog pauses",
+         [&] {
+             CPauseWhileModal pause(frame);
+             EXPECT_TRUE(pause.paused());
+         },
+         [&] { return frame->getReading() == CReaderFrame::eReading; }},
+        {"pause shows it", [&] { frame->pauseReading(); },
+         [&] { return !frame->getFlitView()->GetCursor().IsOk(); }},
+        {"a dialog while paused", [&] { EXPECT_FALSE(CPauseWhileModal(frame).paused()); },
+         [&] { return frame->getReading() == CReaderFrame::ePaused; }},
+        {"click the middle", [&] { click(0.5); },
+         [&] { return frame->getStatusText(2) == "Word 10 of 19"; }},
+        {"F1 or ?", [&] { key('/', '?'); }, [&] { return frame->keysShown(); }},
+        {"any key closes", [&] { key(WXK_SPACE, ' '); },
+         [&] { return !frame->keysShown() && frame->getReading() == CReaderFrame::ePaused; }},
+        {"F11", [&] { key(WXK_F11, 0); }, [&] { return frame->IsFullScreen(); }},
+        {"Esc leaves and stops", [&] { key(WXK_ESCAPE, WXK_ESCAPE); },
+         [&] { return !frame->IsFullScreen() && frame->getReading() == CReaderFrame::eStopped; }},
+    };
+    openFrame("tide.txt", kText);
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.step);
+        step.act();
+        EXPECT_TRUE(step.holds());
+    }
+    frame->togglePause();
+    ASSERT_TRUE(reached(CReaderFrame::eFinished));
+    EXPECT_EQ("Gulls wait. A second paragraph starts here. It ends here.", record(3, "WORD"));
+    closeFrame();
+
+    // A link is named in the status bar; L opens web, mail and file addresses only. The
+    // attachment key reads what the announcement announces.
+    openFrame("mail.flit", "Calm.{link gopher://x.test}{email 0}{attachment announce}"
+                           "{attachment skip}Tide tables.{email 1}");
+    // A pressed while the announcement shows (this handler runs before the frame's).
+    bool pressed = false;
+    frame->getFlitView()->Bind(wxEventTypeTag<CFlitCommandEvent>(EVT_FLIT_COMMAND_WORD_MSG),
+                               [&](CFlitCommandEvent& word) {
+                                   word.Skip();
+                                   if (word.text == "attachment" && !pressed) {
+                                       pressed = true;
+                                       key('A', 'a');
+                                   }
+                               });
+    frame->startFromBeginning();
+    ASSERT_TRUE(reached(CReaderFrame::eFinished));
+    EXPECT_TRUE(wxString(record(3, "WORD")).EndsWith("Tide tables. Email Item # 2"));
+    EXPECT_EQ("Link: gopher://x.test (L opens it)", frame->getStatusText(eFieldChapter));
+    key('L', 'l');
+    EXPECT_EQ("Not opened: gopher://x.test is not a web, mail or file address",
+              frame->getStatusText(eFieldChapter));
 }
 
 } // namespace

@@ -41,7 +41,8 @@ TEST(ReaderOptionsTest, AcceptsTheDocumentedOptionsAndRefusesBadOnes) {
     EXPECT_EQ(sample, options.documentPath);
     // clang-format off
     const std::vector<const char*> refused[] = {{"--wpm", "99"}, {"--wpm", "951"},
-        {"--wpm", "fast"}, {"--word-length", "1"}, {"--bogus"}, {"/no/such/file.txt"},
+        {"--wpm", "fast"}, {"--word-length", "1"}, {"--word-length", "101"}, {"--bogus"},
+        {"/no/such/file.txt"},
         {"--autostart"}};
     // clang-format on
     for (const std::vector<const char*>& bad : refused) {
