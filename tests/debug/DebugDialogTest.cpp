@@ -7,8 +7,8 @@
 #include "debug/FEMetricsPanel.h"
 #include "debug/FETimingConstantsPanel.h"
 #include "engine/FlitManager.h"
-#include "outside/CommonGuiUtils.h"
 #include "import/DocumentImporter.h"
+#include "outside/CommonGuiUtils.h"
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
