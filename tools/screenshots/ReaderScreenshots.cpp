@@ -1,24 +1,48 @@
-// Takes the README's pictures of the reader: a word being flashed, and the context shown while
-// paused (`make screenshots` runs it, under a virtual display):
+// Takes the README's pictures of the reader (`make screenshots` runs it, under a virtual
+// display):
 //
 //   xvfb-run -a -s "-screen 0 1600x1200x24" build/tools/screenshots/reader-screenshots docs
 //
-// writes reader-reading.png and reader-paused.png into the folder given (the current folder by
-// default), reading samples/lighthouse.txt at 300 words per minute.
+// writes into the folder given (the current folder by default):
+//   reader-reading.png      a word being flashed (samples/lighthouse.txt at 300 words per minute)
+//   reader-paused.png       the context shown while paused
+//   reader-themes.png       a word flashed in each colour theme, side by side
+//   reader-library.png      the library, after a few sample documents were opened and moved in
+//   reader-statistics.png   the statistics, over four weeks of made-up reading sessions
+//   reader-preferences.png  the Preferences dialog
+//
+// The preferences and the library live in a temporary folder for the run (XDG_CONFIG_HOME and
+// XDG_DATA_HOME point there), so the user's own are never read or changed.
 
 #include "FlitView.h"
+#include "Library.h"
+#include "LibraryDialog.h"
+#include "Preferences.h"
+#include "PreferencesDialog.h"
+#include "ProgressStrip.h"
 #include "ReaderFrame.h"
+#include "StatisticsDialog.h"
+#include "Themes.h"
 
 #include "engine/FlitManager.h"
 
 #include <wx/app.h>
+#include <wx/bitmap.h>
+#include <wx/dcclient.h>
+#include <wx/dcmemory.h>
+#include <wx/filename.h>
+#include <wx/image.h>
 #include <wx/init.h>
 #include <wx/log.h>
+#include <wx/stdpaths.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -35,34 +59,188 @@ bool pumpUntil(const std::function<bool()>& done, std::chrono::seconds deadline)
     return true;
 }
 
+void wrote(const wxString& path) {
+    std::printf("wrote %s\n", path.utf8_str().data());
+}
+
+bool cannot(const wxString& what) {
+    std::fprintf(stderr, "reader-screenshots: %s\n", what.utf8_str().data());
+    return false;
+}
+
 bool save(CReaderFrame* frame, const wxString& path) {
     wxString error;
     if (!frame->saveScreenshot(path, &error)) {
-        std::fprintf(stderr, "reader-screenshots: %s\n", error.utf8_str().data());
-        return false;
+        return cannot(error);
     }
-    std::printf("wrote %s\n", path.utf8_str().data());
+    wrote(path);
     return true;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    const wxString folder = argc > 1 ? wxString(argv[1]) : wxString(".");
-    wxApp::SetInstance(new wxApp);
-    int toolkitArgc = 1;
-    if (!wxEntryStart(toolkitArgc, argv)) {
-        std::fprintf(stderr, "reader-screenshots: needs a display (try xvfb-run -a)\n");
-        return 1;
+bool saveImage(const wxImage& image, const wxString& path) {
+    if (!image.IsOk() || !image.SaveFile(path, wxBITMAP_TYPE_PNG)) {
+        return cannot("cannot write " + path);
     }
-    wxLog::SetActiveTarget(new wxLogStderr);
-    wxTheApp->CallOnInit();
+    wrote(path);
+    return true;
+}
 
+// Waits until a window just shown is on screen and has finished painting: painted at least
+// once, then nothing of it repainted for a moment (a list control lays its rows out when idle
+// and paints again).
+bool waitUntilPainted(wxWindow* window) {
+    auto lastPaint = std::chrono::steady_clock::time_point();
+    bool painted = false;
+    const std::function<void(wxWindow*)> watch = [&](wxWindow* each) {
+        each->Bind(wxEVT_PAINT, [&](wxPaintEvent& event) {
+            painted = true;
+            lastPaint = std::chrono::steady_clock::now();
+            event.Skip();
+        });
+        for (wxWindow* child : each->GetChildren()) {
+            watch(child);
+        }
+    };
+    watch(window);
+    const auto quiet = std::chrono::milliseconds(150);
+    return pumpUntil(
+        [&] {
+            return window->IsShownOnScreen() && painted &&
+                   std::chrono::steady_clock::now() - lastPaint > quiet;
+        },
+        std::chrono::seconds(20));
+}
+
+// Copies what a window shows on screen into a PNG file.
+bool capture(wxWindow* window, const wxString& path) {
+    const wxSize size = window->GetSize();
+    wxBitmap bitmap(size, 24);
+    {
+        wxMemoryDC memory(bitmap);
+        wxWindowDC source(window);
+        if (!memory.Blit(0, 0, size.x, size.y, &source, 0, 0)) {
+            return cannot("cannot copy the window for " + path);
+        }
+    }
+    return saveImage(bitmap.ConvertToImage(), path);
+}
+
+// Shows a dialog without a modal loop, takes its picture and destroys it.
+bool captureDialog(wxDialog* dialog, const wxString& path) {
+    dialog->Move(40, 40);
+    dialog->Show();
+    const bool shown = waitUntilPainted(dialog);
+    const bool saved =
+        shown ? capture(dialog, path) : cannot("the dialog for " + path + " did not show");
+    dialog->Destroy();
+    pumpUntil([] { return wxTopLevelWindows.GetCount() == 1; }, std::chrono::seconds(10));
+    return saved;
+}
+
+// Waits for a word of at least letters letters shown after the words counted so far.
+bool catchWord(CReaderFrame* frame, size_t letters) {
+    const long long from = frame->getManager()->getFlitMetricsData()->getNumWordsDisplayed();
+    return pumpUntil(
+        [&] {
+            return frame->getFlitView()->getChunk().length() >= letters &&
+                   frame->getManager()->getFlitMetricsData()->getNumWordsDisplayed() > from + 2;
+        },
+        std::chrono::seconds(60));
+}
+
+void setTheme(CReaderFrame* frame, int theme) {
+    SPreferences chosen = frame->getPreferences();
+    chosen.theme = theme;
+    frame->setPreferences(chosen);
+}
+
+// A word flashed in each theme, two by two, each named below its picture.
+bool saveThemes(CReaderFrame* frame, const wxString& path) {
+    const wxSize clientSize(520, 250);
+    frame->SetClientSize(clientSize);
+    if (!pumpUntil([&] { return frame->GetClientSize() == clientSize; },
+                   std::chrono::seconds(10))) {
+        return cannot("the window did not take its new size");
+    }
+    frame->continueReading();
+    std::vector<wxBitmap> pictures;
+    for (int theme = 0; theme < eThemeCount; ++theme) {
+        setTheme(frame, theme);
+        if (!catchWord(frame, 7)) {
+            return cannot("no word was caught in the theme " + wxString(themeOf(theme).label));
+        }
+        pictures.push_back(frame->getFlitView()->snapshot());
+    }
+    frame->pauseReading();
+    setTheme(frame, eThemeDark);
+
+    const int gap = 10;
+    const int labelHeight = 28;
+    const wxSize tile = pictures.front().GetSize();
+    const int columns = 2;
+    const int rows = (eThemeCount + columns - 1) / columns;
+    wxBitmap sheet(gap + columns * (tile.x + gap), gap + rows * (tile.y + labelHeight + gap), 24);
+    {
+        wxMemoryDC dc(sheet);
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        dc.SetFont(wxFontInfo(11).Family(wxFONTFAMILY_SWISS));
+        dc.SetTextForeground(wxColour(40, 40, 40));
+        for (int theme = 0; theme < eThemeCount; ++theme) {
+            const int x = gap + (theme % columns) * (tile.x + gap);
+            const int y = gap + (theme / columns) * (tile.y + labelHeight + gap);
+            dc.DrawBitmap(pictures[theme], x, y);
+            const wxString label = themeOf(theme).label;
+            dc.DrawText(label, x, y + tile.y + (labelHeight - dc.GetTextExtent(label).y) / 2);
+        }
+    }
+    return saveImage(sheet.ConvertToImage(), path);
+}
+
+// Opens a sample and moves to a part of it (in thousandths); the position is remembered when
+// the next document is opened.
+bool openAt(CReaderFrame* frame, const char* name, int thousandths) {
+    if (!frame->openDocument(wxString(FLIT_SAMPLES_DIR "/") + name, true)) {
+        return cannot(wxString("cannot open ") + name);
+    }
+    frame->seekTo(thousandths * CProgressStrip::kRange / 1000);
+    return true;
+}
+
+// Four weeks of evening reading sessions of the documents in the library: most days, a little
+// more and a little faster as the weeks go by.
+void recordSessions(CLibrary& library) {
+    const std::vector<CLibrary::SDocument> documents = library.documents();
+    if (documents.empty()) {
+        return;
+    }
+    const int days = CStatisticsDialog::kDaysShown;
+    for (int ago = days - 1; ago >= 1; --ago) {
+        if (ago % 7 == 3 || ago % 11 == 5) {
+            continue; // days without reading
+        }
+        const int sessions = ago % 3 == 0 ? 2 : 1;
+        for (int session = 0; session < sessions; ++session) {
+            const int progress = days - ago;
+            CLibrary::SSession record;
+            record.hash = documents[static_cast<size_t>(ago + session) % documents.size()].hash;
+            record.start = wxDateTime::Today() - wxDateSpan::Days(ago) +
+                           wxTimeSpan::Hours(session == 0 ? 20 : 13) +
+                           wxTimeSpan::Minutes((ago * 17) % 50);
+            record.achievedWpm = static_cast<unsigned int>(270 + progress * 4 + (ago * 37) % 45);
+            record.wordsShown = 1200 + progress * 60 + (ago * 613) % 1500;
+            record.durationMs = record.wordsShown * 60000 / record.achievedWpm;
+            library.addSession(record);
+        }
+    }
+}
+
+int takeScreenshots(const wxString& folder) {
     SReaderOptions options;
     options.wpm = 300;
     CReaderFrame* frame = new CReaderFrame(options, std::chrono::steady_clock::now());
     frame->SetClientSize(760, 420);
-    int status = 1;
+    bool done = false;
     if (frame->openDocument(FLIT_SAMPLES_DIR "/lighthouse.txt", true)) {
         frame->Show();
         frame->startFromBeginning();
@@ -77,12 +255,84 @@ int main(int argc, char** argv) {
             frame->pauseReading();
             // Lets the events posted before the pause arrive, so the picture shows where it rests.
             pumpUntil([] { return false; }, std::chrono::seconds(1));
-            status = save(frame, folder + "/reader-paused.png") ? 0 : 1;
+            done = save(frame, folder + "/reader-paused.png") &&
+                   saveThemes(frame, folder + "/reader-themes.png");
         }
+    }
+    // A few more documents in the library, each left part of the way in; the first comes back
+    // last and resumes where it was paused.
+    done = done && openAt(frame, "harbour-book.epub", 620) &&
+           openAt(frame, "harbour-guide.html", 240) && openAt(frame, "harbour.txt", 850) &&
+           frame->openDocument(FLIT_SAMPLES_DIR "/lighthouse.txt", true);
+    CLibrary* library = frame->getLibrary();
+    if (done && !library->isAvailable()) {
+        done = cannot(library->getProblem());
+    }
+    if (done) {
+        recordSessions(*library);
+        done = captureDialog(new CLibraryDialog(frame, library), folder + "/reader-library.png") &&
+               captureDialog(new CStatisticsDialog(frame, *library),
+                             folder + "/reader-statistics.png") &&
+               captureDialog(new CPreferencesDialog(frame, frame->getPreferences(),
+                                                    [frame](const SPreferences& chosen) {
+                                                        frame->setPreferences(chosen);
+                                                    }),
+                             folder + "/reader-preferences.png");
     }
     frame->Close(true);
     pumpUntil([] { return wxTopLevelWindows.IsEmpty(); }, std::chrono::seconds(10));
+    return done ? 0 : 1;
+}
+
+// A fresh folder for the run's preferences and library, named in XDG_CONFIG_HOME and
+// XDG_DATA_HOME; empty when none could be made.
+wxString makeScratchHome() {
+    std::string scratch = (wxFileName::GetTempDir() + "/reader-screenshots-XXXXXX").ToStdString();
+    if (mkdtemp(&scratch[0]) == nullptr) {
+        return wxString();
+    }
+    const wxString home = wxString::FromUTF8(scratch);
+    if (!wxFileName::Mkdir(home + "/config") || !wxFileName::Mkdir(home + "/data") ||
+        !wxSetEnv("XDG_CONFIG_HOME", home + "/config") ||
+        !wxSetEnv("XDG_DATA_HOME", home + "/data")) {
+        wxFileName::Rmdir(home, wxPATH_RMDIR_RECURSIVE);
+        return wxString();
+    }
+    return home;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const wxString folder = argc > 1 ? wxString::FromUTF8(argv[1]) : wxString(".");
+    // Before anything reads them: the toolkit, the preferences, the library.
+    const wxString scratch = makeScratchHome();
+    if (scratch.empty()) {
+        std::fprintf(stderr, "reader-screenshots: cannot make a temporary folder\n");
+        return 1;
+    }
+    wxApp::SetInstance(new wxApp);
+    int toolkitArgc = 1;
+    if (!wxEntryStart(toolkitArgc, argv)) {
+        std::fprintf(stderr, "reader-screenshots: needs a display (try xvfb-run -a)\n");
+        wxFileName::Rmdir(scratch, wxPATH_RMDIR_RECURSIVE);
+        return 1;
+    }
+    delete wxLog::SetActiveTarget(new wxLogStderr);
+    // The toolkit's and the engine's debug messages are not the program's output.
+    wxLog::SetLogLevel(wxLOG_Info);
+    // The reader's own file layout and names, as its application sets them up.
+    wxTheApp->SetAppName("flitreader");
+    wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
+    userPreferences::install();
+    wxTheApp->CallOnInit();
+    wxInitAllImageHandlers();
+
+    const int status = takeScreenshots(folder);
+
+    userPreferences::close();
     wxTheApp->OnExit();
     wxEntryCleanup();
+    wxFileName::Rmdir(scratch, wxPATH_RMDIR_RECURSIVE);
     return status;
 }
