@@ -95,6 +95,13 @@ bool fromUtf16(const char* bytes, std::size_t size, bool littleEndian, std::stri
     }
     std::wstring wide(length, L'\0');
     conv.ToWChar(&wide[0], length, bytes, size);
+    // The converter passes a lone surrogate through as it stands; such text is not UTF-16 and
+    // has no UTF-8 form.
+    for (const wchar_t c : wide) {
+        if ((c >= 0xD800 && c <= 0xDFFF) || static_cast<unsigned long>(c) > 0x10FFFF) {
+            return false;
+        }
+    }
     *out = wxString(wide).utf8_string();
     return true;
 }

@@ -419,6 +419,8 @@ TEST_F(DocumentImporter, PlainTextRunsEncodingsAndWhatIsNoDocument) {
         {false, std::string("\xFE\xFF\0o\0n", 6), "on (not UTF-8: read as UTF-16)"},
         {false, "\x93na\xEFve\x94", "\u201Cna\u00EFve\u201D (not UTF-8: read as Windows-1252)"},
         {false, std::string("\xFF\xFE\0\xD8", 4), "0:0 not valid UTF-16, though it starts as*"},
+        {false, std::string("\xFF\xFE\xE0\xDF\xDF\xDF", 6),
+         "0:0 not valid UTF-16, though it starts as*"},
         {false, "caf\xE9 \x81", "0:0 not a document this reader knows"},
         {false, "\x9C\x01\xF3\x88\x1B\x07\xE2\x10\x02\x7F\xC4\x05\x11",
          "0:0 not a document this reader knows"},
