@@ -5,6 +5,7 @@
 #include "import/MarkdownImporter.h"
 #include "import/PdfImporter.h"
 #include "import/TextImporter.h"
+#include "outside/Utf8.h"
 
 #include <wx/file.h>
 #include <wx/filename.h>
@@ -94,9 +95,28 @@ const SKnownKind kNotDocuments[] = {
     {"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8, "an old Microsoft Office document"},
 };
 
+// Whether the first bytes hold a control character or a byte that no UTF-8 text has. The header
+// of a real picture, program or archive does; a text that merely starts with the same letters (a
+// note that begins "GIF89a") does not, and is read as the text it is.
+bool startsAsBinary(const char* bytes, std::size_t size) {
+    const std::size_t head = std::min<std::size_t>(size, 32);
+    for (std::size_t i = 0; i < head; ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') || c == 0x7F) {
+            return true;
+        }
+    }
+    // A character cut off by the end of the head is no fault of the text.
+    const std::size_t bad = CUtf8::findInvalid(bytes, head);
+    return bad != CUtf8::kAllValid && bad + 4 <= head;
+}
+
 // What the bytes are when they start as a known kind of file that is no document; null when
 // they may be one.
 const char* knownNonDocument(const char* bytes, std::size_t size) {
+    if (!startsAsBinary(bytes, size)) {
+        return nullptr;
+    }
     for (const SKnownKind& known : kNotDocuments) {
         if (startsWith(bytes, size, known.start, known.length)) {
             return known.kind;
