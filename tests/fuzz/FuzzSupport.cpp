@@ -83,6 +83,9 @@ bool flitFuzzIsUtf8(const char* data, std::size_t size) {
         const unsigned lead = static_cast<unsigned char>(data[i]);
         // The lead byte's leading one bits: none for a byte alone, else the length (2 to 4).
         const int ones = __builtin_clz(~lead << 24 | 1);
+        if (ones > 4) {
+            return false; // no UTF-8 sequence starts with five ones or more
+        }
         length = std::max(ones, 1);
         // A lone continuation byte, a lead of five ones or more, a byte that continues nothing
         // and the end of the text each make the code point too large to pass; more bytes only
