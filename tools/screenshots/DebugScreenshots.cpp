@@ -7,15 +7,16 @@
 // current folder by default). The metrics page shows a real reading of a short text at the
 // default speed, so the program takes a few seconds.
 
+#include "WindowPicture.h"
+
 #include "debug/FEDebugDlg.h"
+
 #include "engine/FlitManager.h"
 #include "outside/DataManager.h"
 #include "support/TestHost.h"
 
 #include <wx/app.h>
 #include <wx/bitmap.h>
-#include <wx/dcclient.h>
-#include <wx/dcmemory.h>
 #include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/init.h>
@@ -44,15 +45,8 @@ void settle(CTestHost& host) {
 
 // Copies what the window shows into a PNG file.
 bool capture(wxWindow* window, const wxString& path) {
-    const wxSize size = window->GetSize();
-    wxBitmap bitmap(size, 24);
-    wxMemoryDC memory(bitmap);
-    wxWindowDC source(window);
-    if (!memory.Blit(0, 0, size.x, size.y, &source, 0, 0)) {
-        return false;
-    }
-    memory.SelectObject(wxNullBitmap);
-    return bitmap.ConvertToImage().SaveFile(path, wxBITMAP_TYPE_PNG);
+    const wxImage picture = windowPicture(window);
+    return picture.IsOk() && picture.SaveFile(path, wxBITMAP_TYPE_PNG);
 }
 
 // Reads the text through a real engine at the default speed and stops, so that the metrics

@@ -23,12 +23,12 @@
 #include "ReaderFrame.h"
 #include "StatisticsDialog.h"
 #include "Themes.h"
+#include "WindowPicture.h"
 
 #include "engine/FlitManager.h"
 
 #include <wx/app.h>
 #include <wx/bitmap.h>
-#include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/filename.h>
 #include <wx/image.h>
@@ -113,16 +113,11 @@ bool waitUntilPainted(wxWindow* window) {
 
 // Copies what a window shows on screen into a PNG file.
 bool capture(wxWindow* window, const wxString& path) {
-    const wxSize size = window->GetSize();
-    wxBitmap bitmap(size, 24);
-    {
-        wxMemoryDC memory(bitmap);
-        wxWindowDC source(window);
-        if (!memory.Blit(0, 0, size.x, size.y, &source, 0, 0)) {
-            return cannot("cannot copy the window for " + path);
-        }
+    const wxImage picture = windowPicture(window);
+    if (!picture.IsOk()) {
+        return cannot("cannot copy the window for " + path);
     }
-    return saveImage(bitmap.ConvertToImage(), path);
+    return saveImage(picture, path);
 }
 
 // Shows a dialog without a modal loop, takes its picture and destroys it.
