@@ -64,6 +64,12 @@ and the pkg-config file (flitengine) needed to build a host.")
 set(CPACK_DEBIAN_READER_PACKAGE_NAME flitreader)
 set(CPACK_DEBIAN_READER_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_READER_PACKAGE_DEPENDS "libflitengine (= ${_flit_deb_version})")
+# Fonts with the glyphs of emoji and of Chinese, Japanese and Korean, and the dictionaries that
+# hyphenation at syllables reads: the reader works without them, but shows boxes or cuts words
+# at a fixed length instead.
+set(CPACK_DEBIAN_READER_PACKAGE_RECOMMENDS
+    "fonts-noto-color-emoji, fonts-noto-cjk, hyphen-en-us")
+set(CPACK_DEBIAN_READER_PACKAGE_SUGGESTS "hyphen-de, hyphen-fr, hyphen-ru")
 set(CPACK_DEBIAN_READER_DESCRIPTION
     "rapid reader for plain and marked-up text
 flitreader shows a text one word at a time at the speed you choose: pause to
