@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -71,6 +72,10 @@ TEST(Utf8, ClustersKeepMarksJoinersAndFlagsWithTheirCharacter) {
         {u8"a\u200Db", 2, 4},                       // a joiner before a letter joins nothing
         {u8"\U0001F1EB\U0001F1F7\U0001F1EE", 2, 8}, // the flag FR, a lone indicator
         {u8"\u0301a", 2, 2},                        // a mark with no letter before it
+        {u8"\U0001F468\u200D\U0001F469\u200D\U0001F467", 1, 18}, // a family of three
+        {u8"\u1112\u1161\u11AB\u1100\u1173\u11AF", 2, 9},        // Hangul written in jamo
+        {u8"\u0E01\u0E33\u0E19\u0E49\u0E33", 2, 6},              // Thai: vowel and tone marks join
+        {"ab\r\nc", 4, 1}, // ASCII, a line break of two bytes is one
         {"", 0, 0},
     };
     for (const auto& c : cases) {
@@ -79,5 +84,26 @@ TEST(Utf8, ClustersKeepMarksJoinersAndFlagsWithTheirCharacter) {
         EXPECT_EQ(c.clusters, CUtf8::countClusters(c.text, size));
         EXPECT_EQ(c.firstBytes, CUtf8::clusterBytes(c.text, size));
         EXPECT_EQ(c.firstBytes, CUtf8::clusterPrefixBytes(c.text, size, 1));
+    }
+}
+
+// Words on a line in the order they are seen from the left: a sentence's own direction, and a
+// run of the other direction inside it kept in its own order.
+TEST(Utf8, OrdersWordsOnALineByTheirDirection) {
+    const struct {
+        std::vector<std::string> words;
+        std::vector<std::size_t> order;
+    } cases[] = {
+        {{"one", "two", "three"}, {0, 1, 2}},
+        {{u8"\u05E9\u05DC\u05D5\u05DD", u8"\u05E2\u05D5\u05DC\u05DD", "."}, {2, 1, 0}},
+        {{u8"\u05E7\u05E0\u05D9\u05EA\u05D9", "New", "York", "2024"}, {1, 2, 3, 0}},
+        {{"read", u8"\u05E1\u05E4\u05E8", u8"\u05D8\u05D5\u05D1", "today"}, {0, 2, 1, 3}},
+        {{u8"\u0643\u062A\u0627\u0628", u8"\u062C\u062F\u064A\u062F"}, {1, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.words.front());
+        const bool rightToLeft =
+            CUtf8::isRightToLeft(c.words.front().data(), c.words.front().size());
+        EXPECT_EQ(c.order, CUtf8::visualOrder(c.words, rightToLeft));
     }
 }
