@@ -3,6 +3,7 @@
 #include "outside/Utf8.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // The eye recognises a word fastest when it lands a little left of the word's middle, about a
@@ -25,19 +26,6 @@ struct SLengthStep {
 const SLengthStep kLengthSteps[] = {{1, 0}, {5, 1}, {9, 2}, {13, 3}};
 const std::size_t kLongWordLetter = 4;
 
-// Punctuation and symbols that stand around a word rather than in it: ASCII's, Latin-1's
-// (inverted marks, guillemets), the general punctuation block (dashes, curly quotes, the
-// ellipsis), and the ideographic and full-width punctuation of CJK text.
-bool isPunctuation(wchar_t c) {
-    if (c < 0x80) {
-        return !((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'));
-    }
-    return (c >= 0xA1 && c <= 0xBF && c != 0xAA && c != 0xB5 && c != 0xBA) ||
-           (c >= 0x2000 && c <= 0x206F) || (c >= 0x3000 && c <= 0x303F) ||
-           (c >= 0xFF01 && c <= 0xFF0F) || (c >= 0xFF1A && c <= 0xFF20) ||
-           (c >= 0xFF3B && c <= 0xFF40) || (c >= 0xFF5B && c <= 0xFF65);
-}
-
 } // namespace
 
 std::size_t CFixation::letterOf(std::size_t letters) {
@@ -50,19 +38,24 @@ std::size_t CFixation::letterOf(std::size_t letters) {
 }
 
 CFixation::SParts CFixation::split(const wxString& chunk) {
+    // The chunk's characters, as byte ranges of its UTF-8 form.
     const std::string bytes = chunk.utf8_string();
-    std::vector<wxString> clusters;
+    std::vector<std::pair<std::size_t, std::size_t>> clusters;
     for (std::size_t at = 0; at < bytes.size();) {
         const std::size_t size = CUtf8::clusterBytes(bytes.data() + at, bytes.size() - at);
-        clusters.push_back(wxString::FromUTF8(bytes.data() + at, size));
+        clusters.emplace_back(at, size);
         at += size;
     }
+    // Punctuation and symbols of any script stand around a word rather than in it.
+    const auto standsAround = [&bytes](const std::pair<std::size_t, std::size_t>& cluster) {
+        return CUtf8::isPunctuationOrSymbol(bytes.data() + cluster.first, cluster.second);
+    };
     std::size_t first = 0;
     std::size_t end = clusters.size();
-    while (first < end && isPunctuation(clusters[first][0])) {
+    while (first < end && standsAround(clusters[first])) {
         ++first;
     }
-    while (end > first && isPunctuation(clusters[end - 1][0])) {
+    while (end > first && standsAround(clusters[end - 1])) {
         --end;
     }
     if (first == end) {
@@ -74,8 +67,13 @@ CFixation::SParts CFixation::split(const wxString& chunk) {
         return parts;
     }
     const std::size_t letter = first + letterOf(end - first);
-    for (std::size_t i = 0; i < clusters.size(); ++i) {
-        (i < letter ? parts.before : i == letter ? parts.letter : parts.after) += clusters[i];
-    }
+    const auto text = [&bytes](std::size_t from, std::size_t to) {
+        return wxString::FromUTF8(bytes.data() + from, to - from);
+    };
+    const std::size_t letterStart = clusters[letter].first;
+    const std::size_t letterEnd = letterStart + clusters[letter].second;
+    parts.before = text(0, letterStart);
+    parts.letter = text(letterStart, letterEnd);
+    parts.after = text(letterEnd, bytes.size());
     return parts;
 }

@@ -20,9 +20,10 @@ public:
     // The recognition letter's place (from 0) in a word of this many letters.
     static std::size_t letterOf(std::size_t letters);
 
-    // The chunk cut around its recognition letter. Punctuation around the word (quotes,
-    // brackets, a full stop, the hyphen a long word is split with) is not counted, so the
-    // letter is always one of the word's own; a chunk of punctuation only counts all of it.
+    // The chunk cut around its recognition letter, in the order written (for a word of a
+    // right-to-left script, before is its right end). Punctuation and symbols around the word
+    // (quotes, brackets, a full stop, the hyphen a long word is split with, an emoji) are not
+    // counted, so the letter is always one of the word's own; a chunk of them only counts all.
     static SParts split(const wxString& chunk);
 };
 

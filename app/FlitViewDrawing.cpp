@@ -3,6 +3,8 @@
 #include "Fixation.h"
 #include "FlitView.h"
 
+#include "outside/Utf8.h"
+
 #include <wx/control.h>
 #include <wx/dc.h>
 
@@ -23,6 +25,11 @@ const int kMarkGap = 6;
 // Each try at fitting a message shrinks its type by this much.
 const double kMessageShrink = 0.9;
 const double kMessageOverPicture = 0.6;
+// The zero-width joiner, and the marks that give a word without letters the direction of its
+// sentence.
+const wxUniChar kJoiner(0x200D);
+const wxUniChar kLeftToRightMark(0x200E);
+const wxUniChar kRightToLeftMark(0x200F);
 
 // Text measured for drawing on a common baseline.
 struct SExtent {
@@ -129,30 +136,44 @@ void CFlitView::drawChunk(wxDC& dc, const wxSize& size) {
     const int right = size.x - kMargin;
     const int anchor = fixationEnabled ? int(size.x * kFixationPlace) : size.x / 2;
     const int roomHeight = size.y - 2 * kMargin;
+    // The chunk is drawn as one string, so that the toolkit shapes it whole (Arabic letters
+    // join across the recognition letter) and lays out a right-to-left word from the right;
+    // the letter is then drawn again in its colour, clipped to its place. That place is found
+    // from the widths of the chunk's beginnings: a beginning of a right-to-left word stands
+    // at its right end.
+    const std::string utf8 = chunk.utf8_string();
+    const bool rightToLeft = CUtf8::isRightToLeft(utf8.data(), utf8.size());
+    wxString shown = chunk;
+    SExtent whole;
+    int letterStart = 0, letterWidth = 0;
+    // A joiner after a beginning keeps its last letter in the form it takes inside the word
+    // (an Arabic letter joined to the next rather than in its final form).
+    const auto measureAll = [&] {
+        whole = measure(dc, shown);
+        const int beforeWidth =
+            parts.before.empty() ? 0 : measure(dc, parts.before + kJoiner).width;
+        const int throughWidth = measure(dc, parts.before + parts.letter + kJoiner).width;
+        letterWidth = throughWidth - beforeWidth;
+        letterStart = rightToLeft ? whole.width - throughWidth : beforeWidth;
+    };
 
     // The largest size at which the chunk fits on both sides of its place, down to the
     // smallest readable one.
     int points = wordPointSize;
-    SExtent before, letter, after;
-    int total = 0, leftPart = 0, ascent = 0, descent = 0;
+    int leftPart = 0;
     for (;;) {
         dc.SetFont(fontAt(points, bold));
-        before = measure(dc, parts.before);
-        letter = measure(dc, parts.letter);
-        after = measure(dc, parts.after);
-        total = before.width + letter.width + after.width;
-        leftPart = fixationEnabled ? before.width + letter.width / 2 : total / 2;
-        ascent = std::max({before.ascent, letter.ascent, after.ascent});
-        descent = std::max({before.descent, letter.descent, after.descent});
+        measureAll();
+        leftPart = fixationEnabled ? letterStart + letterWidth / 2 : whole.width / 2;
         double scale = 1.0;
         if (leftPart > anchor - left) {
             scale = std::min(scale, double(anchor - left) / leftPart);
         }
-        if (total - leftPart > right - anchor) {
-            scale = std::min(scale, double(right - anchor) / (total - leftPart));
+        if (whole.width - leftPart > right - anchor) {
+            scale = std::min(scale, double(right - anchor) / (whole.width - leftPart));
         }
-        if (ascent + descent > roomHeight) {
-            scale = std::min(scale, double(roomHeight) / (ascent + descent));
+        if (whole.ascent + whole.descent > roomHeight) {
+            scale = std::min(scale, double(roomHeight) / (whole.ascent + whole.descent));
         }
         if (scale >= 1.0 || points == kMinPointSize) {
             break;
@@ -161,32 +182,35 @@ void CFlitView::drawChunk(wxDC& dc, const wxSize& size) {
     }
 
     // Still too long at the smallest size: moved in from the edge, and cut with an ellipsis
-    // after the recognition letter if it is longer than the window.
-    int x = std::max(left, std::min(anchor - leftPart, right - total));
-    wxString shownAfter = parts.after;
-    if (x + total > right) {
-        x = left;
-        shownAfter = wxControl::Ellipsize(parts.after, dc, wxELLIPSIZE_END,
-                                          std::max(0, right - x - before.width - letter.width));
+    // after the recognition letter if it is longer than the window; a right-to-left word then
+    // keeps its beginning at the right.
+    int x = std::max(left, std::min(anchor - leftPart, right - whole.width));
+    if (x + whole.width > right) {
+        const int through = rightToLeft ? whole.width - letterStart : letterStart + letterWidth;
+        shown = parts.before + parts.letter +
+                wxControl::Ellipsize(parts.after, dc, wxELLIPSIZE_END,
+                                     std::max(0, right - left - through));
+        measureAll();
+        x = rightToLeft ? right - whole.width : left;
     }
-    const int top = size.y / 2 - (ascent + descent) / 2;
-    const int baseline = top + ascent;
+    const int top = size.y / 2 - (whole.ascent + whole.descent) / 2;
     if (highlight) {
         dc.SetBrush(wxBrush(kHighlightFill));
         dc.SetPen(*wxTRANSPARENT_PEN);
         dc.DrawRoundedRectangle(
-            wxRect(x, top, std::min(total, right - x), ascent + descent).Inflate(kMargin / 2),
+            wxRect(x, top, std::min(whole.width, right - x), whole.ascent + whole.descent)
+                .Inflate(kMargin / 2),
             kHighlightRadius);
     }
-    const wxColour& text = highlight               ? kHighlightText
-                           : documentColour.IsOk() ? documentColour
-                                                   : wordColour;
-    dc.SetTextForeground(text);
-    dc.DrawText(parts.before, x, baseline - before.ascent);
-    dc.SetTextForeground(fixationColour);
-    dc.DrawText(parts.letter, x + before.width, baseline - letter.ascent);
-    dc.SetTextForeground(text);
-    dc.DrawText(shownAfter, x + before.width + letter.width, baseline - after.ascent);
+    dc.SetTextForeground(highlight               ? kHighlightText
+                         : documentColour.IsOk() ? documentColour
+                                                 : wordColour);
+    dc.DrawText(shown, x, top);
+    if (fixationEnabled && letterWidth > 0) {
+        wxDCClipper clip(dc, wxRect(x + letterStart, 0, letterWidth, size.y));
+        dc.SetTextForeground(fixationColour);
+        dc.DrawText(shown, x, top);
+    }
 }
 
 std::vector<std::vector<std::pair<size_t, wxString>>>
@@ -252,21 +276,40 @@ void CFlitView::drawContext(wxDC& dc, const wxSize& size) {
         lines[first + shown - 1].emplace_back(contextWords.size(), ellipsis);
     }
 
+    // A sentence whose first letter is of a right-to-left script runs from the right: its lines
+    // stand at the right edge, and the words of each line are placed as the bidirectional
+    // algorithm orders them (so a name in Latin letters inside it still reads left to right).
+    std::string sentence;
+    for (const wxString& word : contextWords) {
+        sentence += word.utf8_string() + ' ';
+    }
+    const bool rightToLeft = CUtf8::isRightToLeft(sentence.data(), sentence.size());
     int y = area.y + (area.height - int(shown) * lineHeight) / 2;
     for (size_t line = first; line < first + shown; ++line) {
-        int x = area.x;
+        std::vector<std::string> texts;
+        std::vector<int> widths;
+        int lineWidth = -space;
         for (const auto& word : lines[line]) {
+            dc.SetFont(fontAt(points, int(word.first) == contextMarked));
+            texts.push_back(word.second.utf8_string());
+            widths.push_back(dc.GetTextExtent(word.second).x);
+            lineWidth += widths.back() + space;
+        }
+        int x = rightToLeft ? area.GetRight() + 1 - lineWidth : area.x;
+        for (const size_t i : CUtf8::visualOrder(texts, rightToLeft)) {
+            const auto& word = lines[line][i];
             const bool isMarked = int(word.first) == contextMarked;
             dc.SetFont(fontAt(points, isMarked));
             dc.SetTextForeground(isMarked ? fixationColour : wordColour);
-            dc.DrawText(word.second, x, y);
-            const int wordWidth = dc.GetTextExtent(word.second).x;
+            // A word runs in its own direction; one without letters (a number with its comma)
+            // in the sentence's, which the mark after it gives when nothing before it does.
+            dc.DrawText(word.second + (rightToLeft ? kRightToLeftMark : kLeftToRightMark), x, y);
             if (isMarked) {
                 dc.SetPen(wxPen(fixationColour, 2));
-                dc.DrawLine(x, y + dc.GetCharHeight() + 2, x + wordWidth,
+                dc.DrawLine(x, y + dc.GetCharHeight() + 2, x + widths[i],
                             y + dc.GetCharHeight() + 2);
             }
-            x += wordWidth + space;
+            x += widths[i] + space;
         }
         y += lineHeight;
     }

@@ -180,6 +180,17 @@ std::size_t CUtf8::clusterPrefixBytes(const char* data, std::size_t size, std::s
     return static_cast<std::size_t>(end);
 }
 
+bool CUtf8::isPunctuationOrSymbol(const char* data, std::size_t size) {
+    if (size == 0) {
+        return false;
+    }
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(data);
+    std::int32_t at = 0;
+    UChar32 c = 0;
+    U8_NEXT(bytes, at, static_cast<std::int32_t>(std::min<std::size_t>(size, 4)), c);
+    return (U_GET_GC_MASK(c) & (U_GC_P_MASK | U_GC_S_MASK)) != 0;
+}
+
 bool CUtf8::isRightToLeft(const char* data, std::size_t size) {
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(data);
     const auto length = static_cast<std::int32_t>(std::min<std::size_t>(size, INT32_MAX));
@@ -201,41 +212,43 @@ bool CUtf8::isRightToLeft(const char* data, std::size_t size) {
 
 std::vector<std::size_t> CUtf8::visualOrder(const std::vector<std::string>& words,
                                             bool rightToLeft) {
-    // The words joined by spaces as one line, each UTF-16 unit tagged with its word. An empty
-    // word has no unit, so it is left out of the order.
-    const std::size_t kSpace = words.size();
+    // The words joined by spaces as one line. Each word stands where its first letter or digit
+    // stands: the punctuation after a word may be shown elsewhere (the full stop after a Latin
+    // name in a Hebrew sentence stands at the name's left, before its first word).
     icu::UnicodeString line;
-    std::vector<std::size_t> wordOf;
+    std::vector<std::int32_t> keys;
     for (std::size_t i = 0; i < words.size(); ++i) {
         if (i > 0) {
             line.append(u' ');
-            wordOf.push_back(kSpace);
         }
+        const std::int32_t start = line.length();
         line.append(
             icu::UnicodeString::fromUTF8(icu::StringPiece(words[i].data(), words[i].size())));
-        wordOf.resize(static_cast<std::size_t>(line.length()), i);
+        std::int32_t key = start;
+        while (key < line.length() && !(U_MASK(u_charDirection(line.char32At(key))) &
+                                        (U_MASK(U_LEFT_TO_RIGHT) | U_MASK(U_RIGHT_TO_LEFT) |
+                                         U_MASK(U_RIGHT_TO_LEFT_ARABIC) |
+                                         U_MASK(U_EUROPEAN_NUMBER) | U_MASK(U_ARABIC_NUMBER)))) {
+            ++key;
+        }
+        keys.push_back(key < line.length() ? key : start);
     }
-    std::vector<std::size_t> order;
+    // In the order written from the line's start, unless the algorithm can tell.
+    std::vector<std::size_t> order(words.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = rightToLeft ? words.size() - 1 - i : i;
+    }
     UErrorCode status = U_ZERO_ERROR;
     std::unique_ptr<UBiDi, void (*)(UBiDi*)> bidi(ubidi_open(), ubidi_close);
-    std::vector<std::int32_t> visual(wordOf.size());
+    std::vector<std::int32_t> visual(static_cast<std::size_t>(line.length()) + 1);
     ubidi_setPara(bidi.get(), line.getBuffer(), line.length(), rightToLeft ? UBIDI_RTL : UBIDI_LTR,
                   nullptr, &status);
-    ubidi_getVisualMap(bidi.get(), visual.data(), &status);
-    if (U_FAILURE(status)) {
-        // Then in the order written, from the line's start.
-        for (std::size_t i = 0; i < words.size(); ++i) {
-            order.push_back(rightToLeft ? words.size() - 1 - i : i);
-        }
-        return order;
-    }
-    std::vector<bool> placed(words.size() + 1, false);
-    for (const std::int32_t logical : visual) {
-        const std::size_t word = logical >= 0 ? wordOf[static_cast<std::size_t>(logical)] : kSpace;
-        if (!placed[word] && word != kSpace) {
-            placed[word] = true;
-            order.push_back(word);
-        }
+    ubidi_getLogicalMap(bidi.get(), visual.data(), &status);
+    if (U_SUCCESS(status)) {
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return visual[static_cast<std::size_t>(keys[a])] <
+                   visual[static_cast<std::size_t>(keys[b])];
+        });
     }
     return order;
 }

@@ -38,6 +38,10 @@ public:
     // The byte length of the first count grapheme clusters (all of it when it holds fewer).
     static std::size_t clusterPrefixBytes(const char* data, std::size_t size, std::size_t count);
 
+    // Whether the first character of a valid UTF-8 string is punctuation or a symbol (Unicode
+    // general categories P and S): quotes, brackets, dashes and stops of any script, emoji.
+    static bool isPunctuationOrSymbol(const char* data, std::size_t size);
+
     // Whether text runs right to left: its first character of a strong direction is of a
     // right-to-left script (Hebrew, Arabic...). False when it has none (digits, punctuation).
     static bool isRightToLeft(const char* data, std::size_t size);

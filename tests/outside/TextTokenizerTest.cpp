@@ -96,7 +96,8 @@ TEST(Utf8, OrdersWordsOnALineByTheirDirection) {
     } cases[] = {
         {{"one", "two", "three"}, {0, 1, 2}},
         {{u8"\u05E9\u05DC\u05D5\u05DD", u8"\u05E2\u05D5\u05DC\u05DD", "."}, {2, 1, 0}},
-        {{u8"\u05E7\u05E0\u05D9\u05EA\u05D9", "New", "York", "2024"}, {1, 2, 3, 0}},
+        {{u8"\u05E7\u05E0\u05D9\u05EA\u05D9", "New", "York.", u8"\u05E9\u05D5\u05D1"},
+         {3, 1, 2, 0}},
         {{"read", u8"\u05E1\u05E4\u05E8", u8"\u05D8\u05D5\u05D1", "today"}, {0, 2, 1, 3}},
         {{u8"\u0643\u062A\u0627\u0628", u8"\u062C\u062F\u064A\u062F"}, {1, 0}},
     };
