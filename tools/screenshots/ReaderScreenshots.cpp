@@ -10,6 +10,7 @@
 //   reader-library.png      the library, after a few sample documents were opened and moved in
 //   reader-statistics.png   the statistics, over four weeks of made-up reading sessions
 //   reader-preferences.png  the Preferences dialog
+//   reader-languages.png    Hebrew flashed and paused on, Japanese and an emoji sequence flashed
 //
 // The preferences and the library live in a temporary folder for the run (XDG_CONFIG_HOME and
 // XDG_DATA_HOME point there), so the user's own are never read or changed.
@@ -149,6 +150,33 @@ void setTheme(CReaderFrame* frame, int theme) {
     frame->setPreferences(chosen);
 }
 
+// Pictures two by two, each named below it, on a white sheet.
+bool saveSheet(const std::vector<wxBitmap>& pictures, const std::vector<wxString>& labels,
+               const wxString& path) {
+    const int gap = 10;
+    const int labelHeight = 28;
+    const wxSize tile = pictures.front().GetSize();
+    const int columns = 2;
+    const int count = static_cast<int>(pictures.size());
+    const int rows = (count + columns - 1) / columns;
+    wxBitmap sheet(gap + columns * (tile.x + gap), gap + rows * (tile.y + labelHeight + gap), 24);
+    {
+        wxMemoryDC dc(sheet);
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        dc.SetFont(wxFontInfo(11).Family(wxFONTFAMILY_SWISS));
+        dc.SetTextForeground(wxColour(40, 40, 40));
+        for (int i = 0; i < count; ++i) {
+            const int x = gap + (i % columns) * (tile.x + gap);
+            const int y = gap + (i / columns) * (tile.y + labelHeight + gap);
+            dc.DrawBitmap(pictures[i], x, y);
+            dc.DrawText(labels[i], x,
+                        y + tile.y + (labelHeight - dc.GetTextExtent(labels[i]).y) / 2);
+        }
+    }
+    return saveImage(sheet.ConvertToImage(), path);
+}
+
 // A word flashed in each theme, two by two, each named below its picture.
 bool saveThemes(CReaderFrame* frame, const wxString& path) {
     const wxSize clientSize(520, 250);
@@ -169,27 +197,51 @@ bool saveThemes(CReaderFrame* frame, const wxString& path) {
     frame->pauseReading();
     setTheme(frame, eThemeDark);
 
-    const int gap = 10;
-    const int labelHeight = 28;
-    const wxSize tile = pictures.front().GetSize();
-    const int columns = 2;
-    const int rows = (eThemeCount + columns - 1) / columns;
-    wxBitmap sheet(gap + columns * (tile.x + gap), gap + rows * (tile.y + labelHeight + gap), 24);
-    {
-        wxMemoryDC dc(sheet);
-        dc.SetBackground(*wxWHITE_BRUSH);
-        dc.Clear();
-        dc.SetFont(wxFontInfo(11).Family(wxFONTFAMILY_SWISS));
-        dc.SetTextForeground(wxColour(40, 40, 40));
-        for (int theme = 0; theme < eThemeCount; ++theme) {
-            const int x = gap + (theme % columns) * (tile.x + gap);
-            const int y = gap + (theme / columns) * (tile.y + labelHeight + gap);
-            dc.DrawBitmap(pictures[theme], x, y);
-            const wxString label = themeOf(theme).label;
-            dc.DrawText(label, x, y + tile.y + (labelHeight - dc.GetTextExtent(label).y) / 2);
-        }
+    std::vector<wxString> labels;
+    for (int theme = 0; theme < eThemeCount; ++theme) {
+        labels.push_back(themeOf(theme).label);
     }
-    return saveImage(sheet.ConvertToImage(), path);
+    return saveSheet(pictures, labels, path);
+}
+
+// The reader on a text of other scripts (samples/languages/screens.txt): a Hebrew word flashed,
+// reading paused on its Hebrew sentence (which holds a number), Japanese flashed, and an emoji
+// sequence (a family of four joined into one character) flashed.
+bool saveLanguages(CReaderFrame* frame, const wxString& path) {
+    if (!frame->openDocument(FLIT_SAMPLES_DIR "/languages/screens.txt", true)) {
+        return cannot("cannot open languages/screens.txt");
+    }
+    CFlitView* view = frame->getFlitView();
+    const auto caught = [&](const std::function<bool(const wxString&)>& wanted) {
+        return pumpUntil([&] { return wanted(view->getChunk()); }, std::chrono::seconds(60));
+    };
+    const wxString hebrew = wxString::FromUTF8("\u05DC\u05E1\u05E4\u05D9\u05E0\u05D5\u05EA");
+    const wxString family =
+        wxString::FromUTF8("\U0001F468\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466");
+    std::vector<wxBitmap> pictures;
+    frame->startFromBeginning();
+    if (!caught([&](const wxString& chunk) { return chunk == hebrew; })) {
+        return cannot("the Hebrew word was not caught");
+    }
+    pictures.push_back(view->snapshot());
+    frame->pauseReading();
+    pumpUntil([] { return false; }, std::chrono::seconds(1));
+    pictures.push_back(view->snapshot());
+    frame->continueReading();
+    // The first chunk of the Japanese line (its first character is an ideograph).
+    if (!caught([](const wxString& chunk) { return !chunk.empty() && chunk[0] >= 0x4E00; })) {
+        return cannot("no Japanese was caught");
+    }
+    pictures.push_back(view->snapshot());
+    if (!caught([&](const wxString& chunk) { return chunk.Contains(family); })) {
+        return cannot("the emoji sequence was not caught");
+    }
+    pictures.push_back(view->snapshot());
+    frame->pauseReading();
+    return saveSheet(pictures,
+                     {"Hebrew, right to left", "Paused on a Hebrew sentence", "Japanese",
+                      "An emoji sequence: one character"},
+                     path);
 }
 
 // Opens a sample and moves to a part of it (in thousandths); the position is remembered when
@@ -272,7 +324,8 @@ int takeScreenshots(const wxString& folder) {
                                                     [frame](const SPreferences& chosen) {
                                                         frame->setPreferences(chosen);
                                                     }),
-                             folder + "/reader-preferences.png");
+                             folder + "/reader-preferences.png") &&
+               saveLanguages(frame, folder + "/reader-languages.png");
     }
     frame->Close(true);
     pumpUntil([] { return wxTopLevelWindows.IsEmpty(); }, std::chrono::seconds(10));
