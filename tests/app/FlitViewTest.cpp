@@ -3,6 +3,8 @@
 #include "FlitView.h"
 #include "Fixation.h"
 
+#include "outside/Utf8.h"
+
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/frame.h>
@@ -65,9 +67,9 @@ TEST_F(FlitViewTest, RecognitionLetterStaysInOneColumn) {
         {"re\u0301sume\u0301", "s"}, {"\u041F\u0440\u0438\u0432\u0435\u0442", "\u0438"},
         {"\u03B8\u03AC\u03BB\u03B1\u03C3\u03C3\u03B1", "\u03BB"},
         {"\u6D77\u306E\u5411\u3053\u3046", "\u306E"},
-        // Right to left: Hebrew, Arabic (shaped whole), a Hebrew word before a comma.
-        {"\u05E1\u05E4\u05E8\u05D9\u05DD", "\u05E4"}, {"\u0627\u0644\u0643\u062A\u0627\u0628", "\u0643"},
-        {"\u05E9\u05DC\u05D5\u05DD,", "\u05DC"},
+        // Right to left: Hebrew, a Hebrew word before a comma, Arabic (shaped whole).
+        {"\u05E1\u05E4\u05E8\u05D9\u05DD", "\u05E4"}, {"\u05E9\u05DC\u05D5\u05DD,", "\u05DC"},
+        {"\u0627\u0644\u0643\u062A\u0627\u0628", "\u0643"},
         // clang-format on
     };
     for (const auto& word : words) {
@@ -79,6 +81,10 @@ TEST_F(FlitViewTest, RecognitionLetterStaysInOneColumn) {
         ASSERT_LE(letter.first, letter.second);
         const int middle = (letter.first + letter.second) / 2;
         EXPECT_NEAR(view->GetClientSize().x * CFlitView::kFixationPlace, middle, 2);
+        // A word of a right-to-left script begins at the right: more of it is left of its letter.
+        const std::pair<int, int> ink = drawn();
+        EXPECT_EQ(CUtf8::isRightToLeft(word.chunk, wxStrlen(word.chunk)),
+                  middle - ink.first > ink.second - middle);
     }
 }
 

@@ -5,7 +5,6 @@
 
 #include <cstring>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -90,21 +89,14 @@ TEST(Utf8, ClustersKeepMarksJoinersAndFlagsWithTheirCharacter) {
 // Words on a line in the order they are seen from the left: a sentence's own direction, and a
 // run of the other direction inside it kept in its own order.
 TEST(Utf8, OrdersWordsOnALineByTheirDirection) {
-    const struct {
-        std::vector<std::string> words;
-        std::vector<std::size_t> order;
-    } cases[] = {
+    const std::pair<std::vector<std::string>, std::vector<std::size_t>> cases[] = {
         {{"one", "two", "three"}, {0, 1, 2}},
         {{u8"\u05E9\u05DC\u05D5\u05DD", u8"\u05E2\u05D5\u05DC\u05DD", "."}, {2, 1, 0}},
-        {{u8"\u05E7\u05E0\u05D9\u05EA\u05D9", "New", "York.", u8"\u05E9\u05D5\u05D1"},
-         {3, 1, 2, 0}},
+        {{u8"\u05E7\u05E0\u05D9", "New", "York.", u8"\u05E9\u05D5\u05D1"}, {3, 1, 2, 0}},
         {{"read", u8"\u05E1\u05E4\u05E8", u8"\u05D8\u05D5\u05D1", "today"}, {0, 2, 1, 3}},
-        {{u8"\u0643\u062A\u0627\u0628", u8"\u062C\u062F\u064A\u062F"}, {1, 0}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.words.front());
-        const bool rightToLeft =
-            CUtf8::isRightToLeft(c.words.front().data(), c.words.front().size());
-        EXPECT_EQ(c.order, CUtf8::visualOrder(c.words, rightToLeft));
+    for (const auto& [words, order] : cases) {
+        const bool rightToLeft = CUtf8::isRightToLeft(words[0].data(), words[0].size());
+        EXPECT_EQ(order, CUtf8::visualOrder(words, rightToLeft)) << words[0];
     }
 }
