@@ -198,8 +198,9 @@ bool saveThemes(CReaderFrame* frame, const wxString& path) {
     setTheme(frame, eThemeDark);
 
     std::vector<wxString> labels;
+    labels.reserve(eThemeCount);
     for (int theme = 0; theme < eThemeCount; ++theme) {
-        labels.push_back(themeOf(theme).label);
+        labels.emplace_back(themeOf(theme).label);
     }
     return saveSheet(pictures, labels, path);
 }
