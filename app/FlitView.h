@@ -16,10 +16,11 @@
 // with the page number and speed in the corners. Each chunk is placed so that its recognition
 // letter, drawn in an accent colour, stands at the same place between two guide marks (or, with
 // the fixation point off, the chunk is centred). While reading is paused or stopped it shows the
-// sentence around the current word instead, with that word marked; messages (the empty view's
-// hint, why the document holds reading, the end's summary) show centred. Everything shown fits
-// the window: a font shrinks for what would not fit, down to a readable size, and what still
-// does not fit is cut with an ellipsis.
+// sentence around the current word instead, with that word marked (a sentence of a right-to-left
+// script, Hebrew or Arabic, runs from the right, as a flashed word of one does); messages (the
+// empty view's hint, why the document holds reading, the end's summary) show centred.
+// Everything shown fits the window: a font shrinks for what would not fit, down to a readable
+// size, and what still does not fit is cut with an ellipsis.
 class CFlitView : public wxWindow {
 public:
     // The smallest type anything is shrunk to.
