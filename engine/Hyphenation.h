@@ -1,0 +1,56 @@
+#ifndef FLIT_ENGINE_HYPHENATION_H
+#define FLIT_ENGINE_HYPHENATION_H
+
+#include "FlitExport.h"
+
+#include <wx/string.h>
+
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// The syllable breaks of one language's words, from a hyphenation dictionary of the system
+// (libhyphen's, in /usr/share/hyphen). Dictionaries are loaded once per process, on the first
+// request for their language, and live until the process ends, so a pointer to one may be
+// handed to the presentation thread and kept; finding the breaks of a word is safe from any
+// thread.
+class FLIT_EXPORT CHyphenation {
+public:
+    // Where the dictionaries are looked for.
+    static const char* const kDictionaryFolder;
+
+    // The dictionary for a language tag ("en", "en-GB", "de_DE", "pt-BR"...): the one for the
+    // language and region, else the one for the language alone, else the first for the language
+    // with any region. Null when there is none or it cannot be read, with notice saying so
+    // (the reader then cuts long words at the display length); asking again for the same
+    // language neither loads nor searches again.
+    static const CHyphenation* forLanguage(const std::string& tag, wxString* notice = nullptr);
+
+    ~CHyphenation();
+    CHyphenation(const CHyphenation&) = delete;
+    CHyphenation& operator=(const CHyphenation&) = delete;
+
+    // The language the dictionary was found for, as asked, and the dictionary's file.
+    const std::string& getLanguage() const { return language; }
+    const std::string& getPath() const { return path; }
+
+    // The byte offsets within a UTF-8 word at which it may be hyphenated, in increasing order:
+    // the breaks inside its run of letters (leading and trailing punctuation stays whole), and
+    // after a hyphen the word already holds.
+    std::vector<std::size_t> breaksOf(const std::string& word) const;
+
+private:
+    struct SDictionary;
+    CHyphenation(std::string language, std::string path, std::unique_ptr<SDictionary> dictionary);
+
+    std::string language;
+    std::string path;
+    std::unique_ptr<SDictionary> dictionary;
+    // libhyphen's matching and the charset converter keep state while they work: one word at a
+    // time per dictionary.
+    mutable std::mutex mutex;
+};
+
+#endif
