@@ -10,9 +10,12 @@
 #include "PauseWhileModal.h"
 #include "PreferencesDialog.h"
 #include "ReaderFrameIds.h"
+#include "ReadingNavigator.h"
 #include "StatisticsDialog.h"
 
 #include "engine/FlitManager.h"
+#include "engine/Hyphenation.h"
+#include "outside/DataManager.h"
 
 #include <wx/config.h>
 #include <wx/infobar.h>
@@ -78,6 +81,7 @@ void CReaderFrame::applyPreferences() {
         }
         manager->setWordDisplayLength(wordDisplayLength);
     }
+    applyFlashRules();
     const STheme& theme = themeOf(preferences.theme);
     flitView->setColours(theme.background, theme.word, theme.dim);
     flitView->setFixationEnabled(preferences.fixation);
@@ -100,6 +104,27 @@ void CReaderFrame::applyPreferences() {
     }
     flitView->Refresh();
     updateStatus();
+}
+
+void CReaderFrame::applyFlashRules() {
+    const CHyphenation* hyphenation = nullptr;
+    if (preferences.hyphenate && document) {
+        wxString notice;
+        hyphenation = CHyphenation::forLanguage(
+            preferences.hyphenationLanguage(document->getLanguage()), &notice);
+        // A missing dictionary is said once; long words are then cut at the display length.
+        if (hyphenation == nullptr && notice != hyphenationNotice) {
+            infoBar->ShowMessage(notice, wxICON_INFORMATION);
+        }
+        hyphenationNotice = notice;
+    }
+    if (manager) {
+        manager->setLengthUnit(preferences.count);
+        manager->setHyphenation(hyphenation);
+    }
+    if (navigator) {
+        navigator->setFlashRules(preferences.count, hyphenation);
+    }
 }
 
 void CReaderFrame::onPreferences(wxCommandEvent&) {

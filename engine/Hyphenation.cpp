@@ -147,6 +147,22 @@ const CHyphenation* CHyphenation::forLanguage(const std::string& tag, wxString* 
     return found->second.get();
 }
 
+std::vector<std::string> CHyphenation::installedLanguages() {
+    namespace fs = std::filesystem;
+    std::vector<std::string> languages;
+    std::error_code error;
+    for (fs::directory_iterator it(fs::path(kDictionaryFolder), error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().stem().string();
+        if (name.compare(0, 5, "hyph_") == 0 && it->path().extension() == ".dic") {
+            languages.push_back(name.substr(5, name.find('_', 5) - 5));
+        }
+    }
+    std::sort(languages.begin(), languages.end());
+    languages.erase(std::unique(languages.begin(), languages.end()), languages.end());
+    return languages;
+}
+
 CHyphenation::CHyphenation(std::string languageIn, std::string pathIn,
                            std::unique_ptr<SDictionary> dictionaryIn)
     : language(std::move(languageIn)), path(std::move(pathIn)),

@@ -28,6 +28,10 @@ public:
     // language neither loads nor searches again.
     static const CHyphenation* forLanguage(const std::string& tag, wxString* notice = nullptr);
 
+    // The languages that have a dictionary, as the first part of their names ("de", "en"),
+    // sorted.
+    static std::vector<std::string> installedLanguages();
+
     ~CHyphenation();
     CHyphenation(const CHyphenation&) = delete;
     CHyphenation& operator=(const CHyphenation&) = delete;
