@@ -20,6 +20,7 @@
 #include <wx/config.h>
 #include <wx/infobar.h>
 #include <wx/menu.h>
+#include <wx/utils.h>
 
 wxMenu* CReaderFrame::createViewMenu() {
     wxMenu* view = new wxMenu;
@@ -109,6 +110,8 @@ void CReaderFrame::applyPreferences() {
 void CReaderFrame::applyFlashRules() {
     const CHyphenation* hyphenation = nullptr;
     if (preferences.hyphenate && document) {
+        // The first request for a language loads its dictionary, seconds for a large one.
+        wxBusyCursor loading;
         wxString notice;
         hyphenation = CHyphenation::forLanguage(
             preferences.hyphenationLanguage(document->getLanguage()), &notice);

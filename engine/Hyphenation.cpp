@@ -34,11 +34,16 @@ namespace {
 // with a lone letter.
 constexpr int kMinSyllableEdge = 2;
 
-// Everything found, and everything not found (a null entry), by normalised tag.
+// Every dictionary loaded, by its file's real path (the system links one file under several
+// names), and what each normalised tag found (null: nothing).
 std::mutex cacheMutex;
-std::map<std::string, std::unique_ptr<CHyphenation>>& cache() {
+std::map<std::string, std::unique_ptr<CHyphenation>>& loaded() {
     static std::map<std::string, std::unique_ptr<CHyphenation>> dictionaries;
     return dictionaries;
+}
+std::map<std::string, const CHyphenation*>& byTag() {
+    static std::map<std::string, const CHyphenation*> found;
+    return found;
 }
 
 // "en-gb", "EN_GB" and "en-Latn-GB" all give the language "en" and the region "GB".
@@ -113,38 +118,52 @@ const CHyphenation* CHyphenation::forLanguage(const std::string& tag, wxString* 
     splitTag(tag, &language, &region);
     const std::string key = region.empty() ? language : language + "_" + region;
     std::lock_guard<std::mutex> lock(cacheMutex);
-    auto found = cache().find(key);
-    if (found == cache().end()) {
-        std::unique_ptr<CHyphenation> loaded;
-        const std::string path = isPlainName(language) && (region.empty() || isPlainName(region))
-                                     ? findDictionary(language, region)
-                                     : std::string();
-        auto dictionary = std::make_unique<SDictionary>();
+    auto found = byTag().find(key);
+    if (found == byTag().end()) {
+        std::string path = isPlainName(language) && (region.empty() || isPlainName(region))
+                               ? findDictionary(language, region)
+                               : std::string();
+        std::error_code error;
         if (!path.empty()) {
-            dictionary->patterns = hnj_hyphen_load(path.c_str());
+            path = std::filesystem::canonical(path, error).string();
         }
-        if (dictionary->patterns != nullptr && !dictionary->patterns->utf8) {
-            UErrorCode status = U_ZERO_ERROR;
-            dictionary->encoder = ucnv_open(dictionary->patterns->cset, &status);
-            if (U_FAILURE(status)) {
-                dictionary.reset();
-            } else {
-                // A character the charset lacks stops the conversion: that word gets no breaks.
-                ucnv_setFromUCallBack(dictionary->encoder, UCNV_FROM_U_CALLBACK_STOP, nullptr,
-                                      nullptr, nullptr, &status);
-            }
+        auto same = loaded().find(path);
+        if (same != loaded().end()) {
+            found = byTag().emplace(key, same->second.get()).first;
+        } else {
+            found = byTag().emplace(key, load(tag, path)).first;
         }
-        if (dictionary && dictionary->patterns != nullptr) {
-            loaded.reset(new CHyphenation(tag, path, std::move(dictionary)));
-        }
-        found = cache().emplace(key, std::move(loaded)).first;
     }
     if (found->second == nullptr && notice != nullptr) {
         *notice = wxString::Format("No hyphenation dictionary for the language '%s' in %s: "
                                    "long words are cut at the display length",
                                    wxString::FromUTF8(tag), kDictionaryFolder);
     }
-    return found->second.get();
+    return found->second;
+}
+
+const CHyphenation* CHyphenation::load(const std::string& tag, const std::string& path) {
+    auto dictionary = std::make_unique<SDictionary>();
+    if (!path.empty()) {
+        dictionary->patterns = hnj_hyphen_load(path.c_str());
+    }
+    if (dictionary->patterns != nullptr && !dictionary->patterns->utf8) {
+        UErrorCode status = U_ZERO_ERROR;
+        dictionary->encoder = ucnv_open(dictionary->patterns->cset, &status);
+        if (U_FAILURE(status)) {
+            dictionary.reset();
+        } else {
+            // A character the charset lacks stops the conversion: that word gets no breaks.
+            ucnv_setFromUCallBack(dictionary->encoder, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr,
+                                  nullptr, &status);
+        }
+    }
+    if (!dictionary || dictionary->patterns == nullptr) {
+        return nullptr;
+    }
+    std::unique_ptr<CHyphenation>& kept = loaded()[path];
+    kept.reset(new CHyphenation(tag, path, std::move(dictionary)));
+    return kept.get();
 }
 
 std::vector<std::string> CHyphenation::installedLanguages() {

@@ -25,7 +25,8 @@ public:
     // language and region, else the one for the language alone, else the first for the language
     // with any region. Null when there is none or it cannot be read, with notice saying so
     // (the reader then cuts long words at the display length); asking again for the same
-    // language neither loads nor searches again.
+    // language neither loads nor searches again. Loading a large dictionary takes seconds (the
+    // German one, of a megabyte): a host asks for it before reading, not while.
     static const CHyphenation* forLanguage(const std::string& tag, wxString* notice = nullptr);
 
     // The languages that have a dictionary, as the first part of their names ("de", "en"),
@@ -47,6 +48,8 @@ public:
 
 private:
     struct SDictionary;
+    // Loads the dictionary at path for the cache (null when it cannot), under its lock.
+    static const CHyphenation* load(const std::string& tag, const std::string& path);
     CHyphenation(std::string language, std::string path, std::unique_ptr<SDictionary> dictionary);
 
     std::string language;

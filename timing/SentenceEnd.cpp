@@ -1,9 +1,12 @@
 #include "timing/SentenceEnd.h"
 
+#include "outside/Utf8.h"
+
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -89,7 +92,10 @@ bool CSentenceEnd::endsSentence(const char* word) {
         return false;
     }
     if (last == kFullStop) {
-        return !isAbbreviation(word, static_cast<size_t>(end) + 1);
+        const std::string before(word, static_cast<size_t>(end) + 1);
+        return !isAbbreviation(word, before.size()) &&
+               !isAbbreviationInCharacters(before.c_str(),
+                                           CUtf8::countCodePoints(before.data(), before.size()));
     }
     return last == '!' || last == '?' || last == kEllipsis ||
            (last > 0x7F && markKindOf(static_cast<char32_t>(last)) == ePeriodMark &&
