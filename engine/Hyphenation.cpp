@@ -33,6 +33,10 @@ namespace {
 // No break closer to either end of a run of letters than this: a chunk never ends or begins
 // with a lone letter.
 constexpr int kMinSyllableEdge = 2;
+// libhyphen writes a few bytes past the word into the breaks it returns.
+constexpr std::size_t kHyphensSlack = 5;
+// A run of letters shorter than this has no break.
+constexpr std::size_t kMinHyphenatedLetters = static_cast<std::size_t>(2) * kMinSyllableEdge;
 
 // Every dictionary loaded, by its file's real path (the system links one file under several
 // names), and what each normalised tag found (null: nothing).
@@ -243,8 +247,8 @@ std::vector<std::size_t> CHyphenation::breaksOf(const std::string& word) const {
                 encoded += byte[0];
             }
         }
-        if (encodable && letters >= 2 * kMinSyllableEdge) {
-            hyphens.assign(encoded.size() + 5, '\0');
+        if (encodable && letters >= kMinHyphenatedLetters) {
+            hyphens.assign(encoded.size() + kHyphensSlack, '\0');
             char** replacements = nullptr;
             int* positions = nullptr;
             int* cuts = nullptr;
