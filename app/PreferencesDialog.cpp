@@ -66,8 +66,8 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
     pauseContext->SetSelection(preferences.pauseContext);
     // In the order of CFlitWordCalcs::eLengthUnit.
     count = new wxChoice(this, wxID_ANY);
-    count->Append("Bytes, as the timing was first tuned");
-    count->Append("Characters, the same for every script");
+    count->Append("Bytes (as first tuned)");
+    count->Append("Characters (any script)");
     count->SetSelection(preferences.count);
     hyphenate = new wxChoice(this, wxID_ANY);
     hyphenate->Append("Cut at the word display length");
