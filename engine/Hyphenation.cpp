@@ -139,9 +139,12 @@ const CHyphenation* CHyphenation::forLanguage(const std::string& tag, wxString* 
         }
     }
     if (found->second == nullptr && notice != nullptr) {
-        *notice = wxString::Format("No hyphenation dictionary for the language '%s' in %s: "
-                                   "long words are cut at the display length",
-                                   wxString::FromUTF8(tag), kDictionaryFolder);
+        *notice = tag.empty() ? wxString("No language to hyphenate in is known: long words are "
+                                         "cut at the display length")
+                              : wxString::Format("No hyphenation dictionary for the language "
+                                                 "'%s' in %s: long words are cut at the display "
+                                                 "length",
+                                                 wxString::FromUTF8(tag), kDictionaryFolder);
     }
     return found->second;
 }
