@@ -154,6 +154,7 @@ void CReaderFrame::showDocument(std::unique_ptr<CDataManager> imported, SSource 
     manager = std::make_unique<CFlitManager>();
     manager->setTargetSpeed(preferences.speed);
     manager->setWordDisplayLength(wordDisplayLength);
+    applyFlashRules();
     source = std::move(from);
     if (!manager->initialize(document.get(), this, flitView, assessmentView)) {
         manager.reset();

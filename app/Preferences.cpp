@@ -9,6 +9,7 @@
 #include <wx/fileconf.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
+#include <wx/intl.h>
 #include <wx/log.h>
 #include <wx/sstream.h>
 #include <wx/stdpaths.h>
@@ -28,6 +29,10 @@ const char* const kFontFaceKey = "/View/FontFace";
 const char* const kFontSizeKey = "/View/FontSize";
 const char* const kFixationKey = "/View/FixationPoint";
 const char* const kFixationColourKey = "/View/FixationColour";
+const char* const kCountKey = "/Reading/Count";
+const char* const kHyphenateKey = "/Reading/Hyphenate";
+const char* const kLanguageKey = "/Reading/HyphenationLanguage";
+const char* const kCountNames[] = {"bytes", "characters"};
 const char* const kPauseContextNames[ePauseContextCount] = {"sentence", "word"};
 const char* const kAsideSuffix = ".unreadable";
 
@@ -95,7 +100,18 @@ wxColour SPreferences::fixationColourShown() const {
 bool SPreferences::operator==(const SPreferences& other) const {
     return speed == other.speed && wordLength == other.wordLength && fontFace == other.fontFace &&
            fontSize == other.fontSize && theme == other.theme && fixation == other.fixation &&
-           fixationColour == other.fixationColour && pauseContext == other.pauseContext;
+           fixationColour == other.fixationColour && pauseContext == other.pauseContext &&
+           count == other.count && hyphenate == other.hyphenate && language == other.language;
+}
+
+std::string SPreferences::hyphenationLanguage(const std::string& documentLanguage) const {
+    if (!language.empty()) {
+        return language.utf8_string();
+    }
+    if (!documentLanguage.empty()) {
+        return documentLanguage;
+    }
+    return wxLocale::GetLanguageCanonicalName(wxLocale::GetSystemLanguage()).utf8_string();
 }
 
 namespace userPreferences {
@@ -211,6 +227,22 @@ SPreferences load(wxConfigBase& config, wxString* problem) {
     if (!contextKnown) {
         noteProblem(&problems, kPauseContextKey, context);
     }
+    const wxString count = config.Read(kCountKey, kCountNames[preferences.count]);
+    if (count == kCountNames[CFlitWordCalcs::eLengthBytes] ||
+        count == kCountNames[CFlitWordCalcs::eLengthCharacters]) {
+        preferences.count = count == kCountNames[CFlitWordCalcs::eLengthBytes]
+                                ? CFlitWordCalcs::eLengthBytes
+                                : CFlitWordCalcs::eLengthCharacters;
+    } else {
+        noteProblem(&problems, kCountKey, count);
+    }
+    const wxString hyphenate = config.Read(kHyphenateKey, "0");
+    if (hyphenate == "0" || hyphenate == "1") {
+        preferences.hyphenate = hyphenate == "1";
+    } else {
+        noteProblem(&problems, kHyphenateKey, hyphenate);
+    }
+    preferences.language = config.Read(kLanguageKey, "");
     if (problem != nullptr) {
         *problem = problems.empty()
                        ? wxString()
@@ -245,6 +277,9 @@ bool save(wxConfigBase& config, const SPreferences& preferences, wxString* probl
     target->Write(kFontFaceKey, preferences.fontFace);
     target->Write(kFontSizeKey, static_cast<long>(preferences.fontSize));
     target->Write(kFixationKey, preferences.fixation ? "1" : "0");
+    target->Write(kCountKey, kCountNames[preferences.count]);
+    target->Write(kHyphenateKey, preferences.hyphenate ? "1" : "0");
+    target->Write(kLanguageKey, preferences.language);
     target->Write(kFixationColourKey,
                   preferences.fixationColour.IsOk()
                       ? preferences.fixationColour.GetAsString(wxC2S_HTML_SYNTAX)

@@ -1,8 +1,12 @@
 #ifndef FLIT_APP_PREFERENCES_H
 #define FLIT_APP_PREFERENCES_H
 
+#include "timing/FlitWordCalcs.h"
+
 #include <wx/colour.h>
 #include <wx/string.h>
+
+#include <string>
 
 class wxConfigBase;
 
@@ -28,6 +32,15 @@ struct SPreferences {
     bool fixation = true;            // the fixation letter marked, with its guide marks
     wxColour fixationColour;         // not Ok: the theme's accent
     int pauseContext = ePauseSentence;
+    // How the timing rules measure a word.
+    CFlitWordCalcs::eLengthUnit count = CFlitWordCalcs::eLengthCharacters;
+    // Long words cut at syllables rather than at the word length, by the dictionary of
+    // language (empty: the document's own, else the system's).
+    bool hyphenate = false;
+    wxString language;
+
+    // The language to hyphenate a document in that names documentLanguage (maybe empty).
+    std::string hyphenationLanguage(const std::string& documentLanguage) const;
 
     // The colour the fixation letter is drawn in under the chosen theme.
     wxColour fixationColourShown() const;

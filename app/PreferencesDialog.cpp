@@ -4,16 +4,19 @@
 #include "Themes.h"
 
 #include "engine/FlitManager.h"
+#include "engine/Hyphenation.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/clrpicker.h>
 #include <wx/fontpicker.h>
+#include <wx/intl.h>
 #include <wx/sizer.h>
 #include <wx/spinctrl.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -61,6 +64,32 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
     pauseContext->Append("The sentence around the word");
     pauseContext->Append("The word alone");
     pauseContext->SetSelection(preferences.pauseContext);
+    // In the order of CFlitWordCalcs::eLengthUnit.
+    count = new wxChoice(this, wxID_ANY);
+    count->Append("Bytes (as first tuned)");
+    count->Append("Characters (any script)");
+    count->SetSelection(preferences.count);
+    hyphenate = new wxChoice(this, wxID_ANY);
+    hyphenate->Append("Cut at the word display length");
+    hyphenate->Append("Hyphenate at syllables");
+    hyphenate->SetSelection(preferences.hyphenate ? 1 : 0);
+    language = new wxChoice(this, wxID_ANY);
+    language->Append("From the document");
+    languages = CHyphenation::installedLanguages();
+    const std::string chosenLanguage = preferences.language.utf8_string();
+    if (!chosenLanguage.empty() &&
+        std::find(languages.begin(), languages.end(), chosenLanguage) == languages.end()) {
+        languages.push_back(chosenLanguage);
+    }
+    language->SetSelection(0);
+    for (std::size_t i = 0; i < languages.size(); ++i) {
+        const wxLanguageInfo* info = wxLocale::FindLanguageInfo(languages[i]);
+        language->Append(info != nullptr ? info->Description + " (" + languages[i] + ")"
+                                         : wxString::FromUTF8(languages[i]));
+        if (languages[i] == chosenLanguage) {
+            language->SetSelection(static_cast<int>(i) + 1);
+        }
+    }
 
     wxFlexGridSizer* grid = new wxFlexGridSizer(2, kGap, 2 * kGap);
     grid->AddGrowableCol(1);
@@ -77,6 +106,9 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
     grid->AddSpacer(0);
     grid->Add(fixationColour);
     row("When &paused, show:", pauseContext);
+    row("&Count word lengths in:", count);
+    row("&Long words:", hyphenate);
+    row("&Hyphenation language:", language);
 
     wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(grid, wxSizerFlags(1).Expand().Border(wxALL, 2 * kGap));
@@ -94,6 +126,9 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
     themeAccent->Bind(wxEVT_CHECKBOX, changed);
     fixationColour->Bind(wxEVT_COLOURPICKER_CHANGED, changed);
     pauseContext->Bind(wxEVT_CHOICE, changed);
+    count->Bind(wxEVT_CHOICE, changed);
+    hyphenate->Bind(wxEVT_CHOICE, changed);
+    language->Bind(wxEVT_CHOICE, changed);
 }
 
 SPreferences CPreferencesDialog::getPreferences() const {
@@ -112,6 +147,15 @@ SPreferences CPreferencesDialog::getPreferences() const {
     chosen.fixation = fixation->GetValue();
     chosen.fixationColour = themeAccent->GetValue() ? wxColour() : fixationColour->GetColour();
     chosen.pauseContext = pauseContext->GetSelection();
+    chosen.count = count->GetSelection() == CFlitWordCalcs::eLengthBytes
+                       ? CFlitWordCalcs::eLengthBytes
+                       : CFlitWordCalcs::eLengthCharacters;
+    chosen.hyphenate = hyphenate->GetSelection() == 1;
+    const int languageChoice = language->GetSelection();
+    chosen.language =
+        languageChoice > 0
+            ? wxString::FromUTF8(languages[static_cast<std::size_t>(languageChoice) - 1])
+            : wxString();
     return chosen;
 }
 
@@ -127,6 +171,7 @@ void CPreferencesDialog::onChange() {
 }
 
 void CPreferencesDialog::showFixationChoices() {
+    language->Enable(hyphenate->GetSelection() == 1);
     themeAccent->Enable(fixation->GetValue());
     fixationColour->Enable(fixation->GetValue() && !themeAccent->GetValue());
 }

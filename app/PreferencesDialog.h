@@ -6,6 +6,8 @@
 #include <wx/dialog.h>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 class wxCheckBox;
 class wxChoice;
@@ -38,6 +40,11 @@ private:
     wxCheckBox* themeAccent;
     wxColourPickerCtrl* fixationColour;
     wxChoice* pauseContext;
+    wxChoice* count;
+    wxChoice* hyphenate;
+    wxChoice* language;
+    // The language tags the language choice offers after "From the document".
+    std::vector<std::string> languages;
 };
 
 #endif

@@ -62,6 +62,7 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     if (options.wordLengthGiven) {
         preferences.wordLength = static_cast<unsigned int>(options.wordLength);
     }
+    options.overrideFlashRules(&preferences);
     wordDisplayLength = preferences.wordLength;
 
     // Refusals show in a bar at the top that does not interrupt reading.

@@ -95,6 +95,8 @@ public:
     void setPreferences(const SPreferences& chosen);
     // Passes the preferences to the engine, the view and the menus.
     void applyPreferences();
+    // How words are measured and long words cut, to the engine and the time left.
+    void applyFlashRules();
 
     eReadingState getReading() const { return reading; }
     CFlitManager* getManager() const { return manager.get(); }
@@ -219,6 +221,8 @@ private:
     wxString note;
     wxInfoBar* infoBar;
     wxString refusal;
+    // The last notice of a missing hyphenation dictionary, shown once.
+    wxString hyphenationNotice;
     wxMenu* goMenu = nullptr;
     CFlitView* flitView;
     CAssessmentView* assessmentView;

@@ -1,5 +1,7 @@
 #include "ReaderOptions.h"
 
+#include "Preferences.h"
+
 #include "engine/FlitManager.h"
 
 #include <wx/cmdline.h>
@@ -21,6 +23,19 @@ int usageError(const wxString& message) {
 
 } // namespace
 
+void SReaderOptions::overrideFlashRules(SPreferences* preferences) const {
+    if (!count.empty()) {
+        preferences->count =
+            count == "bytes" ? CFlitWordCalcs::eLengthBytes : CFlitWordCalcs::eLengthCharacters;
+    }
+    if (hyphenate) {
+        preferences->hyphenate = true;
+    }
+    if (!language.empty()) {
+        preferences->language = language;
+    }
+}
+
 int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
     // Parsed before the toolkit starts: help and usage errors go to the terminal.
     if (wxMessageOutput::Get() == nullptr) {
@@ -39,6 +54,12 @@ int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
                                       kMinWordLength, kMaxWordLength,
                                       SReaderOptions::kDefaultWordLength),
                      wxCMD_LINE_VAL_NUMBER);
+    parser.AddOption("", "count",
+                     "measure words for their timing in characters (the default) or bytes");
+    parser.AddSwitch("", "hyphenate", "cut long words at syllables rather than at the word length");
+    parser.AddOption("", "language",
+                     "the language to hyphenate in, such as en, de or fr-CA (default: the "
+                     "document's)");
     parser.AddSwitch("", "autostart",
                      "start reading once the window is shown, where the document was left");
     parser.AddSwitch("", "from-start", "read from the beginning, not from where it was left");
@@ -78,6 +99,15 @@ int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
                                                kMinWordLength, kMaxWordLength,
                                                options->wordLength));
         }
+    }
+    if (parser.Found("count", &options->count) && options->count != "bytes" &&
+        options->count != "characters") {
+        return usageError(
+            wxString::Format("--count must be bytes or characters, not '%s'", options->count));
+    }
+    options->hyphenate = parser.Found("hyphenate");
+    if (parser.Found("language", &options->language) && options->language.empty()) {
+        return usageError("--language needs a language, such as en or de");
     }
     options->autostart = parser.Found("autostart");
     options->fromStart = parser.Found("from-start");

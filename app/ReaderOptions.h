@@ -3,6 +3,8 @@
 
 #include <wx/string.h>
 
+struct SPreferences;
+
 // What the reader was asked to do on its command line.
 struct SReaderOptions {
     // The word display length, as the command line and the dialog take it.
@@ -24,6 +26,14 @@ struct SReaderOptions {
     wxString screenshotPath;
     // A file, or "-" for standard input.
     wxString documentPath;
+    // How words are measured and long words cut, when the command line says: "bytes" or
+    // "characters" (empty: as the preferences say), syllable hyphenation, and its language.
+    wxString count;
+    bool hyphenate = false;
+    wxString language;
+
+    // What the command line says of word measuring and cutting holds over the preferences.
+    void overrideFlashRules(SPreferences* preferences) const;
 };
 
 // Parses the reader's command line. Returns 0 when the reader should run, -1 when it should

@@ -10,13 +10,17 @@
 #include "PauseWhileModal.h"
 #include "PreferencesDialog.h"
 #include "ReaderFrameIds.h"
+#include "ReadingNavigator.h"
 #include "StatisticsDialog.h"
 
 #include "engine/FlitManager.h"
+#include "engine/Hyphenation.h"
+#include "outside/DataManager.h"
 
 #include <wx/config.h>
 #include <wx/infobar.h>
 #include <wx/menu.h>
+#include <wx/utils.h>
 
 wxMenu* CReaderFrame::createViewMenu() {
     wxMenu* view = new wxMenu;
@@ -78,6 +82,7 @@ void CReaderFrame::applyPreferences() {
         }
         manager->setWordDisplayLength(wordDisplayLength);
     }
+    applyFlashRules();
     const STheme& theme = themeOf(preferences.theme);
     flitView->setColours(theme.background, theme.word, theme.dim);
     flitView->setFixationEnabled(preferences.fixation);
@@ -100,6 +105,29 @@ void CReaderFrame::applyPreferences() {
     }
     flitView->Refresh();
     updateStatus();
+}
+
+void CReaderFrame::applyFlashRules() {
+    const CHyphenation* hyphenation = nullptr;
+    if (preferences.hyphenate && document) {
+        // The first request for a language loads its dictionary, seconds for a large one.
+        wxBusyCursor loading;
+        wxString notice;
+        hyphenation = CHyphenation::forLanguage(
+            preferences.hyphenationLanguage(document->getLanguage()), &notice);
+        // A missing dictionary is said once; long words are then cut at the display length.
+        if (hyphenation == nullptr && notice != hyphenationNotice) {
+            infoBar->ShowMessage(notice, wxICON_INFORMATION);
+        }
+        hyphenationNotice = notice;
+    }
+    if (manager) {
+        manager->setLengthUnit(preferences.count);
+        manager->setHyphenation(hyphenation);
+    }
+    if (navigator) {
+        navigator->setFlashRules(preferences.count, hyphenation);
+    }
 }
 
 void CReaderFrame::onPreferences(wxCommandEvent&) {

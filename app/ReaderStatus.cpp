@@ -51,12 +51,14 @@ wxString formatCount(size_t count) {
 
 void CReaderFrame::countShownChunk(const CFlitCommandEvent& event) {
     wxCDataInfoListNode* node = event.dataInfoListNode;
-    // A word longer than the display length comes in chunks of exactly that many characters,
-    // each but the last ending in a hyphen, all with the word's node.
+    // A word longer than the display length comes in chunks of exactly that many characters
+    // (at most that many when cut at syllables), each but the last ending in a hyphen, all with
+    // the word's node.
     const size_t length = manager->getWordDisplayLength();
     const wxScopedCharBuffer chunk = lastChunk.utf8_str();
     const bool goesOn = node == shownNode && length >= 2 && lastChunk.EndsWith("-") &&
-                        CUtf8::countClusters(chunk.data(), chunk.length()) == length;
+                        (manager->getHyphenation() != nullptr ||
+                         CUtf8::countClusters(chunk.data(), chunk.length()) == length);
     if (!goesOn) {
         ++wordsShown;
         // Items other than words (links, email items) show their words with their own node.

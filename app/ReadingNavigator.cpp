@@ -231,8 +231,17 @@ void CReadingNavigator::sentenceAround(wxCDataInfoListNode* node, std::vector<wx
     }
 }
 
+void CReadingNavigator::setFlashRules(CFlitWordCalcs::eLengthUnit unit,
+                                      const CHyphenation* dictionary) {
+    if (unit != lengthUnit || dictionary != hyphenation) {
+        lengthUnit = unit;
+        hyphenation = dictionary;
+        timesSpeed = -1;
+    }
+}
+
 uint64_t CReadingNavigator::wordCost(CFlitWordCalcs& wordCalcs, const char* word, char separator,
-                                     int speed, unsigned int wordLength) {
+                                     int speed, unsigned int wordLength) const {
     // Timed as the engine times it: by its first wordLength characters, once per chunk, both
     // counted in characters as a reader sees them (CFlashedWords::chunksOf and timedPart).
     const size_t bytes = std::strlen(word);
@@ -241,10 +250,13 @@ uint64_t CReadingNavigator::wordCost(CFlitWordCalcs& wordCalcs, const char* word
     std::string shown;
     const char* timed = word;
     if (wordLength >= 2 && length > wordLength) {
-        chunks = (length - 1 + wordLength - 2) / (wordLength - 1);
+        chunks = hyphenation != nullptr
+                     ? CFlashedWords::chunksOf(word, wordLength, hyphenation).size()
+                     : (length - 1 + wordLength - 2) / (wordLength - 1);
         shown.assign(word, CUtf8::clusterPrefixBytes(word, bytes, wordLength));
         timed = shown.c_str();
     }
+    wordCalcs.setLengthUnit(lengthUnit);
     const int display = wordCalcs.calcWordDisplayTime(timed, speed);
     const int delay = wordCalcs.calcInterWordDelayTime(timed, separator, speed);
     return chunks * static_cast<uint64_t>(display + delay);

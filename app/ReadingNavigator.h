@@ -9,6 +9,7 @@
 #include <vector>
 
 class CDataManager;
+class CHyphenation;
 class wxCDataInfoListNode;
 
 // What the reader knows about positions in a document: where sentences and paragraphs begin,
@@ -53,6 +54,10 @@ public:
     uint64_t timeLeftMs(wxCDataInfoListNode* node, int speed, unsigned int wordLength,
                         bool fromRestart = false, int rampSpeed = 0);
 
+    // Times words as the engine does with this length unit and hyphenation (null: the cut at
+    // the word length); the engine's default until set.
+    void setFlashRules(CFlitWordCalcs::eLengthUnit unit, const CHyphenation* hyphenation);
+
 private:
     enum eBoundary { eSentence, eParagraph };
 
@@ -68,8 +73,8 @@ private:
     template <typename Visit> void forEachWordFrom(wxCDataInfoListNode* node, Visit visit) const;
     void rebuildTimes(int speed, unsigned int wordLength);
     // What one word costs, chunks and blanks included.
-    static uint64_t wordCost(CFlitWordCalcs& calcs, const char* word, char separator, int speed,
-                             unsigned int wordLength);
+    uint64_t wordCost(CFlitWordCalcs& calcs, const char* word, char separator, int speed,
+                      unsigned int wordLength) const;
     // What the ramp from rampSpeed adds to the first words from node (first words before it)
     // over the steady speed.
     int64_t rampExtra(wxCDataInfoListNode* node, size_t first, int steady, unsigned int wordLength,
@@ -91,6 +96,9 @@ private:
     int timesSpeed = -1;
     unsigned int timesWordLength = 0;
     CFlitWordCalcs calcs;
+    // Set by setFlashRules.
+    CFlitWordCalcs::eLengthUnit lengthUnit = CFlitWordCalcs::eLengthBytes;
+    const CHyphenation* hyphenation = nullptr;
 };
 
 #endif

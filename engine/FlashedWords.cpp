@@ -1,5 +1,7 @@
 #include "engine/FlashedWords.h"
 
+#include "engine/Hyphenation.h"
+
 #include "outside/DataManager.h"
 #include "outside/OvriChars.h"
 #include "outside/Utf8.h"
@@ -109,6 +111,54 @@ std::vector<std::string> CFlashedWords::chunksOf(const std::string& word,
         remaining -= displayLength - 1;
     }
     chunks.emplace_back(rest, restBytes);
+    return chunks;
+}
+
+std::vector<std::string> CFlashedWords::chunksOf(const std::string& word,
+                                                 unsigned int displayLength,
+                                                 const CHyphenation* hyphenation) {
+    if (hyphenation == nullptr || !limits(displayLength)) {
+        return chunksOf(word, displayLength);
+    }
+    // Where each character (grapheme cluster) begins, and the end.
+    std::vector<std::size_t> starts;
+    for (std::size_t at = 0; at < word.size();) {
+        starts.push_back(at);
+        const std::size_t bytes = CUtf8::clusterBytes(word.data() + at, word.size() - at);
+        at += bytes > 0 ? bytes : word.size() - at;
+    }
+    starts.push_back(word.size());
+    const std::size_t count = starts.size() - 1;
+    if (count <= displayLength) {
+        return {word};
+    }
+    // Which characters a chunk may end before: a break that falls inside a character (before a
+    // combining mark) is none.
+    const std::vector<std::size_t> breaks = hyphenation->breaksOf(word);
+    std::vector<bool> breakBefore(count + 1, false);
+    for (std::size_t i = 0, b = 0; i <= count && b < breaks.size(); ++i) {
+        while (b < breaks.size() && breaks[b] < starts[i]) {
+            ++b;
+        }
+        breakBefore[i] = b < breaks.size() && breaks[b] == starts[i];
+    }
+    std::vector<std::string> chunks;
+    std::size_t position = 0;
+    while (count - position > displayLength) {
+        std::size_t end = position + displayLength - 1;
+        while (end > position && !breakBefore[end]) {
+            --end;
+        }
+        if (end == position) {
+            end = position + displayLength - 1;
+        }
+        chunks.push_back(word.substr(starts[position], starts[end] - starts[position]));
+        if (chunks.back().back() != kHyphen) {
+            chunks.back() += kHyphen;
+        }
+        position = end;
+    }
+    chunks.push_back(word.substr(starts[position]));
     return chunks;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 class CDataManager;
+class CHyphenation;
 
 // One word that reading flashes, in UTF-8, with the separator character passed with it
 // (COvriChars::kSpaceChar, kNewlineChar or kNullByte), which its inter-word delay depends on.
@@ -61,6 +62,12 @@ public:
     // chunk of what remains. A length of 0 or 1 cannot hold a character and a hyphen: it means
     // no limit.
     static std::vector<std::string> chunksOf(const std::string& word, unsigned int displayLength);
+    // The same, cut at syllables when a dictionary is given (null: the cut above): each chunk
+    // but the last ends at the last break of the dictionary (or a hyphen of the word) that
+    // leaves it at most displayLength - 1 characters, followed by a hyphen unless it ends in
+    // one, and at displayLength - 1 characters when no break fits.
+    static std::vector<std::string> chunksOf(const std::string& word, unsigned int displayLength,
+                                             const CHyphenation* hyphenation);
 
     // The part of a word that its display time and delay are computed from, the same for each
     // of its chunks: its first displayLength characters (all of it when there is no limit).

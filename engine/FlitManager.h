@@ -14,6 +14,7 @@
 
 class CDataManager;
 class CFlitViewThread;
+class CHyphenation;
 class wxWindow;
 
 // The object through which a host drives the engine. The host creates it, hands it the document
@@ -79,6 +80,13 @@ public:
     void setState(eStateType newState);
     void setCurrentSpeed(unsigned int speed) { currentSpeed = speed; }
     void setWordDisplayLength(unsigned int length) { wordDisplayLength = length; }
+    // How the timing rules measure a word (bytes by default), for the words presented next.
+    void setLengthUnit(CFlitWordCalcs::eLengthUnit unit) { wordCalcs.setLengthUnit(unit); }
+    // Long words cut at the syllable breaks of this dictionary (CHyphenation::forLanguage, which
+    // keeps it for the life of the process); null, the default, cuts them at the display
+    // length.
+    void setHyphenation(const CHyphenation* dictionary) { hyphenation = dictionary; }
+    const CHyphenation* getHyphenation() const { return hyphenation; }
 
     // Speed operations, kept within kMinWpmSpeed..kMaxWpmSpeed: setting and halving or doubling
     // clamp; an increase or decrease that would leave the range is refused.
@@ -181,6 +189,7 @@ private:
     std::atomic<unsigned int> currentSpeed;
     std::atomic<unsigned int> targetSpeed;
     std::atomic<unsigned int> wordDisplayLength;
+    std::atomic<const CHyphenation*> hyphenation{nullptr};
     std::atomic<wxCDataInfoListNode*> dataInfoListNode;
     wxWindow* mainFrameWindow;
     wxWindow* flitViewWindow;

@@ -279,6 +279,7 @@ private:
     wxString error;
     std::string packagePath;
     std::string title;
+    std::string language;
     std::map<std::string, SManifestItem> manifest;
     // The spine's idrefs in order, with whether each is read as text.
     std::vector<std::pair<std::string, bool>> spine;
@@ -303,6 +304,10 @@ std::unique_ptr<CDataManager> CEpubReader::read(wxString* message) {
     }
     readContents();
     document->setTitle(wxString::FromUTF8(title));
+    // The package's language outweighs the chapters' own.
+    if (!language.empty()) {
+        document->setLanguage(language);
+    }
     return std::move(document);
 }
 
@@ -338,6 +343,9 @@ bool CEpubReader::readPackage() {
     const xmlNode* root = xmlDocGetRootElement(package.get());
     if (const xmlNode* titleElement = findElement(root, "title")) {
         title = textOf(titleElement);
+    }
+    if (const xmlNode* languageElement = findElement(root, "language")) {
+        language = textOf(languageElement);
     }
     const std::string folder = folderOf(packagePath);
     const xmlNode* manifestElement = findElement(root, "manifest");

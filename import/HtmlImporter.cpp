@@ -512,6 +512,18 @@ bool CHtmlTextBuilder::append(const char* bytes, std::size_t size, bool xhtml, w
         // Only bytes without any markup or text (white space, a lone comment) give no tree.
         return true;
     }
+    // The language of the first page that names one: <html lang> or xml:lang.
+    const xmlNode* root = xmlDocGetRootElement(doc.get());
+    if (document->getLanguage().empty() && root != nullptr) {
+        xmlChar* lang = xmlGetProp(root, BAD_CAST "lang");
+        if (lang == nullptr) {
+            lang = xmlGetNsProp(root, BAD_CAST "lang", XML_XML_NAMESPACE);
+        }
+        if (lang != nullptr) {
+            document->setLanguage(reinterpret_cast<const char*>(lang));
+            xmlFree(lang);
+        }
+    }
     CHtmlWalk walk(document, &anchors, &title);
     return walk.walk(doc.get(), error);
 }

@@ -94,6 +94,10 @@ public:
     // The title (an EPUB's metadata, an HTML title); empty when the document names none.
     const wxString& getTitle() const { return title; }
     void setTitle(const wxString& text) { title = text; }
+    // The language the document says it is written in, a BCP 47 tag ("en", "fr-CA"; an EPUB's
+    // dc:language, the lang of an HTML page); empty when it says none.
+    const std::string& getLanguage() const { return language; }
+    void setLanguage(const std::string& tag) { language = tag; }
     // The table of contents in reading order; empty when the document has none.
     const std::vector<SContentsEntry>& getContents() const { return contents; }
     // Adds an entry; entries are expected in the order of their item indexes.
@@ -152,6 +156,7 @@ private:
     CTagInfoList tags;
     CPageManager pageManager;
     wxString title;
+    std::string language;
     std::vector<SContentsEntry> contents;
 
     // Guards linkFileData, linkFileNames and privateFolder: the host adds data on its thread

@@ -1,7 +1,11 @@
 #include "timing/FlitWordCalcs.h"
 
 #include "outside/OvriChars.h"
+#include "outside/Utf8.h"
 #include "timing/SentenceEnd.h"
+
+#include <unicode/uchar.h>
+#include <unicode/utf8.h>
 
 #include <climits>
 #include <cstring>
@@ -17,10 +21,13 @@ const bool kDefaultsLoaded = (CFlitWordCalcs::restoreDefaultTimingTable(), true)
 
 const char kFullStop = '.';
 
+using eMarkKind = CSentenceEnd::eMarkKind;
+constexpr eMarkKind eNoMark = CSentenceEnd::eNoMark;
+constexpr eMarkKind eCommaMark = CSentenceEnd::eCommaMark;
+constexpr eMarkKind ePeriodMark = CSentenceEnd::ePeriodMark;
+
 // The marks that earn an inter-word delay, "<>(),;?!.:"; the first of them in a word decides
 // its kind. A switch rather than strpbrk: this runs for every word presented.
-enum eMarkKind { eNoMark, eCommaMark, ePeriodMark };
-
 eMarkKind markKind(char c) {
     switch (c) {
     case '(':
@@ -87,6 +94,142 @@ bool isPunctByte(char c) {
            (u >= 123 && u <= 126);
 }
 
+// Classes of code points when words are read as Unicode text. Combining marks and format
+// characters (the joiners, variation selectors) belong to the character before them and
+// change nothing.
+enum eCharClass {
+    eUpperChar,
+    eLowerChar,
+    eUncasedLetter,
+    eDigitChar,
+    ePunctChar,
+    eJoining,
+    eOther
+};
+
+eCharClass classOf(UChar32 c) {
+    if (c < 0) {
+        return eOther;
+    }
+    switch (u_charType(c)) {
+    case U_UPPERCASE_LETTER:
+    case U_TITLECASE_LETTER:
+        return eUpperChar;
+    case U_LOWERCASE_LETTER:
+        return eLowerChar;
+    case U_MODIFIER_LETTER:
+    case U_OTHER_LETTER:
+        return eUncasedLetter;
+    case U_DECIMAL_DIGIT_NUMBER:
+    case U_LETTER_NUMBER:
+    case U_OTHER_NUMBER:
+        return eDigitChar;
+    // The C locale's punctuation holds the ASCII symbols too ("$+<=>^`|~"); so does this,
+    // but not the other symbols (emoji, dingbats), which are words in their own right.
+    case U_DASH_PUNCTUATION:
+    case U_START_PUNCTUATION:
+    case U_END_PUNCTUATION:
+    case U_CONNECTOR_PUNCTUATION:
+    case U_OTHER_PUNCTUATION:
+    case U_INITIAL_PUNCTUATION:
+    case U_FINAL_PUNCTUATION:
+    case U_MATH_SYMBOL:
+    case U_CURRENCY_SYMBOL:
+    case U_MODIFIER_SYMBOL:
+        return ePunctChar;
+    case U_NON_SPACING_MARK:
+    case U_ENCLOSING_MARK:
+    case U_COMBINING_SPACING_MARK:
+    case U_FORMAT_CHAR:
+        return eJoining;
+    default:
+        return eOther;
+    }
+}
+
+// Walks the code points of a word read as UTF-8 (a byte that begins no valid sequence is one
+// code point of no class); visit(c, offsetAfter) returns false to stop.
+template <typename Visit> void forEachCodePoint(const char* word, Visit visit) {
+    const int32_t size = static_cast<int32_t>(std::strlen(word));
+    for (int32_t at = 0; at < size;) {
+        UChar32 c = 0;
+        U8_NEXT(word, at, size, c);
+        if (!visit(c, at)) {
+            return;
+        }
+    }
+}
+
+bool isAllCapsInCharacters(const char* word, bool afterPunctuated) {
+    bool first = true;
+    bool capitalised = false;
+    bool hasUpper = false;
+    bool hasLower = false;
+    forEachCodePoint(word, [&](UChar32 c, int32_t) {
+        const eCharClass cls = classOf(c);
+        capitalised = capitalised || (first && cls == eUpperChar);
+        first = false;
+        hasUpper = hasUpper || cls == eUpperChar;
+        hasLower = cls == eLowerChar;
+        return !hasLower;
+    });
+    // Only cased letters count: a word of a script without case is never all capitals.
+    return (capitalised && !afterPunctuated) || (hasUpper && !hasLower);
+}
+
+bool isAllNumsInCharacters(const char* word) {
+    bool all = true;
+    forEachCodePoint(word, [&](UChar32 c, int32_t) {
+        const eCharClass cls = classOf(c);
+        all = cls == eDigitChar || cls == ePunctChar || cls == eJoining;
+        return all;
+    });
+    return all;
+}
+
+// The mark that counts for the inter-word delay of a word of length bytes: the first of the
+// marks, unless it is the full stop of an abbreviation that ends the word.
+eMarkKind markInBytes(const char* word, char separator, int length) {
+    const char* mark = findFirstMark(word);
+    if (mark == nullptr) {
+        return eNoMark;
+    }
+    if (*mark == kFullStop) {
+        const char next = mark[1] != COvriChars::kNullByte ? mark[1] : separator;
+        const bool stopEndsWord =
+            isPunctByte(next) || next == COvriChars::kSpaceChar || next == COvriChars::kNullByte;
+        if (stopEndsWord && CSentenceEnd::isAbbreviation(word, static_cast<std::size_t>(length))) {
+            return eNoMark;
+        }
+    }
+    return markKind(*mark);
+}
+
+// The same for a word of length characters: the marks of every script, and a stop that any
+// punctuation follows ends the word ("Dr.»").
+eMarkKind markInCharacters(const char* word, char separator, int length) {
+    eMarkKind kind = eNoMark;
+    bool stop = false;
+    bool stopEndsWord = false;
+    forEachCodePoint(word, [&](UChar32 c, int32_t) {
+        if (stop) {
+            stopEndsWord = classOf(c) == ePunctChar;
+            return false;
+        }
+        kind = c < 0 ? eNoMark : CSentenceEnd::markKindOf(static_cast<char32_t>(c));
+        stop = c == kFullStop;
+        stopEndsWord = stop && (isPunctByte(separator) || separator == COvriChars::kSpaceChar ||
+                                separator == COvriChars::kNullByte);
+        // Past a full stop, one more code point says whether the stop ends the word.
+        return kind == eNoMark || stop;
+    });
+    if (stopEndsWord &&
+        CSentenceEnd::isAbbreviationInCharacters(word, static_cast<std::size_t>(length))) {
+        return eNoMark;
+    }
+    return kind;
+}
+
 // Words longer than this many bytes are timed as if they had this length: no formula then
 // leaves the range of long long, and such a word's times are far past the range of int anyway.
 constexpr long long kMaxTimedLength = 1 << 20;
@@ -142,6 +285,7 @@ CFlitWordCalcs::CFlitWordCalcs(const CFlitWordCalcs& other) {
 CFlitWordCalcs& CFlitWordCalcs::operator=(const CFlitWordCalcs& other) {
     prevWordPunctuated.store(other.prevWordPunctuated.load(std::memory_order_relaxed),
                              std::memory_order_relaxed);
+    setLengthUnit(other.getLengthUnit());
     return *this;
 }
 
@@ -216,6 +360,9 @@ bool CFlitWordCalcs::isAllCaps(const char* word) {
     if (word == nullptr) {
         return false;
     }
+    if (getLengthUnit() == eLengthCharacters) {
+        return isAllCapsInCharacters(word, prevWordPunctuated.load(std::memory_order_relaxed));
+    }
     // A capitalised word that does not follow a punctuated word is most likely a name.
     if (isUpperByte(word[0]) && !prevWordPunctuated.load(std::memory_order_relaxed)) {
         return true;
@@ -234,12 +381,27 @@ bool CFlitWordCalcs::isAllNums(const char* word) {
     if (word == nullptr) {
         return true;
     }
+    if (getLengthUnit() == eLengthCharacters) {
+        return isAllNumsInCharacters(word);
+    }
     for (const char* c = word; *c != '\0'; ++c) {
         if (!isDigitByte(*c) && !isPunctByte(*c)) {
             return false;
         }
     }
     return true;
+}
+
+int CFlitWordCalcs::lengthOf(const char* word) const {
+    const std::size_t bytes = std::strlen(word);
+    std::size_t length = bytes;
+    // Bytes that are not UTF-8 have no characters to count: they count as bytes.
+    if (getLengthUnit() == eLengthCharacters &&
+        CUtf8::findInvalid(word, bytes) == CUtf8::kAllValid) {
+        length = CUtf8::countClusters(word, bytes);
+    }
+    return static_cast<int>(length < static_cast<std::size_t>(kMaxTimedLength) ? length
+                                                                               : kMaxTimedLength);
 }
 
 int CFlitWordCalcs::calcWordDisplayTime(const char* word, int speed) {
@@ -251,9 +413,7 @@ int CFlitWordCalcs::calcWordDisplayTime(const char* word, int speed) {
     }
     CTimingTableData row;
     getTimingData(&row, speed);
-    const std::size_t bytes = std::strlen(word);
-    const int length = static_cast<int>(
-        bytes < static_cast<std::size_t>(kMaxTimedLength) ? bytes : kMaxTimedLength);
+    const int length = lengthOf(word);
 
     const long long base = scaled(calcWordDelayValue(speed, length), row.wdBaseValueAdjPercentage);
     const bool caps = isAllCaps(word);
@@ -281,28 +441,20 @@ int CFlitWordCalcs::calcInterWordDelayTime(const char* word, char separator, int
     }
     CTimingTableData row;
     getTimingData(&row, speed);
-    const std::size_t bytes = std::strlen(word);
-    const int length = static_cast<int>(
-        bytes < static_cast<std::size_t>(kMaxTimedLength) ? bytes : kMaxTimedLength);
+    const int length = lengthOf(word);
     const long long base = scaled(calcInterWordBaseValue(speed), row.iwdBaseValueAdjPercentage);
 
-    const char* mark = findFirstMark(word);
-    if (mark != nullptr && *mark == kFullStop) {
-        const char next = mark[1] != COvriChars::kNullByte ? mark[1] : separator;
-        const bool stopEndsWord =
-            isPunctByte(next) || next == COvriChars::kSpaceChar || next == COvriChars::kNullByte;
-        if (stopEndsWord && CSentenceEnd::isAbbreviation(word, static_cast<std::size_t>(length))) {
-            mark = nullptr;
-        }
-    }
+    const eMarkKind mark = getLengthUnit() == eLengthCharacters
+                               ? markInCharacters(word, separator, length)
+                               : markInBytes(word, separator, length);
 
     long long delay = 0;
-    if (mark != nullptr) {
-        delay = markKind(*mark) == eCommaMark
+    if (mark != eNoMark) {
+        delay = mark == eCommaMark
                     ? scaled(calcCommaDelayValue(speed), row.iwdCommaAdjPercentage)
                     : scaled(calcPeriodDelayValue(speed), row.iwdPeriodAdjPercentage);
     }
-    prevWordPunctuated.store(mark != nullptr, std::memory_order_relaxed);
+    prevWordPunctuated.store(mark != eNoMark, std::memory_order_relaxed);
 
     // A line break outweighs any mark: its delay replaces the mark's.
     if (separator == COvriChars::kNewlineChar) {

@@ -12,8 +12,16 @@
 // formula scaled by a percentage of the timing table row for the speed.
 //
 // Speeds of 0 or below make every calculation return 0. A speed above the last row's speed uses
-// the last row as it stands. Bytes are classified as the C locale does, whatever the process's
-// locale: bytes 0x80 and above are neither letters, digits nor punctuation.
+// the last row as it stands.
+//
+// The length unit decides what a word's length is and how its characters are classified. In
+// bytes (the default, as the rules were tuned) the length is the byte count and bytes are
+// classified as the C locale does, whatever the process's locale: bytes 0x80 and above are
+// neither letters, digits nor punctuation. In characters the length is the number of characters
+// a reader perceives (grapheme clusters), letters are upper or lower case by their Unicode
+// category (a letter of a script without case is neither), digits and punctuation are every
+// script's, and the marks include their Unicode counterparts (CSentenceEnd::markKindOf), so
+// that a word of any alphabet is timed as an English word of as many letters.
 class FLIT_EXPORT CFlitWordCalcs {
 public:
     static constexpr int kTimingTableRowCount = 6;
@@ -24,6 +32,8 @@ public:
     // row it needs once, so an edit affects at most the calculation it lands in.
     static CTimingTableData kTimingTable[kTimingTableRowCount];
 
+    enum eLengthUnit { eLengthBytes, eLengthCharacters };
+
     // Puts the built-in default rows back into kTimingTable.
     static void restoreDefaultTimingTable();
 
@@ -32,8 +42,12 @@ public:
     CFlitWordCalcs& operator=(const CFlitWordCalcs& other);
 
     // Forgets the previous word: the next word is classified as if no punctuated word came
-    // before it.
+    // before it. The length unit is a setting, not memory: it stays.
     void zeroInit();
+
+    // Set by the GUI thread, read by each calculation on the presentation thread.
+    void setLengthUnit(eLengthUnit unit) { lengthUnit.store(unit, std::memory_order_relaxed); }
+    eLengthUnit getLengthUnit() const { return lengthUnit.load(std::memory_order_relaxed); }
 
     int calcWordDisplayTime(const char* word, int speed);
     // Also records whether the word kept a punctuation mark, for the next word's display time.
@@ -55,6 +69,8 @@ protected:
 
     bool isAllCaps(const char* word);
     bool isAllNums(const char* word);
+    // The word's length in the unit, at most a length whose times still fit the formulas.
+    int lengthOf(const char* word) const;
 
 private:
     // count units of one comma delay each, scaled by the row's rest or sustain percentage.
@@ -63,6 +79,7 @@ private:
     // Whether the last word whose delay was computed kept a punctuation mark. Written by the
     // presentation thread's calculations, cleared by the GUI thread's zeroInit.
     std::atomic<bool> prevWordPunctuated;
+    std::atomic<eLengthUnit> lengthUnit{eLengthBytes};
 };
 
 #endif

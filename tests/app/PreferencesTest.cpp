@@ -118,6 +118,9 @@ TEST_F(PreferencesTest, PreferencesSurviveARestart) {
     chosen.fontSize = 60;
     chosen.pauseContext = ePauseWordOnly;
     chosen.speed = 480;
+    chosen.count = CFlitWordCalcs::eLengthBytes;
+    chosen.hyphenate = true;
+    chosen.language = "fr";
     frame->setPreferences(chosen);
     frame->setWordDisplayLength(20);
     chosen.wordLength = 20;
@@ -143,8 +146,8 @@ TEST_F(PreferencesTest, ABrokenFileStartsWithDefaults) {
         {"not a config", "[View\nTheme=light\n\x01\x02=\xff\n", "were not read", eThemeDark, true},
         {"newer", "[Preferences]\nVersion=9\n[View]\nTheme=light\n", "newer version", eThemeDark,
          true},
-        {"bad values", "[Reading]\nSpeed=fast\n[View]\nTheme=light\nFontSize=2\n",
-         "Speed = 'fast', FontSize = '2'", eThemeLight, false},
+        {"bad values", "[Reading]\nSpeed=fast\nCount=words\n[View]\nTheme=light\nFontSize=2\n",
+         "Speed = 'fast', FontSize = '2', Count = 'words'", eThemeLight, false},
     };
     for (const auto& file : files) {
         SCOPED_TRACE(file.name);

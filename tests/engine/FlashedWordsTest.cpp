@@ -1,5 +1,7 @@
 #include "engine/FlashedWords.h"
 
+#include "engine/Hyphenation.h"
+
 #include "outside/DataManager.h"
 #include "outside/OvriChars.h"
 
@@ -48,6 +50,34 @@ TEST(FlashedWords, ChunksAndTheirTimedPartCountPerceivedCharacters) {
         EXPECT_EQ(c.chunks, CFlashedWords::chunksOf(c.word, c.displayLength));
         EXPECT_EQ(c.timed, CFlashedWords::timedPart(c.word, c.displayLength));
     }
+}
+
+// Cut at syllables, a chunk ends at the last break that fits, in the dictionary of the language
+// (8-bit dictionaries included), or at a hyphen of the word; without a fitting break, or
+// without a dictionary, the cut is at the display length.
+TEST(FlashedWords, HyphenationCutsAtTheLastSyllableThatFits) {
+    const struct {
+        std::string word;
+        const char* language;
+        unsigned int displayLength;
+        std::vector<std::string> chunks;
+    } cases[] = {
+        {"internationalization", "en-US", 8, {"interna-", "tional-", "ization"}},
+        {"électricité,", "fr_CA", 6, {"élec-", "trici-", "té,"}},
+        {"достопримечательности", "ru", 12, {"достоприме-", "чательности"}},
+        {"well-known", "en", 6, {"well-", "known"}},
+        {"rhythms", "en", 4, {"rhy-", "thms"}},
+        {"harbour", "en", 7, {"harbour"}},
+        {"internationalization", "xx", 8, {"interna-", "tionali-", "zation"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.word + " in " + c.language);
+        wxString notice;
+        const CHyphenation* dictionary = CHyphenation::forLanguage(c.language, &notice);
+        EXPECT_EQ(dictionary == nullptr, notice.Contains(c.language)) << notice;
+        EXPECT_EQ(c.chunks, CFlashedWords::chunksOf(c.word, c.displayLength, dictionary));
+    }
+    EXPECT_EQ(CHyphenation::forLanguage("ru"), CHyphenation::forLanguage("RU_ru"));
 }
 
 // Reading flashes a word item's text, "<LINK>" for a hyperlink or mail link, the words of email

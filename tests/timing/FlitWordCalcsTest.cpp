@@ -1,5 +1,6 @@
 #include "timing/FlitWordCalcs.h"
 #include "timing/FlitWordCalcsSerializer.h"
+#include "timing/SentenceEnd.h"
 #include "timing/TimingTableDataSerializer.h"
 
 #include <gtest/gtest.h>
@@ -175,6 +176,51 @@ TEST_F(FlitWordCalcsTest, Classification) {
     for (const auto& [word, caps, nums] : cases) {
         EXPECT_EQ(caps, calcs.isAllCaps(word)) << word;
         EXPECT_EQ(nums, calcs.isAllNums(word)) << word;
+    }
+}
+
+// In characters, a word of any script is timed as an ASCII word of as many letters of the same
+// kinds is in bytes: its twin here, read in the same order so that both remember the same
+// word before.
+TEST_F(FlitWordCalcsTest, CharactersTimeEveryScriptAsItsAsciiTwin) {
+    const std::tuple<const char*, const char*, char> cases[] = {
+        {"французских", "abcdefghijk", ' '},
+        {"ÉMILE", "EMILE", ' '},
+        {"МОСКВА", "MOSKVA", ' '},
+        {"Москва.", "Moskva.", ' '},
+        {"Др.", "Dr.", ' '},
+        {"١٢٣", "123", ' '},
+        {"終わり。", "abc.", ' '},
+        {"好，", "a,", ' '},
+        {"¿Qué?", "'Que?", '\n'},
+        {"שלום", "abcd", ' '},
+        {"cafe\u0301", "cafe", ' '},
+        {"\U0001F44D\U0001F3FD", "a", ' '},
+        {"Ende.“", "Ende.'", ' '},
+        {"（注）", "(a)", ' '},
+    };
+    CFlitWordCalcs twins;
+    calcs.setLengthUnit(CFlitWordCalcs::eLengthCharacters);
+    for (const auto& [word, twin, separator] : cases) {
+        SCOPED_TRACE(word);
+        EXPECT_EQ(twins.calcWordDisplayTime(twin, 250), calcs.calcWordDisplayTime(word, 250));
+        EXPECT_EQ(twins.calcInterWordDelayTime(twin, separator, 250),
+                  calcs.calcInterWordDelayTime(word, separator, 250));
+    }
+    EXPECT_EQ(CFlitWordCalcs::eLengthCharacters, CFlitWordCalcs(calcs).getLengthUnit());
+    calcs.zeroInit();
+    EXPECT_EQ(CFlitWordCalcs::eLengthCharacters, calcs.getLengthUnit());
+}
+
+// A sentence ends at a stop of any script, looking through closing quotes and brackets.
+TEST(SentenceEnd, StopsOfEveryScriptEndSentences) {
+    const std::pair<const char*, bool> cases[] = {
+        {"終わり。", true}, {"fin.»", true}, {"Ende.“", true},    {"word!)", true},
+        {"「終」", false},  {"Др.", false},  {"Mr.", false},      {"baie :", false},
+        {"لماذا؟", true},   {"end…", true},  {"\xE2\x80", false}, {"", false},
+    };
+    for (const auto& [word, ends] : cases) {
+        EXPECT_EQ(ends, CSentenceEnd::endsSentence(word)) << word;
     }
 }
 

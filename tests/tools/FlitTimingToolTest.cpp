@@ -103,6 +103,8 @@ TEST_F(FlitTimingTool, MarkedUpTextListsWordsWithTheEnginesSeparators) {
     write("short.txt", "the end.");
     write("wrap.txt", "one\ntwo\n\nthree");
     write("latin.txt", "caf\xE9");
+    write("ru.html",
+          "<html lang='ru'><p>\u0444\u0440\u0430\u043d\u0446\u0443\u0437\u0441\u043a\u0438\u0445");
     const std::pair<const char*, const char*> formats[] = {
         {"< tour.flit", "\n{page\tspace"},
         {"--format plain tour.flit", "\n{page\tspace"},
@@ -111,6 +113,14 @@ TEST_F(FlitTimingTool, MarkedUpTextListsWordsWithTheEnginesSeparators) {
         {"latin.txt", "\ncaf\u00E9\tnone"},
         {"--format flit < tour.flit", "\nsea\tnone"},
         {"--wpm 300 < short.txt", "\nthe\tspace\t112\t8\nend.\tnone\t115\t459\n"},
+        // Words are measured in characters unless bytes are asked for; long ones are cut at
+        // syllables in the document's language when asked.
+        {"ru.html",
+         "\u0444\u0440\u0430\u043d\u0446\u0443\u0437\u0441\u043a\u0438\u0445\tnone\t210\t9"},
+        {"--count bytes ru.html", "\u0438\u0445\tnone\t487\t9"},
+        {"--word-length 6 --hyphenate ru.html", "\n\u0444\u0440\u0430\u043d-\tnone"},
+        {"--word-length 6 --hyphenate --language fr-CA ru.html",
+         "\n\u0444\u0440\u0430\u043d\u0446-\tnone"},
     };
     for (const auto& [args, found] : formats) {
         EXPECT_NE(std::string::npos, run(args).out.find(found)) << args;
@@ -153,6 +163,7 @@ TEST_F(FlitTimingTool, FaultsNameTheProblemAndWriteNothing) {
         {"--wpm 5001", 2, "*: --wpm must be from 1 to 5000, not 5001\n"},
         {"--wpm fast", 2, "*fast*Try 'flit-timing --help' for more information.\n"},
         {"--word-length 1", 2, "*: --word-length must be 2 or more, not 1\n"},
+        {"--count words", 2, "*: --count must be bytes or characters, not 'words'\n"},
         {"/dev/zero", 2, "*: cannot read '/dev/zero': it is not a regular file\n"},
         {"< sparse.txt", 2, "*: cannot read standard input: it is larger than 256 MiB\n"},
     };

@@ -29,8 +29,9 @@ int countOf(unsigned int value) {
 
 } // namespace
 
-CTimingReport::CTimingReport(int wordsPerMinute, int wordLengthIn)
-    : wpm(wordsPerMinute), wordLength(wordLengthIn) {}
+CTimingReport::CTimingReport(int wordsPerMinute, int wordLengthIn,
+                             CFlitWordCalcs::eLengthUnit unitIn, const CHyphenation* hyphenationIn)
+    : wpm(wordsPerMinute), wordLength(wordLengthIn), unit(unitIn), hyphenation(hyphenationIn) {}
 
 const char* CTimingReport::separatorName(char separator) {
     if (separator == COvriChars::kSpaceChar) {
@@ -47,6 +48,7 @@ std::vector<STimedWord> CTimingReport::timeDocument(const CDataManager& document
     std::vector<STimedWord> flashes;
     CFlitWordCalcs calcs;
     calcs.zeroInit();
+    calcs.setLengthUnit(unit);
     int speed = wpm;
     long long sustainMs = 0;
     for (wxCDataInfoListNode* node = document.getFirstNode(); node != nullptr;
@@ -68,7 +70,8 @@ std::vector<STimedWord> CTimingReport::timeDocument(const CDataManager& document
             const int delayMs =
                 calcs.calcInterWordDelayTime(timed.c_str(), flashed.separator, speed);
             bool first = true;
-            for (std::string& chunk : CFlashedWords::chunksOf(flashed.text, displayLength)) {
+            for (std::string& chunk :
+                 CFlashedWords::chunksOf(flashed.text, displayLength, hyphenation)) {
                 const int heldMs = static_cast<int>(std::min(displayMs + sustainMs, 0LL + INT_MAX));
                 flashes.push_back({std::move(chunk), flashed.separator, heldMs, delayMs, first});
                 sustainMs = 0;

@@ -1,10 +1,13 @@
 #ifndef FLIT_TOOLS_TIMINGREPORT_H
 #define FLIT_TOOLS_TIMINGREPORT_H
 
+#include "timing/FlitWordCalcs.h"
+
 #include <string>
 #include <vector>
 
 class CDataManager;
+class CHyphenation;
 
 // One flash of reading: a word, or one hyphenated chunk of a long word, and its times.
 struct STimedWord {
@@ -24,8 +27,11 @@ struct STimedWord {
 // engine's speed range), and a sustain lengthens the first chunk of the next word.
 class CTimingReport {
 public:
-    // A word length below 2 means no chunks.
-    CTimingReport(int wordsPerMinute, int wordLength);
+    // A word length below 2 means no chunks. Words are measured in unit, and long ones cut at
+    // the syllables of hyphenation when it is not null.
+    CTimingReport(int wordsPerMinute, int wordLength,
+                  CFlitWordCalcs::eLengthUnit unit = CFlitWordCalcs::eLengthBytes,
+                  const CHyphenation* hyphenation = nullptr);
 
     std::vector<STimedWord> timeDocument(const CDataManager& document) const;
 
@@ -35,6 +41,8 @@ public:
 private:
     int wpm;
     int wordLength;
+    CFlitWordCalcs::eLengthUnit unit;
+    const CHyphenation* hyphenation;
 };
 
 #endif

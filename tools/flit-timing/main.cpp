@@ -3,6 +3,7 @@
 #include "RhythmSvg.h"
 #include "TimingReport.h"
 
+#include "engine/Hyphenation.h"
 #include "import/DocumentImporter.h"
 #include "outside/FileParser.h"
 #include "timing/FlitWordCalcs.h"
@@ -11,6 +12,7 @@
 #include <wx/cmdline.h>
 #include <wx/filename.h>
 #include <wx/init.h>
+#include <wx/intl.h>
 #include <wx/wfstream.h>
 
 #include <algorithm>
@@ -110,6 +112,18 @@ int main(int argc, char** argv) {
          "show words longer than N characters (2 or more) in hyphenated chunks, each timed by "
          "the word's first N characters, as the engine does",
          wxCMD_LINE_VAL_NUMBER, 0},
+        {wxCMD_LINE_OPTION, nullptr, "count",
+         "measure words in characters (the default: each letter, accented or of any script, "
+         "counts once) or in bytes (as the timing rules were tuned on English)",
+         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_SWITCH, nullptr, "hyphenate",
+         "with --word-length, cut long words at syllables, by the hyphenation dictionary of the "
+         "document's language (or --language's)",
+         wxCMD_LINE_VAL_NONE, 0},
+        {wxCMD_LINE_OPTION, nullptr, "language",
+         "the language to hyphenate in, such as en, de or fr-CA (default: the document's, else "
+         "the system's)",
+         wxCMD_LINE_VAL_STRING, 0},
         {wxCMD_LINE_SWITCH, nullptr, "summary", "end with the word count, total time and speed",
          wxCMD_LINE_VAL_NONE, 0},
         {wxCMD_LINE_OPTION, nullptr, "svg", "draw the text's rhythm into this SVG file",
@@ -150,6 +164,23 @@ int main(int argc, char** argv) {
     if (parser.Found("word-length", &wordLength) && wordLength < kMinWordLength) {
         return fail(kExitBadInput, wxString::Format("--word-length must be %ld or more, not %ld",
                                                     kMinWordLength, wordLength));
+    }
+
+    CFlitWordCalcs::eLengthUnit unit = CFlitWordCalcs::eLengthCharacters;
+    wxString countName;
+    if (parser.Found("count", &countName)) {
+        if (countName == "bytes") {
+            unit = CFlitWordCalcs::eLengthBytes;
+        } else if (countName != "characters") {
+            return fail(
+                kExitBadInput,
+                wxString::Format("--count must be bytes or characters, not '%s'", countName));
+        }
+    }
+    wxString languageTag;
+    const bool languageGiven = parser.Found("language", &languageTag);
+    if (languageGiven && languageTag.empty()) {
+        return fail(kExitBadInput, "--language needs a language, such as en or de");
     }
 
     CFlitWordCalcs calcs;
@@ -202,7 +233,23 @@ int main(int argc, char** argv) {
                      importer.getNotice().utf8_str().data());
     }
 
-    const CTimingReport report(static_cast<int>(wpm), static_cast<int>(wordLength));
+    // A missing dictionary is no failure: long words are then cut at the display length.
+    const CHyphenation* hyphenation = nullptr;
+    if (parser.Found("hyphenate")) {
+        if (!languageGiven) {
+            languageTag = wxString::FromUTF8(document->getLanguage());
+        }
+        if (languageTag.empty()) {
+            languageTag = wxLocale::GetLanguageCanonicalName(wxLocale::GetSystemLanguage());
+        }
+        wxString notice;
+        hyphenation = CHyphenation::forLanguage(languageTag.utf8_string(), &notice);
+        if (hyphenation == nullptr) {
+            std::fprintf(stderr, "%s: %s\n", kProgram, notice.utf8_str().data());
+        }
+    }
+    const CTimingReport report(static_cast<int>(wpm), static_cast<int>(wordLength), unit,
+                               hyphenation);
     const std::vector<STimedWord> words = report.timeDocument(*document);
 
     wxString svgPath;
