@@ -1,5 +1,6 @@
 #include "import/HtmlImporter.h"
 
+#include "import/WordWriter.h"
 #include "outside/TextTokenizer.h"
 #include "outside/Utf8.h"
 
@@ -247,7 +248,7 @@ class CHtmlWalk {
 public:
     CHtmlWalk(CDataManager* documentIn, std::map<std::string, std::size_t>* anchorsIn,
               wxString* titleIn)
-        : document(documentIn), anchors(anchorsIn), title(titleIn) {}
+        : document(documentIn), anchors(anchorsIn), title(titleIn), writer(documentIn, anchorsIn) {}
 
     bool walk(xmlDoc* doc, wxString* error) {
         entityBudget = kEntityAllowance;
@@ -256,6 +257,7 @@ public:
         while (node != nullptr) {
             if (enter(node) && node->children != nullptr) {
                 if (++depth > kMaxDepth) {
+                    writer.flush();
                     *error = wxString::Format("nested too deeply: more than %d elements inside "
                                               "one another",
                                               kMaxDepth);
@@ -275,6 +277,7 @@ public:
             node = depth == 0 ? nullptr : node->next;
         }
         endWord();
+        writer.flush();
         for (const std::string& id : pendingAnchors) {
             (*anchors)[id] = document->getItemCount();
         }
@@ -410,7 +413,14 @@ private:
         for (std::size_t at = 0; at < size;) {
             bool lineBreak = false;
             if (const std::size_t run = whiteSpaceRun(text + at, size - at, &lineBreak)) {
-                separate(preformatted > 0 && lineBreak ? eNewline : eSpace);
+                // Lines of Chinese and Japanese are wrapped between any two characters: such a
+                // line break is no space.
+                const bool joins = lineBreak && preformatted == 0 &&
+                                   CWordWriter::joinsAcrossLineBreak(
+                                       word.data(), word.size(), text + at + run, size - at - run);
+                if (!joins) {
+                    separate(preformatted > 0 && lineBreak ? eNewline : eSpace);
+                }
                 at += run;
             } else if (std::strncmp(text + at, kSoftHyphen, 2) == 0) {
                 at += 2;
@@ -451,19 +461,15 @@ private:
         }
         if (!word.empty()) {
             if (wroteWord && separator == eNewline) {
-                document->appendNewline();
+                writer.appendNewline();
             } else if (wroteWord && separator == eSpace) {
-                document->appendSpace();
+                writer.appendSpace();
             }
             separator = eNone;
-            for (const std::string& id : pendingAnchors) {
-                (*anchors)[id] = document->getItemCount();
-            }
-            pendingAnchors.clear();
             CStyleInfo style;
             style.setOn(eStyleBold, wordBold);
             style.setOn(eStyleHighlight, wordMarked);
-            document->appendWord(word.c_str(), style);
+            writer.appendWord(word.data(), word.size(), style, &pendingAnchors);
             wroteWord = true;
         }
         word.clear();
@@ -478,6 +484,8 @@ private:
     int marked = 0;
     int preformatted = 0;
 
+    // Every word goes through it: unspaced scripts cut, marks joined to their word.
+    CWordWriter writer;
     std::string word;
     bool wordBold = false;
     bool wordMarked = false;
