@@ -252,8 +252,9 @@ bool CWordWriter::joinsAcrossLineBreak(const char* before, std::size_t beforeSiz
 }
 
 // Cuts a word into the words of the dictionary of its script, keeps the short endings and
-// particles with the piece before them, makes one piece of marks that stand together, and
-// hands on the pieces with a space between.
+// particles with the piece before them, makes one piece of marks of one kind that stand
+// together (a closing mark and the opening one after it go their own ways), and hands on the
+// pieces with a space between.
 void CWordWriter::segment(const char* text, std::size_t size, const CStyleInfo& style,
                           std::vector<std::string>* anchorNames) {
     const char* locale = segmentationLocale(text, size);
@@ -266,10 +267,10 @@ void CWordWriter::segment(const char* text, std::size_t size, const CStyleInfo& 
     }
     std::vector<std::size_t> bounds;
     segmenter->split(text, size, locale, &bounds);
-    // Each piece as [begin, end) in the text, and whether it is marks only.
+    // Each piece as [begin, end) in the text, and the marks it is made of, if it is.
     struct SPiece {
         std::size_t begin, end;
-        bool mark;
+        eMark mark;
     };
     std::vector<SPiece> pieces;
     for (std::size_t i = 0; i + 1 < bounds.size(); ++i) {
@@ -279,10 +280,10 @@ void CWordWriter::segment(const char* text, std::size_t size, const CStyleInfo& 
         if (all(piece, length, [](UChar32 c) { return u_isUWhiteSpace(c) != 0; })) {
             continue;
         }
-        const bool mark = markOf(piece, length) != eNotMark;
+        const eMark mark = markOf(piece, length);
         SPiece* last = pieces.empty() || pieces.back().end != bounds[i] ? nullptr : &pieces.back();
         if (last != nullptr && last->mark == mark &&
-            (mark ||
+            (mark != eNotMark ||
              staysWithPrevious(text + last->begin, last->end - last->begin, piece, length))) {
             last->end = bounds[i + 1];
         } else {
