@@ -129,13 +129,25 @@ bool isMostlyUtf8(const char* bytes, std::size_t size) {
     return good > bad;
 }
 
+// For each byte, 1 when it is a control character other than tab, the line breaks and form
+// feed: a table, as every byte of every text is looked up.
+struct SControlBytes {
+    unsigned char isControl[256];
+    SControlBytes() : isControl() {
+        for (int c = 0; c < 0x20; ++c) {
+            const bool white = c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+            isControl[c] = white ? 0 : 1;
+        }
+        isControl[0x7F] = 1;
+    }
+};
+
 // Whether UTF-8 text holds control characters in the quantity of binary data.
 bool looksBinary(const char* text, std::size_t size) {
+    static const SControlBytes kControls;
     std::size_t controls = 0;
     for (std::size_t i = 0; i < size; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const bool white = c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-        controls += (c < 0x20 && !white) || c == 0x7F ? 1 : 0;
+        controls += kControls.isControl[static_cast<unsigned char>(text[i])];
     }
     return controls >= kMinControls && controls * kControlShare > size;
 }

@@ -303,7 +303,11 @@ void CWordWriter::segment(const char* text, std::size_t size, const CStyleInfo& 
 // word they join; a word ends the wait of the word before it.
 void CWordWriter::addToken(const char* text, std::size_t size, const CStyleInfo& style,
                            std::vector<std::string>* anchorNames) {
-    eMark mark = markOf(text, size);
+    // Most words start with a letter or digit of ASCII, which no mark is.
+    const auto lead = static_cast<unsigned char>(text[0]);
+    const bool letterOrDigit = static_cast<unsigned char>((lead | 0x20) - 'a') < 26 ||
+                               static_cast<unsigned char>(lead - '0') < 10;
+    eMark mark = letterOrDigit ? eNotMark : markOf(text, size);
     if (mark == eStraightQuote) {
         mark = quoteOpen ? eClosingMark : eOpeningMark;
         quoteOpen = !quoteOpen;
@@ -331,12 +335,12 @@ void CWordWriter::addToken(const char* text, std::size_t size, const CStyleInfo&
             document->appendSpace();
         }
     }
-    held.text.clear();
+    held.text.assign(text, size);
     held.anchors.clear();
-    for (std::size_t i = first; i < marks.size(); ++i) {
-        join(&held, &marks[i]);
+    for (std::size_t i = marks.size(); i-- > first;) {
+        held.text.insert(0, marks[i].text);
+        held.anchors.insert(held.anchors.end(), marks[i].anchors.begin(), marks[i].anchors.end());
     }
-    held.text.append(text, size);
     held.style = style;
     if (anchorNames != nullptr) {
         held.anchors.insert(held.anchors.end(), anchorNames->begin(), anchorNames->end());
@@ -374,7 +378,7 @@ void CWordWriter::settle() {
 }
 
 void CWordWriter::write(SToken* token) {
-    if (anchors != nullptr) {
+    if (anchors != nullptr && !token->anchors.empty()) {
         for (const std::string& name : token->anchors) {
             (*anchors)[name] = document->getItemCount();
         }
@@ -394,17 +398,31 @@ CWordWriter::eMark CWordWriter::markOf(const char* text, std::size_t size) {
         UChar32 c;
         U8_NEXT(text, at, size, c);
         if (c < 0x80) {
-            if (c == 0) {
-                return eNotMark;
-            }
-            if (std::strchr("([{", static_cast<char>(c)) != nullptr) {
+            switch (c) {
+            case '(':
+            case '[':
+            case '{':
                 opening = true;
-            } else if (std::strchr(")]}.,;:!?-%", static_cast<char>(c)) != nullptr) {
+                continue;
+            case ')':
+            case ']':
+            case '}':
+            case '.':
+            case ',':
+            case ';':
+            case ':':
+            case '!':
+            case '?':
+            case '-':
+            case '%':
                 closing = true;
-            } else if (c != '"' && c != '\'') {
+                continue;
+            case '"':
+            case '\'':
+                continue;
+            default:
                 return eNotMark;
             }
-            continue;
         }
         // The inverted marks that open Spanish questions and exclamations; the Thai marks of
         // repetition and abbreviation, which follow their word after a space.
