@@ -5,6 +5,7 @@
 #include <unicode/utext.h>
 #include <unicode/utf8.h>
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -257,13 +258,14 @@ bool CWordWriter::joinsAcrossLineBreak(const char* before, std::size_t beforeSiz
 // pieces with a space between.
 void CWordWriter::segment(const char* text, std::size_t size, const CStyleInfo& style,
                           std::vector<std::string>* anchorNames) {
-    const char* locale = segmentationLocale(text, size);
+    // ICU's iterators count in 32-bit offsets.
+    const char* locale = size <= INT32_MAX ? segmentationLocale(text, size) : nullptr;
     if (locale == nullptr) {
         addToken(text, size, style, anchorNames);
         return;
     }
     if (!segmenter) {
-        segmenter.reset(new CSegmenter());
+        segmenter = std::make_unique<CSegmenter>();
     }
     std::vector<std::size_t> bounds;
     segmenter->split(text, size, locale, &bounds);
