@@ -414,17 +414,26 @@ private:
             bool lineBreak = false;
             if (const std::size_t run = whiteSpaceRun(text + at, size - at, &lineBreak)) {
                 // Lines of Chinese and Japanese are wrapped between any two characters: such a
-                // line break is no space.
-                const bool joins = lineBreak && preformatted == 0 &&
-                                   CWordWriter::joinsAcrossLineBreak(
-                                       word.data(), word.size(), text + at + run, size - at - run);
-                if (!joins) {
+                // line break is no space. At the end of the text the next text says.
+                const bool wrap = lineBreak && preformatted == 0 && !word.empty();
+                if (wrap && at + run == size) {
+                    lineEndPending = true;
+                } else if (!wrap ||
+                           !CWordWriter::joinsAcrossLineBreak(word.data(), word.size(),
+                                                              text + at + run, size - at - run)) {
                     separate(preformatted > 0 && lineBreak ? eNewline : eSpace);
                 }
                 at += run;
             } else if (std::strncmp(text + at, kSoftHyphen, 2) == 0) {
                 at += 2;
             } else {
+                if (lineEndPending) {
+                    lineEndPending = false;
+                    if (!CWordWriter::joinsAcrossLineBreak(word.data(), word.size(), text + at,
+                                                           size - at)) {
+                        separate(eSpace);
+                    }
+                }
                 if (word.empty()) {
                     wordBold = false;
                     wordMarked = false;
@@ -438,6 +447,10 @@ private:
 
     // White space or a block boundary: the word in hand is complete.
     void separate(eSeparator kind) {
+        if (lineEndPending) {
+            lineEndPending = false;
+            kind = kind > eSpace ? kind : eSpace;
+        }
         endWord();
         if (kind > separator) {
             separator = kind;
@@ -487,6 +500,9 @@ private:
     // Every word goes through it: unspaced scripts cut, marks joined to their word.
     CWordWriter writer;
     std::string word;
+    // A line break ended the last text, after the word in hand: a space unless the next text
+    // goes on with Chinese or Japanese.
+    bool lineEndPending = false;
     bool wordBold = false;
     bool wordMarked = false;
     bool wroteWord = false;

@@ -448,7 +448,7 @@ TEST_F(DocumentImporter, WordsOfEveryScriptAndMarksThatNeverStandAlone) {
         {"CJK", text, "2026年にiPhoneを買った", "2026年に _ iPhoneを _ 買った"},
         {"CJK", text, "「今日は」と、", "「今日は」 _ と、"},
         {"CJK", text, "港の\n朝\n\n終", "港の _ 朝 | 終"},
-        {"CJK", html, "<p>東京\nタワー</p><p><b>光</b> 。</p>", "東京タワー | 光。[b]"},
+        {"CJK", html, "<p>東京\n<i>タワー</i></p><p><b>光</b> 。</p>", "東京タワー[b] | 光。[b]"},
         {"Southeast Asian", text, "ลุงสมชายเปิดประตู", "ลุง _ สมชาย _ เปิด _ ประตู"},
         {"Southeast Asian", text, "ลึก ๆ ที่", "ลึกๆ _ ที่"},
         {"Southeast Asian", text, "ສະບາຍດີໂລກ", "ສະບາຍດີ _ ໂລກ"},
