@@ -275,22 +275,26 @@ void CWordWriter::segment(const char* text, std::size_t size, const CStyleInfo& 
         eMark mark;
     };
     std::vector<SPiece> pieces;
+    // A no-break space inside the word keeps the pieces on either side together.
+    bool glued = false;
     for (std::size_t i = 0; i + 1 < bounds.size(); ++i) {
         const char* piece = text + bounds[i];
         const std::size_t length = bounds[i + 1] - bounds[i];
-        // No-break spaces inside the word separate its pieces like spaces.
-        if (all(piece, length, [](UChar32 c) { return u_isUWhiteSpace(c) != 0; })) {
-            continue;
-        }
-        const eMark mark = markOf(piece, length);
-        SPiece* last = pieces.empty() || pieces.back().end != bounds[i] ? nullptr : &pieces.back();
-        if (last != nullptr && last->mark == mark &&
-            (mark != eNotMark ||
-             staysWithPrevious(text + last->begin, last->end - last->begin, piece, length))) {
+        const bool space = all(piece, length, [](UChar32 c) { return u_isUWhiteSpace(c) != 0; });
+        const eMark mark = space ? eNotMark : markOf(piece, length);
+        SPiece* last = pieces.empty() ? nullptr : &pieces.back();
+        if (last != nullptr && (glued || space)) {
+            last->end = bounds[i + 1];
+            last->mark = eNotMark;
+        } else if (last != nullptr && last->mark == mark &&
+                   (mark != eNotMark ||
+                    staysWithPrevious(text + last->begin, last->end - last->begin, piece,
+                                      length))) {
             last->end = bounds[i + 1];
         } else {
             pieces.push_back({bounds[i], bounds[i + 1], mark});
         }
+        glued = space;
     }
     for (std::size_t i = 0; i < pieces.size(); ++i) {
         if (i > 0) {
