@@ -27,8 +27,8 @@
 // the importer flushes before appending any other kind of item and at the end.
 class CWordWriter {
 public:
-    // The longest word, in characters, that joining the pieces of unspaced text makes; the
-    // reader's smallest useful display length leaves room for it with a mark or two.
+    // The longest word, in characters, that joining the pieces of unspaced text makes: inside
+    // the reader's default display length of 12 with room for a mark or two.
     static const std::size_t kMaxJoinedCharacters = 8;
 
     // anchors, when given, receives the item index of the word each anchor's token ended in.
