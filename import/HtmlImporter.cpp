@@ -1,5 +1,6 @@
 #include "import/HtmlImporter.h"
 
+#include "import/WordWriter.h"
 #include "outside/TextTokenizer.h"
 #include "outside/Utf8.h"
 
@@ -247,7 +248,7 @@ class CHtmlWalk {
 public:
     CHtmlWalk(CDataManager* documentIn, std::map<std::string, std::size_t>* anchorsIn,
               wxString* titleIn)
-        : document(documentIn), anchors(anchorsIn), title(titleIn) {}
+        : document(documentIn), anchors(anchorsIn), title(titleIn), writer(documentIn, anchorsIn) {}
 
     bool walk(xmlDoc* doc, wxString* error) {
         entityBudget = kEntityAllowance;
@@ -256,6 +257,7 @@ public:
         while (node != nullptr) {
             if (enter(node) && node->children != nullptr) {
                 if (++depth > kMaxDepth) {
+                    writer.flush();
                     *error = wxString::Format("nested too deeply: more than %d elements inside "
                                               "one another",
                                               kMaxDepth);
@@ -275,6 +277,7 @@ public:
             node = depth == 0 ? nullptr : node->next;
         }
         endWord();
+        writer.flush();
         for (const std::string& id : pendingAnchors) {
             (*anchors)[id] = document->getItemCount();
         }
@@ -410,11 +413,27 @@ private:
         for (std::size_t at = 0; at < size;) {
             bool lineBreak = false;
             if (const std::size_t run = whiteSpaceRun(text + at, size - at, &lineBreak)) {
-                separate(preformatted > 0 && lineBreak ? eNewline : eSpace);
+                // Lines of Chinese and Japanese are wrapped between any two characters: such a
+                // line break is no space. At the end of the text the next text says.
+                const bool wrap = lineBreak && preformatted == 0 && !word.empty();
+                if (wrap && at + run == size) {
+                    lineEndPending = true;
+                } else if (!wrap ||
+                           !CWordWriter::joinsAcrossLineBreak(word.data(), word.size(),
+                                                              text + at + run, size - at - run)) {
+                    separate(preformatted > 0 && lineBreak ? eNewline : eSpace);
+                }
                 at += run;
             } else if (std::strncmp(text + at, kSoftHyphen, 2) == 0) {
                 at += 2;
             } else {
+                if (lineEndPending) {
+                    lineEndPending = false;
+                    if (!CWordWriter::joinsAcrossLineBreak(word.data(), word.size(), text + at,
+                                                           size - at)) {
+                        separate(eSpace);
+                    }
+                }
                 if (word.empty()) {
                     wordBold = false;
                     wordMarked = false;
@@ -428,6 +447,10 @@ private:
 
     // White space or a block boundary: the word in hand is complete.
     void separate(eSeparator kind) {
+        if (lineEndPending) {
+            lineEndPending = false;
+            kind = kind > eSpace ? kind : eSpace;
+        }
         endWord();
         if (kind > separator) {
             separator = kind;
@@ -451,19 +474,15 @@ private:
         }
         if (!word.empty()) {
             if (wroteWord && separator == eNewline) {
-                document->appendNewline();
+                writer.appendNewline();
             } else if (wroteWord && separator == eSpace) {
-                document->appendSpace();
+                writer.appendSpace();
             }
             separator = eNone;
-            for (const std::string& id : pendingAnchors) {
-                (*anchors)[id] = document->getItemCount();
-            }
-            pendingAnchors.clear();
             CStyleInfo style;
             style.setOn(eStyleBold, wordBold);
             style.setOn(eStyleHighlight, wordMarked);
-            document->appendWord(word.c_str(), style);
+            writer.appendWord(word.data(), word.size(), style, &pendingAnchors);
             wroteWord = true;
         }
         word.clear();
@@ -478,7 +497,12 @@ private:
     int marked = 0;
     int preformatted = 0;
 
+    // Every word goes through it: unspaced scripts cut, marks joined to their word.
+    CWordWriter writer;
     std::string word;
+    // A line break ended the last text, after the word in hand: a space unless the next text
+    // goes on with Chinese or Japanese.
+    bool lineEndPending = false;
     bool wordBold = false;
     bool wordMarked = false;
     bool wroteWord = false;

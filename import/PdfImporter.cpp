@@ -1,5 +1,7 @@
 #include "import/PdfImporter.h"
 
+#include "import/WordWriter.h"
+
 #include <poppler-document.h>
 #include <poppler-global.h>
 #include <poppler-page.h>
@@ -337,21 +339,24 @@ void silencePoppler() {
 enum eSeparator { eNoSeparator, eSpaceSeparator, eNewlineSeparator };
 
 // Appends the separator waiting, if any.
-void flushSeparator(CDataManager* document, eSeparator* separator) {
+void flushSeparator(CWordWriter* writer, eSeparator* separator) {
     if (*separator == eSpaceSeparator) {
-        document->appendSpace();
+        writer->appendSpace();
     } else if (*separator == eNewlineSeparator) {
-        document->appendNewline();
+        writer->appendNewline();
     }
     *separator = eNoSeparator;
 }
 
 // Appends one page's text: its words with spaces between, its line ends as spaces, paragraph
 // ends as newlines. The separator after the page's last word is left waiting for what follows.
-// Returns whether the page had a word.
-bool appendPage(CDataManager* document, std::vector<SLine>& lines, eSeparator* separator) {
+// A PDF places Chinese and Japanese a character or a phrase at a time: words of theirs that
+// meet inside a paragraph are one text, which the writer cuts into words. Returns whether the
+// page had a word.
+bool appendPage(CWordWriter* writer, std::vector<SLine>& lines, eSeparator* separator) {
     const double usualStep = usualLineStep(lines);
     bool anyWord = false;
+    std::string pending;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         SLine& line = lines[i];
         SLine* next = i + 1 < lines.size() ? &lines[i + 1] : nullptr;
@@ -360,8 +365,16 @@ bool appendPage(CDataManager* document, std::vector<SLine>& lines, eSeparator* s
             joinHyphenated(&line, next);
         }
         for (const std::u32string& word : line.words) {
-            flushSeparator(document, separator);
-            document->appendWord(toUtf8(word).c_str());
+            const std::string text = toUtf8(word);
+            if (*separator == eSpaceSeparator &&
+                CWordWriter::joinsAcrossLineBreak(pending.data(), pending.size(), text.data(),
+                                                  text.size())) {
+                pending += text;
+            } else {
+                writer->appendWord(pending.data(), pending.size());
+                flushSeparator(writer, separator);
+                pending = text;
+            }
             *separator = eSpaceSeparator;
             anyWord = true;
         }
@@ -369,6 +382,7 @@ bool appendPage(CDataManager* document, std::vector<SLine>& lines, eSeparator* s
             *separator = eNewlineSeparator;
         }
     }
+    writer->appendWord(pending.data(), pending.size());
     return anyWord;
 }
 
@@ -404,14 +418,16 @@ std::unique_ptr<CDataManager> readPdf(const char* bytes, std::size_t size, SImpo
 
     // Each page is appended once the next page's lines are known, so that a word hyphenated at
     // the foot of a page joins its rest at the top of the next.
+    CWordWriter writer(document.get());
     eSeparator separator = eNoSeparator;
     bool anyWord = false;
     std::vector<SLine> held;
     unsigned heldNumber = 0;
     const auto appendHeld = [&] {
-        flushSeparator(document.get(), &separator);
+        flushSeparator(&writer, &separator);
+        writer.flush();
         document->appendPageInfoRef(document->addPage(0, heldNumber));
-        anyWord = appendPage(document.get(), held, &separator) || anyWord;
+        anyWord = appendPage(&writer, held, &separator) || anyWord;
     };
     for (int index = 0; index < pdf->pages(); ++index) {
         const std::unique_ptr<poppler::page> page(pdf->create_page(index));
@@ -435,6 +451,7 @@ std::unique_ptr<CDataManager> readPdf(const char* bytes, std::size_t size, SImpo
         heldNumber = pageNumber(label, index + 1);
     }
     appendHeld();
+    writer.flush();
     if (!anyWord) {
         report->error = "the PDF has no text to read: its pages hold only pictures (a scan?)";
         return nullptr;

@@ -1,6 +1,7 @@
 #include "import/TextImporter.h"
 
 #include "import/MarkupReader.h"
+#include "import/WordWriter.h"
 #include "outside/TextTokenizer.h"
 #include "outside/Utf8.h"
 
@@ -128,13 +129,25 @@ bool isMostlyUtf8(const char* bytes, std::size_t size) {
     return good > bad;
 }
 
+// For each byte, 1 when it is a control character other than tab, the line breaks and form
+// feed: a table, as every byte of every text is looked up.
+struct SControlBytes {
+    unsigned char isControl[256];
+    SControlBytes() : isControl() {
+        for (int c = 0; c < 0x20; ++c) {
+            const bool white = c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+            isControl[c] = white ? 0 : 1;
+        }
+        isControl[0x7F] = 1;
+    }
+};
+
 // Whether UTF-8 text holds control characters in the quantity of binary data.
 bool looksBinary(const char* text, std::size_t size) {
+    static const SControlBytes kControls;
     std::size_t controls = 0;
     for (std::size_t i = 0; i < size; ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        const bool white = c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-        controls += (c < 0x20 && !white) || c == 0x7F ? 1 : 0;
+        controls += kControls.isControl[static_cast<unsigned char>(text[i])];
     }
     return controls >= kMinControls && controls * kControlShare > size;
 }
@@ -181,38 +194,69 @@ bool hasBlankLine(const char* text, std::size_t size) {
 // ends a paragraph, a space otherwise. A run with two or more line breaks (a blank line) ends
 // a paragraph. A run with one line break ends one only in a text without blank lines, which
 // writes a paragraph per line; in a text with blank lines it is the wrapping of a line inside
-// a paragraph. With keepLineBreaks, every line break is a newline and every run of blanks a
-// space, as a text's lines stand.
+// a paragraph, and between two Chinese or Japanese characters it is no space at all. With
+// keepLineBreaks, every line break is a newline and every run of blanks a space, as a text's
+// lines stand.
 void appendPlainText(CDataManager* document, const char* text, std::size_t size,
                      bool keepLineBreaks) {
     const bool wrapped = !keepLineBreaks && hasBlankLine(text, size);
+    CWordWriter writer(document);
     CTextTokenizer tokenizer(text, size);
     CTextTokenizer::SToken token;
     bool inRun = false;
     int lineBreaks = 0;
-    const auto endRun = [&]() {
-        if (inRun) {
-            const bool paragraphEnd = lineBreaks >= 2 || (lineBreaks == 1 && !wrapped);
-            paragraphEnd ? document->appendNewline() : document->appendSpace();
+    // The word in hand, which a wrapped line of Chinese or Japanese may go on.
+    std::size_t wordBegin = 0;
+    std::size_t wordEnd = 0;
+    std::string joined;
+    const auto endWord = [&]() {
+        if (!joined.empty()) {
+            writer.appendWord(joined.data(), joined.size());
+            joined.clear();
+        } else if (wordEnd > wordBegin) {
+            writer.appendWord(text + wordBegin, wordEnd - wordBegin);
         }
-        inRun = false;
-        lineBreaks = 0;
+        wordBegin = wordEnd;
     };
-    std::string word;
+    const auto endRun = [&]() {
+        const bool paragraphEnd = lineBreaks >= 2 || (lineBreaks == 1 && !wrapped);
+        paragraphEnd ? writer.appendNewline() : writer.appendSpace();
+    };
     while (tokenizer.next(&token)) {
         if (token.type == CTextTokenizer::eWordToken) {
-            endRun();
-            word.assign(text + token.offset, token.length);
-            document->appendWord(word.c_str());
+            const char* word = text + token.offset;
+            if (inRun && lineBreaks == 1 && wrapped &&
+                CWordWriter::joinsAcrossLineBreak(text + wordBegin, wordEnd - wordBegin, word,
+                                                  token.length)) {
+                if (joined.empty()) {
+                    joined.assign(text + wordBegin, wordEnd - wordBegin);
+                }
+                joined.append(word, token.length);
+                wordBegin = token.offset;
+            } else {
+                endWord();
+                if (inRun) {
+                    endRun();
+                }
+                wordBegin = token.offset;
+            }
+            wordEnd = token.offset + token.length;
+            inRun = false;
+            lineBreaks = 0;
         } else if (keepLineBreaks) {
-            token.type == CTextTokenizer::eSpaceToken ? document->appendSpace()
-                                                      : document->appendNewline();
+            endWord();
+            token.type == CTextTokenizer::eSpaceToken ? writer.appendSpace()
+                                                      : writer.appendNewline();
         } else {
             inRun = true;
             lineBreaks += token.type == CTextTokenizer::eNewlineToken ? 1 : 0;
         }
     }
-    endRun();
+    endWord();
+    if (inRun) {
+        endRun();
+    }
+    writer.flush();
 }
 
 // The line breaks that number the lines of a message, as text editors number them.

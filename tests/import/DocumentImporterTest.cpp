@@ -437,6 +437,38 @@ TEST_F(DocumentImporter, PlainTextRunsEncodingsAndWhatIsNoDocument) {
     EXPECT_EQ(longWord + "[b]", import("{bold}" + longWord));
 }
 
+// Words as a reader flashes them, by family of writing: scripts without spaces cut into
+// dictionary words (short Japanese endings, Chinese particles and counters kept with the word
+// before; wrapped Chinese and Japanese lines joined), and marks that never stand alone.
+TEST_F(DocumentImporter, WordsOfEveryScriptAndMarksThatNeverStandAlone) {
+    const auto text = CDocumentImporter::ePlainText, html = CDocumentImporter::eHtml;
+    const std::tuple<const char*, CDocumentImporter::eFormat, std::string, std::string> cases[] = {
+        {"CJK", text, "天还没亮，灯塔的光。", "天 _ 还 _ 没亮， _ 灯塔的 _ 光。"},
+        {"CJK", text, "灯台の光は回っていた。", "灯台の _ 光は _ 回っていた。"},
+        {"CJK", text, "2026年にiPhoneを買った", "2026年に _ iPhoneを _ 買った"},
+        {"CJK", text, "「今日は」と、", "「今日は」 _ と、"},
+        {"CJK", text, "港の\n朝\n\n終", "港の _ 朝 | 終"},
+        {"CJK", html, "<p>東京\n<i>タワー</i></p><p><b>光</b> 。</p>", "東京タワー[b] | 光。[b]"},
+        {"Southeast Asian", text, "ลุงสมชายเปิดประตู", "ลุง _ สมชาย _ เปิด _ ประตู"},
+        {"Southeast Asian", text, "ลึก ๆ ที่", "ลึกๆ _ ที่"},
+        {"Southeast Asian", text, "ສະບາຍດີໂລກ", "ສະບາຍດີ _ ໂລກ"},
+        {"Southeast Asian", text, "សួស្តីពិភពលោក", "សួស្តី _ ពិភពលោក"},
+        {"Southeast Asian", text, "မင်္ဂလာပါ", "မင်္ဂလာ _ ပါ"},
+        {"European", text, "« Bonjour ! » dit-il ; puis : non .",
+         "«Bonjour!» _ dit-il; _ puis: _ non."},
+        {"European", text, "¿ Qué tal ? ¡ Hola !", "¿Qué _ tal? _ ¡Hola!"},
+        {"European", text, "— Sí — dijo ella …", "—Sí— _ dijo _ ella…"},
+        {"European", text, "* * *\n\n«\n\n» fin", "* _ * _ * | « | »fin"},
+        {"European", text, "Tom & Jerry ( 3 ) said \" hi \" .",
+         "Tom _ & _ Jerry _ (3) _ said _ \"hi\"."},
+        {"European", html, "<p><i>Oui</i> ?</p>", "Oui?[b]"},
+    };
+    for (const auto& [family, format, in, want] : cases) {
+        SCOPED_TRACE(family);
+        EXPECT_EQ(want, import(in, format)) << in;
+    }
+}
+
 // The format comes from the content first, then from the name's extension.
 TEST_F(DocumentImporter, ChoosesTheFormatByContentThenName) {
     const std::pair<std::string, const char*> cases[] = {
