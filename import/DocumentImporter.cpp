@@ -95,14 +95,14 @@ const SKnownKind kNotDocuments[] = {
     {"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8, "an old Microsoft Office document"},
 };
 
-// Whether the first bytes hold a control character or a byte that no UTF-8 text has. The header
-// of a real picture, program or archive does; a text that merely starts with the same letters (a
-// note that begins "GIF89a") does not, and is read as the text it is.
+// Whether the first bytes hold a control character other than white space, or a byte that no UTF-8
+// text has. The header of a real picture, program or archive does; a text that merely starts with
+// the same letters (a note that begins "GIF89a") does not, and is read as the text it is.
 bool startsAsBinary(const char* bytes, std::size_t size) {
     const std::size_t head = std::min<std::size_t>(size, 32);
     for (std::size_t i = 0; i < head; ++i) {
         const unsigned char c = static_cast<unsigned char>(bytes[i]);
-        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') || c == 0x7F) {
+        if ((c < 0x20 && (c < '\t' || c > '\r')) || c == 0x7F) {
             return true;
         }
     }

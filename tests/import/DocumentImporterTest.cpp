@@ -427,6 +427,7 @@ TEST_F(DocumentImporter, PlainTextRunsEncodingsAndWhatIsNoDocument) {
         {false, std::string("\x89PNG\r\n\x1A\n\0\0", 10), "0:0 *knows (a PNG image)"},
         {false, "\x7F\x45LF\x02\x01", "0:0 *knows (an ELF executable)"},
         {false, "GIF89a starts this note", "GIF89a _ starts _ this _ note"},
+        {false, "GIF89a \t\vnote", "GIF89a _ note"},
         {false, "PK\x03\x04\x14", "0:0 *knows (a zip archive, not an EPUB)"},
     };
     for (const auto& [keep, in, want] : cases) {
