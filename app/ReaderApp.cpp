@@ -1,5 +1,7 @@
 #include "ReaderApp.h"
 
+#include "HyphenationLoading.h"
+
 #include "Preferences.h"
 #include "ReaderFrame.h"
 
@@ -62,6 +64,7 @@ bool CReaderApp::OnInit() {
 }
 
 int CReaderApp::OnExit() {
+    hyphenationLoading::finish();
     userPreferences::close();
     return wxApp::OnExit();
 }

@@ -6,6 +6,7 @@
 #include "PauseWhileModal.h"
 
 #include "FlitView.h"
+#include "HyphenationLoading.h"
 #include "Library.h"
 #include "PauseWhileModal.h"
 #include "PreferencesDialog.h"
@@ -109,15 +110,25 @@ void CReaderFrame::applyPreferences() {
 
 void CReaderFrame::applyFlashRules() {
     const CHyphenation* hyphenation = nullptr;
+    wxString notice;
     if (preferences.hyphenate && document) {
-        // The first request for a language loads its dictionary, seconds for a large one.
-        wxBusyCursor loading;
-        wxString notice;
-        hyphenation = CHyphenation::forLanguage(
-            preferences.hyphenationLanguage(document->getLanguage()), &notice);
-        // A missing dictionary is said once; long words are then cut at the display length.
-        if (hyphenation == nullptr && notice != hyphenationNotice) {
+        const std::string language = preferences.hyphenationLanguage(document->getLanguage());
+        if (hyphenationLoading::isReady(language)) {
+            hyphenation = CHyphenation::forLanguage(language, &notice);
+        } else {
+            // A large dictionary takes seconds to load: long words are cut at the display length
+            // until it is loaded, and the rules are applied again then.
+            hyphenationLoading::start(language);
+            notice = wxString::Format(_("Loading the hyphenation dictionary for \"%s\"..."),
+                                      wxString::FromUTF8(language));
+        }
+    }
+    // Each notice is said once; the loading one goes when the load is done.
+    if (notice != hyphenationNotice) {
+        if (!notice.empty()) {
             infoBar->ShowMessage(notice, wxICON_INFORMATION);
+        } else if (infoBar->IsShown()) {
+            infoBar->Dismiss();
         }
         hyphenationNotice = notice;
     }

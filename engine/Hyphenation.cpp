@@ -116,29 +116,70 @@ bool isHyphen(UChar32 c) {
 
 } // namespace
 
+namespace {
+
+// The key a tag is cached under: "en", "en_GB".
+std::string keyOf(const std::string& tag, std::string* language, std::string* region) {
+    splitTag(tag, language, region);
+    return region->empty() ? *language : *language + "_" + *region;
+}
+
+// What the cache holds for a key; false when it has not been looked for.
+bool cachedFor(const std::string& key, const CHyphenation** dictionary) {
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    const auto found = byTag().find(key);
+    if (found == byTag().end()) {
+        return false;
+    }
+    *dictionary = found->second;
+    return true;
+}
+
+// One load at a time, outside cacheMutex: a window asking whether a language is ready is never
+// held up by a load of seconds.
+std::mutex loadMutex;
+
+} // namespace
+
+bool CHyphenation::isResolved(const std::string& tag) {
+    std::string language;
+    std::string region;
+    const CHyphenation* dictionary = nullptr;
+    return cachedFor(keyOf(tag, &language, &region), &dictionary);
+}
+
 const CHyphenation* CHyphenation::forLanguage(const std::string& tag, wxString* notice) {
     std::string language;
     std::string region;
-    splitTag(tag, &language, &region);
-    const std::string key = region.empty() ? language : language + "_" + region;
-    std::lock_guard<std::mutex> lock(cacheMutex);
-    auto found = byTag().find(key);
-    if (found == byTag().end()) {
-        std::string path = isPlainName(language) && (region.empty() || isPlainName(region))
-                               ? findDictionary(language, region)
-                               : std::string();
-        std::error_code error;
-        if (!path.empty()) {
-            path = std::filesystem::canonical(path, error).string();
-        }
-        auto same = loaded().find(path);
-        if (same != loaded().end()) {
-            found = byTag().emplace(key, same->second.get()).first;
-        } else {
-            found = byTag().emplace(key, load(tag, path)).first;
+    const std::string key = keyOf(tag, &language, &region);
+    const CHyphenation* dictionary = nullptr;
+    if (!cachedFor(key, &dictionary)) {
+        std::lock_guard<std::mutex> loading(loadMutex);
+        if (!cachedFor(key, &dictionary)) {
+            std::string path = isPlainName(language) && (region.empty() || isPlainName(region))
+                                   ? findDictionary(language, region)
+                                   : std::string();
+            std::error_code error;
+            if (!path.empty()) {
+                path = std::filesystem::canonical(path, error).string();
+            }
+            bool known = false;
+            {
+                std::lock_guard<std::mutex> lock(cacheMutex);
+                const auto same = loaded().find(path);
+                if (same != loaded().end()) {
+                    dictionary = same->second.get();
+                    known = true;
+                }
+            }
+            if (!known) {
+                dictionary = load(tag, path);
+            }
+            std::lock_guard<std::mutex> lock(cacheMutex);
+            byTag().emplace(key, dictionary);
         }
     }
-    if (found->second == nullptr && notice != nullptr) {
+    if (dictionary == nullptr && notice != nullptr) {
         *notice = tag.empty() ? wxString("No language to hyphenate in is known: long words are "
                                          "cut at the display length")
                               : wxString::Format("No hyphenation dictionary for the language "
@@ -146,7 +187,7 @@ const CHyphenation* CHyphenation::forLanguage(const std::string& tag, wxString* 
                                                  "length",
                                                  wxString::FromUTF8(tag), kDictionaryFolder);
     }
-    return found->second;
+    return dictionary;
 }
 
 const CHyphenation* CHyphenation::load(const std::string& tag, const std::string& path) {
@@ -168,6 +209,7 @@ const CHyphenation* CHyphenation::load(const std::string& tag, const std::string
     if (!dictionary || dictionary->patterns == nullptr) {
         return nullptr;
     }
+    std::lock_guard<std::mutex> lock(cacheMutex);
     std::unique_ptr<CHyphenation>& kept = loaded()[path];
     kept.reset(new CHyphenation(tag, path, std::move(dictionary)));
     return kept.get();

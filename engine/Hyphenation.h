@@ -29,6 +29,10 @@ public:
     // German one, of a megabyte): a host asks for it before reading, not while.
     static const CHyphenation* forLanguage(const std::string& tag, wxString* notice = nullptr);
 
+    // Whether forLanguage has been asked for this language already, so that asking again
+    // neither loads nor searches. Never waits for a load in progress.
+    static bool isResolved(const std::string& tag);
+
     // The languages that have a dictionary, as the first part of their names ("de", "en"),
     // sorted.
     static std::vector<std::string> installedLanguages();
@@ -48,7 +52,8 @@ public:
 
 private:
     struct SDictionary;
-    // Loads the dictionary at path for the cache (null when it cannot), under its lock.
+    // Loads the dictionary at path into the cache (null when it cannot); the caller holds the
+    // load lock.
     static const CHyphenation* load(const std::string& tag, const std::string& path);
     CHyphenation(std::string language, std::string path, std::unique_ptr<SDictionary> dictionary);
 
