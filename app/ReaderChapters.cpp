@@ -163,11 +163,5 @@ size_t CReaderFrame::wordsBeforeShown(wxCDataInfoListNode* node) {
 }
 
 wxCDataInfoListNode* CReaderFrame::nodeOfWord(size_t wordIndex) {
-    for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
-        if (node->GetData()->getDataInfoType() == eDITWord &&
-            navigator->wordsBefore(node) == wordIndex) {
-            return node;
-        }
-    }
-    return nullptr;
+    return navigator->itemOfWord(wordIndex);
 }

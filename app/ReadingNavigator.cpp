@@ -341,29 +341,36 @@ void CReadingNavigator::sentenceAround(wxCDataInfoListNode* node, std::vector<wx
     }
 }
 
-const char* CReadingNavigator::timedPart(const char* word, unsigned int wordLength,
-                                         std::string* storage, size_t* chunks) {
+CReadingNavigator::STimedPart
+CReadingNavigator::timedPart(const char* word, unsigned int wordLength, std::string* storage) {
     // Timed as the engine times it: by its first wordLength characters, once per chunk, both
     // counted in characters as a reader sees them (CFlashedWords::chunksOf and timedPart).
-    const size_t bytes = std::strlen(word);
-    const size_t length = CUtf8::countClusters(word, bytes);
-    *chunks = 1;
-    if (wordLength >= 2 && length > wordLength) {
-        *chunks = (length - 1 + wordLength - 2) / (wordLength - 1);
-        storage->assign(word, CUtf8::clusterPrefixBytes(word, bytes, wordLength));
-        return storage->c_str();
+    // Plain ASCII, most words, has as many characters as bytes.
+    size_t bytes = 0;
+    unsigned char high = 0;
+    for (; word[bytes] != '\0'; ++bytes) {
+        high |= static_cast<unsigned char>(word[bytes]);
     }
-    return word;
+    const bool ascii = high < 0x80;
+    const size_t length = ascii ? bytes : CUtf8::countClusters(word, bytes);
+    STimedPart timed{word, bytes, length, 1};
+    if (wordLength >= 2 && length > wordLength) {
+        timed.chunks = (length - 1 + wordLength - 2) / (wordLength - 1);
+        timed.bytes = ascii ? wordLength : CUtf8::clusterPrefixBytes(word, bytes, wordLength);
+        storage->assign(word, timed.bytes);
+        timed.text = storage->c_str();
+        timed.clusters = wordLength;
+    }
+    return timed;
 }
 
 uint64_t CReadingNavigator::wordCost(CFlitWordCalcs& wordCalcs, const char* word, char separator,
                                      int speed, unsigned int wordLength) {
     std::string storage;
-    size_t chunks = 1;
-    const char* timed = timedPart(word, wordLength, &storage, &chunks);
-    const int display = wordCalcs.calcWordDisplayTime(timed, speed);
-    const int delay = wordCalcs.calcInterWordDelayTime(timed, separator, speed);
-    return chunks * static_cast<uint64_t>(display + delay);
+    const STimedPart timed = timedPart(word, wordLength, &storage);
+    const int display = wordCalcs.calcWordDisplayTime(timed.text, speed);
+    const int delay = wordCalcs.calcInterWordDelayTime(timed.text, separator, speed);
+    return timed.chunks * static_cast<uint64_t>(display + delay);
 }
 
 void CReadingNavigator::addWordClass(uint32_t id) {
@@ -388,24 +395,25 @@ void CReadingNavigator::classify(unsigned int wordLength) {
     CWordTraits traits;
     std::string storage;
     forEachWordFrom(document->getFirstNode(), [&](const char* word, char separator) {
-        size_t chunks = 1;
-        const char* timed = timedPart(word, wordLength, &storage, &chunks);
-        const size_t bytes = std::strlen(timed);
+        const STimedPart timed = timedPart(word, wordLength, &storage);
         const bool afterMark = traits.afterMark();
-        const bool caps = traits.isAllCaps(timed);
-        const bool nums = !caps && traits.isAllNums(timed);
-        traits.calcInterWordDelayTime(timed, separator, kClassifyingSpeed);
-        const uint32_t mark = traits.afterMark() ? (firstMarkIsComma(timed) ? 1 : 2) : 0;
-        const SClassKey key{static_cast<uint64_t>(bytes) << 32 |
-                                CUtf8::countCodePoints(timed, bytes),
-                            CUtf8::countClusters(timed, bytes), chunks,
+        const bool caps = traits.isAllCaps(timed.text);
+        const bool nums = !caps && traits.isAllNums(timed.text);
+        traits.calcInterWordDelayTime(timed.text, separator, kClassifyingSpeed);
+        const uint32_t mark = traits.afterMark() ? (firstMarkIsComma(timed.text) ? 1 : 2) : 0;
+        const size_t codePoints = timed.clusters == timed.bytes
+                                      ? timed.bytes
+                                      : CUtf8::countCodePoints(timed.text, timed.bytes);
+        const SClassKey key{static_cast<uint64_t>(timed.bytes) << 32 | codePoints, timed.clusters,
+                            timed.chunks,
                             (caps ? 1u : 0u) | (nums ? 2u : 0u) | mark << 2 |
                                 (separator == COvriChars::kNewlineChar ? 16u : 0u)};
-        const auto found = ids.emplace(key, static_cast<uint32_t>(classes.size()));
-        if (found.second) {
+        auto found = ids.find(key);
+        if (found == ids.end()) {
+            found = ids.emplace(key, static_cast<uint32_t>(classes.size())).first;
             classes.push_back(SWordClass{word, separator, afterMark});
         }
-        addWordClass(found.first->second);
+        addWordClass(found->second);
         return true;
     });
     classesWordLength = wordLength;

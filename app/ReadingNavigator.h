@@ -100,9 +100,15 @@ private:
     // place where a word's cost is worked out: the timing classes follow it.
     static uint64_t wordCost(CFlitWordCalcs& calcs, const char* word, char separator, int speed,
                              unsigned int wordLength);
-    // The part of the word each chunk is timed by, and how many chunks it takes.
-    static const char* timedPart(const char* word, unsigned int wordLength, std::string* storage,
-                                 size_t* chunks);
+    // The part of the word each chunk is timed by (its length in bytes and in characters), and
+    // how many chunks the word takes.
+    struct STimedPart {
+        const char* text;
+        size_t bytes;
+        size_t clusters;
+        size_t chunks;
+    };
+    static STimedPart timedPart(const char* word, unsigned int wordLength, std::string* storage);
     // Sorts every word into its timing class at wordLength, and counts the classes by blocks.
     void classify(unsigned int wordLength);
     void addWordClass(uint32_t id);
