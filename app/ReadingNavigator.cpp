@@ -89,41 +89,7 @@ bool skippingAfter(const wxCDataInfoListNode* node, bool skipping) {
 } // namespace
 
 CReadingNavigator::CReadingNavigator(CDataManager* doc, unsigned int wordLength) : document(doc) {
-    // One walk for the words, the marks, and the paragraph rule: a paragraph ends at one
-    // newline item, as plain text, HTML, EPUB and Markdown end their paragraphs, unless the
-    // document has two newline items between two words somewhere: then it keeps its line breaks
-    // (a marked-up text, or plain text read with every line break kept), and only a blank line
-    // ends a paragraph.
-    const auto countWord = [this](const char*, char) {
-        ++wordCount;
-        return true;
-    };
-    bool skipping = false;
-    int newlines = 0;
-    size_t items = 0;
-    for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
-        if (items++ % kMarkSpacing == 0) {
-            marks.push_back(SMark{node, static_cast<uint32_t>(wordCount), skipping ? 1u : 0u});
-        }
-        if (isWordNode(node)) {
-            newlines = 0;
-        } else if (node->GetData()->getDataInfoType() == eDITNewline && ++newlines == 2) {
-            paragraphNewlines = 2;
-        }
-        skipping = skippingAfter(node, skipping);
-        if (!skipping) {
-            forEachWordOf(node, countWord);
-        }
-    }
-    marks.shrink_to_fit();
-    marksByNode.resize(marks.size());
-    for (size_t i = 0; i < marks.size(); ++i) {
-        marksByNode[i] = static_cast<uint32_t>(i);
-    }
-    std::sort(marksByNode.begin(), marksByNode.end(), [this](uint32_t a, uint32_t b) {
-        return std::less<const void*>()(marks[a].node, marks[b].node);
-    });
-    classify(wordLength);
+    build(wordLength);
 }
 
 template <typename Visit>
@@ -380,21 +346,29 @@ void CReadingNavigator::addWordClass(uint32_t id) {
     }
     if (wideClasses.empty()) {
         wideClasses.assign(narrowClasses.begin(), narrowClasses.end());
-        wideClasses.reserve(wordCount);
+        wideClasses.reserve(document->getItemCount());
         std::vector<uint16_t>().swap(narrowClasses);
     }
     wideClasses.push_back(id);
 }
 
-void CReadingNavigator::classify(unsigned int wordLength) {
+void CReadingNavigator::build(unsigned int wordLength) {
+    // One walk, as walking a long document's items is what costs: the words, the marks, the
+    // paragraph rule and the timing classes. A paragraph ends at one newline item, as plain
+    // text, HTML, EPUB and Markdown end their paragraphs, unless the document has two newline
+    // items between two words somewhere: then it keeps its line breaks (a marked-up text, or
+    // plain text read with every line break kept), and only a blank line ends a paragraph.
+    wordCount = 0;
+    marks.clear();
     classes.clear();
     narrowClasses.clear();
-    narrowClasses.reserve(wordCount);
+    narrowClasses.reserve(document->getItemCount());
     wideClasses.clear();
     std::unordered_map<SClassKey, uint32_t, SClassKeyHash> ids;
     CWordTraits traits;
     std::string storage;
-    forEachWordFrom(document->getFirstNode(), [&](const char* word, char separator) {
+    const auto classifyWord = [&](const char* word, char separator) {
+        ++wordCount;
         const STimedPart timed = timedPart(word, wordLength, &storage);
         const bool afterMark = traits.afterMark();
         const bool caps = traits.isAllCaps(timed.text);
@@ -415,6 +389,35 @@ void CReadingNavigator::classify(unsigned int wordLength) {
         }
         addWordClass(found->second);
         return true;
+    };
+    bool skipping = false;
+    int newlines = 0;
+    size_t items = 0;
+    for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
+        if (items++ % kMarkSpacing == 0) {
+            marks.push_back(SMark{node, static_cast<uint32_t>(wordCount), skipping ? 1u : 0u});
+        }
+        const bool word = isWordNode(node);
+        if (word) {
+            newlines = 0;
+        } else if (node->GetData()->getDataInfoType() == eDITNewline && ++newlines == 2) {
+            paragraphNewlines = 2;
+        }
+        skipping = skippingAfter(node, skipping);
+        if (!skipping && word) {
+            classifyWord(wordOf(node), document->getSeparatorAfter(node));
+        } else if (!skipping && node->GetData()->getDataInfoType() != eDITWord) {
+            forEachWordOf(node, classifyWord);
+        }
+    }
+    marks.shrink_to_fit();
+    narrowClasses.shrink_to_fit();
+    marksByNode.resize(marks.size());
+    for (size_t i = 0; i < marks.size(); ++i) {
+        marksByNode[i] = static_cast<uint32_t>(i);
+    }
+    std::sort(marksByNode.begin(), marksByNode.end(), [this](uint32_t a, uint32_t b) {
+        return std::less<const void*>()(marks[a].node, marks[b].node);
     });
     classesWordLength = wordLength;
 
@@ -519,7 +522,7 @@ uint64_t CReadingNavigator::timeLeftMs(wxCDataInfoListNode* node, int speed,
         steady = std::min(speed, top);
     }
     if (wordLength != classesWordLength) {
-        classify(wordLength);
+        build(wordLength);
     }
     if (steady != pricedSpeed) {
         priceClasses(steady);

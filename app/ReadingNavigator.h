@@ -109,8 +109,9 @@ private:
         size_t chunks;
     };
     static STimedPart timedPart(const char* word, unsigned int wordLength, std::string* storage);
-    // Sorts every word into its timing class at wordLength, and counts the classes by blocks.
-    void classify(unsigned int wordLength);
+    // Counts the words, marks the items, and sorts every word into its timing class at
+    // wordLength, counting the classes by blocks.
+    void build(unsigned int wordLength);
     void addWordClass(uint32_t id);
     uint32_t classOf(size_t word) const {
         return wideClasses.empty() ? narrowClasses[word] : wideClasses[word];
