@@ -130,7 +130,7 @@ wxCDataInfoListNode* CReadingNavigator::firstWord() const {
 const CReadingNavigator::SMark* CReadingNavigator::markAt(const wxCDataInfoListNode* node) const {
     const auto at = std::lower_bound(marksByNode.begin(), marksByNode.end(), node,
                                      [this](uint32_t mark, const void* wanted) {
-                                         return std::less<const void*>()(marks[mark].node, wanted);
+                                         return std::less<>()(marks[mark].node, wanted);
                                      });
     return at != marksByNode.end() && marks[*at].node == node ? &marks[*at] : nullptr;
 }
@@ -417,7 +417,7 @@ void CReadingNavigator::build(unsigned int wordLength) {
         marksByNode[i] = static_cast<uint32_t>(i);
     }
     std::sort(marksByNode.begin(), marksByNode.end(), [this](uint32_t a, uint32_t b) {
-        return std::less<const void*>()(marks[a].node, marks[b].node);
+        return std::less<>()(marks[a].node, marks[b].node);
     });
     classesWordLength = wordLength;
 
