@@ -154,7 +154,7 @@ size_t CReadingNavigator::wordsBefore(wxCDataInfoListNode* node) {
         } else if (const SMark* mark = markAt(at)) {
             from = at;
             count = mark->wordsBefore;
-            skipping = mark->skipping != 0;
+            skipping = (mark->flags & kSkipping) != 0;
         }
     }
     if (from == nullptr) {
@@ -186,7 +186,7 @@ wxCDataInfoListNode* CReadingNavigator::itemOfWord(size_t wordIndex) const {
                          [](size_t index, const SMark& mark) { return index < mark.wordsBefore; });
     const SMark& mark = *(after - 1);
     size_t count = mark.wordsBefore;
-    bool skipping = mark.skipping != 0;
+    bool skipping = (mark.flags & kSkipping) != 0;
     const auto countWord = [&count](const char*, char) {
         ++count;
         return true;
@@ -229,12 +229,33 @@ bool CReadingNavigator::isBoundaryBefore(wxCDataInfoListNode* word, eBoundary bo
     return true; // the first word starts everything
 }
 
+bool CReadingNavigator::hasStart(const SMark& mark, eBoundary boundary) const {
+    const uint32_t flag = boundary == eSentence    ? kSentenceStarts
+                          : paragraphNewlines == 2 ? kBlankLineParagraphStarts
+                                                   : kParagraphStarts;
+    return (mark.flags & flag) != 0;
+}
+
 wxCDataInfoListNode* CReadingNavigator::startOf(wxCDataInfoListNode* word,
                                                 eBoundary boundary) const {
-    while (word != nullptr && !isBoundaryBefore(word, boundary)) {
-        word = wordAtOrBefore(word->GetPrevious());
+    // Back word by word, passing over whole stretches between marks that hold no start.
+    for (wxCDataInfoListNode* at = word; at != nullptr;) {
+        if (isWordNode(at) && isBoundaryBefore(at, boundary)) {
+            return at;
+        }
+        if (const SMark* mark = markAt(at)) {
+            size_t stretch = static_cast<size_t>(mark - marks.data());
+            while (stretch > 0 && !hasStart(marks[stretch - 1], boundary)) {
+                --stretch;
+            }
+            if (stretch == 0) {
+                return nullptr;
+            }
+            at = marks[stretch].node;
+        }
+        at = at->GetPrevious();
     }
-    return word;
+    return nullptr;
 }
 
 wxCDataInfoListNode* CReadingNavigator::previousStart(wxCDataInfoListNode* node,
@@ -255,8 +276,19 @@ wxCDataInfoListNode* CReadingNavigator::previousStart(wxCDataInfoListNode* node,
 
 wxCDataInfoListNode* CReadingNavigator::nextStart(wxCDataInfoListNode* node,
                                                   eBoundary boundary) const {
-    wxCDataInfoListNode* at = node == nullptr ? nullptr : node->GetNext();
-    for (; at != nullptr; at = at->GetNext()) {
+    // On item by item, passing over whole stretches between marks that hold no start.
+    for (wxCDataInfoListNode* at = node == nullptr ? nullptr : node->GetNext(); at != nullptr;
+         at = at->GetNext()) {
+        if (const SMark* mark = markAt(at)) {
+            size_t stretch = static_cast<size_t>(mark - marks.data());
+            while (stretch < marks.size() && !hasStart(marks[stretch], boundary)) {
+                ++stretch;
+            }
+            if (stretch == marks.size()) {
+                return nullptr;
+            }
+            at = marks[stretch].node;
+        }
         if (isWordNode(at) && isBoundaryBefore(at, boundary)) {
             return at;
         }
@@ -390,18 +422,35 @@ void CReadingNavigator::build(unsigned int wordLength) {
         addWordClass(found->second);
         return true;
     };
+    // What starts at each word, as isBoundaryBefore sees it: the first word everything; then
+    // a sentence after a word that ends one, a paragraph after a page marker or after one (two)
+    // newline items.
     bool skipping = false;
     int newlines = 0;
+    bool page = false;
+    bool afterSentenceEnd = true;
+    bool seenWord = false;
     size_t items = 0;
     for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
         if (items++ % kMarkSpacing == 0) {
-            marks.push_back(SMark{node, static_cast<uint32_t>(wordCount), skipping ? 1u : 0u});
+            marks.push_back(
+                SMark{node, static_cast<uint32_t>(wordCount), skipping ? kSkipping : 0});
         }
         const bool word = isWordNode(node);
+        const eDataInfoType type = node->GetData()->getDataInfoType();
         if (word) {
+            const bool first = !seenWord;
+            seenWord = true;
+            marks.back().flags |= (afterSentenceEnd ? kSentenceStarts : 0) |
+                                  (page || newlines >= 1 || first ? kParagraphStarts : 0) |
+                                  (page || newlines >= 2 || first ? kBlankLineParagraphStarts : 0);
+            afterSentenceEnd = CSentenceEnd::endsSentence(wordOf(node));
             newlines = 0;
-        } else if (node->GetData()->getDataInfoType() == eDITNewline && ++newlines == 2) {
+            page = false;
+        } else if (type == eDITNewline && ++newlines == 2) {
             paragraphNewlines = 2;
+        } else if (type == eDITPageInfoRef) {
+            page = true;
         }
         skipping = skippingAfter(node, skipping);
         if (!skipping && word) {

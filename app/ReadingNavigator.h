@@ -71,12 +71,18 @@ public:
 
 private:
     enum eBoundary { eSentence, eParagraph };
-    // A mark on every kMarkSpacing-th item, from the first: the words before it, and whether it
-    // lies in words an attachment skip jumps over (before the item itself is seen).
+    // A mark on every kMarkSpacing-th item, from the first: the words before it; whether it
+    // lies in words an attachment skip jumps over (before the item itself is seen); and whether
+    // a sentence or a paragraph starts at a word between it and the next mark.
+    static constexpr uint32_t kSkipping = 1;
+    static constexpr uint32_t kSentenceStarts = 2;
+    // After a newline item or a page marker; after two newline items or a page marker.
+    static constexpr uint32_t kParagraphStarts = 4;
+    static constexpr uint32_t kBlankLineParagraphStarts = 8;
     struct SMark {
         wxCDataInfoListNode* node;
         uint32_t wordsBefore;
-        uint32_t skipping;
+        uint32_t flags;
     };
     // A timing class: a word of it, the separator after it and whether the word before it kept a
     // punctuation mark, which is all its cost at a speed depends on.
@@ -87,6 +93,7 @@ private:
     };
 
     bool isBoundaryBefore(wxCDataInfoListNode* word, eBoundary boundary) const;
+    bool hasStart(const SMark& mark, eBoundary boundary) const;
     wxCDataInfoListNode* wordAtOrBefore(wxCDataInfoListNode* node) const;
     wxCDataInfoListNode* startOf(wxCDataInfoListNode* word, eBoundary boundary) const;
     wxCDataInfoListNode* previousStart(wxCDataInfoListNode* node, eBoundary boundary) const;

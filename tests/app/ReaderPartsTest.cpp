@@ -262,4 +262,24 @@ TEST_F(ReadingNavigatorTest, WordsBeforeAndTheItemOfAWordAgree) {
     EXPECT_EQ(nullptr, navigator->itemOfWord(navigator->getWordCount()));
 }
 
+// Sentences and paragraphs thousands of items long: moves pass over the marks between them.
+TEST_F(ReadingNavigatorTest, MovesReachStartsFarAway) {
+    std::string text = "Start";
+    for (int i = 0; i < 1500; ++i) {
+        text += " w";
+    }
+    text += " end. Next w\nx";
+    for (int i = 0; i < 1500; ++i) {
+        text += " y";
+    }
+    load((text + " Last.").c_str());
+    EXPECT_EQ(word("Next"), navigator->nextSentence(word("Start")));
+    EXPECT_EQ(word("Next"), navigator->previousSentence(word("Last.")));
+    EXPECT_EQ(word("Start"), navigator->previousSentence(word("Next")));
+    EXPECT_EQ(word("x"), navigator->nextParagraph(word("w")));
+    EXPECT_EQ(word("x"), navigator->previousParagraph(word("Last.")));
+    EXPECT_EQ(word("Start"), navigator->previousParagraph(word("x")));
+    EXPECT_EQ(nullptr, navigator->nextParagraph(word("x")));
+}
+
 } // namespace
