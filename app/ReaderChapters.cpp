@@ -153,8 +153,7 @@ void CReaderFrame::goToChapter(size_t entry) {
 }
 
 size_t CReaderFrame::wordsBeforeShown(wxCDataInfoListNode* node) {
-    // The navigator counts on from its last answer, which the time left leaves just past the
-    // word shown; counting the shown word again would start over from the document's start.
+    // Asked at every status update: the answer for the node shown is kept.
     if (node != shownCounted) {
         shownCounted = node;
         shownWordsBefore = navigator->wordsBefore(node);
@@ -163,11 +162,5 @@ size_t CReaderFrame::wordsBeforeShown(wxCDataInfoListNode* node) {
 }
 
 wxCDataInfoListNode* CReaderFrame::nodeOfWord(size_t wordIndex) {
-    for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
-        if (node->GetData()->getDataInfoType() == eDITWord &&
-            navigator->wordsBefore(node) == wordIndex) {
-            return node;
-        }
-    }
-    return nullptr;
+    return navigator->itemOfWord(wordIndex);
 }

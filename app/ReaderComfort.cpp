@@ -129,13 +129,19 @@ void CReaderFrame::seekTo(int value) {
     const size_t total = navigator->getWordCount();
     const size_t index =
         std::min(total - 1, static_cast<size_t>(wxMax(0, value)) * total / CProgressStrip::kRange);
-    // The item that holds the word: the first whose words reach past it. Asked in reading
-    // order, the navigator counts on from its last answer.
-    for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
-        if (navigator->wordsBefore(node->GetNext()) > index) {
-            moveTo(node);
-            return;
-        }
+    wxCDataInfoListNode* node = navigator->itemOfWord(index);
+    if (node != nullptr) {
+        moveTo(node);
+    }
+}
+
+void CReaderFrame::holdStatusUpdates() {
+    // Nothing changes while reading is held but a link notice's moment running out.
+    statusTimer.Stop();
+    if (!linkNotice().empty()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            linkShownAt + kLinkMoment - std::chrono::steady_clock::now());
+        statusTimer.StartOnce(static_cast<int>(std::max<long long>(left.count(), 0)) + 1);
     }
 }
 

@@ -42,8 +42,7 @@
 CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
                            std::chrono::steady_clock::time_point started)
     : wxFrame(nullptr, wxID_ANY, "FlitReader", wxDefaultPosition, wxSize(820, 560)),
-      options(std::move(readerOptions)), recorder(started), keepLineBreaks(options.keepLineBreaks),
-      statusTimer(this) {
+      options(std::move(readerOptions)), recorder(started), keepLineBreaks(options.keepLineBreaks) {
     // Backgrounds and screenshots need the picture formats.
     if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) {
         wxInitAllImageHandlers();
@@ -94,7 +93,8 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     bindEngineEvents(assessmentView, "assessment");
     Bind(wxEVT_CHAR_HOOK, &CReaderFrame::onCharHook, this);
     Bind(wxEVT_CLOSE_WINDOW, &CReaderFrame::onClose, this);
-    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { updateStatus(); });
+    statusTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { updateStatus(); });
+    speedSaveTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { savePreferences(); });
     Bind(
         wxEVT_BUTTON, [this](wxCommandEvent&) { continueReading(); }, wxID_FORWARD);
     updateStatus();
@@ -257,6 +257,7 @@ void CReaderFrame::onDocumentHold(wxCDataInfoListNode* item) {
     if (options.autoContinue) {
         continueReading();
     } else {
+        holdStatusUpdates();
         updateStatus();
     }
 }
@@ -340,6 +341,7 @@ void CReaderFrame::pauseReading() {
     }
     sendCommand(EVT_FLIT_COMMAND_PAUSE_MSG, nullptr);
     reading = ePaused;
+    holdStatusUpdates();
     rememberReading();
     showPausedContext(lastWordNode);
     updateStatus();
@@ -391,6 +393,10 @@ void CReaderFrame::showAssessmentView() {
 
 void CReaderFrame::onClose(wxCloseEvent&) {
     statusTimer.Stop();
+    if (speedSaveTimer.IsRunning()) {
+        speedSaveTimer.Stop();
+        savePreferences();
+    }
     if (!options.screenshotPath.empty() && !screenshotTaken) {
         wxString error;
         if (!saveScreenshot(options.screenshotPath, &error)) {

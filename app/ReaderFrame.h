@@ -171,6 +171,8 @@ private:
     // The node reading would go on from now.
     wxCDataInfoListNode* positionNode() const;
     void updateStatus();
+    // Stops the status updates while reading is held; a link notice still leaves on time.
+    void holdStatusUpdates();
     // Counts a chunk the view shows: a new word unless it goes on with the word before.
     void countShownChunk(const CFlitCommandEvent& event);
     // The speed achieved by the words shown in the last reading, in words per minute.
@@ -228,6 +230,8 @@ private:
     CAssessmentView* assessmentView;
     CProgressStrip* progress;
     wxTimer statusTimer;
+    // Saves the speed once a run of speed changes has ended, rather than at every key.
+    wxTimer speedSaveTimer;
     wxFileHistory fileHistory;
 
     eReadingState reading = eIdle;

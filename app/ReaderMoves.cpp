@@ -8,6 +8,13 @@
 #include "engine/FlitManager.h"
 #include "outside/DataManager.h"
 
+namespace {
+
+// How long after the last speed change the speed is saved.
+const int kSpeedSaveDelayMs = 700;
+
+} // namespace
+
 wxCDataInfoListNode* CReaderFrame::positionNode() const {
     if (resumeNode != nullptr) {
         return resumeNode;
@@ -99,9 +106,11 @@ void CReaderFrame::changeSpeed(int command) {
         manager->halfTargetSpeed();
         break;
     }
+    // The engine times the next word at the new speed at once; the file follows once the
+    // presses stop (ten in a second write it once).
     flitView->setSpeed(manager->getTargetSpeed());
     preferences.speed = manager->getTargetSpeed();
-    savePreferences();
+    speedSaveTimer.StartOnce(kSpeedSaveDelayMs);
     updateStatus();
 }
 

@@ -32,6 +32,7 @@
 #include <wx/sizer.h>
 #include <wx/sound.h>
 #include <wx/statusbr.h>
+#include <wx/wupdlock.h>
 
 #include <malloc.h>
 
@@ -92,6 +93,9 @@ int CReaderFrame::getProgress() const {
 
 void CReaderFrame::updateStatus() {
     updatePointer();
+    // The status bar repaints each field it is given at once; frozen, it repaints once, when
+    // the toolkit next draws, rather than holding the GUI thread once per field.
+    wxWindowUpdateLocker frozen(GetStatusBar());
     if (!manager || !navigator) {
         SetStatusText("Open a text to read (Ctrl+O)", eFieldSpeed);
         SetStatusText(note, eFieldChapter);

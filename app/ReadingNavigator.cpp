@@ -3,17 +3,65 @@
 #include "engine/FlashedWords.h"
 #include "engine/FlitManager.h"
 #include "outside/DataManager.h"
+#include "outside/OvriChars.h"
 #include "outside/Utf8.h"
 #include "timing/SentenceEnd.h"
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <unordered_map>
 
 namespace {
 
 // How many words either side of the current one the context shows at most.
 const int kContextReach = 40;
+
+// Items between two marks: counting the words before a node walks at most this many back and
+// as many forward.
+const size_t kMarkSpacing = 512;
+// Words between two rows of class counts at least; more when there are many classes, so that
+// the counts take no more than about a byte a word.
+const size_t kMinBlockWords = 4096;
+// Any speed: classifying a word only needs the calculator to see it.
+const int kClassifyingSpeed = 100;
+
+// The calculator's view of a word, as far as its cost depends on it: the tests it makes of the
+// word, and whether the word before kept a punctuation mark.
+class CWordTraits : public CFlitWordCalcs {
+public:
+    using CFlitWordCalcs::isAllCaps;
+    using CFlitWordCalcs::isAllNums;
+    using CFlitWordCalcs::markOf;
+    // A capitalised word with a small letter counts as capitals only when no punctuated word
+    // came before it: the calculator's own memory of the word before, read back exactly.
+    bool afterMark() { return !isAllCaps("Ab"); }
+};
+
+// A word's timing class: everything about its timed part that the calculator's terms read (its
+// length in bytes, code points and clusters, capitals, digits, its mark as the calculator kept
+// it, a line break after it) and its chunks. Words alike in all of these cost the same at every
+// speed.
+struct SClassKey {
+    uint64_t lengths;
+    uint64_t clusters;
+    uint64_t chunks;
+    uint32_t traits;
+    bool operator==(const SClassKey& other) const {
+        return lengths == other.lengths && clusters == other.clusters && chunks == other.chunks &&
+               traits == other.traits;
+    }
+};
+
+struct SClassKeyHash {
+    size_t operator()(const SClassKey& key) const {
+        uint64_t hash = key.lengths * 0x9E3779B97F4A7C15ULL;
+        hash ^= (key.clusters + 0x632BE59BD9B4E019ULL) * 0xC2B2AE3D27D4EB4FULL;
+        hash ^= (key.chunks << 8 | key.traits) * 0x165667B19E3779F9ULL;
+        return static_cast<size_t>(hash ^ (hash >> 29));
+    }
+};
 
 // A word item the engine flashes.
 bool isWordNode(const wxCDataInfoListNode* node) {
@@ -35,24 +83,8 @@ bool skippingAfter(const wxCDataInfoListNode* node, bool skipping) {
 
 } // namespace
 
-CReadingNavigator::CReadingNavigator(CDataManager* doc) : document(doc) {
-    forEachWordFrom(document->getFirstNode(), [this](const char*, char) {
-        ++wordCount;
-        return true;
-    });
-    // A paragraph ends at one newline item, as plain text, HTML, EPUB and Markdown end their
-    // paragraphs, unless the document has two newline items between two words somewhere: then
-    // it keeps its line breaks (a marked-up text, or plain text read with every line break
-    // kept), and only a blank line ends a paragraph.
-    int newlines = 0;
-    for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
-        if (isWordNode(node)) {
-            newlines = 0;
-        } else if (node->GetData()->getDataInfoType() == eDITNewline && ++newlines == 2) {
-            paragraphNewlines = 2;
-            break;
-        }
-    }
+CReadingNavigator::CReadingNavigator(CDataManager* doc, unsigned int wordLength) : document(doc) {
+    build(wordLength);
 }
 
 template <typename Visit>
@@ -90,41 +122,80 @@ wxCDataInfoListNode* CReadingNavigator::firstWord() const {
     return nullptr;
 }
 
+const CReadingNavigator::SMark* CReadingNavigator::markAt(const wxCDataInfoListNode* node) const {
+    const auto at = std::lower_bound(marksByNode.begin(), marksByNode.end(), node,
+                                     [this](uint32_t mark, const void* wanted) {
+                                         return std::less<>()(marks[mark].node, wanted);
+                                     });
+    return at != marksByNode.end() && marks[*at].node == node ? &marks[*at] : nullptr;
+}
+
 size_t CReadingNavigator::wordsBefore(wxCDataInfoListNode* node) {
     if (node == nullptr) {
         return wordCount;
     }
-    // Continue from the last answer when node lies ahead of it; otherwise count from the start.
-    wxCDataInfoListNode* from = lastNode;
-    size_t count = lastWordsBefore;
-    bool skipping = lastSkipping;
+    if (node == lastNode) {
+        return lastWordsBefore;
+    }
+    // Back to the last answer or the nearest mark, whichever comes first, then forward counting.
+    wxCDataInfoListNode* from = nullptr;
+    size_t count = 0;
+    bool skipping = false;
+    for (wxCDataInfoListNode* at = node; at != nullptr && from == nullptr; at = at->GetPrevious()) {
+        if (at == lastNode) {
+            from = at;
+            count = lastWordsBefore;
+            skipping = lastSkipping;
+        } else if (const SMark* mark = markAt(at)) {
+            from = at;
+            count = mark->wordsBefore;
+            skipping = (mark->flags & kSkipping) != 0;
+        }
+    }
     if (from == nullptr) {
-        from = document->getFirstNode();
-        count = 0;
-        skipping = false;
+        return wordCount; // not a node of this document
     }
     const auto countWord = [&count](const char*, char) {
         ++count;
         return true;
     };
-    for (int pass = 0; pass < 2; ++pass) {
-        for (wxCDataInfoListNode* at = from; at != nullptr; at = at->GetNext()) {
-            if (at == node) {
-                lastNode = node;
-                lastWordsBefore = count;
-                lastSkipping = skipping;
-                return count;
-            }
-            skipping = skippingAfter(at, skipping);
-            if (!skipping) {
-                forEachWordOf(at, countWord);
-            }
+    for (wxCDataInfoListNode* at = from; at != node; at = at->GetNext()) {
+        skipping = skippingAfter(at, skipping);
+        if (!skipping) {
+            forEachWordOf(at, countWord);
         }
-        from = document->getFirstNode();
-        count = 0;
-        skipping = false;
     }
-    return wordCount;
+    lastNode = node;
+    lastWordsBefore = count;
+    lastSkipping = skipping;
+    return count;
+}
+
+wxCDataInfoListNode* CReadingNavigator::itemOfWord(size_t wordIndex) const {
+    if (wordIndex >= wordCount || marks.empty()) {
+        return nullptr;
+    }
+    // The last mark with no more words before it than wordIndex, then forward.
+    const auto after =
+        std::upper_bound(marks.begin(), marks.end(), wordIndex,
+                         [](size_t index, const SMark& mark) { return index < mark.wordsBefore; });
+    const SMark& mark = *(after - 1);
+    size_t count = mark.wordsBefore;
+    bool skipping = (mark.flags & kSkipping) != 0;
+    const auto countWord = [&count](const char*, char) {
+        ++count;
+        return true;
+    };
+    for (wxCDataInfoListNode* at = mark.node; at != nullptr; at = at->GetNext()) {
+        skipping = skippingAfter(at, skipping);
+        if (!skipping) {
+            forEachWordOf(at, countWord);
+        }
+        if (count > wordIndex) {
+            return at;
+        }
+    }
+    return nullptr;
 }
 
 wxCDataInfoListNode* CReadingNavigator::wordAtOrBefore(wxCDataInfoListNode* node) const {
@@ -153,12 +224,33 @@ bool CReadingNavigator::isBoundaryBefore(wxCDataInfoListNode* word, eBoundary bo
     return true; // the first word starts everything
 }
 
+bool CReadingNavigator::hasStart(const SMark& mark, eBoundary boundary) const {
+    const uint32_t flag = boundary == eSentence    ? kSentenceStarts
+                          : paragraphNewlines == 2 ? kBlankLineParagraphStarts
+                                                   : kParagraphStarts;
+    return (mark.flags & flag) != 0;
+}
+
 wxCDataInfoListNode* CReadingNavigator::startOf(wxCDataInfoListNode* word,
                                                 eBoundary boundary) const {
-    while (word != nullptr && !isBoundaryBefore(word, boundary)) {
-        word = wordAtOrBefore(word->GetPrevious());
+    // Back word by word, passing over whole stretches between marks that hold no start.
+    for (wxCDataInfoListNode* at = word; at != nullptr;) {
+        if (isWordNode(at) && isBoundaryBefore(at, boundary)) {
+            return at;
+        }
+        if (const SMark* mark = markAt(at)) {
+            size_t stretch = static_cast<size_t>(mark - marks.data());
+            while (stretch > 0 && !hasStart(marks[stretch - 1], boundary)) {
+                --stretch;
+            }
+            if (stretch == 0) {
+                return nullptr;
+            }
+            at = marks[stretch].node;
+        }
+        at = at->GetPrevious();
     }
-    return word;
+    return nullptr;
 }
 
 wxCDataInfoListNode* CReadingNavigator::previousStart(wxCDataInfoListNode* node,
@@ -179,8 +271,19 @@ wxCDataInfoListNode* CReadingNavigator::previousStart(wxCDataInfoListNode* node,
 
 wxCDataInfoListNode* CReadingNavigator::nextStart(wxCDataInfoListNode* node,
                                                   eBoundary boundary) const {
-    wxCDataInfoListNode* at = node == nullptr ? nullptr : node->GetNext();
-    for (; at != nullptr; at = at->GetNext()) {
+    // On item by item, passing over whole stretches between marks that hold no start.
+    for (wxCDataInfoListNode* at = node == nullptr ? nullptr : node->GetNext(); at != nullptr;
+         at = at->GetNext()) {
+        if (const SMark* mark = markAt(at)) {
+            size_t stretch = static_cast<size_t>(mark - marks.data());
+            while (stretch < marks.size() && !hasStart(marks[stretch], boundary)) {
+                ++stretch;
+            }
+            if (stretch == marks.size()) {
+                return nullptr;
+            }
+            at = marks[stretch].node;
+        }
         if (isWordNode(at) && isBoundaryBefore(at, boundary)) {
             return at;
         }
@@ -231,55 +334,200 @@ void CReadingNavigator::sentenceAround(wxCDataInfoListNode* node, std::vector<wx
     }
 }
 
-void CReadingNavigator::setFlashRules(CFlitWordCalcs::eLengthUnit unit,
-                                      const CHyphenation* dictionary) {
-    if (unit != lengthUnit || dictionary != hyphenation) {
-        lengthUnit = unit;
-        hyphenation = dictionary;
-        timesSpeed = -1;
+CReadingNavigator::STimedPart CReadingNavigator::timedPart(const char* word,
+                                                           unsigned int wordLength,
+                                                           std::string* storage) const {
+    // Timed as the engine times it: by its first wordLength characters, once per chunk, both
+    // counted in characters as a reader sees them (CFlashedWords::chunksOf and timedPart).
+    // Plain ASCII, most words, has as many characters as bytes.
+    size_t bytes = 0;
+    unsigned char high = 0;
+    for (; word[bytes] != '\0'; ++bytes) {
+        high |= static_cast<unsigned char>(word[bytes]);
     }
+    const bool ascii = high < 0x80;
+    const size_t length = ascii ? bytes : CUtf8::countClusters(word, bytes);
+    STimedPart timed{word, bytes, length, 1};
+    if (wordLength >= 2 && length > wordLength) {
+        timed.chunks = hyphenation != nullptr
+                           ? CFlashedWords::chunksOf(word, wordLength, hyphenation).size()
+                           : (length - 1 + wordLength - 2) / (wordLength - 1);
+        timed.bytes = ascii ? wordLength : CUtf8::clusterPrefixBytes(word, bytes, wordLength);
+        storage->assign(word, timed.bytes);
+        timed.text = storage->c_str();
+        timed.clusters = wordLength;
+    }
+    return timed;
 }
 
 uint64_t CReadingNavigator::wordCost(CFlitWordCalcs& wordCalcs, const char* word, char separator,
                                      int speed, unsigned int wordLength) const {
-    // Timed as the engine times it: by its first wordLength characters, once per chunk, both
-    // counted in characters as a reader sees them (CFlashedWords::chunksOf and timedPart).
-    const size_t bytes = std::strlen(word);
-    const size_t length = CUtf8::countClusters(word, bytes);
-    size_t chunks = 1;
-    std::string shown;
-    const char* timed = word;
-    if (wordLength >= 2 && length > wordLength) {
-        chunks = hyphenation != nullptr
-                     ? CFlashedWords::chunksOf(word, wordLength, hyphenation).size()
-                     : (length - 1 + wordLength - 2) / (wordLength - 1);
-        shown.assign(word, CUtf8::clusterPrefixBytes(word, bytes, wordLength));
-        timed = shown.c_str();
-    }
+    std::string storage;
     wordCalcs.setLengthUnit(lengthUnit);
-    const int display = wordCalcs.calcWordDisplayTime(timed, speed);
-    const int delay = wordCalcs.calcInterWordDelayTime(timed, separator, speed);
-    return chunks * static_cast<uint64_t>(display + delay);
+    const STimedPart timed = timedPart(word, wordLength, &storage);
+    const int display = wordCalcs.calcWordDisplayTime(timed.text, speed);
+    const int delay = wordCalcs.calcInterWordDelayTime(timed.text, separator, speed);
+    return timed.chunks * static_cast<uint64_t>(display + delay);
 }
 
-void CReadingNavigator::rebuildTimes(int speed, unsigned int wordLength) {
-    times.clear();
-    times.reserve(wordCount + 1);
-    calcs.zeroInit();
-    uint64_t total = 0;
-    times.push_back(0);
-    forEachWordFrom(document->getFirstNode(), [&](const char* word, char separator) {
-        total += wordCost(calcs, word, separator, speed, wordLength);
-        times.push_back(total);
+void CReadingNavigator::addWordClass(uint32_t id) {
+    if (wideClasses.empty() && id <= UINT16_MAX) {
+        narrowClasses.push_back(static_cast<uint16_t>(id));
+        return;
+    }
+    if (wideClasses.empty()) {
+        wideClasses.assign(narrowClasses.begin(), narrowClasses.end());
+        wideClasses.reserve(document->getItemCount());
+        std::vector<uint16_t>().swap(narrowClasses);
+    }
+    wideClasses.push_back(id);
+}
+
+void CReadingNavigator::build(unsigned int wordLength) {
+    // One walk, as walking a long document's items is what costs: the words, the marks, the
+    // paragraph rule and the timing classes. A paragraph ends at one newline item, as plain
+    // text, HTML, EPUB and Markdown end their paragraphs, unless the document has two newline
+    // items between two words somewhere: then it keeps its line breaks (a marked-up text, or
+    // plain text read with every line break kept), and only a blank line ends a paragraph.
+    wordCount = 0;
+    marks.clear();
+    classes.clear();
+    narrowClasses.clear();
+    narrowClasses.reserve(document->getItemCount());
+    wideClasses.clear();
+    std::unordered_map<SClassKey, uint32_t, SClassKeyHash> ids;
+    CWordTraits traits;
+    traits.setLengthUnit(lengthUnit);
+    std::string storage;
+    const auto classifyWord = [&](const char* word, char separator) {
+        ++wordCount;
+        const STimedPart timed = timedPart(word, wordLength, &storage);
+        const bool afterMark = traits.afterMark();
+        const bool caps = traits.isAllCaps(timed.text);
+        const bool nums = !caps && traits.isAllNums(timed.text);
+        const auto mark = static_cast<uint32_t>(traits.markOf(timed.text, separator));
+        traits.calcInterWordDelayTime(timed.text, separator, kClassifyingSpeed);
+        const size_t codePoints = timed.clusters == timed.bytes
+                                      ? timed.bytes
+                                      : CUtf8::countCodePoints(timed.text, timed.bytes);
+        const SClassKey key{static_cast<uint64_t>(timed.bytes) << 32 | codePoints, timed.clusters,
+                            timed.chunks,
+                            (caps ? 1u : 0u) | (nums ? 2u : 0u) | mark << 2 |
+                                (separator == COvriChars::kNewlineChar ? 16u : 0u)};
+        auto found = ids.find(key);
+        if (found == ids.end()) {
+            found = ids.emplace(key, static_cast<uint32_t>(classes.size())).first;
+            classes.push_back(SWordClass{word, separator, afterMark});
+        }
+        addWordClass(found->second);
         return true;
+    };
+    // What starts at each word, as isBoundaryBefore sees it: the first word everything; then
+    // a sentence after a word that ends one, a paragraph after a page marker or after one (two)
+    // newline items.
+    bool skipping = false;
+    int newlines = 0;
+    bool page = false;
+    bool afterSentenceEnd = true;
+    bool seenWord = false;
+    size_t items = 0;
+    for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
+        if (items++ % kMarkSpacing == 0) {
+            marks.push_back(
+                SMark{node, static_cast<uint32_t>(wordCount), skipping ? kSkipping : 0});
+        }
+        const bool word = isWordNode(node);
+        const eDataInfoType type = node->GetData()->getDataInfoType();
+        if (word) {
+            const bool first = !seenWord;
+            seenWord = true;
+            marks.back().flags |= (afterSentenceEnd ? kSentenceStarts : 0) |
+                                  (page || newlines >= 1 || first ? kParagraphStarts : 0) |
+                                  (page || newlines >= 2 || first ? kBlankLineParagraphStarts : 0);
+            afterSentenceEnd = CSentenceEnd::endsSentence(wordOf(node));
+            newlines = 0;
+            page = false;
+        } else if (type == eDITNewline && ++newlines == 2) {
+            paragraphNewlines = 2;
+        } else if (type == eDITPageInfoRef) {
+            page = true;
+        }
+        skipping = skippingAfter(node, skipping);
+        if (!skipping && word) {
+            classifyWord(wordOf(node), document->getSeparatorAfter(node));
+        } else if (!skipping && node->GetData()->getDataInfoType() != eDITWord) {
+            forEachWordOf(node, classifyWord);
+        }
+    }
+    marks.shrink_to_fit();
+    narrowClasses.shrink_to_fit();
+    marksByNode.resize(marks.size());
+    for (size_t i = 0; i < marks.size(); ++i) {
+        marksByNode[i] = static_cast<uint32_t>(i);
+    }
+    std::sort(marksByNode.begin(), marksByNode.end(), [this](uint32_t a, uint32_t b) {
+        return std::less<>()(marks[a].node, marks[b].node);
     });
-    timesSpeed = speed;
-    timesWordLength = wordLength;
+    classesWordLength = wordLength;
+
+    // The counts of each class before every block of words.
+    const size_t classTotal = classes.size();
+    blockWords = std::max(kMinBlockWords, 4 * classTotal);
+    classCounts.assign((wordCount / blockWords + 1) * classTotal, 0);
+    classTotals.assign(classTotal, 0);
+    for (size_t word = 0; word < wordCount; ++word) {
+        if (word % blockWords == 0) {
+            std::copy(classTotals.begin(), classTotals.end(),
+                      classCounts.begin() +
+                          static_cast<std::ptrdiff_t>(word / blockWords * classTotal));
+        }
+        ++classTotals[classOf(word)];
+    }
+    pricedSpeed = -1;
+}
+
+void CReadingNavigator::priceClasses(int speed) {
+    classCosts.resize(classes.size());
+    for (size_t c = 0; c < classes.size(); ++c) {
+        CFlitWordCalcs calcs;
+        if (classes[c].afterMark) {
+            // The calculator remembers a punctuated word before this one.
+            calcs.calcInterWordDelayTime(",", COvriChars::kSpaceChar, kClassifyingSpeed);
+        }
+        classCosts[c] = wordCost(calcs, classes[c].word.c_str(), classes[c].separator, speed,
+                                 classesWordLength);
+    }
+    pricedSpeed = speed;
+}
+
+uint64_t CReadingNavigator::costFrom(size_t first) const {
+    const size_t classTotal = classes.size();
+    const size_t block = first / blockWords;
+    const uint32_t* counts = classCounts.data() + block * classTotal;
+    uint64_t left = 0;
+    for (size_t c = 0; c < classTotal; ++c) {
+        left += (classTotals[c] - counts[c]) * classCosts[c];
+    }
+    for (size_t word = block * blockWords; word < first; ++word) {
+        left -= classCosts[classOf(word)];
+    }
+    return left;
+}
+
+size_t CReadingNavigator::tableBytes() const {
+    size_t bytes = marks.capacity() * sizeof(SMark) + marksByNode.capacity() * sizeof(uint32_t) +
+                   narrowClasses.capacity() * sizeof(uint16_t) +
+                   wideClasses.capacity() * sizeof(uint32_t) +
+                   (classCounts.capacity() + classTotals.capacity()) * sizeof(uint32_t) +
+                   classCosts.capacity() * sizeof(uint64_t);
+    for (const SWordClass& wordClass : classes) {
+        bytes += sizeof(SWordClass) + wordClass.word.capacity();
+    }
+    return bytes;
 }
 
 int64_t CReadingNavigator::rampExtra(wxCDataInfoListNode* node, size_t first, int steady,
-                                     unsigned int wordLength, bool fromRestart,
-                                     int rampSpeed) const {
+                                     unsigned int wordLength, bool fromRestart, int rampSpeed) {
     // A restart forgets the word before, which the steady times remember: the first word is
     // timed afresh. After it, both remember the same word. On the ramp each word is timed at
     // the ramp's speed, which then rises by the ramp's step, until it reaches the steady speed.
@@ -291,8 +539,8 @@ int64_t CReadingNavigator::rampExtra(wxCDataInfoListNode* node, size_t first, in
         if (!firstWord && rampSpeed >= steady) {
             return false;
         }
-        if (firstWord && fromRestart && first + 1 < times.size()) {
-            extra -= static_cast<int64_t>(times[first + 1] - times[first]);
+        if (firstWord && fromRestart && first < wordCount) {
+            extra -= static_cast<int64_t>(classCosts[classOf(first)]);
             extra += static_cast<int64_t>(wordCost(atSteady, word, separator, steady, wordLength));
             atSteady.zeroInit();
         }
@@ -304,6 +552,15 @@ int64_t CReadingNavigator::rampExtra(wxCDataInfoListNode* node, size_t first, in
         return true;
     });
     return extra;
+}
+
+void CReadingNavigator::setFlashRules(CFlitWordCalcs::eLengthUnit unit,
+                                      const CHyphenation* dictionary) {
+    if (unit != lengthUnit || dictionary != hyphenation) {
+        lengthUnit = unit;
+        hyphenation = dictionary;
+        build(classesWordLength);
+    }
 }
 
 uint64_t CReadingNavigator::timeLeftMs(wxCDataInfoListNode* node, int speed,
@@ -322,15 +579,18 @@ uint64_t CReadingNavigator::timeLeftMs(wxCDataInfoListNode* node, int speed,
         }
         steady = std::min(speed, top);
     }
-    if (steady != timesSpeed || wordLength != timesWordLength) {
-        rebuildTimes(steady, wordLength);
+    if (wordLength != classesWordLength) {
+        build(wordLength);
+    }
+    if (steady != pricedSpeed) {
+        priceClasses(steady);
     }
     if (node == nullptr) {
         return 0;
     }
-    const size_t before = std::min(wordsBefore(node), times.size() - 1);
+    const size_t before = std::min(wordsBefore(node), wordCount);
     const int64_t left =
-        static_cast<int64_t>(times.back() - times[before]) +
+        static_cast<int64_t>(costFrom(before)) +
         (rampSpeed > 0 ? rampExtra(node, before, steady, wordLength, fromRestart, rampSpeed) : 0);
     return left > 0 ? static_cast<uint64_t>(left) : 0;
 }

@@ -441,12 +441,8 @@ int CFlitWordCalcs::calcInterWordDelayTime(const char* word, char separator, int
     }
     CTimingTableData row;
     getTimingData(&row, speed);
-    const int length = lengthOf(word);
     const long long base = scaled(calcInterWordBaseValue(speed), row.iwdBaseValueAdjPercentage);
-
-    const eMarkKind mark = getLengthUnit() == eLengthCharacters
-                               ? markInCharacters(word, separator, length)
-                               : markInBytes(word, separator, length);
+    const eMarkKind mark = markOf(word, separator);
 
     long long delay = 0;
     if (mark != eNoMark) {
@@ -461,6 +457,12 @@ int CFlitWordCalcs::calcInterWordDelayTime(const char* word, char separator, int
         delay = scaled(calcNewlineDelayValue(speed), row.iwdNewlineAdjPercentage);
     }
     return clampToInt(delay + base);
+}
+
+CSentenceEnd::eMarkKind CFlitWordCalcs::markOf(const char* word, char separator) const {
+    const int length = lengthOf(word);
+    return getLengthUnit() == eLengthCharacters ? markInCharacters(word, separator, length)
+                                                : markInBytes(word, separator, length);
 }
 
 int CFlitWordCalcs::calcRestDelay(int count, int speed) {

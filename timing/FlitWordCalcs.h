@@ -2,6 +2,7 @@
 #define FLIT_TIMING_FLITWORDCALCS_H
 
 #include "FlitExport.h"
+#include "timing/SentenceEnd.h"
 #include "timing/TimingTableData.h"
 
 #include <atomic>
@@ -71,6 +72,8 @@ protected:
     bool isAllNums(const char* word);
     // The word's length in the unit, at most a length whose times still fit the formulas.
     int lengthOf(const char* word) const;
+    // The mark that earns the word its inter-word delay, before a line break outweighs it.
+    CSentenceEnd::eMarkKind markOf(const char* word, char separator) const;
 
 private:
     // count units of one comma delay each, scaled by the row's rest or sustain percentage.

@@ -226,6 +226,10 @@ TEST_F(ReaderFrameTest, PauseSeekSpeedContinueAndStop) {
         frame->changeSpeed(command);
         EXPECT_EQ(speed, frame->getManager()->getTargetSpeed()) << command;
     }
+    // Saved once the changes stop, as the last of them.
+    EXPECT_FALSE(wxConfigBase::Get()->HasEntry("/Reading/Speed"));
+    EXPECT_TRUE(
+        pumpUntil([] { return wxConfigBase::Get()->ReadLong("/Reading/Speed", 0) == 250; }));
     // Read to the end: nothing was presented while paused, reading went on from the paragraph.
     frame->continueReading();
     ASSERT_TRUE(reached(CReaderFrame::eFinished));

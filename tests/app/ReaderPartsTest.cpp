@@ -5,7 +5,9 @@
 #include "ReaderOptions.h"
 #include "ReadingNavigator.h"
 
+#include "engine/FlashedWords.h"
 #include "engine/FlitCommandEvent.h"
+#include "engine/Hyphenation.h"
 #include "import/DocumentImporter.h"
 #include "outside/OvriChars.h"
 #include "timing/FlitWordCalcs.h"
@@ -196,6 +198,100 @@ TEST_F(ReadingNavigatorTest, WordCountsAndTimeLeftFollowTheTimingRules) {
     ASSERT_TRUE(document);
     navigator = std::make_unique<CReadingNavigator>(document.get());
     EXPECT_EQ(236u, navigator->getWordCount());
+}
+
+// The time left from every word, at speeds asked in any order (each a new speed to the
+// navigator), equals the sum of the engine's own costs of the words from there: each word timed
+// by its timed part once per chunk, the calculator remembering the word before.
+TEST_F(ReadingNavigatorTest, TimeLeftAtAnySpeedIsTheSumOfTheWordsCosts) {
+    const struct {
+        const char* text;
+        unsigned int wordLength;
+        CFlitWordCalcs::eLengthUnit unit = CFlitWordCalcs::eLengthBytes;
+        const char* hyphenateIn = nullptr;
+    } rows[] = {
+        {"Dr. Smith met NASA (twice), e.g. in 1999; ANOTHER day: 3.5 km!\nCafé naïve "
+         "Ünïcödéwörterbücher, x\u0301y\u0301z\u0301 internationalization? Yes.\n\nEnd",
+         12},
+        {"Dr. Smith met NASA (twice), e.g. in 1999; internationalization? Ünïcödéwörter", 5},
+        {"A bb, CCC. dddd? Eeeee! ffffff; GGGGGGG: hhhhhhhh\niiiiiiiii (j) 12 k.", 2},
+        {"МОСКВА, Москва. Др. Дом? «Да», сказал он… 北京。你好！ ÉMILE : oui ; 123 ١٢٣", 6,
+         CFlitWordCalcs::eLengthCharacters},
+        {"internationalization, extraordinary hyphenation. Ünïcödéwörterbücher Yes", 7,
+         CFlitWordCalcs::eLengthCharacters, "en"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        load(row.text);
+        const CHyphenation* hyphenation =
+            row.hyphenateIn ? CHyphenation::forLanguage(row.hyphenateIn) : nullptr;
+        navigator->setFlashRules(row.unit, hyphenation);
+        std::vector<wxCDataInfoListNode*> nodes;
+        for (auto* node = navigator->firstWord(); node; node = node->GetNext()) {
+            nodes.push_back(node);
+        }
+        for (int speed : {300, 137, 950, 100, 333, 550}) {
+            CFlitWordCalcs calcs;
+            calcs.setLengthUnit(row.unit);
+            std::vector<uint64_t> costs;
+            for (wxCDataInfoListNode* node : nodes) {
+                for (const SFlashedWord& word : CFlashedWords::wordsOf(*document, node)) {
+                    const std::string timed = CFlashedWords::timedPart(word.text, row.wordLength);
+                    const uint64_t display = calcs.calcWordDisplayTime(timed.c_str(), speed);
+                    costs.push_back(
+                        CFlashedWords::chunksOf(word.text, row.wordLength, hyphenation).size() *
+                        (display +
+                         calcs.calcInterWordDelayTime(timed.c_str(), word.separator, speed)));
+                }
+            }
+            for (size_t i = nodes.size(); i-- > 0;) {
+                uint64_t left = 0;
+                for (size_t w = navigator->wordsBefore(nodes[i]); w < costs.size(); ++w) {
+                    left += costs[w];
+                }
+                EXPECT_EQ(left, navigator->timeLeftMs(nodes[i], speed, row.wordLength)) << speed;
+            }
+        }
+    }
+}
+
+// Asked for in any order, anywhere in a document of many marks: the item holding each word
+// has that many words before it or fewer, and the word is one of its own.
+TEST_F(ReadingNavigatorTest, WordsBeforeAndTheItemOfAWordAgree) {
+    std::string text;
+    for (int i = 0; i < 1500; ++i) {
+        text +=
+            i % 7 == 0 ? "Sea{link http://x} " : "{email 3}{attachment skip}not read{email 4}tide ";
+    }
+    load(text.c_str(), CDocumentImporter::eMarkedUp);
+    ASSERT_GT(navigator->getWordCount(), 3000u);
+    for (size_t index = navigator->getWordCount(); index-- > 0;) {
+        wxCDataInfoListNode* item = navigator->itemOfWord(index);
+        ASSERT_NE(nullptr, item) << index;
+        EXPECT_LE(navigator->wordsBefore(item), index);
+        EXPECT_GT(navigator->wordsBefore(item->GetNext()), index);
+    }
+    EXPECT_EQ(nullptr, navigator->itemOfWord(navigator->getWordCount()));
+}
+
+// Sentences and paragraphs thousands of items long: moves pass over the marks between them.
+TEST_F(ReadingNavigatorTest, MovesReachStartsFarAway) {
+    std::string text = "Start";
+    for (int i = 0; i < 1500; ++i) {
+        text += " w";
+    }
+    text += " end. Next w\nx";
+    for (int i = 0; i < 1500; ++i) {
+        text += " y";
+    }
+    load((text + " Last.").c_str());
+    EXPECT_EQ(word("Next"), navigator->nextSentence(word("Start")));
+    EXPECT_EQ(word("Next"), navigator->previousSentence(word("Last.")));
+    EXPECT_EQ(word("Start"), navigator->previousSentence(word("Next")));
+    EXPECT_EQ(word("x"), navigator->nextParagraph(word("w")));
+    EXPECT_EQ(word("x"), navigator->previousParagraph(word("Last.")));
+    EXPECT_EQ(word("Start"), navigator->previousParagraph(word("x")));
+    EXPECT_EQ(nullptr, navigator->nextParagraph(word("x")));
 }
 
 } // namespace
