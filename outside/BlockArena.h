@@ -18,7 +18,7 @@
 class CBlockArena {
 public:
     static constexpr std::size_t kFirstBlockBytes = 4096;
-    static constexpr std::size_t kLargestBlockBytes = 2 * 1024 * 1024;
+    static constexpr std::size_t kLargestBlockBytes = std::size_t{2} * 1024 * 1024;
 
     CBlockArena() = default;
     ~CBlockArena();
