@@ -4,11 +4,11 @@
 // The first import, into memory new to the process as when the reader opens a book, is timed
 // on its own (first_import_ms); the timed loop's imports reuse the memory the previous one freed,
 // as far as the allocator keeps it.
-// Memory per document item is measured on that first import, twice: as the
-// growth of the resident size (what the process costs the machine, allocator slack included)
-// and as the growth of the bytes the allocator has handed out. That growth is then broken down
-// into the toolkit's list nodes, the word items, the words' texts and what is left over (the
-// allocator's headers and rounding, or the slack of the document's own blocks).
+// Memory per document item is measured on that first import as the growth of the resident size
+// (what the process costs the machine, allocator slack included; the document's largest blocks
+// are mapped from the system, out of the allocator's sight), and broken down into the toolkit's
+// list nodes, the word items, the words' texts and what is left over (the allocator's headers
+// and rounding, the unfilled ends of the document's blocks).
 
 #include "import/DocumentImporter.h"
 
@@ -77,14 +77,9 @@ long residentBytes() {
     return resident * sysconf(_SC_PAGESIZE);
 }
 
-double heapBytes() {
-    const struct mallinfo2 info = mallinfo2();
-    return static_cast<double>(info.uordblks + info.hblkhd);
-}
-
-// Where the heap growth of one import went, per document item: the list nodes, the words' items
+// Where the resident growth of one import went, per document item: the list nodes, the words' items
 // (other kinds are shared or rare), the words' texts with their terminating null, and the rest.
-void addBreakdown(benchmark::State& state, const CDataManager& document, double heapGrowth) {
+void addBreakdown(benchmark::State& state, const CDataManager& document, double growth) {
     double words = 0;
     double textBytes = 0;
     for (const wxCDataInfoListNode* node = document.getFirstNode(); node != nullptr;
@@ -101,8 +96,7 @@ void addBreakdown(benchmark::State& state, const CDataManager& document, double 
     state.counters["node_bytes_per_item"] = nodeBytes / items;
     state.counters["word_item_bytes_per_item"] = wordBytes / items;
     state.counters["text_bytes_per_item"] = textBytes / items;
-    state.counters["slack_bytes_per_item"] =
-        (heapGrowth - nodeBytes - wordBytes - textBytes) / items;
+    state.counters["slack_bytes_per_item"] = (growth - nodeBytes - wordBytes - textBytes) / items;
 }
 
 void importWords(benchmark::State& state, bool markedUp) {
@@ -118,19 +112,17 @@ void importWords(benchmark::State& state, bool markedUp) {
     // earlier run left resident.
     malloc_trim(0);
     const long residentBefore = residentBytes();
-    const double heapBefore = heapBytes();
     const auto started = std::chrono::steady_clock::now();
     std::unique_ptr<CDataManager> document = import();
     const std::chrono::duration<double, std::milli> firstImport =
         std::chrono::steady_clock::now() - started;
-    const double heapGrowth = heapBytes() - heapBefore;
     const long residentGrowth = residentBytes() - residentBefore;
     if (!document) {
         state.SkipWithError(importer.getError().utf8_str());
         return;
     }
     const double items = static_cast<double>(document->getItemCount());
-    addBreakdown(state, *document, heapGrowth);
+    addBreakdown(state, *document, static_cast<double>(residentGrowth));
     document.reset();
 
     for (auto _ : state) {
@@ -145,7 +137,6 @@ void importWords(benchmark::State& state, bool markedUp) {
     state.counters["doc_items"] = items;
     state.counters["first_import_ms"] = firstImport.count();
     state.counters["bytes_per_item"] = static_cast<double>(residentGrowth) / items;
-    state.counters["heap_bytes_per_item"] = heapGrowth / items;
 }
 
 void importPlainMillionWords(benchmark::State& state) {

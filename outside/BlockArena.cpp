@@ -1,6 +1,7 @@
 #include "outside/BlockArena.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -8,9 +9,54 @@
 #include <sys/mman.h>
 #endif
 
+namespace {
+
+#if defined(__linux__)
+constexpr bool kMapsLargestBlocks = true;
+
+// bytes (a power of two and a multiple of the page size) of fresh memory aligned to bytes, or
+// null. Twice as much is mapped, so that an aligned block lies inside, and the rest is unmapped
+// at once.
+void* mapAlignedBlock(std::size_t bytes) {
+    const std::size_t span = 2 * bytes;
+    void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) {
+        return nullptr;
+    }
+    const auto start = reinterpret_cast<std::uintptr_t>(mapped);
+    const std::uintptr_t aligned = (start + bytes - 1) & ~static_cast<std::uintptr_t>(bytes - 1);
+    if (aligned > start) {
+        munmap(mapped, aligned - start);
+    }
+    if (start + span > aligned + bytes) {
+        munmap(reinterpret_cast<void*>(aligned + bytes), start + span - (aligned + bytes));
+    }
+    // Only advice: where huge pages are off or scarce the block has ordinary pages.
+    madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
+    return reinterpret_cast<void*>(aligned);
+}
+
+void unmapBlock(void* block, std::size_t bytes) {
+    munmap(block, bytes);
+}
+#else
+constexpr bool kMapsLargestBlocks = false;
+
+void* mapAlignedBlock(std::size_t) {
+    return nullptr;
+}
+
+void unmapBlock(void*, std::size_t) {}
+#endif
+
+} // namespace
+
 CBlockArena::~CBlockArena() {
     for (void* block : blocks) {
         std::free(block);
+    }
+    for (void* block : mappedBlocks) {
+        unmapBlock(block, kLargestBlockBytes);
     }
 }
 
@@ -33,26 +79,14 @@ void* CBlockArena::allocate(std::size_t size, std::size_t align) {
 }
 
 void* CBlockArena::newBlock(std::size_t bytes) {
+    const bool mapped = kMapsLargestBlocks && bytes == kLargestBlockBytes;
+    std::vector<void*>& kind = mapped ? mappedBlocks : blocks;
     // The slot is made before the block is taken, so that a failure cannot leak the block.
-    blocks.push_back(nullptr);
-    void*& block = blocks.back();
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    if (bytes == kLargestBlockBytes) {
-        if (posix_memalign(&block, kLargestBlockBytes, bytes) != 0) {
-            block = nullptr;
-        } else {
-            // Only advice: where huge pages are off or scarce the block has ordinary pages.
-            madvise(block, bytes, MADV_HUGEPAGE);
-        }
-    } else {
-        block = std::malloc(bytes);
-    }
-#else
-    block = std::malloc(bytes);
-#endif
-    if (block == nullptr) {
-        blocks.pop_back();
+    kind.push_back(nullptr);
+    kind.back() = mapped ? mapAlignedBlock(bytes) : std::malloc(bytes);
+    if (kind.back() == nullptr) {
+        kind.pop_back();
         throw std::bad_alloc();
     }
-    return block;
+    return kind.back();
 }

@@ -11,10 +11,11 @@
 // arena goes.
 //
 // Blocks grow from kFirstBlockBytes to kLargestBlockBytes, so a short text stays small; a
-// request larger than the next block gets a block of its own. The largest blocks are aligned to
-// their size and, on Linux, offered to the kernel as huge pages: a book's hundred megabytes then
-// cost some fifty page faults rather than thirty thousand, which is most of the time it takes to
-// build a long document in memory new to the process.
+// request larger than the next block gets a block of its own. On Linux the largest blocks are
+// mapped from the system directly, aligned to their size and offered to the kernel as huge
+// pages: a book's hundred megabytes then cost some fifty page faults rather than thirty
+// thousand, which is most of the time it takes to build a long document in memory new to the
+// process, and they go back to the system as soon as the arena goes.
 class CBlockArena {
 public:
     static constexpr std::size_t kFirstBlockBytes = 4096;
@@ -32,7 +33,9 @@ public:
 private:
     void* newBlock(std::size_t bytes);
 
+    // Blocks from malloc, and the largest blocks where they are mapped from the system.
     std::vector<void*> blocks;
+    std::vector<void*> mappedBlocks;
     // The block being filled, its size and the bytes of it handed out.
     char* current = nullptr;
     std::size_t currentSize = 0;
