@@ -13,6 +13,7 @@
 #include <clocale>
 
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 namespace {
@@ -25,6 +26,23 @@ CReaderApp::CReaderApp(SReaderOptions readerOptions, std::chrono::steady_clock::
                        int* status)
     : options(std::move(readerOptions)), started(start), failureStatus(status) {
     SetAppName("flitreader");
+}
+
+// GTK's X11 backend loads the system's OpenGL driver when it opens the display, to choose
+// visuals, though the reader draws nothing with OpenGL; with Mesa's software driver that is
+// 50 MB resident for nothing. Unless the user set GDK_GL, the toolkit opens the display without
+// it, and the variable goes again so that the programs the reader starts (a web browser for a
+// link) inherit the environment as it was.
+bool CReaderApp::Initialize(int& toolkitArgc, wxChar** toolkitArgv) {
+    const bool userChose = std::getenv("GDK_GL") != nullptr;
+    if (!userChose) {
+        setenv("GDK_GL", "disable", 1);
+    }
+    const bool initialized = wxApp::Initialize(toolkitArgc, toolkitArgv);
+    if (!userChose) {
+        unsetenv("GDK_GL");
+    }
+    return initialized;
 }
 
 bool CReaderApp::OnInit() {

@@ -15,6 +15,8 @@ public:
     CReaderApp(SReaderOptions options, std::chrono::steady_clock::time_point started,
                int* failureStatus);
 
+    // Starts the toolkit without OpenGL (see the definition).
+    bool Initialize(int& toolkitArgc, wxChar** toolkitArgv) override;
     bool OnInit() override;
     int OnExit() override;
 

@@ -5,7 +5,8 @@
 #include "outside/DocumentRecords.h"
 #include "outside/StyleInfo.h"
 
-#include <string>
+#include <cstddef>
+#include <cstdint>
 
 // The kind of a document item, one bit each, so that a search can ask for several kinds at once
 // with a mask (for instance word | space | newline).
@@ -32,8 +33,8 @@ enum eDataInfoType {
     eDITFlitCommand = 0x80000,
 };
 
-// One item of a document. Items are created by the document (CDataManager) and owned by its
-// list; readers downcast them by run-time type after looking at getDataInfoType().
+// One item of a document. Items are created by the document (CDataManager), which owns them;
+// readers downcast them by run-time type after looking at getDataInfoType().
 class FLIT_EXPORT CDataInfo {
 public:
     explicit CDataInfo(eDataInfoType type) : dataInfoType(type) {}
@@ -80,21 +81,57 @@ public:
 
 // A word: its UTF-8 text, its style, and optionally its own background link and font colour
 // tag (null when it has none).
+//
+// A long book has a million of these, so the item holds only its style and a pointer to its
+// text (24 bytes on a 64-bit system). The text is laid out elsewhere, behind the link and the
+// tag when the word has either: in the document's text arena for the words a document makes,
+// and in a copy that the item owns for a word made on its own.
 class FLIT_EXPORT CDITWord : public CDataInfo {
 public:
+    // A word on its own: the text is copied.
     CDITWord(const char* word, const CStyleInfo& style, wxCLinkInfoListNode* backgroundLink,
              wxCTagInfoListNode* fontColourTag);
+    ~CDITWord() override;
 
-    const char* getWord() const { return word.c_str(); }
+    const char* getWord() const { return word; }
     CStyleInfo& getStyleInfo() { return styleInfo; }
-    wxCLinkInfoListNode* getBackgroundLinkInfoNode() const { return backgroundLinkInfoNode; }
-    wxCTagInfoListNode* getFontColourTagInfoListNode() const { return fontColourTagInfoListNode; }
+    wxCLinkInfoListNode* getBackgroundLinkInfoNode() const {
+        return (flags & kHasLinks) != 0 ? linksOf(word)->backgroundLink : nullptr;
+    }
+    wxCTagInfoListNode* getFontColourTagInfoListNode() const {
+        return (flags & kHasLinks) != 0 ? linksOf(word)->fontColourTag : nullptr;
+    }
 
 private:
-    std::string word;
+    friend class CDataManager;
+
+    // What a word with a link or a tag keeps just before its text.
+    struct SLinks {
+        wxCLinkInfoListNode* backgroundLink;
+        wxCTagInfoListNode* fontColourTag;
+    };
+    static constexpr std::uint16_t kHasLinks = 0x1;
+    static constexpr std::uint16_t kOwnsText = 0x2;
+
+    static const SLinks* linksOf(const char* text) {
+        return reinterpret_cast<const SLinks*>(text) - 1;
+    }
+    // The bytes, and their alignment, that layOut needs for a text of length bytes.
+    static std::size_t layoutBytes(std::size_t length, bool withLinks);
+    static std::size_t layoutAlignment(bool withLinks);
+    // Writes the links (when either is set) and the text with its null into storage; returns
+    // where the text starts.
+    static const char* layOut(void* storage, const char* text, std::size_t length,
+                              wxCLinkInfoListNode* backgroundLink,
+                              wxCTagInfoListNode* fontColourTag);
+
+    // A document's word, whose text (and links, as flags say) the document laid out.
+    CDITWord(const char* laidOutWord, const CStyleInfo& style, std::uint16_t wordFlags)
+        : CDataInfo(eDITWord), styleInfo(style), flags(wordFlags), word(laidOutWord) {}
+
     CStyleInfo styleInfo;
-    wxCLinkInfoListNode* backgroundLinkInfoNode;
-    wxCTagInfoListNode* fontColourTagInfoListNode;
+    std::uint16_t flags;
+    const char* word;
 };
 
 // Base of the items that carry one unsigned count or reference number.

@@ -6,6 +6,9 @@
 #include <wx/filefn.h>
 #include <wx/filename.h>
 
+#include <algorithm>
+#include <cstring>
+#include <new>
 #include <string>
 
 namespace {
@@ -80,17 +83,45 @@ CDataManager::CDataManager() {
 }
 
 CDataManager::~CDataManager() {
+    // The items made here end in place (the arena frees their memory); those given to
+    // appendItem are deleted; the two shared ones are members.
+    std::sort(adoptedItems.begin(), adoptedItems.end());
     for (wxCDataInfoListNode* node = items.GetFirst(); node != nullptr; node = node->GetNext()) {
-        const CDataInfo* item = node->GetData();
-        if (item != &sharedSpace && item != &sharedNewline) {
-            delete item;
+        CDataInfo* item = node->GetData();
+        if (item != &sharedSpace && item != &sharedNewline &&
+            !std::binary_search(adoptedItems.begin(), adoptedItems.end(), item)) {
+            item->~CDataInfo();
         }
     }
-    // The other lists free their records themselves; what is left is the folder of written
-    // files.
+    for (CDataInfo* item : adoptedItems) {
+        delete item;
+    }
+    // The list ends its nodes and the other lists free their records themselves; what is left
+    // is the folder of written files.
     if (!privateFolder.empty() && wxFileName::DirExists(privateFolder)) {
         wxFileName::Rmdir(privateFolder, wxPATH_RMDIR_RECURSIVE);
     }
+}
+
+CDataManager::CArenaList::~CArenaList() {
+    // The toolkit's list would delete each node; these are in the arena, so each is detached
+    // (which leaves the base list nothing to delete) and ended here.
+    while (wxCDataInfoListNode* node = GetFirst()) {
+        DetachNode(node);
+        node->~wxCDataInfoListNode();
+    }
+}
+
+wxNodeBase* CDataManager::CArenaList::CreateNode(wxNodeBase* prev, wxNodeBase* next, void* data,
+                                                 const wxListKey& key) {
+    void* storage = arena->allocate(sizeof(wxCDataInfoListNode), alignof(wxCDataInfoListNode));
+    return new (storage) wxCDataInfoListNode(this, static_cast<wxCDataInfoListNode*>(prev),
+                                             static_cast<wxCDataInfoListNode*>(next),
+                                             static_cast<CDataInfo*>(data), key);
+}
+
+template <typename T, typename... Args> T* CDataManager::makeItem(Args... args) {
+    return new (itemArena.allocate(sizeof(T), alignof(T))) T(args...);
 }
 
 // --- Reading the document ---
@@ -285,7 +316,14 @@ bool CDataManager::hasLinkFileData(const wxString& name) const {
 wxCDataInfoListNode* CDataManager::appendWord(const char* word, const CStyleInfo& style,
                                               wxCLinkInfoListNode* backgroundLink,
                                               wxCTagInfoListNode* fontColourTag) {
-    return items.Append(new CDITWord(word, style, backgroundLink, fontColourTag));
+    const char* text = word != nullptr ? word : "";
+    const std::size_t length = std::strlen(text);
+    const bool withLinks = backgroundLink != nullptr || fontColourTag != nullptr;
+    void* storage = textArena.allocate(CDITWord::layoutBytes(length, withLinks),
+                                       CDITWord::layoutAlignment(withLinks));
+    const char* laidOut = CDITWord::layOut(storage, text, length, backgroundLink, fontColourTag);
+    return items.Append(
+        makeItem<CDITWord>(laidOut, style, withLinks ? CDITWord::kHasLinks : std::uint16_t{0}));
 }
 
 wxCDataInfoListNode* CDataManager::appendSpace() {
@@ -297,19 +335,19 @@ wxCDataInfoListNode* CDataManager::appendNewline() {
 }
 
 wxCDataInfoListNode* CDataManager::appendRest(unsigned int units) {
-    return items.Append(new CDITRest(units));
+    return items.Append(makeItem<CDITRest>(units));
 }
 
 wxCDataInfoListNode* CDataManager::appendSustain(unsigned int units) {
-    return items.Append(new CDITSustain(units));
+    return items.Append(makeItem<CDITSustain>(units));
 }
 
 wxCDataInfoListNode* CDataManager::appendLinkInfoRef(wxCLinkInfoListNode* link) {
-    return items.Append(new CDITLinkInfoRef(link));
+    return items.Append(makeItem<CDITLinkInfoRef>(link));
 }
 
 wxCDataInfoListNode* CDataManager::appendTagInfoRef(wxCTagInfoListNode* tag) {
-    return items.Append(new CDITTagInfoRef(tag));
+    return items.Append(makeItem<CDITTagInfoRef>(tag));
 }
 
 // A marker must name one of this document's page records: the engine shows the record's number,
@@ -318,7 +356,7 @@ wxCDataInfoListNode* CDataManager::appendPageInfoRef(wxCPageInfoListNode* page) 
     if (!pageManager.holds(page)) {
         return nullptr;
     }
-    return items.Append(new CDITPageInfoRef(page));
+    return items.Append(makeItem<CDITPageInfoRef>(page));
 }
 
 // A kind that carries no value of this sort is refused: nothing is appended and the result is
@@ -328,22 +366,22 @@ wxCDataInfoListNode* CDataManager::appendValueRef(eDataInfoType type, unsigned i
     CDataInfo* item = nullptr;
     switch (type) {
     case eDITCourseNoteRef:
-        item = new CDITCourseNoteRef(value);
+        item = makeItem<CDITCourseNoteRef>(value);
         break;
     case eDITGlossaryNoteRef:
-        item = new CDITGlossaryNoteRef(value);
+        item = makeItem<CDITGlossaryNoteRef>(value);
         break;
     case eDITRapidNoteRef:
-        item = new CDITRapidNoteRef(value);
+        item = makeItem<CDITRapidNoteRef>(value);
         break;
     case eDITUserNoteRef:
-        item = new CDITUserNoteRef(value);
+        item = makeItem<CDITUserNoteRef>(value);
         break;
     case eDITDogearRef:
-        item = new CDITDogearRef(value);
+        item = makeItem<CDITDogearRef>(value);
         break;
     case eDITEmailItem:
-        item = new CDITEmailItem(value);
+        item = makeItem<CDITEmailItem>(value);
         break;
     default:
         return nullptr;
@@ -352,11 +390,11 @@ wxCDataInfoListNode* CDataManager::appendValueRef(eDataInfoType type, unsigned i
 }
 
 wxCDataInfoListNode* CDataManager::appendChangeView(CDITChangeView::eViewType viewType) {
-    return items.Append(new CDITChangeView(viewType));
+    return items.Append(makeItem<CDITChangeView>(viewType));
 }
 
 wxCDataInfoListNode* CDataManager::appendFlitCommand(CDITFlitCommand::eFlitCommandType type) {
-    return items.Append(new CDITFlitCommand(type));
+    return items.Append(makeItem<CDITFlitCommand>(type));
 }
 
 // As with appendValueRef, a kind that is not a bare marker appends nothing and gives null.
@@ -368,16 +406,16 @@ wxCDataInfoListNode* CDataManager::appendMarker(eDataInfoType type) {
     case eDITNewline:
         return appendNewline();
     case eDITAssessmentReview:
-        item = new CDITAssessmentReview;
+        item = makeItem<CDITAssessmentReview>();
         break;
     case eDITEmailItemAttachmentAnnounce:
-        item = new CDITEmailItemAttachmentAnnounce;
+        item = makeItem<CDITEmailItemAttachmentAnnounce>();
         break;
     case eDITEmailItemAttachmentSkip:
-        item = new CDITEmailItemAttachmentSkip;
+        item = makeItem<CDITEmailItemAttachmentSkip>();
         break;
     case eDITEmailItemAttachmentInfoRef:
-        item = new CDITEmailItemAttachmentInfoRef;
+        item = makeItem<CDITEmailItemAttachmentInfoRef>();
         break;
     default:
         return nullptr;
@@ -395,6 +433,7 @@ wxCDataInfoListNode* CDataManager::appendItem(CDataInfo* item) {
             return nullptr;
         }
     }
+    adoptedItems.push_back(item);
     return items.Append(item);
 }
 

@@ -2,6 +2,7 @@
 #define FLIT_OUTSIDE_DATAMANAGER_H
 
 #include "FlitExport.h"
+#include "outside/BlockArena.h"
 #include "outside/DataInfo.h"
 #include "outside/PageManager.h"
 
@@ -20,6 +21,11 @@ class CEmailItemAttachmentManager;
 // A host builds a document by appending items in order; the engine then only reads it. Link
 // data (the pictures and sounds that links name) is held in memory under a name and written out
 // as a file on demand, in a folder private to the document that goes with it.
+//
+// A long book is millions of items, so the document keeps them compactly: the items it makes
+// and the list's nodes are placed one after another in large blocks (an arena), the words'
+// texts in another, and every space and every newline is one shared item. Nothing is removed
+// from a document, and all of it goes at once with the document.
 class FLIT_EXPORT CDataManager {
 public:
     enum eSearchDirection {
@@ -139,19 +145,45 @@ public:
     // Items that carry nothing but their kind: space, newline, assessment review and the three
     // email attachment kinds.
     wxCDataInfoListNode* appendMarker(eDataInfoType type);
-    // Takes ownership of any item; a page marker without one of this document's page records
-    // is deleted and refused (null).
+    // Takes ownership of any item made with new; a page marker without one of this document's
+    // page records is deleted and refused (null).
     wxCDataInfoListNode* appendItem(CDataInfo* item);
 
 private:
+    // The toolkit's list of the items, whose nodes are placed in the document's item arena
+    // rather than allocated one by one. The document only appends, so no node is ever deleted
+    // singly; when the list goes, it detaches and ends its nodes and the arena frees them.
+    class CArenaList : public CDataInfoList {
+    public:
+        explicit CArenaList(CBlockArena* nodeArena) : arena(nodeArena) {}
+        ~CArenaList() override;
+        CArenaList(const CArenaList&) = delete;
+        CArenaList& operator=(const CArenaList&) = delete;
+
+    protected:
+        wxNodeBase* CreateNode(wxNodeBase* prev, wxNodeBase* next, void* data,
+                               const wxListKey& key) override;
+
+    private:
+        CBlockArena* arena;
+    };
+
+    // An item of class T, made in the item arena.
+    template <typename T, typename... Args> T* makeItem(Args... args);
     bool ensurePrivateFolder();
 
+    // The arenas are declared before the list so that they outlive it. The item arena holds the
+    // list's nodes and the items the document makes; the text arena holds the words' texts.
+    CBlockArena itemArena;
+    CBlockArena textArena;
     // Every space and every newline of the document is one of these two items: they carry
-    // nothing but their kind, and a long text has a million of them. The list owns every other
-    // item.
+    // nothing but their kind, and a long text has a million of them.
     CDITSpace sharedSpace;
     CDITNewline sharedNewline;
-    CDataInfoList items;
+    // The items given to appendItem, which were made with new and are deleted with the
+    // document.
+    std::vector<CDataInfo*> adoptedItems;
+    CArenaList items{&itemArena};
     CLinkInfoList links;
     CTagInfoList tags;
     CPageManager pageManager;

@@ -3,6 +3,8 @@
 
 #include "FlitExport.h"
 
+#include <cstdint>
+
 // Text styles of a word, one bit each.
 enum eStyleInfoType {
     eStyleBold = 0x1,
@@ -11,11 +13,13 @@ enum eStyleInfoType {
     eStyleUnderline = 0x8,
 };
 
-// The set of styles a word is shown in.
+// The set of styles a word is shown in. Every word carries one, so it is kept in 16 bits: room
+// for the four styles and more, and small enough to sit in the padding of a word's item.
 class FLIT_EXPORT CStyleInfo {
 public:
     CStyleInfo() { zeroInit(); }
-    explicit CStyleInfo(unsigned int initialStyles) : styles(initialStyles) {}
+    explicit CStyleInfo(unsigned int initialStyles)
+        : styles(static_cast<std::uint16_t>(initialStyles)) {}
     ~CStyleInfo() = default;
     CStyleInfo(const CStyleInfo&) = default;
     CStyleInfo& operator=(const CStyleInfo&) = default;
@@ -25,19 +29,19 @@ public:
 
     bool isOn(eStyleInfoType style) const { return (styles & style) != 0; }
     void setOn(eStyleInfoType style, bool on) {
-        styles = on ? (styles | style) : (styles & ~style);
+        styles = static_cast<std::uint16_t>(on ? (styles | style) : (styles & ~style));
     }
 
     // The style bits in which this set and other differ.
     unsigned int getChangedStylesMask(const CStyleInfo& other) const {
-        return styles ^ other.styles;
+        return static_cast<unsigned int>(styles ^ other.styles);
     }
 
     unsigned int getStyles() const { return styles; }
     bool operator==(const CStyleInfo& other) const { return styles == other.styles; }
 
 private:
-    unsigned int styles;
+    std::uint16_t styles;
 };
 
 #endif
