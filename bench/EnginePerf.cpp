@@ -100,6 +100,20 @@ struct SRenderDelay {
     double fromMs = 0;
     double toMs = 0;
 
+    // The shortest interval on average that a host with this delay can show for a computed
+    // time c: the next event shows only once its own delay has passed, so max(c, delay), whose
+    // mean over a uniform delay from a to b is ((c - a) c + (b^2 - c^2) / 2) / (b - a) for c
+    // between them.
+    double leastInterval(double c) const {
+        if (c >= toMs) {
+            return c;
+        }
+        if (c <= fromMs) {
+            return (fromMs + toMs) / 2;
+        }
+        return ((c - fromMs) * c + (toMs * toMs - c * c) / 2) / (toMs - fromMs);
+    }
+
     std::string name() const {
         char text[64];
         if (fromMs == toMs) {
@@ -351,7 +365,7 @@ std::string pacingJson(SReading& reading, const SRenderDelay& delay, CDataManage
             ++shortIntervals;
         }
         computedTotal += computed[i];
-        leastTotal += std::max(double(computed[i]), delay.fromMs);
+        leastTotal += delay.leastInterval(computed[i]);
         if (errorsOut != nullptr) {
             std::fprintf(errorsOut, "%s\t%zu\t%.4f\n", pacingName(reading.pacing), i, error);
         }
