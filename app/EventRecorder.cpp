@@ -23,13 +23,24 @@ bool CEventRecorder::open(const wxString& path, wxString* error) {
     return true;
 }
 
+double CEventRecorder::millisecondsNow() const {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - origin)
+        .count();
+}
+
+void CEventRecorder::recordRendered(const char* window) {
+    if (file == nullptr) {
+        return;
+    }
+    std::fprintf(file, "%.3f\t%s\tRENDERED\t\t-1\t\n", millisecondsNow(), window);
+    std::fflush(file);
+}
+
 void CEventRecorder::record(const char* window, const CFlitCommandEvent& event) {
     if (file == nullptr) {
         return;
     }
-    const double ms =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - origin)
-            .count();
+    const double ms = millisecondsNow();
     const wxString colour =
         event.colour.IsOk() ? event.colour.GetAsString(wxC2S_HTML_SYNTAX).Lower() : wxString();
     std::fprintf(file, "%.3f\t%s\t%s\t%s\t%d\t%s\n", ms, window, typeName(event.GetEventType()),

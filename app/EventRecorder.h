@@ -13,7 +13,9 @@ class CFlitCommandEvent;
 // t_ms is milliseconds since the reader started, on a monotonic clock, with three decimals;
 // window is "view", "frame" or "assessment"; type is the event's short name ("WORD",
 // "BACKGROUND", ...); tabs, newlines and backslashes in the text are escaped as \t, \n and \\;
-// colour is #rrggbb or empty. The first line names the columns.
+// colour is #rrggbb or empty. The first line names the columns. After an event the engine
+// waits on, once the reader has shown it and signalled the render, a RENDERED line follows
+// with the moment of the signal: the event's window, no text, the number -1, no colour.
 class CEventRecorder {
 public:
     explicit CEventRecorder(std::chrono::steady_clock::time_point origin);
@@ -26,6 +28,8 @@ public:
     bool isOpen() const { return file != nullptr; }
 
     void record(const char* window, const CFlitCommandEvent& event);
+    // The render signal of the event last recorded for the window, now.
+    void recordRendered(const char* window);
 
     // "WORD" for the word event type and so on; "UNKNOWN" for a type the engine never uses.
     static const char* typeName(int eventType);
@@ -33,6 +37,8 @@ public:
     static wxString escapeText(const wxString& text);
 
 private:
+    double millisecondsNow() const;
+
     std::chrono::steady_clock::time_point origin;
     std::FILE* file = nullptr;
 };

@@ -163,6 +163,7 @@ void CReaderFrame::onEngineEvent(const char* window, CFlitCommandEvent& event) {
             assessmentView->Update();
         }
         manager->signalGuiThreadRendered(event.getRenderTicket());
+        recorder.recordRendered(window);
     }
 }
 

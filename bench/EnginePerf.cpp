@@ -1,18 +1,29 @@
-// flit-perf: measures the running engine with a host that renders at once.
+// flit-perf: measures the running engine with a host that renders at once or after a delay.
 //
-//   flit-perf [--words N] [--idle-seconds S] [--commands N] [--errors FILE] TEXT
+//   flit-perf [--words N] [--render-delay D[,D...]] [--idle-seconds S] [--commands N]
+//             [--errors FILE] TEXT
 //
 // Prints one JSON object with
-//   - pacing: for 950, 500 and 250 words per minute, with deadline sleeps and with the old
-//     relative sleeps (all six readings run side by side), the difference between each chunk's
-//     and each blank's interval as the host saw it and the time the calculator gives, as
-//     median, 99th percentile and maximum, and the reading's overrun against the sum of the
-//     computed times;
-//   - prediction: the reader's predicted reading time for the text against the recorded one;
+//   - pacing: for each render delay D, for 950, 500 and 250 words per minute, in each pacing
+//     mode (compensated deadlines, plain deadlines, relative sleeps; the readings of one delay
+//     run side by side), how far each chunk's and blank's interval on screen (from its render
+//     signal to the next one's) strays from the time the calculator gives: median, 99th
+//     percentile and maximum of the absolute differences, the whole reading's error against the
+//     sum of the computed times, and the error of the reader's time-left prediction (from the
+//     start command to DONE);
+//     Intervals shorter than the render delay, which no host that shows one event at a time
+//     can show as computed, are counted apart (short_intervals; showable_* for the others),
+//     with the least whole-reading error they force;
+//   - prediction: the reader's predicted reading time for the text against the recorded one, at
+//     250 words per minute with compensated deadlines and the first render delay;
 //   - idle: CPU time the process uses in S seconds with the engine idle, paused and stopped;
 //   - latency: how long the host's command handlers take while the engine reads.
-// --errors writes every chunk's pacing error at 950 words per minute, both modes, as TSV for
-// the plot. Needs a display (run under xvfb-run without one).
+// A render delay is milliseconds from an event's arrival to its render signal: a fixed one
+// ("5"), or one drawn uniformly at random for each event ("2-8"); "0" signals at once. The
+// delay is kept off the GUI thread, as a compositor's would be, so the readings side by side do
+// not wait for each other. --errors writes every interval's error at 950 words per minute and
+// the first delay, each mode, as TSV for the plot. Needs a display (run under xvfb-run without
+// one).
 
 #include "ReadingNavigator.h"
 
@@ -24,6 +35,7 @@
 #include "timing/FlitWordCalcs.h"
 
 #include <wx/app.h>
+#include <wx/arrstr.h>
 #include <wx/cmdline.h>
 #include <wx/evtloop.h>
 #include <wx/frame.h>
@@ -35,11 +47,18 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -76,47 +95,189 @@ struct SArrival {
     bool blank;
 };
 
-// A host window that renders at once: it records when each event arrives and signals the
-// render straight away for every event the engine waits on.
-class CInstantHost {
+// A render delay: from..to milliseconds, drawn uniformly for each event (from == to: fixed).
+struct SRenderDelay {
+    double fromMs = 0;
+    double toMs = 0;
+
+    // The shortest interval on average that a host with this delay can show for a computed
+    // time c: the next event shows only once its own delay has passed, so max(c, delay), whose
+    // mean over a uniform delay from a to b is ((c - a) c + (b^2 - c^2) / 2) / (b - a) for c
+    // between them.
+    double leastInterval(double c) const {
+        if (c >= toMs) {
+            return c;
+        }
+        if (c <= fromMs) {
+            return (fromMs + toMs) / 2;
+        }
+        return ((c - fromMs) * c + (toMs * toMs - c * c) / 2) / (toMs - fromMs);
+    }
+
+    std::string name() const {
+        char text[64];
+        if (fromMs == toMs) {
+            std::snprintf(text, sizeof text, "%g", fromMs);
+        } else {
+            std::snprintf(text, sizeof text, "%g-%g", fromMs, toMs);
+        }
+        return text;
+    }
+};
+
+// "5" or "2-8"; false for anything else, negative delays and reversed ranges among them.
+bool parseRenderDelay(const std::string& text, SRenderDelay* delay) {
+    char* end = nullptr;
+    delay->fromMs = std::strtod(text.c_str(), &end);
+    delay->toMs = delay->fromMs;
+    if (end != text.c_str() && *end == '-') {
+        const char* second = end + 1;
+        delay->toMs = std::strtod(second, &end);
+        if (end == second) {
+            return false;
+        }
+    }
+    return end != text.c_str() && *end == '\0' && std::isfinite(delay->fromMs) &&
+           std::isfinite(delay->toMs) && delay->fromMs >= 0 && delay->toMs >= delay->fromMs;
+}
+
+// A host window that records when each event arrives and signals the render of every event
+// the engine waits on, at once or after the render delay. Delayed signals come from a thread of
+// the host's own, which sleeps until each is due; the GUI thread never waits. The moment of
+// each signal is recorded as when the event went on screen.
+class CPerfHost {
 public:
-    explicit CInstantHost(wxFrame* frame) : window(new wxWindow(frame, wxID_ANY)) {
+    CPerfHost(wxFrame* frame, SRenderDelay renderDelay, unsigned int seed)
+        : window(new wxWindow(frame, wxID_ANY)), delay(renderDelay), random(seed) {
         for (const CFlitCommandEvent::SEventTypeName& entry : CFlitCommandEvent::kEventTypeNames) {
             window->Bind(wxEventTypeTag<CFlitCommandEvent>(*entry.type),
                          [this](CFlitCommandEvent& event) { onEvent(event); });
         }
+        if (delay.toMs > 0) {
+            signaller = std::thread([this] { signalRenders(); });
+        }
     }
+    ~CPerfHost() { attach(nullptr); }
 
-    void attach(CFlitManager* engine) { manager = engine; }
+    // Null stops the signals (and the signalling thread): set it before destroying the manager.
+    void attach(CFlitManager* engine) {
+        if (engine == nullptr && signaller.joinable()) {
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                quit = true;
+            }
+            wake.notify_one();
+            signaller.join();
+        }
+        manager = engine;
+    }
     wxWindow* getWindow() const { return window; }
     const std::vector<SArrival>& getArrivals() const { return arrivals; }
+    // When each waited-for WORD event was signalled as rendered, in order.
+    std::vector<Clock::time_point> getWordRenders() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return wordRenders;
+    }
     bool isDone() const { return done; }
 
 private:
+    struct SDueRender {
+        Clock::time_point at;
+        long ticket;
+        bool word;
+    };
+
     void onEvent(CFlitCommandEvent& event) {
-        arrivals.push_back({Clock::now(), event.GetEventType(), event.text.empty()});
+        const Clock::time_point now = Clock::now();
+        const bool word = event.GetEventType() == EVT_FLIT_COMMAND_WORD_MSG;
+        arrivals.push_back({now, event.GetEventType(), event.text.empty()});
         if (event.GetEventType() == EVT_FLIT_COMMAND_DONE_MSG) {
             done = true;
         }
-        if (event.waitsForRender() && manager != nullptr) {
+        if (!event.waitsForRender() || manager == nullptr) {
+            return;
+        }
+        if (!signaller.joinable()) {
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                if (word) {
+                    wordRenders.push_back(now);
+                }
+            }
             manager->signalGuiThreadRendered(event.getRenderTicket());
+            return;
+        }
+        const double ms = std::uniform_real_distribution<double>(delay.fromMs, delay.toMs)(random);
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            due.push_back({now + std::chrono::microseconds(std::llround(ms * 1000)),
+                           event.getRenderTicket(), word});
+        }
+        wake.notify_one();
+    }
+
+    // The signalling thread: one render at a time, each when its delay has passed.
+    void signalRenders() {
+        std::unique_lock<std::mutex> lock(mutex);
+        for (;;) {
+            wake.wait(lock, [this] { return quit || !due.empty(); });
+            if (quit) {
+                return;
+            }
+            const SDueRender render = due.front();
+            due.pop_front();
+            lock.unlock();
+            std::this_thread::sleep_until(render.at);
+            const Clock::time_point shown = Clock::now();
+            manager->signalGuiThreadRendered(render.ticket);
+            lock.lock();
+            if (render.word) {
+                wordRenders.push_back(shown);
+            }
         }
     }
 
     wxWindow* window;
+    SRenderDelay delay;
+    std::mt19937 random;
     CFlitManager* manager = nullptr;
     std::vector<SArrival> arrivals;
     bool done = false;
+    // Guards due, wordRenders and quit between the GUI thread and the signalling thread, which
+    // waits on wake until a render is due or it is to quit.
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::deque<SDueRender> due;
+    std::vector<Clock::time_point> wordRenders;
+    bool quit = false;
+    std::thread signaller;
+};
+
+// A host window that renders at once, for the measurements other than pacing.
+class CInstantHost : public CPerfHost {
+public:
+    explicit CInstantHost(wxFrame* frame) : CPerfHost(frame, SRenderDelay(), 0) {}
 };
 
 // One reading of the whole document at one speed in one pacing mode.
 struct SReading {
     int speed;
     CFlitViewThread::ePacing pacing;
-    std::unique_ptr<CInstantHost> host;
+    std::unique_ptr<CPerfHost> host;
     std::unique_ptr<CFlitManager> manager;
     Clock::time_point started;
 };
+
+const char* pacingName(CFlitViewThread::ePacing pacing) {
+    switch (pacing) {
+    case CFlitViewThread::ePacingCompensated:
+        return "compensated";
+    case CFlitViewThread::ePacingDeadlines:
+        return "deadlines";
+    default:
+        return "relative";
+    }
+}
 
 struct SStats {
     double median = 0;
@@ -179,43 +340,59 @@ std::vector<int> computedIntervals(CDataManager& document, int target) {
     return intervals;
 }
 
-std::string pacingJson(SReading& reading, CDataManager& document, FILE* errorsOut) {
-    // The host saw WORD events only for the document's words; each interval runs from one
-    // WORD to the next, the last blank's to DONE.
-    std::vector<Clock::time_point> marks;
-    for (const SArrival& arrival : reading.host->getArrivals()) {
-        if (arrival.type == EVT_FLIT_COMMAND_WORD_MSG ||
-            arrival.type == EVT_FLIT_COMMAND_DONE_MSG) {
-            marks.push_back(arrival.at);
-        }
-    }
+std::string pacingJson(SReading& reading, const SRenderDelay& delay, CDataManager& document,
+                       CReadingNavigator& navigator, FILE* errorsOut) {
+    // The host rendered WORD events only for the document's words; each interval runs from one
+    // render signal to the next. The last blank's interval ends with DONE, which is not rendered,
+    // so it is left out.
+    const std::vector<Clock::time_point> marks = reading.host->getWordRenders();
     const std::vector<int> computed = computedIntervals(document, reading.speed);
-    std::vector<double> errors;
+    // An interval shorter than the host's render delay cannot be shown as computed: the next
+    // event is posted only once the last is on screen, and takes the delay to show. Those are
+    // counted apart, and the least excess they force on the whole reading is given.
+    std::vector<double> differences;
+    std::vector<double> showable;
     double computedTotal = 0;
+    double leastTotal = 0;
+    size_t shortIntervals = 0;
     const size_t count = std::min(computed.size(), marks.empty() ? 0 : marks.size() - 1);
     for (size_t i = 0; i < count; ++i) {
         const double error = msBetween(marks[i], marks[i + 1]) - computed[i];
-        errors.push_back(error);
+        differences.push_back(std::fabs(error));
+        if (computed[i] >= delay.toMs) {
+            showable.push_back(std::fabs(error));
+        } else {
+            ++shortIntervals;
+        }
         computedTotal += computed[i];
+        leastTotal += delay.leastInterval(computed[i]);
         if (errorsOut != nullptr) {
-            std::fprintf(errorsOut, "%s\t%zu\t%.4f\n",
-                         reading.pacing == CFlitViewThread::ePacingDeadlines ? "deadlines"
-                                                                             : "relative",
-                         i, error);
+            std::fprintf(errorsOut, "%s\t%zu\t%.4f\n", pacingName(reading.pacing), i, error);
         }
     }
     const double observedTotal = count > 0 ? msBetween(marks.front(), marks[count]) : 0;
-    const SStats stats = statsOf(errors);
+    const SStats stats = statsOf(differences);
+    const SStats showableStats = statsOf(showable);
+    // What the reader's status bar promises at the start, against the start command to DONE.
+    const double predicted =
+        double(navigator.timeLeftMs(document.getFirstNode(), reading.speed, kWordLength, true));
+    const double recorded = msBetween(reading.started, reading.host->getArrivals().back().at);
     std::ostringstream json;
     json.precision(4);
-    json << std::fixed << "{\"speed\": " << reading.speed << ", \"pacing\": \""
-         << (reading.pacing == CFlitViewThread::ePacingDeadlines ? "deadlines" : "relative")
-         << "\", \"intervals\": " << count << ", \"median_ms\": " << stats.median
-         << ", \"p99_ms\": " << stats.p99 << ", \"max_ms\": " << stats.max
+    json << std::fixed << "{\"render_delay_ms\": \"" << delay.name()
+         << "\", \"speed\": " << reading.speed << ", \"pacing\": \"" << pacingName(reading.pacing)
+         << "\", \"intervals\": " << count << ", \"median_abs_ms\": " << stats.median
+         << ", \"p99_abs_ms\": " << stats.p99 << ", \"max_abs_ms\": " << stats.max
+         << ", \"short_intervals\": " << shortIntervals
+         << ", \"showable_median_abs_ms\": " << showableStats.median
+         << ", \"showable_p99_abs_ms\": " << showableStats.p99
+         << ", \"least_whole_error_percent\": "
+         << (computedTotal > 0 ? 100.0 * (leastTotal - computedTotal) / computedTotal : 0)
          << ", \"computed_ms\": " << computedTotal << ", \"observed_ms\": " << observedTotal
-         << ", \"overrun_percent\": "
+         << ", \"whole_error_percent\": "
          << (computedTotal > 0 ? 100.0 * (observedTotal - computedTotal) / computedTotal : 0)
-         << "}";
+         << ", \"predicted_ms\": " << predicted << ", \"recorded_ms\": " << recorded
+         << ", \"prediction_error_percent\": " << 100.0 * (recorded - predicted) / predicted << "}";
     return json.str();
 }
 
@@ -266,6 +443,9 @@ int main(int argc, char** argv) {
     parser.AddOption("", "commands", "commands for the latency measurement (default 10000)",
                      wxCMD_LINE_VAL_NUMBER);
     parser.AddOption("", "errors", "write every chunk's pacing error at 950 wpm to FILE");
+    parser.AddOption("", "render-delay",
+                     "the host's render delays in ms, comma-separated: fixed (5) or uniform "
+                     "random (2-8) (default 0)");
     parser.AddParam("TEXT");
     if (parser.Parse() != 0) {
         return 2;
@@ -278,6 +458,20 @@ int main(int argc, char** argv) {
     parser.Found("idle-seconds", &idleSeconds);
     parser.Found("commands", &commands);
     parser.Found("errors", &errorsPath);
+    wxString delaysOption = "0";
+    parser.Found("render-delay", &delaysOption);
+    std::vector<SRenderDelay> renderDelays;
+    for (const wxString& part : wxSplit(delaysOption, ',', '\0')) {
+        SRenderDelay delay;
+        if (!parseRenderDelay(part.ToStdString(), &delay)) {
+            std::fprintf(stderr,
+                         "flit-perf: render delay '%s' is neither milliseconds (5) nor a range "
+                         "(2-8)\n",
+                         part.utf8_str().data());
+            return 2;
+        }
+        renderDelays.push_back(delay);
+    }
 
     // The document's words (of any format the importer reads), repeated until there are enough,
     // cut to the number asked for.
@@ -312,63 +506,70 @@ int main(int argc, char** argv) {
     wxFrame* frame = new wxFrame(nullptr, wxID_ANY, "flit-perf");
     frame->Show();
 
-    // Pacing: six readings side by side.
-    std::vector<SReading> readings;
-    for (int speed : kPacingSpeeds) {
-        for (CFlitViewThread::ePacing pacing :
-             {CFlitViewThread::ePacingDeadlines, CFlitViewThread::ePacingRelative}) {
-            SReading reading{speed, pacing, std::make_unique<CInstantHost>(frame),
-                             std::make_unique<CFlitManager>(), Clock::now()};
-            reading.host->attach(reading.manager.get());
-            reading.manager->setTargetSpeed(unsigned(speed));
-            reading.manager->setWordDisplayLength(kWordLength);
-            if (!reading.manager->initialize(document.get(), frame, reading.host->getWindow(),
-                                             frame)) {
-                return 1;
-            }
-            reading.manager->getFlitViewThread()->setPacing(pacing);
-            readings.push_back(std::move(reading));
-        }
-    }
-    for (SReading& reading : readings) {
-        reading.started = Clock::now();
-        send(*reading.manager, EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
-    }
-    runUntil([&] {
-        return std::all_of(readings.begin(), readings.end(),
-                           [](const SReading& reading) { return reading.host->isDone(); });
-    });
-
+    // Pacing: for each render delay in turn, every speed in every mode side by side.
     FILE* errorsOut = errorsPath.empty() ? nullptr : std::fopen(errorsPath.utf8_str(), "w");
+    CReadingNavigator navigator(document.get());
     std::ostringstream json;
     json << "{\n  \"words\": " << words << ",\n  \"pacing\": [\n";
-    for (size_t i = 0; i < readings.size(); ++i) {
-        json << "    "
-             << pacingJson(readings[i], *document, readings[i].speed == 950 ? errorsOut : nullptr)
-             << (i + 1 < readings.size() ? ",\n" : "\n");
-    }
-    json << "  ],\n";
-    if (errorsOut != nullptr) {
-        std::fclose(errorsOut);
-    }
-
-    // Prediction: what the reader's status bar promises against the deadline reading at 250
-    // words per minute, measured from the start command to DONE.
-    CReadingNavigator navigator(document.get());
-    for (const SReading& reading : readings) {
-        if (reading.speed == 250 && reading.pacing == CFlitViewThread::ePacingDeadlines) {
-            const double predicted = double(
-                navigator.timeLeftMs(document->getFirstNode(), reading.speed, kWordLength, true));
-            const double recorded =
-                msBetween(reading.started, reading.host->getArrivals().back().at);
-            json << "  \"prediction\": {\"speed\": 250, \"predicted_ms\": " << predicted
-                 << ", \"recorded_ms\": " << recorded
-                 << ", \"error_percent\": " << 100.0 * (recorded - predicted) / predicted << "},\n";
+    std::string prediction;
+    for (size_t d = 0; d < renderDelays.size(); ++d) {
+        std::vector<SReading> readings;
+        for (int speed : kPacingSpeeds) {
+            for (CFlitViewThread::ePacing pacing :
+                 {CFlitViewThread::ePacingCompensated, CFlitViewThread::ePacingDeadlines,
+                  CFlitViewThread::ePacingRelative}) {
+                SReading reading{
+                    speed, pacing,
+                    std::make_unique<CPerfHost>(frame, renderDelays[d], unsigned(readings.size())),
+                    std::make_unique<CFlitManager>(), Clock::now()};
+                reading.host->attach(reading.manager.get());
+                reading.manager->setTargetSpeed(unsigned(speed));
+                reading.manager->setWordDisplayLength(kWordLength);
+                if (!reading.manager->initialize(document.get(), frame, reading.host->getWindow(),
+                                                 frame)) {
+                    return 1;
+                }
+                reading.manager->getFlitViewThread()->setPacing(pacing);
+                readings.push_back(std::move(reading));
+            }
+        }
+        for (SReading& reading : readings) {
+            reading.started = Clock::now();
+            send(*reading.manager, EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
+        }
+        runUntil([&] {
+            return std::all_of(readings.begin(), readings.end(),
+                               [](const SReading& reading) { return reading.host->isDone(); });
+        });
+        for (SReading& reading : readings) {
+            reading.host->attach(nullptr);
+        }
+        for (size_t i = 0; i < readings.size(); ++i) {
+            SReading& reading = readings[i];
+            const bool last = d + 1 == renderDelays.size() && i + 1 == readings.size();
+            json << "    "
+                 << pacingJson(reading, renderDelays[d], *document, navigator,
+                               d == 0 && reading.speed == 950 ? errorsOut : nullptr)
+                 << (last ? "\n" : ",\n");
+            if (d == 0 && reading.speed == 250 &&
+                reading.pacing == CFlitViewThread::ePacingCompensated) {
+                const double predicted = double(navigator.timeLeftMs(
+                    document->getFirstNode(), reading.speed, kWordLength, true));
+                const double recorded =
+                    msBetween(reading.started, reading.host->getArrivals().back().at);
+                std::ostringstream line;
+                line << "  \"prediction\": {\"speed\": 250, \"predicted_ms\": " << predicted
+                     << ", \"recorded_ms\": " << recorded
+                     << ", \"error_percent\": " << 100.0 * (recorded - predicted) / predicted
+                     << "},\n";
+                prediction = line.str();
+            }
+            reading.manager.reset();
         }
     }
-    for (SReading& reading : readings) {
-        reading.host->attach(nullptr);
-        reading.manager.reset();
+    json << "  ],\n" << prediction;
+    if (errorsOut != nullptr) {
+        std::fclose(errorsOut);
     }
 
     // Idle cost: an engine that was never started, one paused mid-reading, one stopped.

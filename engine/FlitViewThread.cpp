@@ -8,6 +8,7 @@
 #include <wx/log.h>
 #include <wx/window.h>
 
+#include <algorithm>
 #include <climits>
 #include <cwchar>
 
@@ -81,7 +82,7 @@ wxBEGIN_EVENT_TABLE(CFlitViewThread, wxEvtHandler)
     : wxThread(kind), manager(owner), dataManager(nullptr), extraWordDelay(0), rampActive(false),
       restartPending(true), backgroundPending(false), continueCondition(continueMutex),
       wakePending(false), shutdownRequested(false), exitCondition(exitMutex), loopEnded(false),
-      startedCondition(startedMutex), loopStarted(false), pacing(ePacingDeadlines) {
+      startedCondition(startedMutex), loopStarted(false), pacing(ePacingCompensated) {
     dataManager = manager->getDataManager();
 }
 
@@ -250,9 +251,20 @@ void CFlitViewThread::sleepUntil(std::chrono::steady_clock::time_point deadline)
 }
 
 void CFlitViewThread::sleepAfterPost(long milliseconds) {
-    const bool relative = pacing == ePacingRelative;
+    const ePacing mode = pacing;
+    const bool relative = mode == ePacingRelative;
+    std::chrono::microseconds early(0);
+    if (mode == ePacingCompensated && milliseconds > 0) {
+        // A host slower than the time asked for gets no sleep at all, never a negative one: the
+        // next post goes as soon as the last one is on screen.
+        const CRenderLatency& blank = renderLatency[eRenderBlank];
+        const CRenderLatency& next =
+            lastPostShowsWord && blank.size() > 0 ? blank : renderLatency[eRenderShown];
+        early = std::min(next.estimate(),
+                         std::chrono::microseconds(std::chrono::milliseconds(milliseconds)));
+    }
     if (sleepObserver &&
-        sleepObserver(milliseconds, relative ? eFromNothing : lastPostAnchorKind)) {
+        sleepObserver(milliseconds, relative ? eFromNothing : lastPostAnchorKind, early)) {
         return;
     }
     if (milliseconds <= 0) {
@@ -260,9 +272,14 @@ void CFlitViewThread::sleepAfterPost(long milliseconds) {
     }
     if (relative) {
         sleepMilliseconds(milliseconds);
-    } else {
-        sleepUntil(lastPostAnchor + std::chrono::milliseconds(milliseconds));
+        return;
     }
+    const std::chrono::steady_clock::time_point deadline =
+        lastPostAnchor + std::chrono::milliseconds(milliseconds) - early;
+    if (mode == ePacingCompensated && std::chrono::steady_clock::now() < deadline) {
+        nextPostDue = deadline;
+    }
+    sleepUntil(deadline);
 }
 
 void CFlitViewThread::OnFlitCommandDone(CFlitCommandEvent& event) {
@@ -279,6 +296,7 @@ void CFlitViewThread::postWindowEvent(wxWindow* window, CFlitCommandEvent& event
     // being destroyed nothing goes anywhere.
     lastPostAnchor = std::chrono::steady_clock::now();
     lastPostAnchorKind = eFromPost;
+    lastPostShowsWord = event.GetEventType() == EVT_FLIT_COMMAND_WORD_MSG && !event.text.empty();
     if (window == nullptr || manager->isShuttingDown()) {
         return;
     }
@@ -290,10 +308,20 @@ void CFlitViewThread::postWindowEvent(wxWindow* window, CFlitCommandEvent& event
     manager->prepareGuiThreadRenderedMutex();
     // The host passes the ticket back with its render signal, which ties the signal to this post.
     event.SetExtraLong(manager->getAwaitedRenderTicket());
+    const std::chrono::steady_clock::time_point due =
+        nextPostDue != std::chrono::steady_clock::time_point() ? nextPostDue : lastPostAnchor;
+    nextPostDue = std::chrono::steady_clock::time_point();
     window->GetEventHandler()->AddPendingEvent(event);
     manager->waitUntilGuiThreadRendered();
     lastPostAnchor = manager->getLastRenderedAt();
     lastPostAnchorKind = eFromRender;
+    std::chrono::microseconds latency =
+        std::chrono::duration_cast<std::chrono::microseconds>(lastPostAnchor - due);
+    if (latencyObserver) {
+        latency = latencyObserver(latency);
+    }
+    const bool blank = event.GetEventType() == EVT_FLIT_COMMAND_WORD_MSG && event.text.empty();
+    renderLatency[blank ? eRenderBlank : eRenderShown].add(latency);
 }
 
 void CFlitViewThread::postMainFrameWindowEvent(CFlitCommandEvent& event, bool waitForRender) {
@@ -326,6 +354,12 @@ CFlitCommandEvent CFlitViewThread::makeCurrentNodeEvent(int eventType) {
 
 bool CFlitViewThread::handleRestart(wxCDataInfoListNode* node) {
     backgroundPending = true;
+    // The host may have changed while reading stood (another window size, another load): its
+    // post-to-render time is measured afresh.
+    for (CRenderLatency& kind : renderLatency) {
+        kind.reset();
+    }
+    nextPostDue = std::chrono::steady_clock::time_point();
 
     CDataInfo* item = node->GetData();
     if (item->getDataInfoType() == eDITWord) {

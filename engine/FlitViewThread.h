@@ -3,6 +3,7 @@
 
 #include "FlitExport.h"
 #include "engine/FlitCommandEvent.h"
+#include "engine/RenderLatency.h"
 #include "outside/DataInfo.h"
 #include "outside/StyleInfo.h"
 
@@ -32,9 +33,13 @@ public:
     // How the thread times its sleeps. With deadlines, each sleep ends at a moment on the
     // monotonic clock fixed from when its event went on screen (the GUI thread's render signal)
     // or was posted, so neither the thread's own wake-up nor a sleep's overshoot is added to the
-    // next interval. The relative sleeps start counting when the thread gets round to sleeping;
-    // they are kept so that measurements can compare the two.
+    // next interval. Compensated deadlines (the default) end each sleep earlier by the host's
+    // usual post-to-render time as well, so that the next event is on screen, not merely
+    // posted, when its time has passed; plain deadlines add that time to every interval. The
+    // relative sleeps start counting when the thread gets round to sleeping. The two older
+    // modes are kept so that measurements can compare them.
     enum ePacing {
+        ePacingCompensated,
         ePacingDeadlines,
         ePacingRelative,
     };
@@ -46,10 +51,18 @@ public:
         eFromPost,
         eFromNothing,
     };
-    // Told every sleep the thread is asked for, zero-length ones included, before it sleeps;
-    // returning true skips the sleep. Tests install one through the manager's createThread seam,
-    // before the thread runs, to see the timing exactly; the engine never sets one.
-    typedef std::function<bool(long milliseconds, eSleepAnchor from)> SleepObserver;
+    // Told every sleep the thread is asked for, zero-length ones included, before it sleeps, with
+    // how much earlier than the time asked for it is to end (never more than that time, so a
+    // sleep never ends before what it counts from); returning true skips the sleep. Tests
+    // install one through the manager's createThread seam, before the thread runs, to see the
+    // timing exactly; the engine never sets one.
+    typedef std::function<bool(long milliseconds, eSleepAnchor from,
+                               std::chrono::microseconds early)>
+        SleepObserver;
+    // Told each post-to-render time the thread measures; the estimate takes what it returns.
+    // Tests install one, as they do the sleep observer, to feed the estimate exact times.
+    typedef std::function<std::chrono::microseconds(std::chrono::microseconds measured)>
+        LatencyObserver;
 
     CFlitViewThread(CFlitManager* manager, wxThreadKind kind);
     ~CFlitViewThread() override;
@@ -70,6 +83,7 @@ public:
     void setPacing(ePacing mode) { pacing = mode; }
     ePacing getPacing() const { return pacing; }
     void setSleepObserver(SleepObserver observer) { sleepObserver = std::move(observer); }
+    void setLatencyObserver(LatencyObserver observer) { latencyObserver = std::move(observer); }
 
     // Tells initialize that the loop has begun; waits on startedCondition under startedMutex,
     // which the caller holds from before Run.
@@ -138,7 +152,8 @@ protected:
     // Sleeps until the deadline; only shutdown cuts it short.
     void sleepUntil(std::chrono::steady_clock::time_point deadline);
     // Sleeps for the given time counted from when the last event posted went on screen (or
-    // was posted, when nothing waited for its render), as the pacing mode says.
+    // was posted, when nothing waited for its render), as the pacing mode says; compensated,
+    // less the estimated post-to-render time, down to no sleep at all.
     void sleepAfterPost(long milliseconds);
 
     // An event of the given type about the item at the cursor.
@@ -202,7 +217,20 @@ private:
     std::chrono::steady_clock::time_point lastPostAnchor;
     eSleepAnchor lastPostAnchorKind = eFromPost;
     SleepObserver sleepObserver;
+    LatencyObserver latencyObserver;
     std::atomic<ePacing> pacing;
+    // The host's post-to-render times since the last restart, for blanks and for everything
+    // else apart: a host may draw a blank faster or slower than a word, and what follows a
+    // chunk is always its blank. Each is timed from the moment the post was due (where a
+    // compensated sleep ended, when it ended on time) rather than from the post itself, so that
+    // the sleep's overshoot and the work between the sleep and the post are made up for too.
+    enum eRenderKind { eRenderShown, eRenderBlank, eRenderKinds };
+    CRenderLatency renderLatency[eRenderKinds];
+    // Whether the last post was a WORD with text: the next post is then its blank.
+    bool lastPostShowsWord = false;
+    // Where the last compensated sleep was to end, until the next waited post takes it; the
+    // epoch when none is pending.
+    std::chrono::steady_clock::time_point nextPostDue;
 
     wxDECLARE_EVENT_TABLE();
 };

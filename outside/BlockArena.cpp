@@ -23,17 +23,19 @@ void* mapAlignedBlock(std::size_t bytes) {
     if (mapped == MAP_FAILED) {
         return nullptr;
     }
-    const auto start = reinterpret_cast<std::uintptr_t>(mapped);
-    const std::uintptr_t aligned = (start + bytes - 1) & ~static_cast<std::uintptr_t>(bytes - 1);
-    if (aligned > start) {
-        munmap(mapped, aligned - start);
+    // Pointer arithmetic on the mapping itself, so that the aligned block keeps its provenance.
+    char* const base = static_cast<char*>(mapped);
+    const std::size_t lead = (bytes - reinterpret_cast<std::uintptr_t>(mapped) % bytes) % bytes;
+    char* const aligned = base + lead;
+    if (lead > 0) {
+        munmap(base, lead);
     }
-    if (start + span > aligned + bytes) {
-        munmap(reinterpret_cast<void*>(aligned + bytes), start + span - (aligned + bytes));
+    if (span > lead + bytes) {
+        munmap(aligned + bytes, span - lead - bytes);
     }
     // Only advice: where huge pages are off or scarce the block has ordinary pages.
-    madvise(reinterpret_cast<void*>(aligned), bytes, MADV_HUGEPAGE);
-    return reinterpret_cast<void*>(aligned);
+    madvise(aligned, bytes, MADV_HUGEPAGE);
+    return aligned;
 }
 
 void unmapBlock(void* block, std::size_t bytes) {

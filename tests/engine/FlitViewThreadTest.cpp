@@ -27,9 +27,11 @@ struct CTestableManager : CFlitManager {
 
     bool failThreadCreation = false;
     CFlitViewThread::SleepObserver sleepObserver;
+    CFlitViewThread::LatencyObserver latencyObserver;
 
     wxThreadError createThread(CFlitViewThread& thread) override {
         thread.setSleepObserver(sleepObserver);
+        thread.setLatencyObserver(latencyObserver);
         return failThreadCreation ? wxTHREAD_NO_RESOURCE : CFlitManager::createThread(thread);
     }
 };
@@ -54,11 +56,14 @@ protected:
         destroyManager();
         host.clearEvents();
         requestedSleeps.clear();
+        sleepsEarly.clear();
         document = std::make_unique<CDataManager>();
         manager = std::make_unique<CTestableManager>();
-        manager->sleepObserver = [this](long milliseconds, CFlitViewThread::eSleepAnchor from) {
+        manager->sleepObserver = [this](long milliseconds, CFlitViewThread::eSleepAnchor from,
+                                        std::chrono::microseconds early) {
             std::lock_guard<std::mutex> lock(sleepsMutex);
             requestedSleeps.emplace_back(milliseconds, from);
+            sleepsEarly.push_back(early.count());
             return skipSleeps.load();
         };
         host.attach(manager.get());
@@ -168,6 +173,8 @@ protected:
     std::vector<SSleep> expectedSleeps;
     std::mutex sleepsMutex;
     std::vector<SSleep> requestedSleeps;
+    // How much earlier each sleep was to end, in microseconds.
+    std::vector<long> sleepsEarly;
     std::atomic<bool> skipSleeps{true};
     std::unique_ptr<CDataManager> document;
     std::unique_ptr<CTestableManager> manager;
@@ -624,6 +631,72 @@ TEST_F(EngineTest, ASustainStaysArmedPastAWordSkippedWhileNotRunning) {
               log());
     word("ebb", 1, kEnd, 100, calcs.calcSustainDelay(3, 250));
     EXPECT_EQ(expectedSleeps, sleeps());
+}
+
+// Compensation, with the host's post-to-render times fed in exactly, one per waited post (the
+// restart's background, then each chunk and blank): each sleep ends earlier by the lower middle
+// of the waits so far of the kind that comes next (after a chunk its blank, else anything but a
+// blank), never by more than the sleep itself, so never before the render it counts from; a
+// restart forgets the waits; the other modes end on time.
+TEST_F(EngineTest, CompensatedSleepsEndEarlierByTheMedianRenderTime) {
+    const long kAll = -1; // the whole sleep
+    struct SCase {
+        const char* name;
+        CFlitViewThread::ePacing pacing;
+        int words;
+        int readings;
+        std::vector<long> latencyMs;
+        std::vector<long> earlyMs;
+    } const cases[] = {
+        {"median so far, blanks apart",
+         CFlitViewThread::ePacingCompensated,
+         3,
+         1,
+         {3, 1, 2, 5, 4, 9, 7},
+         {1, 1, 2, 3, 2, 3}},
+        {"a host slower than every sleep",
+         CFlitViewThread::ePacingCompensated,
+         2,
+         1,
+         {100000, 100000, 100000, 100000, 100000},
+         {kAll, kAll, kAll, kAll}},
+        {"a restart forgets",
+         CFlitViewThread::ePacingCompensated,
+         1,
+         2,
+         {9, 9, 9, 1, 2, 4},
+         {9, 9, 1, 1}},
+        {"plain deadlines", CFlitViewThread::ePacingDeadlines, 1, 1, {3, 3, 3}, {0, 0}},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        reset();
+        size_t waited = 0;
+        manager->latencyObserver = [&](std::chrono::microseconds) {
+            const long ms = waited < c.latencyMs.size() ? c.latencyMs[waited] : 0;
+            ++waited;
+            return std::chrono::microseconds(std::chrono::milliseconds(ms));
+        };
+        for (int i = 0; i < c.words; ++i) {
+            document->appendWord(std::string(1, char('k' + i)).c_str());
+        }
+        ASSERT_TRUE(initialize());
+        manager->getFlitViewThread()->setPacing(c.pacing);
+        for (int reading = 1; reading <= c.readings; ++reading) {
+            send(EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
+            ASSERT_TRUE(waitForDone(size_t(reading)));
+        }
+        destroyManager();
+        EXPECT_EQ(c.latencyMs.size(), waited);
+        const std::vector<SSleep> requested = sleeps();
+        ASSERT_EQ(c.earlyMs.size(), requested.size());
+        std::vector<long> expected;
+        for (size_t i = 0; i < requested.size(); ++i) {
+            EXPECT_EQ(kFromRender, requested[i].second);
+            expected.push_back((c.earlyMs[i] == kAll ? requested[i].first : c.earlyMs[i]) * 1000);
+        }
+        EXPECT_EQ(expected, sleepsEarly);
+    }
 }
 
 } // namespace

@@ -1,0 +1,21 @@
+#include "engine/RenderLatency.h"
+
+#include <algorithm>
+
+void CRenderLatency::add(std::chrono::microseconds latency) {
+    samples[count % kWindow] = std::max(latency, std::chrono::microseconds::zero());
+    ++count;
+}
+
+std::chrono::microseconds CRenderLatency::estimate() const {
+    const size_t n = size();
+    if (n == 0) {
+        return std::chrono::microseconds::zero();
+    }
+    // A copy, so the order of arrival is kept for the window; kWindow values are cheap to sort.
+    std::chrono::microseconds sorted[kWindow];
+    std::copy(samples, samples + n, sorted);
+    std::chrono::microseconds* middle = sorted + (n - 1) / 2;
+    std::nth_element(sorted, middle, sorted + n);
+    return *middle;
+}
