@@ -29,22 +29,7 @@ constexpr eMarkKind ePeriodMark = CSentenceEnd::ePeriodMark;
 // The marks that earn an inter-word delay, "<>(),;?!.:"; the first of them in a word decides
 // its kind. A switch rather than strpbrk: this runs for every word presented.
 eMarkKind markKind(char c) {
-    switch (c) {
-    case '(':
-    case ')':
-    case ',':
-    case ';':
-    case '<':
-    case '>':
-        return eCommaMark;
-    case '.':
-    case '!':
-    case '?':
-    case ':':
-        return ePeriodMark;
-    default:
-        return eNoMark;
-    }
+    return CSentenceEnd::asciiMarkKindOf(c);
 }
 
 const char* findFirstMark(const char* word) {

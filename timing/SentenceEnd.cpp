@@ -104,22 +104,7 @@ bool CSentenceEnd::endsSentence(const char* word) {
 
 CSentenceEnd::eMarkKind CSentenceEnd::markKindOf(char32_t c) {
     if (c < 0x80) {
-        switch (c) {
-        case '(':
-        case ')':
-        case ',':
-        case ';':
-        case '<':
-        case '>':
-            return eCommaMark;
-        case '.':
-        case '!':
-        case '?':
-        case ':':
-            return ePeriodMark;
-        default:
-            return eNoMark;
-        }
+        return asciiMarkKindOf(static_cast<char>(c));
     }
     if (among(kStops, sizeof kStops / sizeof kStops[0], c)) {
         return ePeriodMark;
