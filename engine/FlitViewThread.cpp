@@ -260,8 +260,9 @@ void CFlitViewThread::sleepAfterPost(long milliseconds) {
         const CRenderLatency& blank = renderLatency[eRenderBlank];
         const CRenderLatency& next =
             lastPostShowsWord && blank.size() > 0 ? blank : renderLatency[eRenderShown];
-        early = std::min(next.estimate(),
-                         std::chrono::microseconds(std::chrono::milliseconds(milliseconds)));
+        early = std::clamp(next.estimate() + pacingDebt.catchUp(), std::chrono::microseconds(0),
+                           std::chrono::microseconds(std::chrono::milliseconds(milliseconds)));
+        pendingEarly = early;
     }
     if (sleepObserver &&
         sleepObserver(milliseconds, relative ? eFromNothing : lastPostAnchorKind, early)) {
@@ -294,6 +295,8 @@ void CFlitViewThread::postWindowEvent(wxWindow* window, CFlitCommandEvent& event
                                       bool waitForRender) {
     // Nothing goes to a missing window, and no render of it is awaited; once the manager is
     // being destroyed nothing goes anywhere.
+    const std::chrono::microseconds early = pendingEarly;
+    pendingEarly = std::chrono::microseconds(-1);
     lastPostAnchor = std::chrono::steady_clock::now();
     lastPostAnchorKind = eFromPost;
     lastPostShowsWord = event.GetEventType() == EVT_FLIT_COMMAND_WORD_MSG && !event.text.empty();
@@ -322,6 +325,10 @@ void CFlitViewThread::postWindowEvent(wxWindow* window, CFlitCommandEvent& event
     }
     const bool blank = event.GetEventType() == EVT_FLIT_COMMAND_WORD_MSG && event.text.empty();
     renderLatency[blank ? eRenderBlank : eRenderShown].add(latency);
+    // Against the sleep before this post: a render later than the sleep allowed for is owed.
+    if (early.count() >= 0) {
+        pacingDebt.add(latency, early);
+    }
 }
 
 void CFlitViewThread::postMainFrameWindowEvent(CFlitCommandEvent& event, bool waitForRender) {
@@ -359,6 +366,8 @@ bool CFlitViewThread::handleRestart(wxCDataInfoListNode* node) {
     for (CRenderLatency& kind : renderLatency) {
         kind.reset();
     }
+    pacingDebt.reset();
+    pendingEarly = std::chrono::microseconds(-1);
     nextPostDue = std::chrono::steady_clock::time_point();
 
     CDataInfo* item = node->GetData();

@@ -226,6 +226,11 @@ private:
     // the sleep's overshoot and the work between the sleep and the post are made up for too.
     enum eRenderKind { eRenderShown, eRenderBlank, eRenderKinds };
     CRenderLatency renderLatency[eRenderKinds];
+    // The time lost to slow renders, made up bit by bit in later sleeps.
+    CPacingDebt pacingDebt;
+    // How much earlier the last compensated sleep ended than the time asked for, until the next
+    // waited post takes it; negative when none is pending.
+    std::chrono::microseconds pendingEarly{-1};
     // Whether the last post was a WORD with text: the next post is then its blank.
     bool lastPostShowsWord = false;
     // Where the last compensated sleep was to end, until the next waited post takes it; the

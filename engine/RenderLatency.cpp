@@ -19,3 +19,11 @@ std::chrono::microseconds CRenderLatency::estimate() const {
     std::nth_element(sorted, middle, sorted + n);
     return *middle;
 }
+
+void CPacingDebt::add(std::chrono::microseconds latency, std::chrono::microseconds early) {
+    behind = std::clamp(behind + latency - early, -kMaxBehind, kMaxBehind);
+}
+
+std::chrono::microseconds CPacingDebt::catchUp() const {
+    return std::clamp(behind / 2, -kMaxCatchUp, kMaxCatchUp);
+}

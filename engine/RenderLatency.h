@@ -28,4 +28,28 @@ private:
     size_t count = 0;
 };
 
+// How far the renders of a reading have fallen behind the computed times, added up since the
+// last restart: each render that came later than its sleep allowed for adds the difference, and
+// one that came sooner takes it off. A slow render (the host busy with something else) would
+// otherwise lengthen the whole reading by its delay, since every later time counts from it. Half
+// of what is owed is made up in the next sleep, at most kMaxCatchUp, so that a slow render is
+// spread over the intervals after it where it cannot be seen, and steady jitter is not doubled
+// by being paid back at once. A host that stays slower than the computed times cannot be caught
+// up with: what is owed stops growing at kMaxBehind.
+class FLIT_EXPORT CPacingDebt {
+public:
+    static constexpr std::chrono::microseconds kMaxCatchUp{1000};
+    static constexpr std::chrono::microseconds kMaxBehind{20000};
+
+    // A render latency microseconds after the post, whose sleep ended early before it.
+    void add(std::chrono::microseconds latency, std::chrono::microseconds early);
+    // How much earlier than the computed time the next sleep ends to make up for lost time;
+    // negative when the renders have run ahead.
+    std::chrono::microseconds catchUp() const;
+    void reset() { behind = std::chrono::microseconds::zero(); }
+
+private:
+    std::chrono::microseconds behind{0};
+};
+
 #endif

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <wx/log.h>
 
+#include <cmath>
 #include <fstream>
 #include <map>
 #include <memory>
@@ -636,24 +637,37 @@ TEST_F(EngineTest, ASustainStaysArmedPastAWordSkippedWhileNotRunning) {
 // Compensation, with the host's post-to-render times fed in exactly, one per waited post (the
 // restart's background, then each chunk and blank): each sleep ends earlier by the lower middle
 // of the waits so far of the kind that comes next (after a chunk its blank, else anything but a
-// blank), never by more than the sleep itself, so never before the render it counts from; a
-// restart forgets the waits; the other modes end on time.
-TEST_F(EngineTest, CompensatedSleepsEndEarlierByTheMedianRenderTime) {
-    const long kAll = -1; // the whole sleep
+// blank), plus half the time the renders are behind the sleeps before them (at most 1 ms, and
+// less when they ran ahead), never by more than the sleep itself, so never before the render it
+// counts from; a restart forgets both; the other modes end on time.
+TEST_F(EngineTest, CompensatedSleepsEndEarlierByTheMedianRenderTimeAndTheTimeLost) {
+    const double kAll = -1; // the whole sleep
     struct SCase {
         const char* name;
         CFlitViewThread::ePacing pacing;
         int words;
         int readings;
         std::vector<long> latencyMs;
-        std::vector<long> earlyMs;
+        std::vector<double> earlyMs;
     } const cases[] = {
-        {"median so far, blanks apart",
+        {"median so far, blanks apart, and falling behind",
          CFlitViewThread::ePacingCompensated,
          3,
          1,
          {3, 1, 2, 5, 4, 9, 7},
-         {1, 1, 2, 3, 2, 3}},
+         {1, 1.5, 3, 4, 3, 4}},
+        {"one slow render made up in halves, at most 1 ms a sleep",
+         CFlitViewThread::ePacingCompensated,
+         3,
+         1,
+         {2, 2, 2, 6, 2, 2, 2},
+         {2, 2, 3, 3, 3, 2.5}},
+        {"a render sooner than allowed for is given back",
+         CFlitViewThread::ePacingCompensated,
+         2,
+         1,
+         {4, 4, 4, 0, 4},
+         {4, 4, 3, 3}},
         {"a host slower than every sleep",
          CFlitViewThread::ePacingCompensated,
          2,
@@ -665,7 +679,7 @@ TEST_F(EngineTest, CompensatedSleepsEndEarlierByTheMedianRenderTime) {
          1,
          2,
          {9, 9, 9, 1, 2, 4},
-         {9, 9, 1, 1}},
+         {9, 9, 1, 2}},
         {"plain deadlines", CFlitViewThread::ePacingDeadlines, 1, 1, {3, 3, 3}, {0, 0}},
     };
     for (const SCase& c : cases) {
@@ -693,7 +707,8 @@ TEST_F(EngineTest, CompensatedSleepsEndEarlierByTheMedianRenderTime) {
         std::vector<long> expected;
         for (size_t i = 0; i < requested.size(); ++i) {
             EXPECT_EQ(kFromRender, requested[i].second);
-            expected.push_back((c.earlyMs[i] == kAll ? requested[i].first : c.earlyMs[i]) * 1000);
+            expected.push_back(std::lround(
+                (c.earlyMs[i] == kAll ? double(requested[i].first) : c.earlyMs[i]) * 1000));
         }
         EXPECT_EQ(expected, sleepsEarly);
     }
