@@ -260,9 +260,15 @@ void CFlitViewThread::sleepAfterPost(long milliseconds) {
         const CRenderLatency& blank = renderLatency[eRenderBlank];
         const CRenderLatency& next =
             lastPostShowsWord && blank.size() > 0 ? blank : renderLatency[eRenderShown];
-        early = std::clamp(next.estimate() + pacingDebt.catchUp(), std::chrono::microseconds(0),
-                           std::chrono::microseconds(std::chrono::milliseconds(milliseconds)));
-        pendingEarly = early;
+        const std::chrono::microseconds sleep = std::chrono::milliseconds(milliseconds);
+        const std::chrono::microseconds usual = next.estimate();
+        early = std::clamp(usual + pacingDebt.catchUp(), std::chrono::microseconds(0), sleep);
+        // An interval shorter than the host's usual render cannot be shown on time, and what it
+        // runs over cannot be made up without cutting every later word short: only the intervals
+        // the host can show count towards the time lost.
+        if (usual < sleep) {
+            pendingEarly = early;
+        }
     }
     if (sleepObserver &&
         sleepObserver(milliseconds, relative ? eFromNothing : lastPostAnchorKind, early)) {

@@ -34,8 +34,8 @@ private:
 // otherwise lengthen the whole reading by its delay, since every later time counts from it. Half
 // of what is owed is made up in the next sleep, at most kMaxCatchUp, so that a slow render is
 // spread over the intervals after it where it cannot be seen, and steady jitter is not doubled
-// by being paid back at once. A host that stays slower than the computed times cannot be caught
-// up with: what is owed stops growing at kMaxBehind.
+// by being paid back at once. What a host slower than an interval runs over is not counted (the
+// thread leaves those intervals out), and what is owed stops growing at kMaxBehind.
 class FLIT_EXPORT CPacingDebt {
 public:
     static constexpr std::chrono::microseconds kMaxCatchUp{1000};
