@@ -301,8 +301,8 @@ void CFlitViewThread::postWindowEvent(wxWindow* window, CFlitCommandEvent& event
                                       bool waitForRender) {
     // Nothing goes to a missing window, and no render of it is awaited; once the manager is
     // being destroyed nothing goes anywhere.
-    const std::chrono::microseconds early = pendingEarly;
-    pendingEarly = std::chrono::microseconds(-1);
+    const std::optional<std::chrono::microseconds> early = pendingEarly;
+    pendingEarly.reset();
     lastPostAnchor = std::chrono::steady_clock::now();
     lastPostAnchorKind = eFromPost;
     lastPostShowsWord = event.GetEventType() == EVT_FLIT_COMMAND_WORD_MSG && !event.text.empty();
@@ -332,8 +332,8 @@ void CFlitViewThread::postWindowEvent(wxWindow* window, CFlitCommandEvent& event
     const bool blank = event.GetEventType() == EVT_FLIT_COMMAND_WORD_MSG && event.text.empty();
     renderLatency[blank ? eRenderBlank : eRenderShown].add(latency);
     // Against the sleep before this post: a render later than the sleep allowed for is owed.
-    if (early.count() >= 0) {
-        pacingDebt.add(latency, early);
+    if (early) {
+        pacingDebt.add(latency, *early);
     }
 }
 
@@ -373,7 +373,7 @@ bool CFlitViewThread::handleRestart(wxCDataInfoListNode* node) {
         kind.reset();
     }
     pacingDebt.reset();
-    pendingEarly = std::chrono::microseconds(-1);
+    pendingEarly.reset();
     nextPostDue = std::chrono::steady_clock::time_point();
 
     CDataInfo* item = node->GetData();

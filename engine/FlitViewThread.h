@@ -15,6 +15,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 
 class CDataManager;
 class CFlitManager;
@@ -229,8 +230,8 @@ private:
     // The time lost to slow renders, made up bit by bit in later sleeps.
     CPacingDebt pacingDebt;
     // How much earlier the last compensated sleep ended than the time asked for, until the next
-    // waited post takes it; negative when none is pending.
-    std::chrono::microseconds pendingEarly{-1};
+    // post takes it.
+    std::optional<std::chrono::microseconds> pendingEarly;
     // Whether the last post was a WORD with text: the next post is then its blank.
     bool lastPostShowsWord = false;
     // Where the last compensated sleep was to end, until the next waited post takes it; the
