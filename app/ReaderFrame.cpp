@@ -93,7 +93,7 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     bindEngineEvents(assessmentView, "assessment");
     Bind(wxEVT_CHAR_HOOK, &CReaderFrame::onCharHook, this);
     Bind(wxEVT_CLOSE_WINDOW, &CReaderFrame::onClose, this);
-    statusTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { updateStatus(); });
+    statusTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { onStatusTimer(); });
     speedSaveTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { savePreferences(); });
     Bind(
         wxEVT_BUTTON, [this](wxCommandEvent&) { continueReading(); }, wxID_FORWARD);
@@ -164,7 +164,23 @@ void CReaderFrame::onEngineEvent(const char* window, CFlitCommandEvent& event) {
         }
         manager->signalGuiThreadRendered(event.getRenderTicket());
         recorder.recordRendered(window);
+        if (statusDue && event.GetEventType() == EVT_FLIT_COMMAND_WORD_MSG &&
+            !event.text.empty()) {
+            // The engine now waits out the chunk's display time, the longest wait there is.
+            updateStatus();
+        }
     }
+}
+
+void CReaderFrame::onStatusTimer() {
+    // While words flash, the status waits for the next chunk to be on screen: an update takes
+    // a millisecond or more of the GUI thread, and coming before a word or a blank it would
+    // hold that back. Once a whole period passed without a chunk, it is done at once.
+    if (reading == eReading && !statusDue) {
+        statusDue = true;
+        return;
+    }
+    updateStatus();
 }
 
 void CReaderFrame::presentEvent(CFlitCommandEvent& event) {

@@ -171,6 +171,7 @@ private:
     // The node reading would go on from now.
     wxCDataInfoListNode* positionNode() const;
     void updateStatus();
+    void onStatusTimer();
     // Stops the status updates while reading is held; a link notice still leaves on time.
     void holdStatusUpdates();
     // Counts a chunk the view shows: a new word unless it goes on with the word before.
@@ -230,6 +231,8 @@ private:
     CAssessmentView* assessmentView;
     CProgressStrip* progress;
     wxTimer statusTimer;
+    // The status timer came while reading: the status is updated after the next chunk shown.
+    bool statusDue = false;
     // Saves the speed once a run of speed changes has ended, rather than at every key.
     wxTimer speedSaveTimer;
     wxFileHistory fileHistory;

@@ -92,6 +92,7 @@ int CReaderFrame::getProgress() const {
 }
 
 void CReaderFrame::updateStatus() {
+    statusDue = false;
     updatePointer();
     // The status bar repaints each field it is given at once; frozen, it repaints once, when
     // the toolkit next draws, rather than holding the GUI thread once per field.
