@@ -10,6 +10,7 @@
 #include "engine/FlitManager.h"
 #include "import/DocumentImporter.h"
 #include "support/TestHost.h"
+#include "timing/FlitWordCalcs.h"
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
@@ -243,6 +244,25 @@ TEST_F(ReaderFrameTest, PauseSeekSpeedContinueAndStop) {
     frame->stopReading();
     EXPECT_EQ(CReaderFrame::eStopped, frame->getReading());
     EXPECT_EQ(CFlitManager::eStopped, frame->getManager()->getState());
+}
+
+// With real timing the status timer comes while words flash: its update waits for the next chunk
+// on screen, and the status still follows the reading.
+TEST_F(ReaderFrameTest, StatusFollowsTheWordsWhileTheyFlash) {
+    CFlitWordCalcs::restoreDefaultTimingTable();
+    std::string text;
+    for (int word = 0; word < 40; ++word) {
+        text += "Waves ";
+    }
+    openFrame("waves.txt", text);
+    frame->startFromBeginning();
+    EXPECT_EQ("Word 1 of 40", frame->getStatusText(2));
+    EXPECT_TRUE(pumpUntil([&] {
+        const wxString words = frame->getStatusText(2);
+        return frame->getReading() == CReaderFrame::eReading && words.StartsWith("Word ") &&
+               words != "Word 1 of 40";
+    }));
+    frame->stopReading();
 }
 
 // A file dropped or opened and the clipboard's text replace the document; a refusal leaves the
