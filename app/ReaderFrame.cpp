@@ -164,8 +164,7 @@ void CReaderFrame::onEngineEvent(const char* window, CFlitCommandEvent& event) {
         }
         manager->signalGuiThreadRendered(event.getRenderTicket());
         recorder.recordRendered(window);
-        if (statusDue && event.GetEventType() == EVT_FLIT_COMMAND_WORD_MSG &&
-            !event.text.empty()) {
+        if (statusDue && event.GetEventType() == EVT_FLIT_COMMAND_WORD_MSG && !event.text.empty()) {
             // The engine now waits out the chunk's display time, the longest wait there is.
             updateStatus();
         }
