@@ -5,15 +5,16 @@
 //
 // Prints one JSON object with
 //   - pacing: for each render delay D, for 950, 500 and 250 words per minute, in each pacing
-//     mode (compensated deadlines, plain deadlines, relative sleeps; the readings of one delay
-//     run side by side), how far each chunk's and blank's interval on screen (from its render
-//     signal to the next one's) strays from the time the calculator gives: median, 99th
-//     percentile and maximum of the absolute differences, the whole reading's error against the
-//     sum of the computed times, and the error of the reader's time-left prediction (from the
+//     mode (compensated deadlines, plain deadlines, relative sleeps, scheduled deadlines; the
+//     readings of one delay run side by side), how far each chunk's and blank's interval on screen
+//     (from its render signal to the next one's) strays from the time the calculator gives: median,
+//     99th percentile and maximum of the absolute differences, the whole reading's error against
+//     the sum of the computed times, and the error of the reader's time-left prediction (from the
 //     start command to DONE);
 //     Intervals shorter than the render delay, which no host that shows one event at a time
 //     can show as computed, are counted apart (short_intervals; showable_* for the others),
-//     with the least whole-reading error they force;
+//     with the least whole-reading error they force; word_* is the same for each chunk's onset
+//     to the next one's, the rhythm of the words;
 //   - prediction: the reader's predicted reading time for the text against the recorded one, at
 //     250 words per minute with compensated deadlines and the first render delay;
 //   - idle: CPU time the process uses in S seconds with the engine idle, paused and stopped;
@@ -21,9 +22,10 @@
 // A render delay is milliseconds from an event's arrival to its render signal: a fixed one
 // ("5"), or one drawn uniformly at random for each event ("2-8"); "0" signals at once. The
 // delay is kept off the GUI thread, as a compositor's would be, so the readings side by side do
-// not wait for each other. --errors writes every interval's error at 950 words per minute and
-// the first delay, each mode, as TSV for the plot. Needs a display (run under xvfb-run without
-// one).
+// not wait for each other. With scheduled deadlines the host holds each event it has ready
+// until the moment the engine gives for it, as a compositor would. --errors writes every interval's
+// error at 950 words per minute and the first delay, each mode, as TSV for the plot. Needs a
+// display (run under xvfb-run without one).
 
 #include "ReadingNavigator.h"
 
@@ -142,18 +144,20 @@ bool parseRenderDelay(const std::string& text, SRenderDelay* delay) {
 }
 
 // A host window that records when each event arrives and signals the render of every event
-// the engine waits on, at once or after the render delay. Delayed signals come from a thread of
-// the host's own, which sleeps until each is due; the GUI thread never waits. The moment of
-// each signal is recorded as when the event went on screen.
+// the engine waits on, at once or after the render delay (and, when it presents on schedule,
+// no sooner than the moment the engine gives for it). Delayed signals come from a thread of the
+// host's own, which sleeps until each is due; the GUI thread never waits. The moment of each
+// signal is recorded as when the event went on screen.
 class CPerfHost {
 public:
-    CPerfHost(wxFrame* frame, SRenderDelay renderDelay, unsigned int seed)
-        : window(new wxWindow(frame, wxID_ANY)), delay(renderDelay), random(seed) {
+    CPerfHost(wxFrame* frame, SRenderDelay renderDelay, unsigned int seed, bool onSchedule = false)
+        : window(new wxWindow(frame, wxID_ANY)), delay(renderDelay), scheduled(onSchedule),
+          random(seed) {
         for (const CFlitCommandEvent::SEventTypeName& entry : CFlitCommandEvent::kEventTypeNames) {
             window->Bind(wxEventTypeTag<CFlitCommandEvent>(*entry.type),
                          [this](CFlitCommandEvent& event) { onEvent(event); });
         }
-        if (delay.toMs > 0) {
+        if (delay.toMs > 0 || scheduled) {
             signaller = std::thread([this] { signalRenders(); });
         }
     }
@@ -183,6 +187,7 @@ public:
 private:
     struct SDueRender {
         Clock::time_point at;
+        Clock::time_point ready;
         long ticket;
         bool word;
     };
@@ -208,10 +213,12 @@ private:
             return;
         }
         const double ms = std::uniform_real_distribution<double>(delay.fromMs, delay.toMs)(random);
+        const Clock::time_point ready = now + std::chrono::microseconds(std::llround(ms * 1000));
+        const Clock::time_point at =
+            scheduled ? std::max(ready, manager->getPresentAt(event.getRenderTicket())) : ready;
         {
             std::lock_guard<std::mutex> lock(mutex);
-            due.push_back({now + std::chrono::microseconds(std::llround(ms * 1000)),
-                           event.getRenderTicket(), word});
+            due.push_back({at, ready, event.getRenderTicket(), word});
         }
         wake.notify_one();
     }
@@ -229,7 +236,7 @@ private:
             lock.unlock();
             std::this_thread::sleep_until(render.at);
             const Clock::time_point shown = Clock::now();
-            manager->signalGuiThreadRendered(render.ticket);
+            manager->signalGuiThreadRendered(render.ticket, render.ready);
             lock.lock();
             if (render.word) {
                 wordRenders.push_back(shown);
@@ -239,6 +246,7 @@ private:
 
     wxWindow* window;
     SRenderDelay delay;
+    bool scheduled;
     std::mt19937 random;
     CFlitManager* manager = nullptr;
     std::vector<SArrival> arrivals;
@@ -274,6 +282,8 @@ const char* pacingName(CFlitViewThread::ePacing pacing) {
         return "compensated";
     case CFlitViewThread::ePacingDeadlines:
         return "deadlines";
+    case CFlitViewThread::ePacingScheduled:
+        return "scheduled";
     default:
         return "relative";
     }
@@ -370,6 +380,15 @@ std::string pacingJson(SReading& reading, const SRenderDelay& delay, CDataManage
             std::fprintf(errorsOut, "%s\t%zu\t%.4f\n", pacingName(reading.pacing), i, error);
         }
     }
+    // The rhythm of the words: each chunk's onset to the next one's, against its display time
+    // and its blank's together. Where a host cannot show a blank for as short as computed, the
+    // engine lets the blank run over at the chunk's expense to keep this.
+    std::vector<double> rhythm;
+    for (size_t i = 0; i + 2 < marks.size() && i + 1 < computed.size(); i += 2) {
+        rhythm.push_back(
+            std::fabs(msBetween(marks[i], marks[i + 2]) - computed[i] - computed[i + 1]));
+    }
+    const SStats rhythmStats = statsOf(rhythm);
     const double observedTotal = count > 0 ? msBetween(marks.front(), marks[count]) : 0;
     const SStats stats = statsOf(differences);
     const SStats showableStats = statsOf(showable);
@@ -386,7 +405,8 @@ std::string pacingJson(SReading& reading, const SRenderDelay& delay, CDataManage
          << ", \"short_intervals\": " << shortIntervals
          << ", \"showable_median_abs_ms\": " << showableStats.median
          << ", \"showable_p99_abs_ms\": " << showableStats.p99
-         << ", \"least_whole_error_percent\": "
+         << ", \"word_median_abs_ms\": " << rhythmStats.median
+         << ", \"word_p99_abs_ms\": " << rhythmStats.p99 << ", \"least_whole_error_percent\": "
          << (computedTotal > 0 ? 100.0 * (leastTotal - computedTotal) / computedTotal : 0)
          << ", \"computed_ms\": " << computedTotal << ", \"observed_ms\": " << observedTotal
          << ", \"whole_error_percent\": "
@@ -517,10 +537,11 @@ int main(int argc, char** argv) {
         for (int speed : kPacingSpeeds) {
             for (CFlitViewThread::ePacing pacing :
                  {CFlitViewThread::ePacingCompensated, CFlitViewThread::ePacingDeadlines,
-                  CFlitViewThread::ePacingRelative}) {
+                  CFlitViewThread::ePacingRelative, CFlitViewThread::ePacingScheduled}) {
                 SReading reading{
                     speed, pacing,
-                    std::make_unique<CPerfHost>(frame, renderDelays[d], unsigned(readings.size())),
+                    std::make_unique<CPerfHost>(frame, renderDelays[d], unsigned(readings.size()),
+                                                pacing == CFlitViewThread::ePacingScheduled),
                     std::make_unique<CFlitManager>(), Clock::now()};
                 reading.host->attach(reading.manager.get());
                 reading.manager->setTargetSpeed(unsigned(speed));

@@ -5,6 +5,7 @@
 
 #include <wx/log.h>
 
+#include <algorithm>
 #include <climits>
 
 const unsigned int CFlitManager::kDefaultWpmSpeed = 250;
@@ -228,6 +229,7 @@ void CFlitManager::prepareGuiThreadRenderedMutex() {
     // Tickets start at 1 and stay positive: 0 marks an event nothing waits for.
     lastRenderTicket = lastRenderTicket == LONG_MAX ? 1 : lastRenderTicket + 1;
     awaitedRenderTicket = lastRenderTicket;
+    awaitedPresentAt = std::chrono::steady_clock::time_point();
 }
 
 void CFlitManager::waitUntilGuiThreadRendered() {
@@ -235,6 +237,7 @@ void CFlitManager::waitUntilGuiThreadRendered() {
         renderedCondition.Wait();
     }
     lastRenderedAt = rendered ? renderedAt : std::chrono::steady_clock::now();
+    lastReadyAt = rendered ? readyAt : lastRenderedAt;
     renderedMutex.Unlock();
 }
 
@@ -252,9 +255,25 @@ void CFlitManager::signalGuiThreadRendered(long ticket) {
     }
 }
 
-void CFlitManager::markRendered() {
+void CFlitManager::signalGuiThreadRendered(long ticket,
+                                           std::chrono::steady_clock::time_point ready) {
+    wxMutexLocker lock(renderedMutex);
+    if (ticket == awaitedRenderTicket) {
+        markRendered(ready);
+    }
+}
+
+std::chrono::steady_clock::time_point CFlitManager::getPresentAt(long ticket) {
+    wxMutexLocker lock(renderedMutex);
+    return ticket == awaitedRenderTicket ? awaitedPresentAt
+                                         : std::chrono::steady_clock::time_point();
+}
+
+void CFlitManager::markRendered(std::optional<std::chrono::steady_clock::time_point> ready) {
     rendered = true;
     renderedAt = std::chrono::steady_clock::now();
+    // A host cannot have had the event ready after it showed it.
+    readyAt = ready ? std::min(*ready, renderedAt) : renderedAt;
     renderedCondition.Signal();
 }
 

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <optional>
 
 class CDataManager;
 class CFlitViewThread;
@@ -130,6 +131,22 @@ public:
     // the presentation thread times what follows. Read by the presentation thread only.
     std::chrono::steady_clock::time_point getLastRenderedAt() const { return lastRenderedAt; }
 
+    // Scheduled presentation, for a host that can hold an event it has drawn and show it at a
+    // given moment (a compositor's queue of frames, a display that flips on time). With the
+    // thread's scheduled pacing, each waited post goes out before it is due and says when: the
+    // host draws it, shows it no sooner than getPresentAt (at once when that has passed), then
+    // signals with the moment it had it ready, so that the thread learns how early to post.
+    //
+    // Set by the presentation thread between prepare and wait: when the post is to be shown.
+    void setAwaitedPresentAt(std::chrono::steady_clock::time_point at) { awaitedPresentAt = at; }
+    // When the event with this ticket is to be shown: the epoch (at once) for an event that
+    // carries no time or is not the one awaited.
+    std::chrono::steady_clock::time_point getPresentAt(long ticket);
+    void signalGuiThreadRendered(long ticket, std::chrono::steady_clock::time_point readyAt);
+    // When the host had the last awaited event ready to show; the render signal's own moment
+    // from a host that does not say. Read by the presentation thread only.
+    std::chrono::steady_clock::time_point getLastReadyAt() const { return lastReadyAt; }
+
     // True from the moment destruction begins: the presentation thread then posts nothing and
     // waits for no render.
     bool isShuttingDown() const { return shuttingDown; }
@@ -175,8 +192,9 @@ protected:
 private:
     // Releases a thread blocked in the rendered handshake and stops any later wait.
     void releaseRenderWait();
-    // Under renderedMutex: the awaited post is on screen.
-    void markRendered();
+    // Under renderedMutex: the awaited post is on screen, and was ready at readyAt (now when the
+    // host does not say).
+    void markRendered(std::optional<std::chrono::steady_clock::time_point> readyAt = {});
     void shutDownThread();
 
     CFlitMetricsData metricsData;
@@ -200,8 +218,12 @@ private:
     long awaitedRenderTicket;
     long lastRenderTicket;
     std::chrono::steady_clock::time_point renderedAt;
-    // Copied from renderedAt by the presentation thread as its wait returns.
+    std::chrono::steady_clock::time_point readyAt;
+    // Guarded by renderedMutex: when the awaited post is to be shown.
+    std::chrono::steady_clock::time_point awaitedPresentAt;
+    // Copied from renderedAt and readyAt by the presentation thread as its wait returns.
     std::chrono::steady_clock::time_point lastRenderedAt;
+    std::chrono::steady_clock::time_point lastReadyAt;
     std::atomic<bool> shuttingDown;
     // The thread ran its loop (initialize succeeded), so destruction must wait for it to end.
     bool threadRunning;

@@ -250,11 +250,12 @@ void CFlitViewThread::sleepUntil(std::chrono::steady_clock::time_point deadline)
     sleepCondition.wait_until(lock, deadline, [this] { return shutdownRequested.load(); });
 }
 
-void CFlitViewThread::sleepAfterPost(long milliseconds) {
+void CFlitViewThread::sleepAfterPost(long milliseconds, std::chrono::microseconds advance) {
     const ePacing mode = pacing;
     const bool relative = mode == ePacingRelative;
+    const bool scheduled = mode == ePacingScheduled;
     std::chrono::microseconds early(0);
-    if (mode == ePacingCompensated && milliseconds > 0) {
+    if ((mode == ePacingCompensated || scheduled) && milliseconds > 0) {
         // A host slower than the time asked for gets no sleep at all, never a negative one: the
         // next post goes as soon as the last one is on screen.
         const CRenderLatency& blank = renderLatency[eRenderBlank];
@@ -262,12 +263,20 @@ void CFlitViewThread::sleepAfterPost(long milliseconds) {
             lastPostShowsWord && blank.size() > 0 ? blank : renderLatency[eRenderShown];
         const std::chrono::microseconds sleep = std::chrono::milliseconds(milliseconds);
         const std::chrono::microseconds usual = next.estimate();
-        early = std::clamp(usual + pacingDebt.catchUp(), std::chrono::microseconds(0), sleep);
+        // A host that holds each event until its time is warned by the longest it took, not the
+        // usual: being early costs it nothing, being late shows.
+        const std::chrono::microseconds warning = scheduled ? next.longest() : usual;
+        const std::chrono::microseconds catchUp = std::min(pacingDebt.catchUp(), sleep - advance);
+        early = std::clamp(warning + catchUp + advance, std::chrono::microseconds(0), sleep);
+        if (scheduled) {
+            nextPresentAt = lastPostAnchor + sleep - advance - catchUp;
+            presentLead = early - advance - catchUp;
+        }
         // An interval shorter than the host's usual render cannot be shown on time, and what it
         // runs over cannot be made up without cutting every later word short: only the intervals
-        // the host can show count towards the time lost.
+        // the host can show count towards the time lost. The advance is meant, not owed.
         if (usual < sleep) {
-            pendingEarly = early;
+            pendingEarly = early - advance;
         }
     }
     if (sleepObserver &&
@@ -283,10 +292,21 @@ void CFlitViewThread::sleepAfterPost(long milliseconds) {
     }
     const std::chrono::steady_clock::time_point deadline =
         lastPostAnchor + std::chrono::milliseconds(milliseconds) - early;
-    if (mode == ePacingCompensated && std::chrono::steady_clock::now() < deadline) {
+    if ((mode == ePacingCompensated || scheduled) && std::chrono::steady_clock::now() < deadline) {
         nextPostDue = deadline;
     }
     sleepUntil(deadline);
+}
+
+std::chrono::microseconds CFlitViewThread::blankOverrun(long blankMs, long shownMs) const {
+    const ePacing mode = pacing;
+    if (mode != ePacingCompensated && mode != ePacingScheduled) {
+        return std::chrono::microseconds::zero();
+    }
+    const std::chrono::microseconds overrun =
+        renderLatency[eRenderShown].estimate() - std::chrono::milliseconds(blankMs);
+    return std::clamp(overrun, std::chrono::microseconds::zero(),
+                      std::chrono::microseconds(std::chrono::milliseconds(shownMs)) / 4);
 }
 
 void CFlitViewThread::OnFlitCommandDone(CFlitCommandEvent& event) {
@@ -320,17 +340,32 @@ void CFlitViewThread::postWindowEvent(wxWindow* window, CFlitCommandEvent& event
     const std::chrono::steady_clock::time_point due =
         nextPostDue != std::chrono::steady_clock::time_point() ? nextPostDue : lastPostAnchor;
     nextPostDue = std::chrono::steady_clock::time_point();
+    const bool scheduled = pacing == ePacingScheduled;
+    if (scheduled) {
+        manager->setAwaitedPresentAt(nextPresentAt);
+    }
+    const bool presentTimed = nextPresentAt != std::chrono::steady_clock::time_point();
+    nextPresentAt = std::chrono::steady_clock::time_point();
     window->GetEventHandler()->AddPendingEvent(event);
     manager->waitUntilGuiThreadRendered();
     lastPostAnchor = manager->getLastRenderedAt();
     lastPostAnchorKind = eFromRender;
     std::chrono::microseconds latency =
         std::chrono::duration_cast<std::chrono::microseconds>(lastPostAnchor - due);
+    // A host that holds events learns the thread how long it takes to have one ready; the
+    // moment it shows it is the thread's own choice.
+    std::chrono::microseconds measured =
+        scheduled
+            ? std::chrono::duration_cast<std::chrono::microseconds>(manager->getLastReadyAt() - due)
+            : latency;
     if (latencyObserver) {
-        latency = latencyObserver(latency);
+        // A time fed in stands for the whole render: a host that holds events shows each at
+        // its time, or once it has it ready when that is later.
+        measured = latencyObserver(measured);
+        latency = scheduled && presentTimed ? std::max(measured, presentLead) : measured;
     }
     const bool blank = event.GetEventType() == EVT_FLIT_COMMAND_WORD_MSG && event.text.empty();
-    renderLatency[blank ? eRenderBlank : eRenderShown].add(latency);
+    renderLatency[blank ? eRenderBlank : eRenderShown].add(measured);
     // Against the sleep before this post: a render later than the sleep allowed for is owed.
     if (early) {
         pacingDebt.add(latency, *early);
@@ -375,6 +410,7 @@ bool CFlitViewThread::handleRestart(wxCDataInfoListNode* node) {
     pacingDebt.reset();
     pendingEarly.reset();
     nextPostDue = std::chrono::steady_clock::time_point();
+    nextPresentAt = std::chrono::steady_clock::time_point();
 
     CDataInfo* item = node->GetData();
     if (item->getDataInfoType() == eDITWord) {
@@ -558,8 +594,9 @@ void CFlitViewThread::postWordToFlitView(wxString& word, char separator,
         event.text = wxString::FromUTF8(chunk);
         postFlitViewWindowEvent(event, true);
         // Added in 64 bits: a display time at its cap plus a sustain must not wrap round.
-        sleepAfterPost(static_cast<long>(wxMin(static_cast<long long>(displayTime) + extraWordDelay,
-                                               static_cast<long long>(INT_MAX))));
+        const long shownFor = static_cast<long>(wxMin(
+            static_cast<long long>(displayTime) + extraWordDelay, static_cast<long long>(INT_MAX)));
+        sleepAfterPost(shownFor, blankOverrun(interWordDelay, shownFor));
         extraWordDelay = 0;
 
         event.text.clear();

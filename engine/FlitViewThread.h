@@ -38,11 +38,16 @@ public:
     // usual post-to-render time as well, so that the next event is on screen, not merely
     // posted, when its time has passed; plain deadlines add that time to every interval. The
     // relative sleeps start counting when the thread gets round to sleeping. The two older
-    // modes are kept so that measurements can compare them.
+    // modes are kept so that measurements can compare them. Scheduled deadlines are for a host
+    // that shows each waited event at the moment the manager gives for it (see
+    // CFlitManager::getPresentAt): each post goes out earlier by the longest the host recently
+    // took to have an event ready, and the host holds it until its time, so that a host whose
+    // render time varies from one event to the next still shows each on time.
     enum ePacing {
         ePacingCompensated,
         ePacingDeadlines,
         ePacingRelative,
+        ePacingScheduled,
     };
 
     // What a sleep counts from: the render signal of the last post that waited for one, the last
@@ -60,8 +65,9 @@ public:
     typedef std::function<bool(long milliseconds, eSleepAnchor from,
                                std::chrono::microseconds early)>
         SleepObserver;
-    // Told each post-to-render time the thread measures; the estimate takes what it returns.
-    // Tests install one, as they do the sleep observer, to feed the estimate exact times.
+    // Told each post-to-render time the thread measures (post to ready, with scheduled
+    // deadlines); the estimate takes what it returns. Tests install one, as they do the sleep
+    // observer, to feed the estimate exact times.
     typedef std::function<std::chrono::microseconds(std::chrono::microseconds measured)>
         LatencyObserver;
 
@@ -154,8 +160,16 @@ protected:
     void sleepUntil(std::chrono::steady_clock::time_point deadline);
     // Sleeps for the given time counted from when the last event posted went on screen (or
     // was posted, when nothing waited for its render), as the pacing mode says; compensated,
-    // less the estimated post-to-render time, down to no sleep at all.
-    void sleepAfterPost(long milliseconds);
+    // less the estimated post-to-render time, down to no sleep at all. With compensated and
+    // scheduled deadlines the next event is to be on screen advance sooner than that.
+    void sleepAfterPost(long milliseconds,
+                        std::chrono::microseconds advance = std::chrono::microseconds::zero());
+    // How much later than its delay the word after a blank of blankMs would come on screen,
+    // with a host whose usual render of a word takes longer than the blank: the chunk shown for
+    // shownMs before it gives up that much (at most a quarter of its time), so that the blank
+    // shows for as long as the host needs and the next word still comes on time. Zero in the
+    // modes without compensation.
+    std::chrono::microseconds blankOverrun(long blankMs, long shownMs) const;
 
     // An event of the given type about the item at the cursor.
     CFlitCommandEvent makeCurrentNodeEvent(int eventType);
@@ -237,6 +251,11 @@ private:
     // Where the last compensated sleep was to end, until the next waited post takes it; the
     // epoch when none is pending.
     std::chrono::steady_clock::time_point nextPostDue;
+    // With scheduled deadlines: when the next waited post is to be shown, until it takes it;
+    // the epoch (at once) when no sleep came before it.
+    std::chrono::steady_clock::time_point nextPresentAt;
+    // How long after its sleep's end that post is to be shown.
+    std::chrono::microseconds presentLead{0};
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -20,6 +20,15 @@ std::chrono::microseconds CRenderLatency::estimate() const {
     return *middle;
 }
 
+std::chrono::microseconds CRenderLatency::longest() const {
+    const size_t n = size();
+    if (n == 0) {
+        return std::chrono::microseconds::zero();
+    }
+    const auto range = std::minmax_element(samples, samples + n);
+    return *range.second + (*range.second - *range.first) / static_cast<long>(n);
+}
+
 void CPacingDebt::add(std::chrono::microseconds latency, std::chrono::microseconds early) {
     behind = std::clamp(behind + latency - early, -kMaxBehind, kMaxBehind);
 }

@@ -19,6 +19,11 @@ public:
     void add(std::chrono::microseconds latency);
     // The median of the waits taken since the last reset; zero before the first.
     std::chrono::microseconds estimate() const;
+    // The warning a host that shows each event at its time is given, so that it is rarely
+    // late: the longest of the waits taken since the last reset, plus their spread (longest
+    // less shortest) over their number, since the fewer waits have been seen the likelier the
+    // next is longer than all of them. Zero before the first.
+    std::chrono::microseconds longest() const;
     void reset() { count = 0; }
     size_t size() const { return count < kWindow ? count : kWindow; }
 
