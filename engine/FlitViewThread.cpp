@@ -352,8 +352,8 @@ void CFlitViewThread::postWindowEvent(wxWindow* window, CFlitCommandEvent& event
     lastPostAnchorKind = eFromRender;
     std::chrono::microseconds latency =
         std::chrono::duration_cast<std::chrono::microseconds>(lastPostAnchor - due);
-    // A host that holds events learns the thread how long it takes to have one ready; the
-    // moment it shows it is the thread's own choice.
+    // A host that holds events tells the thread how long it takes to have one ready; when it
+    // shows one is the thread's choice.
     std::chrono::microseconds measured =
         scheduled
             ? std::chrono::duration_cast<std::chrono::microseconds>(manager->getLastReadyAt() - due)
