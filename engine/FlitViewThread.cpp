@@ -275,7 +275,7 @@ void CFlitViewThread::sleepAfterPost(long milliseconds, std::chrono::microsecond
         // An interval shorter than the host's usual render cannot be shown on time, and what it
         // runs over cannot be made up without cutting every later word short: only the intervals
         // the host can show count towards the time lost. The advance is meant, not owed.
-        if (usual < sleep) {
+        if (usual < sleep - advance) {
             pendingEarly = early - advance;
         }
     }
@@ -303,8 +303,11 @@ std::chrono::microseconds CFlitViewThread::blankOverrun(long blankMs, long shown
     if (mode != ePacingCompensated && mode != ePacingScheduled) {
         return std::chrono::microseconds::zero();
     }
+    // A host that shows each event at its time needs the longest warning, as for any post.
+    const CRenderLatency& word = renderLatency[eRenderShown];
     const std::chrono::microseconds overrun =
-        renderLatency[eRenderShown].estimate() - std::chrono::milliseconds(blankMs);
+        (mode == ePacingScheduled ? word.longest() : word.estimate()) -
+        std::chrono::milliseconds(blankMs);
     return std::clamp(overrun, std::chrono::microseconds::zero(),
                       std::chrono::microseconds(std::chrono::milliseconds(shownMs)) / 4);
 }
@@ -596,12 +599,13 @@ void CFlitViewThread::postWordToFlitView(wxString& word, char separator,
         // Added in 64 bits: a display time at its cap plus a sustain must not wrap round.
         const long shownFor = static_cast<long>(wxMin(
             static_cast<long long>(displayTime) + extraWordDelay, static_cast<long long>(INT_MAX)));
-        sleepAfterPost(shownFor, blankOverrun(interWordDelay, shownFor));
+        const std::chrono::microseconds overrun = blankOverrun(interWordDelay, shownFor);
+        sleepAfterPost(shownFor, overrun);
         extraWordDelay = 0;
 
         event.text.clear();
         postFlitViewWindowEvent(event, true);
-        sleepAfterPost(interWordDelay);
+        sleepAfterPost(interWordDelay, -overrun);
     }
 }
 

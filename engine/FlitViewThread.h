@@ -161,14 +161,16 @@ protected:
     // Sleeps for the given time counted from when the last event posted went on screen (or
     // was posted, when nothing waited for its render), as the pacing mode says; compensated,
     // less the estimated post-to-render time, down to no sleep at all. With compensated and
-    // scheduled deadlines the next event is to be on screen advance sooner than that.
+    // scheduled deadlines the next event is to be on screen advance sooner than that (later,
+    // when negative).
     void sleepAfterPost(long milliseconds,
                         std::chrono::microseconds advance = std::chrono::microseconds::zero());
     // How much later than its delay the word after a blank of blankMs would come on screen,
-    // with a host whose usual render of a word takes longer than the blank: the chunk shown for
-    // shownMs before it gives up that much (at most a quarter of its time), so that the blank
-    // shows for as long as the host needs and the next word still comes on time. Zero in the
-    // modes without compensation.
+    // with a host whose usual render of a word (the longest, with scheduled deadlines) takes
+    // longer than the blank: the chunk shown for shownMs before it gives up that much (at most
+    // a quarter of its time) and the blank gets it, so that the blank shows for as long as the
+    // host needs and the next word still comes on time. Zero in the modes without
+    // compensation.
     std::chrono::microseconds blankOverrun(long blankMs, long shownMs) const;
 
     // An event of the given type about the item at the cursor.

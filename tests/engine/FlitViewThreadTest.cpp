@@ -640,8 +640,8 @@ TEST_F(EngineTest, ASustainStaysArmedPastAWordSkippedWhileNotRunning) {
 // blank), plus half the time the renders are behind the sleeps before them (at most 1 ms, and
 // less when they ran ahead), never by more than the sleep itself, so never before the render it
 // counts from; a restart forgets both. A chunk whose blank is shorter than the usual render of a
-// word ends earlier by the difference too (at most a quarter of it), so the next word comes on
-// time. Scheduled deadlines warn the host by the longest wait (and the spread of the waits over
+// word ends earlier by the difference too (at most a quarter of it), and the blank later, so the
+// next word comes on time. Scheduled deadlines warn the host by the longest wait (and the spread of the waits over
 // their number) instead of the median, and count a render as coming no sooner than its time. The
 // other modes end on time. (The words' chunks and blanks here last 290 and 43 ms, then 174 and 19
 // ms.)
@@ -690,7 +690,7 @@ TEST_F(EngineTest, CompensatedSleepsEndEarlierByTheMedianRenderTimeAndTheTimeLos
          2,
          1,
          {30, 30, 1, 30, 1},
-         {30, 29, 1 - 1 + (30 - 19), kAll}},
+         {30, 29, 1 - 1 + (30 - 19), 30 - 1 - (30 - 19)}},
         {"scheduled: the longest wait plus the spread over the count, a render no sooner "
          "than its time",
          CFlitViewThread::ePacingScheduled,
