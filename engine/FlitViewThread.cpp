@@ -265,7 +265,7 @@ void CFlitViewThread::sleepAfterPost(long milliseconds, std::chrono::microsecond
         const std::chrono::microseconds usual = next.estimate();
         // A host that holds each event until its time is warned by the longest it took, not the
         // usual: being early costs it nothing, being late shows.
-        const std::chrono::microseconds warning = scheduled ? next.longest() : usual;
+        const std::chrono::microseconds warning = scheduled ? next.warning() : usual;
         const std::chrono::microseconds catchUp = std::min(pacingDebt.catchUp(), sleep - advance);
         early = std::clamp(warning + catchUp + advance, std::chrono::microseconds(0), sleep);
         if (scheduled) {
@@ -306,7 +306,7 @@ std::chrono::microseconds CFlitViewThread::blankOverrun(long blankMs, long shown
     // A host that shows each event at its time needs the longest warning, as for any post.
     const CRenderLatency& word = renderLatency[eRenderShown];
     const std::chrono::microseconds overrun =
-        (mode == ePacingScheduled ? word.longest() : word.estimate()) -
+        (mode == ePacingScheduled ? word.warning() : word.estimate()) -
         std::chrono::milliseconds(blankMs);
     return std::clamp(overrun, std::chrono::microseconds::zero(),
                       std::chrono::microseconds(std::chrono::milliseconds(shownMs)) / 4);

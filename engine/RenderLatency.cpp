@@ -20,13 +20,16 @@ std::chrono::microseconds CRenderLatency::estimate() const {
     return *middle;
 }
 
-std::chrono::microseconds CRenderLatency::longest() const {
+std::chrono::microseconds CRenderLatency::warning() const {
     const size_t n = size();
     if (n == 0) {
         return std::chrono::microseconds::zero();
     }
-    const auto range = std::minmax_element(samples, samples + n);
-    return *range.second + (*range.second - *range.first) / static_cast<long>(n);
+    std::chrono::microseconds sorted[kWindow];
+    std::copy(samples, samples + n, sorted);
+    std::sort(sorted, sorted + n);
+    const std::chrono::microseconds longest = sorted[n >= kTrimFrom ? n - 2 : n - 1];
+    return longest + (longest - sorted[0]) / static_cast<long>(n);
 }
 
 void CPacingDebt::add(std::chrono::microseconds latency, std::chrono::microseconds early) {

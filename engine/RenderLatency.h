@@ -22,8 +22,11 @@ public:
     // The warning a host that shows each event at its time is given, so that it is rarely
     // late: the longest of the waits taken since the last reset, plus their spread (longest
     // less shortest) over their number, since the fewer waits have been seen the likelier the
-    // next is longer than all of them. Zero before the first.
-    std::chrono::microseconds longest() const;
+    // next is longer than all of them. Of kTrimFrom waits or more the longest is left out, so
+    // that one stray wait (the host busy with something else once) does not stand for the
+    // host. Zero before the first.
+    static const size_t kTrimFrom = 8;
+    std::chrono::microseconds warning() const;
     void reset() { count = 0; }
     size_t size() const { return count < kWindow ? count : kWindow; }
 
