@@ -368,7 +368,11 @@ void CFlitViewThread::postWindowEvent(wxWindow* window, CFlitCommandEvent& event
         latency = scheduled && presentTimed ? std::max(measured, presentLead) : measured;
     }
     const bool blank = event.GetEventType() == EVT_FLIT_COMMAND_WORD_MSG && event.text.empty();
-    renderLatency[blank ? eRenderBlank : eRenderShown].add(measured);
+    // A host that holds events is judged only by the posts it had a time for: the first ones
+    // after a start, due at once, find it still busy with the start itself.
+    if (!scheduled || presentTimed) {
+        renderLatency[blank ? eRenderBlank : eRenderShown].add(measured);
+    }
     // Against the sleep before this post: a render later than the sleep allowed for is owed.
     if (early) {
         pacingDebt.add(latency, *early);
