@@ -264,8 +264,11 @@ void CFlitViewThread::sleepAfterPost(long milliseconds, std::chrono::microsecond
         const std::chrono::microseconds sleep = std::chrono::milliseconds(milliseconds);
         const std::chrono::microseconds usual = next.estimate();
         // A host that holds each event until its time is warned by the longest it took, not the
-        // usual: being early costs it nothing, being late shows.
-        const std::chrono::microseconds warning = scheduled ? next.warning() : usual;
+        // usual: being early costs it nothing, being late shows. Before it has been timed, the
+        // next post goes at once.
+        const std::chrono::microseconds warning = !scheduled        ? usual
+                                                  : next.size() > 0 ? next.warning()
+                                                                    : sleep;
         const std::chrono::microseconds catchUp = std::min(pacingDebt.catchUp(), sleep - advance);
         early = std::clamp(warning + catchUp + advance, std::chrono::microseconds(0), sleep);
         if (scheduled) {

@@ -697,7 +697,7 @@ TEST_F(EngineTest, CompensatedSleepsEndEarlierByTheMedianRenderTimeAndTheTimeLos
          2,
          1,
          {3, 1, 2, 5, 4},
-         {0, 0 + 1, 2 + 1, 5 + 1}},
+         {kAll, kAll, 2, 5 + 1}},
         {"a restart forgets",
          CFlitViewThread::ePacingCompensated,
          1,
