@@ -243,21 +243,18 @@ void CFlitManager::waitUntilGuiThreadRendered() {
 
 void CFlitManager::signalGuiThreadRendered() {
     wxMutexLocker lock(renderedMutex);
-    markRendered();
+    markRendered(std::chrono::steady_clock::time_point::max());
 }
 
 void CFlitManager::signalGuiThreadRendered(long ticket) {
-    wxMutexLocker lock(renderedMutex);
-    // A signal for an earlier post (a host that signals twice) or for an event nothing waits
-    // for must not release the post now awaited, which may not be on screen yet.
-    if (ticket == awaitedRenderTicket) {
-        markRendered();
-    }
+    signalGuiThreadRendered(ticket, std::chrono::steady_clock::time_point::max());
 }
 
 void CFlitManager::signalGuiThreadRendered(long ticket,
                                            std::chrono::steady_clock::time_point ready) {
     wxMutexLocker lock(renderedMutex);
+    // A signal for an earlier post (a host that signals twice) or for an event nothing waits
+    // for must not release the post now awaited, which may not be on screen yet.
     if (ticket == awaitedRenderTicket) {
         markRendered(ready);
     }
@@ -269,11 +266,11 @@ std::chrono::steady_clock::time_point CFlitManager::getPresentAt(long ticket) {
                                          : std::chrono::steady_clock::time_point();
 }
 
-void CFlitManager::markRendered(std::optional<std::chrono::steady_clock::time_point> ready) {
+void CFlitManager::markRendered(std::chrono::steady_clock::time_point ready) {
     rendered = true;
     renderedAt = std::chrono::steady_clock::now();
     // A host cannot have had the event ready after it showed it.
-    readyAt = ready ? std::min(*ready, renderedAt) : renderedAt;
+    readyAt = std::min(ready, renderedAt);
     renderedCondition.Signal();
 }
 

@@ -11,7 +11,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <optional>
 
 class CDataManager;
 class CFlitViewThread;
@@ -192,9 +191,9 @@ protected:
 private:
     // Releases a thread blocked in the rendered handshake and stops any later wait.
     void releaseRenderWait();
-    // Under renderedMutex: the awaited post is on screen, and was ready at readyAt (now when the
-    // host does not say).
-    void markRendered(std::optional<std::chrono::steady_clock::time_point> readyAt = {});
+    // Under renderedMutex: the awaited post is on screen, and was ready at readyAt (the
+    // clock's last moment, taken as now, when the host does not say).
+    void markRendered(std::chrono::steady_clock::time_point readyAt);
     void shutDownThread();
 
     CFlitMetricsData metricsData;

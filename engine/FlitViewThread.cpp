@@ -254,8 +254,9 @@ void CFlitViewThread::sleepAfterPost(long milliseconds, std::chrono::microsecond
     const ePacing mode = pacing;
     const bool relative = mode == ePacingRelative;
     const bool scheduled = mode == ePacingScheduled;
+    const bool compensating = mode == ePacingCompensated || scheduled;
     std::chrono::microseconds early(0);
-    if ((mode == ePacingCompensated || scheduled) && milliseconds > 0) {
+    if (compensating && milliseconds > 0) {
         // A host slower than the time asked for gets no sleep at all, never a negative one: the
         // next post goes as soon as the last one is on screen.
         const CRenderLatency& blank = renderLatency[eRenderBlank];
@@ -295,7 +296,7 @@ void CFlitViewThread::sleepAfterPost(long milliseconds, std::chrono::microsecond
     }
     const std::chrono::steady_clock::time_point deadline =
         lastPostAnchor + std::chrono::milliseconds(milliseconds) - early;
-    if ((mode == ePacingCompensated || scheduled) && std::chrono::steady_clock::now() < deadline) {
+    if (compensating && std::chrono::steady_clock::now() < deadline) {
         nextPostDue = deadline;
     }
     sleepUntil(deadline);
