@@ -22,8 +22,10 @@
 // A render delay is milliseconds from an event's arrival to its render signal: a fixed one
 // ("5"), or one drawn uniformly at random for each event ("2-8"); "0" signals at once. The
 // delay is kept off the GUI thread, as a compositor's would be, so the readings side by side do
-// not wait for each other. With scheduled deadlines the host holds each event it has ready
-// until the moment the engine gives for it, as a compositor would. --errors writes every interval's
+// not wait for each other. With scheduled deadlines the host queues each event once its delay
+// has passed and shows it at the moment the engine gives for it, as a compositor would. The host
+// watches the clock for the last 2 ms before each signal or showing, as a display keeps its
+// own, so that its wake-ups do not count as the engine's. --errors writes every interval's
 // error at 950 words per minute and the first delay, each mode, as TSV for the plot. Needs a
 // display (run under xvfb-run without one).
 
@@ -144,10 +146,11 @@ bool parseRenderDelay(const std::string& text, SRenderDelay* delay) {
 }
 
 // A host window that records when each event arrives and signals the render of every event
-// the engine waits on, at once or after the render delay (and, when it presents on schedule,
-// no sooner than the moment the engine gives for it). Delayed signals come from a thread of the
-// host's own, which sleeps until each is due; the GUI thread never waits. The moment of each
-// signal is recorded as when the event went on screen.
+// the engine waits on, at once or after the render delay. Delayed signals come from a thread of
+// the host's own, which sleeps until each is due; the GUI thread never waits. The moment of each
+// signal is recorded as when the event went on screen. A host that presents on schedule queues
+// each event once its delay has passed, as a compositor does, signals that, and shows it no
+// sooner than the moment the engine gives for it.
 class CPerfHost {
 public:
     CPerfHost(wxFrame* frame, SRenderDelay renderDelay, unsigned int seed, bool onSchedule = false)
@@ -223,18 +226,55 @@ private:
         wake.notify_one();
     }
 
-    // The signalling thread: one render at a time, each when its delay has passed.
+    // The signalling thread: one render at a time, each signalled when its delay has passed.
+    // On schedule, it is then queued and shown at its time, while the next is drawn.
     void signalRenders() {
         std::unique_lock<std::mutex> lock(mutex);
-        for (;;) {
-            wake.wait(lock, [this] { return quit || !due.empty(); });
-            if (quit) {
-                return;
+        while (!quit) {
+            Clock::time_point next = Clock::time_point::max();
+            if (!due.empty()) {
+                next = due.front().ready;
             }
-            const SDueRender render = due.front();
+            if (!queued.empty()) {
+                next = std::min(next, queued.front().at);
+            }
+            if (next == Clock::time_point::max()) {
+                wake.wait(lock);
+                continue;
+            }
+            if (Clock::now() < next - kLastStretch) {
+                wake.wait_until(lock, next - kLastStretch);
+                continue;
+            }
+            if (Clock::now() < next) {
+                // The last stretch is waited out awake, as a display keeps its own clock: a
+                // thread woken at the moment itself may be woken late.
+                lock.unlock();
+                while (Clock::now() < next) {
+                    std::this_thread::yield();
+                }
+                lock.lock();
+                continue;
+            }
+            if (!queued.empty() && queued.front().at <= Clock::now()) {
+                if (queued.front().word) {
+                    wordRenders.push_back(Clock::now());
+                }
+                queued.pop_front();
+                continue;
+            }
+            SDueRender render = due.front();
             due.pop_front();
+            if (scheduled) {
+                render.at = std::max(render.at, lastQueuedAt);
+                lastQueuedAt = render.at;
+                queued.push_back(render);
+                lock.unlock();
+                manager->signalGuiThreadQueued(render.ticket);
+                lock.lock();
+                continue;
+            }
             lock.unlock();
-            std::this_thread::sleep_until(render.at);
             const Clock::time_point shown = Clock::now();
             manager->signalGuiThreadRendered(render.ticket, render.ready);
             lock.lock();
@@ -244,6 +284,9 @@ private:
         }
     }
 
+    // How long before each signal or showing the host stops sleeping and watches the clock.
+    static constexpr std::chrono::microseconds kLastStretch{2000};
+
     wxWindow* window;
     SRenderDelay delay;
     bool scheduled;
@@ -251,11 +294,14 @@ private:
     CFlitManager* manager = nullptr;
     std::vector<SArrival> arrivals;
     bool done = false;
-    // Guards due, wordRenders and quit between the GUI thread and the signalling thread, which
-    // waits on wake until a render is due or it is to quit.
+    // Guards due, queued, wordRenders and quit between the GUI thread and the signalling
+    // thread, which waits on wake until a render is due or it is to quit.
     std::mutex mutex;
     std::condition_variable wake;
     std::deque<SDueRender> due;
+    // On schedule: drawn and signalled, waiting for their time, in order.
+    std::deque<SDueRender> queued;
+    Clock::time_point lastQueuedAt;
     std::vector<Clock::time_point> wordRenders;
     bool quit = false;
     std::thread signaller;

@@ -238,12 +238,13 @@ void CFlitManager::waitUntilGuiThreadRendered() {
     }
     lastRenderedAt = rendered ? renderedAt : std::chrono::steady_clock::now();
     lastReadyAt = rendered ? readyAt : lastRenderedAt;
+    lastQueued = rendered && queued;
     renderedMutex.Unlock();
 }
 
 void CFlitManager::signalGuiThreadRendered() {
     wxMutexLocker lock(renderedMutex);
-    markRendered(std::chrono::steady_clock::time_point::max());
+    markRendered(std::chrono::steady_clock::time_point::max(), false);
 }
 
 void CFlitManager::signalGuiThreadRendered(long ticket) {
@@ -256,7 +257,14 @@ void CFlitManager::signalGuiThreadRendered(long ticket,
     // A signal for an earlier post (a host that signals twice) or for an event nothing waits
     // for must not release the post now awaited, which may not be on screen yet.
     if (ticket == awaitedRenderTicket) {
-        markRendered(ready);
+        markRendered(ready, false);
+    }
+}
+
+void CFlitManager::signalGuiThreadQueued(long ticket) {
+    wxMutexLocker lock(renderedMutex);
+    if (ticket == awaitedRenderTicket) {
+        markRendered(std::chrono::steady_clock::time_point::max(), true);
     }
 }
 
@@ -266,11 +274,14 @@ std::chrono::steady_clock::time_point CFlitManager::getPresentAt(long ticket) {
                                          : std::chrono::steady_clock::time_point();
 }
 
-void CFlitManager::markRendered(std::chrono::steady_clock::time_point ready) {
+void CFlitManager::markRendered(std::chrono::steady_clock::time_point ready, bool queuedNow) {
+    const std::chrono::steady_clock::time_point now = std::chrono::steady_clock::now();
     rendered = true;
-    renderedAt = std::chrono::steady_clock::now();
-    // A host cannot have had the event ready after it showed it.
-    readyAt = std::min(ready, renderedAt);
+    queued = queuedNow;
+    // A queued event goes on screen at its time, or at once when that has passed.
+    renderedAt = queued ? std::max(now, awaitedPresentAt) : now;
+    // A host cannot have had the event ready after it signalled.
+    readyAt = std::min(ready, now);
     renderedCondition.Signal();
 }
 

@@ -127,7 +127,8 @@ public:
     void signalGuiThreadRendered();
     // When the GUI thread signalled the render that the last wait returned for (or when that
     // wait returned, if shutdown released it): the moment the event went on screen, from which
-    // the presentation thread times what follows. Read by the presentation thread only.
+    // the presentation thread times what follows; for a queued event, the moment it is to go
+    // on screen, which may be still to come. Read by the presentation thread only.
     std::chrono::steady_clock::time_point getLastRenderedAt() const { return lastRenderedAt; }
 
     // Scheduled presentation, for a host that can hold an event it has drawn and show it at a
@@ -142,9 +143,18 @@ public:
     // carries no time or is not the one awaited.
     std::chrono::steady_clock::time_point getPresentAt(long ticket);
     void signalGuiThreadRendered(long ticket, std::chrono::steady_clock::time_point readyAt);
+    // For a host that queues what it has drawn (a compositor's queue of frames): the event with
+    // this ticket is ready now and will be shown at getPresentAt, or at once when that has
+    // passed. The next post may then go out while this one waits for its time, so that a host
+    // slower than a short blank still has the word after it ready when it is due. Events are
+    // to be shown in the order they came.
+    void signalGuiThreadQueued(long ticket);
     // When the host had the last awaited event ready to show; the render signal's own moment
     // from a host that does not say. Read by the presentation thread only.
     std::chrono::steady_clock::time_point getLastReadyAt() const { return lastReadyAt; }
+    // Whether the last awaited event was queued rather than shown when the wait returned.
+    // Read by the presentation thread only.
+    bool wasLastRenderQueued() const { return lastQueued; }
 
     // True from the moment destruction begins: the presentation thread then posts nothing and
     // waits for no render.
@@ -191,9 +201,9 @@ protected:
 private:
     // Releases a thread blocked in the rendered handshake and stops any later wait.
     void releaseRenderWait();
-    // Under renderedMutex: the awaited post is on screen, and was ready at readyAt (the
-    // clock's last moment, taken as now, when the host does not say).
-    void markRendered(std::chrono::steady_clock::time_point readyAt);
+    // Under renderedMutex: the awaited post is on screen (or queued to be, at its time), and
+    // was ready at readyAt (the clock's last moment, taken as now, when the host does not say).
+    void markRendered(std::chrono::steady_clock::time_point readyAt, bool queued);
     void shutDownThread();
 
     CFlitMetricsData metricsData;
@@ -223,6 +233,9 @@ private:
     // Copied from renderedAt and readyAt by the presentation thread as its wait returns.
     std::chrono::steady_clock::time_point lastRenderedAt;
     std::chrono::steady_clock::time_point lastReadyAt;
+    // Guarded by renderedMutex: the awaited post was queued; copied as the wait returns.
+    bool queued = false;
+    bool lastQueued = false;
     std::atomic<bool> shuttingDown;
     // The thread ran its loop (initialize succeeded), so destruction must wait for it to end.
     bool threadRunning;

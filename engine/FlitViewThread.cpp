@@ -250,7 +250,8 @@ void CFlitViewThread::sleepUntil(std::chrono::steady_clock::time_point deadline)
     sleepCondition.wait_until(lock, deadline, [this] { return shutdownRequested.load(); });
 }
 
-void CFlitViewThread::sleepAfterPost(long milliseconds, std::chrono::microseconds advance) {
+void CFlitViewThread::sleepAfterPost(long milliseconds, std::chrono::microseconds advance,
+                                     std::chrono::microseconds lead) {
     const ePacing mode = pacing;
     const bool relative = mode == ePacingRelative;
     const bool scheduled = mode == ePacingScheduled;
@@ -267,11 +268,16 @@ void CFlitViewThread::sleepAfterPost(long milliseconds, std::chrono::microsecond
         // A host that holds each event until its time is warned by the longest it took, not the
         // usual: being early costs it nothing, being late shows. Before it has been timed, the
         // next post goes at once.
-        const std::chrono::microseconds warning = !scheduled        ? usual
-                                                  : next.size() > 0 ? next.warning()
-                                                                    : sleep;
+        const std::chrono::microseconds warning = !scheduled ? usual
+                                                  : next.size() > 0
+                                                      ? next.warning() + kScheduledMargin
+                                                      : sleep;
+        // The sleep ends no sooner than the last event was ready: on screen, unless the host
+        // queued it.
+        const std::chrono::microseconds longest = sleep + anchorAhead;
         const std::chrono::microseconds catchUp = std::min(pacingDebt.catchUp(), sleep - advance);
-        early = std::clamp(warning + catchUp + advance, std::chrono::microseconds(0), sleep);
+        early =
+            std::clamp(warning + catchUp + advance + lead, std::chrono::microseconds(0), longest);
         if (scheduled) {
             nextPresentAt = lastPostAnchor + sleep - advance - catchUp;
             presentLead = early - advance - catchUp;
@@ -279,7 +285,7 @@ void CFlitViewThread::sleepAfterPost(long milliseconds, std::chrono::microsecond
         // An interval shorter than the host's usual render cannot be shown on time, and what it
         // runs over cannot be made up without cutting every later word short: only the intervals
         // the host can show count towards the time lost. The advance is meant, not owed.
-        if (usual < sleep - advance) {
+        if (usual < longest - advance) {
             pendingEarly = early - advance;
         }
     }
@@ -310,7 +316,7 @@ std::chrono::microseconds CFlitViewThread::blankOverrun(long blankMs, long shown
     // A host that shows each event at its time needs the longest warning, as for any post.
     const CRenderLatency& word = renderLatency[eRenderShown];
     const std::chrono::microseconds overrun =
-        (mode == ePacingScheduled ? word.warning() : word.estimate()) -
+        (mode == ePacingScheduled ? word.warning() + kScheduledMargin : word.estimate()) -
         std::chrono::milliseconds(blankMs);
     return std::clamp(overrun, std::chrono::microseconds::zero(),
                       std::chrono::microseconds(std::chrono::milliseconds(shownMs)) / 4);
@@ -332,6 +338,7 @@ void CFlitViewThread::postWindowEvent(wxWindow* window, CFlitCommandEvent& event
     pendingEarly.reset();
     lastPostAnchor = std::chrono::steady_clock::now();
     lastPostAnchorKind = eFromPost;
+    anchorAhead = std::chrono::microseconds::zero();
     lastPostShowsWord = event.GetEventType() == EVT_FLIT_COMMAND_WORD_MSG && !event.text.empty();
     if (window == nullptr || manager->isShuttingDown()) {
         return;
@@ -371,6 +378,10 @@ void CFlitViewThread::postWindowEvent(wxWindow* window, CFlitCommandEvent& event
         measured = latencyObserver(measured);
         latency = scheduled && presentTimed ? std::max(measured, presentLead) : measured;
     }
+    // A queued event was ready when the wait returned, and goes on screen at its time.
+    anchorAhead = manager->wasLastRenderQueued()
+                      ? std::max(latency - measured, std::chrono::microseconds::zero())
+                      : std::chrono::microseconds::zero();
     const bool blank = event.GetEventType() == EVT_FLIT_COMMAND_WORD_MSG && event.text.empty();
     // A host that holds events is judged only by the posts it had a time for: the first ones
     // after a start, due at once, find it still busy with the start itself.
@@ -422,6 +433,7 @@ bool CFlitViewThread::handleRestart(wxCDataInfoListNode* node) {
     pendingEarly.reset();
     nextPostDue = std::chrono::steady_clock::time_point();
     nextPresentAt = std::chrono::steady_clock::time_point();
+    anchorAhead = std::chrono::microseconds::zero();
 
     CDataInfo* item = node->GetData();
     if (item->getDataInfoType() == eDITWord) {
@@ -607,13 +619,17 @@ void CFlitViewThread::postWordToFlitView(wxString& word, char separator,
         // Added in 64 bits: a display time at its cap plus a sustain must not wrap round.
         const long shownFor = static_cast<long>(wxMin(
             static_cast<long long>(displayTime) + extraWordDelay, static_cast<long long>(INT_MAX)));
+        // A host that queues has the blank drawn that much sooner and still shows it at its
+        // time; any other host shows it that much sooner, and longer.
         const std::chrono::microseconds overrun = blankOverrun(interWordDelay, shownFor);
-        sleepAfterPost(shownFor, overrun);
+        const bool queues = manager->wasLastRenderQueued();
+        const std::chrono::microseconds none = std::chrono::microseconds::zero();
+        sleepAfterPost(shownFor, queues ? none : overrun, queues ? overrun : none);
         extraWordDelay = 0;
 
         event.text.clear();
         postFlitViewWindowEvent(event, true);
-        sleepAfterPost(interWordDelay, -overrun);
+        sleepAfterPost(interWordDelay, queues ? none : -overrun);
     }
 }
 

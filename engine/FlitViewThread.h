@@ -49,6 +49,10 @@ public:
         ePacingRelative,
         ePacingScheduled,
     };
+    // With scheduled deadlines, how much sooner still than the host's longest recent render
+    // each post goes out: this thread's own wake-up can come that late on a busy machine, and
+    // an event sent early costs a host that holds it nothing.
+    static constexpr std::chrono::microseconds kScheduledMargin{2000};
 
     // What a sleep counts from: the render signal of the last post that waited for one, the last
     // post (when it waited for none), or nothing (a relative sleep counts from when it begins).
@@ -59,7 +63,8 @@ public:
     };
     // Told every sleep the thread is asked for, zero-length ones included, before it sleeps, with
     // how much earlier than the time asked for it is to end (never more than that time, so a
-    // sleep never ends before what it counts from); returning true skips the sleep. Tests
+    // sleep never ends before what it counts from, or before a queued event it counts from was
+    // ready); returning true skips the sleep. Tests
     // install one through the manager's createThread seam, before the thread runs, to see the
     // timing exactly; the engine never sets one.
     typedef std::function<bool(long milliseconds, eSleepAnchor from,
@@ -162,9 +167,12 @@ protected:
     // was posted, when nothing waited for its render), as the pacing mode says; compensated,
     // less the estimated post-to-render time, down to no sleep at all. With compensated and
     // scheduled deadlines the next event is to be on screen advance sooner than that (later,
-    // when negative).
+    // when negative); with scheduled deadlines it is posted lead sooner still, to be shown at
+    // the same time. After an event a host queued, the sleep may end before that event is on
+    // screen, never before the host had it ready.
     void sleepAfterPost(long milliseconds,
-                        std::chrono::microseconds advance = std::chrono::microseconds::zero());
+                        std::chrono::microseconds advance = std::chrono::microseconds::zero(),
+                        std::chrono::microseconds lead = std::chrono::microseconds::zero());
     // How much later than its delay the word after a blank of blankMs would come on screen,
     // with a host whose usual render of a word (the longest, with scheduled deadlines) takes
     // longer than the blank: the chunk shown for shownMs before it gives up that much (at most
@@ -258,6 +266,9 @@ private:
     std::chrono::steady_clock::time_point nextPresentAt;
     // How long after its sleep's end that post is to be shown.
     std::chrono::microseconds presentLead{0};
+    // How long before the last event posted was to go on screen the host had it ready: more
+    // than zero only for an event the host queued.
+    std::chrono::microseconds anchorAhead{0};
 
     wxDECLARE_EVENT_TABLE();
 };

@@ -642,9 +642,10 @@ TEST_F(EngineTest, ASustainStaysArmedPastAWordSkippedWhileNotRunning) {
 // counts from; a restart forgets both. A chunk whose blank is shorter than the usual render of a
 // word ends earlier by the difference too (at most a quarter of it), and the blank later, so the
 // next word comes on time. Scheduled deadlines warn the host by the longest wait (and the spread of
-// the waits over their number) instead of the median, and count a render as coming no sooner than
-// its time. The other modes end on time. (The words' chunks and blanks here last 290 and 43 ms,
-// then 174 and 19 ms.)
+// the waits over their number) and a margin instead of the median, and count a render as coming
+// no sooner than its time; a host that queues gets the blank sooner and still shows it at its
+// time, so the sleep after it may end before it is on screen. The other modes end on time. (The
+// words' chunks and blanks here last 290 and 43 ms, then 174 and 19 ms.)
 TEST_F(EngineTest, CompensatedSleepsEndEarlierByTheMedianRenderTimeAndTheTimeLost) {
     const double kAll = -1; // the whole sleep
     struct SCase {
@@ -654,6 +655,7 @@ TEST_F(EngineTest, CompensatedSleepsEndEarlierByTheMedianRenderTimeAndTheTimeLos
         int readings;
         std::vector<long> latencyMs;
         std::vector<double> earlyMs;
+        bool queues = false;
     } const cases[] = {
         {"median so far, blanks apart, and falling behind",
          CFlitViewThread::ePacingCompensated,
@@ -691,13 +693,21 @@ TEST_F(EngineTest, CompensatedSleepsEndEarlierByTheMedianRenderTimeAndTheTimeLos
          1,
          {30, 30, 1, 30, 1},
          {30, 29, 1 - 1 + (30 - 19), 30 - 1 - (30 - 19)}},
-        {"scheduled: the longest wait of the posts it had a time for, a render no sooner than "
-         "its time",
+        {"scheduled: the longest wait of the posts it had a time for and the margin, a render "
+         "later than its time made up",
          CFlitViewThread::ePacingScheduled,
          2,
          1,
-         {3, 1, 2, 5, 4},
-         {kAll, kAll, 2, 5 + 1}},
+         {3, 1, 2, 5, 6},
+         {kAll, kAll, 2 + 2, 5 + 2 + (6 - 4) / 2.0}},
+        {"a host that queues: the short blank drawn sooner and shown at its time, the word after "
+         "it posted before the blank is on screen",
+         CFlitViewThread::ePacingScheduled,
+         2,
+         1,
+         {30, 30, 1, 30, 1},
+         {kAll, kAll, 1 + 2 + (30 + 2 - 19), 30 + 2},
+         true},
         {"a restart forgets",
          CFlitViewThread::ePacingCompensated,
          1,
@@ -709,6 +719,7 @@ TEST_F(EngineTest, CompensatedSleepsEndEarlierByTheMedianRenderTimeAndTheTimeLos
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.name);
         reset();
+        host.queueRenders(c.queues);
         size_t waited = 0;
         manager->latencyObserver = [&](std::chrono::microseconds) {
             const long ms = waited < c.latencyMs.size() ? c.latencyMs[waited] : 0;

@@ -44,7 +44,9 @@ void CTestHost::record(int window, CFlitCommandEvent& event) {
 
 void CTestHost::signalDueRenders() {
     while (!dueRenders.empty() && dueRenders.front().first <= std::chrono::steady_clock::now()) {
-        if (attachedManager != nullptr) {
+        if (attachedManager != nullptr && rendersQueued) {
+            attachedManager->signalGuiThreadQueued(dueRenders.front().second);
+        } else if (attachedManager != nullptr) {
             attachedManager->signalGuiThreadRendered(dueRenders.front().second);
         }
         dueRenders.pop_front();

@@ -53,6 +53,8 @@ public:
     void setRenderDelay(std::chrono::milliseconds delay) { renderDelay = delay; }
     // While held, waited-for events are recorded but not signalled.
     void holdRenders(bool hold) { rendersHeld = hold; }
+    // While set, renders are signalled as queued for their time, as a compositor does.
+    void queueRenders(bool queue) { rendersQueued = queue; }
     int heldRenderCount() const { return heldRenders; }
     // Signals every held render now.
     void releaseHeldRenders();
@@ -80,6 +82,7 @@ private:
     CFlitManager* attachedManager = nullptr;
     std::chrono::milliseconds renderDelay{0};
     bool rendersHeld = false;
+    bool rendersQueued = false;
     int heldRenders = 0;
     // The tickets of the renders to signal, each with the moment it is due, in that order.
     std::deque<std::pair<std::chrono::steady_clock::time_point, long>> dueRenders;
