@@ -24,8 +24,8 @@
 // delay is kept off the GUI thread, as a compositor's would be, so the readings side by side do
 // not wait for each other. With scheduled deadlines the host queues each event once its delay
 // has passed and shows it at the moment the engine gives for it, as a compositor would. The host
-// watches the clock for the last 2 ms before each signal or showing, as a display keeps its
-// own, so that its wake-ups do not count as the engine's. --errors writes every interval's
+// naps through the last 2 ms before each signal or showing, as a display keeps its own clock,
+// so that its wake-ups do not count as the engine's. --errors writes every interval's
 // error at 950 words per minute and the first delay, each mode, as TSV for the plot. Needs a
 // display (run under xvfb-run without one).
 
@@ -247,11 +247,11 @@ private:
                 continue;
             }
             if (Clock::now() < next) {
-                // The last stretch is waited out awake, as a display keeps its own clock: a
-                // thread woken at the moment itself may be woken late.
+                // The last stretch is waited out in short naps, as a display keeps its own
+                // clock: a thread woken once, at the moment itself, may be woken late.
                 lock.unlock();
-                while (Clock::now() < next) {
-                    std::this_thread::yield();
+                for (Clock::time_point now = Clock::now(); now < next; now = Clock::now()) {
+                    std::this_thread::sleep_for(std::min<Clock::duration>(kNap, next - now));
                 }
                 lock.lock();
                 continue;
@@ -284,8 +284,9 @@ private:
         }
     }
 
-    // How long before each signal or showing the host stops sleeping and watches the clock.
+    // How long before each signal or showing the host stops sleeping through and naps.
     static constexpr std::chrono::microseconds kLastStretch{2000};
+    static constexpr std::chrono::microseconds kNap{100};
 
     wxWindow* window;
     SRenderDelay delay;
