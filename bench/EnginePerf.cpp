@@ -242,23 +242,24 @@ private:
                 wake.wait(lock);
                 continue;
             }
-            if (Clock::now() < next - kLastStretch) {
+            const Clock::time_point now = Clock::now();
+            if (now < next - kLastStretch) {
                 wake.wait_until(lock, next - kLastStretch);
                 continue;
             }
-            if (Clock::now() < next) {
+            if (now < next) {
                 // The last stretch is waited out in short naps, as a display keeps its own
                 // clock: a thread woken once, at the moment itself, may be woken late.
                 lock.unlock();
-                for (Clock::time_point now = Clock::now(); now < next; now = Clock::now()) {
-                    std::this_thread::sleep_for(std::min<Clock::duration>(kNap, next - now));
+                for (Clock::time_point napFrom = now; napFrom < next; napFrom = Clock::now()) {
+                    std::this_thread::sleep_for(std::min<Clock::duration>(kNap, next - napFrom));
                 }
                 lock.lock();
                 continue;
             }
-            if (!queued.empty() && queued.front().at <= Clock::now()) {
+            if (!queued.empty() && queued.front().at <= now) {
                 if (queued.front().word) {
-                    wordRenders.push_back(Clock::now());
+                    wordRenders.push_back(now);
                 }
                 queued.pop_front();
                 continue;
@@ -275,11 +276,10 @@ private:
                 continue;
             }
             lock.unlock();
-            const Clock::time_point shown = Clock::now();
             manager->signalGuiThreadRendered(render.ticket, render.ready);
             lock.lock();
             if (render.word) {
-                wordRenders.push_back(shown);
+                wordRenders.push_back(now);
             }
         }
     }

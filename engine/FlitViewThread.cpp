@@ -268,10 +268,9 @@ void CFlitViewThread::sleepAfterPost(long milliseconds, std::chrono::microsecond
         // A host that holds each event until its time is warned by the longest it took, not the
         // usual: being early costs it nothing, being late shows. Before it has been timed, the
         // next post goes at once.
-        const std::chrono::microseconds warning = !scheduled ? usual
-                                                  : next.size() > 0
-                                                      ? next.warning() + kScheduledMargin
-                                                      : sleep;
+        const std::chrono::microseconds warning = !scheduled        ? usual
+                                                  : next.size() > 0 ? scheduledWarning(next)
+                                                                    : sleep;
         // The sleep ends no sooner than the last event was ready: on screen, unless the host
         // queued it.
         const std::chrono::microseconds longest = sleep + anchorAhead;
@@ -308,6 +307,10 @@ void CFlitViewThread::sleepAfterPost(long milliseconds, std::chrono::microsecond
     sleepUntil(deadline);
 }
 
+std::chrono::microseconds CFlitViewThread::scheduledWarning(const CRenderLatency& latency) {
+    return latency.warning() + kScheduledMargin;
+}
+
 std::chrono::microseconds CFlitViewThread::blankOverrun(long blankMs, long shownMs) const {
     const ePacing mode = pacing;
     if (mode != ePacingCompensated && mode != ePacingScheduled) {
@@ -316,7 +319,7 @@ std::chrono::microseconds CFlitViewThread::blankOverrun(long blankMs, long shown
     // A host that shows each event at its time needs the longest warning, as for any post.
     const CRenderLatency& word = renderLatency[eRenderShown];
     const std::chrono::microseconds overrun =
-        (mode == ePacingScheduled ? word.warning() + kScheduledMargin : word.estimate()) -
+        (mode == ePacingScheduled ? scheduledWarning(word) : word.estimate()) -
         std::chrono::milliseconds(blankMs);
     return std::clamp(overrun, std::chrono::microseconds::zero(),
                       std::chrono::microseconds(std::chrono::milliseconds(shownMs)) / 4);

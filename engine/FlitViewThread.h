@@ -64,9 +64,9 @@ public:
     // Told every sleep the thread is asked for, zero-length ones included, before it sleeps, with
     // how much earlier than the time asked for it is to end (never more than that time, so a
     // sleep never ends before what it counts from, or before a queued event it counts from was
-    // ready); returning true skips the sleep. Tests
-    // install one through the manager's createThread seam, before the thread runs, to see the
-    // timing exactly; the engine never sets one.
+    // ready); returning true skips the sleep. Tests install one through the manager's
+    // createThread seam, before the thread runs, to see the timing exactly; the engine never
+    // sets one.
     typedef std::function<bool(long milliseconds, eSleepAnchor from,
                                std::chrono::microseconds early)>
         SleepObserver;
@@ -180,6 +180,9 @@ protected:
     // host needs and the next word still comes on time. Zero in the modes without
     // compensation.
     std::chrono::microseconds blankOverrun(long blankMs, long shownMs) const;
+    // How early a post goes out to a host that shows each event at its time: the host's longest
+    // recent render of that kind, and the thread's own margin.
+    static std::chrono::microseconds scheduledWarning(const CRenderLatency& latency);
 
     // An event of the given type about the item at the cursor.
     CFlitCommandEvent makeCurrentNodeEvent(int eventType);
