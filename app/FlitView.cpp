@@ -159,6 +159,8 @@ void CFlitView::setWordFont(const wxFont& font) {
     wordPointSize = wxMax(kMinPointSize, wordFont.GetPointSize());
     fonts.clear();
     GetTextExtent("Ag", nullptr, &wordHeight, nullptr, nullptr, &fontAt(wordPointSize, false));
+    GetTextExtent("Ag", nullptr, &cornerLineHeight, nullptr, nullptr,
+                  &fontAt(kCornerPointSize, false));
     Refresh();
 }
 
@@ -212,5 +214,7 @@ void CFlitView::onSize(wxSizeEvent& event) {
 
 void CFlitView::onPaint(wxPaintEvent&) {
     wxAutoBufferedPaintDC dc(this);
+    paintArea = GetUpdateRegion().GetBox();
     draw(dc);
+    paintArea = wxRect();
 }

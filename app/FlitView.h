@@ -27,6 +27,8 @@ public:
     static constexpr int kMinPointSize = 10;
     // Where the recognition letter's middle stands, as a part of the view's width.
     static constexpr double kFixationPlace = 0.4;
+    // The size of the corners' notes.
+    static constexpr int kCornerPointSize = 11;
 
     explicit CFlitView(wxWindow* parent);
 
@@ -96,7 +98,8 @@ private:
 
     wxFont wordFont;
     int wordPointSize;
-    int wordHeight; // of a line of the word font at its full size
+    int wordHeight;       // of a line of the word font at its full size
+    int cornerLineHeight; // of a line of the corners' notes
     std::map<std::pair<int, bool>, wxFont> fonts;
 
     bool fixationEnabled = true;
@@ -119,6 +122,8 @@ private:
     int contextMarked = -1;
     wxString messageTitle;
     wxString messageDetail;
+    // What the paint under way redraws; empty when everything is drawn (a snapshot).
+    wxRect paintArea;
 };
 
 #endif

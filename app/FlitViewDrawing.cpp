@@ -15,7 +15,6 @@ namespace {
 const wxColour kHighlightFill(250, 214, 64);
 const wxColour kHighlightText(20, 20, 20);
 const int kContextPointSize = 17;
-const int kCornerPointSize = 11;
 const int kMargin = 12;
 const int kHighlightRadius = 6;
 // The guide marks above and below the recognition letter.
@@ -73,7 +72,13 @@ void CFlitView::draw(wxDC& dc) {
         }
         drawChunk(dc, size);
     }
-    drawCorners(dc, size);
+    // A flash repaints only the middle of the view: the corners' notes are not laid out again.
+    const bool cornersOutside = !paintArea.IsEmpty() &&
+                                paintArea.GetTop() >= kMargin + cornerLineHeight &&
+                                paintArea.GetBottom() < size.y - kMargin - cornerLineHeight;
+    if (!cornersOutside) {
+        drawCorners(dc, size);
+    }
 }
 
 void CFlitView::drawBackground(wxDC& dc, const wxSize& size) {

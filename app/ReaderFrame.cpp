@@ -64,6 +64,10 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     options.overrideFlashRules(&preferences);
     wordDisplayLength = preferences.wordLength;
 
+    // The frame's own background is the theme's. With the default style each repaint of a child
+    // (every flashed word) first sent the frame an erase event, whose drawing context looked up
+    // the theme's colours and font: a third of the time a word took to go on screen.
+    SetBackgroundStyle(wxBG_STYLE_SYSTEM);
     // Refusals show in a bar at the top that does not interrupt reading.
     infoBar = new wxInfoBar(this);
     flitView = new CFlitView(this);
