@@ -214,7 +214,5 @@ void CFlitView::onSize(wxSizeEvent& event) {
 
 void CFlitView::onPaint(wxPaintEvent&) {
     wxAutoBufferedPaintDC dc(this);
-    paintArea = GetUpdateRegion().GetBox();
-    draw(dc);
-    paintArea = wxRect();
+    draw(dc, GetUpdateRegion().GetBox());
 }

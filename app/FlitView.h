@@ -80,7 +80,8 @@ private:
     void onSize(wxSizeEvent& event);
 
     // Drawing (FlitViewDrawing.cpp).
-    void draw(wxDC& dc);
+    // area is what the paint redraws; empty when everything is (a snapshot).
+    void draw(wxDC& dc, const wxRect& area = wxRect());
     void drawBackground(wxDC& dc, const wxSize& size);
     void drawCorners(wxDC& dc, const wxSize& size);
     void drawChunk(wxDC& dc, const wxSize& size);
@@ -122,8 +123,6 @@ private:
     int contextMarked = -1;
     wxString messageTitle;
     wxString messageDetail;
-    // What the paint under way redraws; empty when everything is drawn (a snapshot).
-    wxRect paintArea;
 };
 
 #endif

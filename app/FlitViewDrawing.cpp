@@ -55,7 +55,7 @@ wxRect CFlitView::chunkBand() const {
     return wxRect(0, size.y / 2 - wordHeight, size.x, 2 * wordHeight);
 }
 
-void CFlitView::draw(wxDC& dc) {
+void CFlitView::draw(wxDC& dc, const wxRect& area) {
     const wxSize size = GetClientSize();
     drawBackground(dc, size);
     if (size.x <= 4 * kMargin || size.y <= 4 * kMargin) {
@@ -73,9 +73,8 @@ void CFlitView::draw(wxDC& dc) {
         drawChunk(dc, size);
     }
     // A flash repaints only the middle of the view: the corners' notes are not laid out again.
-    const bool cornersOutside = !paintArea.IsEmpty() &&
-                                paintArea.GetTop() >= kMargin + cornerLineHeight &&
-                                paintArea.GetBottom() < size.y - kMargin - cornerLineHeight;
+    const bool cornersOutside = !area.IsEmpty() && area.GetTop() >= kMargin + cornerLineHeight &&
+                                area.GetBottom() < size.y - kMargin - cornerLineHeight;
     if (!cornersOutside) {
         drawCorners(dc, size);
     }
