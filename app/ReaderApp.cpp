@@ -1,9 +1,9 @@
 #include "ReaderApp.h"
 
-#include "HyphenationLoading.h"
+#include "preferences/HyphenationLoading.h"
 
-#include "Preferences.h"
-#include "ReaderFrame.h"
+#include "frame/ReaderFrame.h"
+#include "preferences/Preferences.h"
 
 #include <wx/image.h>
 #include <wx/log.h>

@@ -1,8 +1,8 @@
 #include "ReaderOptions.h"
 
-#include "Preferences.h"
+#include "preferences/Preferences.h"
 
-#include "engine/FlitManager.h"
+#include <flitengine/engine/FlitManager.h>
 
 #include <wx/cmdline.h>
 #include <wx/filename.h>

@@ -29,14 +29,14 @@
 // error at 950 words per minute and the first delay, each mode, as TSV for the plot. Needs a
 // display (run under xvfb-run without one).
 
-#include "ReadingNavigator.h"
+#include "reading/ReadingNavigator.h"
 
-#include "engine/FlitCommandEvent.h"
-#include "engine/FlitManager.h"
-#include "engine/FlitViewThread.h"
-#include "import/DocumentImporter.h"
-#include "outside/DataManager.h"
-#include "timing/FlitWordCalcs.h"
+#include <flitengine/engine/FlitCommandEvent.h>
+#include <flitengine/engine/FlitManager.h>
+#include <flitengine/engine/FlitViewThread.h>
+#include <flitengine/import/DocumentImporter.h>
+#include <flitengine/outside/DataManager.h>
+#include <flitengine/timing/FlitWordCalcs.h>
 
 #include <wx/app.h>
 #include <wx/arrstr.h>

@@ -2,7 +2,7 @@
 // importer the reader uses, to the finished document. Target: under 1 s.
 
 #include "EpubFixture.h"
-#include "import/DocumentImporter.h"
+#include <flitengine/import/DocumentImporter.h>
 
 #include <benchmark/benchmark.h>
 #include <wx/filefn.h>

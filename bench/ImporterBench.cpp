@@ -10,7 +10,7 @@
 // list nodes, the word items, the words' texts and what is left over (the allocator's headers
 // and rounding, the unfilled ends of the document's blocks).
 
-#include "import/DocumentImporter.h"
+#include <flitengine/import/DocumentImporter.h>
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>

@@ -3,8 +3,8 @@
 // imported through CDocumentImporter from its bytes as a reader opens a file. Target: under five
 // seconds.
 
-#include "import/DocumentImporter.h"
 #include "support/PdfFixture.h"
+#include <flitengine/import/DocumentImporter.h>
 
 #include <benchmark/benchmark.h>
 

@@ -9,11 +9,11 @@
 // word (a seek), and a whole speed change through the real reader window (under a display;
 // skipped without one). Also reports the navigator's tables in bytes per word.
 
-#include "ReaderFrame.h"
-#include "ReadingNavigator.h"
+#include "frame/ReaderFrame.h"
+#include "reading/ReadingNavigator.h"
 
-#include "import/DocumentImporter.h"
-#include "outside/DataManager.h"
+#include <flitengine/import/DocumentImporter.h>
+#include <flitengine/outside/DataManager.h>
 
 #include <benchmark/benchmark.h>
 #include <wx/app.h>

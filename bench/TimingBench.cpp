@@ -1,7 +1,7 @@
 // Cost of the timing rules per word: display time plus inter-word delay, as the presentation
 // thread computes them for every word it flashes. Target: under 50 ns per word.
 
-#include "timing/FlitWordCalcs.h"
+#include <flitengine/timing/FlitWordCalcs.h>
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 # Installing FlitEngine the way a host author expects a library to install on Debian:
 #
 #   lib/<multiarch>/libflitengine.so.0.1.0, .so.0 (runtime) and .so (development)
-#   include/flitengine/{engine,timing,debug,outside,import}/*.h and FlitExport.h
+#   include/flitengine/{engine,timing,debug,outside,import}/*.h and FlitExport.h (public only)
 #   lib/<multiarch>/cmake/FlitEngine/   find_package(FlitEngine), target FlitEngine::flitengine
 #   lib/<multiarch>/pkgconfig/flitengine.pc
 #   bin/flitreader, bin/flit-timing, their manual pages, the reader's desktop entry and icons
@@ -13,13 +13,12 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-set(FLIT_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR}/flitengine)
+set(FLIT_INSTALL_INCLUDEDIR ${CMAKE_INSTALL_INCLUDEDIR})
 set(FLIT_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/FlitEngine)
 
 # --- The library and its headers ---
 
-# The headers include each other as "engine/X.h" and "FlitExport.h": consumers get the one
-# folder that holds both.
+# Hosts write <flitengine/engine/FlitManager.h>: the include folder above flitengine/.
 target_include_directories(flitengine INTERFACE
     $<INSTALL_INTERFACE:${FLIT_INSTALL_INCLUDEDIR}>)
 
@@ -33,15 +32,55 @@ install(TARGETS flitengine
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
         COMPONENT runtime)
 
-foreach(_flit_dir IN ITEMS engine timing debug outside import)
-    install(DIRECTORY ${PROJECT_SOURCE_DIR}/${_flit_dir}/
-        DESTINATION ${FLIT_INSTALL_INCLUDEDIR}/${_flit_dir}
-        COMPONENT dev
-        FILES_MATCHING PATTERN "*.h")
+# The public headers, each named: what a host may include. The importers of single formats, the
+# markup reader, the word writer and the zip reader are the engine's own and stay out.
+set(FLIT_PUBLIC_HEADERS
+    engine/FlashedWords.h
+    engine/FlitCommandEvent.h
+    engine/FlitManager.h
+    engine/FlitMetricsData.h
+    engine/FlitViewThread.h
+    engine/Hyphenation.h
+    engine/RenderLatency.h
+    timing/FlitWordCalcs.h
+    timing/FlitWordCalcsSerializer.h
+    timing/SentenceEnd.h
+    timing/TimingTableData.h
+    timing/TimingTableDataSerializer.h
+    debug/FEDebugDlg.h
+    debug/FEDebugNotebook.h
+    debug/FEMetricsPanel.h
+    debug/FETimingConstantsPanel.h
+    outside/BlockArena.h
+    outside/CommonGuiUtils.h
+    outside/DataInfo.h
+    outside/DataManager.h
+    outside/DocumentRecords.h
+    outside/FileParser.h
+    outside/FileWriter.h
+    outside/OvriChars.h
+    outside/PageManager.h
+    outside/ParserBase.h
+    outside/StyleInfo.h
+    outside/TextTokenizer.h
+    outside/Utf8.h
+    outside/WriterBase.h
+    outside/XMLParser.h
+    outside/XMLSerializer.h
+    outside/XMLWriter.h
+    outside/wxXMLUtils.h
+    import/DocumentImporter.h
+    import/FormatImporter.h)
+foreach(_flit_header IN LISTS FLIT_PUBLIC_HEADERS)
+    get_filename_component(_flit_dir ${_flit_header} DIRECTORY)
+    install(FILES ${PROJECT_SOURCE_DIR}/include/flitengine/${_flit_header}
+        DESTINATION ${FLIT_INSTALL_INCLUDEDIR}/flitengine/${_flit_dir}
+        COMPONENT dev)
 endforeach()
+unset(_flit_header)
 unset(_flit_dir)
-install(FILES ${PROJECT_BINARY_DIR}/include/FlitExport.h
-    DESTINATION ${FLIT_INSTALL_INCLUDEDIR}
+install(FILES ${PROJECT_BINARY_DIR}/include/flitengine/FlitExport.h
+    DESTINATION ${FLIT_INSTALL_INCLUDEDIR}/flitengine
     COMPONENT dev)
 
 # --- The CMake package ---

@@ -2,16 +2,18 @@ include(GoogleTest)
 find_package(GTest REQUIRED)
 
 # flit_add_test(<name> SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>]
-#               [ENVIRONMENT <VAR=value...>] [SERIAL <cases...>] [GUI])
+#               [ENVIRONMENT <VAR=value...>] [SERIAL <cases...>] [GUI] [HOST])
 #
-# Builds one test executable and registers its cases with CTest. Every test binary links the
+# Builds one test executable and registers its cases with CTest. A test links the engine's
+# objects (flitengine_internal), so it reaches internal classes as well as the public ones; a
+# HOST test links the shared library as a host does (the reader's tests, whose library links it). Every test binary links the
 # shared test main from tests/support, which installs a throwing assert handler and a stderr
 # logger before any test runs. GUI tests need a display, so their cases are discovered when
 # CTest runs rather than at build time. Cases named in SERIAL run with no other test beside them:
 # they steer the pointer and keyboard of the display every GUI test shares, and another test's
 # window appearing under the pointer would take their keys.
 function(flit_add_test name)
-    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS;LABELS;ENVIRONMENT;SERIAL" ${ARGN})
+    cmake_parse_arguments(ARG "GUI;HOST" "" "SOURCES;LIBS;LABELS;ENVIRONMENT;SERIAL" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     if(ARG_GUI)
         target_link_libraries(${name} PRIVATE flit_test_main_gui)
@@ -21,7 +23,13 @@ function(flit_add_test name)
         target_link_libraries(${name} PRIVATE flit_test_main)
         set(mode POST_BUILD)
     endif()
-    target_link_libraries(${name} PRIVATE FlitEngine::flitengine GTest::gtest ${ARG_LIBS})
+    if(ARG_HOST)
+        set(engine FlitEngine::flitengine)
+    else()
+        set(engine flitengine_internal)
+    endif()
+    # The engine last: the static support libraries before it use its symbols.
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest ${engine})
     flit_set_warnings(${name})
     gtest_discover_tests(${name}
         DISCOVERY_MODE ${mode}

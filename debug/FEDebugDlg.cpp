@@ -1,6 +1,6 @@
-#include "debug/FEDebugDlg.h"
+#include <flitengine/debug/FEDebugDlg.h>
 
-#include "debug/FEDebugNotebook.h"
+#include <flitengine/debug/FEDebugNotebook.h>
 
 #include <wx/button.h>
 #include <wx/sizer.h>
@@ -61,6 +61,5 @@ bool CFEDebugDlg::TransferDataFromWindow() {
 }
 
 // No entries of its own: the base class's handling applies.
-// clang-format off
 wxBEGIN_EVENT_TABLE(CFEDebugDlg, wxDialog)
 wxEND_EVENT_TABLE()

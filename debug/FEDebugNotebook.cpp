@@ -1,8 +1,8 @@
-#include "debug/FEDebugNotebook.h"
+#include <flitengine/debug/FEDebugNotebook.h>
 
-#include "debug/FEMetricsPanel.h"
-#include "debug/FETimingConstantsPanel.h"
-#include "engine/FlitManager.h"
+#include <flitengine/debug/FEMetricsPanel.h>
+#include <flitengine/debug/FETimingConstantsPanel.h>
+#include <flitengine/engine/FlitManager.h>
 
 namespace {
 
@@ -64,6 +64,5 @@ bool CFEDebugNotebook::TransferDataFromWindow() {
 }
 
 // No entries of its own: the base class's handling applies.
-// clang-format off
 wxBEGIN_EVENT_TABLE(CFEDebugNotebook, wxNotebook)
 wxEND_EVENT_TABLE()

@@ -1,6 +1,6 @@
-#include "debug/FEMetricsPanel.h"
+#include <flitengine/debug/FEMetricsPanel.h>
 
-#include "engine/FlitMetricsData.h"
+#include <flitengine/engine/FlitMetricsData.h>
 
 #include <wx/sizer.h>
 #include <wx/stattext.h>
@@ -90,6 +90,5 @@ bool CFEMetricsPanel::updateControls() {
 }
 
 // No entries of its own: the base class's handling applies.
-// clang-format off
 wxBEGIN_EVENT_TABLE(CFEMetricsPanel, wxPanel)
 wxEND_EVENT_TABLE()

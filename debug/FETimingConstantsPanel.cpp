@@ -1,9 +1,9 @@
-#include "debug/FETimingConstantsPanel.h"
+#include <flitengine/debug/FETimingConstantsPanel.h>
 
-#include "outside/CommonGuiUtils.h"
-#include "timing/FlitWordCalcs.h"
-#include "timing/FlitWordCalcsSerializer.h"
-#include "timing/TimingTableData.h"
+#include <flitengine/outside/CommonGuiUtils.h>
+#include <flitengine/timing/FlitWordCalcs.h>
+#include <flitengine/timing/FlitWordCalcsSerializer.h>
+#include <flitengine/timing/TimingTableData.h>
 
 #include <wx/button.h>
 #include <wx/log.h>
@@ -256,7 +256,6 @@ void CFETimingConstantsPanel::OnSaveSettingsButton(wxCommandEvent& /*event*/) {
     }
 }
 
-// clang-format off
 wxBEGIN_EVENT_TABLE(CFETimingConstantsPanel, wxPanel)
     EVT_BUTTON(kNextButtonId, CFETimingConstantsPanel::OnNextButton)
     EVT_BUTTON(kPrevButtonId, CFETimingConstantsPanel::OnPrevButton)

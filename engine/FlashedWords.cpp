@@ -1,10 +1,10 @@
-#include "engine/FlashedWords.h"
+#include <flitengine/engine/FlashedWords.h>
 
-#include "engine/Hyphenation.h"
+#include <flitengine/engine/Hyphenation.h>
 
-#include "outside/DataManager.h"
-#include "outside/OvriChars.h"
-#include "outside/Utf8.h"
+#include <flitengine/outside/DataManager.h>
+#include <flitengine/outside/OvriChars.h>
+#include <flitengine/outside/Utf8.h>
 
 #include <cstdio>
 #include <cstring>

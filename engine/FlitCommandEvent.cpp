@@ -1,4 +1,4 @@
-#include "engine/FlitCommandEvent.h"
+#include <flitengine/engine/FlitCommandEvent.h>
 
 // Defined in one place, in the published order, so that every file of the library and of the
 // host sees the same values: each definition runs once while the library is loaded.

@@ -1,7 +1,7 @@
-#include "engine/FlitManager.h"
+#include <flitengine/engine/FlitManager.h>
 
-#include "engine/FlitViewThread.h"
-#include "outside/DataManager.h"
+#include <flitengine/engine/FlitViewThread.h>
+#include <flitengine/outside/DataManager.h>
 
 #include <wx/log.h>
 
@@ -42,14 +42,14 @@ unsigned int loweredSpeed(unsigned int speed, unsigned int amount) {
 
 wxBEGIN_EVENT_TABLE(CFlitManager, wxEvtHandler)
     EVT_FLIT_COMMAND(EVT_FLIT_COMMAND_START_MSG, CFlitManager::onFlitCommandStart)
-        EVT_FLIT_COMMAND(EVT_FLIT_COMMAND_CONTINUE_MSG, CFlitManager::onFlitCommandContinue)
-            EVT_FLIT_COMMAND(EVT_FLIT_COMMAND_PAUSE_MSG, CFlitManager::onFlitCommandPause)
-                EVT_FLIT_COMMAND(EVT_FLIT_COMMAND_STOP_MSG, CFlitManager::onFlitCommandStop)
-                    EVT_FLIT_COMMAND(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG,
-                                     CFlitManager::onFlitCommandModifyDataInfoListPtr)
-                        wxEND_EVENT_TABLE()
+    EVT_FLIT_COMMAND(EVT_FLIT_COMMAND_CONTINUE_MSG, CFlitManager::onFlitCommandContinue)
+    EVT_FLIT_COMMAND(EVT_FLIT_COMMAND_PAUSE_MSG, CFlitManager::onFlitCommandPause)
+    EVT_FLIT_COMMAND(EVT_FLIT_COMMAND_STOP_MSG, CFlitManager::onFlitCommandStop)
+    EVT_FLIT_COMMAND(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG,
+                     CFlitManager::onFlitCommandModifyDataInfoListPtr)
+wxEND_EVENT_TABLE()
 
-                            CFlitManager::CFlitManager()
+CFlitManager::CFlitManager()
     : renderedCondition(renderedMutex), flitViewThread(nullptr), dataManager(nullptr),
       state(eStopped), currentSpeed(0), targetSpeed(kDefaultWpmSpeed), wordDisplayLength(0),
       dataInfoListNode(nullptr), mainFrameWindow(nullptr), flitViewWindow(nullptr),

@@ -1,9 +1,9 @@
-#include "engine/FlitViewThread.h"
+#include <flitengine/engine/FlitViewThread.h>
 
-#include "engine/FlashedWords.h"
-#include "engine/FlitManager.h"
-#include "outside/DataManager.h"
-#include "outside/OvriChars.h"
+#include <flitengine/engine/FlashedWords.h>
+#include <flitengine/engine/FlitManager.h>
+#include <flitengine/outside/DataManager.h>
+#include <flitengine/outside/OvriChars.h>
 
 #include <wx/log.h>
 #include <wx/window.h>
@@ -15,10 +15,6 @@
 namespace {
 
 const long kMillisecondsPerSecond = 1000;
-// The host's view identifiers that view changes ask for.
-const int kViewReading = 0;
-const int kViewOverview = 2;
-const int kViewAssessment = 3;
 // The longest hold a background can ask for, so that its time in milliseconds fits an int.
 const long kMaxHoldSeconds = INT_MAX / kMillisecondsPerSecond;
 
@@ -76,9 +72,9 @@ const CFlitViewThread::SDispatchEntry CFlitViewThread::kDispatchTable[] = {
 
 wxBEGIN_EVENT_TABLE(CFlitViewThread, wxEvtHandler)
     EVT_FLIT_COMMAND(EVT_FLIT_COMMAND_DONE_MSG, CFlitViewThread::OnFlitCommandDone)
-        wxEND_EVENT_TABLE()
+wxEND_EVENT_TABLE()
 
-            CFlitViewThread::CFlitViewThread(CFlitManager* owner, wxThreadKind kind)
+CFlitViewThread::CFlitViewThread(CFlitManager* owner, wxThreadKind kind)
     : wxThread(kind), manager(owner), dataManager(nullptr), extraWordDelay(0), rampActive(false),
       restartPending(true), backgroundPending(false), continueCondition(continueMutex),
       wakePending(false), shutdownRequested(false), exitCondition(exitMutex), loopEnded(false),
@@ -705,10 +701,10 @@ bool CFlitViewThread::handleAssessmentReview(CDataInfo*) {
     manager->setState(CFlitManager::eStopped);
     CFlitCommandEvent event(EVT_FLIT_COMMAND_ASSESSMENT_REVIEW_MSG);
     postAssessmentViewWindowEvent(event, true);
-    return handleChangeViewCommon(kViewAssessment);
+    return handleChangeViewCommon(eViewAssessment);
 }
 
-bool CFlitViewThread::handleChangeViewCommon(int viewId) {
+bool CFlitViewThread::handleChangeViewCommon(eViewID viewId) {
     CFlitCommandEvent event = makeCurrentNodeEvent(EVT_FLIT_COMMAND_CHANGE_VIEW_MSG);
     event.number = viewId;
     manager->setState(CFlitManager::eStopped);
@@ -749,14 +745,14 @@ bool CFlitViewThread::handleChangeView(wxCDataInfoListNode* node) {
     const CDITChangeView* item = static_cast<const CDITChangeView*>(node->GetData());
     switch (item->getViewType()) {
     case CDITChangeView::eViewReading:
-        return handleChangeViewCommon(kViewReading);
+        return handleChangeViewCommon(eViewReading);
     case CDITChangeView::eViewStop:
         postStopMessage();
         return true;
     case CDITChangeView::eViewOverview:
-        return handleChangeViewCommon(kViewOverview);
+        return handleChangeViewCommon(eViewOverview);
     case CDITChangeView::eViewAssessment:
-        return handleChangeViewCommon(kViewAssessment);
+        return handleChangeViewCommon(eViewAssessment);
     default:
         return true;
     }
@@ -864,7 +860,7 @@ bool CFlitViewThread::handleAssessment(CLinkInfo* link) {
     CFlitCommandEvent event = makeCurrentNodeEvent(EVT_FLIT_COMMAND_ASSESSMENT_MSG);
     event.text = link->linkData;
     postAssessmentViewWindowEvent(event, true);
-    return handleChangeViewCommon(kViewAssessment);
+    return handleChangeViewCommon(eViewAssessment);
 }
 
 bool CFlitViewThread::handleVideo(CLinkInfo*) {

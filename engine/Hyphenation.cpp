@@ -1,4 +1,4 @@
-#include "engine/Hyphenation.h"
+#include <flitengine/engine/Hyphenation.h>
 
 #include <hyphen.h>
 #include <unicode/uchar.h>

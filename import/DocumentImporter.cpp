@@ -1,11 +1,11 @@
-#include "import/DocumentImporter.h"
+#include <flitengine/import/DocumentImporter.h>
 
 #include "import/EpubImporter.h"
 #include "import/HtmlImporter.h"
 #include "import/MarkdownImporter.h"
 #include "import/PdfImporter.h"
 #include "import/TextImporter.h"
-#include "outside/Utf8.h"
+#include <flitengine/outside/Utf8.h>
 
 #include <wx/file.h>
 #include <wx/filename.h>

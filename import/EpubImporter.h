@@ -1,7 +1,7 @@
 #ifndef FLIT_IMPORT_EPUBIMPORTER_H
 #define FLIT_IMPORT_EPUBIMPORTER_H
 
-#include "import/FormatImporter.h"
+#include <flitengine/import/FormatImporter.h>
 
 // Reads an EPUB 2 or 3 book: the package document that META-INF/container.xml names, then the
 // content documents of its spine in reading order, each through the HTML text builder and each

@@ -1,8 +1,8 @@
 #include "import/HtmlImporter.h"
 
 #include "import/WordWriter.h"
-#include "outside/TextTokenizer.h"
-#include "outside/Utf8.h"
+#include <flitengine/outside/TextTokenizer.h>
+#include <flitengine/outside/Utf8.h>
 
 #include <libxml/HTMLparser.h>
 #include <libxml/SAX2.h>

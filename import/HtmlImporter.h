@@ -1,8 +1,8 @@
 #ifndef FLIT_IMPORT_HTMLIMPORTER_H
 #define FLIT_IMPORT_HTMLIMPORTER_H
 
-#include "FlitExport.h"
-#include "import/FormatImporter.h"
+#include <flitengine/FlitExport.h>
+#include <flitengine/import/FormatImporter.h>
 
 #include <wx/string.h>
 

@@ -1,7 +1,7 @@
 #ifndef FLIT_IMPORT_MARKDOWNIMPORTER_H
 #define FLIT_IMPORT_MARKDOWNIMPORTER_H
 
-#include "import/FormatImporter.h"
+#include <flitengine/import/FormatImporter.h>
 
 // Reads a Markdown text (cmark): rendered to HTML and read as HTML.
 class CMarkdownImporter : public CFormatImporter {

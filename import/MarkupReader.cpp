@@ -1,8 +1,8 @@
 #include "import/MarkupReader.h"
 
-#include "import/DocumentImporter.h"
-#include "outside/TextTokenizer.h"
-#include "outside/Utf8.h"
+#include <flitengine/import/DocumentImporter.h>
+#include <flitengine/outside/TextTokenizer.h>
+#include <flitengine/outside/Utf8.h>
 
 #include <wx/filename.h>
 

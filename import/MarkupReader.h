@@ -1,7 +1,7 @@
 #ifndef FLIT_OUTSIDE_MARKUPREADER_H
 #define FLIT_OUTSIDE_MARKUPREADER_H
 
-#include "outside/DataManager.h"
+#include <flitengine/outside/DataManager.h>
 
 #include <wx/string.h>
 

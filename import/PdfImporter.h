@@ -1,7 +1,7 @@
 #ifndef FLIT_IMPORT_PDFIMPORTER_H
 #define FLIT_IMPORT_PDFIMPORTER_H
 
-#include "import/FormatImporter.h"
+#include <flitengine/import/FormatImporter.h>
 
 // Reads a PDF through poppler: the text of its pages in order, each page opened by a page marker
 // with the PDF's own page number, and the title from the document's information. Lines are

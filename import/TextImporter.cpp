@@ -2,8 +2,8 @@
 
 #include "import/MarkupReader.h"
 #include "import/WordWriter.h"
-#include "outside/TextTokenizer.h"
-#include "outside/Utf8.h"
+#include <flitengine/outside/TextTokenizer.h>
+#include <flitengine/outside/Utf8.h>
 
 #include <wx/strconv.h>
 

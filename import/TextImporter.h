@@ -1,7 +1,7 @@
 #ifndef FLIT_IMPORT_TEXTIMPORTER_H
 #define FLIT_IMPORT_TEXTIMPORTER_H
 
-#include "import/FormatImporter.h"
+#include <flitengine/import/FormatImporter.h>
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #ifndef FLIT_IMPORT_WORDWRITER_H
 #define FLIT_IMPORT_WORDWRITER_H
 
-#include "outside/DataManager.h"
+#include <flitengine/outside/DataManager.h>
 
 #include <cstddef>
 #include <map>

@@ -1,4 +1,4 @@
-#include "outside/BlockArena.h"
+#include <flitengine/outside/BlockArena.h>
 
 #include <algorithm>
 #include <cstdint>

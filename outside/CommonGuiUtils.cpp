@@ -1,4 +1,4 @@
-#include "outside/CommonGuiUtils.h"
+#include <flitengine/outside/CommonGuiUtils.h>
 
 #include <wx/filedlg.h>
 

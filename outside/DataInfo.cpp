@@ -1,4 +1,4 @@
-#include "outside/DataInfo.h"
+#include <flitengine/outside/DataInfo.h>
 
 // The toolkit's list implementation is a source file, included where the list is defined.
 #include <wx/listimpl.cpp> // NOLINT(bugprone-suspicious-include)

@@ -1,6 +1,6 @@
-#include "outside/DataManager.h"
+#include <flitengine/outside/DataManager.h>
 
-#include "outside/OvriChars.h"
+#include <flitengine/outside/OvriChars.h>
 
 #include <wx/file.h>
 #include <wx/filefn.h>

@@ -1,4 +1,4 @@
-#include "outside/DocumentRecords.h"
+#include <flitengine/outside/DocumentRecords.h>
 
 // The toolkit's list implementation is a source file, included where the lists are defined.
 #include <wx/listimpl.cpp> // NOLINT(bugprone-suspicious-include)

@@ -1,4 +1,4 @@
-#include "outside/FileParser.h"
+#include <flitengine/outside/FileParser.h>
 
 #include <sys/stat.h>
 #include <unistd.h>

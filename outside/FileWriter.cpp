@@ -1,4 +1,4 @@
-#include "outside/FileWriter.h"
+#include <flitengine/outside/FileWriter.h>
 
 CFileWriter::CFileWriter(const char* path)
     : writeFilePath(path != nullptr ? wxString::FromUTF8(path) : wxString()) {}

@@ -1,4 +1,4 @@
-#include "outside/OvriChars.h"
+#include <flitengine/outside/OvriChars.h>
 
 const char COvriChars::kNullByte = '\0';
 const char COvriChars::kSpaceChar = ' ';

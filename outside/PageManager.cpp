@@ -1,4 +1,4 @@
-#include "outside/PageManager.h"
+#include <flitengine/outside/PageManager.h>
 
 CPageManager::CPageManager() {
     pages.DeleteContents(true);

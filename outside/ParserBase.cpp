@@ -1,4 +1,4 @@
-#include "outside/ParserBase.h"
+#include <flitengine/outside/ParserBase.h>
 
 CParserBase::~CParserBase() = default;
 

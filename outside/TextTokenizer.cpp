@@ -1,4 +1,4 @@
-#include "outside/TextTokenizer.h"
+#include <flitengine/outside/TextTokenizer.h>
 
 namespace {
 

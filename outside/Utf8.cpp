@@ -1,4 +1,4 @@
-#include "outside/Utf8.h"
+#include <flitengine/outside/Utf8.h>
 
 #include <unicode/ubidi.h>
 #include <unicode/ubrk.h>

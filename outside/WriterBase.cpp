@@ -1,4 +1,4 @@
-#include "outside/WriterBase.h"
+#include <flitengine/outside/WriterBase.h>
 
 CWriterBase::~CWriterBase() = default;
 

@@ -1,4 +1,4 @@
-#include "outside/XMLParser.h"
+#include <flitengine/outside/XMLParser.h>
 
 #include <wx/ffile.h>
 #include <wx/log.h>

@@ -1,4 +1,4 @@
-#include "outside/XMLSerializer.h"
+#include <flitengine/outside/XMLSerializer.h>
 
 CXMLSerializer::CXMLSerializer(const char* path) : CXMLParser(path), CXMLWriter(path) {}
 

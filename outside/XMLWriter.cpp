@@ -1,4 +1,4 @@
-#include "outside/XMLWriter.h"
+#include <flitengine/outside/XMLWriter.h>
 
 #include <wx/log.h>
 #include <wx/wfstream.h>

@@ -1,4 +1,4 @@
-#include "outside/wxXMLUtils.h"
+#include <flitengine/outside/wxXMLUtils.h>
 
 #include <climits>
 

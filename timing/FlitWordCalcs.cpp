@@ -1,8 +1,8 @@
-#include "timing/FlitWordCalcs.h"
+#include <flitengine/timing/FlitWordCalcs.h>
 
-#include "outside/OvriChars.h"
-#include "outside/Utf8.h"
-#include "timing/SentenceEnd.h"
+#include <flitengine/outside/OvriChars.h>
+#include <flitengine/outside/Utf8.h>
+#include <flitengine/timing/SentenceEnd.h>
 
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>

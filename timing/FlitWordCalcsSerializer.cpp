@@ -1,8 +1,8 @@
-#include "timing/FlitWordCalcsSerializer.h"
+#include <flitengine/timing/FlitWordCalcsSerializer.h>
 
-#include "outside/wxXMLUtils.h"
-#include "timing/FlitWordCalcs.h"
-#include "timing/TimingTableDataSerializer.h"
+#include <flitengine/outside/wxXMLUtils.h>
+#include <flitengine/timing/FlitWordCalcs.h>
+#include <flitengine/timing/TimingTableDataSerializer.h>
 
 #include <algorithm>
 

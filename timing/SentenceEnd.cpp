@@ -1,6 +1,6 @@
-#include "timing/SentenceEnd.h"
+#include <flitengine/timing/SentenceEnd.h>
 
-#include "outside/Utf8.h"
+#include <flitengine/outside/Utf8.h>
 
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>

@@ -1,4 +1,4 @@
-#include "timing/TimingTableData.h"
+#include <flitengine/timing/TimingTableData.h>
 
 #include <algorithm>
 #include <climits>

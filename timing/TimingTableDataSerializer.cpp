@@ -1,6 +1,6 @@
-#include "timing/TimingTableDataSerializer.h"
+#include <flitengine/timing/TimingTableDataSerializer.h>
 
-#include "outside/wxXMLUtils.h"
+#include <flitengine/outside/wxXMLUtils.h>
 
 #include <wx/log.h>
 

@@ -5,10 +5,10 @@
 //
 // FILE is plain (.txt) or marked-up (.flit) text. --quit-at-end closes the window at the end.
 
-#include "engine/FlitCommandEvent.h"
-#include "engine/FlitManager.h"
-#include "import/DocumentImporter.h"
-#include "outside/DataManager.h"
+#include <flitengine/engine/FlitCommandEvent.h>
+#include <flitengine/engine/FlitManager.h>
+#include <flitengine/import/DocumentImporter.h>
+#include <flitengine/outside/DataManager.h>
 
 #include <wx/app.h>
 #include <wx/dcbuffer.h>

@@ -2,14 +2,14 @@
 // button events; the file chooser is answered through CCommonGuiUtils' test hook, so no modal
 // dialog opens.
 
-#include "debug/FEDebugDlg.h"
-#include "debug/FEDebugNotebook.h"
-#include "debug/FEMetricsPanel.h"
-#include "debug/FETimingConstantsPanel.h"
-#include "engine/FlitManager.h"
-#include "import/DocumentImporter.h"
-#include "outside/CommonGuiUtils.h"
 #include "support/TestHost.h"
+#include <flitengine/debug/FEDebugDlg.h>
+#include <flitengine/debug/FEDebugNotebook.h>
+#include <flitengine/debug/FEMetricsPanel.h>
+#include <flitengine/debug/FETimingConstantsPanel.h>
+#include <flitengine/engine/FlitManager.h>
+#include <flitengine/import/DocumentImporter.h>
+#include <flitengine/outside/CommonGuiUtils.h>
 
 #include <gtest/gtest.h>
 #include <wx/button.h>

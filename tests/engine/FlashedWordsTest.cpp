@@ -1,9 +1,9 @@
-#include "engine/FlashedWords.h"
+#include <flitengine/engine/FlashedWords.h>
 
-#include "engine/Hyphenation.h"
+#include <flitengine/engine/Hyphenation.h>
 
-#include "outside/DataManager.h"
-#include "outside/OvriChars.h"
+#include <flitengine/outside/DataManager.h>
+#include <flitengine/outside/OvriChars.h>
 
 #include <gtest/gtest.h>
 

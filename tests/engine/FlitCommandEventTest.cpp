@@ -1,4 +1,4 @@
-#include "engine/FlitCommandEvent.h"
+#include <flitengine/engine/FlitCommandEvent.h>
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "engine/FlitManager.h"
-#include "outside/DataManager.h"
+#include <flitengine/engine/FlitManager.h>
+#include <flitengine/outside/DataManager.h>
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/FlitMetricsData.h"
+#include <flitengine/engine/FlitMetricsData.h>
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "engine/FlitViewThread.h"
-#include "engine/FlitManager.h"
-#include "outside/DataManager.h"
-#include "outside/OvriChars.h"
 #include "support/TestHost.h"
 #include "support/Watchdog.h"
-#include "timing/FlitWordCalcs.h"
+#include <flitengine/engine/FlitManager.h>
+#include <flitengine/engine/FlitViewThread.h>
+#include <flitengine/outside/DataManager.h>
+#include <flitengine/outside/OvriChars.h>
+#include <flitengine/timing/FlitWordCalcs.h>
 
 #include <gtest/gtest.h>
 #include <wx/log.h>

@@ -1,4 +1,4 @@
-#include "engine/RenderLatency.h"
+#include <flitengine/engine/RenderLatency.h>
 
 #include <gtest/gtest.h>
 

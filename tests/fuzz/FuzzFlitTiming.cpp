@@ -17,8 +17,8 @@
 #include "RhythmSvg.h"
 #include "TimingReport.h"
 
-#include "outside/OvriChars.h"
-#include "outside/Utf8.h"
+#include <flitengine/outside/OvriChars.h>
+#include <flitengine/outside/Utf8.h>
 
 #include <expat.h>
 

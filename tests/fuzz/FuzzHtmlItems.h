@@ -6,7 +6,7 @@
 // only between two words, never two in a row.
 
 #include "FuzzSupport.h"
-#include "outside/TextTokenizer.h"
+#include <flitengine/outside/TextTokenizer.h>
 
 inline void flitFuzzCheckHtmlItems(const CDataManager& document) {
     int previous = 0; // no item yet

@@ -1,6 +1,6 @@
 #include "FuzzSupport.h"
 
-#include "outside/DataManager.h"
+#include <flitengine/outside/DataManager.h>
 
 #include <wx/file.h>
 #include <wx/filename.h>

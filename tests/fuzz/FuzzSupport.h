@@ -6,7 +6,7 @@
 // and the checks that every target uses to state what must hold. It includes the standard headers
 // that its declarations and every target's entry point use.
 
-#include "import/DocumentImporter.h"
+#include <flitengine/import/DocumentImporter.h>
 
 #include <wx/string.h>
 

@@ -9,9 +9,9 @@
 
 #include "FuzzSupport.h"
 
-#include "timing/FlitWordCalcs.h"
-#include "timing/FlitWordCalcsSerializer.h"
-#include "timing/TimingTableDataSerializer.h"
+#include <flitengine/timing/FlitWordCalcs.h>
+#include <flitengine/timing/FlitWordCalcsSerializer.h>
+#include <flitengine/timing/TimingTableDataSerializer.h>
 
 #include <wx/xml/xml.h>
 

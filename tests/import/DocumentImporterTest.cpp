@@ -1,7 +1,7 @@
-#include "import/DocumentImporter.h"
-#include "outside/XMLParser.h"
-#include "outside/XMLSerializer.h"
-#include "outside/wxXMLUtils.h"
+#include <flitengine/import/DocumentImporter.h>
+#include <flitengine/outside/XMLParser.h>
+#include <flitengine/outside/XMLSerializer.h>
+#include <flitengine/outside/wxXMLUtils.h>
 
 #include <gtest/gtest.h>
 #include <wx/dir.h>

@@ -1,5 +1,5 @@
 #include "EpubFixture.h"
-#include "import/DocumentImporter.h"
+#include <flitengine/import/DocumentImporter.h>
 
 #include <gtest/gtest.h>
 #include <wx/filename.h>

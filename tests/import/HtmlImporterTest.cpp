@@ -1,5 +1,5 @@
 #include "import/HtmlImporter.h"
-#include "import/DocumentImporter.h"
+#include <flitengine/import/DocumentImporter.h>
 
 #include <gtest/gtest.h>
 

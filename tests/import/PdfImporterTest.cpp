@@ -1,5 +1,5 @@
-#include "import/DocumentImporter.h"
 #include "support/PdfFixture.h"
+#include <flitengine/import/DocumentImporter.h>
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "outside/DataManager.h"
+#include <flitengine/outside/DataManager.h>
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "outside/TextTokenizer.h"
-#include "outside/Utf8.h"
+#include <flitengine/outside/TextTokenizer.h>
+#include <flitengine/outside/Utf8.h>
 
 #include <gtest/gtest.h>
 

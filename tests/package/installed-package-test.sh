@@ -45,10 +45,14 @@ for header in FlitExport.h engine/FlitManager.h engine/FlitCommandEvent.h timing
     debug/FEDebugDlg.h import/DocumentImporter.h outside/DataManager.h; do
     expect_file "include/flitengine/$header"
 done
-# Every header a public header includes is installed too.
+# Every header a public header includes is installed too, and no internal one is.
 while read -r included; do
-    expect_file "include/flitengine/$included"
-done < <(grep -rhoE '^#include "[^"]+"' "$prefix/include/flitengine" | sed 's/#include "\(.*\)"/\1/' | sort -u)
+    expect_file "include/$included"
+done < <(grep -rhoE '^#include <flitengine/[^>]+>' "$prefix/include/flitengine" | sed 's/#include <\(.*\)>/\1/' | sort -u)
+! grep -rqE '^#include "' "$prefix/include/flitengine" || fail "an installed header includes a header by a local path"
+for header in import/EpubImporter.h import/MarkupReader.h import/WordWriter.h import/ZipArchive.h; do
+    [ ! -e "$prefix/include/flitengine/$header" ] || fail "internal header installed: $header"
+done
 [ -z "$(find "$prefix/include" -type f ! -name '*.h')" ] || fail "files other than headers in include/"
 for file in FlitEngineConfig.cmake FlitEngineConfigVersion.cmake FlitEngineTargets.cmake; do
     expect_file "$libdir/cmake/FlitEngine/$file"
@@ -93,7 +97,7 @@ read -r -a pc_cflags <<<"$(pkg-config --cflags flitengine)"
 echo "== every installed header compiles on its own"
 (cd "$prefix/include/flitengine" && find . -name '*.h' | sed 's|^\./||' | sort) >"$work/headers"
 while read -r header; do
-    printf '#include "%s"\n' "$header" >"$work/one-header.cpp"
+    printf '#include <flitengine/%s>\n' "$header" >"$work/one-header.cpp"
     c++ -std=c++17 -fsyntax-only "${pc_cflags[@]}" "$work/one-header.cpp" 2>"$work/header.log" ||
         { cat "$work/header.log"; fail "$header does not compile on its own"; }
 done <"$work/headers"

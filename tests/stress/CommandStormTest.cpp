@@ -6,12 +6,12 @@
 // fixed one, a run without it takes a new seed from the clock) and FLIT_STORM_COMMANDS the number
 // of commands (10,000 by default).
 
-#include "engine/FlitManager.h"
-#include "import/DocumentImporter.h"
 #include "support/TestHost.h"
 #include "support/Watchdog.h"
-#include "timing/FlitWordCalcs.h"
-#include "timing/FlitWordCalcsSerializer.h"
+#include <flitengine/engine/FlitManager.h>
+#include <flitengine/import/DocumentImporter.h>
+#include <flitengine/timing/FlitWordCalcs.h>
+#include <flitengine/timing/FlitWordCalcsSerializer.h>
 
 #include <gtest/gtest.h>
 #include <wx/filename.h>

@@ -3,7 +3,7 @@
 set(_flit_support ${PROJECT_SOURCE_DIR}/tests/support)
 
 add_library(flit_epub_fixture STATIC ${_flit_support}/EpubFixture.cpp)
-target_link_libraries(flit_epub_fixture PUBLIC FlitEngine::flitengine)
+target_link_libraries(flit_epub_fixture PUBLIC flitengine_headers)
 target_include_directories(flit_epub_fixture PUBLIC ${_flit_support})
 flit_set_warnings(flit_epub_fixture)
 

@@ -1,7 +1,7 @@
 #include "TestHost.h"
 
-#include "engine/FlitManager.h"
-#include "timing/FlitWordCalcs.h"
+#include <flitengine/engine/FlitManager.h>
+#include <flitengine/timing/FlitWordCalcs.h>
 
 #include <wx/app.h>
 #include <wx/frame.h>

@@ -1,7 +1,7 @@
 #ifndef FLIT_TESTS_TESTHOST_H
 #define FLIT_TESTS_TESTHOST_H
 
-#include "engine/FlitCommandEvent.h"
+#include <flitengine/engine/FlitCommandEvent.h>
 
 #include <wx/colour.h>
 #include <wx/string.h>

@@ -1,7 +1,7 @@
-#include "timing/FlitWordCalcs.h"
-#include "timing/FlitWordCalcsSerializer.h"
-#include "timing/SentenceEnd.h"
-#include "timing/TimingTableDataSerializer.h"
+#include <flitengine/timing/FlitWordCalcs.h>
+#include <flitengine/timing/FlitWordCalcsSerializer.h>
+#include <flitengine/timing/SentenceEnd.h>
+#include <flitengine/timing/TimingTableDataSerializer.h>
 
 #include <gtest/gtest.h>
 #include <wx/ffile.h>

@@ -1,7 +1,7 @@
 // Counts every allocation of the process while calculations run: a calculation must allocate
 // nothing.
 
-#include "timing/FlitWordCalcs.h"
+#include <flitengine/timing/FlitWordCalcs.h>
 
 #include <gtest/gtest.h>
 

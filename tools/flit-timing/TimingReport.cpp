@@ -1,10 +1,10 @@
 #include "TimingReport.h"
 
-#include "engine/FlashedWords.h"
-#include "engine/FlitManager.h"
-#include "outside/DataManager.h"
-#include "outside/OvriChars.h"
-#include "timing/FlitWordCalcs.h"
+#include <flitengine/engine/FlashedWords.h>
+#include <flitengine/engine/FlitManager.h>
+#include <flitengine/outside/DataManager.h>
+#include <flitengine/outside/OvriChars.h>
+#include <flitengine/timing/FlitWordCalcs.h>
 
 #include <algorithm>
 #include <climits>

@@ -1,7 +1,7 @@
 #ifndef FLIT_TOOLS_TIMINGREPORT_H
 #define FLIT_TOOLS_TIMINGREPORT_H
 
-#include "timing/FlitWordCalcs.h"
+#include <flitengine/timing/FlitWordCalcs.h>
 
 #include <string>
 #include <vector>

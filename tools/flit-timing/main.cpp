@@ -3,11 +3,11 @@
 #include "RhythmSvg.h"
 #include "TimingReport.h"
 
-#include "engine/Hyphenation.h"
-#include "import/DocumentImporter.h"
-#include "outside/FileParser.h"
-#include "timing/FlitWordCalcs.h"
-#include "timing/FlitWordCalcsSerializer.h"
+#include <flitengine/engine/Hyphenation.h>
+#include <flitengine/import/DocumentImporter.h>
+#include <flitengine/outside/FileParser.h>
+#include <flitengine/timing/FlitWordCalcs.h>
+#include <flitengine/timing/FlitWordCalcsSerializer.h>
 
 #include <wx/cmdline.h>
 #include <wx/filename.h>

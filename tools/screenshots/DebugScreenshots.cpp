@@ -9,11 +9,11 @@
 
 #include "WindowPicture.h"
 
-#include "debug/FEDebugDlg.h"
+#include <flitengine/debug/FEDebugDlg.h>
 
-#include "engine/FlitManager.h"
-#include "outside/DataManager.h"
 #include "support/TestHost.h"
+#include <flitengine/engine/FlitManager.h>
+#include <flitengine/outside/DataManager.h>
 
 #include <wx/app.h>
 #include <wx/bitmap.h>

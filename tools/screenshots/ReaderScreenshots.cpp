@@ -15,18 +15,18 @@
 // The preferences and the library live in a temporary folder for the run (XDG_CONFIG_HOME and
 // XDG_DATA_HOME point there), so the user's own are never read or changed.
 
-#include "FlitView.h"
-#include "Library.h"
-#include "LibraryDialog.h"
-#include "Preferences.h"
-#include "PreferencesDialog.h"
-#include "ProgressStrip.h"
-#include "ReaderFrame.h"
-#include "StatisticsDialog.h"
-#include "Themes.h"
 #include "WindowPicture.h"
+#include "frame/ReaderFrame.h"
+#include "library/Library.h"
+#include "library/LibraryDialog.h"
+#include "library/StatisticsDialog.h"
+#include "preferences/Preferences.h"
+#include "preferences/PreferencesDialog.h"
+#include "view/FlitView.h"
+#include "view/ProgressStrip.h"
+#include "view/Themes.h"
 
-#include "engine/FlitManager.h"
+#include <flitengine/engine/FlitManager.h>
 
 #include <wx/app.h>
 #include <wx/bitmap.h>

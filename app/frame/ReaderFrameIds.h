@@ -1,0 +1,76 @@
+#ifndef FLIT_APP_READERFRAMEIDS_H
+#define FLIT_APP_READERFRAMEIDS_H
+
+// What the files of the reader's main window share: menu identifiers, status bar fields and the
+// window's limits. Included by those files only.
+
+#include "frame/ReaderFrame.h"
+#include "view/Themes.h"
+
+#include <wx/string.h>
+
+#include <cstddef>
+
+enum {
+    ID_START = wxID_HIGHEST + 1,
+    ID_PAUSE,
+    ID_STOP,
+    ID_SENTENCE_BACK,
+    ID_SENTENCE_FORWARD,
+    ID_PARAGRAPH_BACK,
+    ID_PARAGRAPH_FORWARD,
+    ID_FASTER,
+    ID_SLOWER,
+    ID_DOUBLE,
+    ID_HALF,
+    ID_WORD_LENGTH,
+    ID_DEBUG,
+    ID_PASTE_DOCUMENT,
+    ID_KEEP_LINE_BREAKS,
+    ID_LIBRARY,
+    ID_FULL_SCREEN,
+    ID_KEYS,
+    ID_CHAPTER_LIST,
+    ID_PREFERENCES_FIXATION,
+    ID_STATISTICS,
+    // View > Theme, one identifier per theme in eTheme's order.
+    ID_THEME_FIRST,
+    ID_THEME_LAST = ID_THEME_FIRST + eThemeCount - 1,
+    // The Go > Chapter entries, one identifier each.
+    ID_CHAPTER_FIRST,
+};
+
+enum eStatusField {
+    eFieldSpeed,
+    eFieldPage,
+    eFieldWords,
+    eFieldTimeLeft,
+    eFieldAchieved,
+    eFieldChapter,
+    eFieldCount,
+};
+static_assert(eFieldChapter == CReaderFrame::kChapterField, "the chapter field is the last");
+
+const int kMinClientWidth = 480;
+const int kMinClientHeight = 240;
+const long kMinWordLength = SReaderOptions::kMinWordLength;
+const long kMaxWordLength = SReaderOptions::kMaxWordLength;
+
+// Up to this many entries the Go > Chapter submenu lists the table of contents; a longer table
+// is chosen from in a dialog, where it can be scrolled and searched.
+const size_t kMaxChapterMenuEntries = 40;
+const int ID_CHAPTER_LAST = ID_CHAPTER_FIRST + static_cast<int>(kMaxChapterMenuEntries) - 1;
+
+const char* const kDocumentWildcard =
+    "Documents (*.txt;*.flit;*.epub;*.html;*.htm;*.xhtml;*.md;*.markdown;*.pdf)|"
+    "*.txt;*.flit;*.epub;*.html;*.htm;*.xhtml;*.md;*.markdown;*.pdf|"
+    "Plain text (*.txt)|*.txt|Marked-up text (*.flit)|*.flit|EPUB books (*.epub)|*.epub|"
+    "Web pages (*.html;*.htm;*.xhtml)|*.html;*.htm;*.xhtml|Markdown (*.md;*.markdown)|"
+    "*.md;*.markdown|PDF (*.pdf)|*.pdf|All files (*)|*";
+
+// "h:mm:ss" for a duration, rounded to the second.
+wxString formatDuration(unsigned long long milliseconds);
+// A count with the digit grouping of the user's locale.
+wxString formatCount(size_t count);
+
+#endif

@@ -1,0 +1,332 @@
+#include "library/Library.h"
+
+#include <sqlite3.h>
+
+#include <wx/filename.h>
+#include <wx/utils.h>
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <map>
+
+namespace {
+
+// Two readers open at once wait this long for each other's writes before giving up.
+const int kBusyTimeoutMs = 2000;
+
+// The schema each step brings the database to: kMigrations[i] turns version i into i + 1. A
+// new version appends a step; a database is brought up to date one step at a time, in one
+// transaction, so it is never left half-migrated.
+const char* const kMigrations[] = {
+    "CREATE TABLE documents ("
+    "  hash TEXT PRIMARY KEY,"
+    "  title TEXT NOT NULL,"
+    "  path TEXT NOT NULL,"
+    "  words INTEGER NOT NULL,"
+    "  position INTEGER NOT NULL DEFAULT 0,"
+    "  last_read INTEGER NOT NULL);"
+    "CREATE TABLE sessions ("
+    "  id INTEGER PRIMARY KEY,"
+    "  hash TEXT NOT NULL,"
+    "  start INTEGER NOT NULL,"
+    "  words INTEGER NOT NULL,"
+    "  duration_ms INTEGER NOT NULL,"
+    "  wpm INTEGER NOT NULL);"
+    "CREATE INDEX sessions_by_start ON sessions(start);",
+};
+const int kSchemaVersion = static_cast<int>(sizeof(kMigrations) / sizeof(kMigrations[0]));
+
+// The FNV-1a 64-bit parameters.
+const std::uint64_t kFnvOffsetBasis = 14695981039346656037ULL;
+const std::uint64_t kFnvPrime = 1099511628211ULL;
+
+wxString fromUtf8(const unsigned char* text) {
+    return text == nullptr ? wxString() : wxString::FromUTF8(reinterpret_cast<const char*>(text));
+}
+
+wxDateTime fromSeconds(long long seconds) {
+    return seconds <= 0 ? wxDateTime() : wxDateTime(static_cast<time_t>(seconds));
+}
+
+long long toSeconds(const wxDateTime& when) {
+    return when.IsValid() ? static_cast<long long>(when.GetTicks()) : 0;
+}
+
+} // namespace
+
+// A prepared statement, finalized when it goes out of scope. Values bind by position from 1.
+class CLibrary::CStatement {
+public:
+    CStatement(CLibrary* owner, const char* sql) : library(owner) {
+        if (library->db != nullptr &&
+            sqlite3_prepare_v2(library->db, sql, -1, &statement, nullptr) != SQLITE_OK) {
+            library->fail("cannot be read");
+        }
+    }
+    ~CStatement() { sqlite3_finalize(statement); }
+    CStatement(const CStatement&) = delete;
+    CStatement& operator=(const CStatement&) = delete;
+
+    CStatement& bind(const std::string& text) {
+        if (statement != nullptr) {
+            sqlite3_bind_text(statement, ++bound, text.data(), static_cast<int>(text.size()),
+                              SQLITE_TRANSIENT);
+        }
+        return *this;
+    }
+    CStatement& bind(const wxString& text) { return bind(std::string(text.utf8_str().data())); }
+    CStatement& bind(long long value) {
+        if (statement != nullptr) {
+            sqlite3_bind_int64(statement, ++bound, value);
+        }
+        return *this;
+    }
+    // The next row: false at the end or when the step failed (the library is then closed).
+    bool row() {
+        if (statement == nullptr) {
+            return false;
+        }
+        const int status = sqlite3_step(statement);
+        if (status == SQLITE_ROW) {
+            return true;
+        }
+        if (status != SQLITE_DONE) {
+            library->fail("cannot be read or written");
+            statement = finalized();
+        }
+        return false;
+    }
+    // Runs a statement that gives no rows; false when it failed.
+    bool run() {
+        row();
+        return statement != nullptr;
+    }
+    long long integer(int column) const { return sqlite3_column_int64(statement, column); }
+    wxString text(int column) const { return fromUtf8(sqlite3_column_text(statement, column)); }
+
+private:
+    sqlite3_stmt* finalized() {
+        sqlite3_finalize(statement);
+        return nullptr;
+    }
+
+    CLibrary* library;
+    sqlite3_stmt* statement = nullptr;
+    int bound = 0;
+};
+
+wxString CLibrary::defaultPath() {
+    wxString data;
+    if (!wxGetEnv("XDG_DATA_HOME", &data) || !wxFileName(data).IsAbsolute()) {
+        data = wxFileName::GetHomeDir() + "/.local/share";
+    }
+    return data + "/flitreader/library.sqlite3";
+}
+
+std::string CLibrary::hashOf(const void* bytes, std::size_t size) {
+    std::uint64_t hash = kFnvOffsetBasis;
+    const unsigned char* byte = static_cast<const unsigned char*>(bytes);
+    for (std::size_t i = 0; i < size; ++i) {
+        hash = (hash ^ byte[i]) * kFnvPrime;
+    }
+    char text[17];
+    std::snprintf(text, sizeof text, "%016" PRIx64, hash);
+    return text;
+}
+
+bool CLibrary::setAside(const wxString& path, wxString* error) {
+    const wxString aside = path + wxDateTime::Now().Format(".damaged-%Y%m%d-%H%M%S");
+    if (!wxRenameFile(path, aside, false)) {
+        *error = wxString::Format("Cannot set the library %s aside as %s", path, aside);
+        return false;
+    }
+    // A journal left by the damaged file would be applied to the new one.
+    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
+        if (wxFileExists(path + suffix)) {
+            wxRenameFile(path + suffix, aside + suffix, false);
+        }
+    }
+    return true;
+}
+
+CLibrary::CLibrary(const wxString& path) : filePath(path) {
+    const wxFileName file(path);
+    if (!file.DirExists() && !wxFileName::Mkdir(file.GetPath(), 0700, wxPATH_MKDIR_FULL)) {
+        problem = wxString::Format("The library cannot be kept: cannot create the folder %s",
+                                   file.GetPath());
+        return;
+    }
+    if (sqlite3_open_v2(path.utf8_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                        nullptr) != SQLITE_OK) {
+        fail("cannot be opened");
+        return;
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_extended_result_codes(db, 1);
+    migrate();
+}
+
+CLibrary::~CLibrary() {
+    sqlite3_close_v2(db);
+}
+
+void CLibrary::fail(const char* what) {
+    if (problem.empty()) {
+        const wxString reason =
+            db != nullptr ? wxString::FromUTF8(sqlite3_errmsg(db)) : wxString("out of memory");
+        problem = wxString::Format("The library %s %s (%s): reading without remembering", filePath,
+                                   what, reason);
+    }
+    sqlite3_close_v2(db);
+    db = nullptr;
+}
+
+bool CLibrary::execute(const char* sql) {
+    if (db != nullptr && sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
+        fail("cannot be written");
+    }
+    return db != nullptr;
+}
+
+long long CLibrary::readVersion() {
+    CStatement read(this, "PRAGMA user_version");
+    return read.row() ? read.integer(0) : 0;
+}
+
+void CLibrary::migrate() {
+    // Reading the version is the first read of the file: a damaged file fails here, before
+    // anything is written to it.
+    long long version = readVersion();
+    if (db != nullptr && version < kSchemaVersion && execute("BEGIN IMMEDIATE")) {
+        // Another reader may have migrated it while this one waited for the lock.
+        version = readVersion();
+        for (long long step = version; db != nullptr && step < kSchemaVersion; ++step) {
+            execute(kMigrations[step]);
+        }
+        const std::string setVersion = "PRAGMA user_version = " + std::to_string(kSchemaVersion);
+        if (version < kSchemaVersion && execute(setVersion.c_str())) {
+            version = kSchemaVersion;
+        }
+        execute("COMMIT");
+    }
+    if (db != nullptr && version > kSchemaVersion) {
+        // Left as it is: the newer reader that wrote it still needs it.
+        problem = wxString::Format("The library %s was written by a newer FlitReader (version "
+                                   "%lld): reading without remembering",
+                                   filePath, version);
+        sqlite3_close_v2(db);
+        db = nullptr;
+    }
+}
+
+CLibrary::SDocument CLibrary::opened(const std::string& hash, const wxString& title,
+                                     const wxString& path, long long words) {
+    SDocument document;
+    document.hash = hash;
+    document.title = title;
+    document.path = path;
+    document.words = words;
+    {
+        CStatement known(this, "SELECT position, last_read FROM documents WHERE hash = ?");
+        if (known.bind(hash).row()) {
+            document.position = known.integer(0);
+            document.lastRead = fromSeconds(known.integer(1));
+        }
+    }
+    // The file changed since: its old entry's place means nothing in the new text.
+    CStatement(this, "DELETE FROM documents WHERE path = ? AND hash <> ?")
+        .bind(path)
+        .bind(hash)
+        .run();
+    CStatement(this, "INSERT INTO documents (hash, title, path, words, last_read) "
+                     "VALUES (?, ?, ?, ?, ?) ON CONFLICT(hash) DO UPDATE SET "
+                     "title = excluded.title, path = excluded.path, words = excluded.words, "
+                     "last_read = excluded.last_read")
+        .bind(hash)
+        .bind(title)
+        .bind(path)
+        .bind(words)
+        .bind(toSeconds(wxDateTime::Now()))
+        .run();
+    return document;
+}
+
+void CLibrary::setPosition(const std::string& hash, long long position) {
+    CStatement(this, "UPDATE documents SET position = ?, last_read = ? WHERE hash = ?")
+        .bind(position)
+        .bind(toSeconds(wxDateTime::Now()))
+        .bind(hash)
+        .run();
+}
+
+void CLibrary::addSession(const SSession& session) {
+    CStatement(this, "INSERT INTO sessions (hash, start, words, duration_ms, wpm) "
+                     "VALUES (?, ?, ?, ?, ?)")
+        .bind(session.hash)
+        .bind(toSeconds(session.start))
+        .bind(session.wordsShown)
+        .bind(session.durationMs)
+        .bind(static_cast<long long>(session.achievedWpm))
+        .run();
+}
+
+std::vector<CLibrary::SDocument> CLibrary::documents() {
+    std::vector<SDocument> found;
+    CStatement list(this, "SELECT hash, title, path, words, position, last_read FROM documents "
+                          "ORDER BY last_read DESC, rowid DESC");
+    while (list.row()) {
+        SDocument document;
+        document.hash = std::string(list.text(0).utf8_str().data());
+        document.title = list.text(1);
+        document.path = list.text(2);
+        document.words = list.integer(3);
+        document.position = list.integer(4);
+        document.lastRead = fromSeconds(list.integer(5));
+        found.push_back(document);
+    }
+    return found;
+}
+
+void CLibrary::remove(const std::string& hash) {
+    // The sessions stay: the statistics count the words read, whatever became of the book.
+    CStatement(this, "DELETE FROM documents WHERE hash = ?").bind(hash).run();
+}
+
+std::vector<CLibrary::SSession> CLibrary::sessionsSince(const wxDateTime& since) {
+    std::vector<SSession> found;
+    CStatement list(this, "SELECT hash, start, words, duration_ms, wpm FROM sessions "
+                          "WHERE start >= ? ORDER BY start, id");
+    list.bind(toSeconds(since));
+    while (list.row()) {
+        SSession session;
+        session.hash = std::string(list.text(0).utf8_str().data());
+        session.start = fromSeconds(list.integer(1));
+        session.wordsShown = list.integer(2);
+        session.durationMs = list.integer(3);
+        session.achievedWpm = static_cast<unsigned int>(list.integer(4));
+        found.push_back(session);
+    }
+    return found;
+}
+
+std::vector<CLibrary::SDay> CLibrary::wordsPerDay(const wxDateTime& since) {
+    std::vector<SDay> days;
+    const wxDateTime today = wxDateTime::Today();
+    for (wxDateTime day = since.IsValid() ? since.GetDateOnly() : today; day <= today;
+         day += wxDateSpan::Day()) {
+        days.push_back(SDay{day, 0});
+    }
+    if (days.empty()) {
+        return days;
+    }
+    for (const SSession& session : sessionsSince(days.front().day)) {
+        const wxDateTime day = session.start.GetDateOnly();
+        auto at = std::find_if(days.begin(), days.end(),
+                               [&day](const SDay& entry) { return entry.day == day; });
+        if (at != days.end()) {
+            at->words += session.wordsShown;
+        }
+    }
+    return days;
+}

@@ -1,0 +1,63 @@
+#include "preferences/HyphenationLoading.h"
+
+#include "frame/ReaderFrame.h"
+
+#include <flitengine/engine/Hyphenation.h>
+
+#include <wx/app.h>
+#include <wx/toplevel.h>
+
+#include <mutex>
+#include <set>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::mutex loadsMutex;
+std::vector<std::thread> loads;
+std::set<std::string> started;
+
+// Runs on the GUI thread once a dictionary has loaded. Windows are found afresh, so a window
+// closed in the meantime is not touched.
+void applyEverywhere() {
+    for (wxWindow* window : wxTopLevelWindows) {
+        if (auto* frame = dynamic_cast<CReaderFrame*>(window)) {
+            frame->applyFlashRules();
+        }
+    }
+}
+
+} // namespace
+
+namespace hyphenationLoading {
+
+bool isReady(const std::string& tag) {
+    return CHyphenation::isResolved(tag);
+}
+
+void start(const std::string& tag) {
+    std::lock_guard<std::mutex> lock(loadsMutex);
+    if (!started.insert(tag).second) {
+        return;
+    }
+    loads.emplace_back([tag] {
+        CHyphenation::forLanguage(tag);
+        if (wxTheApp != nullptr) {
+            wxTheApp->CallAfter([] { applyEverywhere(); });
+        }
+    });
+}
+
+void finish() {
+    std::vector<std::thread> running;
+    {
+        std::lock_guard<std::mutex> lock(loadsMutex);
+        running.swap(loads);
+    }
+    for (std::thread& load : running) {
+        load.join();
+    }
+}
+
+} // namespace hyphenationLoading

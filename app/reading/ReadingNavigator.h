@@ -1,0 +1,176 @@
+#ifndef FLIT_APP_READINGNAVIGATOR_H
+#define FLIT_APP_READINGNAVIGATOR_H
+
+#include <flitengine/timing/FlitWordCalcs.h>
+
+#include <wx/string.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CHyphenation;
+
+class CDataManager;
+class wxCDataInfoListNode;
+
+// What the reader knows about positions in a document: where sentences and paragraphs begin,
+// how many words come before a node, the sentence around a word, and how long the rest of the
+// document takes at a speed by the timing rules.
+//
+// Words are the words the engine flashes, each once however many chunks it takes: a word
+// item's word, "<LINK>" for a web or mail link, an email item's "Email", "Item", "#" and its
+// number, an attachment announcement's fifteen words. The words that an attachment skip jumps
+// over, up to the next email item, are not read and not counted.
+//
+// Sentences end as CSentenceEnd says. A paragraph ends at a page marker, and at a newline item;
+// in a document that keeps its line breaks (one with two newline items between two words
+// somewhere), only at a blank line (two newline items with no word between).
+//
+// No answer walks the document: the navigator keeps a mark every few hundred items (the words
+// before it), so that counting the words before a node walks back to the nearest mark and
+// forward from it; and it sorts the words into timing classes (words the timing rules time
+// alike at every speed), keeping each word's class and, every few thousand words, how many
+// words of each class came before. The time left at any speed is then the classes' counts
+// times their costs, plus the words since the last such block: a speed change costs a few
+// hundred calculations whatever the document's size.
+class CReadingNavigator {
+public:
+    // wordLength: the word display length the time left will most likely be asked for.
+    explicit CReadingNavigator(CDataManager* document, unsigned int wordLength = 12);
+
+    size_t getWordCount() const { return wordCount; }
+    wxCDataInfoListNode* firstWord() const;
+
+    // The number of words before node (node's own words not counted); the word count for null.
+    size_t wordsBefore(wxCDataInfoListNode* node);
+    // The item that holds the word wordIndex words come before (the first item whose words
+    // reach past it); null past the last word.
+    wxCDataInfoListNode* itemOfWord(size_t wordIndex) const;
+
+    // Where to go for "back one sentence": the start of the sentence holding node, or the start
+    // of the sentence before when node is already at a start. Never null while there are words.
+    wxCDataInfoListNode* previousSentence(wxCDataInfoListNode* node) const;
+    // The first word after the sentence holding node; null when it is the last sentence.
+    wxCDataInfoListNode* nextSentence(wxCDataInfoListNode* node) const;
+    wxCDataInfoListNode* previousParagraph(wxCDataInfoListNode* node) const;
+    wxCDataInfoListNode* nextParagraph(wxCDataInfoListNode* node) const;
+
+    // The words of the sentence holding node (at most a bounded number either side), and the
+    // index among them of node's word (-1 when node is not in a sentence).
+    void sentenceAround(wxCDataInfoListNode* node, std::vector<wxString>* words, int* marked) const;
+
+    // Milliseconds the timing rules give the words from node to the end at the target speed,
+    // with words longer than wordLength shown in chunks. fromRestart: reading will go on from
+    // node after a restart, which starts the ramp again and forgets the word before. rampSpeed:
+    // otherwise, the speed at which a ramp still running times the next word (0: it has ended).
+    uint64_t timeLeftMs(wxCDataInfoListNode* node, int speed, unsigned int wordLength,
+                        bool fromRestart = false, int rampSpeed = 0);
+
+    // Times words as the engine does with this length unit and hyphenation (null: the cut at
+    // the word length); the engine's default until set. A change sorts the words again.
+    void setFlashRules(CFlitWordCalcs::eLengthUnit unit, const CHyphenation* hyphenation);
+
+    // The bytes the navigator's tables take, and the number of timing classes.
+    size_t tableBytes() const;
+    size_t classCount() const { return classes.size(); }
+
+private:
+    enum eBoundary { eSentence, eParagraph };
+    // A mark on every kMarkSpacing-th item, from the first: the words before it; whether it
+    // lies in words an attachment skip jumps over (before the item itself is seen); and whether
+    // a sentence or a paragraph starts at a word between it and the next mark.
+    static constexpr uint32_t kSkipping = 1;
+    static constexpr uint32_t kSentenceStarts = 2;
+    // After a newline item or a page marker; after two newline items or a page marker.
+    static constexpr uint32_t kParagraphStarts = 4;
+    static constexpr uint32_t kBlankLineParagraphStarts = 8;
+    struct SMark {
+        wxCDataInfoListNode* node;
+        uint32_t wordsBefore;
+        uint32_t flags;
+    };
+    // A timing class: a word of it, the separator after it and whether the word before it kept a
+    // punctuation mark, which is all its cost at a speed depends on.
+    struct SWordClass {
+        std::string word;
+        char separator;
+        bool afterMark;
+    };
+
+    bool isBoundaryBefore(wxCDataInfoListNode* word, eBoundary boundary) const;
+    bool hasStart(const SMark& mark, eBoundary boundary) const;
+    wxCDataInfoListNode* wordAtOrBefore(wxCDataInfoListNode* node) const;
+    wxCDataInfoListNode* startOf(wxCDataInfoListNode* word, eBoundary boundary) const;
+    wxCDataInfoListNode* previousStart(wxCDataInfoListNode* node, eBoundary boundary) const;
+    wxCDataInfoListNode* nextStart(wxCDataInfoListNode* node, eBoundary boundary) const;
+    // Calls visit(text, separator) for each word the engine flashes for the item at node, in
+    // order, until visit returns false; false then.
+    template <typename Visit> bool forEachWordOf(wxCDataInfoListNode* node, Visit visit) const;
+    // The same for the items from node to the end, as reading from node goes.
+    template <typename Visit> void forEachWordFrom(wxCDataInfoListNode* node, Visit visit) const;
+    // What one word costs, chunks and blanks included; calcs remembers the word before. The one
+    // place where a word's cost is worked out: the timing classes follow it.
+    uint64_t wordCost(CFlitWordCalcs& calcs, const char* word, char separator, int speed,
+                      unsigned int wordLength) const;
+    // The part of the word each chunk is timed by (its length in bytes and in characters), and
+    // how many chunks the word takes.
+    struct STimedPart {
+        const char* text;
+        size_t bytes;
+        size_t clusters;
+        size_t chunks;
+    };
+    STimedPart timedPart(const char* word, unsigned int wordLength, std::string* storage) const;
+    // Counts the words, marks the items, and sorts every word into its timing class at
+    // wordLength, counting the classes by blocks.
+    void build(unsigned int wordLength);
+    void addWordClass(uint32_t id);
+    uint32_t classOf(size_t word) const {
+        return wideClasses.empty() ? narrowClasses[word] : wideClasses[word];
+    }
+    // The costs of the classes at speed, worked out once per speed.
+    void priceClasses(int speed);
+    // The time of the words from word first to the end at the priced speed.
+    uint64_t costFrom(size_t first) const;
+    // The mark at node; null when node has none.
+    const SMark* markAt(const wxCDataInfoListNode* node) const;
+    // What the ramp from rampSpeed adds to the first words from node (first words before it)
+    // over the steady speed.
+    int64_t rampExtra(wxCDataInfoListNode* node, size_t first, int steady, unsigned int wordLength,
+                      bool fromRestart, int rampSpeed);
+
+    CDataManager* document;
+    size_t wordCount = 0;
+    // The newline items between two words that end a paragraph: 1, or 2 in a document that keeps
+    // its line breaks.
+    int paragraphNewlines = 1;
+    // Where wordsBefore last stopped, to continue from there, and whether it was in words that
+    // an attachment skip jumps over.
+    wxCDataInfoListNode* lastNode = nullptr;
+    size_t lastWordsBefore = 0;
+    bool lastSkipping = false;
+
+    // The marks, and their indexes in the order of their nodes' addresses, to tell a marked node.
+    std::vector<SMark> marks;
+    std::vector<uint32_t> marksByNode;
+
+    std::vector<SWordClass> classes;
+    // Each word's class: two bytes a word while there are fewer than 65536 classes.
+    std::vector<uint16_t> narrowClasses;
+    std::vector<uint32_t> wideClasses;
+    unsigned int classesWordLength = 0;
+    // classCounts[block * classes.size() + c]: the words of class c before word block *
+    // blockWords; classTotals: in the whole document.
+    size_t blockWords = 1;
+    std::vector<uint32_t> classCounts;
+    std::vector<uint32_t> classTotals;
+    // The classes' costs at pricedSpeed.
+    std::vector<uint64_t> classCosts;
+    int pricedSpeed = -1;
+    // Set by setFlashRules.
+    CFlitWordCalcs::eLengthUnit lengthUnit = CFlitWordCalcs::eLengthBytes;
+    const CHyphenation* hyphenation = nullptr;
+};
+
+#endif

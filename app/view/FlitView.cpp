@@ -1,0 +1,218 @@
+#include "view/FlitView.h"
+
+#include <wx/dcbuffer.h>
+#include <wx/dcmemory.h>
+#include <wx/log.h>
+
+#ifdef __WXGTK3__
+#include <gtk/gtk.h>
+#endif
+
+namespace {
+
+const wxColour kDefaultBackground(24, 28, 36);
+const wxColour kDefaultWord(236, 236, 228);
+const wxColour kDefaultDim(150, 160, 175);
+const wxColour kDefaultFixation(255, 96, 80);
+const int kWordPointSize = 44;
+const int kMarkerMilliseconds = 1200;
+
+} // namespace
+
+CFlitView::CFlitView(wxWindow* parent)
+    : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxSize(720, 360), wxWANTS_CHARS, "flitView"),
+      fixationColour(kDefaultFixation), backgroundColour(kDefaultBackground),
+      wordColour(kDefaultWord), dimColour(kDefaultDim), markerTimer(this) {
+    SetBackgroundStyle(wxBG_STYLE_PAINT);
+    setWordFont(wxFont(wxFontInfo(kWordPointSize).Family(wxFONTFAMILY_SWISS)));
+    showHint();
+    Bind(wxEVT_PAINT, &CFlitView::onPaint, this);
+    Bind(wxEVT_SIZE, &CFlitView::onSize, this);
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+        marker.clear();
+        Refresh();
+    });
+}
+
+void CFlitView::showChunk(const wxString& text) {
+    if (text.empty() && chunk.empty()) {
+        return;
+    }
+    // Only the band the chunks are drawn in is repainted: a flash then costs a fraction of a
+    // whole window's repaint, which keeps the time on screen close to the engine's. Only the
+    // part inside the window: the toolkit refuses an area of no or negative size.
+    const wxRect changed = chunkBand().Intersect(wxRect(GetClientSize()));
+    chunk = text;
+    if (changed.width > 0 && changed.height > 0) {
+        RefreshRect(changed, false);
+    }
+}
+
+void CFlitView::setTextColour(const wxColour& colour) {
+    documentColour = colour;
+    Refresh();
+}
+
+void CFlitView::resetTextColour() {
+    setTextColour(wxColour());
+}
+
+void CFlitView::setBold(bool on) {
+    bold = on;
+    Refresh();
+}
+
+void CFlitView::setHighlight(bool on) {
+    highlight = on;
+    Refresh();
+}
+
+void CFlitView::showDefaultBackground() {
+    backgroundImage = wxImage();
+    scaledBackground = wxBitmap();
+    Refresh();
+}
+
+bool CFlitView::showBackgroundImage(const wxString& path) {
+    wxImage image;
+    {
+        // A file that is not a picture is shown as the default background, without a dialog.
+        wxLogNull quiet;
+        image.LoadFile(path);
+    }
+    if (!image.IsOk()) {
+        showDefaultBackground();
+        return false;
+    }
+    backgroundImage = image;
+    scaledBackground = wxBitmap();
+    Refresh();
+    return true;
+}
+
+void CFlitView::setPageNumber(int page) {
+    pageNumber = page;
+    Refresh();
+}
+
+void CFlitView::setSpeed(int wordsPerMinute) {
+    speed = wordsPerMinute;
+    Refresh();
+}
+
+void CFlitView::flashMarker(const wxString& text) {
+    marker = text;
+    markerTimer.StartOnce(kMarkerMilliseconds);
+    Refresh();
+}
+
+void CFlitView::showContext(const std::vector<wxString>& words, int marked) {
+    contextWords = words;
+    contextMarked = marked;
+    messageTitle.clear();
+    messageDetail.clear();
+    Refresh();
+}
+
+void CFlitView::showMessage(const wxString& title, const wxString& detail) {
+    messageTitle = title;
+    messageDetail = detail;
+    contextWords.clear();
+    Refresh();
+}
+
+void CFlitView::showHint() {
+    showMessage("Open a text to read",
+                "File > Open (Ctrl+O), paste one (Ctrl+V)\nor drop a file here");
+}
+
+void CFlitView::showHold(const wxString& reason) {
+    showMessage(reason, "Press Space to continue");
+}
+
+void CFlitView::clearOverlay() {
+    contextWords.clear();
+    messageTitle.clear();
+    messageDetail.clear();
+    Refresh();
+}
+
+void CFlitView::setFixationEnabled(bool on) {
+    fixationEnabled = on;
+    Refresh();
+}
+
+void CFlitView::setFixationColour(const wxColour& colour) {
+    fixationColour = colour.IsOk() ? colour : kDefaultFixation;
+    Refresh();
+}
+
+void CFlitView::setColours(const wxColour& background, const wxColour& word, const wxColour& dim) {
+    backgroundColour = background.IsOk() ? background : kDefaultBackground;
+    wordColour = word.IsOk() ? word : kDefaultWord;
+    dimColour = dim.IsOk() ? dim : kDefaultDim;
+    Refresh();
+}
+
+void CFlitView::setWordFont(const wxFont& font) {
+    wordFont = font.IsOk() ? font : wxFont(wxFontInfo(kWordPointSize).Family(wxFONTFAMILY_SWISS));
+    wordPointSize = wxMax(kMinPointSize, wordFont.GetPointSize());
+    fonts.clear();
+    GetTextExtent("Ag", nullptr, &wordHeight, nullptr, nullptr, &fontAt(wordPointSize, false));
+    GetTextExtent("Ag", nullptr, &cornerLineHeight, nullptr, nullptr,
+                  &fontAt(kCornerPointSize, false));
+    Refresh();
+}
+
+const wxFont& CFlitView::fontAt(int pointSize, bool isBold) {
+    const std::pair<int, bool> key(pointSize, isBold);
+    auto found = fonts.find(key);
+    if (found == fonts.end()) {
+        wxFont font(wordFont);
+        font.SetPointSize(pointSize);
+        if (isBold) {
+            font.MakeBold();
+        }
+        found = fonts.emplace(key, font).first;
+    }
+    return found->second;
+}
+
+void CFlitView::renderNow() {
+    // Paints what the changes so far invalidated, and sends it to the display.
+#ifdef __WXGTK3__
+    // The toolkit's Update() first waits for the display server to finish everything drawn so
+    // far: a round trip that costs half a millisecond at the median and several at times, as
+    // the server has to be woken, and that a word's paint does not need (nothing this view drew
+    // before is still being copied). The paint is done and sent without it.
+    GdkWindow* window = GTKGetDrawingWindow();
+    if (window != nullptr && gtk_widget_get_mapped(GetHandle())) {
+        G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+        gdk_window_process_updates(window, TRUE);
+        G_GNUC_END_IGNORE_DEPRECATIONS
+        gdk_display_flush(gdk_window_get_display(window));
+        return;
+    }
+#endif
+    Update();
+}
+
+wxBitmap CFlitView::snapshot() {
+    const wxSize size = GetClientSize();
+    wxBitmap bitmap(wxMax(size.x, 1), wxMax(size.y, 1));
+    wxMemoryDC dc(bitmap);
+    draw(dc);
+    dc.SelectObject(wxNullBitmap);
+    return bitmap;
+}
+
+void CFlitView::onSize(wxSizeEvent& event) {
+    scaledBackground = wxBitmap();
+    Refresh();
+    event.Skip();
+}
+
+void CFlitView::onPaint(wxPaintEvent&) {
+    wxAutoBufferedPaintDC dc(this);
+    draw(dc, GetUpdateRegion().GetBox());
+}

@@ -1,0 +1,77 @@
+#ifndef FLIT_ENGINE_FLASHEDWORDS_H
+#define FLIT_ENGINE_FLASHEDWORDS_H
+
+#include <flitengine/FlitExport.h>
+#include <flitengine/outside/DataInfo.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+class CDataManager;
+class CHyphenation;
+
+// One word that reading flashes, in UTF-8, with the separator character passed with it
+// (COvriChars::kSpaceChar, kNewlineChar or kNullByte), which its inter-word delay depends on.
+struct SFlashedWord {
+    std::string text;
+    char separator;
+
+    bool operator==(const SFlashedWord& other) const {
+        return text == other.text && separator == other.separator;
+    }
+};
+
+// What reading flashes: the words each item of a document stands for, and the hyphenated chunks
+// a word is shown in. The presentation thread flashes by these rules, and whatever shows or
+// counts reading without the thread (flit-timing, the reader's word counts) follows them, so
+// that both always agree.
+//
+// A word is counted once however many chunks it is shown in.
+class FLIT_EXPORT CFlashedWords {
+public:
+    // The word that stands for a hyperlink or a mail link.
+    static const char* const kLinkWord;
+
+    // A hyperlink or a mail link: kLinkWord, with no separator.
+    static SFlashedWord linkWord();
+    // An email item: "Email", "Item", "#" and the item's number, counted from 1.
+    static std::vector<SFlashedWord> emailItemWords(unsigned int value);
+    // An attachment announcement: "Press 'A' to read attachment", three times, a line each.
+    static std::vector<SFlashedWord> attachmentAnnouncementWords();
+
+    // Whether a word item's text is flashed at all: the engine shows nothing for an empty word,
+    // nor for bytes that are not UTF-8 (it takes the word as a wide string, which they leave
+    // empty).
+    static bool isShown(const char* word);
+
+    // The words that reading the item at node flashes, in order: a word item's own text (none
+    // when it is empty or not valid UTF-8), and the words above for links and email items; none
+    // for every other item.
+    static std::vector<SFlashedWord> wordsOf(const CDataManager& document,
+                                             const wxCDataInfoListNode* node);
+
+    // The node that reading takes after the item at node: the next one, except that an
+    // attachment skip jumps to the next email item (null when there is none).
+    static wxCDataInfoListNode* nextReadNode(const CDataManager& document,
+                                             wxCDataInfoListNode* node);
+
+    // The chunks a word is shown in when the word display length is displayLength characters
+    // (grapheme clusters, so that a letter keeps its accents): a word that fits is one chunk;
+    // a longer one is cut into chunks of displayLength - 1 characters and a hyphen, and a last
+    // chunk of what remains. A length of 0 or 1 cannot hold a character and a hyphen: it means
+    // no limit.
+    static std::vector<std::string> chunksOf(const std::string& word, unsigned int displayLength);
+    // The same, cut at syllables when a dictionary is given (null: the cut above): each chunk
+    // but the last ends at the last break of the dictionary (or a hyphen of the word) that
+    // leaves it at most displayLength - 1 characters, followed by a hyphen unless it ends in
+    // one, and at displayLength - 1 characters when no break fits.
+    static std::vector<std::string> chunksOf(const std::string& word, unsigned int displayLength,
+                                             const CHyphenation* hyphenation);
+
+    // The part of a word that its display time and delay are computed from, the same for each
+    // of its chunks: its first displayLength characters (all of it when there is no limit).
+    static std::string timedPart(const std::string& word, unsigned int displayLength);
+};
+
+#endif

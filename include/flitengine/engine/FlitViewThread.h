@@ -1,0 +1,279 @@
+#ifndef FLIT_ENGINE_FLITVIEWTHREAD_H
+#define FLIT_ENGINE_FLITVIEWTHREAD_H
+
+#include <flitengine/FlitExport.h>
+#include <flitengine/engine/FlitCommandEvent.h>
+#include <flitengine/engine/RenderLatency.h>
+#include <flitengine/outside/DataInfo.h>
+#include <flitengine/outside/StyleInfo.h>
+
+#include <wx/event.h>
+#include <wx/thread.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+
+class CDataManager;
+class CFlitManager;
+class CLinkInfo;
+
+// The presentation thread. It sleeps until the host starts or continues reading; then, while
+// the manager's state stays eRunning, it takes the item at the manager's cursor, hands it to the
+// handler for its kind and advances the cursor. At the end of the document it stops, posts DONE
+// to the view and sleeps again. Before the first item after every start, continue or cursor move
+// it runs a restart that brings the view's background, text colour, speed and page number up to
+// date and arms the speed ramp.
+//
+// Everything it tells the host goes through the three posting operations, as queued events.
+class FLIT_EXPORT CFlitViewThread : public wxEvtHandler, public wxThread {
+public:
+    // How the thread times its sleeps. With deadlines, each sleep ends at a moment on the
+    // monotonic clock fixed from when its event went on screen (the GUI thread's render signal)
+    // or was posted, so neither the thread's own wake-up nor a sleep's overshoot is added to the
+    // next interval. Compensated deadlines (the default) end each sleep earlier by the host's
+    // usual post-to-render time as well, so that the next event is on screen, not merely
+    // posted, when its time has passed; plain deadlines add that time to every interval. The
+    // relative sleeps start counting when the thread gets round to sleeping. The two older
+    // modes are kept so that measurements can compare them. Scheduled deadlines are for a host
+    // that shows each waited event at the moment the manager gives for it (see
+    // CFlitManager::getPresentAt): each post goes out earlier by the longest the host recently
+    // took to have an event ready, and the host holds it until its time, so that a host whose
+    // render time varies from one event to the next still shows each on time.
+    enum ePacing {
+        ePacingCompensated,
+        ePacingDeadlines,
+        ePacingRelative,
+        ePacingScheduled,
+    };
+    // With scheduled deadlines, how much sooner still than the host's longest recent render
+    // each post goes out: this thread's own wake-up can come that late on a busy machine, and
+    // an event sent early costs a host that holds it nothing.
+    static constexpr std::chrono::microseconds kScheduledMargin{2000};
+
+    // What a sleep counts from: the render signal of the last post that waited for one, the last
+    // post (when it waited for none), or nothing (a relative sleep counts from when it begins).
+    enum eSleepAnchor {
+        eFromRender,
+        eFromPost,
+        eFromNothing,
+    };
+    // Told every sleep the thread is asked for, zero-length ones included, before it sleeps, with
+    // how much earlier than the time asked for it is to end (never more than that time, so a
+    // sleep never ends before what it counts from, or before a queued event it counts from was
+    // ready); returning true skips the sleep. Tests install one through the manager's
+    // createThread seam, before the thread runs, to see the timing exactly; the engine never
+    // sets one.
+    typedef std::function<bool(long milliseconds, eSleepAnchor from,
+                               std::chrono::microseconds early)>
+        SleepObserver;
+    // Told each post-to-render time the thread measures (post to ready, with scheduled
+    // deadlines); the estimate takes what it returns. Tests install one, as they do the sleep
+    // observer, to feed the estimate exact times.
+    typedef std::function<std::chrono::microseconds(std::chrono::microseconds measured)>
+        LatencyObserver;
+
+    CFlitViewThread(CFlitManager* manager, wxThreadKind kind);
+    ~CFlitViewThread() override;
+
+    void* Entry() override;
+    void OnExit() override;
+
+    // Start and continue (and the host's cursor move): mark a restart as pending and wake the
+    // loop. A wake-up that arrives while the loop is busy is kept, never lost.
+    void signalStart();
+    void signalContinue();
+    // Pause and stop work through the manager's state alone.
+    void signalPaused() {}
+    void signalStop() {}
+    // Ends the loop and returns once it has ended. Sleeps of the item in hand are cut short.
+    void signalShutdown();
+
+    void setPacing(ePacing mode) { pacing = mode; }
+    ePacing getPacing() const { return pacing; }
+    void setSleepObserver(SleepObserver observer) { sleepObserver = std::move(observer); }
+    void setLatencyObserver(LatencyObserver observer) { latencyObserver = std::move(observer); }
+
+    // Tells initialize that the loop has begun; waits on startedCondition under startedMutex,
+    // which the caller holds from before Run.
+    void waitUntilStarted();
+    wxMutex& getStartedMutex() { return startedMutex; }
+
+protected:
+    void OnFlitCommandDone(CFlitCommandEvent& event);
+
+    void postMainFrameWindowEvent(CFlitCommandEvent& event, bool waitForRender);
+    void postFlitViewWindowEvent(CFlitCommandEvent& event, bool waitForRender);
+    void postAssessmentViewWindowEvent(CFlitCommandEvent& event, bool waitForRender);
+    void postDoneMessage();
+    void postStopMessage();
+
+    // The restart, and the view's setting around the words.
+    bool handleRestart(wxCDataInfoListNode* node);
+    bool displayBkgndFor(wxCLinkInfoListNode* linkNode);
+    bool handleDefaultBackground();
+    bool handleBackground(CLinkInfo* link);
+    bool handleBackgroundCommon(CLinkInfo* link);
+    bool handleTagInfoRef(CDataInfo* item);
+    bool handlePageInfoRef(CDataInfo* item);
+    bool displayPageNum(unsigned int page);
+    bool displaySpeed(unsigned int speed);
+
+    // Words, rests, sustains and styles.
+    bool handleWord(CDataInfo* item);
+    // Flashes a word (in hyphenated chunks when it is longer than the word display length) and
+    // blanks it, with the display time and inter-word delay of the timing rules. Does nothing
+    // unless reading runs; once begun, every chunk is shown.
+    void postWordToFlitView(wxString& word, char separator, wxCDataInfoListNode* node);
+    bool handleStyleChange(CStyleInfo& style);
+    bool handleRest(CDataInfo* item);
+    bool handleSustain(CDataInfo* item);
+
+    // Notes, dogears, assessment reviews, email items, view changes and embedded commands.
+    bool handleGlossaryNoteRef(CDataInfo* item);
+    bool handleCourseNoteRef(CDataInfo* item);
+    bool handleRapidNoteRef(CDataInfo* item);
+    bool handleUserNoteRef(CDataInfo* item);
+    bool handleDogearRef(CDataInfo* item);
+    bool handleAssessmentReview(CDataInfo* item);
+    bool handleEmailItem(wxCDataInfoListNode* node);
+    bool handleEmailItemAttachmentAnnounce(wxCDataInfoListNode* node);
+    bool handleEmailItemAttachmentSkip(wxCDataInfoListNode* node);
+    bool handleEmailItemAttachmentInfoRef(wxCDataInfoListNode* node);
+    bool handleChangeView(wxCDataInfoListNode* node);
+    bool handleFlitCommand(wxCDataInfoListNode* node);
+    // Posts a change to the given view to the main frame and stops reading.
+    bool handleChangeViewCommon(eViewID viewId);
+
+    // Links, graphics and media.
+    bool handleLinkInfoRef(wxCDataInfoListNode* node);
+    bool handleLGraphic(CLinkInfo* link);
+    bool handleBGraphic(CLinkInfo* link);
+    bool handleSound(CLinkInfo* link);
+    bool handleSpeed(CLinkInfo* link);
+    bool handleAssessment(CLinkInfo* link);
+    bool handleVideo(CLinkInfo* link);
+    bool handleHyperlink(wxCDataInfoListNode* node, CLinkInfo* link);
+    bool handleMailtoLink(wxCDataInfoListNode* node, CLinkInfo* link);
+
+    // Sleeps for the given time; only shutdown cuts it short (pause and stop never do).
+    void sleepMilliseconds(long milliseconds);
+    // Sleeps until the deadline; only shutdown cuts it short.
+    void sleepUntil(std::chrono::steady_clock::time_point deadline);
+    // Sleeps for the given time counted from when the last event posted went on screen (or
+    // was posted, when nothing waited for its render), as the pacing mode says; compensated,
+    // less the estimated post-to-render time, down to no sleep at all. With compensated and
+    // scheduled deadlines the next event is to be on screen advance sooner than that (later,
+    // when negative); with scheduled deadlines it is posted lead sooner still, to be shown at
+    // the same time. After an event a host queued, the sleep may end before that event is on
+    // screen, never before the host had it ready.
+    void sleepAfterPost(long milliseconds,
+                        std::chrono::microseconds advance = std::chrono::microseconds::zero(),
+                        std::chrono::microseconds lead = std::chrono::microseconds::zero());
+    // How much later than its delay the word after a blank of blankMs would come on screen,
+    // with a host whose usual render of a word (the longest, with scheduled deadlines) takes
+    // longer than the blank: the chunk shown for shownMs before it gives up that much (at most
+    // a quarter of its time) and the blank gets it, so that the blank shows for as long as the
+    // host needs and the next word still comes on time. Zero in the modes without
+    // compensation.
+    std::chrono::microseconds blankOverrun(long blankMs, long shownMs) const;
+    // How early a post goes out to a host that shows each event at its time: the host's longest
+    // recent render of that kind, and the thread's own margin.
+    static std::chrono::microseconds scheduledWarning(const CRenderLatency& latency);
+
+    // An event of the given type about the item at the cursor.
+    CFlitCommandEvent makeCurrentNodeEvent(int eventType);
+
+private:
+    typedef bool (CFlitViewThread::*ItemHandler)(CDataInfo*);
+    typedef bool (CFlitViewThread::*NodeHandler)(wxCDataInfoListNode*);
+    // One row of the dispatch table: an item kind and the handler that takes its item or node.
+    struct SDispatchEntry {
+        eDataInfoType type;
+        ItemHandler onItem;
+        NodeHandler onNode;
+    };
+    static const SDispatchEntry kDispatchTable[];
+
+    void postWindowEvent(wxWindow* window, CFlitCommandEvent& event, bool waitForRender);
+    // Posts a note or dogear reference's value to the view.
+    bool postValueRef(CDataInfo* item, int eventType);
+    // Writes a link's file data out; false when the document cannot.
+    bool linkFilePath(const CLinkInfo* link, wxString* path);
+    // Waits on continueCondition until a start, continue or shutdown is pending.
+    void waitForCommand();
+    // Presents items while the manager's state stays eRunning.
+    void readWhileRunning();
+    void dispatch(wxCDataInfoListNode* node);
+    // The advance after an item; see readWhileRunning.
+    void advanceAfterItem();
+
+    CFlitManager* manager;
+    CDataManager* dataManager;
+    // The node of the item being handled.
+    wxCDataInfoListNode* nodeInHand = nullptr;
+    int extraWordDelay;
+    bool rampActive;
+    // Set by the GUI thread under continueMutex (and the manager's command mutex); taken by the
+    // loop before the item it applies to.
+    std::atomic<bool> restartPending;
+    bool backgroundPending;
+    CStyleInfo lastStyleInfo;
+    // The loop waits on continueCondition while reading is not running; signalStart,
+    // signalContinue and signalShutdown signal it after setting wakePending or
+    // shutdownRequested under continueMutex, so no signal is lost.
+    wxMutex continueMutex;
+    wxCondition continueCondition;
+    bool wakePending;
+    // Set by signalShutdown under continueMutex; read by the loop at any time.
+    std::atomic<bool> shutdownRequested;
+    // signalShutdown waits on exitCondition until the loop sets loopEnded and signals.
+    wxMutex exitMutex;
+    wxCondition exitCondition;
+    bool loopEnded;
+    // initialize waits on startedCondition until the loop sets loopStarted and signals.
+    wxMutex startedMutex;
+    wxCondition startedCondition;
+    bool loopStarted;
+    // Sleeps wait on sleepCondition until their deadline; signalShutdown wakes them.
+    std::mutex sleepMutex;
+    std::condition_variable sleepCondition;
+    // Where the next sleep counts from, and which moment that is: set by every post.
+    std::chrono::steady_clock::time_point lastPostAnchor;
+    eSleepAnchor lastPostAnchorKind = eFromPost;
+    SleepObserver sleepObserver;
+    LatencyObserver latencyObserver;
+    std::atomic<ePacing> pacing;
+    // The host's post-to-render times since the last restart, for blanks and for everything
+    // else apart: a host may draw a blank faster or slower than a word, and what follows a
+    // chunk is always its blank. Each is timed from the moment the post was due (where a
+    // compensated sleep ended, when it ended on time) rather than from the post itself, so that
+    // the sleep's overshoot and the work between the sleep and the post are made up for too.
+    enum eRenderKind { eRenderShown, eRenderBlank, eRenderKinds };
+    CRenderLatency renderLatency[eRenderKinds];
+    // The time lost to slow renders, made up bit by bit in later sleeps.
+    CPacingDebt pacingDebt;
+    // How much earlier the last compensated sleep ended than the time asked for, until the next
+    // post takes it.
+    std::optional<std::chrono::microseconds> pendingEarly;
+    // Whether the last post was a WORD with text: the next post is then its blank.
+    bool lastPostShowsWord = false;
+    // Where the last compensated sleep was to end, until the next waited post takes it; the
+    // epoch when none is pending.
+    std::chrono::steady_clock::time_point nextPostDue;
+    // With scheduled deadlines: when the next waited post is to be shown, until it takes it;
+    // the epoch (at once) when no sleep came before it.
+    std::chrono::steady_clock::time_point nextPresentAt;
+    // How long after its sleep's end that post is to be shown.
+    std::chrono::microseconds presentLead{0};
+    // How long before the last event posted was to go on screen the host had it ready: more
+    // than zero only for an event the host queued.
+    std::chrono::microseconds anchorAhead{0};
+
+    wxDECLARE_EVENT_TABLE();
+};
+
+#endif

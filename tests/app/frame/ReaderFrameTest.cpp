@@ -1,0 +1,491 @@
+// The reader driven as a user drives it: real frame, real engine, real files.
+
+#include "frame/ReaderFrame.h"
+#include "frame/PauseWhileModal.h"
+#include "frame/ReaderFrameIds.h"
+#include "view/AssessmentView.h"
+#include "view/FlitView.h"
+
+#include "support/TestHost.h"
+#include <flitengine/engine/FlitCommandEvent.h>
+#include <flitengine/engine/FlitManager.h>
+#include <flitengine/import/DocumentImporter.h>
+#include <flitengine/timing/FlitWordCalcs.h>
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/clipbrd.h>
+#include <wx/dnd.h>
+#include <wx/fileconf.h>
+#include <wx/filename.h>
+#include <wx/menu.h>
+#include <wx/uiaction.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+using std::chrono::seconds;
+
+// Dispatches the display's events (keys, paints) as well as the queued ones until done holds.
+bool pumpUntil(const std::function<bool()>& done, seconds deadline = seconds(20)) {
+    for (const auto end = std::chrono::steady_clock::now() + deadline;
+         !done() && std::chrono::steady_clock::now() < end; wxTheApp->Yield(true)) {
+        wxTheApp->ProcessPendingEvents();
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    return done();
+}
+
+class ReaderFrameTest : public testing::Test {
+protected:
+    void SetUp() override {
+        folder = wxFileName::CreateTempFileName("flitreader-test");
+        wxRemoveFile(folder);
+        wxFileName::Mkdir(folder, 0700);
+        // The library too: each test starts with none.
+        wxSetEnv("XDG_DATA_HOME", folder);
+        // Preferences and recent files go to a file of the test's own.
+        wxConfigBase::Set(new wxFileConfig("flitreader", wxEmptyString, folder + "/config"));
+    }
+
+    void TearDown() override {
+        closeFrame();
+        delete wxConfigBase::Set(nullptr);
+        wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
+    }
+
+    wxString writeFile(const wxString& name, const std::string& text) {
+        std::ofstream((folder + "/" + name).ToStdString(), std::ios::binary) << text;
+        return folder + "/" + name;
+    }
+
+    void openFrame(const char* name, const std::string& text, SReaderOptions options = {}) {
+        frame = new CReaderFrame(options, std::chrono::steady_clock::now());
+        wxString error;
+        ASSERT_TRUE(frame->openRecord(folder + "/record.tsv", &error)) << error;
+        ASSERT_TRUE(frame->openDocument(writeFile(name, text), true));
+        frame->Show();
+    }
+
+    void closeFrame() {
+        if (frame != nullptr) {
+            frame->Close(true);
+            frame = nullptr;
+            EXPECT_TRUE(pumpUntil([] { return wxTopLevelWindows.IsEmpty(); }, seconds(5)));
+        }
+    }
+
+    bool reached(CReaderFrame::eReadingState state) {
+        return pumpUntil([&] { return frame->getReading() == state; });
+    }
+
+    // One field of the recorded events (of one type if given) joined by spaces, blanks left out.
+    std::string record(int field, const std::string& type = "") {
+        std::ifstream in((folder + "/record.tsv").ToStdString());
+        std::string line, joined;
+        for (std::getline(in, line); std::getline(in, line);) {
+            const wxArrayString fields = wxSplit(line, '\t', '\0');
+            if ((type.empty() || fields[2] == type) && !fields[field].empty()) {
+                joined += (joined.empty() ? "" : " ") + fields[field].ToStdString();
+            }
+        }
+        return joined;
+    }
+
+    CZeroTimingTable zeroTiming;
+    wxString folder;
+    CReaderFrame* frame = nullptr;
+};
+
+const char* const kText = "The tide comes in. Boats rise at their moorings. Gulls wait.\n\n"
+                          "A second paragraph starts here. It ends here.";
+
+// Each document is read from the start to its end; the test presses Continue where the document
+// holds reading (Space where the view says why), unless the reader continues by itself.
+TEST_F(ReaderFrameTest, ReadsEachDocumentToItsEnd) {
+    const struct {
+        const char* name;
+        const char* text;
+        bool autoContinue;
+        const char* question;    // the assessment that holds reading, or the view's reason
+        const char* backgrounds; // the files the BACKGROUND events name
+        const char* words;       // every word flashed, each once
+    } documents[] = {
+        // clang-format off
+        {"tide.txt", kText, false, nullptr, "", "The tide comes in. Boats rise at their "
+         "moorings. Gulls wait. A second paragraph starts here. It ends here."},
+        {"quiz.flit", "Read this.{assessment Which way is the tide running?} After the quiz.",
+         false, "Which way is the tide running?", "", "Read this. After the quiz."},
+        {"picture.flit", "Look.{bgraphic p.png pause} Done.", false, "A picture holds reading", "",
+         "Look. Done."},
+        {"paused.flit", "Look.{view 2} Done.", false, "The document paused here", "", "Look. Done."},
+        // Every kind of hold, continued by the reader; an email item flashes four words, a link
+        // one, the words an attachment skip jumps over none.
+        {"held.flit", "One{bgraphic p.png pause} two{view 2} three{command 0} four{assessment "
+         "Why?} five.{email 0}{attachment skip}not read{email 1}{link http://x}", true, nullptr,
+         "", "One two three four five. Email Item # 1 Email Item # 2 <LINK>"},
+        // Backgrounds that are empty or not pictures are just bytes: each is announced by the
+        // engine's stored copy, the view shows the default background and reading goes on.
+        {"backgrounds.flit", "{background empty.png}Calm water{background notes.png} and still.",
+         false, nullptr, "\\S+empty\\.png \\S+notes\\.png", "Calm water and still."},
+        // clang-format on
+    };
+    writeFile("empty.png", "");
+    writeFile("notes.png", "not a picture");
+    writeFile("p.png", "not a picture");
+    for (const auto& document : documents) {
+        SCOPED_TRACE(document.name);
+        SReaderOptions options;
+        options.autoContinue = document.autoContinue;
+        openFrame(document.name, document.text, options);
+        frame->startFromBeginning();
+        CAssessmentView* assessment = frame->getAssessmentView();
+        if (document.question != nullptr) {
+            ASSERT_TRUE(reached(CReaderFrame::eHeldByDocument));
+            if (assessment->IsShown()) {
+                EXPECT_EQ(document.question, assessment->getText());
+                wxCommandEvent click(wxEVT_BUTTON, wxID_FORWARD);
+                click.SetEventObject(assessment->getContinueButton());
+                assessment->getContinueButton()->ProcessWindowEvent(click);
+            } else {
+                EXPECT_EQ(document.question, frame->getFlitView()->getMessageTitle());
+                EXPECT_EQ("Press Space to continue", frame->getFlitView()->getMessageDetail());
+                frame->togglePause();
+            }
+        }
+        ASSERT_TRUE(reached(CReaderFrame::eFinished));
+        EXPECT_FALSE(assessment->IsShown());
+        EXPECT_EQ(document.words, record(3, "WORD"));
+        // The record ends with the end, in time order; every word goes to the view.
+        EXPECT_TRUE(wxString(record(2)).EndsWith(" DONE"));
+        std::istringstream times(record(0));
+        const std::vector<double> timeline{std::istream_iterator<double>(times), {}};
+        EXPECT_TRUE(std::is_sorted(timeline.begin(), timeline.end()));
+        EXPECT_EQ(std::string::npos, record(1, "WORD").find_first_not_of("view "));
+        // Each word flashed counts once, in the status bar and on the end screen alike.
+        const int count = wxString(document.words).Freq(' ') + 1;
+        EXPECT_EQ(wxString::Format("Word %d of %d", count, count), frame->getStatusText(2));
+        EXPECT_TRUE(frame->getFlitView()->getMessageDetail().StartsWith(
+            wxString::Format("%d words in", count)));
+        EXPECT_TRUE(frame->getStatusText(4).StartsWith("Achieved"));
+
+        EXPECT_TRUE(std::regex_match(record(3, "BACKGROUND"), std::regex(document.backgrounds)));
+        std::istringstream backgrounds(record(3, "BACKGROUND"));
+        for (std::string path; backgrounds >> path;) {
+            ASSERT_TRUE(wxFileExists(path));
+            EXPECT_FALSE(frame->getFlitView()->showBackgroundImage(path));
+        }
+        // The default background fills the view where any picture fitted to it would lie: at
+        // the middle of the top edge and of the left edge.
+        const wxImage shown = frame->getFlitView()->snapshot().ConvertToImage();
+        for (const wxPoint& at :
+             {wxPoint(shown.GetWidth() / 2, 1), wxPoint(1, shown.GetHeight() / 2)}) {
+            const unsigned char* rgb = shown.GetData() + 3 * (at.y * shown.GetWidth() + at.x);
+            EXPECT_EQ(0x181C24, rgb[0] << 16 | rgb[1] << 8 | rgb[2]) << at.x << "," << at.y;
+        }
+        // A screenshot is the window's picture with the status bar below it.
+        wxString error;
+        ASSERT_TRUE(frame->saveScreenshot(folder + "/shot.png", &error)) << error;
+        const wxImage shot(folder + "/shot.png", wxBITMAP_TYPE_PNG);
+        EXPECT_EQ(frame->GetClientSize().x, shot.GetWidth());
+        EXPECT_GT(shot.GetHeight(), frame->GetClientSize().y);
+        closeFrame();
+    }
+    // Closing must end the engine however it is busy, at once even in a long hold.
+    openFrame("hold.flit", "{background p.png 600}Waiting for the tide.");
+    frame->startFromBeginning();
+    ASSERT_TRUE(pumpUntil([&] { return !record(3, "BACKGROUND").empty(); }));
+}
+
+TEST_F(ReaderFrameTest, PauseSeekSpeedContinueAndStop) {
+    openFrame("tide.txt", kText);
+    // Paused before any event is pumped: the engine is held at the restart's first waited-for
+    // event, so the pause lands before the first word.
+    frame->startFromBeginning();
+    frame->pauseReading();
+    EXPECT_EQ(CReaderFrame::ePaused, frame->getReading());
+    EXPECT_EQ(CFlitManager::ePaused, frame->getManager()->getState());
+
+    // Forward one paragraph while paused: the status and the bar show the chosen word, the
+    // twelfth, and the next continue starts there.
+    frame->moveByParagraph(1);
+    EXPECT_EQ("Word 12 of 19", frame->getStatusText(2));
+    EXPECT_EQ(12 * 1000 / 19, frame->getProgress());
+    // clang-format off
+    const std::pair<CReaderFrame::eSpeedCommand, int> speeds[] = {{CReaderFrame::eFaster, 275},
+        {CReaderFrame::eDouble, 550}, {CReaderFrame::eHalf, 275}, {CReaderFrame::eSlower, 250}};
+    // clang-format on
+    for (const auto& [command, speed] : speeds) {
+        frame->changeSpeed(command);
+        EXPECT_EQ(speed, frame->getManager()->getTargetSpeed()) << command;
+    }
+    // Saved once the changes stop, as the last of them.
+    EXPECT_FALSE(wxConfigBase::Get()->HasEntry("/Reading/Speed"));
+    EXPECT_TRUE(
+        pumpUntil([] { return wxConfigBase::Get()->ReadLong("/Reading/Speed", 0) == 250; }));
+    // Read to the end: nothing was presented while paused, reading went on from the paragraph.
+    frame->continueReading();
+    ASSERT_TRUE(reached(CReaderFrame::eFinished));
+    EXPECT_EQ("A second paragraph starts here. It ends here.", record(3, "WORD"));
+
+    // Back one sentence after the end, then start again from there and stop.
+    frame->moveBySentence(-1);
+    EXPECT_EQ(CReaderFrame::eStopped, frame->getReading());
+    frame->togglePause();
+    EXPECT_EQ(CReaderFrame::eReading, frame->getReading());
+    frame->stopReading();
+    EXPECT_EQ(CReaderFrame::eStopped, frame->getReading());
+    EXPECT_EQ(CFlitManager::eStopped, frame->getManager()->getState());
+}
+
+// With real timing the status timer comes while words flash: its update waits for the next chunk
+// on screen, and the status still follows the reading.
+TEST_F(ReaderFrameTest, StatusFollowsTheWordsWhileTheyFlash) {
+    CFlitWordCalcs::restoreDefaultTimingTable();
+    std::string text;
+    for (int word = 0; word < 40; ++word) {
+        text += "Waves ";
+    }
+    openFrame("waves.txt", text);
+    frame->startFromBeginning();
+    EXPECT_EQ("Word 1 of 40", frame->getStatusText(2));
+    EXPECT_TRUE(pumpUntil([&] {
+        const wxString words = frame->getStatusText(2);
+        return frame->getReading() == CReaderFrame::eReading && words.StartsWith("Word ") &&
+               words != "Word 1 of 40";
+    }));
+    frame->stopReading();
+}
+
+// A file dropped or opened and the clipboard's text replace the document; a refusal leaves the
+// document and its position as they were and says once what is wrong with which file. Keeping
+// line breaks reads a plain text again at the word it was at.
+TEST_F(ReaderFrameTest, EveryWayInOpensOrLeavesTheDocumentAsItWas) {
+    const char* const kFog = "Cannot open fog.flit: line 1, column 5: unknown directive \"{fog}\"";
+    const struct {
+        const char* way;     // "drop" (the first of the files), "open", "paste" or "keep"
+        const char* text;    // the file's or the clipboard's text
+        const char* title;   // the window's title after; null: refused
+        const char* message; // the refusal, or the status bar's note
+    } ways[] = {
+        {"drop", "Nets dry on the quay.", "quay.txt - FlitReader", ""},
+        {"drop", "Fog {fog} rolls in.", nullptr, kFog},
+        {"open", "Fog {fog} rolls in.", nullptr, kFog},
+        {"paste", "Pasted words are read too.", "Clipboard text - FlitReader", ""},
+        {"paste", "", nullptr, "The clipboard holds no text to read"},
+        {"keep", "", nullptr, ""},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(std::string(way.way) + " " + way.text);
+        openFrame("tide.txt", kText);
+        frame->moveByParagraph(1);
+        const wxString path = writeFile(way.title ? "quay.txt" : "fog.flit", way.text);
+        if (std::string(way.way) == "drop") {
+            auto* target = dynamic_cast<wxFileDropTarget*>(frame->getFlitView()->GetDropTarget());
+            ASSERT_TRUE(target->OnDropFiles(0, 0, wxArrayString(1, &path)));
+            wxTheApp->ProcessPendingEvents(); // the drop opens the file once it is over
+        } else if (std::string(way.way) == "open") {
+            EXPECT_FALSE(frame->openDocument(path));
+        } else if (std::string(way.way) == "keep") {
+            frame->setKeepLineBreaks(true);
+        } else {
+            ASSERT_TRUE(wxTheClipboard->Open());
+            wxTheClipboard->SetData(new wxTextDataObject(way.text));
+            wxTheClipboard->Close();
+            EXPECT_EQ(way.title != nullptr, frame->pasteDocument());
+        }
+        EXPECT_EQ(way.title ? way.title : "tide.txt - FlitReader", frame->GetTitle());
+        EXPECT_EQ(way.title ? "Word 0 of 5" : "Word 12 of 19", frame->getStatusText(2));
+        EXPECT_EQ(way.message,
+                  frame->getRefusal() + frame->getStatusText(CReaderFrame::kChapterField));
+        closeFrame();
+    }
+}
+
+// A document's title names the window, the status bar names the part being read, and Go >
+// Chapter moves there as the other moves do: paused stays paused, reading goes on from there.
+TEST_F(ReaderFrameTest, ShowsTitleAndChapterAndGoesToChapters) {
+    openFrame("tide.txt", kText);
+    CDocumentImporter importer;
+    std::unique_ptr<CDataManager> book =
+        importer.importText("Part one.\n\nThe tide comes in. Boats rise.\n\nGulls wait here.",
+                            CDocumentImporter::ePlainText, folder);
+    book->setTitle("Tides");
+    // Parts start at the words "Part", "The" and "Gulls".
+    const std::pair<const char*, int> parts[] = {{"Part One", 1}, {"The Tide", 2}, {"Gulls", 2}};
+    size_t item = 0, part = 0;
+    for (wxCDataInfoListNode* node = book->getFirstNode(); node; node = node->GetNext(), ++item) {
+        const CDataInfo* data = node->GetData();
+        if (data->getDataInfoType() == eDITWord &&
+            wxString(parts[part].first).StartsWith(static_cast<const CDITWord*>(data)->getWord())) {
+            book->addContentsEntry(parts[part].first, parts[part].second, item);
+            part = std::min<size_t>(part + 1, 2);
+        }
+    }
+    frame->openImported(std::move(book), "tides.txt");
+    EXPECT_EQ("Tides - FlitReader", frame->GetTitle());
+    wxMenu* go = frame->GetMenuBar()->GetMenu(frame->GetMenuBar()->FindMenu("Go"));
+    wxMenu* chapters = go->FindItemByPosition(0)->GetSubMenu();
+    ASSERT_EQ(3u, chapters->GetMenuItemCount());
+    const auto choose = [&](size_t entry) {
+        wxCommandEvent event(wxEVT_MENU, chapters->FindItemByPosition(entry)->GetId());
+        frame->ProcessWindowEvent(event);
+    };
+    const struct {
+        size_t entry; // -1: none chosen
+        const char* chapter;
+        const char* word;
+        CReaderFrame::eReadingState state;
+    } moves[] = {
+        {size_t(-1), "Part One", "Word 0 of 11", CReaderFrame::eIdle},
+        {2, "Gulls", "Word 9 of 11", CReaderFrame::eStopped},
+        {1, "The Tide", "Word 3 of 11", CReaderFrame::eStopped},
+    };
+    for (const auto& move : moves) {
+        SCOPED_TRACE(move.chapter);
+        if (move.entry != size_t(-1)) {
+            choose(move.entry);
+        }
+        EXPECT_EQ(move.chapter, frame->getStatusText(CReaderFrame::kChapterField));
+        EXPECT_EQ(move.word, frame->getStatusText(2));
+        EXPECT_EQ(move.state, frame->getReading());
+    }
+    frame->startFromBeginning();
+    frame->pauseReading();
+    choose(2);
+    EXPECT_EQ(CReaderFrame::ePaused, frame->getReading());
+    frame->continueReading();
+    ASSERT_TRUE(reached(CReaderFrame::eFinished));
+    EXPECT_EQ("Gulls wait here.", record(3, "WORD"));
+}
+
+TEST_F(ReaderFrameTest, KeysDriveReadingWhereTheDisplayAllowsIt) {
+    openFrame("tide.txt", kText);
+    frame->Raise();
+    frame->getFlitView()->SetFocus();
+    if (!pumpUntil([] { return wxWindow::FindFocus() != nullptr; }, seconds(5))) {
+        GTEST_SKIP() << "no keyboard focus without a window manager";
+    }
+    // Without a window manager the keyboard follows the pointer. A key can still go to a window
+    // that appeared and took the focus meanwhile, so it is pressed again while nothing acted on
+    // it; a key acted on changes what is checked, so no press is ever counted twice.
+    const wxPoint inside = frame->GetScreenRect().GetPosition() + wxPoint(40, 80);
+    wxUIActionSimulator keys;
+    const auto press = [&](int key, const std::function<bool()>& acted) {
+        for (int attempt = 0; attempt < 3 && !acted(); ++attempt) {
+            frame->Raise();
+            frame->getFlitView()->SetFocus();
+            keys.MouseMove(inside);
+            pumpUntil([&] { return wxGetMousePosition() == inside; }, seconds(5));
+            keys.Char(key);
+            pumpUntil(acted, seconds(5));
+        }
+        return acted();
+    };
+    EXPECT_TRUE(press(WXK_UP, [&] { return frame->getManager()->getTargetSpeed() != 250; }));
+    EXPECT_EQ(275, frame->getManager()->getTargetSpeed());
+    EXPECT_TRUE(press(WXK_HOME, [&] { return frame->getReading() != CReaderFrame::eIdle; }));
+}
+
+// Time left and reading times read as h:mm:ss, rounded to the second.
+TEST(ReaderFiguresTest, DurationsReadAsHoursMinutesSeconds) {
+    const std::pair<unsigned long long, const char*> durations[] = {{0, "0:00:00"},
+                                                                    {59499, "0:00:59"},
+                                                                    {59500, "0:01:00"},
+                                                                    {3600000, "1:00:00"},
+                                                                    {36061000, "10:01:01"}};
+    for (const auto& [milliseconds, shown] : durations) {
+        EXPECT_EQ(shown, formatDuration(milliseconds)) << milliseconds;
+    }
+}
+
+// The comforts around reading, each as the user meets it: the progress strip moves the
+// position, the pointer hides while reading, dialogs pause reading, full screen and the keys
+// overlay come and go by key, a link is named, the attachment key reads the attachment.
+TEST_F(ReaderFrameTest, ComfortsAroundReading) {
+    const auto key = [&](int code, int unicode) {
+        wxKeyEvent press(wxEVT_CHAR_HOOK);
+        press.m_keyCode = code;
+        press.m_uniChar = static_cast<wxChar>(unicode);
+        frame->ProcessWindowEvent(press);
+    };
+    const auto click = [&](double at) { // on the progress strip, at a fraction of its width
+        wxWindow* strip = wxWindow::FindWindowByName("progressStrip", frame);
+        ASSERT_TRUE(pumpUntil([&] { return strip->GetClientSize().x > 0; }));
+        for (const wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP}) {
+            wxMouseEvent mouse(type);
+            mouse.m_x = static_cast<int>(at * strip->GetClientSize().x);
+            strip->ProcessWindowEvent(mouse);
+        }
+    };
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        std::function<bool()> holds;
+    } steps[] = {
+        {"click the end", [&] { click(1); },
+         [&] { return frame->getStatusText(2) == "Word 19 of 19"; }},
+        {"start hides the pointer", [&] { frame->startFromBeginning(); },
+         [&] { return frame->getFlitView()->GetCursor().IsOk(); }},
+        {"a dialog pauses",
+         [&] {
+             CPauseWhileModal pause(frame);
+             EXPECT_TRUE(pause.paused());
+         },
+         [&] { return frame->getReading() == CReaderFrame::eReading; }},
+        {"pause shows it", [&] { frame->pauseReading(); },
+         [&] { return !frame->getFlitView()->GetCursor().IsOk(); }},
+        {"a dialog while paused", [&] { EXPECT_FALSE(CPauseWhileModal(frame).paused()); },
+         [&] { return frame->getReading() == CReaderFrame::ePaused; }},
+        {"click the middle", [&] { click(0.5); },
+         [&] { return frame->getStatusText(2) == "Word 10 of 19"; }},
+        {"F1 or ?", [&] { key('/', '?'); }, [&] { return frame->keysShown(); }},
+        {"any key closes", [&] { key(WXK_SPACE, ' '); },
+         [&] { return !frame->keysShown() && frame->getReading() == CReaderFrame::ePaused; }},
+        {"F11", [&] { key(WXK_F11, 0); }, [&] { return frame->IsFullScreen(); }},
+        {"Esc leaves and stops", [&] { key(WXK_ESCAPE, WXK_ESCAPE); },
+         [&] { return !frame->IsFullScreen() && frame->getReading() == CReaderFrame::eStopped; }},
+    };
+    openFrame("tide.txt", kText);
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.step);
+        step.act();
+        EXPECT_TRUE(step.holds());
+    }
+    frame->togglePause();
+    ASSERT_TRUE(reached(CReaderFrame::eFinished));
+    EXPECT_EQ("Gulls wait. A second paragraph starts here. It ends here.", record(3, "WORD"));
+    closeFrame();
+
+    // A link is named in the status bar; L opens web, mail and file addresses only. The
+    // attachment key reads what the announcement announces.
+    openFrame("mail.flit", "Calm.{link gopher://x.test}{email 0}{attachment announce}"
+                           "{attachment skip}Tide tables.{email 1}");
+    // A pressed while the announcement shows (this handler runs before the frame's).
+    bool pressed = false;
+    frame->getFlitView()->Bind(wxEventTypeTag<CFlitCommandEvent>(EVT_FLIT_COMMAND_WORD_MSG),
+                               [&](CFlitCommandEvent& word) {
+                                   word.Skip();
+                                   if (word.text == "attachment" && !pressed) {
+                                       pressed = true;
+                                       key('A', 'a');
+                                   }
+                               });
+    frame->startFromBeginning();
+    ASSERT_TRUE(reached(CReaderFrame::eFinished));
+    EXPECT_TRUE(wxString(record(3, "WORD")).EndsWith("Tide tables. Email Item # 2"));
+    EXPECT_EQ("Link: gopher://x.test (L opens it)", frame->getStatusText(eFieldChapter));
+    key('L', 'l');
+    EXPECT_EQ("Not opened: gopher://x.test is not a web, mail or file address",
+              frame->getStatusText(eFieldChapter));
+}
+
+} // namespace

@@ -1,0 +1,186 @@
+// The library through the real frame: real SQLite files in a data folder of the test's own.
+
+#include "library/Library.h"
+#include "frame/ReaderFrame.h"
+#include "library/LibraryDialog.h"
+
+#include "support/TestHost.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <wx/app.h>
+#include <wx/fileconf.h>
+#include <wx/filename.h>
+#include <wx/listctrl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+const int kWordsField = 2;
+const char* const kText = "One two three. Four five six. Seven eight nine. Ten eleven twelve.";
+
+class LibraryTest : public testing::Test {
+protected:
+    void SetUp() override {
+        folder = wxFileName::CreateTempFileName("flitreader-library");
+        wxRemoveFile(folder);
+        wxFileName::Mkdir(folder, 0700);
+        wxSetEnv("XDG_DATA_HOME", folder + "/data");
+        wxFileName::Mkdir(folder + "/data", 0700);
+        wxConfigBase::Set(new wxFileConfig("flitreader", wxEmptyString, folder + "/config"));
+        document = write("/tide.txt", kText);
+    }
+    void TearDown() override {
+        close();
+        delete wxConfigBase::Set(nullptr);
+        wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
+    }
+
+    wxString write(const wxString& name, const std::string& bytes) {
+        std::ofstream((folder + name).ToStdString(), std::ios::binary) << bytes;
+        return folder + name;
+    }
+    std::string read(const wxString& path) {
+        std::ostringstream bytes;
+        bytes << std::ifstream(path.ToStdString(), std::ios::binary).rdbuf();
+        return bytes.str();
+    }
+    bool pumpUntil(const std::function<bool()>& done) {
+        for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+             !done() && std::chrono::steady_clock::now() < end; wxTheApp->Yield(true)) {
+            wxTheApp->ProcessPendingEvents();
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+        return done();
+    }
+    void open(SReaderOptions options = {}) {
+        frame = new CReaderFrame(options, std::chrono::steady_clock::now());
+        ASSERT_TRUE(frame->openDocument(document, true));
+        frame->Show();
+    }
+    void close() {
+        if (frame != nullptr) {
+            frame->Close(true);
+            frame = nullptr;
+            EXPECT_TRUE(pumpUntil([] { return wxTopLevelWindows.IsEmpty(); }));
+        }
+    }
+    wxString listed(int column) {
+        CLibraryDialog dialog(frame, frame->getLibrary());
+        return dialog.getList()->GetItemText(0, column);
+    }
+
+    CZeroTimingTable zeroTiming;
+    wxString folder;
+    wxString document;
+    CReaderFrame* frame = nullptr;
+};
+
+// Each row reads the document one way, closes the reader and opens it again.
+TEST_F(LibraryTest, ReopeningResumesWhereReadingStopped) {
+    const struct {
+        const char* name;
+        int sentencesOn; // moves forward while stopped
+        bool pause;      // started, then paused in the first sentence
+        bool finish;     // read to the end
+        const char* changedText;
+        bool fromStart;
+        const char* progress;
+        const char* wordOnReturn;
+    } readings[] = {
+        {"moved on, stopped", 2, false, false, nullptr, false, "50%", "Word 7 of 12"},
+        {"started, paused", 1, true, false, nullptr, false, "25%", "Word 4 of 12"},
+        {"finished", 0, false, true, nullptr, false, "100%", "Word 0 of 12"},
+        {"changed since", 2, false, false, "Other words here.", false, "0%", "Word 0 of 3"},
+        {"--from-start", 2, false, false, nullptr, true, "50%", "Word 0 of 12"},
+    };
+    for (const auto& reading : readings) {
+        SCOPED_TRACE(reading.name);
+        wxFileName::Rmdir(folder + "/data/flitreader", wxPATH_RMDIR_RECURSIVE);
+        document = write("/tide.txt", kText);
+        open();
+        for (int move = 0; move < reading.sentencesOn; ++move) {
+            frame->moveBySentence(1);
+        }
+        if (reading.pause) {
+            frame->togglePause();
+            frame->pauseReading();
+        }
+        if (reading.finish) {
+            frame->startFromBeginning();
+        }
+        ASSERT_TRUE(!reading.finish ||
+                    pumpUntil([&] { return frame->getReading() == CReaderFrame::eFinished; }));
+        const wxString wordWhenClosed = frame->getStatusText(kWordsField);
+        close();
+        if (reading.changedText != nullptr) {
+            write("/tide.txt", reading.changedText);
+        }
+        SReaderOptions options;
+        options.fromStart = reading.fromStart;
+        open(options);
+        EXPECT_EQ(reading.wordOnReturn, frame->getStatusText(kWordsField)) << wordWhenClosed;
+        EXPECT_EQ(reading.progress, listed(1));
+        EXPECT_EQ(document, listed(3));
+        close();
+    }
+}
+
+// A library the reader cannot use: the reader reads, says so once, and leaves the file as it was.
+TEST_F(LibraryTest, AnUnusableLibraryLeavesTheReaderReading) {
+    const struct {
+        const char* name;
+        bool garbage;
+        const char* said;
+    } libraries[] = {
+        {"corrupt", true, "(file is not a database): reading without remembering"},
+        {"newer", false, "was written by a newer FlitReader (version 99)"},
+    };
+    for (const auto& library : libraries) {
+        SCOPED_TRACE(library.name);
+        wxFileName::Mkdir(folder + "/data/flitreader", 0700, wxPATH_MKDIR_FULL);
+        const wxString path = folder + "/data/flitreader/library.sqlite3";
+        std::remove(path.utf8_str());
+        if (library.garbage) {
+            write("/data/flitreader/library.sqlite3", std::string(4096, '\x5a'));
+        } else {
+            sqlite3* db = nullptr;
+            sqlite3_open(path.utf8_str(), &db);
+            sqlite3_exec(db, "CREATE TABLE later(x); PRAGMA user_version = 99", nullptr, nullptr,
+                         nullptr);
+            sqlite3_close(db);
+        }
+        const std::string before = read(path);
+        open();
+        EXPECT_TRUE(frame->getStatusText(CReaderFrame::kChapterField).Contains(library.said))
+            << frame->getStatusText(CReaderFrame::kChapterField);
+        frame->startFromBeginning();
+        EXPECT_TRUE(pumpUntil([&] { return frame->getReading() == CReaderFrame::eFinished; }));
+        close();
+        EXPECT_EQ(before, read(path));
+    }
+}
+
+// Two readers at once share one library: what one writes, the other reads, day by day.
+TEST_F(LibraryTest, TwoReadersShareTheLibrary) {
+    CLibrary first, second;
+    first.opened("a1", "Tide", document, 12);
+    second.setPosition("a1", 6);
+    ASSERT_EQ(1u, first.documents().size());
+    EXPECT_EQ(6, first.documents()[0].position);
+    first.addSession({"a1", wxDateTime::Now(), 12, 1000, 720});
+    const std::vector<CLibrary::SDay> days =
+        second.wordsPerDay(wxDateTime::Today() - wxDateSpan::Day());
+    ASSERT_EQ(2u, days.size());
+    EXPECT_EQ(0, days[0].words);
+    EXPECT_EQ(12, days[1].words);
+    EXPECT_EQ(720u, second.sessionsSince(wxDateTime::Today()).at(0).achievedWpm);
+    EXPECT_TRUE(first.isAvailable() && second.isAvailable());
+}
+
+} // namespace

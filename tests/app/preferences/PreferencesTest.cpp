@@ -1,0 +1,180 @@
+// The reader's preferences as a user lives with them: kept across restarts of the window in the
+// user's config folder, themes readable, and a broken file never in the way.
+
+#include "preferences/Preferences.h"
+#include "frame/ReaderFrame.h"
+#include "view/Themes.h"
+
+#include <flitengine/engine/FlitManager.h>
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/config.h>
+#include <wx/filename.h>
+#include <wx/stdpaths.h>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+// Pumps the display's and the queued events until done holds (generous deadline).
+bool pumpUntil(const std::function<bool()>& done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done() && std::chrono::steady_clock::now() < end) {
+        wxTheApp->Yield(true);
+        wxTheApp->ProcessPendingEvents();
+    }
+    return done();
+}
+
+std::string contentOf(const wxString& path) {
+    std::ifstream in(path.ToStdString(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class PreferencesTest : public testing::Test {
+protected:
+    void SetUp() override {
+        folder = wxFileName::CreateTempFileName("flitreader-prefs");
+        wxRemoveFile(folder);
+        wxFileName::Mkdir(folder, 0700);
+        wxSetEnv("XDG_CONFIG_HOME", folder + "/config");
+        wxSetEnv("XDG_DATA_HOME", folder + "/data");
+        wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_XDG);
+        configFile = folder + "/config/flitreader/flitreader.conf";
+    }
+
+    void TearDown() override {
+        closeFrame();
+        delete wxConfigBase::Set(nullptr);
+        wxStandardPaths::Get().SetFileLayout(wxStandardPaths::FileLayout_Classic);
+        wxUnsetEnv("XDG_CONFIG_HOME");
+        wxUnsetEnv("XDG_DATA_HOME");
+        wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
+    }
+
+    // Starts the reader as the application does: its config installed, then its window.
+    void startReader() {
+        userPreferences::install();
+        frame = new CReaderFrame(SReaderOptions(), std::chrono::steady_clock::now());
+        frame->Show();
+    }
+
+    // Closes the window and the config, as the reader quits.
+    void quitReader() {
+        closeFrame();
+        delete wxConfigBase::Set(nullptr);
+    }
+
+    void closeFrame() {
+        if (frame != nullptr) {
+            frame->Close(true);
+            frame = nullptr;
+            EXPECT_TRUE(pumpUntil([] { return wxTopLevelWindows.IsEmpty(); }));
+        }
+    }
+
+    wxString folder;
+    wxString configFile;
+    CReaderFrame* frame = nullptr;
+};
+
+// Every theme's word is readable on its background (WCAG AA), measured with the contrast the
+// standard defines; the first rows pin the measure itself to values known from it.
+TEST_F(PreferencesTest, ThemeWordsHaveEnoughContrast) {
+    const struct {
+        wxColour first, second;
+        double ratio;
+    } known[] = {
+        {*wxBLACK, *wxWHITE, 21.0},
+        {wxColour(119, 119, 119), *wxWHITE, 4.48},
+        {wxColour(0, 0, 255), *wxWHITE, 8.59},
+        {wxColour(40, 40, 40), wxColour(40, 40, 40), 1.0},
+    };
+    for (const auto& row : known) {
+        SCOPED_TRACE(row.first.GetAsString(wxC2S_HTML_SYNTAX).ToStdString());
+        EXPECT_NEAR(row.ratio, contrastRatio(row.first, row.second), 0.01);
+    }
+    for (int theme = 0; theme < eThemeCount; ++theme) {
+        SCOPED_TRACE(themeOf(theme).key);
+        EXPECT_EQ(theme, themeNamed(themeOf(theme).key));
+        EXPECT_GE(contrastRatio(themeOf(theme).word, themeOf(theme).background), kMinWordContrast);
+    }
+}
+
+// Preferences changed in one run of the window are there in the next, from the user's config
+// folder.
+TEST_F(PreferencesTest, PreferencesSurviveARestart) {
+    startReader();
+    EXPECT_EQ(configFile, userPreferences::path());
+    EXPECT_EQ(SPreferences(), frame->getPreferences());
+    SPreferences chosen;
+    chosen.theme = eThemeSepia;
+    chosen.fixation = false;
+    chosen.fixationColour = wxColour(0, 128, 0);
+    chosen.fontFace = "DejaVu Serif";
+    chosen.fontSize = 60;
+    chosen.pauseContext = ePauseWordOnly;
+    chosen.speed = 480;
+    chosen.count = CFlitWordCalcs::eLengthBytes;
+    chosen.hyphenate = true;
+    chosen.language = "fr";
+    frame->setPreferences(chosen);
+    frame->setWordDisplayLength(20);
+    chosen.wordLength = 20;
+    quitReader();
+
+    ASSERT_TRUE(wxFileName::FileExists(configFile));
+    startReader();
+    EXPECT_EQ(chosen, frame->getPreferences());
+    EXPECT_TRUE(frame->getRefusal().empty());
+}
+
+// A preferences file that cannot be used: the reader starts with the defaults (or without the
+// values it could not understand), says so once, and leaves the file alone until the user
+// changes a preference; the old file is then kept beside the new one.
+TEST_F(PreferencesTest, ABrokenFileStartsWithDefaults) {
+    const struct {
+        const char* name;
+        const char* content;
+        const char* said; // part of the message
+        int theme;        // as the reader starts
+        bool keptAside;   // the file moved aside at the first change
+    } files[] = {
+        {"not a config", "[View\nTheme=light\n\x01\x02=\xff\n", "were not read", eThemeDark, true},
+        {"newer", "[Preferences]\nVersion=9\n[View]\nTheme=light\n", "newer version", eThemeDark,
+         true},
+        {"bad values", "[Reading]\nSpeed=fast\nCount=words\n[View]\nTheme=light\nFontSize=2\n",
+         "Speed = 'fast', FontSize = '2', Count = 'words'", eThemeLight, false},
+    };
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.name);
+        wxFileName::Mkdir(wxFileName(configFile).GetPath(), 0700, wxPATH_MKDIR_FULL);
+        std::ofstream(configFile.ToStdString(), std::ios::binary) << file.content;
+        startReader();
+        ASSERT_TRUE(pumpUntil([this] { return !frame->getRefusal().empty(); }));
+        EXPECT_NE(wxNOT_FOUND, frame->getRefusal().Find(file.said)) << frame->getRefusal();
+        EXPECT_EQ(file.theme, frame->getPreferences().theme);
+        EXPECT_EQ(CFlitManager::kDefaultWpmSpeed, frame->getPreferences().speed);
+        quitReader();
+        EXPECT_EQ(file.content, contentOf(configFile));
+
+        startReader();
+        SPreferences chosen = frame->getPreferences();
+        chosen.theme = eThemeHighContrast;
+        frame->setPreferences(chosen);
+        quitReader();
+        EXPECT_EQ(file.keptAside, wxFileName::FileExists(configFile + ".unreadable"));
+        if (file.keptAside) {
+            EXPECT_EQ(file.content, contentOf(configFile + ".unreadable"));
+            wxRemoveFile(configFile + ".unreadable");
+        }
+        startReader();
+        EXPECT_EQ(eThemeHighContrast, frame->getPreferences().theme) << contentOf(configFile);
+        quitReader();
+    }
+}
+
+} // namespace

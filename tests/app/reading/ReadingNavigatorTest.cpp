@@ -1,0 +1,297 @@
+// The reader's parts that need no window: its command line, its record format and its map of
+// sentences, paragraphs and times.
+
+#include "reading/ReadingNavigator.h"
+#include "ReaderOptions.h"
+#include "reading/EventRecorder.h"
+
+#include <flitengine/engine/FlashedWords.h>
+#include <flitengine/engine/FlitCommandEvent.h>
+#include <flitengine/engine/Hyphenation.h>
+#include <flitengine/import/DocumentImporter.h>
+#include <flitengine/outside/OvriChars.h>
+#include <flitengine/timing/FlitWordCalcs.h>
+
+#include <gtest/gtest.h>
+#include <wx/filename.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The reader's command line parsed, as the program's own.
+int parse(std::vector<const char*> args, SReaderOptions* options = nullptr) {
+    SReaderOptions ignored;
+    args.insert(args.begin(), "flitreader");
+    args.push_back(nullptr);
+    return parseReaderOptions(static_cast<int>(args.size()) - 1, const_cast<char**>(args.data()),
+                              options != nullptr ? options : &ignored);
+}
+
+TEST(ReaderOptionsTest, AcceptsTheDocumentedOptionsAndRefusesBadOnes) {
+    const char* const sample = FLIT_SAMPLES_DIR "/harbour.txt";
+    SReaderOptions options;
+    ASSERT_EQ(0, parse({"--wpm", "400", "--word-length", "9", "--autostart", "--auto-continue",
+                        "--exit-when-done", "--record", "r.tsv", "--screenshot", "s.png", sample},
+                       &options));
+    EXPECT_EQ(400, options.wpm);
+    EXPECT_EQ(9, options.wordLength);
+    EXPECT_TRUE(options.autostart && options.autoContinue && options.exitWhenDone);
+    EXPECT_EQ("r.tsv s.png", options.recordPath + " " + options.screenshotPath);
+    EXPECT_EQ(sample, options.documentPath);
+    // clang-format off
+    const std::vector<const char*> refused[] = {{"--wpm", "99"}, {"--wpm", "951"},
+        {"--wpm", "fast"}, {"--word-length", "1"}, {"--word-length", "101"}, {"--bogus"},
+        {"/no/such/file.txt"},
+        {"--autostart"}};
+    // clang-format on
+    for (const std::vector<const char*>& bad : refused) {
+        EXPECT_EQ(2, parse(bad)) << bad[0];
+    }
+    EXPECT_EQ(-1, parse({"--help"}));
+    // "-" reads standard input.
+    ASSERT_EQ(0, parse({"--keep-line-breaks", "-"}, &options));
+    EXPECT_TRUE(options.keepLineBreaks);
+    EXPECT_EQ("-", options.documentPath);
+}
+
+TEST(EventRecorderTest, WritesOneEscapedLinePerEvent) {
+    const wxString path = wxFileName::CreateTempFileName("flitrecord");
+    {
+        CEventRecorder recorder(std::chrono::steady_clock::now());
+        wxString error;
+        ASSERT_TRUE(recorder.open(path, &error)) << error;
+        CFlitCommandEvent word(EVT_FLIT_COMMAND_WORD_MSG);
+        word.text = "tab\there\\new\nline";
+        recorder.record("view", word);
+        CFlitCommandEvent colour(EVT_FLIT_COMMAND_TEXT_COLOUR_MSG);
+        colour.colour = wxColour(200, 50, 40);
+        colour.number = 1;
+        recorder.record("frame", colour);
+    }
+    std::ifstream in(path.ToStdString());
+    std::string header, first, second;
+    std::getline(std::getline(std::getline(in, header), first), second);
+    EXPECT_EQ("t_ms\twindow\ttype\ttext\tnumber\tcolour", header);
+    EXPECT_NE(std::string::npos, first.find("\tview\tWORD\ttab\\there\\\\new\\nline\t-1\t"));
+    EXPECT_NE(std::string::npos, second.find("\tframe\tTEXT_COLOUR\t\t1\t#c83228"));
+    // Milliseconds with three decimals.
+    EXPECT_EQ('.', first[first.find('\t') - 4]);
+    EXPECT_STREQ("UNKNOWN", CEventRecorder::typeName(-12345));
+    wxRemoveFile(path);
+}
+
+class ReadingNavigatorTest : public testing::Test {
+protected:
+    void load(const char* text, CDocumentImporter::eFormat format = CDocumentImporter::ePlainText) {
+        CDocumentImporter importer;
+        document = importer.importText(text, format, wxString());
+        ASSERT_TRUE(document) << importer.getError();
+        navigator = std::make_unique<CReadingNavigator>(document.get());
+    }
+
+    static std::string textOf(wxCDataInfoListNode* node) {
+        const auto* item = node != nullptr ? dynamic_cast<CDITWord*>(node->GetData()) : nullptr;
+        return item != nullptr ? item->getWord() : "-";
+    }
+
+    wxCDataInfoListNode* word(const char* text) const {
+        auto* node = navigator->firstWord();
+        for (; node != nullptr && textOf(node) != text; node = node->GetNext()) {
+        }
+        return node;
+    }
+
+    // Where a move leads from each word in turn, "-" where it leads nowhere.
+    template <class Move> std::string moves(Move move) const {
+        std::string to;
+        for (wxCDataInfoListNode* node = navigator->firstWord(); node; node = node->GetNext()) {
+            to += textOf(node) == "-" ? "" : textOf((navigator.get()->*move)(node)) + " ";
+        }
+        return to;
+    }
+
+    std::unique_ptr<CDataManager> document;
+    std::unique_ptr<CReadingNavigator> navigator;
+};
+
+// A sentence ends after a closing quote too, and a title's full stop ends none. Back goes to the
+// start of the sentence, or to the one before from a start. A single line break does not end a
+// paragraph; a blank line does.
+TEST_F(ReadingNavigatorTest, SentencesAndParagraphs) {
+    load("One two. Three \"four!\" Five\nsix?\n\nSeven eight.");
+    EXPECT_EQ("Three Three Five Five Seven Seven - - ", moves(&CReadingNavigator::nextSentence));
+    EXPECT_EQ("One One One Three Three Five Five Seven ",
+              moves(&CReadingNavigator::previousSentence));
+    EXPECT_EQ("Seven Seven Seven Seven Seven Seven - - ", moves(&CReadingNavigator::nextParagraph));
+    EXPECT_EQ("One One One One One One One Seven ", moves(&CReadingNavigator::previousParagraph));
+    std::vector<wxString> words;
+    int marked = -1;
+    navigator->sentenceAround(word("six?"), &words, &marked);
+    EXPECT_EQ((std::vector<wxString>{"Five", "six?"}), words);
+    EXPECT_EQ(1, marked);
+
+    // Without blank lines each line is a paragraph; a marked-up text keeps its line breaks, and
+    // only its blank lines end paragraphs.
+    load("One.\nTwo.\nThree.");
+    EXPECT_EQ("Two. Three. - ", moves(&CReadingNavigator::nextParagraph));
+    load("One\ntwo\n\nThree.", CDocumentImporter::eMarkedUp);
+    EXPECT_EQ("Three. Three. - ", moves(&CReadingNavigator::nextParagraph));
+
+    load("Mrs. Smith came. Dr. Lee left.");
+    EXPECT_EQ("Dr. Dr. Dr. - - - ", moves(&CReadingNavigator::nextSentence));
+    EXPECT_EQ("Mrs. Mrs. Mrs. Mrs. Dr. Dr. ", moves(&CReadingNavigator::previousSentence));
+    navigator->sentenceAround(word("Smith"), &words, &marked);
+    EXPECT_EQ((std::vector<wxString>{"Mrs.", "Smith", "came."}), words);
+}
+
+TEST_F(ReadingNavigatorTest, WordCountsAndTimeLeftFollowTheTimingRules) {
+    load("Harbour lights, internationalization\nend.");
+    EXPECT_EQ(0u, navigator->wordsBefore(word("Harbour")));
+    EXPECT_EQ(3u, navigator->wordsBefore(word("end.")));
+    EXPECT_EQ(1u, navigator->wordsBefore(word("lights,"))) << "counting backwards again";
+    EXPECT_EQ(4u, navigator->wordsBefore(nullptr));
+
+    // The calculator's own figures, asked in reading order (it remembers the word before).
+    CFlitWordCalcs calcs;
+    const auto cost = [&](const char* timed, char separator, int speed) -> uint64_t {
+        const int display = calcs.calcWordDisplayTime(timed, speed);
+        return display + calcs.calcInterWordDelayTime(timed, separator, speed);
+    };
+    // At a word length of 8 the long word is three chunks timed by "internat".
+    uint64_t expected = cost("Harbour", COvriChars::kSpaceChar, 300);
+    expected += cost("lights,", COvriChars::kSpaceChar, 300);
+    expected += 3 * cost("internat", COvriChars::kNewlineChar, 300);
+    expected += cost("end.", COvriChars::kNullByte, 300);
+    EXPECT_EQ(expected, navigator->timeLeftMs(word("Harbour"), 300, 8));
+    EXPECT_EQ(0u, navigator->timeLeftMs(nullptr, 300, 8));
+
+    // After a restart the ramp times the words at 100, 175, ... and at the target once it has
+    // passed it; it never passes 950, so above 925 it holds at 925.
+    load("a b c d e f g h i j k l m n");
+    const struct {
+        int target;
+        std::vector<int> speeds;
+    } ramps[] = {{300, {100, 175, 250}},
+                 {950, {100, 175, 250, 325, 400, 475, 550, 625, 700, 775, 850, 925, 925, 925}}};
+    for (const auto& ramp : ramps) {
+        SCOPED_TRACE(ramp.target);
+        calcs.zeroInit();
+        uint64_t total = 0;
+        for (size_t i = 0; i < 14; ++i) {
+            const char letter[] = {static_cast<char>('a' + i), '\0'};
+            total += cost(letter, i < 13 ? COvriChars::kSpaceChar : COvriChars::kNullByte,
+                          i < ramp.speeds.size() ? ramp.speeds[i] : ramp.target);
+        }
+        EXPECT_EQ(total, navigator->timeLeftMs(word("a"), ramp.target, 8, true));
+    }
+
+    // Each word the engine flashes counts once: "<LINK>", an email item's four words, an
+    // announcement's fifteen; the words an attachment skip jumps over not at all.
+    load("A{link http://x} b{email 0}{attachment announce}c{attachment skip}not read{email 1}d.",
+         CDocumentImporter::eMarkedUp);
+    EXPECT_EQ(28u, navigator->getWordCount());
+    EXPECT_EQ(27u, navigator->wordsBefore(word("d.")));
+    document = CDocumentImporter().importFile(FLIT_SAMPLES_DIR "/harbour-tour.flit");
+    ASSERT_TRUE(document);
+    navigator = std::make_unique<CReadingNavigator>(document.get());
+    EXPECT_EQ(236u, navigator->getWordCount());
+}
+
+// The time left from every word, at speeds asked in any order (each a new speed to the
+// navigator), equals the sum of the engine's own costs of the words from there: each word timed
+// by its timed part once per chunk, the calculator remembering the word before.
+TEST_F(ReadingNavigatorTest, TimeLeftAtAnySpeedIsTheSumOfTheWordsCosts) {
+    const struct {
+        const char* text;
+        unsigned int wordLength;
+        CFlitWordCalcs::eLengthUnit unit = CFlitWordCalcs::eLengthBytes;
+        const char* hyphenateIn = nullptr;
+    } rows[] = {
+        {"Dr. Smith met NASA (twice), e.g. in 1999; ANOTHER day: 3.5 km!\nCafé naïve "
+         "Ünïcödéwörterbücher, x\u0301y\u0301z\u0301 internationalization? Yes.\n\nEnd",
+         12},
+        {"Dr. Smith met NASA (twice), e.g. in 1999; internationalization? Ünïcödéwörter", 5},
+        {"A bb, CCC. dddd? Eeeee! ffffff; GGGGGGG: hhhhhhhh\niiiiiiiii (j) 12 k.", 2},
+        {"МОСКВА, Москва. Др. Дом? «Да», сказал он… 北京。你好！ ÉMILE : oui ; 123 ١٢٣", 6,
+         CFlitWordCalcs::eLengthCharacters},
+        {"internationalization, extraordinary hyphenation. Ünïcödéwörterbücher Yes", 7,
+         CFlitWordCalcs::eLengthCharacters, "en"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        load(row.text);
+        const CHyphenation* hyphenation =
+            row.hyphenateIn ? CHyphenation::forLanguage(row.hyphenateIn) : nullptr;
+        navigator->setFlashRules(row.unit, hyphenation);
+        std::vector<wxCDataInfoListNode*> nodes;
+        for (auto* node = navigator->firstWord(); node; node = node->GetNext()) {
+            nodes.push_back(node);
+        }
+        for (int speed : {300, 137, 950, 100, 333, 550}) {
+            CFlitWordCalcs calcs;
+            calcs.setLengthUnit(row.unit);
+            std::vector<uint64_t> costs;
+            for (wxCDataInfoListNode* node : nodes) {
+                for (const SFlashedWord& word : CFlashedWords::wordsOf(*document, node)) {
+                    const std::string timed = CFlashedWords::timedPart(word.text, row.wordLength);
+                    const uint64_t display = calcs.calcWordDisplayTime(timed.c_str(), speed);
+                    costs.push_back(
+                        CFlashedWords::chunksOf(word.text, row.wordLength, hyphenation).size() *
+                        (display +
+                         calcs.calcInterWordDelayTime(timed.c_str(), word.separator, speed)));
+                }
+            }
+            for (size_t i = nodes.size(); i-- > 0;) {
+                uint64_t left = 0;
+                for (size_t w = navigator->wordsBefore(nodes[i]); w < costs.size(); ++w) {
+                    left += costs[w];
+                }
+                EXPECT_EQ(left, navigator->timeLeftMs(nodes[i], speed, row.wordLength)) << speed;
+            }
+        }
+    }
+}
+
+// Asked for in any order, anywhere in a document of many marks: the item holding each word
+// has that many words before it or fewer, and the word is one of its own.
+TEST_F(ReadingNavigatorTest, WordsBeforeAndTheItemOfAWordAgree) {
+    std::string text;
+    for (int i = 0; i < 1500; ++i) {
+        text +=
+            i % 7 == 0 ? "Sea{link http://x} " : "{email 3}{attachment skip}not read{email 4}tide ";
+    }
+    load(text.c_str(), CDocumentImporter::eMarkedUp);
+    ASSERT_GT(navigator->getWordCount(), 3000u);
+    for (size_t index = navigator->getWordCount(); index-- > 0;) {
+        wxCDataInfoListNode* item = navigator->itemOfWord(index);
+        ASSERT_NE(nullptr, item) << index;
+        EXPECT_LE(navigator->wordsBefore(item), index);
+        EXPECT_GT(navigator->wordsBefore(item->GetNext()), index);
+    }
+    EXPECT_EQ(nullptr, navigator->itemOfWord(navigator->getWordCount()));
+}
+
+// Sentences and paragraphs thousands of items long: moves pass over the marks between them.
+TEST_F(ReadingNavigatorTest, MovesReachStartsFarAway) {
+    std::string text = "Start";
+    for (int i = 0; i < 1500; ++i) {
+        text += " w";
+    }
+    text += " end. Next w\nx";
+    for (int i = 0; i < 1500; ++i) {
+        text += " y";
+    }
+    load((text + " Last.").c_str());
+    EXPECT_EQ(word("Next"), navigator->nextSentence(word("Start")));
+    EXPECT_EQ(word("Next"), navigator->previousSentence(word("Last.")));
+    EXPECT_EQ(word("Start"), navigator->previousSentence(word("Next")));
+    EXPECT_EQ(word("x"), navigator->nextParagraph(word("w")));
+    EXPECT_EQ(word("x"), navigator->previousParagraph(word("Last.")));
+    EXPECT_EQ(word("Start"), navigator->previousParagraph(word("x")));
+    EXPECT_EQ(nullptr, navigator->nextParagraph(word("x")));
+}
+
+} // namespace

@@ -1,0 +1,114 @@
+// The flash view as a reader sees it: real windows, measured in the pixels they draw.
+
+#include "view/FlitView.h"
+#include "view/Fixation.h"
+
+#include <flitengine/outside/Utf8.h>
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/frame.h>
+
+#include <functional>
+
+namespace {
+
+// The first and last columns with a pixel of the colour (near it, when near) or, when unlike,
+// with a pixel other than it; first > last when there is none.
+std::pair<int, int> columnsOf(const wxImage& image, const wxColour& colour, bool unlike) {
+    const int kNear = 40;
+    std::pair<int, int> found(image.GetWidth(), -1);
+    for (int x = 0; x < image.GetWidth(); ++x) {
+        for (int y = 0; y < image.GetHeight(); ++y) {
+            const int distance = std::abs(image.GetRed(x, y) - colour.Red()) +
+                                 std::abs(image.GetGreen(x, y) - colour.Green()) +
+                                 std::abs(image.GetBlue(x, y) - colour.Blue());
+            if (unlike ? distance > 0 : distance < kNear) {
+                found = {std::min(found.first, x), std::max(found.second, x)};
+            }
+        }
+    }
+    return found;
+}
+
+class FlitViewTest : public testing::Test {
+protected:
+    void SetUp() override {
+        frame = new wxFrame(nullptr, wxID_ANY, "view");
+        view = new CFlitView(frame);
+        frame->SetClientSize(720, 300);
+        view->clearOverlay();
+        frame->Show();
+        wxTheApp->Yield(true);
+    }
+    void TearDown() override { frame->Destroy(); }
+    // The columns the view draws in (other than its background), or draws the colour in.
+    std::pair<int, int> drawn(const wxColour& colour = wxNullColour) {
+        const wxImage image = view->snapshot().ConvertToImage();
+        return columnsOf(image, colour.IsOk() ? colour : view->getBackgroundColour(),
+                         !colour.IsOk());
+    }
+    wxFrame* frame = nullptr;
+    CFlitView* view = nullptr;
+};
+
+} // namespace
+
+TEST_F(FlitViewTest, RecognitionLetterStaysInOneColumn) {
+    const struct {
+        const char* chunk;
+        const char* letter;
+    } words[] = {
+        // clang-format off
+        // One letter to eighteen; punctuation and the hyphen of a split word not counted.
+        {"a", "a"}, {"tide", "i"}, {"moorings", "o"}, {"\u201Charbour,\u201D", "r"},
+        {"lighthouse-", "h"}, {"unconstitutionally", "n"},
+        // Combining accents, Cyrillic, Greek, Japanese: counted as the letters a reader sees.
+        {"re\u0301sume\u0301", "s"}, {"\u041F\u0440\u0438\u0432\u0435\u0442", "\u0438"},
+        {"\u03B8\u03AC\u03BB\u03B1\u03C3\u03C3\u03B1", "\u03BB"},
+        {"\u6D77\u306E\u5411\u3053\u3046", "\u306E"},
+        // Right to left: Hebrew, a Hebrew word before a comma, Arabic (shaped whole).
+        {"\u05E1\u05E4\u05E8\u05D9\u05DD", "\u05E4"}, {"\u05E9\u05DC\u05D5\u05DD,", "\u05DC"},
+        {"\u0627\u0644\u0643\u062A\u0627\u0628", "\u0643"},
+        // clang-format on
+    };
+    for (const auto& word : words) {
+        SCOPED_TRACE(word.chunk);
+        EXPECT_EQ(wxString::FromUTF8(word.letter),
+                  CFixation::split(wxString::FromUTF8(word.chunk)).letter);
+        view->showChunk(wxString::FromUTF8(word.chunk));
+        const std::pair<int, int> letter = drawn(view->getFixationColour());
+        ASSERT_LE(letter.first, letter.second);
+        const int middle = (letter.first + letter.second) / 2;
+        EXPECT_NEAR(view->GetClientSize().x * CFlitView::kFixationPlace, middle, 2);
+        // A word of a right-to-left script begins at the right: more of it is left of its letter.
+        const std::pair<int, int> ink = drawn();
+        EXPECT_EQ(CUtf8::isRightToLeft(word.chunk, wxStrlen(word.chunk)),
+                  middle - ink.first > ink.second - middle);
+    }
+}
+
+// What would not fit a small window is shrunk, then cut: nothing is drawn at its edges.
+TEST_F(FlitViewTest, EverythingFitsASmallWindow) {
+    const wxString longWord =
+        wxString::FromUTF8("Hafendampfschifffahrtsgesellschaftskapit\u00E4nswitwenrenten");
+    const struct {
+        const char* name;
+        std::function<void()> show;
+    } shows[] = {
+        {"word", [&] { view->showChunk(longWord); }},
+        {"centred word", [&] { view->setFixationEnabled(false), view->showChunk(longWord); }},
+        {"sentence", [&] { view->showContext(std::vector<wxString>(40, longWord), 20); }},
+        {"hint", [&] { view->showHint(); }},
+        {"hold", [&] { view->showHold(longWord + " " + longWord); }},
+    };
+    frame->SetClientSize(480, 200);
+    for (const auto& show : shows) {
+        SCOPED_TRACE(show.name);
+        show.show();
+        const std::pair<int, int> columns = drawn();
+        EXPECT_GT(columns.second - columns.first, view->GetClientSize().x / 2);
+        EXPECT_GT(columns.first, 4);
+        EXPECT_LT(columns.second, view->GetClientSize().x - 5);
+    }
+}
