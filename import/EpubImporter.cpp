@@ -549,8 +549,9 @@ bool startsAsEpub(const char* bytes, std::size_t size) {
 } // namespace
 
 const SFormatEntry CEpubImporter::kFormat = {
-    CDocumentImporter::eEpub,    "epub", nullptr, "EPUB books", {"epub"}, &startsAsEpub, false,
-    &makeImporter<CEpubImporter>};
+    CDocumentImporter::eEpub,     "epub", nullptr, "EPUB books", {"epub"}, &startsAsEpub, false,
+    &makeImporter<CEpubImporter>,
+};
 
 std::unique_ptr<CDataManager> CEpubImporter::read(const char* bytes, std::size_t size,
                                                   const SImportContext&, SImportReport* report) {

@@ -516,7 +516,8 @@ bool startsAsHtml(const char* bytes, std::size_t size) {
 
 const SFormatEntry CHtmlImporter::kFormat = {
     CDocumentImporter::eHtml, "html",        nullptr, "Web pages",
-    {"html", "htm", "xhtml"}, &startsAsHtml, true,    &makeImporter<CHtmlImporter>};
+    {"html", "htm", "xhtml"}, &startsAsHtml, true,    &makeImporter<CHtmlImporter>,
+};
 
 CHtmlTextBuilder::CHtmlTextBuilder(CDataManager* target) : document(target) {}
 

@@ -54,7 +54,8 @@ std::string firstTitle(cmark_node* root) {
 // Known by its name alone: any text may be Markdown.
 const SFormatEntry CMarkdownImporter::kFormat = {
     CDocumentImporter::eMarkdown, "markdown", nullptr, "Markdown",
-    {"md", "markdown"},           nullptr,    true,    &makeImporter<CMarkdownImporter>};
+    {"md", "markdown"},           nullptr,    true,    &makeImporter<CMarkdownImporter>,
+};
 
 // The text is rendered to HTML and read as HTML, so headings, emphasis, lists and paragraphs
 // map to items exactly as a web page's do; a code block becomes a pre and keeps its lines.

@@ -448,8 +448,9 @@ bool startsAsPdf(const char* bytes, std::size_t size) {
 } // namespace
 
 const SFormatEntry CPdfImporter::kFormat = {
-    CDocumentImporter::ePdf,    "pdf", nullptr, "PDF", {"pdf"}, &startsAsPdf, false,
-    &makeImporter<CPdfImporter>};
+    CDocumentImporter::ePdf,     "pdf", nullptr, "PDF", {"pdf"}, &startsAsPdf, false,
+    &makeImporter<CPdfImporter>,
+};
 
 std::unique_ptr<CDataManager> CPdfImporter::read(const char* bytes, std::size_t size,
                                                  const SImportContext&, SImportReport* report) {

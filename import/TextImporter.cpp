@@ -14,26 +14,6 @@
 
 const char* const CTextImporter::kNotADocument = "not a document this reader knows";
 
-// Known by their names alone: any bytes may be text.
-const SFormatEntry CTextImporter::kPlainTextFormat = {
-    CDocumentImporter::ePlainText,
-    "text",
-    nullptr,
-    "Plain text",
-    {"txt"},
-    nullptr,
-    true,
-    []() -> std::unique_ptr<CFormatImporter> { return std::make_unique<CTextImporter>(false); }};
-const SFormatEntry CTextImporter::kMarkedUpFormat = {
-    CDocumentImporter::eMarkedUp,
-    "flit",
-    "marked-up text",
-    "Marked-up text",
-    {"flit"},
-    nullptr,
-    true,
-    []() -> std::unique_ptr<CFormatImporter> { return std::make_unique<CTextImporter>(true); }};
-
 namespace {
 
 // The byte order mark that some editors write at the start of a UTF-8 file: not text.
@@ -298,7 +278,37 @@ void failAt(SImportReport* report, const char* text, std::size_t size, std::size
     report->error = message;
 }
 
+std::unique_ptr<CFormatImporter> makePlainText() {
+    return std::make_unique<CTextImporter>(false);
+}
+
+std::unique_ptr<CFormatImporter> makeMarkedUp() {
+    return std::make_unique<CTextImporter>(true);
+}
+
 } // namespace
+
+// Known by their names alone: any bytes may be text.
+const SFormatEntry CTextImporter::kPlainTextFormat = {
+    CDocumentImporter::ePlainText,
+    "text",
+    nullptr,
+    "Plain text",
+    {"txt"},
+    nullptr,
+    true,
+    &makePlainText,
+};
+const SFormatEntry CTextImporter::kMarkedUpFormat = {
+    CDocumentImporter::eMarkedUp,
+    "flit",
+    "marked-up text",
+    "Marked-up text",
+    {"flit"},
+    nullptr,
+    true,
+    &makeMarkedUp,
+};
 
 bool CTextImporter::decode(const char* bytes, std::size_t size, const char** text,
                            std::size_t* textSize, std::string* converted, SImportReport* report) {
