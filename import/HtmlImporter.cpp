@@ -79,7 +79,7 @@ const SElementRole kElementRoles[] = {
 };
 
 eElementRole roleOf(const xmlNode* element) {
-    const char* name = reinterpret_cast<const char*>(element->name);
+    const char* name = textOf(element->name);
     for (const SElementRole& entry : kElementRoles) {
         if (strcasecmp(name, entry.name) == 0) {
             return entry.role;
@@ -549,7 +549,7 @@ bool CHtmlTextBuilder::append(const char* bytes, std::size_t size, bool xhtml, w
             lang = xmlGetNsProp(root, BAD_CAST "lang", XML_XML_NAMESPACE);
         }
         if (lang != nullptr) {
-            document->setLanguage(reinterpret_cast<const char*>(lang));
+            document->setLanguage(textOf(lang));
             xmlFree(lang);
         }
     }
