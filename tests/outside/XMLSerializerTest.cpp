@@ -41,9 +41,7 @@ class XMLSerializer : public testing::Test {
 protected:
     void SetUp() override {
         dir = wxFileName::CreateTempFileName("flit-xml");
-        wxRemoveFile(dir);
-        ASSERT_TRUE(wxMkdir(dir));
-        ASSERT_TRUE(wxMkdir(dir + "/media"));
+        ASSERT_TRUE(wxRemoveFile(dir) && wxMkdir(dir) && wxMkdir(dir + "/media"));
         ASSERT_EQ(0, mkfifo((dir + "/pipe").utf8_str(), 0600));
     }
     void TearDown() override { wxFileName::Rmdir(dir, wxPATH_RMDIR_RECURSIVE); }
