@@ -1,20 +1,21 @@
 #include <flitengine/import/DocumentImporter.h>
 
 #include "import/EpubImporter.h"
+#include "import/FormatEntry.h"
 #include "import/HtmlImporter.h"
 #include "import/MarkdownImporter.h"
 #include "import/PdfImporter.h"
+#include "import/TextHelpers.h"
 #include "import/TextImporter.h"
 #include <flitengine/outside/Utf8.h>
 
+#include <wx/arrstr.h>
 #include <wx/file.h>
 #include <wx/filename.h>
 #include <wx/log.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
-#include <cstring>
 #include <new>
 
 #include <sys/stat.h>
@@ -22,54 +23,36 @@
 
 namespace {
 
-struct SFormatName {
-    CDocumentImporter::eFormat format;
-    const char* name;
+using textHelpers::startsWith;
+
+// Every format read here, in the order the --format option's help and the Open dialog list them.
+// Each importer declares its own entry: its names, extensions, content check and factory.
+const SFormatEntry* const kFormats[] = {
+    &CTextImporter::kPlainTextFormat, &CTextImporter::kMarkedUpFormat, &CEpubImporter::kFormat,
+    &CHtmlImporter::kFormat,          &CMarkdownImporter::kFormat,     &CPdfImporter::kFormat,
 };
 
-// The names the programs' --format option takes, one per format.
-const SFormatName kFormatNames[] = {
-    {CDocumentImporter::ePlainText, "text"},    {CDocumentImporter::eMarkedUp, "flit"},
-    {CDocumentImporter::eEpub, "epub"},         {CDocumentImporter::eHtml, "html"},
-    {CDocumentImporter::eMarkdown, "markdown"}, {CDocumentImporter::ePdf, "pdf"},
-    {CDocumentImporter::eAutomatic, "auto"},
-};
+// The --format option's name for eAutomatic, which no importer reads.
+const char kAutomaticName[] = "auto";
 
-struct SExtension {
-    const char* extension;
-    CDocumentImporter::eFormat format;
-};
-
-const SExtension kExtensions[] = {
-    {"flit", CDocumentImporter::eMarkedUp},     {"epub", CDocumentImporter::eEpub},
-    {"html", CDocumentImporter::eHtml},         {"htm", CDocumentImporter::eHtml},
-    {"xhtml", CDocumentImporter::eHtml},        {"md", CDocumentImporter::eMarkdown},
-    {"markdown", CDocumentImporter::eMarkdown}, {"pdf", CDocumentImporter::ePdf},
-};
-
-std::unique_ptr<CFormatImporter> makeImporter(CDocumentImporter::eFormat format) {
-    switch (format) {
-    case CDocumentImporter::eMarkedUp:
-        return std::make_unique<CTextImporter>(true);
-    case CDocumentImporter::eEpub:
-        return std::make_unique<CEpubImporter>();
-    case CDocumentImporter::eHtml:
-        return std::make_unique<CHtmlImporter>();
-    case CDocumentImporter::eMarkdown:
-        return std::make_unique<CMarkdownImporter>();
-    case CDocumentImporter::ePdf:
-        return std::make_unique<CPdfImporter>();
-    case CDocumentImporter::ePlainText:
-    case CDocumentImporter::eAutomatic:
-        break;
+const SFormatEntry* entryOf(CDocumentImporter::eFormat format) {
+    for (const SFormatEntry* entry : kFormats) {
+        if (entry->format == format) {
+            return entry;
+        }
     }
-    return std::make_unique<CTextImporter>(false);
+    return nullptr;
 }
 
-bool startsWith(const char* bytes, std::size_t size, const char* prefix,
-                std::size_t length = std::string::npos) {
-    length = length == std::string::npos ? std::strlen(prefix) : length;
-    return size >= length && std::memcmp(bytes, prefix, length) == 0;
+// A format's extensions as a file dialog's pattern: "*.html;*.htm;*.xhtml".
+wxString extensionPattern(const SFormatEntry& entry) {
+    wxString pattern;
+    for (const char* extension : entry.extensions) {
+        if (extension != nullptr) {
+            pattern += (pattern.empty() ? "*." : ";*.") + wxString(extension);
+        }
+    }
+    return pattern;
 }
 
 struct SKnownKind {
@@ -125,92 +108,79 @@ const char* knownNonDocument(const char* bytes, std::size_t size) {
     return nullptr;
 }
 
-// The formats whose importers take any bytes as text.
-bool isTextFormat(CDocumentImporter::eFormat format) {
-    return format == CDocumentImporter::ePlainText || format == CDocumentImporter::eMarkedUp ||
-           format == CDocumentImporter::eHtml || format == CDocumentImporter::eMarkdown;
-}
-
-// Whether text starts (after a byte order mark, white space, an XML declaration and comments)
-// with a document type or element that only HTML begins with.
-bool startsLikeHtml(const char* bytes, std::size_t size) {
-    std::string head(bytes, std::min<std::size_t>(size, 1024));
-    std::transform(head.begin(), head.end(), head.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    std::size_t at = startsWith(head.data(), head.size(), "\xef\xbb\xbf") ? 3 : 0;
-    for (;;) {
-        at = head.find_first_not_of(" \t\r\n", at);
-        if (at == std::string::npos) {
-            return false;
-        }
-        const char* prologues[][2] = {{"<?xml", "?>"}, {"<!--", "-->"}};
-        bool skipped = false;
-        for (const auto& prologue : prologues) {
-            if (head.compare(at, std::strlen(prologue[0]), prologue[0]) == 0) {
-                const std::size_t end = head.find(prologue[1], at);
-                if (end == std::string::npos) {
-                    return false;
-                }
-                at = end + std::strlen(prologue[1]);
-                skipped = true;
-            }
-        }
-        if (!skipped) {
-            break;
-        }
-    }
-    for (const char* start : {"<!doctype html", "<html", "<head", "<body"}) {
-        if (head.compare(at, std::strlen(start), start) == 0) {
-            return true;
-        }
-    }
-    return false;
-}
-
 } // namespace
 
 const char* CDocumentImporter::formatName(eFormat format) {
-    for (const SFormatName& entry : kFormatNames) {
-        if (entry.format == format) {
-            return entry.name;
-        }
+    if (format == eAutomatic) {
+        return kAutomaticName;
     }
-    return "text";
+    const SFormatEntry* entry = entryOf(format);
+    return entry != nullptr ? entry->name : CTextImporter::kPlainTextFormat.name;
 }
 
 bool CDocumentImporter::formatFromName(const wxString& name, eFormat* format) {
-    for (const SFormatName& entry : kFormatNames) {
-        if (name == entry.name) {
-            *format = entry.format;
+    if (name == kAutomaticName) {
+        *format = eAutomatic;
+        return true;
+    }
+    for (const SFormatEntry* entry : kFormats) {
+        if (name == entry->name) {
+            *format = entry->format;
             return true;
         }
     }
     return false;
+}
+
+wxString CDocumentImporter::formatNameList(bool glossed, bool withAutomatic) {
+    wxArrayString names;
+    for (const SFormatEntry* entry : kFormats) {
+        names.Add(entry->name);
+        if (glossed && entry->gloss != nullptr) {
+            names.Last() += wxString(" (") + entry->gloss + ")";
+        }
+    }
+    if (withAutomatic) {
+        names.Add(kAutomaticName);
+    }
+    wxString list;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        list += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+    }
+    return list;
+}
+
+wxString CDocumentImporter::fileDialogWildcard() {
+    wxString every;
+    wxString each;
+    for (const SFormatEntry* entry : kFormats) {
+        const wxString pattern = extensionPattern(*entry);
+        every += (every.empty() ? "" : ";") + pattern;
+        each += wxString::Format("|%s (%s)|%s", entry->description, pattern, pattern);
+    }
+    return wxString::Format("Documents (%s)|%s%s|All files (*)|*", every, every, each);
 }
 
 CDocumentImporter::eFormat CDocumentImporter::formatForPath(const wxString& path) {
     const wxString extension = wxFileName(path).GetExt().Lower();
-    for (const SExtension& entry : kExtensions) {
-        if (extension == entry.extension) {
-            return entry.format;
+    for (const SFormatEntry* entry : kFormats) {
+        for (const char* known : entry->extensions) {
+            if (known != nullptr && extension == known) {
+                return entry->format;
+            }
         }
     }
     return ePlainText;
 }
 
+// The contents that say their format differ in their first byte that is not a byte order mark or
+// a blank ("P" of a zip, "<" of HTML, "%" of a PDF), so the order of the checks changes nothing.
 CDocumentImporter::eFormat CDocumentImporter::chooseFormat(const char* bytes, std::size_t size,
                                                            const wxString& path) {
-    // An EPUB's first zip entry is its stored, uncompressed "mimetype".
-    static const char kEpubStart[] = "mimetypeapplication/epub+zip";
-    if (startsWith(bytes, size, "PK\x03\x04") && size >= 30 + sizeof kEpubStart - 1 &&
-        std::memcmp(bytes + 30, kEpubStart, sizeof kEpubStart - 1) == 0) {
-        return eEpub;
-    }
-    if (startsWith(bytes, size, "%PDF-")) {
-        return ePdf;
-    }
-    if (startsLikeHtml(bytes, size)) {
-        return eHtml;
+    for (const SFormatEntry* entry : kFormats) {
+        if (entry->startsAs != nullptr && entry->startsAs(bytes, size)) {
+            return entry->format;
+        }
     }
     return formatForPath(path);
 }
@@ -312,11 +282,15 @@ std::unique_ptr<CDataManager> CDocumentImporter::importBytes(const char* bytes, 
     context.baseDir = baseDir;
     context.keepLineBreaks = keepLineBreaks;
     std::unique_ptr<CDataManager> document;
-    const char* kind = isTextFormat(usedFormat) ? knownNonDocument(bytes, size) : nullptr;
+    const SFormatEntry* entry = entryOf(usedFormat);
+    const char* kind =
+        entry != nullptr && entry->readsAnyBytes ? knownNonDocument(bytes, size) : nullptr;
     if (kind != nullptr) {
         report.error = wxString::Format("%s (%s)", CTextImporter::kNotADocument, kind);
     } else {
-        document = makeImporter(usedFormat)->read(bytes, size, context, &report);
+        // A format no importer declares is read as plain text.
+        entry = entry != nullptr ? entry : &CTextImporter::kPlainTextFormat;
+        document = entry->make()->read(bytes, size, context, &report);
     }
     if (!document) {
         if (report.error.empty()) {

@@ -1,6 +1,8 @@
 #include "import/EpubImporter.h"
 
 #include "import/HtmlImporter.h"
+#include "import/TextHelpers.h"
+#include "import/XmlHelpers.h"
 #include "import/ZipArchive.h"
 
 #include <libxml/HTMLparser.h>
@@ -17,21 +19,17 @@
 
 namespace {
 
+using textHelpers::collapsed;
+using textHelpers::quoted;
+using xmlHelpers::CXmlDoc;
+using xmlHelpers::textOf;
+
 const char kContainerPath[] = "META-INF/container.xml";
 const char kEncryptionPath[] = "META-INF/encryption.xml";
 const char kNcxMediaType[] = "application/x-dtbncx+xml";
 const char kHtmlMediaType[] = "text/html";
 // A page marker of this kind is shown to the reader.
 constexpr unsigned int kShownPage = 0;
-
-struct SXmlDocFree {
-    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
-};
-using CXmlDoc = std::unique_ptr<xmlDoc, SXmlDocFree>;
-
-wxString quoted(const std::string& name) {
-    return "\"" + wxString::FromUTF8(name) + "\"";
-}
 
 // Parses XML with network access, DTD loading and entity substitution off and nothing written
 // to stderr; with html, as HTML (for a navigation document that is not well-formed). Null, with
@@ -73,12 +71,8 @@ CXmlDoc parseXml(const std::string& bytes, bool html, std::string* error) {
     return CXmlDoc(doc);
 }
 
-const char* text(const xmlChar* name) {
-    return reinterpret_cast<const char*>(name);
-}
-
 bool isElement(const xmlNode* node, const char* localName) {
-    return node->type == XML_ELEMENT_NODE && std::strcmp(text(node->name), localName) == 0;
+    return node->type == XML_ELEMENT_NODE && std::strcmp(textOf(node->name), localName) == 0;
 }
 
 // The text content of a node's text children (entity references are not followed, so no
@@ -86,32 +80,14 @@ bool isElement(const xmlNode* node, const char* localName) {
 void appendText(const xmlNode* node, std::string* out) {
     for (const xmlNode* child = node; child != nullptr; child = child->next) {
         if (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) {
-            *out += text(child->content);
+            *out += textOf(child->content);
         } else if (child->type == XML_ELEMENT_NODE) {
             appendText(child->children, out);
         }
     }
 }
 
-// Runs of white space as one space, none at either end.
-std::string collapsed(const std::string& in) {
-    std::string out;
-    bool space = false;
-    for (const char c : in) {
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
-            space = !out.empty();
-        } else {
-            if (space) {
-                out += ' ';
-                space = false;
-            }
-            out += c;
-        }
-    }
-    return out;
-}
-
-std::string textOf(const xmlNode* node) {
+std::string elementText(const xmlNode* node) {
     std::string out;
     appendText(node->children, &out);
     return collapsed(out);
@@ -122,9 +98,9 @@ std::string textOf(const xmlNode* node) {
 std::string attribute(const xmlNode* node, const char* name) {
     const bool prefixed = std::strchr(name, ':') != nullptr;
     for (const xmlAttr* attr = node->properties; attr != nullptr; attr = attr->next) {
-        std::string qualified = text(attr->name);
+        std::string qualified = textOf(attr->name);
         if (prefixed && attr->ns != nullptr && attr->ns->prefix != nullptr) {
-            qualified.insert(0, std::string(text(attr->ns->prefix)) + ":");
+            qualified.insert(0, std::string(textOf(attr->ns->prefix)) + ":");
         }
         if (qualified == name) {
             std::string value;
@@ -166,19 +142,11 @@ const xmlNode* findElement(const xmlNode* node, const char* localName) {
     return nullptr;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    c = static_cast<char>(c | 0x20);
-    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-}
-
 std::string percentDecoded(const std::string& in) {
     std::string out;
     for (std::size_t i = 0; i < in.size(); ++i) {
-        const int high = in[i] == '%' && i + 2 < in.size() ? hexDigit(in[i + 1]) : -1;
-        const int low = high >= 0 ? hexDigit(in[i + 2]) : -1;
+        const int high = in[i] == '%' && i + 2 < in.size() ? textHelpers::hexDigit(in[i + 1]) : -1;
+        const int low = high >= 0 ? textHelpers::hexDigit(in[i + 2]) : -1;
         if (low >= 0) {
             out += static_cast<char>(high * 16 + low);
             i += 2;
@@ -342,10 +310,10 @@ bool CEpubReader::readPackage() {
     }
     const xmlNode* root = xmlDocGetRootElement(package.get());
     if (const xmlNode* titleElement = findElement(root, "title")) {
-        title = textOf(titleElement);
+        title = elementText(titleElement);
     }
     if (const xmlNode* languageElement = findElement(root, "language")) {
-        language = textOf(languageElement);
+        language = elementText(languageElement);
     }
     const std::string folder = folderOf(packagePath);
     const xmlNode* manifestElement = findElement(root, "manifest");
@@ -470,7 +438,7 @@ void CEpubReader::addNavList(const xmlNode* list, int level, const std::string& 
         }
         for (const xmlNode* child = item->children; child != nullptr; child = child->next) {
             if (isElement(child, "a")) {
-                targets->push_back(SContentsTarget{textOf(child), level,
+                targets->push_back(SContentsTarget{elementText(child), level,
                                                    resolve(folder, attribute(child, "href"))});
             } else if (isElement(child, "ol")) {
                 addNavList(child, level + 1, folder, targets);
@@ -488,8 +456,8 @@ void CEpubReader::addNavPoints(const xmlNode* parent, int level, const std::stri
         const xmlNode* label = findElement(point->children, "navLabel");
         const xmlNode* content = findElement(point->children, "content");
         if (label != nullptr && content != nullptr) {
-            targets->push_back(
-                SContentsTarget{textOf(label), level, resolve(folder, attribute(content, "src"))});
+            targets->push_back(SContentsTarget{elementText(label), level,
+                                               resolve(folder, attribute(content, "src"))});
         }
         addNavPoints(point, level + 1, folder, targets);
     }
@@ -568,7 +536,22 @@ void CEpubReader::readContents() {
     }
 }
 
+// An EPUB's first zip entry is its stored, uncompressed "mimetype": its name and content follow
+// the entry's local header.
+bool startsAsEpub(const char* bytes, std::size_t size) {
+    static const char kLocalHeader[] = "PK\x03\x04";
+    static const std::size_t kLocalHeaderBytes = 30;
+    return textHelpers::startsWith(bytes, size, kLocalHeader) && size >= kLocalHeaderBytes &&
+           textHelpers::startsWith(bytes + kLocalHeaderBytes, size - kLocalHeaderBytes,
+                                   "mimetypeapplication/epub+zip");
+}
+
 } // namespace
+
+const SFormatEntry CEpubImporter::kFormat = {
+    CDocumentImporter::eEpub,     "epub", nullptr, "EPUB books", {"epub"}, &startsAsEpub, false,
+    &makeImporter<CEpubImporter>,
+};
 
 std::unique_ptr<CDataManager> CEpubImporter::read(const char* bytes, std::size_t size,
                                                   const SImportContext&, SImportReport* report) {

@@ -1,6 +1,7 @@
 #ifndef FLIT_IMPORT_EPUBIMPORTER_H
 #define FLIT_IMPORT_EPUBIMPORTER_H
 
+#include "import/FormatEntry.h"
 #include <flitengine/import/FormatImporter.h>
 
 // Reads an EPUB 2 or 3 book: the package document that META-INF/container.xml names, then the
@@ -12,6 +13,10 @@
 // Encrypted books, zip bombs and books whose spine names a missing file are refused.
 class CEpubImporter : public CFormatImporter {
 public:
+    // Its entry in the table of formats: "epub", *.epub, and a zip that starts with an EPUB's
+    // mimetype whatever its name.
+    static const SFormatEntry kFormat;
+
     std::unique_ptr<CDataManager> read(const char* bytes, std::size_t size,
                                        const SImportContext& context,
                                        SImportReport* report) override;

@@ -1,7 +1,8 @@
 #include "import/HtmlImporter.h"
 
+#include "import/TextHelpers.h"
 #include "import/WordWriter.h"
-#include <flitengine/outside/TextTokenizer.h>
+#include "import/XmlHelpers.h"
 #include <flitengine/outside/Utf8.h>
 
 #include <libxml/HTMLparser.h>
@@ -10,6 +11,8 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstring>
 #include <memory>
@@ -19,6 +22,11 @@
 #include <strings.h>
 
 namespace {
+
+using textHelpers::startsWith;
+using textHelpers::whiteSpaceRun;
+using xmlHelpers::CXmlDoc;
+using xmlHelpers::textOf;
 
 // How many elements may stand inside one another. libxml2 stops XML at this depth unless told
 // otherwise; HTML, which it lets nest without end, is held to the same bound so that both read
@@ -71,52 +79,13 @@ const SElementRole kElementRoles[] = {
 };
 
 eElementRole roleOf(const xmlNode* element) {
-    const char* name = reinterpret_cast<const char*>(element->name);
+    const char* name = textOf(element->name);
     for (const SElementRole& entry : kElementRoles) {
         if (strcasecmp(name, entry.name) == 0) {
             return entry.role;
         }
     }
     return eInline;
-}
-
-const char* textOf(const xmlChar* text) {
-    return reinterpret_cast<const char*>(text);
-}
-
-// A run of white space (as the plain text importer counts it) at text[0..size), and whether it
-// holds a line break; 0 when text starts with something else.
-std::size_t whiteSpaceRun(const char* text, std::size_t size, bool* lineBreak) {
-    std::size_t at = 0;
-    while (at < size) {
-        if (const std::size_t blank = CTextTokenizer::blankLength(text + at, size - at)) {
-            at += blank;
-        } else if (const std::size_t end = CTextTokenizer::lineBreakLength(text + at, size - at)) {
-            at += end;
-            *lineBreak = true;
-        } else {
-            break;
-        }
-    }
-    return at;
-}
-
-// Text with its runs of white space made single spaces and none at either end.
-std::string collapsed(const char* text) {
-    std::string out;
-    const std::size_t size = std::strlen(text);
-    for (std::size_t at = 0; at < size;) {
-        bool lineBreak = false;
-        if (const std::size_t run = whiteSpaceRun(text + at, size - at, &lineBreak)) {
-            at += run;
-            if (!out.empty() && at < size) {
-                out += ' ';
-            }
-        } else {
-            out += text[at++];
-        }
-    }
-    return out;
 }
 
 // Whether a word holds nothing but no-break spaces, which keep words together but are no word
@@ -197,17 +166,12 @@ private:
     std::map<std::string, std::unique_ptr<SEntity>> entities;
 };
 
-struct SDocFree {
-    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
-};
-typedef std::unique_ptr<xmlDoc, SDocFree> DocPtr;
-
 // XHTML as XML: no network, no external entities or DTD, HTML's named entities known. Null
 // when the bytes are not well-formed XML.
-DocPtr parseXhtml(const char* bytes, int size) {
+CXmlDoc parseXhtml(const char* bytes, int size) {
     xmlParserCtxt* parser = xmlNewParserCtxt();
     if (parser == nullptr) {
-        return DocPtr();
+        return CXmlDoc();
     }
     CHtmlEntities entities;
     parser->_private = &entities;
@@ -215,9 +179,9 @@ DocPtr parseXhtml(const char* bytes, int size) {
     parser->sax->serror = &ignoreParseMessage;
     parser->sax->error = nullptr;
     parser->sax->warning = nullptr;
-    DocPtr doc(xmlCtxtReadMemory(parser, bytes, size, nullptr, nullptr,
-                                 XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_NOERROR |
-                                     XML_PARSE_NOWARNING));
+    CXmlDoc doc(xmlCtxtReadMemory(parser, bytes, size, nullptr, nullptr,
+                                  XML_PARSE_NONET | XML_PARSE_NOCDATA | XML_PARSE_NOERROR |
+                                      XML_PARSE_NOWARNING));
     xmlFreeParserCtxt(parser);
     return doc;
 }
@@ -225,18 +189,18 @@ DocPtr parseXhtml(const char* bytes, int size) {
 // HTML as a browser takes it: whatever the bytes, a tree comes out. Bytes that are valid UTF-8
 // are read as UTF-8, whatever they declare (libxml2 would take undeclared ones as Latin-1);
 // others as their byte order mark or meta charset says, else as Latin-1.
-DocPtr parseHtml(const char* bytes, int size) {
+CXmlDoc parseHtml(const char* bytes, int size) {
     htmlParserCtxt* parser = htmlNewParserCtxt();
     if (parser == nullptr) {
-        return DocPtr();
+        return CXmlDoc();
     }
     parser->sax->serror = &ignoreParseMessage;
     parser->sax->error = nullptr;
     parser->sax->warning = nullptr;
     const bool utf8 = CUtf8::findInvalid(bytes, static_cast<std::size_t>(size)) == CUtf8::kAllValid;
-    DocPtr doc(htmlCtxtReadMemory(parser, bytes, size, nullptr, utf8 ? "UTF-8" : nullptr,
-                                  HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
-                                      HTML_PARSE_RECOVER | HTML_PARSE_COMPACT));
+    CXmlDoc doc(htmlCtxtReadMemory(parser, bytes, size, nullptr, utf8 ? "UTF-8" : nullptr,
+                                   HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                                       HTML_PARSE_RECOVER | HTML_PARSE_COMPACT));
     htmlFreeParserCtxt(parser);
     return doc;
 }
@@ -381,7 +345,7 @@ private:
             if (child->type == XML_ELEMENT_NODE && roleOf(child) == eTitle) {
                 xmlChar* text = xmlNodeGetContent(child);
                 if (text != nullptr) {
-                    *title = wxString::FromUTF8(collapsed(textOf(text)));
+                    *title = wxString::FromUTF8(textHelpers::collapsed(textOf(text)));
                     xmlFree(text);
                 }
             }
@@ -512,7 +476,48 @@ private:
     std::size_t entityBudget = 0;
 };
 
+// Whether text starts (after a byte order mark, white space, an XML declaration and comments)
+// with a document type or element that only HTML begins with.
+bool startsAsHtml(const char* bytes, std::size_t size) {
+    std::string head(bytes, std::min<std::size_t>(size, 1024));
+    std::transform(head.begin(), head.end(), head.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::size_t at = startsWith(head.data(), head.size(), "\xef\xbb\xbf") ? 3 : 0;
+    for (;;) {
+        at = head.find_first_not_of(" \t\r\n", at);
+        if (at == std::string::npos) {
+            return false;
+        }
+        const char* prologues[][2] = {{"<?xml", "?>"}, {"<!--", "-->"}};
+        bool skipped = false;
+        for (const auto& prologue : prologues) {
+            if (head.compare(at, std::strlen(prologue[0]), prologue[0]) == 0) {
+                const std::size_t end = head.find(prologue[1], at);
+                if (end == std::string::npos) {
+                    return false;
+                }
+                at = end + std::strlen(prologue[1]);
+                skipped = true;
+            }
+        }
+        if (!skipped) {
+            break;
+        }
+    }
+    for (const char* start : {"<!doctype html", "<html", "<head", "<body"}) {
+        if (head.compare(at, std::strlen(start), start) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
+
+const SFormatEntry CHtmlImporter::kFormat = {
+    CDocumentImporter::eHtml, "html",        nullptr, "Web pages",
+    {"html", "htm", "xhtml"}, &startsAsHtml, true,    &makeImporter<CHtmlImporter>,
+};
 
 CHtmlTextBuilder::CHtmlTextBuilder(CDataManager* target) : document(target) {}
 
@@ -528,7 +533,7 @@ bool CHtmlTextBuilder::append(const char* bytes, std::size_t size, bool xhtml, w
     }
     const int length = static_cast<int>(size);
     // XHTML that is not well-formed is read as HTML, as tolerant as for a web page.
-    DocPtr doc = xhtml ? parseXhtml(bytes, length) : DocPtr();
+    CXmlDoc doc = xhtml ? parseXhtml(bytes, length) : CXmlDoc();
     if (!doc) {
         doc = parseHtml(bytes, length);
     }
@@ -544,7 +549,7 @@ bool CHtmlTextBuilder::append(const char* bytes, std::size_t size, bool xhtml, w
             lang = xmlGetNsProp(root, BAD_CAST "lang", XML_XML_NAMESPACE);
         }
         if (lang != nullptr) {
-            document->setLanguage(reinterpret_cast<const char*>(lang));
+            document->setLanguage(textOf(lang));
             xmlFree(lang);
         }
     }
@@ -557,8 +562,7 @@ std::unique_ptr<CDataManager> CHtmlImporter::read(const char* bytes, std::size_t
     std::unique_ptr<CDataManager> document(new CDataManager());
     CHtmlTextBuilder builder(document.get());
     // A file that declares itself XML is XHTML; anything else is read as a browser would.
-    static const char kXmlDeclaration[] = "<?xml";
-    const bool xhtml = size >= 5 && std::memcmp(bytes, kXmlDeclaration, 5) == 0;
+    const bool xhtml = startsWith(bytes, size, "<?xml");
     wxString error;
     if (!builder.append(bytes, size, xhtml, &error)) {
         report->error = error;

@@ -1,6 +1,7 @@
 #ifndef FLIT_IMPORT_HTMLIMPORTER_H
 #define FLIT_IMPORT_HTMLIMPORTER_H
 
+#include "import/FormatEntry.h"
 #include <flitengine/FlitExport.h>
 #include <flitengine/import/FormatImporter.h>
 
@@ -44,6 +45,10 @@ private:
 // An HTML file: its text through CHtmlTextBuilder, its title as the document's title.
 class CHtmlImporter : public CFormatImporter {
 public:
+    // Its entry in the table of formats: "html", *.html, *.htm and *.xhtml, and a text that
+    // starts as only HTML does whatever its name.
+    static const SFormatEntry kFormat;
+
     std::unique_ptr<CDataManager> read(const char* bytes, std::size_t size,
                                        const SImportContext& context,
                                        SImportReport* report) override;

@@ -51,6 +51,12 @@ std::string firstTitle(cmark_node* root) {
 
 } // namespace
 
+// Known by its name alone: any text may be Markdown.
+const SFormatEntry CMarkdownImporter::kFormat = {
+    CDocumentImporter::eMarkdown, "markdown", nullptr, "Markdown",
+    {"md", "markdown"},           nullptr,    true,    &makeImporter<CMarkdownImporter>,
+};
+
 // The text is rendered to HTML and read as HTML, so headings, emphasis, lists and paragraphs
 // map to items exactly as a web page's do; a code block becomes a pre and keeps its lines.
 std::unique_ptr<CDataManager> CMarkdownImporter::read(const char* bytes, std::size_t size,

@@ -1,5 +1,6 @@
 #include "import/MarkupReader.h"
 
+#include "import/TextHelpers.h"
 #include <flitengine/import/DocumentImporter.h>
 #include <flitengine/outside/TextTokenizer.h>
 #include <flitengine/outside/Utf8.h>
@@ -58,19 +59,6 @@ eNumberResult parseNumber(const char* data, std::size_t size, unsigned int maxim
     return eNumberOk;
 }
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // "#RRGGBB" as 0xRRGGBB.
 bool parseColour(const char* data, std::size_t size, unsigned long* rgb) {
     if (size != 7 || data[0] != '#') {
@@ -78,7 +66,7 @@ bool parseColour(const char* data, std::size_t size, unsigned long* rgb) {
     }
     unsigned long value = 0;
     for (std::size_t i = 1; i < size; ++i) {
-        const int digit = hexDigit(data[i]);
+        const int digit = textHelpers::hexDigit(data[i]);
         if (digit < 0) {
             return false;
         }
@@ -151,14 +139,14 @@ bool CMarkupReader::applyDirective(const char* text, std::size_t open, std::size
         }
     }
     if (!named) {
-        return fail(open, "empty directive " + quoted(d));
+        return fail(open, "empty directive " + quotedDirective(d));
     }
     for (const SDirectiveEntry& entry : kDirectives) {
         if (equals(d.name.data, d.name.size, entry.name)) {
             return (this->*entry.handler)(d);
         }
     }
-    return fail(open, "unknown directive " + quoted(d));
+    return fail(open, "unknown directive " + quotedDirective(d));
 }
 
 // --- The directives ---
@@ -455,7 +443,7 @@ bool CMarkupReader::takesAtMost(const SDirective& d, std::size_t count) {
     const SArgument& extra = d.arguments[count];
     return fail(extra.offset,
                 wxString::Format("unexpected \"%s\" in %s",
-                                 wxString::FromUTF8(extra.data, extra.size), quoted(d)));
+                                 wxString::FromUTF8(extra.data, extra.size), quotedDirective(d)));
 }
 
 bool CMarkupReader::needNumber(const SDirective& d, std::size_t index, const char* what,
@@ -565,13 +553,9 @@ bool CMarkupReader::loadFile(const SArgument& file, wxString* name) {
     return true;
 }
 
-wxString CMarkupReader::quoted(const SDirective& d) const {
+wxString CMarkupReader::quotedDirective(const SDirective& d) const {
     const char* begin = d.text + d.open;
     const std::size_t size = d.close + 1 - d.open;
     const std::size_t kept = CUtf8::prefixBytes(begin, size, kMaxQuoted);
-    wxString text = wxString::FromUTF8(begin, kept);
-    if (kept < size) {
-        text += "...";
-    }
-    return "\"" + text + "\"";
+    return textHelpers::quoted(std::string(begin, kept) + (kept < size ? "..." : ""));
 }

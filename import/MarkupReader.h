@@ -1,5 +1,5 @@
-#ifndef FLIT_OUTSIDE_MARKUPREADER_H
-#define FLIT_OUTSIDE_MARKUPREADER_H
+#ifndef FLIT_IMPORT_MARKUPREADER_H
+#define FLIT_IMPORT_MARKUPREADER_H
 
 #include <flitengine/outside/DataManager.h>
 
@@ -19,7 +19,7 @@
 // Such a word is bold or highlighted when any of its characters is, and carries the colour and
 // background in force at its first character.
 //
-// Used by CDocumentImporter only; not part of the library's interface.
+// Used by the marked-up text importer (CTextImporter) only; not part of the library's interface.
 class CMarkupReader {
 public:
     // FILE arguments are read relative to baseDir (the current folder when it is empty).
@@ -111,7 +111,8 @@ private:
     bool readTextLink(const SDirective& d, eLinkInfoType type, const char* what);
     // Stores the bytes of the file that the argument names under that name, once per name.
     bool loadFile(const SArgument& file, wxString* name);
-    wxString quoted(const SDirective& d) const;
+    // The directive in quotes for a message, cut short when it is long.
+    wxString quotedDirective(const SDirective& d) const;
     // The document, to append an item to: the word being written ends first.
     CDataManager* items();
 

@@ -1,5 +1,6 @@
 #include "import/PdfImporter.h"
 
+#include "import/TextHelpers.h"
 #include "import/WordWriter.h"
 
 #include <poppler-document.h>
@@ -55,13 +56,6 @@ const SLigature kLigatures[] = {
     {0xFB15, U"\u0574\u056B"}, {0xFB16, U"\u057E\u0576"}, {0xFB17, U"\u0574\u056D"},
 };
 
-// Characters that separate words: the blanks and line breaks plain text knows. The no-break
-// spaces keep their words together, as in plain text.
-bool isWhiteSpace(char32_t c) {
-    return c == ' ' || (c >= 0x09 && c <= 0x0D) || c == 0x85 || c == 0x1680 ||
-           (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x205F || c == 0x3000;
-}
-
 // Control characters carry nothing a reader sees.
 bool isControl(char32_t c) {
     return c < 0x20 || (c >= 0x7F && c < 0xA0);
@@ -111,21 +105,7 @@ std::u32string decode(const poppler::ustring& text) {
 std::string toUtf8(const std::u32string& text) {
     std::string out;
     for (const char32_t c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        textHelpers::appendUtf8(&out, c);
     }
     return out;
 }
@@ -191,7 +171,9 @@ std::vector<SLine> gatherLines(const std::vector<poppler::text_box>& boxes) {
         line.bottom = std::max(line.bottom, extent.bottom);
         lastLeft = extent.left;
         for (const char32_t c : text) {
-            if (isWhiteSpace(c)) {
+            // The blanks and line breaks plain text knows separate words; the no-break spaces
+            // keep their words together, as in plain text.
+            if (textHelpers::isWhiteSpace(c)) {
                 glued = false;
             } else if (!isControl(c)) {
                 if (!glued || line.words.empty()) {
@@ -459,7 +441,16 @@ std::unique_ptr<CDataManager> readPdf(const char* bytes, std::size_t size, SImpo
     return document;
 }
 
+bool startsAsPdf(const char* bytes, std::size_t size) {
+    return textHelpers::startsWith(bytes, size, "%PDF-");
+}
+
 } // namespace
+
+const SFormatEntry CPdfImporter::kFormat = {
+    CDocumentImporter::ePdf,     "pdf", nullptr, "PDF", {"pdf"}, &startsAsPdf, false,
+    &makeImporter<CPdfImporter>,
+};
 
 std::unique_ptr<CDataManager> CPdfImporter::read(const char* bytes, std::size_t size,
                                                  const SImportContext&, SImportReport* report) {

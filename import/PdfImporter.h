@@ -1,6 +1,7 @@
 #ifndef FLIT_IMPORT_PDFIMPORTER_H
 #define FLIT_IMPORT_PDFIMPORTER_H
 
+#include "import/FormatEntry.h"
 #include <flitengine/import/FormatImporter.h>
 
 // Reads a PDF through poppler: the text of its pages in order, each page opened by a page marker
@@ -12,6 +13,10 @@
 // (scanned pages).
 class CPdfImporter : public CFormatImporter {
 public:
+    // Its entry in the table of formats: "pdf", *.pdf, and bytes that start as a PDF does
+    // whatever their name.
+    static const SFormatEntry kFormat;
+
     std::unique_ptr<CDataManager> read(const char* bytes, std::size_t size,
                                        const SImportContext& context,
                                        SImportReport* report) override;

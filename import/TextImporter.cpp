@@ -1,6 +1,7 @@
 #include "import/TextImporter.h"
 
 #include "import/MarkupReader.h"
+#include "import/TextHelpers.h"
 #include "import/WordWriter.h"
 #include <flitengine/outside/TextTokenizer.h>
 #include <flitengine/outside/Utf8.h>
@@ -9,6 +10,7 @@
 
 #include <cstring>
 #include <limits>
+#include <memory>
 
 const char* const CTextImporter::kNotADocument = "not a document this reader knows";
 
@@ -45,19 +47,6 @@ char32_t windows1252(unsigned char byte) {
     return byte >= 0x80 && byte < 0xA0 ? kWindows1252High[byte - 0x80] : byte;
 }
 
-void appendUtf8(std::string* out, char32_t c) {
-    if (c < 0x80) {
-        *out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        *out += static_cast<char>(0xC0 | c >> 6);
-        *out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        *out += static_cast<char>(0xE0 | c >> 12);
-        *out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        *out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // Reads the bytes as Windows-1252 when every byte is defined there and they look like text;
 // false otherwise.
 bool fromWindows1252(const char* bytes, std::size_t size, std::string* out) {
@@ -74,7 +63,7 @@ bool fromWindows1252(const char* bytes, std::size_t size, std::string* out) {
     }
     out->reserve(size + high * 2);
     for (std::size_t i = 0; i < size; ++i) {
-        appendUtf8(out, windows1252(static_cast<unsigned char>(bytes[i])));
+        textHelpers::appendUtf8(out, windows1252(static_cast<unsigned char>(bytes[i])));
     }
     return true;
 }
@@ -289,7 +278,37 @@ void failAt(SImportReport* report, const char* text, std::size_t size, std::size
     report->error = message;
 }
 
+std::unique_ptr<CFormatImporter> makePlainText() {
+    return std::make_unique<CTextImporter>(false);
+}
+
+std::unique_ptr<CFormatImporter> makeMarkedUp() {
+    return std::make_unique<CTextImporter>(true);
+}
+
 } // namespace
+
+// Known by their names alone: any bytes may be text.
+const SFormatEntry CTextImporter::kPlainTextFormat = {
+    CDocumentImporter::ePlainText,
+    "text",
+    nullptr,
+    "Plain text",
+    {"txt"},
+    nullptr,
+    true,
+    &makePlainText,
+};
+const SFormatEntry CTextImporter::kMarkedUpFormat = {
+    CDocumentImporter::eMarkedUp,
+    "flit",
+    "marked-up text",
+    "Marked-up text",
+    {"flit"},
+    nullptr,
+    true,
+    &makeMarkedUp,
+};
 
 bool CTextImporter::decode(const char* bytes, std::size_t size, const char** text,
                            std::size_t* textSize, std::string* converted, SImportReport* report) {

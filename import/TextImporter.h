@@ -1,6 +1,7 @@
 #ifndef FLIT_IMPORT_TEXTIMPORTER_H
 #define FLIT_IMPORT_TEXTIMPORTER_H
 
+#include "import/FormatEntry.h"
 #include <flitengine/import/FormatImporter.h>
 
 #include <string>
@@ -18,6 +19,10 @@ class CTextImporter : public CFormatImporter {
 public:
     // The refusal of bytes that are no document of any format read here.
     static const char* const kNotADocument;
+    // Their entries in the table of formats: "text" (any name not another format's, *.txt in
+    // the Open dialog) and "flit" (*.flit).
+    static const SFormatEntry kPlainTextFormat;
+    static const SFormatEntry kMarkedUpFormat;
 
     explicit CTextImporter(bool withDirectives) : markedUp(withDirectives) {}
 

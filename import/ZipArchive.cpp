@@ -1,5 +1,7 @@
 #include "import/ZipArchive.h"
 
+#include "import/TextHelpers.h"
+
 #include <wx/log.h>
 #include <wx/mstream.h>
 #include <wx/zipstrm.h>
@@ -8,6 +10,8 @@
 #include <cstring>
 
 namespace {
+
+using textHelpers::quoted;
 
 // The local header that starts a zip's first entry, and the end record that closes its
 // directory (the only start an empty zip has).
@@ -19,10 +23,6 @@ constexpr std::size_t kEndRecordSearch = 22 + 65535;
 // The general-purpose flag of an entry whose data is encrypted.
 constexpr int kEncryptedFlag = 0x1;
 constexpr std::size_t kReadChunk = 64 << 10;
-
-wxString quoted(const std::string& name) {
-    return "\"" + wxString::FromUTF8(name) + "\"";
-}
 
 bool hasEndRecord(const char* bytes, std::size_t size) {
     const std::size_t from = size > kEndRecordSearch ? size - kEndRecordSearch : 0;

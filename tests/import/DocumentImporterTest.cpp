@@ -1,21 +1,15 @@
 #include <flitengine/import/DocumentImporter.h>
-#include <flitengine/outside/XMLParser.h>
-#include <flitengine/outside/XMLSerializer.h>
-#include <flitengine/outside/wxXMLUtils.h>
 
 #include <gtest/gtest.h>
-#include <wx/dir.h>
 #include <wx/ffile.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/image.h>
 
-#include <csignal>
 #include <memory>
 #include <string>
 #include <tuple>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,30 +22,6 @@ std::string readBytes(const wxString& path) {
     file.Read(&bytes[0], bytes.size());
     return bytes;
 }
-
-// An item that counts its own destruction, to see that the document frees what it owns.
-struct CCountedItem : CDataInfo {
-    explicit CCountedItem(int* counter) : CDataInfo(eDITRest), deleted(counter) {}
-    ~CCountedItem() override { ++*deleted; }
-    int* deleted;
-};
-
-// A serializer holding one number, to exercise the load and store paths of the bases.
-class CNumberSerializer : public CXMLSerializer {
-public:
-    explicit CNumberSerializer(const wxString& path) : CXMLSerializer(path.utf8_str()) {}
-    int value = 0;
-    int loads = 0;
-
-protected:
-    wxXmlNode* createDataAsXML() override {
-        return CwxXMLUtils().createIntContentElement("number", value);
-    }
-    bool loadFromXML(wxXmlNode* root) override {
-        ++loads;
-        return root->GetName() == "number" && CwxXMLUtils().parseIntContentElement(&value, root);
-    }
-};
 
 std::string colourText(const CTagInfo* tag) {
     return tag->tagColour.GetAsString(wxC2S_HTML_SYNTAX).utf8_string() + (tag->tagFlag ? "!" : "");
@@ -162,245 +132,13 @@ protected:
             doc->getLinkFileDataStoreAsFile(CDataManager::eLinkFileDataStored, name, &path);
         return stored ? readBytes(path) : "(nothing)";
     }
-    // Every name in the folder and the bytes of the file "keep.xml".
-    wxString contents() const {
-        wxArrayString names;
-        wxDir::GetAllFiles(dir, &names, wxString(), wxDIR_FILES | wxDIR_DIRS | wxDIR_HIDDEN);
-        names.Sort();
-        wxString text;
-        wxFFile(dir + "/keep.xml").ReadAll(&text);
-        return wxJoin(names, ' ') + "\n" + text;
-    }
 
     wxString dir;
     CDocumentImporter importer;
     std::unique_ptr<CDataManager> doc;
 };
-// The XML serializer's tests use the same folder of files.
-using XMLSerializer = DocumentImporter;
 
 } // namespace
-
-// Steps move by a count of nodes (a negative count here steps back); a step past either end
-// gives null, and null stays null.
-TEST(DataManager, StepsNodesAndStopsAtBothEnds) {
-    CDataManager doc;
-    EXPECT_EQ(nullptr, doc.getFirstNode());
-    wxCDataInfoListNode* n[5];
-    for (auto& node : n) {
-        node = doc.appendSpace();
-    }
-    const auto step = [&doc](wxCDataInfoListNode* node, int steps) {
-        const bool ok = steps > 0 ? doc.getNextNode(&node, steps) : doc.getPrevNode(&node, -steps);
-        EXPECT_EQ(ok, node != nullptr);
-        return node;
-    };
-    EXPECT_EQ(n[3], step(n[0], 3));
-    EXPECT_EQ(n[1], step(n[3], -2));
-    EXPECT_EQ(nullptr, step(n[1], -2));
-    EXPECT_EQ(nullptr, step(nullptr, 1));
-    EXPECT_EQ(nullptr, step(doc.getLastNode(), 1));
-}
-
-// The search starts at the start node itself; when it finds nothing it leaves the result as it
-// was (here the rest node).
-TEST(DataManager, FindsKindsByMaskInBothDirections) {
-    CDataManager doc;
-    wxCDataInfoListNode* word = doc.appendWord("a");
-    wxCDataInfoListNode* rest = doc.appendRest(2);
-    wxCDataInfoListNode* email = doc.appendValueRef(eDITEmailItem, 0);
-    wxCDataInfoListNode* newline = doc.appendNewline();
-    const unsigned int text = eDITWord | eDITSpace | eDITNewline;
-    const auto search = [&](CDataManager::eSearchDirection direction, unsigned int mask,
-                            wxCDataInfoListNode* start) {
-        wxCDataInfoListNode* found = rest;
-        const auto kinds = static_cast<eDataInfoType>(mask);
-        const bool ok = doc.getNodeOfDataInfoTypeCommon(direction, kinds, start, &found);
-        EXPECT_EQ(ok, found != rest);
-        return found;
-    };
-    const auto fwd = CDataManager::eSearchForward;
-    const auto back = CDataManager::eSearchBackward;
-    EXPECT_EQ(word, search(fwd, text, word));
-    EXPECT_EQ(newline, search(fwd, text, rest));
-    EXPECT_EQ(word, search(back, text, email));
-    EXPECT_EQ(email, search(back, eDITEmailItem, newline));
-    EXPECT_EQ(rest, search(fwd, eDITEmailItem, newline));
-    EXPECT_EQ(rest, search(back, eDITNewline, email));
-    EXPECT_EQ(rest, search(fwd, text, nullptr));
-}
-
-TEST(DataManager, PageNumberIsTheNearestShownMarkerAtOrBefore) {
-    CDataManager doc;
-    const wxCDataInfoListNode* nodes[] = {
-        doc.appendWord("before"), doc.appendPageInfoRef(doc.addPage(1, 7)), doc.appendWord("in"),
-        doc.appendPageInfoRef(doc.addPage(CPageInfo::kHiddenPageType, 8)), doc.appendSpace()};
-    std::string pages;
-    for (const wxCDataInfoListNode* node : nodes) {
-        unsigned int page = 99;
-        pages += (doc.getPageNum(node, &page) ? std::to_string(page) : "-") + " ";
-    }
-    unsigned int page = 0;
-    EXPECT_EQ("0 7 7 7 7 ", pages + (doc.getPageNum(nullptr, &page) ? "?" : ""));
-}
-
-TEST(DataManager, BuildersRefuseKindsThatDoNotBelongAndOwnWhatTheyAppend) {
-    int deleted = 0;
-    {
-        CDataManager doc;
-        CDataManager other;
-        EXPECT_EQ(nullptr, doc.appendValueRef(eDITWord, 1));
-        EXPECT_EQ(nullptr, doc.appendMarker(eDITRest));
-        EXPECT_EQ(nullptr, doc.appendItem(nullptr));
-        EXPECT_EQ(nullptr, doc.appendPageInfoRef(nullptr));
-        EXPECT_EQ(nullptr, doc.appendPageInfoRef(other.addPage(0, 1)));
-        EXPECT_EQ(nullptr, doc.appendItem(new CDITPageInfoRef(nullptr)));
-        EXPECT_EQ(0u, doc.getItemCount());
-        doc.appendItem(new CCountedItem(&deleted));
-        doc.appendItem(new CCountedItem(&deleted));
-        EXPECT_EQ(0, deleted);
-    }
-    EXPECT_EQ(2, deleted);
-}
-
-// Each name gets its own file, keeping its extension, in a folder only the user can enter; the
-// files and the folder go with the document.
-TEST(DataManager, WritesStoredLinkDataToAFileInItsOwnFolder) {
-    wxString folder;
-    wxString picture;
-    {
-        CDataManager doc;
-        const auto store = [&doc](const char* name, const std::string& bytes) {
-            doc.storeLinkFileData(wxString::FromUTF8(name), bytes.data(), bytes.size());
-            wxString path;
-            EXPECT_TRUE(
-                doc.getLinkFileDataStoreAsFile(CDataManager::eLinkFileDataStored, name, &path))
-                << name;
-            EXPECT_EQ(bytes, readBytes(path)) << name;
-            return path;
-        };
-        picture = store("pic.png", std::string("\x89PNG\0\r\n", 7));
-        EXPECT_EQ("png", wxFileName(picture).GetExt());
-        folder = wxFileName(picture).GetPath();
-        struct stat info {};
-        ASSERT_EQ(0, stat(folder.fn_str(), &info));
-        EXPECT_EQ(0u, info.st_mode & 077u);
-        // Deleted by the host and the data replaced: the same path, with the new data.
-        ASSERT_TRUE(wxRemoveFile(picture));
-        EXPECT_EQ(picture, store("pic.png", "new"));
-
-        wxString untouched = "keep";
-        EXPECT_FALSE(doc.getLinkFileDataStoreAsFile(CDataManager::eLinkFileDataStored, "none.png",
-                                                    &untouched));
-        EXPECT_FALSE(doc.getLinkFileDataStoreAsFile(
-            static_cast<CDataManager::eLinkFileDataInfoType>(1), "pic.png", &untouched));
-        EXPECT_EQ("keep", untouched);
-
-        // Names that try to leave the folder, or that differ only in characters a file name
-        // cannot keep.
-        wxArrayString paths;
-        for (const char* name :
-             {"../../etc/x.png", "a/b.png", "a\\b.png", "a_b.png", "caf\xC3\xA9.wav"}) {
-            const wxString path = store(name, name);
-            EXPECT_EQ(folder, wxFileName(path).GetPath()) << name;
-            EXPECT_EQ(wxNOT_FOUND, paths.Index(path)) << name;
-            paths.Add(path);
-        }
-        EXPECT_EQ("wav", wxFileName(paths.Last()).GetExt());
-    }
-    EXPECT_FALSE(wxFileExists(picture));
-    EXPECT_FALSE(wxFileName::DirExists(folder));
-}
-
-// A store writes the declaration and loads back. Every failed store leaves the old file as it
-// was and no temporary file behind: a folder that does not exist, a folder in the target's
-// place, and a disk that fills up while the file is written (a file size limit stands in for
-// it: writes past it fail as on a full disk).
-TEST_F(XMLSerializer, StoresLoadBackAndFailedStoresKeepTheOldFile) {
-    CNumberSerializer first(dir + "/keep.xml");
-    first.value = -42;
-    ASSERT_TRUE(first.store());
-    const wxString before = contents();
-    EXPECT_NE(wxNOT_FOUND, before.Find("\n<?xml version=\"1.0\" encoding=\"UTF-8\"?>")) << before;
-    CNumberSerializer in(dir + "/keep.xml");
-    EXPECT_TRUE(in.load());
-    EXPECT_EQ(-42, in.value);
-
-    for (const char* target : {"missing/x.xml", "media", "keep.xml"}) {
-        CNumberSerializer second(dir + "/" + target);
-        second.value = 123456789;
-        rlimit saved{};
-        ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &saved));
-        const rlimit capped{std::string(target) == "keep.xml" ? 16 : saved.rlim_cur,
-                            saved.rlim_max};
-        void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
-        ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &capped));
-        const bool stored = second.store();
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, previous);
-        EXPECT_FALSE(stored) << target;
-        EXPECT_EQ(0, second.getStoreError().Find("cannot write '" + dir + "/" + target + "': "))
-            << second.getStoreError();
-        EXPECT_EQ(before, contents()) << target;
-    }
-}
-
-// Files that cannot be read, that are not XML, or that the parser must never see (a document
-// type declaration, deep nesting, more than the size limit) never reach loadFromXML, and the
-// error names the file and the problem.
-TEST_F(XMLSerializer, RefusedFilesNeverReachLoadFromXML) {
-    ASSERT_EQ(0, symlink("nowhere.xml", (dir + "/dangling.xml").utf8_str()));
-    wxFFile(dir + "/noread.xml", "wb").Write(wxString("<number>1</number>"));
-    ASSERT_EQ(0, chmod((dir + "/noread.xml").utf8_str(), geteuid() == 0 ? 0600 : 0));
-    // Open elements, one past the depth limit or (generated here rather than stored) ten
-    // megabytes of them.
-    const auto opened = [](std::size_t bytes) {
-        std::string text = "<number>";
-        while (text.size() < bytes) {
-            text += "<a>";
-        }
-        return text;
-    };
-    // The file's bytes, or the name of a file in the folder, and the message after the path.
-    const std::pair<std::string, const char*> cases[] = {
-        {"<number>12</numbr>", "': XML parsing error: 'mismatched tag' at line 1*"},
-        {"<?xml version=\"1.0\"?><!DOCTYPE number [<!ENTITY s \"30\">"
-         "<!ENTITY x SYSTEM \"file:///etc/hostname\">]><number>&s;</number>",
-         "': it has a document type declaration*"},
-        {opened(8 + 3 * CXMLParser::kMaxDepth), "': its elements are nested more than 64 deep"},
-        {opened(10u << 20), "' is * bytes, more than the 1048576 that a settings file may have"},
-        {"media", "' is a folder, not a file"},
-        {"pipe", "' is not a regular file"},
-        {"dangling.xml", "' does not exist"},
-        {"noread.xml", geteuid() == 0 ? "" : "' cannot be read"}, // permissions do not stop root
-    };
-    for (const auto& [bytes, message] : cases) {
-        const bool named = bytes.size() < 16 && bytes[0] != '<';
-        const wxString path = dir + "/" + (named ? wxString(bytes) : "file.xml");
-        if (!named) {
-            wxFFile(path, "wb").Write(bytes.data(), bytes.size());
-        }
-        const wxString want = *message == '\0' ? wxString() : "'" + path + message;
-        CNumberSerializer in(path);
-        EXPECT_EQ(want.empty(), in.load()) << message;
-        EXPECT_EQ(want.empty() ? 1 : 0, in.loads) << message;
-        EXPECT_TRUE(in.getLoadError().Matches(want)) << in.getLoadError();
-    }
-}
-
-TEST(wxXMLUtils, IntegersRoundTripAndBadTextKeepsTheValue) {
-    const CwxXMLUtils xml;
-    std::unique_ptr<wxXmlNode> element(xml.createIntContentElement("n", -2147483647 - 1));
-    int value = 5;
-    EXPECT_TRUE(xml.parseIntContentElement(&value, element.get()));
-    EXPECT_EQ(-2147483647 - 1, value);
-    for (const char* text : {"", "12abc", "9999999999", "1.5", " 17\n"}) {
-        std::unique_ptr<wxXmlNode> bad(xml.createStringContentElement("n", text));
-        value = 5;
-        EXPECT_EQ(text[0] == ' ', xml.parseIntContentElement(&value, bad.get())) << text;
-        EXPECT_EQ(text[0] == ' ' ? 17 : 5, value) << text;
-    }
-}
 
 // Plain text: each run of white space (as CTextTokenizer finds it; its own tests hold the table)
 // is one item, a newline where it ends a paragraph. Texts in UTF-16 and Windows-1252 are read
@@ -477,12 +215,36 @@ TEST_F(DocumentImporter, ChoosesTheFormatByContentThenName) {
         {"a.txt|%PDF-1.7", "pdf"},
         {"a.zip|PK\x03\x04xxxxxxxxxxxxxxxxxxxxxxxxxxmimetypeapplication/epub+zip", "epub"},
         {"A.FLIT|{rest 1}", "flit"},
+        {"page.XHTML|<p>", "html"},
+        {"notes.markdown|# Notes", "markdown"},
         {"book|<p>", "text"}};
     for (const auto& [in, want] : cases) {
         const std::size_t bar = in.find('|');
         const auto format =
             CDocumentImporter::chooseFormat(&in[bar + 1], in.size() - bar - 1, in.substr(0, bar));
         EXPECT_STREQ(want, CDocumentImporter::formatName(format)) << in;
+    }
+}
+
+// The lists made from the table of formats: the Open dialog's filter and the --format names,
+// each of which names its format again.
+TEST(DocumentImporterFormats, DialogFilterAndNamesComeFromOneTable) {
+    EXPECT_EQ("Documents (*.txt;*.flit;*.epub;*.html;*.htm;*.xhtml;*.md;*.markdown;*.pdf)|"
+              "*.txt;*.flit;*.epub;*.html;*.htm;*.xhtml;*.md;*.markdown;*.pdf|"
+              "Plain text (*.txt)|*.txt|Marked-up text (*.flit)|*.flit|EPUB books (*.epub)|*.epub|"
+              "Web pages (*.html;*.htm;*.xhtml)|*.html;*.htm;*.xhtml|Markdown (*.md;*.markdown)|"
+              "*.md;*.markdown|PDF (*.pdf)|*.pdf|All files (*)|*",
+              CDocumentImporter::fileDialogWildcard());
+    EXPECT_EQ("text, flit (marked-up text), epub, html, markdown or pdf",
+              CDocumentImporter::formatNameList(true, false));
+    EXPECT_EQ("text, flit, epub, html, markdown, pdf or auto",
+              CDocumentImporter::formatNameList(false, true));
+    for (int value = 0; value <= CDocumentImporter::eAutomatic; ++value) {
+        const auto format = static_cast<CDocumentImporter::eFormat>(value);
+        auto named = CDocumentImporter::ePdf;
+        EXPECT_TRUE(
+            CDocumentImporter::formatFromName(CDocumentImporter::formatName(format), &named));
+        EXPECT_EQ(format, named);
     }
 }
 

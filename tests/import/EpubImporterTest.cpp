@@ -60,6 +60,9 @@ TEST(EpubImporter, ReadsTheSpineInOrderWithPagesAndContentsAndRefusesBadBooks) {
         {"c2 c1", none, "Harbour: p1 Gamma | Delta | p2 One | Alpha beta"},
         {"c1 -c2 c3", none, "Harbour: p1 One | Alpha beta | p2 Ep"},
         {"nav c3", none, "Harbour: {Last/0} p1 Ep", "<li><a href='c3.xhtml'>Last</a></li>"},
+        // A label's Unicode spaces and line separators collapse as its ASCII ones do.
+        {"nav c3", none, "Harbour: {Last word/0} p1 Ep",
+         "<li><a href='c3.xhtml'>\xE3\x80\x80Last\xE2\x80\x83\n word\xE2\x80\xA8</a></li>"},
         {"c1 c2", none, "Harbour: {Part one/0} p1 One | Alpha beta | p2 Gamma | {Later/1} Delta",
          "", kNcx},
         {"c1 c2 c3", none,

@@ -99,7 +99,11 @@ int main(int argc, char** argv) {
         return fail(kExitFailed, "cannot initialise the wxWidgets base library");
     }
 
-    static const wxCmdLineEntryDesc options[] = {
+    const std::string formatHelp =
+        ("read FILE as " + CDocumentImporter::formatNameList(true, false) +
+         "; auto (the default) chooses by the content first and the name's extension second")
+            .utf8_string();
+    const wxCmdLineEntryDesc options[] = {
         {wxCMD_LINE_SWITCH, "h", "help", "show this help and exit", wxCMD_LINE_VAL_NONE,
          wxCMD_LINE_OPTION_HELP},
         {wxCMD_LINE_OPTION, nullptr, "wpm", "reading speed in words per minute, 1 to 5000 (250)",
@@ -128,10 +132,7 @@ int main(int argc, char** argv) {
          wxCMD_LINE_VAL_NONE, 0},
         {wxCMD_LINE_OPTION, nullptr, "svg", "draw the text's rhythm into this SVG file",
          wxCMD_LINE_VAL_STRING, 0},
-        {wxCMD_LINE_OPTION, nullptr, "format",
-         "read FILE as text, flit (marked-up text), epub, html, markdown or pdf; auto (the "
-         "default) chooses by the content first and the name's extension second",
-         wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "format", formatHelp.c_str(), wxCMD_LINE_VAL_STRING, 0},
         {wxCMD_LINE_SWITCH, nullptr, "keep-line-breaks",
          "plain text: keep every line break as a line break, rather than only the blank lines "
          "that end paragraphs",
@@ -204,9 +205,9 @@ int main(int argc, char** argv) {
     // "plain" is the name that "text" had before there were other formats.
     if (parser.Found("format", &formatName) &&
         !CDocumentImporter::formatFromName(formatName == "plain" ? "text" : formatName, &format)) {
-        return fail(kExitBadInput, wxString::Format("--format must be text, flit, epub, html, "
-                                                    "markdown, pdf or auto, not '%s'",
-                                                    formatName));
+        return fail(kExitBadInput,
+                    wxString::Format("--format must be %s, not '%s'",
+                                     CDocumentImporter::formatNameList(false, true), formatName));
     }
 
     std::string bytes;

@@ -51,6 +51,13 @@ public:
     static const char* formatName(eFormat format);
     // The format a name stands for; false for an unknown name.
     static bool formatFromName(const wxString& name, eFormat* format);
+    // Every format's name, as a sentence lists them: "text, flit, epub, html, markdown or pdf".
+    // glossed: a name that does not say what it reads is followed by what it does ("flit
+    // (marked-up text)"); withAutomatic: "auto" ends the list.
+    static wxString formatNameList(bool glossed, bool withAutomatic);
+    // A wxFileDialog wildcard for opening a document: every format's extensions together first,
+    // then each format's own ("Web pages (*.html;*.htm;*.xhtml)"), then all files.
+    static wxString fileDialogWildcard();
 
     // The format the file name's extension (in any case) says: ".flit" marked up, ".epub",
     // ".html"/".htm"/".xhtml", ".md"/".markdown", ".pdf"; anything else plain text.
