@@ -8,6 +8,7 @@
 #include <flitengine/engine/FlashedWords.h>
 #include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/Hyphenation.h>
+#include <flitengine/engine/ReadingRules.h>
 #include <flitengine/import/DocumentImporter.h>
 #include <flitengine/outside/OvriChars.h>
 #include <flitengine/timing/FlitWordCalcs.h>
@@ -168,24 +169,19 @@ TEST_F(ReadingNavigatorTest, WordCountsAndTimeLeftFollowTheTimingRules) {
     EXPECT_EQ(expected, navigator->timeLeftMs(word("Harbour"), 300, 8));
     EXPECT_EQ(0u, navigator->timeLeftMs(nullptr, 300, 8));
 
-    // After a restart the ramp times the words at 100, 175, ... and at the target once it has
-    // passed it; it never passes 950, so above 925 it holds at 925.
+    // After a restart the start-up ramp times the words, up to the target or holding below it.
     load("a b c d e f g h i j k l m n");
-    const struct {
-        int target;
-        std::vector<int> speeds;
-    } ramps[] = {{300, {100, 175, 250}},
-                 {950, {100, 175, 250, 325, 400, 475, 550, 625, 700, 775, 850, 925, 925, 925}}};
-    for (const auto& ramp : ramps) {
-        SCOPED_TRACE(ramp.target);
+    for (int target : {300, 950}) {
+        SCOPED_TRACE(target);
         calcs.zeroInit();
+        CStartupRamp ramp;
         uint64_t total = 0;
         for (size_t i = 0; i < 14; ++i) {
             const char letter[] = {static_cast<char>('a' + i), '\0'};
             total += cost(letter, i < 13 ? COvriChars::kSpaceChar : COvriChars::kNullByte,
-                          i < ramp.speeds.size() ? ramp.speeds[i] : ramp.target);
+                          ramp.nextWord(target));
         }
-        EXPECT_EQ(total, navigator->timeLeftMs(word("a"), ramp.target, 8, true));
+        EXPECT_EQ(total, navigator->timeLeftMs(word("a"), target, 8, true));
     }
 
     // Each word the engine flashes counts once: "<LINK>", an email item's four words, an
@@ -236,12 +232,12 @@ TEST_F(ReadingNavigatorTest, TimeLeftAtAnySpeedIsTheSumOfTheWordsCosts) {
             std::vector<uint64_t> costs;
             for (wxCDataInfoListNode* node : nodes) {
                 for (const SFlashedWord& word : CFlashedWords::wordsOf(*document, node)) {
-                    const std::string timed = CFlashedWords::timedPart(word.text, row.wordLength);
-                    const uint64_t display = calcs.calcWordDisplayTime(timed.c_str(), speed);
-                    costs.push_back(
-                        CFlashedWords::chunksOf(word.text, row.wordLength, hyphenation).size() *
-                        (display +
-                         calcs.calcInterWordDelayTime(timed.c_str(), word.separator, speed)));
+                    const SWordTiming times = CReadingRules::timingOf(
+                        calcs, word.text, word.separator, speed, row.wordLength);
+                    costs.push_back(CReadingRules::shapeOf(word.text.data(), word.text.size(),
+                                                           row.wordLength, hyphenation)
+                                        .chunks *
+                                    static_cast<uint64_t>(times.displayMs + times.delayMs));
                 }
             }
             for (size_t i = nodes.size(); i-- > 0;) {
