@@ -31,9 +31,11 @@
 
 #include "reading/ReadingNavigator.h"
 
+#include <flitengine/engine/FlashedWords.h>
 #include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/FlitManager.h>
 #include <flitengine/engine/FlitViewThread.h>
+#include <flitengine/engine/ReadingRules.h>
 #include <flitengine/import/DocumentImporter.h>
 #include <flitengine/outside/DataManager.h>
 #include <flitengine/timing/FlitWordCalcs.h>
@@ -355,43 +357,27 @@ SStats statsOf(std::vector<double> values) {
 }
 
 // The intervals the calculator gives the document's words at a target speed, in the order the
-// engine shows them: for each chunk its display time, then the delay of the blank after it.
-// The start-up ramp is followed exactly: the n-th word is timed at 100 + 75n, never above the
-// target, and the ramp holds at 925 for a target above that.
+// engine shows them, by the engine's reading rules and start-up ramp: for each chunk its display
+// time, then the delay of the blank after it.
 std::vector<int> computedIntervals(CDataManager& document, int target) {
     std::vector<int> intervals;
     CFlitWordCalcs calcs;
-    int current = int(CFlitManager::kRampStartSpeed);
-    bool ramp = true;
+    CStartupRamp ramp;
     for (wxCDataInfoListNode* node = document.getFirstNode(); node; node = node->GetNext()) {
         if (node->GetData()->getDataInfoType() != eDITWord) {
             continue;
         }
-        const wxString word =
-            wxString::FromUTF8(static_cast<const CDITWord*>(node->GetData())->getWord());
-        if (word.empty()) {
+        const std::string word = static_cast<const CDITWord*>(node->GetData())->getWord();
+        if (!CFlashedWords::isShown(word.c_str())) {
             continue;
         }
-        int speed = target;
-        if (ramp) {
-            speed = current;
-            if (current + int(CFlitManager::kRampIncrement) <= int(CFlitManager::kMaxWpmSpeed)) {
-                current += int(CFlitManager::kRampIncrement);
-            }
-            ramp = current <= target;
-        }
-        const char separator = document.getSeparatorAfter(node);
-        // Kept in a named string: the converted buffer may point into it.
-        const wxString prefix = word.Left(kWordLength);
-        const wxScopedCharBuffer shown = prefix.utf8_str();
-        const int display = calcs.calcWordDisplayTime(shown.data(), speed);
-        const int delay = calcs.calcInterWordDelayTime(shown.data(), separator, speed);
-        const size_t length = word.length();
-        const size_t chunks =
-            length <= kWordLength ? 1 : (length - 1 + kWordLength - 2) / (kWordLength - 1);
+        const int speed = ramp.nextWord(target);
+        const SWordTiming times = CReadingRules::timingOf(
+            calcs, word, CReadingRules::separatorAfter(document, node), speed, kWordLength);
+        const size_t chunks = CReadingRules::shapeOf(word.data(), word.size(), kWordLength).chunks;
         for (size_t i = 0; i < chunks; ++i) {
-            intervals.push_back(display);
-            intervals.push_back(delay);
+            intervals.push_back(times.displayMs);
+            intervals.push_back(times.delayMs);
         }
     }
     return intervals;

@@ -1,6 +1,7 @@
 #include <flitengine/engine/FlashedWords.h>
 
 #include <flitengine/engine/Hyphenation.h>
+#include <flitengine/engine/ReadingRules.h>
 
 #include <flitengine/outside/DataManager.h>
 #include <flitengine/outside/OvriChars.h>
@@ -12,11 +13,6 @@
 namespace {
 
 const char kHyphen = '-';
-
-// A display length that cannot hold a character and a hyphen means no limit.
-bool limits(unsigned int displayLength) {
-    return displayLength >= 2;
-}
 
 } // namespace
 
@@ -63,7 +59,7 @@ std::vector<SFlashedWord> CFlashedWords::wordsOf(const CDataManager& document,
         if (!isShown(word)) {
             return {};
         }
-        return {{word, document.getSeparatorAfter(node)}};
+        return {{word, CReadingRules::separatorAfter(document, node)}};
     }
     case eDITLinkInfoRef: {
         const CLinkInfo* link =
@@ -82,33 +78,34 @@ std::vector<SFlashedWord> CFlashedWords::wordsOf(const CDataManager& document,
     }
 }
 
-wxCDataInfoListNode* CFlashedWords::nextReadNode(const CDataManager& document,
-                                                 wxCDataInfoListNode* node) {
-    if (node->GetData()->getDataInfoType() != eDITEmailItemAttachmentSkip) {
-        return node->GetNext();
+bool CFlashedWords::passesOver(const wxCDataInfoListNode* node, bool passingOver) {
+    const eDataInfoType type = node->GetData()->getDataInfoType();
+    return type == eDITEmailItemAttachmentSkip || (passingOver && type != eDITEmailItem);
+}
+
+wxCDataInfoListNode* CFlashedWords::nextReadNode(const CDataManager&, wxCDataInfoListNode* node) {
+    wxCDataInfoListNode* next = node->GetNext();
+    if (passesOver(node, false)) {
+        while (next != nullptr && passesOver(next, true)) {
+            next = next->GetNext();
+        }
     }
-    wxCDataInfoListNode* emailItem = nullptr;
-    document.getNodeOfDataInfoTypeCommon(CDataManager::eSearchForward, eDITEmailItem, node,
-                                         &emailItem);
-    return emailItem;
+    return next;
 }
 
 std::vector<std::string> CFlashedWords::chunksOf(const std::string& word,
                                                  unsigned int displayLength) {
-    if (!limits(displayLength)) {
-        return {word};
-    }
+    const std::size_t count =
+        CReadingRules::shapeOf(word.data(), word.size(), displayLength).chunks;
     std::vector<std::string> chunks;
     const char* rest = word.data();
     std::size_t restBytes = word.size();
-    std::size_t remaining = CUtf8::countClusters(rest, restBytes);
-    while (displayLength < remaining) {
+    for (std::size_t chunk = 1; chunk < count; ++chunk) {
         const std::size_t bytes = CUtf8::clusterPrefixBytes(rest, restBytes, displayLength - 1);
         chunks.emplace_back(rest, bytes);
         chunks.back() += kHyphen;
         rest += bytes;
         restBytes -= bytes;
-        remaining -= displayLength - 1;
     }
     chunks.emplace_back(rest, restBytes);
     return chunks;
@@ -117,7 +114,7 @@ std::vector<std::string> CFlashedWords::chunksOf(const std::string& word,
 std::vector<std::string> CFlashedWords::chunksOf(const std::string& word,
                                                  unsigned int displayLength,
                                                  const CHyphenation* hyphenation) {
-    if (hyphenation == nullptr || !limits(displayLength)) {
+    if (hyphenation == nullptr || !CReadingRules::limits(displayLength)) {
         return chunksOf(word, displayLength);
     }
     // Where each character (grapheme cluster) begins, and the end.
@@ -163,8 +160,5 @@ std::vector<std::string> CFlashedWords::chunksOf(const std::string& word,
 }
 
 std::string CFlashedWords::timedPart(const std::string& word, unsigned int displayLength) {
-    if (!limits(displayLength)) {
-        return word;
-    }
-    return word.substr(0, CUtf8::clusterPrefixBytes(word.data(), word.size(), displayLength));
+    return word.substr(0, CReadingRules::timedBytes(word.data(), word.size(), displayLength));
 }

@@ -1,6 +1,7 @@
 #include <flitengine/engine/FlitManager.h>
 
 #include <flitengine/engine/FlitViewThread.h>
+#include <flitengine/engine/ReadingRules.h>
 #include <flitengine/outside/DataManager.h>
 
 #include <wx/log.h>
@@ -14,21 +15,13 @@ const unsigned int CFlitManager::kTimerDelayInMilliseconds = 500;
 const unsigned int CFlitManager::kMinWpmSpeed = 100;
 const unsigned int CFlitManager::kMaxWpmSpeed = 950;
 const unsigned int CFlitManager::kDefaultSpeedIncrement = 25;
-const unsigned int CFlitManager::kRampStartSpeed = 100;
-const unsigned int CFlitManager::kRampIncrement = 75;
+const unsigned int CFlitManager::kRampStartSpeed = CStartupRamp::kStartSpeed;
+const unsigned int CFlitManager::kRampIncrement = CStartupRamp::kStep;
 
 namespace {
 
 // The toolkit's default priority on its 0 to 100 scale.
 const unsigned int kThreadPriority = 50;
-
-// A speed raised by amount, or unchanged when that would pass the upper bound.
-unsigned int raisedSpeed(unsigned int speed, unsigned int amount) {
-    if (amount <= CFlitManager::kMaxWpmSpeed && speed <= CFlitManager::kMaxWpmSpeed - amount) {
-        return speed + amount;
-    }
-    return speed;
-}
 
 // A speed lowered by amount, or unchanged when that would pass the lower bound.
 unsigned int loweredSpeed(unsigned int speed, unsigned int amount) {
@@ -122,7 +115,7 @@ void CFlitManager::setTargetSpeed(unsigned int speed) {
 }
 
 void CFlitManager::increaseTargetSpeed(unsigned int amount) {
-    targetSpeed = raisedSpeed(targetSpeed, amount);
+    targetSpeed = CStartupRamp::raisedSpeed(targetSpeed, amount);
 }
 
 void CFlitManager::decreaseTargetSpeed(unsigned int amount) {
@@ -139,7 +132,7 @@ void CFlitManager::doubleTargetSpeed() {
 }
 
 void CFlitManager::increaseCurrentSpeed(unsigned int amount) {
-    currentSpeed = raisedSpeed(currentSpeed, amount);
+    currentSpeed = CStartupRamp::raisedSpeed(currentSpeed, amount);
 }
 
 void CFlitManager::decreaseCurrentSpeed(unsigned int amount) {
@@ -197,16 +190,7 @@ bool CFlitManager::getNextWord(wxString& word, wxCDataInfoListNode** nextNode) {
     const CDITWord* item = static_cast<const CDITWord*>(node->GetData());
     word = wxString::FromUTF8(item->getWord());
 
-    wxCDataInfoListNode* following = node->GetNext();
-    wxCDataInfoListNode* found = nullptr;
-    const eDataInfoType wordSpaceOrNewline =
-        static_cast<eDataInfoType>(eDITWord | eDITSpace | eDITNewline);
-    if (following == nullptr ||
-        !dataManager->getNodeOfDataInfoTypeCommon(CDataManager::eSearchForward, wordSpaceOrNewline,
-                                                  following, &found)) {
-        found = nullptr;
-    }
-    *nextNode = found;
+    *nextNode = CReadingRules::separatorNodeAfter(*dataManager, node);
 
     if (!word.empty()) {
         metricsData.incrementWordCount();

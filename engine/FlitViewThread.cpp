@@ -2,6 +2,7 @@
 
 #include <flitengine/engine/FlashedWords.h>
 #include <flitengine/engine/FlitManager.h>
+#include <flitengine/engine/ReadingRules.h>
 #include <flitengine/outside/DataManager.h>
 #include <flitengine/outside/OvriChars.h>
 
@@ -575,7 +576,7 @@ bool CFlitViewThread::handleWord(CDataInfo* item) {
         return true;
     }
 
-    const char separator = CDataManager::separatorOf(nextNode);
+    const char separator = CReadingRules::separatorOf(nextNode);
 
     handleStyleChange(word->getStyleInfo());
     postWordToFlitView(text, separator, node);
@@ -590,11 +591,11 @@ void CFlitViewThread::postWordToFlitView(wxString& word, char separator,
 
     int speed = 0;
     if (rampActive) {
-        speed = manager->getCurrentSpeed();
-        manager->increaseCurrentSpeed(CFlitManager::kRampIncrement);
-        if (manager->getCurrentSpeed() > manager->getTargetSpeed()) {
-            rampActive = false;
-        }
+        // The ramp goes on from the manager's current speed, which the host may have changed.
+        CStartupRamp ramp(static_cast<unsigned int>(manager->getCurrentSpeed()));
+        speed = ramp.nextWord(manager->getTargetSpeed());
+        manager->setCurrentSpeed(ramp.speed());
+        rampActive = ramp.isRunning();
     } else {
         speed = manager->getTargetSpeed();
     }
@@ -604,10 +605,10 @@ void CFlitViewThread::postWordToFlitView(wxString& word, char separator,
     const unsigned int displayLength = manager->getWordDisplayLength();
     const wxScopedCharBuffer utf8 = word.utf8_str();
     const std::string wholeWord(utf8.data(), utf8.length());
-    const std::string displayWord = CFlashedWords::timedPart(wholeWord, displayLength);
-    CFlitWordCalcs* calcs = manager->getFlitWordCalcs();
-    const int displayTime = calcs->calcWordDisplayTime(displayWord.c_str(), speed);
-    const int interWordDelay = calcs->calcInterWordDelayTime(displayWord.c_str(), separator, speed);
+    const SWordTiming times = CReadingRules::timingOf(*manager->getFlitWordCalcs(), wholeWord,
+                                                      separator, speed, displayLength);
+    const int displayTime = times.displayMs;
+    const int interWordDelay = times.delayMs;
 
     CFlitCommandEvent event(EVT_FLIT_COMMAND_WORD_MSG);
     event.dataInfoListNode = node;
@@ -729,11 +730,8 @@ bool CFlitViewThread::handleEmailItemAttachmentAnnounce(wxCDataInfoListNode* nod
     return true;
 }
 
-bool CFlitViewThread::handleEmailItemAttachmentSkip(wxCDataInfoListNode*) {
-    wxCDataInfoListNode* emailItem = nullptr;
-    dataManager->getNodeOfDataInfoTypeCommon(CDataManager::eSearchForward, eDITEmailItem,
-                                             manager->getDataInfoListNode(), &emailItem);
-    manager->moveCursorWhileReading(emailItem);
+bool CFlitViewThread::handleEmailItemAttachmentSkip(wxCDataInfoListNode* node) {
+    manager->moveCursorWhileReading(CFlashedWords::nextReadNode(*dataManager, node));
     return true;
 }
 

@@ -1,7 +1,5 @@
 #include <flitengine/outside/DataManager.h>
 
-#include <flitengine/outside/OvriChars.h>
-
 #include <wx/file.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
@@ -197,31 +195,6 @@ bool CDataManager::getPageNum(const wxCDataInfoListNode* node, unsigned int* pag
         *pageNum = number;
     }
     return true;
-}
-
-char CDataManager::separatorOf(const wxCDataInfoListNode* next) {
-    if (next == nullptr) {
-        return COvriChars::kNullByte;
-    }
-    switch (next->GetData()->getDataInfoType()) {
-    case eDITSpace:
-        return COvriChars::kSpaceChar;
-    case eDITNewline:
-        return COvriChars::kNewlineChar;
-    default:
-        return COvriChars::kNullByte;
-    }
-}
-
-char CDataManager::getSeparatorAfter(const wxCDataInfoListNode* node) const {
-    wxCDataInfoListNode* next = nullptr;
-    const eDataInfoType wordSpaceOrNewline =
-        static_cast<eDataInfoType>(eDITWord | eDITSpace | eDITNewline);
-    if (node->GetNext() == nullptr ||
-        !getNodeOfDataInfoTypeCommon(eSearchForward, wordSpaceOrNewline, node->GetNext(), &next)) {
-        return COvriChars::kNullByte;
-    }
-    return separatorOf(next);
 }
 
 CLinkInfo* CDataManager::getLinkAt(wxCLinkInfoListNode* node) const {

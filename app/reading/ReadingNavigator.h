@@ -1,12 +1,13 @@
 #ifndef FLIT_APP_READINGNAVIGATOR_H
 #define FLIT_APP_READINGNAVIGATOR_H
 
+#include "reading/ReadingTimes.h"
+
 #include <flitengine/timing/FlitWordCalcs.h>
 
 #include <wx/string.h>
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 class CHyphenation;
@@ -29,11 +30,7 @@ class wxCDataInfoListNode;
 //
 // No answer walks the document: the navigator keeps a mark every few hundred items (the words
 // before it), so that counting the words before a node walks back to the nearest mark and
-// forward from it; and it sorts the words into timing classes (words the timing rules time
-// alike at every speed), keeping each word's class and, every few thousand words, how many
-// words of each class came before. The time left at any speed is then the classes' counts
-// times their costs, plus the words since the last such block: a speed change costs a few
-// hundred calculations whatever the document's size.
+// forward from it; and it hands the words to CReadingTimes, which times them at any speed.
 class CReadingNavigator {
 public:
     // wordLength: the word display length the time left will most likely be asked for.
@@ -73,7 +70,7 @@ public:
 
     // The bytes the navigator's tables take, and the number of timing classes.
     size_t tableBytes() const;
-    size_t classCount() const { return classes.size(); }
+    size_t classCount() const { return times.classCount(); }
 
 private:
     enum eBoundary { eSentence, eParagraph };
@@ -90,14 +87,6 @@ private:
         uint32_t wordsBefore;
         uint32_t flags;
     };
-    // A timing class: a word of it, the separator after it and whether the word before it kept a
-    // punctuation mark, which is all its cost at a speed depends on.
-    struct SWordClass {
-        std::string word;
-        char separator;
-        bool afterMark;
-    };
-
     bool isBoundaryBefore(wxCDataInfoListNode* word, eBoundary boundary) const;
     bool hasStart(const SMark& mark, eBoundary boundary) const;
     wxCDataInfoListNode* wordAtOrBefore(wxCDataInfoListNode* node) const;
@@ -109,36 +98,11 @@ private:
     template <typename Visit> bool forEachWordOf(wxCDataInfoListNode* node, Visit visit) const;
     // The same for the items from node to the end, as reading from node goes.
     template <typename Visit> void forEachWordFrom(wxCDataInfoListNode* node, Visit visit) const;
-    // What one word costs, chunks and blanks included; calcs remembers the word before. The one
-    // place where a word's cost is worked out: the timing classes follow it.
-    uint64_t wordCost(CFlitWordCalcs& calcs, const char* word, char separator, int speed,
-                      unsigned int wordLength) const;
-    // The part of the word each chunk is timed by (its length in bytes and in characters), and
-    // how many chunks the word takes.
-    struct STimedPart {
-        const char* text;
-        size_t bytes;
-        size_t clusters;
-        size_t chunks;
-    };
-    STimedPart timedPart(const char* word, unsigned int wordLength, std::string* storage) const;
     // Counts the words, marks the items, and sorts every word into its timing class at
     // wordLength, counting the classes by blocks.
     void build(unsigned int wordLength);
-    void addWordClass(uint32_t id);
-    uint32_t classOf(size_t word) const {
-        return wideClasses.empty() ? narrowClasses[word] : wideClasses[word];
-    }
-    // The costs of the classes at speed, worked out once per speed.
-    void priceClasses(int speed);
-    // The time of the words from word first to the end at the priced speed.
-    uint64_t costFrom(size_t first) const;
     // The mark at node; null when node has none.
     const SMark* markAt(const wxCDataInfoListNode* node) const;
-    // What the ramp from rampSpeed adds to the first words from node (first words before it)
-    // over the steady speed.
-    int64_t rampExtra(wxCDataInfoListNode* node, size_t first, int steady, unsigned int wordLength,
-                      bool fromRestart, int rampSpeed);
 
     CDataManager* document;
     size_t wordCount = 0;
@@ -155,22 +119,8 @@ private:
     std::vector<SMark> marks;
     std::vector<uint32_t> marksByNode;
 
-    std::vector<SWordClass> classes;
-    // Each word's class: two bytes a word while there are fewer than 65536 classes.
-    std::vector<uint16_t> narrowClasses;
-    std::vector<uint32_t> wideClasses;
-    unsigned int classesWordLength = 0;
-    // classCounts[block * classes.size() + c]: the words of class c before word block *
-    // blockWords; classTotals: in the whole document.
-    size_t blockWords = 1;
-    std::vector<uint32_t> classCounts;
-    std::vector<uint32_t> classTotals;
-    // The classes' costs at pricedSpeed.
-    std::vector<uint64_t> classCosts;
-    int pricedSpeed = -1;
-    // Set by setFlashRules.
-    CFlitWordCalcs::eLengthUnit lengthUnit = CFlitWordCalcs::eLengthBytes;
-    const CHyphenation* hyphenation = nullptr;
+    // The timing classes of the words.
+    CReadingTimes times;
 };
 
 #endif

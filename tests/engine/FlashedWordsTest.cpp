@@ -1,9 +1,11 @@
 #include <flitengine/engine/FlashedWords.h>
 
 #include <flitengine/engine/Hyphenation.h>
+#include <flitengine/engine/ReadingRules.h>
 
 #include <flitengine/outside/DataManager.h>
 #include <flitengine/outside/OvriChars.h>
+#include <flitengine/timing/FlitWordCalcs.h>
 
 #include <gtest/gtest.h>
 
@@ -24,7 +26,7 @@ std::string joined(const std::vector<SFlashedWord>& words) {
 } // namespace
 
 // Chunk lengths count the characters a reader perceives: an accent written as a separate mark
-// stays on its letter, and a flag stays whole.
+// stays on its letter, and a flag stays whole. Each chunk is timed by the timed part.
 TEST(FlashedWords, ChunksAndTheirTimedPartCountPerceivedCharacters) {
     const std::string fr = u8"\U0001F1EB\U0001F1F7", de = u8"\U0001F1E9\U0001F1EA",
                       it = u8"\U0001F1EE\U0001F1F9";
@@ -49,6 +51,12 @@ TEST(FlashedWords, ChunksAndTheirTimedPartCountPerceivedCharacters) {
         SCOPED_TRACE(c.word + " at " + std::to_string(c.displayLength));
         EXPECT_EQ(c.chunks, CFlashedWords::chunksOf(c.word, c.displayLength));
         EXPECT_EQ(c.timed, CFlashedWords::timedPart(c.word, c.displayLength));
+        CFlitWordCalcs rules;
+        CFlitWordCalcs expected;
+        const SWordTiming times =
+            CReadingRules::timingOf(rules, c.word, '\n', 475, c.displayLength);
+        EXPECT_EQ(expected.calcWordDisplayTime(c.timed.c_str(), 475), times.displayMs);
+        EXPECT_EQ(expected.calcInterWordDelayTime(c.timed.c_str(), '\n', 475), times.delayMs);
     }
 }
 
@@ -80,8 +88,9 @@ TEST(FlashedWords, HyphenationCutsAtTheLastSyllableThatFits) {
     EXPECT_EQ(CHyphenation::forLanguage("ru"), CHyphenation::forLanguage("RU_ru"));
 }
 
-// Reading flashes a word item's text, "<LINK>" for a hyperlink or mail link, the words of email
-// items and announcements, and nothing for other items or what an attachment skip jumps over.
+// Reading flashes a word item's text (with the separator after it), "<LINK>" for a hyperlink or
+// mail link, the words of email items and announcements, and nothing for other items or what an
+// attachment skip jumps over: the skip and the items after it up to the next email item.
 TEST(FlashedWords, EachItemFlashesItsWordsAndASkipJumpsToTheNextEmailItem) {
     CDataManager document;
     const struct {
@@ -101,9 +110,15 @@ TEST(FlashedWords, EachItemFlashesItsWordsAndASkipJumpsToTheNextEmailItem) {
          "Press 'A' to read attachment\nPress 'A' to read attachment\nPress 'A' to read "
          "attachment\n"},
     };
+    std::string passedOver;
+    bool passingOver = false;
     for (const auto& c : cases) {
         EXPECT_EQ(c.words, joined(CFlashedWords::wordsOf(document, c.node)));
+        passingOver = CFlashedWords::passesOver(c.node, passingOver);
+        passedOver += passingOver ? 'x' : '.';
     }
+    EXPECT_EQ("......xx..", passedOver);
     EXPECT_EQ(cases[8].node, CFlashedWords::nextReadNode(document, cases[6].node));
     EXPECT_EQ(cases[1].node, CFlashedWords::nextReadNode(document, cases[0].node));
+    EXPECT_EQ(nullptr, CFlashedWords::nextReadNode(document, cases[9].node));
 }

@@ -2,6 +2,7 @@
 
 #include <flitengine/engine/FlashedWords.h>
 #include <flitengine/engine/FlitManager.h>
+#include <flitengine/engine/ReadingRules.h>
 #include <flitengine/outside/DataManager.h>
 #include <flitengine/outside/OvriChars.h>
 #include <flitengine/timing/FlitWordCalcs.h>
@@ -65,15 +66,15 @@ std::vector<STimedWord> CTimingReport::timeDocument(const CDataManager& document
             }
         }
         for (const SFlashedWord& flashed : CFlashedWords::wordsOf(document, node)) {
-            const std::string timed = CFlashedWords::timedPart(flashed.text, displayLength);
-            const int displayMs = calcs.calcWordDisplayTime(timed.c_str(), speed);
-            const int delayMs =
-                calcs.calcInterWordDelayTime(timed.c_str(), flashed.separator, speed);
+            const SWordTiming times = CReadingRules::timingOf(
+                calcs, flashed.text, flashed.separator, speed, displayLength);
             bool first = true;
             for (std::string& chunk :
                  CFlashedWords::chunksOf(flashed.text, displayLength, hyphenation)) {
-                const int heldMs = static_cast<int>(std::min(displayMs + sustainMs, 0LL + INT_MAX));
-                flashes.push_back({std::move(chunk), flashed.separator, heldMs, delayMs, first});
+                const int heldMs =
+                    static_cast<int>(std::min(times.displayMs + sustainMs, 0LL + INT_MAX));
+                flashes.push_back(
+                    {std::move(chunk), flashed.separator, heldMs, times.delayMs, first});
                 sustainMs = 0;
                 first = false;
             }

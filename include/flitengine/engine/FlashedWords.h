@@ -22,10 +22,10 @@ struct SFlashedWord {
     }
 };
 
-// What reading flashes: the words each item of a document stands for, and the hyphenated chunks
-// a word is shown in. The presentation thread flashes by these rules, and whatever shows or
-// counts reading without the thread (flit-timing, the reader's word counts) follows them, so
-// that both always agree.
+// What reading flashes: the words each item of a document stands for, what reading takes after
+// an item, and the hyphenated chunks a word is shown in. The presentation thread flashes by
+// these rules, and whatever shows or counts reading without the thread (flit-timing, the
+// reader's word counts) follows them, so that both always agree; CReadingRules times them.
 //
 // A word is counted once however many chunks it is shown in.
 class FLIT_EXPORT CFlashedWords {
@@ -55,12 +55,13 @@ public:
     // attachment skip jumps to the next email item (null when there is none).
     static wxCDataInfoListNode* nextReadNode(const CDataManager& document,
                                              wxCDataInfoListNode* node);
+    // The same rule item by item, for a walk that must see every node: whether reading passes
+    // over the item at node unread (an attachment skip, and what follows it up to the next
+    // email item), given whether it passed over the item before.
+    static bool passesOver(const wxCDataInfoListNode* node, bool passingOver);
 
-    // The chunks a word is shown in when the word display length is displayLength characters
-    // (grapheme clusters, so that a letter keeps its accents): a word that fits is one chunk;
-    // a longer one is cut into chunks of displayLength - 1 characters and a hyphen, and a last
-    // chunk of what remains. A length of 0 or 1 cannot hold a character and a hyphen: it means
-    // no limit.
+    // The chunks a word is shown in at a word display length, as CReadingRules::shapeOf counts
+    // them (SWordShape says how).
     static std::vector<std::string> chunksOf(const std::string& word, unsigned int displayLength);
     // The same, cut at syllables when a dictionary is given (null: the cut above): each chunk
     // but the last ends at the last break of the dictionary (or a hyphen of the word) that
@@ -70,7 +71,7 @@ public:
                                              const CHyphenation* hyphenation);
 
     // The part of a word that its display time and delay are computed from, the same for each
-    // of its chunks: its first displayLength characters (all of it when there is no limit).
+    // of its chunks (CReadingRules::timedBytes).
     static std::string timedPart(const std::string& word, unsigned int displayLength);
 };
 

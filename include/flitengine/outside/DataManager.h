@@ -68,13 +68,6 @@ public:
     // for a null node.
     bool getPageNum(const wxCDataInfoListNode* node, unsigned int* pageNum) const;
 
-    // The separator character passed with a flashed word: COvriChars::kSpaceChar when next (the
-    // first word, space or newline after the word) is a space, kNewlineChar for a newline, and
-    // kNullByte for a word or for null.
-    static char separatorOf(const wxCDataInfoListNode* next);
-    // The separator for the word at node, as the engine chooses it.
-    char getSeparatorAfter(const wxCDataInfoListNode* node) const;
-
     CLinkInfo* getLinkAt(wxCLinkInfoListNode* node) const;
     CTagInfo* getTagAtNode(wxCTagInfoListNode* node) const;
     CPageManager* getPageManager() { return &pageManager; }

