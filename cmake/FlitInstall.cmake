@@ -41,6 +41,7 @@ set(FLIT_PUBLIC_HEADERS
     engine/FlitMetricsData.h
     engine/FlitViewThread.h
     engine/Hyphenation.h
+    engine/ReadingRules.h
     engine/RenderLatency.h
     timing/FlitWordCalcs.h
     timing/FlitWordCalcsSerializer.h
@@ -71,6 +72,16 @@ set(FLIT_PUBLIC_HEADERS
     outside/wxXMLUtils.h
     import/DocumentImporter.h
     import/FormatImporter.h)
+# Everything under include/flitengine is public: a header put there is listed here too, or the
+# build says so rather than ship a package whose headers include one that is missing.
+file(GLOB_RECURSE _flit_found RELATIVE ${PROJECT_SOURCE_DIR}/include/flitengine
+    CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/include/flitengine/*.h)
+foreach(_flit_header IN LISTS _flit_found)
+    if(NOT _flit_header IN_LIST FLIT_PUBLIC_HEADERS)
+        message(FATAL_ERROR "include/flitengine/${_flit_header} is not listed in FLIT_PUBLIC_HEADERS")
+    endif()
+endforeach()
+unset(_flit_found)
 foreach(_flit_header IN LISTS FLIT_PUBLIC_HEADERS)
     get_filename_component(_flit_dir ${_flit_header} DIRECTORY)
     install(FILES ${PROJECT_SOURCE_DIR}/include/flitengine/${_flit_header}
