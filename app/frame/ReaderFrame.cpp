@@ -13,15 +13,16 @@
 #include <flitengine/engine/FlitManager.h>
 #include <flitengine/outside/DataManager.h>
 
-#include <wx/button.h>
 #include <wx/config.h>
 #include <wx/dcmemory.h>
 #include <wx/dnd.h>
+#include <wx/image.h>
 #include <wx/infobar.h>
 #include <wx/sizer.h>
 #include <wx/sound.h>
 #include <wx/statusbr.h>
 
+#include <chrono>
 #include <cstdio>
 #include <utility>
 

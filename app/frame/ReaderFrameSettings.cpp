@@ -9,12 +9,14 @@
 #include "preferences/HyphenationLoading.h"
 #include "reading/ReadingNavigator.h"
 #include "view/FlitView.h"
+#include "view/Themes.h"
 
 #include <flitengine/engine/FlitManager.h>
 #include <flitengine/engine/Hyphenation.h>
 #include <flitengine/outside/DataManager.h>
 
 #include <wx/config.h>
+#include <wx/font.h>
 #include <wx/menu.h>
 
 #include <algorithm>

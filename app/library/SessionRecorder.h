@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <utility>
 
 // What the reader writes to the library: the documents opened from files (known by their
 // bytes), where their reading stopped, and each reading session with the words it showed and
