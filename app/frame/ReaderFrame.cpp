@@ -77,7 +77,7 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     // (every flashed word) first sent the frame an erase event, whose drawing context looked up
     // the theme's colours and font: a third of the time a word took to go on screen.
     SetBackgroundStyle(wxBG_STYLE_SYSTEM);
-    // Refusals show in the message bar at the top, which does not interrupt reading.
+    // Under the message bar (made with the frame), whose refusals do not interrupt reading.
     flitView = new CFlitView(this);
     assessmentView = new CAssessmentView(this);
     assessmentView->Hide();
