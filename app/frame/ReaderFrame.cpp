@@ -1,48 +1,58 @@
 #include "frame/ReaderFrame.h"
 
 #include "frame/ReaderFrameIds.h"
-#include "library/Library.h"
+#include "frame/ReaderMenus.h"
+#include "frame/ReaderStatus.h"
+#include "frame/ViewComfort.h"
 #include "reading/ReadingNavigator.h"
 #include "view/AssessmentView.h"
 #include "view/FlitView.h"
 #include "view/ProgressStrip.h"
 
-#include <flitengine/debug/FEDebugDlg.h>
 #include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/FlitManager.h>
-#include <flitengine/import/DocumentImporter.h>
 #include <flitengine/outside/DataManager.h>
-#include <flitengine/outside/Utf8.h>
 
-#include <wx/aboutdlg.h>
-#include <wx/app.h>
-#include <wx/button.h>
-#include <wx/choicdlg.h>
-#include <wx/clipbrd.h>
 #include <wx/config.h>
 #include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
 #include <wx/dnd.h>
-#include <wx/filedlg.h>
-#include <wx/filename.h>
+#include <wx/image.h>
 #include <wx/infobar.h>
-#include <wx/menu.h>
-#include <wx/msgdlg.h>
-#include <wx/numdlg.h>
 #include <wx/sizer.h>
 #include <wx/sound.h>
 #include <wx/statusbr.h>
 
-#include <malloc.h>
-
-#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <utility>
+
+namespace {
+
+// Files dropped on the reader's windows: the first is opened once the drop is over.
+class CDocumentDropTarget : public wxFileDropTarget {
+public:
+    explicit CDocumentDropTarget(CReaderFrame* readerFrame) : frame(readerFrame) {}
+
+    bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& files) override {
+        if (files.empty()) {
+            return false;
+        }
+        const wxString& path = files[0];
+        frame->CallAfter([frame = frame, path] { frame->openDocument(path); });
+        return true;
+    }
+
+private:
+    CReaderFrame* frame;
+};
+
+} // namespace
 
 CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
                            std::chrono::steady_clock::time_point started)
     : wxFrame(nullptr, wxID_ANY, "FlitReader", wxDefaultPosition, wxSize(820, 560)),
-      options(std::move(readerOptions)), recorder(started), keepLineBreaks(options.keepLineBreaks) {
+      options(std::move(readerOptions)), recorder(started), source(options.keepLineBreaks),
+      messages(this) {
     // Backgrounds and screenshots need the picture formats.
     if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) {
         wxInitAllImageHandlers();
@@ -62,52 +72,55 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
         preferences.wordLength = static_cast<unsigned int>(options.wordLength);
     }
     options.overrideFlashRules(&preferences);
-    wordDisplayLength = preferences.wordLength;
 
     // The frame's own background is the theme's. With the default style each repaint of a child
     // (every flashed word) first sent the frame an erase event, whose drawing context looked up
     // the theme's colours and font: a third of the time a word took to go on screen.
     SetBackgroundStyle(wxBG_STYLE_SYSTEM);
-    // Refusals show in a bar at the top that does not interrupt reading.
-    infoBar = new wxInfoBar(this);
+    // Under the message bar (made with the frame), whose refusals do not interrupt reading.
     flitView = new CFlitView(this);
     assessmentView = new CAssessmentView(this);
     assessmentView->Hide();
     progress = new CProgressStrip(this);
     wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
-    sizer->Add(infoBar, wxSizerFlags().Expand());
+    sizer->Add(messages.getBar(), wxSizerFlags().Expand());
     sizer->Add(flitView, wxSizerFlags(1).Expand());
     sizer->Add(assessmentView, wxSizerFlags(1).Expand());
     sizer->Add(progress, wxSizerFlags().Expand());
     SetSizer(sizer);
 
-    CreateStatusBar(eFieldCount);
-    const int widths[eFieldCount] = {-2, -2, -3, -2, -3, -4};
-    GetStatusBar()->SetStatusWidths(eFieldCount, widths);
+    status = std::make_unique<CReaderStatus>(this, progress, [this] { onStatusTimer(); });
     // Narrower, the status bar's fields would have no or negative widths, which the toolkit
     // refuses when it redraws them.
     SetMinClientSize(wxSize(kMinClientWidth, kMinClientHeight));
-    createMenus();
+    menus = std::make_unique<CReaderMenus>(this, chapters);
+    comfort =
+        std::make_unique<CViewComfort>(this, flitView, [this] { return reading == eReading; });
     applyPreferences();
-    setUpComfort();
-    acceptDroppedFiles();
+    progress->setSeekHandler([this](int value) { seekTo(value); });
+    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        if (comfort->keysShown()) {
+            CallAfter(&CReaderFrame::showKeys);
+        }
+        event.Skip();
+    });
+    // Files dropped on the frame or the view are opened.
+    SetDropTarget(new CDocumentDropTarget(this));
+    flitView->SetDropTarget(new CDocumentDropTarget(this));
 
     bindEngineEvents(this, "frame");
     bindEngineEvents(flitView, "view");
     bindEngineEvents(assessmentView, "assessment");
     Bind(wxEVT_CHAR_HOOK, &CReaderFrame::onCharHook, this);
     Bind(wxEVT_CLOSE_WINDOW, &CReaderFrame::onClose, this);
-    statusTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { onStatusTimer(); });
     speedSaveTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { savePreferences(); });
     Bind(
         wxEVT_BUTTON, [this](wxCommandEvent&) { continueReading(); }, wxID_FORWARD);
     updateStatus();
     if (!preferencesProblem.empty()) {
         // Said once the window is up and any document given on the command line is open.
-        CallAfter([this, preferencesProblem] {
-            refusal = preferencesProblem;
-            infoBar->ShowMessage(refusal, wxICON_WARNING);
-        });
+        CallAfter(
+            [this, preferencesProblem] { messages.show(preferencesProblem, wxICON_WARNING); });
     }
 }
 
@@ -119,38 +132,6 @@ void CReaderFrame::bindEngineEvents(wxWindow* window, const char* name) {
     for (const CFlitCommandEvent::SEventTypeName& entry : CFlitCommandEvent::kEventTypeNames) {
         window->Bind(wxEventTypeTag<CFlitCommandEvent>(*entry.type),
                      [this, name](CFlitCommandEvent& event) { onEngineEvent(name, event); });
-    }
-}
-
-void CReaderFrame::sendCommand(int type, wxCDataInfoListNode* node) {
-    if (!manager) {
-        return;
-    }
-    CFlitCommandEvent command(type);
-    command.dataInfoListNode = node;
-    manager->ProcessEvent(command);
-}
-
-void CReaderFrame::sendRestartingCommand(int type, wxCDataInfoListNode* node) {
-    if (type == EVT_FLIT_COMMAND_START_MSG) {
-        // A start measures a new reading, as the engine's metrics do.
-        wordsShown = 0;
-    }
-    if (type != EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG) {
-        // Read from here on, the chapter tells more than a note about the opening.
-        note.clear();
-    }
-    // The position is the node reading goes on from until its first word shows. A move while
-    // reading lets the word in hand finish first: its chunks still count as one word.
-    if (type != EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG) {
-        shownNode = node;
-        wordOfItem = 0;
-        lastChunk.clear();
-    }
-    rampRunning = true;
-    sendCommand(type, node);
-    if (type != EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG) {
-        beginSession();
     }
 }
 
@@ -168,40 +149,42 @@ void CReaderFrame::onEngineEvent(const char* window, CFlitCommandEvent& event) {
         }
         manager->signalGuiThreadRendered(event.getRenderTicket());
         recorder.recordRendered(window);
-        if (statusDue && event.GetEventType() == EVT_FLIT_COMMAND_WORD_MSG && !event.text.empty()) {
+        if (status->isDue() && event.GetEventType() == EVT_FLIT_COMMAND_WORD_MSG &&
+            !event.text.empty()) {
             // The engine now waits out the chunk's display time, the longest wait there is.
             updateStatus();
         }
     }
 }
 
-void CReaderFrame::onStatusTimer() {
-    // While words flash, the status waits for the next chunk to be on screen: an update takes
-    // a millisecond or more of the GUI thread, and coming before a word or a blank it would
-    // hold that back. Once a whole period passed without a chunk, it is done at once.
-    if (reading == eReading && !statusDue) {
-        statusDue = true;
+void CReaderFrame::presentChunk(CFlitCommandEvent& event) {
+    flitView->showChunk(event.text);
+    if (event.text.empty()) {
         return;
     }
-    updateStatus();
+    wxCDataInfoListNode* node = event.dataInfoListNode;
+    counter.count(node, event.text, manager->getWordDisplayLength(),
+                  manager->getHyphenation() != nullptr);
+    // The engine ends the ramp once it has raised the speed past the target.
+    if (manager->getCurrentSpeed() > manager->getTargetSpeed()) {
+        counter.endRamp();
+    }
+    if (links.noticeItem(node, event.text, std::chrono::steady_clock::now())) {
+        updateStatus();
+    }
+    if (node != nullptr && node->GetData()->getDataInfoType() == eDITWord) {
+        lastWordNode = node;
+        if (reading == ePaused) {
+            // The word in hand when the pause came: the context follows it.
+            showPausedContext(lastWordNode);
+        }
+    }
 }
 
 void CReaderFrame::presentEvent(CFlitCommandEvent& event) {
     const int type = event.GetEventType();
     if (type == EVT_FLIT_COMMAND_WORD_MSG) {
-        flitView->showChunk(event.text);
-        if (!event.text.empty()) {
-            countShownChunk(event);
-            noticeItem(event);
-        }
-        if (!event.text.empty() && event.dataInfoListNode != nullptr &&
-            event.dataInfoListNode->GetData()->getDataInfoType() == eDITWord) {
-            lastWordNode = event.dataInfoListNode;
-            if (reading == ePaused) {
-                // The word in hand when the pause came: the context follows it.
-                showPausedContext(lastWordNode);
-            }
-        }
+        presentChunk(event);
     } else if (type == EVT_FLIT_COMMAND_DEFAULT_BACKGROUND_MSG) {
         flitView->showDefaultBackground();
     } else if (type == EVT_FLIT_COMMAND_BACKGROUND_MSG) {
@@ -223,7 +206,7 @@ void CReaderFrame::presentEvent(CFlitCommandEvent& event) {
     } else if (type == EVT_FLIT_COMMAND_STYLE_HIGHLIGHT_MSG) {
         flitView->setHighlight(event.number == 1);
     } else if (type == EVT_FLIT_COMMAND_PAGE_NUM_MSG) {
-        pageNumber = event.number;
+        status->setPage(event.number);
         flitView->setPageNumber(event.number);
     } else if (type == EVT_FLIT_COMMAND_SPEED_MSG) {
         flitView->setSpeed(manager->getTargetSpeed());
@@ -267,37 +250,24 @@ void CReaderFrame::presentEvent(CFlitCommandEvent& event) {
     }
 }
 
-void CReaderFrame::onDocumentHold(wxCDataInfoListNode* item) {
-    if (reading != eReading) {
-        return;
-    }
-    reading = eHeldByDocument;
-    holdingItem = item;
-    rememberReading();
-    if (options.autoContinue) {
-        continueReading();
-    } else {
-        holdStatusUpdates();
-        updateStatus();
-    }
-}
-
 void CReaderFrame::onDone() {
     // The engine stopped by itself; a stop command makes the metrics keep the reading's time.
     sendCommand(EVT_FLIT_COMMAND_STOP_MSG, nullptr);
     reading = eFinished;
-    statusTimer.Stop();
+    status->stopUpdates();
     rememberReading();
     const CFlitMetricsData* metrics = manager->getFlitMetricsData();
     const wxString summary = wxString::Format(
-        "%s words in %s, %s words per minute", formatCount(wordsShown),
-        formatDuration(metrics->getDurationInMillisecs()), formatCount(achievedSpeed()));
+        "%s words in %s, %s words per minute", formatCount(counter.getWordsShown()),
+        formatDuration(metrics->getDurationInMillisecs()),
+        formatCount(counter.achievedSpeed(metrics->getDurationInMillisecs())));
     flitView->showChunk(wxString());
     flitView->showMessage("Finished", summary);
     lastWordNode = nullptr;
     updateStatus();
     if (options.exitWhenDone) {
-        std::printf("%s: %s\n", source.name.utf8_str().data(), summary.utf8_str().data());
+        std::printf("%s: %s\n", source.getCurrent().name.utf8_str().data(),
+                    summary.utf8_str().data());
         std::fflush(stdout);
         CallAfter(&CReaderFrame::finishUnattended);
     }
@@ -307,112 +277,8 @@ void CReaderFrame::finishUnattended() {
     Close(true);
 }
 
-void CReaderFrame::startFromBeginning() {
-    if (!manager) {
-        return;
-    }
-    showFlitView();
-    flitView->clearOverlay();
-    lastWordNode = holdingItem = resumeNode = nullptr;
-    reading = eReading;
-    sendRestartingCommand(EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
-    statusTimer.Start(static_cast<int>(CFlitManager::kTimerDelayInMilliseconds));
-    updateStatus();
-}
-
-void CReaderFrame::togglePause() {
-    switch (reading) {
-    case eReading:
-        pauseReading();
-        break;
-    case ePaused:
-    case eHeldByDocument:
-        continueReading();
-        break;
-    case eStopped:
-    case eIdle:
-    case eFinished:
-        if (!manager) {
-            return;
-        }
-        // A new reading, measured afresh, from the position the user chose or the beginning.
-        {
-            wxCDataInfoListNode* from =
-                reading == eStopped || resumeNode != nullptr ? positionNode() : nullptr;
-            if (from == nullptr) {
-                startFromBeginning();
-                return;
-            }
-            showFlitView();
-            flitView->clearOverlay();
-            resumeNode = holdingItem = nullptr;
-            reading = eReading;
-            sendRestartingCommand(EVT_FLIT_COMMAND_START_MSG, from);
-            statusTimer.Start(static_cast<int>(CFlitManager::kTimerDelayInMilliseconds));
-            updateStatus();
-        }
-        break;
-    }
-}
-
-void CReaderFrame::pauseReading() {
-    if (reading != eReading) {
-        return;
-    }
-    sendCommand(EVT_FLIT_COMMAND_PAUSE_MSG, nullptr);
-    reading = ePaused;
-    holdStatusUpdates();
-    rememberReading();
-    showPausedContext(lastWordNode);
-    updateStatus();
-}
-
-void CReaderFrame::continueReading() {
-    if (!manager || (reading != ePaused && reading != eHeldByDocument)) {
-        return;
-    }
-    wxCDataInfoListNode* from = positionNode();
-    showFlitView();
-    flitView->clearOverlay();
-    resumeNode = holdingItem = nullptr;
-    reading = eReading;
-    sendRestartingCommand(EVT_FLIT_COMMAND_CONTINUE_MSG, from);
-    statusTimer.Start(static_cast<int>(CFlitManager::kTimerDelayInMilliseconds));
-    updateStatus();
-}
-
-void CReaderFrame::stopReading() {
-    if (reading != eReading && reading != ePaused && reading != eHeldByDocument) {
-        return;
-    }
-    sendCommand(EVT_FLIT_COMMAND_STOP_MSG, nullptr);
-    reading = eStopped;
-    statusTimer.Stop();
-    rememberReading();
-    showFlitView();
-    showPausedContext(positionNode());
-    updateStatus();
-}
-
-void CReaderFrame::showFlitView() {
-    if (assessmentView->IsShown()) {
-        assessmentView->Hide();
-        flitView->Show();
-        Layout();
-    }
-}
-
-void CReaderFrame::showAssessmentView() {
-    if (!assessmentView->IsShown()) {
-        flitView->Hide();
-        assessmentView->Show();
-        Layout();
-        assessmentView->getContinueButton()->SetFocus();
-    }
-}
-
 void CReaderFrame::onClose(wxCloseEvent&) {
-    statusTimer.Stop();
+    status->stopUpdates();
     if (speedSaveTimer.IsRunning()) {
         speedSaveTimer.Stop();
         savePreferences();
@@ -427,4 +293,53 @@ void CReaderFrame::onClose(wxCloseEvent&) {
     Hide();
     closeDocument();
     Destroy();
+}
+
+wxString CReaderFrame::getStatusText(int field) const {
+    return GetStatusBar()->GetStatusText(field);
+}
+
+int CReaderFrame::getProgress() const {
+    return progress->getValue();
+}
+
+void CReaderFrame::showWarning(const wxString& warning) {
+    messages.show(warning, wxICON_WARNING);
+}
+
+bool CReaderFrame::saveScreenshot(const wxString& path, wxString* error) {
+    // Drawn from the windows themselves rather than read back from the screen, which needs no
+    // compositor and works the same under a virtual display.
+    const wxSize size = GetClientSize();
+    wxStatusBar* statusBar = GetStatusBar();
+    const int statusHeight = statusBar->GetSize().y;
+    wxBitmap bitmap(wxMax(size.x, 1), wxMax(size.y + statusHeight, 1));
+    {
+        wxMemoryDC dc(bitmap);
+        dc.SetBackground(*wxWHITE_BRUSH);
+        dc.Clear();
+        if (flitView->IsShown()) {
+            dc.DrawBitmap(flitView->snapshot(), flitView->GetPosition());
+        }
+        progress->draw(dc, wxRect(progress->GetPosition(), progress->GetSize()));
+
+        // The status bar's fields below the client area.
+        dc.SetBrush(wxBrush(wxColour(242, 242, 242)));
+        dc.DrawRectangle(0, size.y, size.x, statusHeight);
+        dc.SetFont(statusBar->GetFont());
+        dc.SetTextForeground(wxColour(40, 40, 40));
+        for (int field = 0; field < statusBar->GetFieldsCount(); ++field) {
+            wxRect rect;
+            statusBar->GetFieldRect(field, rect);
+            const wxString text = statusBar->GetStatusText(field);
+            dc.DrawText(text, rect.x + 4, size.y + (statusHeight - dc.GetTextExtent(text).y) / 2);
+        }
+    }
+    wxImage image = bitmap.ConvertToImage();
+    if (!image.SaveFile(path, wxBITMAP_TYPE_PNG)) {
+        *error = wxString::Format("cannot write the screenshot '%s'", path);
+        return false;
+    }
+    screenshotTaken = true;
+    return true;
 }

@@ -2,35 +2,38 @@
 #define FLIT_APP_READERFRAME_H
 
 #include "ReaderOptions.h"
+#include "document/DocumentSource.h"
+#include "frame/MessageBar.h"
+#include "library/SessionRecorder.h"
 #include "preferences/Preferences.h"
+#include "reading/ChapterIndex.h"
 #include "reading/EventRecorder.h"
+#include "reading/LinkNotices.h"
+#include "reading/ShownWordCounter.h"
 
-#include <flitengine/import/DocumentImporter.h>
-
-#include <wx/datetime.h>
-#include <wx/filehistory.h>
 #include <wx/frame.h>
 #include <wx/timer.h>
 
 #include <chrono>
 #include <memory>
-#include <string>
-#include <vector>
 
 class CAssessmentView;
-class CLibrary;
 class CDataManager;
 class CFlitCommandEvent;
 class CFlitManager;
 class CFlitView;
-class CKeysOverlay;
-class CReadingNavigator;
-class wxCDataInfoListNode;
 class CProgressStrip;
-class wxInfoBar;
+class CReaderMenus;
+class CReaderStatus;
+class CReadingNavigator;
+class CViewComfort;
+class wxCDataInfoListNode;
 
-// The reader's main window: hosts the engine on the open document, turns the user's keys and
-// menu choices into the engine's commands, and shows what the engine posts.
+// The reader's main window: hosts the engine on the open document, keeps where reading stands
+// (the reading state machine), turns the user's keys and menu choices into the engine's
+// commands, and presents what the engine posts. Its parts: the document source, the chapters,
+// the counter of words shown, the links noticed, the library's session recorder, the message
+// bar, the status bar, the menus and the comforts over the view.
 class CReaderFrame : public wxFrame {
 public:
     // Where reading stands, as the user sees it.
@@ -57,7 +60,7 @@ public:
     void openImported(std::unique_ptr<CDataManager> imported, const wxString& name);
     // Plain text: every line break read as a pause. Reopens a plain text at the same word.
     void setKeepLineBreaks(bool keep);
-    bool getKeepLineBreaks() const { return keepLineBreaks; }
+    bool getKeepLineBreaks() const { return source.getKeepLineBreaks(); }
     // Moves to the start of an entry of the document's table of contents, as the Go > Chapter
     // menu lists them (in reading order; an entry past the end of the text is left out).
     void goToChapter(size_t entry);
@@ -107,7 +110,9 @@ public:
     wxCDataInfoListNode* getResumeNode() const { return resumeNode; }
     wxString getStatusText(int field) const;
     // The message of the bar at the top of the window; empty when it is hidden.
-    wxString getRefusal() const;
+    wxString getRefusal() const { return messages.getShown(); }
+    // Shows a warning in the bar at the top of the window.
+    void showWarning(const wxString& warning);
     // The progress bar's value, in parts of CProgressStrip::kRange.
     int getProgress() const;
 
@@ -119,50 +124,25 @@ public:
     static const int kChapterField = 5;
 
 private:
-    // Where the open document came from: a file, or bytes (standard input, the clipboard) kept
-    // to read them again when the line-break rule changes.
-    struct SSource {
-        wxString path;    // the file; empty for bytes
-        wxString name;    // what the window title and the messages call it
-        wxString subject; // what a refusal says could not be opened or read
-        wxString label;   // for bytes: the name the importer chooses their format by
-        std::string bytes;
-        bool fromBytes = false;
-        CDocumentImporter::eFormat format = CDocumentImporter::eAutomatic;
-    };
-    // An entry of the table of contents: where it starts and how many words come before it.
-    struct SChapterMark {
-        size_t entry;
-        wxCDataInfoListNode* node;
-        size_t wordsBefore;
-    };
-
-    bool openSource(SSource source, bool quiet);
-    void refuse(const SSource& source, const wxString& error, bool quiet);
-    void showDocument(std::unique_ptr<CDataManager> imported, SSource source,
+    bool openOrigin(SDocumentOrigin origin, bool quiet);
+    void refuse(const SDocumentOrigin& origin, const wxString& error, bool quiet);
+    void showDocument(std::unique_ptr<CDataManager> imported, SDocumentOrigin origin,
                       const wxString& notice);
-    void markChapters();
-    void rebuildChapterMenu();
-    // The entry of the table of contents that the word at node (wordsBefore words in) is in;
-    // null before the first.
-    const SChapterMark* chapterAt(wxCDataInfoListNode* node, size_t wordsBefore) const;
-    // The words before the node that the status bar shows the position of.
-    size_t wordsBeforeShown(wxCDataInfoListNode* node);
-    // The node of the word that wordIndex words come before; null past the last.
-    wxCDataInfoListNode* nodeOfWord(size_t wordIndex);
-    void showNote(const wxString& note);
-    void createMenus();
-    wxMenu* createViewMenu();
-    void savePreferences();
+    void closeDocument();
     void bindEngineEvents(wxWindow* window, const char* name);
     void onEngineEvent(const char* window, CFlitCommandEvent& event);
     void presentEvent(CFlitCommandEvent& event);
+    // A word or an item's word on screen: counted, noticed, and followed while paused.
+    void presentChunk(CFlitCommandEvent& event);
     void onDocumentHold(wxCDataInfoListNode* item);
     void onDone();
+    void finishUnattended();
     void sendCommand(int type, wxCDataInfoListNode* node);
-    void closeDocument();
-    // Files dropped on the frame or the view are opened.
-    void acceptDroppedFiles();
+    // Reading starts or goes on after the engine's restart, at the node given.
+    void sendRestartingCommand(int type, wxCDataInfoListNode* node);
+    // Reading starts or goes on from node (the beginning when null), measured afresh for a
+    // start.
+    void beginReading(int type, wxCDataInfoListNode* from);
     void showFlitView();
     void showAssessmentView();
     void showPausedContext(wxCDataInfoListNode* node);
@@ -174,68 +154,39 @@ private:
     void onStatusTimer();
     // Stops the status updates while reading is held; a link notice still leaves on time.
     void holdStatusUpdates();
-    // Counts a chunk the view shows: a new word unless it goes on with the word before.
-    void countShownChunk(const CFlitCommandEvent& event);
-    // The speed achieved by the words shown in the last reading, in words per minute.
-    unsigned int achievedSpeed() const;
-    // Reading starts or goes on after the engine's restart, at the node given.
-    void sendRestartingCommand(int type, wxCDataInfoListNode* node);
-    void finishUnattended();
-    // The library's part (ReaderLibrary.cpp): a document opened is recorded and resumes where
-    // its last reading stopped; a reading that stops is recorded as a session and a position.
+    void savePreferences();
+    // The library's part: a document opened is recorded and resumes where its last reading
+    // stopped; a reading that stops is recorded as a session and a position.
     void rememberOpened();
-    void beginSession();
     void rememberReading();
     void sayLibraryProblem();
-
-    // Reading comfort: the overlay, the pointer, links (ReaderComfort.cpp).
-    void setUpComfort();
-    // Keys of the overlay, links and attachments; true when the key was used.
+    // Keys of the overlay, full screen, links and attachments; true when the key was used.
     bool onComfortKey(wxKeyEvent& event);
-    // Hides the pointer over the view while reading and it rests; shows it otherwise.
-    void updatePointer();
-    // A word flashed for an item: a link's address shows in the status bar for a moment, for L
-    // to open; an attachment announcement is remembered for A until the next email item.
-    void noticeItem(const CFlitCommandEvent& event);
-    // What the status bar says about the link just flashed; empty once the moment is over.
-    wxString linkNotice() const;
-
     void onCharHook(wxKeyEvent& event);
     void onClose(wxCloseEvent& event);
-    void onOpen(wxCommandEvent& event);
-    void onChapterMenu(wxCommandEvent& event);
-    void onRecentFile(wxCommandEvent& event);
-    void onWordLength(wxCommandEvent& event);
-    void onDebugDialog(wxCommandEvent& event);
-    void onAbout(wxCommandEvent& event);
-    void onPreferences(wxCommandEvent& event);
-    void onStatistics(wxCommandEvent& event);
 
     SReaderOptions options;
     SPreferences preferences;
     CEventRecorder recorder;
+    CDocumentSource source;
     std::unique_ptr<CDataManager> document;
     std::unique_ptr<CReadingNavigator> navigator;
     std::unique_ptr<CFlitManager> manager;
-    SSource source;
-    bool keepLineBreaks;
-    std::vector<SChapterMark> chapters;
-    // A note about the document (how it was read) or the last paste, shown until reading starts.
-    wxString note;
-    wxInfoBar* infoBar;
-    wxString refusal;
-    // The last notice of a missing hyphenation dictionary, shown once.
-    wxString hyphenationNotice;
-    wxMenu* goMenu = nullptr;
+    // The open document's parts: its chapters, the words shown, the links and attachments.
+    CChapterIndex chapters;
+    CShownWordCounter counter;
+    CLinkNotices links;
+    CSessionRecorder sessions;
+
+    CMessageBar messages;
     CFlitView* flitView;
     CAssessmentView* assessmentView;
     CProgressStrip* progress;
-    wxTimer statusTimer;
-    // The status timer came while reading: the status is updated after the next chunk shown.
-    bool statusDue = false;
+    std::unique_ptr<CReaderStatus> status;
+    std::unique_ptr<CReaderMenus> menus;
+    std::unique_ptr<CViewComfort> comfort;
     // Saves the speed once a run of speed changes has ended, rather than at every key.
     wxTimer speedSaveTimer;
-    wxFileHistory fileHistory;
 
     eReadingState reading = eIdle;
     // The last word shown, the item that held reading, and where the next continue goes on
@@ -243,40 +194,7 @@ private:
     wxCDataInfoListNode* lastWordNode = nullptr;
     wxCDataInfoListNode* holdingItem = nullptr;
     wxCDataInfoListNode* resumeNode = nullptr;
-    int pageNumber = 0;
-    // Words shown since reading last started, each once however many chunks it took; the item
-    // the view shows a word of, which of its words (an email item shows four) and the last
-    // chunk shown.
-    size_t wordsShown = 0;
-    wxCDataInfoListNode* shownNode = nullptr;
-    size_t wordOfItem = 0;
-    // The last node wordsBeforeShown counted, and its answer.
-    wxCDataInfoListNode* shownCounted = nullptr;
-    size_t shownWordsBefore = 0;
-    wxString lastChunk;
-    // Whether the engine's start-up ramp may still be running since the last restart.
-    bool rampRunning = false;
-    unsigned int wordDisplayLength;
     bool screenshotTaken = false;
-
-    std::unique_ptr<CLibrary> library;
-    // The open document's hash, empty when it is not in the library (standard input).
-    std::string documentHash;
-    bool libraryProblemSaid = false;
-    // The reading session running: when it began and the words shown before it.
-    bool inSession = false;
-    wxDateTime sessionStart;
-    std::chrono::steady_clock::time_point sessionClock;
-    size_t sessionWordsFrom = 0;
-
-    CKeysOverlay* keysOverlay = nullptr;
-    // Runs while the pointer, moved while reading, is shown over the view.
-    wxTimer pointerTimer;
-    bool pointerHidden = false;
-    // The address of the last link flashed in this document, and when it was.
-    wxString linkAddress;
-    std::chrono::steady_clock::time_point linkShownAt;
-    wxCDataInfoListNode* announcedAttachment = nullptr;
 };
 
 #endif

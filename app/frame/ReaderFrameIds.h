@@ -1,13 +1,14 @@
 #ifndef FLIT_APP_READERFRAMEIDS_H
 #define FLIT_APP_READERFRAMEIDS_H
 
-// What the files of the reader's main window share: menu identifiers, status bar fields and the
-// window's limits. Included by those files only.
+// What the reader's main window and its parts share: menu identifiers and the window's limits.
+// Included by those files only.
 
 #include "frame/ReaderFrame.h"
+#include "frame/ReaderStatus.h"
 #include "view/Themes.h"
 
-#include <wx/string.h>
+#include <wx/defs.h>
 
 #include <cstddef>
 
@@ -40,15 +41,6 @@ enum {
     ID_CHAPTER_FIRST,
 };
 
-enum eStatusField {
-    eFieldSpeed,
-    eFieldPage,
-    eFieldWords,
-    eFieldTimeLeft,
-    eFieldAchieved,
-    eFieldChapter,
-    eFieldCount,
-};
 static_assert(eFieldChapter == CReaderFrame::kChapterField, "the chapter field is the last");
 
 const int kMinClientWidth = 480;
@@ -67,10 +59,5 @@ const char* const kDocumentWildcard =
     "Plain text (*.txt)|*.txt|Marked-up text (*.flit)|*.flit|EPUB books (*.epub)|*.epub|"
     "Web pages (*.html;*.htm;*.xhtml)|*.html;*.htm;*.xhtml|Markdown (*.md;*.markdown)|"
     "*.md;*.markdown|PDF (*.pdf)|*.pdf|All files (*)|*";
-
-// "h:mm:ss" for a duration, rounded to the second.
-wxString formatDuration(unsigned long long milliseconds);
-// A count with the digit grouping of the user's locale.
-wxString formatCount(size_t count);
 
 #endif

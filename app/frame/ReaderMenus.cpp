@@ -1,45 +1,25 @@
-#include "frame/ReaderFrame.h"
+#include "frame/ReaderMenus.h"
 
 #include "frame/PauseWhileModal.h"
+#include "frame/ReaderFrame.h"
 #include "frame/ReaderFrameIds.h"
-#include "reading/ReadingNavigator.h"
-#include "view/AssessmentView.h"
-#include "view/FlitView.h"
-#include "view/ProgressStrip.h"
+#include "library/StatisticsDialog.h"
+#include "preferences/PreferencesDialog.h"
+#include "view/Themes.h"
 
 #include <flitengine/debug/FEDebugDlg.h>
-#include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/FlitManager.h>
-#include <flitengine/import/DocumentImporter.h>
-#include <flitengine/outside/DataManager.h>
-#include <flitengine/outside/Utf8.h>
 
 #include <wx/aboutdlg.h>
-#include <wx/app.h>
-#include <wx/button.h>
-#include <wx/choicdlg.h>
-#include <wx/clipbrd.h>
 #include <wx/config.h>
-#include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
-#include <wx/dnd.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
-#include <wx/infobar.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/numdlg.h>
-#include <wx/sizer.h>
-#include <wx/sound.h>
-#include <wx/statusbr.h>
 
-#include <malloc.h>
-
-#include <algorithm>
-#include <cstdio>
-#include <utility>
-
-void CReaderFrame::createMenus() {
+CReaderMenus::CReaderMenus(CReaderFrame* readerFrame, const CChapterIndex& chapters)
+    : frame(readerFrame), chapterMenu(readerFrame) {
     wxMenu* file = new wxMenu;
     file->Append(wxID_OPEN, "&Open...\tCtrl+O",
                  "Open a document: plain or marked-up text, EPUB, HTML, Markdown or PDF");
@@ -54,8 +34,8 @@ void CReaderFrame::createMenus() {
     fileHistory.UseMenu(recent);
     fileHistory.Load(*wxConfigBase::Get());
 
-    // The reading keys are plain keys that GTK will not take as menu accelerators: onCharHook
-    // handles them, and the menus name them.
+    // The reading keys are plain keys that GTK will not take as menu accelerators: the frame's
+    // key handler takes them, and the menus name them.
     wxMenu* readingMenu = new wxMenu;
     readingMenu->Append(ID_START, "&Start from the Beginning (Home)");
     readingMenu->Append(ID_PAUSE, "&Pause / Continue (Space)");
@@ -68,13 +48,13 @@ void CReaderFrame::createMenus() {
     readingMenu->AppendSeparator();
     readingMenu->AppendCheckItem(ID_KEEP_LINE_BREAKS, "Keep &Line Breaks",
                                  "Plain text: pause at every line break, not only at blank lines");
-    readingMenu->Check(ID_KEEP_LINE_BREAKS, keepLineBreaks);
+    readingMenu->Check(ID_KEEP_LINE_BREAKS, frame->getKeepLineBreaks());
 
     wxMenu* edit = new wxMenu;
     edit->Append(ID_PASTE_DOCUMENT, "&Paste as Document\tCtrl+V", "Read the text on the clipboard");
     edit->AppendSeparator();
     edit->Append(wxID_PREFERENCES, "P&references...\tCtrl+,");
-    goMenu = new wxMenu;
+    wxMenu* goMenu = chapterMenu.create();
 
     wxMenu* speedMenu = new wxMenu;
     speedMenu->Append(ID_FASTER, wxString::Format("&Faster by %u wpm (Up)",
@@ -101,160 +81,150 @@ void CReaderFrame::createMenus() {
     bar->Append(speedMenu, "S&peed");
     bar->Append(tools, "&Tools");
     bar->Append(help, "&Help");
-    SetMenuBar(bar);
-    rebuildChapterMenu();
+    frame->SetMenuBar(bar);
+    chapterMenu.rebuild(chapters, false);
+    bindCommands();
+}
 
-    Bind(wxEVT_MENU, &CReaderFrame::onOpen, this, wxID_OPEN);
-    Bind(wxEVT_MENU, &CReaderFrame::onRecentFile, this, wxID_FILE1, wxID_FILE9);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { showLibrary(); }, ID_LIBRARY);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { Close(); }, wxID_EXIT);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { startFromBeginning(); }, ID_START);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { togglePause(); }, ID_PAUSE);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { stopReading(); }, ID_STOP);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { moveBySentence(-1); }, ID_SENTENCE_BACK);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { moveBySentence(1); }, ID_SENTENCE_FORWARD);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { moveByParagraph(-1); }, ID_PARAGRAPH_BACK);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { moveByParagraph(1); }, ID_PARAGRAPH_FORWARD);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { changeSpeed(eFaster); }, ID_FASTER);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { changeSpeed(eSlower); }, ID_SLOWER);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { changeSpeed(eDouble); }, ID_DOUBLE);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { changeSpeed(eHalf); }, ID_HALF);
-    Bind(wxEVT_MENU, &CReaderFrame::onWordLength, this, ID_WORD_LENGTH);
-    Bind(wxEVT_MENU, &CReaderFrame::onDebugDialog, this, ID_DEBUG);
-    Bind(wxEVT_MENU, &CReaderFrame::onAbout, this, wxID_ABOUT);
-    Bind(wxEVT_MENU, &CReaderFrame::onPreferences, this, wxID_PREFERENCES);
-    Bind(wxEVT_MENU, &CReaderFrame::onStatistics, this, ID_STATISTICS);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { toggleFullScreen(); }, ID_FULL_SCREEN);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { showKeys(); }, ID_KEYS);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent&) { pasteDocument(); }, ID_PASTE_DOCUMENT);
-    Bind(
-        wxEVT_MENU, [this](wxCommandEvent& event) { setKeepLineBreaks(event.IsChecked()); },
+wxMenu* CReaderMenus::createViewMenu() {
+    wxMenu* view = new wxMenu;
+    wxMenu* themes = new wxMenu;
+    for (int theme = 0; theme < eThemeCount; ++theme) {
+        themes->AppendRadioItem(ID_THEME_FIRST + theme, themeOf(theme).label);
+    }
+    view->AppendSubMenu(themes, "&Theme");
+    view->AppendCheckItem(ID_PREFERENCES_FIXATION, "&Fixation Point",
+                          "Mark the letter the eye rests on, with guide marks above and below");
+    view->AppendCheckItem(ID_FULL_SCREEN, "F&ull Screen (F11)",
+                          "Only the word, the progress bar and the status bar (Esc leaves it)");
+    view->AppendSeparator();
+    view->Append(ID_STATISTICS, "&Statistics...",
+                 "The words read per day and the speed of each session, from the library");
+
+    frame->Bind(
+        wxEVT_MENU,
+        [this](wxCommandEvent& event) {
+            SPreferences chosen = frame->getPreferences();
+            chosen.theme = event.GetId() - ID_THEME_FIRST;
+            frame->setPreferences(chosen);
+        },
+        ID_THEME_FIRST, ID_THEME_LAST);
+    frame->Bind(
+        wxEVT_MENU,
+        [this](wxCommandEvent& event) {
+            SPreferences chosen = frame->getPreferences();
+            chosen.fixation = event.IsChecked();
+            frame->setPreferences(chosen);
+        },
+        ID_PREFERENCES_FIXATION);
+    return view;
+}
+
+void CReaderMenus::bindCommands() {
+    // In this order: where two handlers take an item, the order decides which one runs.
+    CReaderFrame* f = frame;
+    const auto bind = [f](int id, auto command) {
+        f->Bind(
+            wxEVT_MENU, [command](wxCommandEvent&) { command(); }, id);
+    };
+    bind(wxID_OPEN, [this] { onOpen(); });
+    f->Bind(
+        wxEVT_MENU, [this](wxCommandEvent& event) { onRecentFile(event.GetId() - wxID_FILE1); },
+        wxID_FILE1, wxID_FILE9);
+    bind(ID_LIBRARY, [f] { f->showLibrary(); });
+    bind(wxID_EXIT, [f] { f->Close(); });
+    bind(ID_START, [f] { f->startFromBeginning(); });
+    bind(ID_PAUSE, [f] { f->togglePause(); });
+    bind(ID_STOP, [f] { f->stopReading(); });
+    bind(ID_SENTENCE_BACK, [f] { f->moveBySentence(-1); });
+    bind(ID_SENTENCE_FORWARD, [f] { f->moveBySentence(1); });
+    bind(ID_PARAGRAPH_BACK, [f] { f->moveByParagraph(-1); });
+    bind(ID_PARAGRAPH_FORWARD, [f] { f->moveByParagraph(1); });
+    bind(ID_FASTER, [f] { f->changeSpeed(CReaderFrame::eFaster); });
+    bind(ID_SLOWER, [f] { f->changeSpeed(CReaderFrame::eSlower); });
+    bind(ID_DOUBLE, [f] { f->changeSpeed(CReaderFrame::eDouble); });
+    bind(ID_HALF, [f] { f->changeSpeed(CReaderFrame::eHalf); });
+    bind(ID_WORD_LENGTH, [this] { onWordLength(); });
+    bind(ID_DEBUG, [this] { onDebugDialog(); });
+    bind(wxID_ABOUT, [this] { onAbout(); });
+    bind(wxID_PREFERENCES, [this] { onPreferences(); });
+    bind(ID_STATISTICS, [this] { onStatistics(); });
+    bind(ID_FULL_SCREEN, [f] { f->toggleFullScreen(); });
+    bind(ID_KEYS, [f] { f->showKeys(); });
+    bind(ID_PASTE_DOCUMENT, [f] { f->pasteDocument(); });
+    f->Bind(
+        wxEVT_MENU, [f](wxCommandEvent& event) { f->setKeepLineBreaks(event.IsChecked()); },
         ID_KEEP_LINE_BREAKS);
-    Bind(wxEVT_MENU, &CReaderFrame::onChapterMenu, this, ID_CHAPTER_LIST, ID_CHAPTER_LAST);
+    chapterMenu.bind();
 }
 
-void CReaderFrame::onCharHook(wxKeyEvent& event) {
-    if (onComfortKey(event)) {
-        return;
-    }
-    const bool ctrl = event.GetModifiers() == wxMOD_CONTROL;
-    const bool plain = event.GetModifiers() == wxMOD_NONE;
-    // Keys go to the assessment view's Continue button while it shows.
-    if (assessmentView->IsShown() && plain &&
-        (event.GetKeyCode() == WXK_SPACE || event.GetKeyCode() == WXK_RETURN)) {
-        continueReading();
-        return;
-    }
-    switch (event.GetKeyCode()) {
-    case WXK_HOME:
-        if (plain) {
-            startFromBeginning();
-            return;
-        }
-        break;
-    case WXK_SPACE:
-        if (plain) {
-            togglePause();
-            return;
-        }
-        break;
-    case WXK_ESCAPE:
-        if (plain) {
-            stopReading();
-            return;
-        }
-        break;
-    case WXK_LEFT:
-    case WXK_RIGHT: {
-        const int direction = event.GetKeyCode() == WXK_LEFT ? -1 : 1;
-        if (plain) {
-            moveBySentence(direction);
-            return;
-        }
-        if (ctrl) {
-            moveByParagraph(direction);
-            return;
-        }
-        break;
-    }
-    case WXK_UP:
-    case WXK_DOWN:
-        if (plain) {
-            changeSpeed(event.GetKeyCode() == WXK_UP ? eFaster : eSlower);
-            return;
-        }
-        break;
-    default:
-        break;
-    }
-    event.Skip();
+void CReaderMenus::addRecentFile(const wxString& path) {
+    fileHistory.AddFileToHistory(path);
+    fileHistory.Save(*wxConfigBase::Get());
 }
 
-void CReaderFrame::onOpen(wxCommandEvent&) {
-    CPauseWhileModal pause(this);
-    wxFileDialog dialog(this, "Open a document to read", wxEmptyString, wxEmptyString,
+void CReaderMenus::onOpen() {
+    CPauseWhileModal pause(frame);
+    wxFileDialog dialog(frame, "Open a document to read", wxEmptyString, wxEmptyString,
                         kDocumentWildcard, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() == wxID_OK) {
-        openDocument(dialog.GetPath());
+        frame->openDocument(dialog.GetPath());
     }
 }
 
-void CReaderFrame::onRecentFile(wxCommandEvent& event) {
-    const wxString path = fileHistory.GetHistoryFile(event.GetId() - wxID_FILE1);
+void CReaderMenus::onRecentFile(int index) {
+    const wxString path = fileHistory.GetHistoryFile(static_cast<size_t>(index));
     if (!wxFileName::FileExists(path)) {
-        refusal = wxString::Format("Cannot open %s: it no longer exists", path);
-        infoBar->ShowMessage(refusal, wxICON_WARNING);
-        fileHistory.RemoveFileFromHistory(event.GetId() - wxID_FILE1);
+        frame->showWarning(wxString::Format("Cannot open %s: it no longer exists", path));
+        fileHistory.RemoveFileFromHistory(static_cast<size_t>(index));
         fileHistory.Save(*wxConfigBase::Get());
         return;
     }
-    openDocument(path);
+    frame->openDocument(path);
 }
 
-void CReaderFrame::onWordLength(wxCommandEvent&) {
-    CPauseWhileModal pause(this);
-    const long length =
-        wxGetNumberFromUser("Words longer than this many letters are shown in hyphenated parts.",
-                            "Word display length:", "FlitReader", wordDisplayLength, kMinWordLength,
-                            kMaxWordLength, this);
+void CReaderMenus::onWordLength() {
+    CPauseWhileModal pause(frame);
+    const long length = wxGetNumberFromUser(
+        "Words longer than this many letters are shown in hyphenated parts.",
+        "Word display length:", "FlitReader", frame->getPreferences().wordLength, kMinWordLength,
+        kMaxWordLength, frame);
     if (length >= kMinWordLength) {
-        setWordDisplayLength(static_cast<unsigned int>(length));
+        frame->setWordDisplayLength(static_cast<unsigned int>(length));
     }
 }
 
-void CReaderFrame::onDebugDialog(wxCommandEvent&) {
-    CPauseWhileModal pause(this);
-    if (!manager) {
+void CReaderMenus::onDebugDialog() {
+    CPauseWhileModal pause(frame);
+    if (frame->getManager() == nullptr) {
         wxMessageBox("Open a text first: the debug dialog shows the engine reading it.",
-                     "FlitReader", wxOK | wxICON_INFORMATION, this);
+                     "FlitReader", wxOK | wxICON_INFORMATION, frame);
         return;
     }
-    CFEDebugDlg dialog(this);
-    dialog.initialize(manager.get());
+    CFEDebugDlg dialog(frame);
+    dialog.initialize(frame->getManager());
     dialog.ShowModal();
 }
 
-void CReaderFrame::onAbout(wxCommandEvent&) {
-    CPauseWhileModal pause(this);
+void CReaderMenus::onAbout() {
+    CPauseWhileModal pause(frame);
     wxAboutDialogInfo info;
     info.SetName("FlitReader");
     info.SetVersion(FLIT_READER_VERSION);
     info.SetDescription("Reads a text to you one word at a time, at the speed you choose.");
-    wxAboutBox(info, this);
+    wxAboutBox(info, frame);
+}
+
+void CReaderMenus::onPreferences() {
+    CPauseWhileModal pause(frame);
+    CPreferencesDialog dialog(frame, frame->getPreferences(), [this](const SPreferences& chosen) {
+        frame->setPreferences(chosen);
+    });
+    dialog.ShowModal();
+}
+
+void CReaderMenus::onStatistics() {
+    CPauseWhileModal pause(frame);
+    CStatisticsDialog dialog(frame, *frame->getLibrary());
+    dialog.ShowModal();
 }

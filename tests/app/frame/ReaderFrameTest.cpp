@@ -395,18 +395,6 @@ TEST_F(ReaderFrameTest, KeysDriveReadingWhereTheDisplayAllowsIt) {
     EXPECT_TRUE(press(WXK_HOME, [&] { return frame->getReading() != CReaderFrame::eIdle; }));
 }
 
-// Time left and reading times read as h:mm:ss, rounded to the second.
-TEST(ReaderFiguresTest, DurationsReadAsHoursMinutesSeconds) {
-    const std::pair<unsigned long long, const char*> durations[] = {{0, "0:00:00"},
-                                                                    {59499, "0:00:59"},
-                                                                    {59500, "0:01:00"},
-                                                                    {3600000, "1:00:00"},
-                                                                    {36061000, "10:01:01"}};
-    for (const auto& [milliseconds, shown] : durations) {
-        EXPECT_EQ(shown, formatDuration(milliseconds)) << milliseconds;
-    }
-}
-
 // The comforts around reading, each as the user meets it: the progress strip moves the
 // position, the pointer hides while reading, dialogs pause reading, full screen and the keys
 // overlay come and go by key, a link is named, the attachment key reads the attachment.

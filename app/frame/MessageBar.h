@@ -1,0 +1,31 @@
+#ifndef FLIT_APP_MESSAGEBAR_H
+#define FLIT_APP_MESSAGEBAR_H
+
+#include <wx/string.h>
+
+class wxInfoBar;
+class wxWindow;
+
+// The bar at the top of the reader's window: refusals and warnings that do not interrupt
+// reading, one at a time (a new one replaces the last), and notices said once each.
+class CMessageBar {
+public:
+    explicit CMessageBar(wxWindow* parent);
+
+    wxInfoBar* getBar() const { return bar; }
+    // Shows a refusal or warning (a wxICON_ flag), which getShown() then gives.
+    void show(const wxString& message, int icon);
+    // The refusal or warning shown; empty when the bar is hidden.
+    wxString getShown() const;
+    void dismiss();
+    // Shows a notice about how the document is read (a dictionary loading, say) once: again
+    // only when it changes; an empty notice hides the bar.
+    void sayNotice(const wxString& notice);
+
+private:
+    wxInfoBar* bar;
+    wxString shown;
+    wxString notice;
+};
+
+#endif

@@ -1,0 +1,291 @@
+// The reader's main window: the reading state machine, the commands that start, hold and stop
+// reading, and the moves of the position.
+
+#include "frame/ReaderFrame.h"
+
+#include "frame/ReaderStatus.h"
+#include "reading/ReadingNavigator.h"
+#include "view/AssessmentView.h"
+#include "view/FlitView.h"
+#include "view/ProgressStrip.h"
+
+#include <flitengine/engine/FlitCommandEvent.h>
+#include <flitengine/engine/FlitManager.h>
+#include <flitengine/outside/DataManager.h>
+
+#include <wx/button.h>
+#include <wx/utils.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// How long after the last speed change the speed is saved.
+const int kSpeedSaveDelayMs = 700;
+
+} // namespace
+
+void CReaderFrame::sendCommand(int type, wxCDataInfoListNode* node) {
+    if (!manager) {
+        return;
+    }
+    CFlitCommandEvent command(type);
+    command.dataInfoListNode = node;
+    manager->ProcessEvent(command);
+}
+
+void CReaderFrame::sendRestartingCommand(int type, wxCDataInfoListNode* node) {
+    if (type == EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG) {
+        // A move while reading lets the word in hand finish first: its chunks still count as
+        // one word.
+        counter.restartRamp();
+        sendCommand(type, node);
+        return;
+    }
+    // Read from here on, the chapter tells more than a note about the opening. The position is
+    // the node reading goes on from until its first word shows.
+    status->setNote(wxString());
+    counter.restart(node, type == EVT_FLIT_COMMAND_START_MSG);
+    sendCommand(type, node);
+    sessions.beginSession(counter.getWordsShown());
+}
+
+void CReaderFrame::beginReading(int type, wxCDataInfoListNode* from) {
+    showFlitView();
+    flitView->clearOverlay();
+    resumeNode = holdingItem = nullptr;
+    reading = eReading;
+    sendRestartingCommand(type, from);
+    status->startUpdates();
+    updateStatus();
+}
+
+void CReaderFrame::startFromBeginning() {
+    if (!manager) {
+        return;
+    }
+    lastWordNode = nullptr;
+    beginReading(EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
+}
+
+void CReaderFrame::togglePause() {
+    switch (reading) {
+    case eReading:
+        pauseReading();
+        break;
+    case ePaused:
+    case eHeldByDocument:
+        continueReading();
+        break;
+    case eStopped:
+    case eIdle:
+    case eFinished:
+        if (!manager) {
+            return;
+        }
+        // A new reading, measured afresh, from the position the user chose or the beginning.
+        {
+            wxCDataInfoListNode* from =
+                reading == eStopped || resumeNode != nullptr ? positionNode() : nullptr;
+            if (from == nullptr) {
+                startFromBeginning();
+                return;
+            }
+            beginReading(EVT_FLIT_COMMAND_START_MSG, from);
+        }
+        break;
+    }
+}
+
+void CReaderFrame::pauseReading() {
+    if (reading != eReading) {
+        return;
+    }
+    sendCommand(EVT_FLIT_COMMAND_PAUSE_MSG, nullptr);
+    reading = ePaused;
+    holdStatusUpdates();
+    rememberReading();
+    showPausedContext(lastWordNode);
+    updateStatus();
+}
+
+void CReaderFrame::continueReading() {
+    if (!manager || (reading != ePaused && reading != eHeldByDocument)) {
+        return;
+    }
+    beginReading(EVT_FLIT_COMMAND_CONTINUE_MSG, positionNode());
+}
+
+void CReaderFrame::stopReading() {
+    if (reading != eReading && reading != ePaused && reading != eHeldByDocument) {
+        return;
+    }
+    sendCommand(EVT_FLIT_COMMAND_STOP_MSG, nullptr);
+    reading = eStopped;
+    status->stopUpdates();
+    rememberReading();
+    showFlitView();
+    showPausedContext(positionNode());
+    updateStatus();
+}
+
+void CReaderFrame::onDocumentHold(wxCDataInfoListNode* item) {
+    if (reading != eReading) {
+        return;
+    }
+    reading = eHeldByDocument;
+    holdingItem = item;
+    rememberReading();
+    if (options.autoContinue) {
+        continueReading();
+    } else {
+        holdStatusUpdates();
+        updateStatus();
+    }
+}
+
+void CReaderFrame::showFlitView() {
+    if (assessmentView->IsShown()) {
+        assessmentView->Hide();
+        flitView->Show();
+        Layout();
+    }
+}
+
+void CReaderFrame::showAssessmentView() {
+    if (!assessmentView->IsShown()) {
+        flitView->Hide();
+        assessmentView->Show();
+        Layout();
+        assessmentView->getContinueButton()->SetFocus();
+    }
+}
+
+wxCDataInfoListNode* CReaderFrame::positionNode() const {
+    if (resumeNode != nullptr) {
+        return resumeNode;
+    }
+    if (reading == eHeldByDocument && holdingItem != nullptr) {
+        return holdingItem->GetNext();
+    }
+    if (lastWordNode != nullptr) {
+        return lastWordNode->GetNext();
+    }
+    return manager ? manager->getDataInfoListNode() : nullptr;
+}
+
+void CReaderFrame::moveBySentence(int direction) {
+    if (!navigator) {
+        return;
+    }
+    wxCDataInfoListNode* from = resumeNode ? resumeNode : lastWordNode;
+    if (from == nullptr) {
+        from = navigator->firstWord();
+    }
+    moveTo(direction < 0 ? navigator->previousSentence(from) : navigator->nextSentence(from));
+}
+
+void CReaderFrame::moveByParagraph(int direction) {
+    if (!navigator) {
+        return;
+    }
+    wxCDataInfoListNode* from = resumeNode ? resumeNode : lastWordNode;
+    if (from == nullptr) {
+        from = navigator->firstWord();
+    }
+    moveTo(direction < 0 ? navigator->previousParagraph(from) : navigator->nextParagraph(from));
+}
+
+void CReaderFrame::goToChapter(size_t entry) {
+    if (entry >= chapters.size()) {
+        wxBell();
+        return;
+    }
+    // Reading goes on from the entry's first item (a page marker shows its page); the paused
+    // view shows its first words.
+    moveTo(chapters.startOf(entry), chapters.firstWordOf(entry));
+}
+
+void CReaderFrame::seekTo(int value) {
+    if (!navigator || navigator->getWordCount() == 0) {
+        return;
+    }
+    const size_t total = navigator->getWordCount();
+    const size_t index =
+        std::min(total - 1, static_cast<size_t>(wxMax(0, value)) * total / CProgressStrip::kRange);
+    wxCDataInfoListNode* node = navigator->itemOfWord(index);
+    if (node != nullptr) {
+        moveTo(node);
+    }
+}
+
+void CReaderFrame::moveTo(wxCDataInfoListNode* target, wxCDataInfoListNode* context) {
+    if (target == nullptr) {
+        wxBell();
+        return;
+    }
+    if (reading == eReading) {
+        // The engine finishes the word in hand and goes on from the target after a restart.
+        sendRestartingCommand(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, target);
+        lastWordNode = target;
+    } else {
+        // Paused, stopped or not started: the next continue or start goes on from here.
+        resumeNode = target;
+        if (reading == eHeldByDocument || reading == eFinished || reading == eIdle) {
+            reading = eStopped;
+        }
+        showFlitView();
+        showPausedContext(context != nullptr ? context : target);
+    }
+    updateStatus();
+}
+
+void CReaderFrame::showPausedContext(wxCDataInfoListNode* node) {
+    if (!navigator) {
+        return;
+    }
+    std::vector<wxString> words;
+    int marked = -1;
+    navigator->sentenceAround(node != nullptr ? node : navigator->firstWord(), &words, &marked);
+    if (preferences.pauseContext == ePauseWordOnly && marked >= 0) {
+        words = {words[static_cast<size_t>(marked)]};
+        marked = 0;
+    }
+    flitView->showContext(words, marked);
+}
+
+void CReaderFrame::changeSpeed(int command) {
+    if (!manager) {
+        return;
+    }
+    switch (command) {
+    case eFaster:
+        manager->increaseTargetSpeed(CFlitManager::kDefaultSpeedIncrement);
+        break;
+    case eSlower:
+        manager->decreaseTargetSpeed(CFlitManager::kDefaultSpeedIncrement);
+        break;
+    case eDouble:
+        manager->doubleTargetSpeed();
+        break;
+    case eHalf:
+        manager->halfTargetSpeed();
+        break;
+    }
+    // The engine times the next word at the new speed at once; the file follows once the
+    // presses stop (ten in a second write it once).
+    flitView->setSpeed(manager->getTargetSpeed());
+    preferences.speed = manager->getTargetSpeed();
+    speedSaveTimer.StartOnce(kSpeedSaveDelayMs);
+    updateStatus();
+}
+
+void CReaderFrame::setWordDisplayLength(unsigned int length) {
+    preferences.wordLength = length;
+    savePreferences();
+    if (manager) {
+        manager->setWordDisplayLength(length);
+    }
+    updateStatus();
+}

@@ -1,0 +1,95 @@
+#include "library/SessionRecorder.h"
+
+#include <wx/file.h>
+#include <wx/filename.h>
+
+namespace {
+
+// The bytes of a file, to know the document by; false when it cannot be read.
+bool readWhole(const wxString& path, std::string* bytes) {
+    wxFile file;
+    if (!file.Open(path)) {
+        return false;
+    }
+    const wxFileOffset length = file.Length();
+    if (length < 0) {
+        return false;
+    }
+    bytes->resize(static_cast<size_t>(length));
+    return bytes->empty() ||
+           file.Read(&(*bytes)[0], bytes->size()) == static_cast<ssize_t>(bytes->size());
+}
+
+} // namespace
+
+CLibrary* CSessionRecorder::getLibrary() {
+    if (!library) {
+        library =
+            std::make_unique<CLibrary>(libraryPath.empty() ? CLibrary::defaultPath() : libraryPath);
+    }
+    return library.get();
+}
+
+void CSessionRecorder::reopen() {
+    library.reset();
+    problemSaid = false;
+    getLibrary();
+}
+
+bool CSessionRecorder::opened(const wxString& path, const wxString& title, long long words,
+                              long long* position) {
+    documentHash.clear();
+    std::string bytes;
+    if (path.empty() || !readWhole(path, &bytes)) {
+        return false;
+    }
+    wxFileName absolute(path);
+    absolute.MakeAbsolute();
+    documentHash = CLibrary::hashOf(bytes.data(), bytes.size());
+    *position = getLibrary()->opened(documentHash, title, absolute.GetFullPath(), words).position;
+    return true;
+}
+
+void CSessionRecorder::beginSession(size_t wordsShown) {
+    inSession = true;
+    sessionStart = wxDateTime::Now();
+    sessionClock = std::chrono::steady_clock::now();
+    sessionWordsFrom = wordsShown;
+}
+
+void CSessionRecorder::stopped(size_t wordsShown, long long position) {
+    if (!recordsDocument()) {
+        return;
+    }
+    if (inSession) {
+        inSession = false;
+        CLibrary::SSession session;
+        session.hash = documentHash;
+        session.start = sessionStart;
+        session.wordsShown = static_cast<long long>(wordsShown - sessionWordsFrom);
+        session.durationMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                 std::chrono::steady_clock::now() - sessionClock)
+                                 .count();
+        const long long kMillisecondsPerMinute = 60000;
+        session.achievedWpm =
+            session.durationMs <= 0
+                ? 0
+                : static_cast<unsigned int>(session.wordsShown * kMillisecondsPerMinute /
+                                            session.durationMs);
+        if (session.wordsShown > 0) {
+            library->addSession(session);
+        }
+    }
+    if (position >= 0) {
+        library->setPosition(documentHash, position);
+    }
+}
+
+wxString CSessionRecorder::takeProblem() {
+    // Once: the reader then reads on without remembering, and need not say so again.
+    if (library && !problemSaid && !library->getProblem().empty()) {
+        problemSaid = true;
+        return library->getProblem();
+    }
+    return wxString();
+}

@@ -1,0 +1,57 @@
+#ifndef FLIT_APP_SESSIONRECORDER_H
+#define FLIT_APP_SESSIONRECORDER_H
+
+#include "library/Library.h"
+
+#include <wx/datetime.h>
+#include <wx/string.h>
+
+#include <chrono>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <utility>
+
+// What the reader writes to the library: the documents opened from files (known by their
+// bytes), where their reading stopped, and each reading session with the words it showed and
+// its speed. The library is opened on first use. Needs no window.
+class CSessionRecorder {
+public:
+    // path: the library's file; empty for the default one, as it is when first used.
+    explicit CSessionRecorder(wxString path = wxString()) : libraryPath(std::move(path)) {}
+
+    CLibrary* getLibrary();
+    // Forgets the library (one set aside, say) and opens it afresh; its problem is said again.
+    void reopen();
+
+    // A document opened from the file at path, under its title and with its words: recorded,
+    // and where its last reading stopped given in *position (in words). False when the file
+    // cannot be read to know the document by: nothing is recorded of its reading then.
+    bool opened(const wxString& path, const wxString& title, long long words, long long* position);
+    // The document open is not recorded (closed, or not from a file).
+    void forget() { documentHash.clear(); }
+    bool recordsDocument() const { return !documentHash.empty() && library; }
+
+    // A reading session begins, with this many words shown before it.
+    void beginSession(size_t wordsShown);
+    // A reading stopped with this many words shown: the session running is recorded (when it
+    // showed any), and the position, unless negative.
+    void stopped(size_t wordsShown, long long position);
+
+    // The library's problem, said once: empty after the first time and while there is none.
+    wxString takeProblem();
+
+private:
+    wxString libraryPath;
+    std::unique_ptr<CLibrary> library;
+    // The open document's hash, empty when it is not recorded.
+    std::string documentHash;
+    bool problemSaid = false;
+    // The reading session running: when it began and the words shown before it.
+    bool inSession = false;
+    wxDateTime sessionStart;
+    std::chrono::steady_clock::time_point sessionClock;
+    size_t sessionWordsFrom = 0;
+};
+
+#endif

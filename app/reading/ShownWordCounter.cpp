@@ -1,0 +1,45 @@
+#include "reading/ShownWordCounter.h"
+
+#include <flitengine/outside/DataManager.h>
+#include <flitengine/outside/Utf8.h>
+
+void CShownWordCounter::restart(wxCDataInfoListNode* node, bool newReading) {
+    if (newReading) {
+        // A start measures a new reading, as the engine's metrics do.
+        wordsShown = 0;
+    }
+    shownNode = node;
+    wordOfItem = 0;
+    lastChunk.clear();
+    rampRunning = true;
+}
+
+void CShownWordCounter::count(wxCDataInfoListNode* node, const wxString& chunk,
+                              size_t displayLength, bool hyphenating) {
+    const wxScopedCharBuffer last = lastChunk.utf8_str();
+    const bool goesOn =
+        node == shownNode && displayLength >= 2 && lastChunk.EndsWith("-") &&
+        (hyphenating || CUtf8::countClusters(last.data(), last.length()) == displayLength);
+    if (!goesOn) {
+        ++wordsShown;
+        // Items other than words (links, email items) show their words with their own node.
+        const bool sameItem = node != nullptr && node == shownNode && !lastChunk.empty() &&
+                              node->GetData()->getDataInfoType() != eDITWord;
+        wordOfItem = sameItem ? wordOfItem + 1 : 0;
+    }
+    shownNode = node;
+    lastChunk = chunk;
+}
+
+void CShownWordCounter::reset() {
+    wordsShown = wordOfItem = 0;
+    shownNode = nullptr;
+    lastChunk.clear();
+}
+
+unsigned int CShownWordCounter::achievedSpeed(unsigned long long milliseconds) const {
+    const unsigned long long kMillisecondsPerMinute = 60000;
+    return milliseconds == 0
+               ? 0
+               : static_cast<unsigned int>(wordsShown * kMillisecondsPerMinute / milliseconds);
+}

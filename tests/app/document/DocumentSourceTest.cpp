@@ -1,0 +1,75 @@
+// The document source: where a document comes from, read by the line-break rule chosen.
+
+#include "document/DocumentSource.h"
+
+#include <flitengine/outside/DataManager.h>
+
+#include <gtest/gtest.h>
+#include <wx/filename.h>
+
+#include <fstream>
+
+namespace {
+
+int countItems(const CDataManager& document, int type) {
+    int count = 0;
+    for (wxCDataInfoListNode* node = document.getFirstNode(); node; node = node->GetNext()) {
+        count += node->GetData()->getDataInfoType() == type ? 1 : 0;
+    }
+    return count;
+}
+
+TEST(DocumentSourceTest, ReadsOriginsByTheLineBreakRuleAndRefusesBadOnes) {
+    const wxString folder = wxFileName::CreateTempFileName("flit-source");
+    wxRemoveFile(folder);
+    wxFileName::Mkdir(folder, 0700);
+    const struct {
+        const char* name; // null: the clipboard's text
+        const char* text;
+        bool keep;
+        const char* error; // null: read
+        int newlines;      // the newline items read
+        bool readAgain;    // a change of the rule reads it again
+    } origins[] = {
+        {"tide.txt", "One\ntwo\n\nthree", false, nullptr, 1, true},
+        {"tide.txt", "One\ntwo\n\nthree", true, nullptr, 3, true},
+        {"tide.flit", "One two.", false, nullptr, 0, false},
+        {nullptr, "Pasted\nwords.", true, nullptr, 1, true},
+        {"fog.flit", "Fog {fog} rolls in.", false, "line 1, column 5: unknown directive \"{fog}\"",
+         0, false},
+    };
+    for (const auto& origin : origins) {
+        SCOPED_TRACE(origin.text);
+        SDocumentOrigin from = SDocumentOrigin::clipboard(origin.text);
+        if (origin.name != nullptr) {
+            const wxString path = folder + "/" + origin.name;
+            std::ofstream(path.ToStdString(), std::ios::binary) << origin.text;
+            from = SDocumentOrigin::file(path);
+            EXPECT_EQ(origin.name, from.name);
+            EXPECT_EQ(path, from.refusedName());
+        }
+        CDocumentSource source(origin.keep);
+        wxString error, notice;
+        std::unique_ptr<CDataManager> document = source.read(&from, &error, &notice);
+        if (origin.error != nullptr) {
+            EXPECT_EQ(nullptr, document);
+            EXPECT_EQ(origin.error, error);
+            continue;
+        }
+        ASSERT_NE(nullptr, document);
+        EXPECT_EQ(origin.newlines, countItems(*document, eDITNewline));
+        source.adopt(from);
+        EXPECT_EQ(origin.readAgain, source.setKeepLineBreaks(!origin.keep));
+        EXPECT_EQ(from.name, source.shownName(*document));
+        document->setTitle("Tides");
+        EXPECT_EQ("Tides", source.shownName(*document));
+    }
+    SDocumentOrigin missing = SDocumentOrigin::file(folder + "/gone.txt");
+    wxString error, notice;
+    EXPECT_EQ(nullptr, CDocumentSource(false).read(&missing, &error, &notice));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ("the clipboard's text", SDocumentOrigin::clipboard("x").refusedName());
+    wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
+}
+
+} // namespace
