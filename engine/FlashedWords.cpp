@@ -83,7 +83,7 @@ bool CFlashedWords::passesOver(const wxCDataInfoListNode* node, bool passingOver
     return type == eDITEmailItemAttachmentSkip || (passingOver && type != eDITEmailItem);
 }
 
-wxCDataInfoListNode* CFlashedWords::nextReadNode(const CDataManager&, wxCDataInfoListNode* node) {
+wxCDataInfoListNode* CFlashedWords::nextReadNode(wxCDataInfoListNode* node) {
     wxCDataInfoListNode* next = node->GetNext();
     if (passesOver(node, false)) {
         while (next != nullptr && passesOver(next, true)) {

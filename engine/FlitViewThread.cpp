@@ -731,7 +731,7 @@ bool CFlitViewThread::handleEmailItemAttachmentAnnounce(wxCDataInfoListNode* nod
 }
 
 bool CFlitViewThread::handleEmailItemAttachmentSkip(wxCDataInfoListNode* node) {
-    manager->moveCursorWhileReading(CFlashedWords::nextReadNode(*dataManager, node));
+    manager->moveCursorWhileReading(CFlashedWords::nextReadNode(node));
     return true;
 }
 

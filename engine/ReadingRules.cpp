@@ -13,8 +13,7 @@ int CStartupRamp::nextWord(int target) {
     }
     const int speed = static_cast<int>(current);
     current = raisedSpeed(current, kStep);
-    // Compared as the signed speeds the manager hands out.
-    running = static_cast<int>(current) <= target;
+    running = !endedAt(static_cast<int>(current), target);
     return speed;
 }
 

@@ -2,7 +2,6 @@
 #define FLIT_IMPORT_HTMLIMPORTER_H
 
 #include "import/FormatEntry.h"
-#include <flitengine/FlitExport.h>
 #include <flitengine/import/FormatImporter.h>
 
 #include <wx/string.h>
@@ -15,7 +14,7 @@
 // their structure to items: block ends and line breaks give newline items, headings and
 // emphasis give bold words, marks give highlighted ones. EPUB chapters and Markdown (rendered to
 // HTML) go through it too, so every format maps structure the same way.
-class FLIT_EXPORT CHtmlTextBuilder {
+class CHtmlTextBuilder {
 public:
     explicit CHtmlTextBuilder(CDataManager* document);
     CHtmlTextBuilder(const CHtmlTextBuilder&) = delete;

@@ -11,6 +11,7 @@
 
 #include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/FlitManager.h>
+#include <flitengine/engine/ReadingRules.h>
 #include <flitengine/outside/DataManager.h>
 
 #include <wx/config.h>
@@ -165,8 +166,7 @@ void CReaderFrame::presentChunk(CFlitCommandEvent& event) {
     wxCDataInfoListNode* node = event.dataInfoListNode;
     counter.count(node, event.text, manager->getWordDisplayLength(),
                   manager->getHyphenation() != nullptr);
-    // The engine ends the ramp once it has raised the speed past the target.
-    if (manager->getCurrentSpeed() > manager->getTargetSpeed()) {
+    if (CStartupRamp::endedAt(manager->getCurrentSpeed(), manager->getTargetSpeed())) {
         counter.endRamp();
     }
     if (links.noticeItem(node, event.text, std::chrono::steady_clock::now())) {

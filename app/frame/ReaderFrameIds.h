@@ -53,11 +53,4 @@ const long kMaxWordLength = SReaderOptions::kMaxWordLength;
 const size_t kMaxChapterMenuEntries = 40;
 const int ID_CHAPTER_LAST = ID_CHAPTER_FIRST + static_cast<int>(kMaxChapterMenuEntries) - 1;
 
-const char* const kDocumentWildcard =
-    "Documents (*.txt;*.flit;*.epub;*.html;*.htm;*.xhtml;*.md;*.markdown;*.pdf)|"
-    "*.txt;*.flit;*.epub;*.html;*.htm;*.xhtml;*.md;*.markdown;*.pdf|"
-    "Plain text (*.txt)|*.txt|Marked-up text (*.flit)|*.flit|EPUB books (*.epub)|*.epub|"
-    "Web pages (*.html;*.htm;*.xhtml)|*.html;*.htm;*.xhtml|Markdown (*.md;*.markdown)|"
-    "*.md;*.markdown|PDF (*.pdf)|*.pdf|All files (*)|*";
-
 #endif

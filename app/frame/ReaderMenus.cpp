@@ -9,6 +9,7 @@
 
 #include <flitengine/debug/FEDebugDlg.h>
 #include <flitengine/engine/FlitManager.h>
+#include <flitengine/import/DocumentImporter.h>
 
 #include <wx/aboutdlg.h>
 #include <wx/config.h>
@@ -166,7 +167,7 @@ void CReaderMenus::addRecentFile(const wxString& path) {
 void CReaderMenus::onOpen() {
     CPauseWhileModal pause(frame);
     wxFileDialog dialog(frame, "Open a document to read", wxEmptyString, wxEmptyString,
-                        kDocumentWildcard, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+                        CDocumentImporter::fileDialogWildcard(), wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (dialog.ShowModal() == wxID_OK) {
         frame->openDocument(dialog.GetPath());
     }

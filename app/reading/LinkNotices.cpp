@@ -57,18 +57,17 @@ bool CLinkNotices::isOpenable(const wxString& address) {
 }
 
 wxCDataInfoListNode* CLinkNotices::takeAttachment() {
-    // Reading goes on from the first word between the skip and the next email item.
+    // Reading goes on from the first word that reading on would pass over: the attachment's
+    // text, between the skip and the next email item.
     wxCDataInfoListNode* target = nullptr;
-    bool inAttachment = false;
+    bool passingOver = false;
     for (wxCDataInfoListNode* node = announcedAttachment; node && target == nullptr;
          node = node->GetNext()) {
-        const int type = node->GetData()->getDataInfoType();
-        if (type == eDITEmailItem) {
+        if (node->GetData()->getDataInfoType() == eDITEmailItem) {
             break;
         }
-        if (type == eDITEmailItemAttachmentSkip) {
-            inAttachment = true;
-        } else if (inAttachment && type == eDITWord) {
+        passingOver = CFlashedWords::passesOver(node, passingOver);
+        if (passingOver && node->GetData()->getDataInfoType() == eDITWord) {
             target = node;
         }
     }

@@ -51,7 +51,7 @@ bool CReadingNavigator::forEachWordOf(wxCDataInfoListNode* node, Visit visit) co
 
 template <typename Visit>
 void CReadingNavigator::forEachWordFrom(wxCDataInfoListNode* node, Visit visit) const {
-    for (; node != nullptr; node = CFlashedWords::nextReadNode(*document, node)) {
+    for (; node != nullptr; node = CFlashedWords::nextReadNode(node)) {
         if (!forEachWordOf(node, visit)) {
             return;
         }

@@ -118,7 +118,7 @@ TEST(FlashedWords, EachItemFlashesItsWordsAndASkipJumpsToTheNextEmailItem) {
         passedOver += passingOver ? 'x' : '.';
     }
     EXPECT_EQ("......xx..", passedOver);
-    EXPECT_EQ(cases[8].node, CFlashedWords::nextReadNode(document, cases[6].node));
-    EXPECT_EQ(cases[1].node, CFlashedWords::nextReadNode(document, cases[0].node));
-    EXPECT_EQ(nullptr, CFlashedWords::nextReadNode(document, cases[9].node));
+    EXPECT_EQ(cases[8].node, CFlashedWords::nextReadNode(cases[6].node));
+    EXPECT_EQ(cases[1].node, CFlashedWords::nextReadNode(cases[0].node));
+    EXPECT_EQ(nullptr, CFlashedWords::nextReadNode(cases[9].node));
 }

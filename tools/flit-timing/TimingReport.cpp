@@ -53,7 +53,7 @@ std::vector<STimedWord> CTimingReport::timeDocument(const CDataManager& document
     int speed = wpm;
     long long sustainMs = 0;
     for (wxCDataInfoListNode* node = document.getFirstNode(); node != nullptr;
-         node = CFlashedWords::nextReadNode(document, node)) {
+         node = CFlashedWords::nextReadNode(node)) {
         const CDataInfo* item = node->GetData();
         if (item->getDataInfoType() == eDITSustain) {
             sustainMs = calcs.calcSustainDelay(

@@ -53,8 +53,7 @@ public:
 
     // The node that reading takes after the item at node: the next one, except that an
     // attachment skip jumps to the next email item (null when there is none).
-    static wxCDataInfoListNode* nextReadNode(const CDataManager& document,
-                                             wxCDataInfoListNode* node);
+    static wxCDataInfoListNode* nextReadNode(wxCDataInfoListNode* node);
     // The same rule item by item, for a walk that must see every node: whether reading passes
     // over the item at node unread (an attachment skip, and what follows it up to the next
     // email item), given whether it passed over the item before.

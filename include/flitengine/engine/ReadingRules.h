@@ -30,6 +30,10 @@ public:
     // once that is above target; once it has ended, target.
     int nextWord(int target);
 
+    // Whether a ramp that has reached speed has ended, reading at target: once it is above it.
+    // Compared as the signed speeds the manager hands out.
+    static bool endedAt(int speed, int target) { return speed > target; }
+
     bool isRunning() const { return running; }
     // The speed of the ramp's next word while it runs; the last one it reached once it ended.
     unsigned int speed() const { return current; }
