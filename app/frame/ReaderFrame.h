@@ -150,6 +150,11 @@ private:
     void moveTo(wxCDataInfoListNode* target, wxCDataInfoListNode* context = nullptr);
     // The node reading would go on from now.
     wxCDataInfoListNode* positionNode() const;
+    // The word a move or a reread counts from: a move's target still waiting, else the word
+    // last shown (null before the first).
+    wxCDataInfoListNode* placeNode() const { return resumeNode ? resumeNode : lastWordNode; }
+    // The word a sentence or paragraph move starts from: the place, else the first word.
+    wxCDataInfoListNode* moveOrigin() const;
     void updateStatus();
     void onStatusTimer();
     // Stops the status updates while reading is held; a link notice still leaves on time.

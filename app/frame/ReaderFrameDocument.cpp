@@ -144,7 +144,7 @@ void CReaderFrame::setKeepLineBreaks(bool keep) {
         return;
     }
     // The same words either way: reading goes on from the word it was at.
-    wxCDataInfoListNode* at = resumeNode ? resumeNode : lastWordNode;
+    wxCDataInfoListNode* at = placeNode();
     const size_t word = at == nullptr ? 0 : navigator->wordsBefore(at);
     const eReadingState was = reading;
     if (!openOrigin(source.getCurrent(), false)) {

@@ -175,26 +175,23 @@ wxCDataInfoListNode* CReaderFrame::positionNode() const {
     return manager ? manager->getDataInfoListNode() : nullptr;
 }
 
+wxCDataInfoListNode* CReaderFrame::moveOrigin() const {
+    wxCDataInfoListNode* from = placeNode();
+    return from != nullptr ? from : navigator->firstWord();
+}
+
 void CReaderFrame::moveBySentence(int direction) {
-    if (!navigator) {
-        return;
+    if (navigator) {
+        wxCDataInfoListNode* from = moveOrigin();
+        moveTo(direction < 0 ? navigator->previousSentence(from) : navigator->nextSentence(from));
     }
-    wxCDataInfoListNode* from = resumeNode ? resumeNode : lastWordNode;
-    if (from == nullptr) {
-        from = navigator->firstWord();
-    }
-    moveTo(direction < 0 ? navigator->previousSentence(from) : navigator->nextSentence(from));
 }
 
 void CReaderFrame::moveByParagraph(int direction) {
-    if (!navigator) {
-        return;
+    if (navigator) {
+        wxCDataInfoListNode* from = moveOrigin();
+        moveTo(direction < 0 ? navigator->previousParagraph(from) : navigator->nextParagraph(from));
     }
-    wxCDataInfoListNode* from = resumeNode ? resumeNode : lastWordNode;
-    if (from == nullptr) {
-        from = navigator->firstWord();
-    }
-    moveTo(direction < 0 ? navigator->previousParagraph(from) : navigator->nextParagraph(from));
 }
 
 void CReaderFrame::goToChapter(size_t entry) {
