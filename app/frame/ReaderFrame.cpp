@@ -1,9 +1,15 @@
+// The reader's main window: its making, the engine's events, the document shown and closed,
+// and what the status bar shows of the reading.
+
 #include "frame/ReaderFrame.h"
 
 #include "frame/ReaderFrameIds.h"
+#include "frame/ReaderKeys.h"
 #include "frame/ReaderMenus.h"
 #include "frame/ReaderStatus.h"
+#include "frame/Screenshot.h"
 #include "frame/ViewComfort.h"
+#include "library/ReaderLibrary.h"
 #include "reading/ReadingNavigator.h"
 #include "view/AssessmentView.h"
 #include "view/FlitView.h"
@@ -14,66 +20,29 @@
 #include <flitengine/engine/ReadingRules.h>
 #include <flitengine/outside/DataManager.h>
 
-#include <wx/config.h>
-#include <wx/dcmemory.h>
-#include <wx/dnd.h>
+#include <wx/app.h>
+#include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/infobar.h>
 #include <wx/sizer.h>
 #include <wx/sound.h>
 #include <wx/statusbr.h>
 
+#include <malloc.h>
+
 #include <chrono>
 #include <cstdio>
 #include <utility>
 
-namespace {
-
-// Files dropped on the reader's windows: the first is opened once the drop is over.
-class CDocumentDropTarget : public wxFileDropTarget {
-public:
-    explicit CDocumentDropTarget(CReaderFrame* readerFrame) : frame(readerFrame) {}
-
-    bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& files) override {
-        if (files.empty()) {
-            return false;
-        }
-        const wxString& path = files[0];
-        frame->CallAfter([frame = frame, path] { frame->openDocument(path); });
-        return true;
-    }
-
-private:
-    CReaderFrame* frame;
-};
-
-} // namespace
-
 CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
                            std::chrono::steady_clock::time_point started)
     : wxFrame(nullptr, wxID_ANY, "FlitReader", wxDefaultPosition, wxSize(820, 560)),
-      options(std::move(readerOptions)), recorder(started), source(options.keepLineBreaks),
-      messages(this) {
+      options(std::move(readerOptions)), recorder(started), messages(this),
+      settings(options, messages) {
     // Backgrounds and screenshots need the picture formats.
     if (wxImage::FindHandler(wxBITMAP_TYPE_PNG) == nullptr) {
         wxInitAllImageHandlers();
     }
-    // What the command line asks for holds for this run; it is saved with the next preference
-    // the user changes.
-    wxString preferencesProblem = userPreferences::takeProblem();
-    wxString valuesProblem;
-    preferences = userPreferences::load(*wxConfigBase::Get(), &valuesProblem);
-    if (preferencesProblem.empty()) {
-        preferencesProblem = valuesProblem;
-    }
-    if (options.wpm > 0) {
-        preferences.speed = static_cast<unsigned int>(options.wpm);
-    }
-    if (options.wordLengthGiven) {
-        preferences.wordLength = static_cast<unsigned int>(options.wordLength);
-    }
-    options.overrideFlashRules(&preferences);
-
     // The frame's own background is the theme's. With the default style each repaint of a child
     // (every flashed word) first sent the frame an erase event, whose drawing context looked up
     // the theme's colours and font: a third of the time a word took to go on screen.
@@ -91,33 +60,35 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     SetSizer(sizer);
 
     status = std::make_unique<CReaderStatus>(this, progress, [this] { onStatusTimer(); });
+    opener = std::make_unique<CDocumentOpener>(
+        this, options.keepLineBreaks, messages, *status,
+        [this](std::unique_ptr<CDataManager> imported, SDocumentOrigin origin,
+               const wxString& notice) {
+            return showDocument(std::move(imported), std::move(origin), notice);
+        });
+    library = std::make_unique<CReaderLibrary>(this, *status, options.fromStart);
+    screenshot = std::make_unique<CScreenshot>(this, flitView, progress);
     // Narrower, the status bar's fields would have no or negative widths, which the toolkit
     // refuses when it redraws them.
     SetMinClientSize(wxSize(kMinClientWidth, kMinClientHeight));
     menus = std::make_unique<CReaderMenus>(this, chapters);
-    comfort =
-        std::make_unique<CViewComfort>(this, flitView, [this] { return reading == eReading; });
+    comfort = std::make_unique<CViewComfort>(this, flitView, assessmentView,
+                                             [this] { return reading == eReading; });
     applyPreferences();
     progress->setSeekHandler([this](int value) { seekTo(value); });
-    Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
-        if (comfort->keysShown()) {
-            CallAfter(&CReaderFrame::showKeys);
-        }
-        event.Skip();
-    });
     // Files dropped on the frame or the view are opened.
-    SetDropTarget(new CDocumentDropTarget(this));
-    flitView->SetDropTarget(new CDocumentDropTarget(this));
+    opener->acceptDrops(this);
+    opener->acceptDrops(flitView);
 
     bindEngineEvents(this, "frame");
     bindEngineEvents(flitView, "view");
     bindEngineEvents(assessmentView, "assessment");
-    Bind(wxEVT_CHAR_HOOK, &CReaderFrame::onCharHook, this);
+    keys = std::make_unique<CReaderKeys>(this, *comfort);
     Bind(wxEVT_CLOSE_WINDOW, &CReaderFrame::onClose, this);
-    speedSaveTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { savePreferences(); });
     Bind(
         wxEVT_BUTTON, [this](wxCommandEvent&) { continueReading(); }, wxID_FORWARD);
     updateStatus();
+    const wxString& preferencesProblem = settings.getLoadProblem();
     if (!preferencesProblem.empty()) {
         // Said once the window is up and any document given on the command line is open.
         CallAfter(
@@ -157,7 +128,6 @@ void CReaderFrame::onEngineEvent(const char* window, CFlitCommandEvent& event) {
         }
     }
 }
-
 void CReaderFrame::presentChunk(CFlitCommandEvent& event) {
     flitView->showChunk(event.text);
     if (event.text.empty()) {
@@ -266,7 +236,7 @@ void CReaderFrame::onDone() {
     lastWordNode = nullptr;
     updateStatus();
     if (options.exitWhenDone) {
-        std::printf("%s: %s\n", source.getCurrent().name.utf8_str().data(),
+        std::printf("%s: %s\n", opener->getSource().getCurrent().name.utf8_str().data(),
                     summary.utf8_str().data());
         std::fflush(stdout);
         CallAfter(&CReaderFrame::finishUnattended);
@@ -279,16 +249,8 @@ void CReaderFrame::finishUnattended() {
 
 void CReaderFrame::onClose(wxCloseEvent&) {
     status->stopUpdates();
-    if (speedSaveTimer.IsRunning()) {
-        speedSaveTimer.Stop();
-        savePreferences();
-    }
-    if (!options.screenshotPath.empty() && !screenshotTaken) {
-        wxString error;
-        if (!saveScreenshot(options.screenshotPath, &error)) {
-            std::fprintf(stderr, "flitreader: %s\n", error.utf8_str().data());
-        }
-    }
+    settings.saveWaitingSpeed();
+    screenshot->takeAtClose(options.screenshotPath);
     // Stop, hide, end the engine, then the windows.
     Hide();
     closeDocument();
@@ -307,39 +269,122 @@ void CReaderFrame::showWarning(const wxString& warning) {
     messages.show(warning, wxICON_WARNING);
 }
 
-bool CReaderFrame::saveScreenshot(const wxString& path, wxString* error) {
-    // Drawn from the windows themselves rather than read back from the screen, which needs no
-    // compositor and works the same under a virtual display.
-    const wxSize size = GetClientSize();
-    wxStatusBar* statusBar = GetStatusBar();
-    const int statusHeight = statusBar->GetSize().y;
-    wxBitmap bitmap(wxMax(size.x, 1), wxMax(size.y + statusHeight, 1));
-    {
-        wxMemoryDC dc(bitmap);
-        dc.SetBackground(*wxWHITE_BRUSH);
-        dc.Clear();
-        if (flitView->IsShown()) {
-            dc.DrawBitmap(flitView->snapshot(), flitView->GetPosition());
-        }
-        progress->draw(dc, wxRect(progress->GetPosition(), progress->GetSize()));
-
-        // The status bar's fields below the client area.
-        dc.SetBrush(wxBrush(wxColour(242, 242, 242)));
-        dc.DrawRectangle(0, size.y, size.x, statusHeight);
-        dc.SetFont(statusBar->GetFont());
-        dc.SetTextForeground(wxColour(40, 40, 40));
-        for (int field = 0; field < statusBar->GetFieldsCount(); ++field) {
-            wxRect rect;
-            statusBar->GetFieldRect(field, rect);
-            const wxString text = statusBar->GetStatusText(field);
-            dc.DrawText(text, rect.x + 4, size.y + (statusHeight - dc.GetTextExtent(text).y) / 2);
-        }
-    }
-    wxImage image = bitmap.ConvertToImage();
-    if (!image.SaveFile(path, wxBITMAP_TYPE_PNG)) {
-        *error = wxString::Format("cannot write the screenshot '%s'", path);
+bool CReaderFrame::showDocument(std::unique_ptr<CDataManager> imported, SDocumentOrigin origin,
+                                const wxString& notice) {
+    closeDocument();
+    document = std::move(imported);
+    // The file's text and the old document are gone: give their pages back to the system, so
+    // that a long text leaves the reader no larger than its document.
+    malloc_trim(0);
+    navigator = std::make_unique<CReadingNavigator>(document.get());
+    manager = std::make_unique<CFlitManager>();
+    manager->setTargetSpeed(settings.get().speed);
+    manager->setWordDisplayLength(settings.get().wordLength);
+    applyFlashRules();
+    CDocumentSource& source = opener->getSource();
+    source.adopt(std::move(origin));
+    if (!manager->initialize(document.get(), this, flitView, assessmentView)) {
+        manager.reset();
+        navigator.reset();
+        document.reset();
+        opener->refuse(source.getCurrent(), "the engine cannot read this document", false);
         return false;
     }
-    screenshotTaken = true;
+    messages.dismiss();
+    reading = eIdle;
+    lastWordNode = holdingItem = resumeNode = nullptr;
+    counter.reset();
+    links = CLinkNotices(document.get());
+    status->setPage(0);
+    status->setNote(notice);
+    chapters = CChapterIndex(*document, *navigator);
+    menus->getChapterMenu().rebuild(chapters, !document->getContents().empty());
+    const wxString shownName = source.shownName(*document);
+    SetTitle(shownName + " - FlitReader");
+    const wxString& path = source.getCurrent().path;
+    if (!path.empty()) {
+        // Absolute, so that the entry still finds the file from another working folder.
+        wxFileName absolute(path);
+        absolute.MakeAbsolute();
+        menus->addRecentFile(absolute.GetFullPath());
+    }
+    showFlitView();
+    flitView->showDefaultBackground();
+    flitView->setSpeed(manager->getTargetSpeed());
+    flitView->showMessage(
+        document->getTitle().empty() ? wxFileName(source.getCurrent().name).GetName() : shownName,
+        wxString::Format("%zu words. Press Space to start reading.", navigator->getWordCount()));
+    rememberOpened();
+    updateStatus();
     return true;
+}
+
+void CReaderFrame::closeDocument() {
+    status->stopUpdates();
+    rememberReading();
+    library->forget();
+    if (manager) {
+        // Reading stops first; destroying the manager then ends the presentation thread, which
+        // must be gone before the document and the windows it posts to.
+        sendCommand(EVT_FLIT_COMMAND_STOP_MSG, nullptr);
+        manager.reset();
+        // Events the old engine queued refer to the old document: they go with it. (The
+        // application's list of handlers with pending events must forget the windows too.)
+        for (wxWindow* window : {static_cast<wxWindow*>(this), static_cast<wxWindow*>(flitView),
+                                 static_cast<wxWindow*>(assessmentView)}) {
+            wxEvtHandler* handler = window->GetEventHandler();
+            handler->DeletePendingEvents();
+            if (wxTheApp != nullptr) {
+                wxTheApp->RemovePendingEventHandler(handler);
+            }
+        }
+    }
+    chapters = CChapterIndex();
+    links = CLinkNotices();
+    navigator.reset();
+    document.reset();
+    status->forgetDocument();
+}
+void CReaderFrame::updateStatus() {
+    comfort->updatePointer();
+    if (!manager || !navigator) {
+        status->showNothingOpen();
+        return;
+    }
+    SStatusSources from;
+    from.manager = manager.get();
+    from.navigator = navigator.get();
+    from.counter = &counter;
+    from.links = &links;
+    from.chapters = &chapters;
+    from.wordLength = settings.get().wordLength;
+    from.reading = reading == eReading;
+    from.finished = reading == eFinished;
+    from.achievedShown = reading == eStopped || reading == eFinished;
+    from.chosen = resumeNode;
+    from.next = reading == eFinished ? nullptr : positionNode();
+    if (reading == eIdle && resumeNode == nullptr) {
+        from.next = document->getFirstNode();
+    }
+    status->showReading(from);
+}
+
+void CReaderFrame::onStatusTimer() {
+    // While words flash, the status waits for the next chunk to be on screen: an update takes
+    // a millisecond or more of the GUI thread, and coming before a word or a blank it would
+    // hold that back. Once a whole period passed without a chunk, it is done at once.
+    if (reading == eReading && !status->isDue()) {
+        status->markDue();
+        return;
+    }
+    updateStatus();
+}
+
+void CReaderFrame::holdStatusUpdates() {
+    // Nothing changes while reading is held but a link notice's moment running out.
+    status->stopUpdates();
+    const long long left = links.noticeLeftMs(std::chrono::steady_clock::now());
+    if (left >= 0) {
+        status->updateOnceIn(static_cast<int>(left) + 1);
+    }
 }

@@ -2,20 +2,22 @@
 #define FLIT_APP_READERFRAME_H
 
 #include "ReaderOptions.h"
-#include "document/DocumentSource.h"
+#include "document/DocumentOpener.h"
 #include "frame/MessageBar.h"
-#include "library/SessionRecorder.h"
-#include "preferences/Preferences.h"
+#include "frame/Screenshot.h"
+#include "frame/ViewComfort.h"
+#include "library/ReaderLibrary.h"
+#include "preferences/ReaderSettings.h"
 #include "reading/ChapterIndex.h"
 #include "reading/EventRecorder.h"
 #include "reading/LinkNotices.h"
 #include "reading/ShownWordCounter.h"
 
 #include <wx/frame.h>
-#include <wx/timer.h>
 
 #include <chrono>
 #include <memory>
+#include <utility>
 
 class CAssessmentView;
 class CDataManager;
@@ -23,17 +25,18 @@ class CFlitCommandEvent;
 class CFlitManager;
 class CFlitView;
 class CProgressStrip;
+class CReaderKeys;
 class CReaderMenus;
 class CReaderStatus;
 class CReadingNavigator;
-class CViewComfort;
 class wxCDataInfoListNode;
 
 // The reader's main window: hosts the engine on the open document, keeps where reading stands
-// (the reading state machine), turns the user's keys and menu choices into the engine's
-// commands, and presents what the engine posts. Its parts: the document source, the chapters,
-// the counter of words shown, the links noticed, the library's session recorder, the message
-// bar, the status bar, the menus and the comforts over the view.
+// (the reading state machine) and presents what the engine posts. Its parts, which it owns and
+// wires: the document opener, the settings, the chapters, the counter of words shown, the links
+// noticed, the library, the message bar, the status bar, the menus, the keys, the comforts over
+// the view and the screenshots. The parts turn the user's menu choices and keys into the
+// frame's commands.
 class CReaderFrame : public wxFrame {
 public:
     // Where reading stands, as the user sees it.
@@ -52,24 +55,28 @@ public:
     // Opens a document ("-": standard input), replacing the one open. When it cannot be read,
     // returns false and leaves the reader as it was, with a message naming the file and what
     // is wrong: in the bar at the top of the window, or on standard error when quiet.
-    bool openDocument(const wxString& path, bool quiet = false);
+    bool openDocument(const wxString& path, bool quiet = false) {
+        return opener->open(path, quiet);
+    }
     // Opens the clipboard's text as a document (a web page's source is read as HTML); says so
     // in the status bar when the clipboard holds no text.
-    bool pasteDocument();
+    bool pasteDocument() { return opener->paste(); }
     // Shows a document imported elsewhere, under the name given.
-    void openImported(std::unique_ptr<CDataManager> imported, const wxString& name);
+    void openImported(std::unique_ptr<CDataManager> imported, const wxString& name) {
+        opener->openImported(std::move(imported), name);
+    }
     // Plain text: every line break read as a pause. Reopens a plain text at the same word.
     void setKeepLineBreaks(bool keep);
-    bool getKeepLineBreaks() const { return source.getKeepLineBreaks(); }
+    bool getKeepLineBreaks() const { return opener->getSource().getKeepLineBreaks(); }
     // Moves to the start of an entry of the document's table of contents, as the Go > Chapter
     // menu lists them (in reading order; an entry past the end of the text is left out).
     void goToChapter(size_t entry);
-    bool openRecord(const wxString& path, wxString* error);
+    bool openRecord(const wxString& path, wxString* error) { return recorder.open(path, error); }
 
     // The library of documents read, opened on first use; it says what went wrong, if anything.
-    CLibrary* getLibrary();
+    CLibrary* getLibrary() { return library->getLibrary(); }
     // Lists the documents read, to open or forget one.
-    void showLibrary();
+    void showLibrary() { library->show(); }
 
     // The user's commands.
     void startFromBeginning();
@@ -82,10 +89,10 @@ public:
     void changeSpeed(int command);
     void setWordDisplayLength(unsigned int length);
     // Full screen on or off; the status bar stays.
-    void toggleFullScreen();
+    void toggleFullScreen() { comfort->toggleFullScreen(); }
     // The list of keys over the view, until the next key or click.
-    void showKeys();
-    bool keysShown() const;
+    void showKeys() { comfort->showKeys(); }
+    bool keysShown() const { return comfort->keysShown(); }
     // Moves to the word at a value of the progress strip (parts of CProgressStrip::kRange).
     void seekTo(int value);
     // Opens the last link flashed in the browser (web, mail and file addresses only), pausing.
@@ -93,7 +100,7 @@ public:
     // Reads the attachment just announced, rather than skipping it.
     void readAttachment();
 
-    const SPreferences& getPreferences() const { return preferences; }
+    const SPreferences& getPreferences() const { return settings.get(); }
     // Takes preferences the user chose: saves them and applies them at once.
     void setPreferences(const SPreferences& chosen);
     // Passes the preferences to the engine, the view and the menus.
@@ -117,16 +124,17 @@ public:
     int getProgress() const;
 
     // Saves a PNG of the window as it looks now. False with a message when it cannot.
-    bool saveScreenshot(const wxString& path, wxString* error);
+    bool saveScreenshot(const wxString& path, wxString* error) {
+        return screenshot->save(path, error);
+    }
 
     enum eSpeedCommand { eFaster, eSlower, eDouble, eHalf };
     // The status bar's field that shows the chapter being read, or a note about the document.
     static const int kChapterField = 5;
 
 private:
-    bool openOrigin(SDocumentOrigin origin, bool quiet);
-    void refuse(const SDocumentOrigin& origin, const wxString& error, bool quiet);
-    void showDocument(std::unique_ptr<CDataManager> imported, SDocumentOrigin origin,
+    // Shows a document the opener read; true when the engine takes it.
+    bool showDocument(std::unique_ptr<CDataManager> imported, SDocumentOrigin origin,
                       const wxString& notice);
     void closeDocument();
     void bindEngineEvents(wxWindow* window, const char* name);
@@ -159,21 +167,14 @@ private:
     void onStatusTimer();
     // Stops the status updates while reading is held; a link notice still leaves on time.
     void holdStatusUpdates();
-    void savePreferences();
-    // The library's part: a document opened is recorded and resumes where its last reading
-    // stopped; a reading that stops is recorded as a session and a position.
+    // What the library remembers: a document opened resumes where its last reading stopped;
+    // a reading that stops is recorded as a session and a position.
     void rememberOpened();
     void rememberReading();
-    void sayLibraryProblem();
-    // Keys of the overlay, full screen, links and attachments; true when the key was used.
-    bool onComfortKey(wxKeyEvent& event);
-    void onCharHook(wxKeyEvent& event);
     void onClose(wxCloseEvent& event);
 
     SReaderOptions options;
-    SPreferences preferences;
     CEventRecorder recorder;
-    CDocumentSource source;
     std::unique_ptr<CDataManager> document;
     std::unique_ptr<CReadingNavigator> navigator;
     std::unique_ptr<CFlitManager> manager;
@@ -181,17 +182,19 @@ private:
     CChapterIndex chapters;
     CShownWordCounter counter;
     CLinkNotices links;
-    CSessionRecorder sessions;
 
     CMessageBar messages;
+    CReaderSettings settings;
     CFlitView* flitView;
     CAssessmentView* assessmentView;
     CProgressStrip* progress;
     std::unique_ptr<CReaderStatus> status;
+    std::unique_ptr<CDocumentOpener> opener;
+    std::unique_ptr<CReaderLibrary> library;
     std::unique_ptr<CReaderMenus> menus;
     std::unique_ptr<CViewComfort> comfort;
-    // Saves the speed once a run of speed changes has ended, rather than at every key.
-    wxTimer speedSaveTimer;
+    std::unique_ptr<CReaderKeys> keys;
+    std::unique_ptr<CScreenshot> screenshot;
 
     eReadingState reading = eIdle;
     // The last word shown, the item that held reading, and where the next continue goes on
@@ -199,7 +202,6 @@ private:
     wxCDataInfoListNode* lastWordNode = nullptr;
     wxCDataInfoListNode* holdingItem = nullptr;
     wxCDataInfoListNode* resumeNode = nullptr;
-    bool screenshotTaken = false;
 };
 
 #endif

@@ -1,9 +1,11 @@
 // The reader's main window: the reading state machine, the commands that start, hold and stop
-// reading, and the moves of the position.
+// reading, the moves of the position, and what the library and the settings learn of them.
 
 #include "frame/ReaderFrame.h"
 
+#include "frame/ReaderFrameIds.h"
 #include "frame/ReaderStatus.h"
+#include "library/ReaderLibrary.h"
 #include "reading/ReadingNavigator.h"
 #include "view/AssessmentView.h"
 #include "view/FlitView.h"
@@ -14,17 +16,11 @@
 #include <flitengine/outside/DataManager.h>
 
 #include <wx/button.h>
+#include <wx/menu.h>
 #include <wx/utils.h>
 
 #include <algorithm>
 #include <vector>
-
-namespace {
-
-// How long after the last speed change the speed is saved.
-const int kSpeedSaveDelayMs = 700;
-
-} // namespace
 
 void CReaderFrame::sendCommand(int type, wxCDataInfoListNode* node) {
     if (!manager) {
@@ -48,7 +44,7 @@ void CReaderFrame::sendRestartingCommand(int type, wxCDataInfoListNode* node) {
     status->setNote(wxString());
     counter.restart(node, type == EVT_FLIT_COMMAND_START_MSG);
     sendCommand(type, node);
-    sessions.beginSession(counter.getWordsShown());
+    library->beginSession(counter.getWordsShown());
 }
 
 void CReaderFrame::beginReading(int type, wxCDataInfoListNode* from) {
@@ -245,7 +241,7 @@ void CReaderFrame::showPausedContext(wxCDataInfoListNode* node) {
     std::vector<wxString> words;
     int marked = -1;
     navigator->sentenceAround(node != nullptr ? node : navigator->firstWord(), &words, &marked);
-    if (preferences.pauseContext == ePauseWordOnly && marked >= 0) {
+    if (settings.get().pauseContext == ePauseWordOnly && marked >= 0) {
         words = {words[static_cast<size_t>(marked)]};
         marked = 0;
     }
@@ -271,18 +267,124 @@ void CReaderFrame::changeSpeed(int command) {
         break;
     }
     // The engine times the next word at the new speed at once; the file follows once the
-    // presses stop (ten in a second write it once).
+    // presses stop.
     flitView->setSpeed(manager->getTargetSpeed());
-    preferences.speed = manager->getTargetSpeed();
-    speedSaveTimer.StartOnce(kSpeedSaveDelayMs);
+    settings.setSpeed(static_cast<unsigned int>(manager->getTargetSpeed()));
     updateStatus();
 }
 
 void CReaderFrame::setWordDisplayLength(unsigned int length) {
-    preferences.wordLength = length;
-    savePreferences();
+    settings.setWordLength(length);
     if (manager) {
         manager->setWordDisplayLength(length);
     }
     updateStatus();
+}
+
+void CReaderFrame::openLastLink() {
+    const wxString& address = links.getLinkAddress();
+    if (address.empty()) {
+        wxBell();
+        status->say("No link has been shown yet");
+        return;
+    }
+    if (!CLinkNotices::isOpenable(address)) {
+        status->say(wxString::Format("Not opened: %s is not a web, mail or file address", address));
+        return;
+    }
+    // The browser takes the reader's attention: reading waits for it.
+    pauseReading();
+    if (!wxLaunchDefaultBrowser(address)) {
+        status->say(wxString::Format("Could not open %s in the browser", address));
+    }
+}
+
+void CReaderFrame::readAttachment() {
+    // The attachment is what the skip after the announcement jumps over, up to the next email
+    // item: reading goes on from its first word instead.
+    wxCDataInfoListNode* target = links.takeAttachment();
+    if (target == nullptr) {
+        wxBell();
+        status->say("No attachment has just been announced");
+        return;
+    }
+    moveTo(target);
+}
+
+void CReaderFrame::setKeepLineBreaks(bool keep) {
+    const bool readsDifferently = opener->getSource().setKeepLineBreaks(keep);
+    GetMenuBar()->Check(ID_KEEP_LINE_BREAKS, keep);
+    if (!manager || !readsDifferently) {
+        return;
+    }
+    // The same words either way: reading goes on from the word it was at.
+    wxCDataInfoListNode* at = placeNode();
+    const size_t word = at == nullptr ? 0 : navigator->wordsBefore(at);
+    const eReadingState was = reading;
+    if (!opener->reopen()) {
+        return;
+    }
+    wxCDataInfoListNode* target = at == nullptr ? nullptr : navigator->itemOfWord(word);
+    if (target != nullptr) {
+        moveTo(target);
+    }
+    if (was == eReading) {
+        togglePause();
+    }
+}
+
+void CReaderFrame::rememberOpened() {
+    const size_t resumeAt =
+        library->opened(opener->getSource().getCurrent().path,
+                        opener->getSource().shownName(*document), navigator->getWordCount());
+    wxCDataInfoListNode* word = resumeAt == 0 ? nullptr : navigator->itemOfWord(resumeAt);
+    if (word != nullptr) {
+        // As a move while stopped: the paused view shows the word in its sentence, and Space
+        // reads on from it.
+        moveTo(word);
+    }
+}
+
+void CReaderFrame::rememberReading() {
+    if (!manager || !navigator || !library->recordsDocument()) {
+        return;
+    }
+    // The word on screen when reading stopped is shown again on return; a move while paused
+    // or a pause the document made says where to go on from instead.
+    wxCDataInfoListNode* at = resumeNode;
+    if (at == nullptr && reading == eHeldByDocument && holdingItem != nullptr) {
+        at = holdingItem->GetNext();
+    }
+    if (at == nullptr) {
+        at = lastWordNode != nullptr ? lastWordNode : positionNode();
+    }
+    long long position = -1;
+    if (reading == eFinished) {
+        position = static_cast<long long>(navigator->getWordCount());
+    } else if (at != nullptr) {
+        position = static_cast<long long>(navigator->wordsBefore(at));
+    }
+    library->stopped(counter.getWordsShown(), position);
+}
+
+void CReaderFrame::setPreferences(const SPreferences& chosen) {
+    if (settings.choose(chosen)) {
+        applyPreferences();
+    }
+}
+
+void CReaderFrame::applyPreferences() {
+    settings.apply(manager.get(), navigator.get(), document.get(), flitView, GetMenuBar());
+    if (reading == ePaused || reading == eStopped) {
+        // The context shown follows the choice at once.
+        showPausedContext(resumeNode != nullptr ? resumeNode
+                          : reading == ePaused  ? lastWordNode
+                                                : positionNode());
+    }
+    flitView->Refresh();
+    updateStatus();
+}
+
+void CReaderFrame::applyFlashRules() {
+    settings.applyFlashRules(manager.get(), navigator.get(), document.get());
 }

@@ -1,6 +1,9 @@
 #include "frame/ReaderStatus.h"
 
+#include "reading/ChapterIndex.h"
+#include "reading/LinkNotices.h"
 #include "reading/ReadingNavigator.h"
+#include "reading/ShownWordCounter.h"
 #include "view/ProgressStrip.h"
 
 #include <flitengine/engine/FlitManager.h>
@@ -10,6 +13,8 @@
 #include <wx/statusbr.h>
 #include <wx/wupdlock.h>
 
+#include <algorithm>
+#include <chrono>
 #include <utility>
 
 wxString formatDuration(unsigned long long milliseconds) {
@@ -89,4 +94,46 @@ void CReaderStatus::startUpdates() {
 
 void CReaderStatus::updateOnceIn(int milliseconds) {
     timer.StartOnce(milliseconds);
+}
+
+void CReaderStatus::showReading(const SStatusSources& from) {
+    SStatusFigures figures;
+    figures.speed = from.manager->getTargetSpeed();
+    // One position for the words field and the progress bar: the word on screen, or the word
+    // a move chose (marked in the context), counted from 1.
+    figures.total = from.navigator->getWordCount();
+    figures.position = figures.total;
+    wxCDataInfoListNode* shown = from.counter->getShownNode();
+    if (!from.finished) {
+        wxCDataInfoListNode* at = from.chosen ? from.chosen : shown;
+        const size_t position = at == nullptr
+                                    ? 0
+                                    : wordsBefore(*from.navigator, at) + 1 +
+                                          (from.chosen ? 0 : from.counter->getWordOfItem());
+        figures.position = std::min(position, figures.total);
+    }
+    figures.link = from.links->linkNotice(std::chrono::steady_clock::now());
+    figures.hasChapters = !from.chapters->empty();
+    if (figures.link.empty() && figures.hasChapters) {
+        wxCDataInfoListNode* at = from.finished ? nullptr : from.chosen ? from.chosen : shown;
+        const size_t chapter =
+            from.chapters->chapterAt(at, figures.position == 0 ? 0 : figures.position - 1);
+        figures.chapter =
+            chapter == CChapterIndex::kNone ? wxString() : from.chapters->title(chapter);
+    }
+    // Modelled as the engine reads: after a restart when not reading now, or on with a ramp
+    // that still runs.
+    const bool fromRestart = !from.reading;
+    const int rampSpeed = !fromRestart && from.counter->rampRuns()
+                              ? static_cast<int>(from.manager->getCurrentSpeed())
+                              : 0;
+    figures.timeLeftMs = from.next == nullptr
+                             ? 0
+                             : from.navigator->timeLeftMs(from.next, from.manager->getTargetSpeed(),
+                                                          from.wordLength, fromRestart, rampSpeed);
+    const unsigned long long duration =
+        from.manager->getFlitMetricsData()->getDurationInMillisecs();
+    figures.achievedShown = from.achievedShown && duration > 0;
+    figures.achieved = from.counter->achievedSpeed(duration);
+    show(figures);
 }

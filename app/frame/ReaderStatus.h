@@ -8,8 +8,12 @@
 #include <cstdint>
 #include <functional>
 
+class CChapterIndex;
+class CFlitManager;
+class CLinkNotices;
 class CProgressStrip;
 class CReadingNavigator;
+class CShownWordCounter;
 class wxCDataInfoListNode;
 class wxFrame;
 
@@ -46,6 +50,25 @@ struct SStatusFigures {
     unsigned int achieved = 0;
 };
 
+// What the figures of an open document are taken from: the engine and the document's parts,
+// and where reading stands.
+struct SStatusSources {
+    CFlitManager* manager = nullptr;
+    CReadingNavigator* navigator = nullptr;
+    const CShownWordCounter* counter = nullptr;
+    const CLinkNotices* links = nullptr;
+    const CChapterIndex* chapters = nullptr;
+    unsigned int wordLength = 0;
+    bool reading = false;  // words flash now
+    bool finished = false; // the end was reached
+    // The speed the last reading achieved is shown (stopped or finished).
+    bool achievedShown = false;
+    // A move's target still waiting for the next continue or start; null when none.
+    wxCDataInfoListNode* chosen = nullptr;
+    // Where reading goes on from; null at the end.
+    wxCDataInfoListNode* next = nullptr;
+};
+
 // The reader's status bar and progress strip: the speed, the page, the position, the time
 // left, the speed achieved and the chapter or a note; and the timer that updates them while
 // reading.
@@ -56,6 +79,8 @@ public:
 
     void showNothingOpen();
     void show(const SStatusFigures& figures);
+    // The figures of the open document's reading, worked out from their sources.
+    void showReading(const SStatusSources& from);
 
     // A note about the document (how it was read) or the last paste, shown until reading starts.
     void setNote(const wxString& text) { note = text; }

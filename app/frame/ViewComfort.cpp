@@ -1,9 +1,12 @@
 #include "frame/ViewComfort.h"
 
+#include "frame/ReaderFrameIds.h"
 #include "view/KeysOverlay.h"
 
 #include <wx/cursor.h>
 #include <wx/event.h>
+#include <wx/frame.h>
+#include <wx/menu.h>
 #include <wx/window.h>
 
 #include <utility>
@@ -15,8 +18,10 @@ const int kPointerRestMs = 2000;
 
 } // namespace
 
-CViewComfort::CViewComfort(wxWindow* frame, wxWindow* flitView, std::function<bool()> isReading)
-    : view(flitView), reading(std::move(isReading)), keysOverlay(new CKeysOverlay(frame)) {
+CViewComfort::CViewComfort(wxFrame* readerFrame, wxWindow* flitView, wxWindow* assessmentView,
+                           std::function<bool()> isReading)
+    : frame(readerFrame), view(flitView), assessment(assessmentView), reading(std::move(isReading)),
+      keysOverlay(new CKeysOverlay(readerFrame)) {
     view->Bind(wxEVT_MOTION, [this](wxMouseEvent& event) {
         // The pointer comes back when moved, and hides again once it rests while reading.
         if (pointerHidden) {
@@ -31,6 +36,12 @@ CViewComfort::CViewComfort(wxWindow* frame, wxWindow* flitView, std::function<bo
         event.Skip();
     });
     pointerTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { updatePointer(); });
+    frame->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+        if (keysShown()) {
+            frame->CallAfter([this] { showKeys(); });
+        }
+        event.Skip();
+    });
 }
 
 void CViewComfort::updatePointer() {
@@ -41,8 +52,8 @@ void CViewComfort::updatePointer() {
     }
 }
 
-void CViewComfort::showKeys(const wxRect& over) {
-    keysOverlay->showOver(over);
+void CViewComfort::showKeys() {
+    keysOverlay->showOver((view->IsShown() ? view : assessment)->GetRect());
 }
 
 bool CViewComfort::keysShown() const {
@@ -51,4 +62,10 @@ bool CViewComfort::keysShown() const {
 
 void CViewComfort::closeKeys() {
     keysOverlay->close();
+}
+
+void CViewComfort::toggleFullScreen() {
+    // The status bar stays: it names the position, the time left and links.
+    frame->ShowFullScreen(!frame->IsFullScreen(), wxFULLSCREEN_ALL & ~wxFULLSCREEN_NOSTATUSBAR);
+    frame->GetMenuBar()->Check(ID_FULL_SCREEN, frame->IsFullScreen());
 }

@@ -6,25 +6,33 @@
 #include <functional>
 
 class CKeysOverlay;
-class wxRect;
+class wxFrame;
 class wxWindow;
 
 // The comforts over the reader's view: the pointer, hidden over the view while reading once it
-// rests, and the list of every key, shown over the view until the next key or click.
+// rests; the list of every key, shown over the view until the next key or click; and full
+// screen, which keeps the status bar.
 class CViewComfort {
 public:
-    // reading: whether words are being read now.
-    CViewComfort(wxWindow* frame, wxWindow* view, std::function<bool()> reading);
+    // view, assessment: the two views, one shown at a time; reading: whether words are being
+    // read now.
+    CViewComfort(wxFrame* frame, wxWindow* view, wxWindow* assessment,
+                 std::function<bool()> reading);
 
     // Hides the pointer over the view while reading and it rests; shows it otherwise.
     void updatePointer();
 
-    void showKeys(const wxRect& over);
+    // Over the view shown; it follows the window's size.
+    void showKeys();
     bool keysShown() const;
     void closeKeys();
 
+    void toggleFullScreen();
+
 private:
+    wxFrame* frame;
     wxWindow* view;
+    wxWindow* assessment;
     std::function<bool()> reading;
     CKeysOverlay* keysOverlay;
     // Runs while the pointer, moved while reading, is shown over the view.

@@ -1,0 +1,108 @@
+#include "document/DocumentOpener.h"
+
+#include "frame/MessageBar.h"
+#include "frame/ReaderStatus.h"
+
+#include <flitengine/outside/DataManager.h>
+
+#include <wx/clipbrd.h>
+#include <wx/dataobj.h>
+#include <wx/defs.h>
+#include <wx/dnd.h>
+#include <wx/event.h>
+#include <wx/window.h>
+
+#include <cstdio>
+#include <string>
+#include <utility>
+
+namespace {
+
+// Files dropped on the reader's windows: the first is opened once the drop is over.
+class CDocumentDropTarget : public wxFileDropTarget {
+public:
+    CDocumentDropTarget(wxEvtHandler* readerFrame, CDocumentOpener* documentOpener)
+        : frame(readerFrame), opener(documentOpener) {}
+
+    bool OnDropFiles(wxCoord, wxCoord, const wxArrayString& files) override {
+        if (files.empty()) {
+            return false;
+        }
+        const wxString& path = files[0];
+        frame->CallAfter([opener = opener, path] { opener->open(path, false); });
+        return true;
+    }
+
+private:
+    wxEvtHandler* frame;
+    CDocumentOpener* opener;
+};
+
+} // namespace
+
+CDocumentOpener::CDocumentOpener(wxEvtHandler* readerFrame, bool keepLineBreaks,
+                                 CMessageBar& messageBar, CReaderStatus& readerStatus,
+                                 ShowHandler showDocument)
+    : frame(readerFrame), source(keepLineBreaks), messages(messageBar), status(readerStatus),
+      show(std::move(showDocument)) {}
+
+void CDocumentOpener::acceptDrops(wxWindow* window) {
+    window->SetDropTarget(new CDocumentDropTarget(frame, this));
+}
+
+bool CDocumentOpener::open(const wxString& path, bool quiet) {
+    if (path != "-") {
+        return openOrigin(SDocumentOrigin::file(path), quiet);
+    }
+    SDocumentOrigin origin;
+    wxString reason;
+    if (!SDocumentOrigin::standardInput(&origin, &reason)) {
+        refuse(origin, reason, quiet);
+        return false;
+    }
+    return openOrigin(std::move(origin), quiet);
+}
+
+bool CDocumentOpener::paste() {
+    std::string bytes;
+    if (wxTheClipboard->Open()) {
+        wxTextDataObject text;
+        if (wxTheClipboard->IsSupported(wxDF_UNICODETEXT) && wxTheClipboard->GetData(text)) {
+            // The buffer may point into the string: the string must outlive it.
+            const wxString pasted = text.GetText();
+            const wxScopedCharBuffer utf8 = pasted.utf8_str();
+            bytes.assign(utf8.data(), utf8.length());
+        }
+        wxTheClipboard->Close();
+    }
+    if (wxString::FromUTF8(bytes).Strip(wxString::both).empty()) {
+        status.showNote("The clipboard holds no text to read");
+        return false;
+    }
+    return openOrigin(SDocumentOrigin::clipboard(std::move(bytes)), false);
+}
+
+void CDocumentOpener::openImported(std::unique_ptr<CDataManager> imported, const wxString& name) {
+    show(std::move(imported), SDocumentOrigin::imported(name), wxString());
+}
+
+bool CDocumentOpener::openOrigin(SDocumentOrigin origin, bool quiet) {
+    wxString error;
+    wxString notice;
+    std::unique_ptr<CDataManager> imported = source.read(&origin, &error, &notice);
+    if (!imported) {
+        refuse(origin, error, quiet);
+        return false;
+    }
+    return show(std::move(imported), std::move(origin), notice);
+}
+
+void CDocumentOpener::refuse(const SDocumentOrigin& origin, const wxString& error, bool quiet) {
+    if (quiet) {
+        std::fprintf(stderr, "flitreader: %s: %s\n", origin.refusedName().utf8_str().data(),
+                     error.utf8_str().data());
+        return;
+    }
+    // One message at a time: a new refusal replaces the last.
+    messages.show(wxString::Format("Cannot open %s: %s", origin.subject, error), wxICON_ERROR);
+}

@@ -1,0 +1,137 @@
+#include "frame/ReaderKeys.h"
+
+#include "frame/ReaderFrame.h"
+#include "frame/ViewComfort.h"
+#include "view/AssessmentView.h"
+
+#include <wx/defs.h>
+#include <wx/event.h>
+
+namespace {
+
+// The keys of the overlay, full screen, links and attachments, which come before the others.
+CReaderKeys::eCommand comfortCommandFor(const CReaderKeys::SPress& press) {
+    if (press.keysShown) {
+        // Any key closes the list, and does nothing else.
+        return CReaderKeys::eCloseKeys;
+    }
+    const bool plain = press.modifiers == wxMOD_NONE;
+    const bool typed = plain || press.modifiers == wxMOD_SHIFT;
+    if ((typed && press.unicode == '?') || (plain && press.keyCode == WXK_F1)) {
+        return CReaderKeys::eShowKeys;
+    }
+    if (plain && press.keyCode == WXK_F11) {
+        return CReaderKeys::eFullScreen;
+    }
+    if (typed && press.keyCode == 'L') {
+        return CReaderKeys::eOpenLink;
+    }
+    if (typed && press.keyCode == 'A') {
+        return CReaderKeys::eReadAttachment;
+    }
+    return CReaderKeys::eNone;
+}
+
+} // namespace
+
+CReaderKeys::eCommand CReaderKeys::commandFor(const SPress& press) {
+    const eCommand comfort = comfortCommandFor(press);
+    if (comfort != eNone) {
+        return comfort;
+    }
+    const bool plain = press.modifiers == wxMOD_NONE;
+    const bool ctrl = press.modifiers == wxMOD_CONTROL;
+    // Keys go to the assessment view's Continue button while it shows.
+    if (press.assessmentShown && plain &&
+        (press.keyCode == WXK_SPACE || press.keyCode == WXK_RETURN)) {
+        return eContinue;
+    }
+    switch (press.keyCode) {
+    case WXK_HOME:
+        return plain ? eStart : eNone;
+    case WXK_SPACE:
+        return plain ? ePause : eNone;
+    case WXK_ESCAPE:
+        // Esc leaves full screen and, as always, stops reading.
+        return !plain ? eNone : press.fullScreen ? eStopLeavingFullScreen : eStop;
+    case WXK_LEFT:
+        return plain ? eSentenceBack : ctrl ? eParagraphBack : eNone;
+    case WXK_RIGHT:
+        return plain ? eSentenceForward : ctrl ? eParagraphForward : eNone;
+    case WXK_UP:
+        return plain ? eFaster : eNone;
+    case WXK_DOWN:
+        return plain ? eSlower : eNone;
+    default:
+        return eNone;
+    }
+}
+
+CReaderKeys::CReaderKeys(CReaderFrame* readerFrame, CViewComfort& viewComfort)
+    : frame(readerFrame), comfort(viewComfort) {
+    frame->Bind(wxEVT_CHAR_HOOK, &CReaderKeys::onCharHook, this);
+}
+
+void CReaderKeys::onCharHook(wxKeyEvent& event) {
+    SPress press;
+    press.keyCode = event.GetKeyCode();
+    press.unicode = static_cast<int>(event.GetUnicodeKey());
+    press.modifiers = event.GetModifiers();
+    press.keysShown = comfort.keysShown();
+    press.fullScreen = frame->IsFullScreen();
+    press.assessmentShown = frame->getAssessmentView()->IsShown();
+    switch (commandFor(press)) {
+    case eNone:
+        event.Skip();
+        break;
+    case eCloseKeys:
+        comfort.closeKeys();
+        break;
+    case eShowKeys:
+        frame->showKeys();
+        break;
+    case eFullScreen:
+        frame->toggleFullScreen();
+        break;
+    case eOpenLink:
+        frame->openLastLink();
+        break;
+    case eReadAttachment:
+        frame->readAttachment();
+        break;
+    case eContinue:
+        frame->continueReading();
+        break;
+    case eStart:
+        frame->startFromBeginning();
+        break;
+    case ePause:
+        frame->togglePause();
+        break;
+    case eStopLeavingFullScreen:
+        frame->toggleFullScreen();
+        frame->stopReading();
+        break;
+    case eStop:
+        frame->stopReading();
+        break;
+    case eSentenceBack:
+        frame->moveBySentence(-1);
+        break;
+    case eSentenceForward:
+        frame->moveBySentence(1);
+        break;
+    case eParagraphBack:
+        frame->moveByParagraph(-1);
+        break;
+    case eParagraphForward:
+        frame->moveByParagraph(1);
+        break;
+    case eFaster:
+        frame->changeSpeed(CReaderFrame::eFaster);
+        break;
+    case eSlower:
+        frame->changeSpeed(CReaderFrame::eSlower);
+        break;
+    }
+}

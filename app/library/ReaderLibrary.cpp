@@ -1,0 +1,64 @@
+#include "library/ReaderLibrary.h"
+
+#include "frame/PauseWhileModal.h"
+#include "frame/ReaderFrame.h"
+#include "frame/ReaderStatus.h"
+#include "library/Library.h"
+#include "library/LibraryDialog.h"
+
+#include <wx/filename.h>
+#include <wx/msgdlg.h>
+
+CReaderLibrary::CReaderLibrary(CReaderFrame* readerFrame, CReaderStatus& readerStatus,
+                               bool startAfresh)
+    : frame(readerFrame), status(readerStatus), fromStart(startAfresh) {}
+
+size_t CReaderLibrary::opened(const wxString& path, const wxString& title, size_t words) {
+    long long position = 0;
+    const long long count = static_cast<long long>(words);
+    if (!sessions.opened(path, title, count, &position)) {
+        return 0;
+    }
+    // The command line's document may be asked to start afresh; those opened later resume.
+    const bool afresh = fromStart;
+    fromStart = false;
+    sayProblem();
+    if (afresh || position <= 0 || position >= count) {
+        return 0;
+    }
+    return static_cast<size_t>(position);
+}
+
+void CReaderLibrary::stopped(size_t wordsShown, long long position) {
+    sessions.stopped(wordsShown, position);
+    sayProblem();
+}
+
+void CReaderLibrary::sayProblem() {
+    const wxString problem = sessions.takeProblem();
+    if (!problem.empty()) {
+        status.showNote(problem);
+    }
+}
+
+void CReaderLibrary::show() {
+    // A document opened from the library leaves reading as that open leaves it.
+    CPauseWhileModal pause(frame);
+    CLibraryDialog dialog(frame, getLibrary());
+    const int choice = dialog.ShowModal();
+    if (choice == CLibraryDialog::ID_SET_ASIDE) {
+        wxString error;
+        if (!CLibrary::setAside(getLibrary()->getPath(), &error)) {
+            wxMessageBox(error, "FlitReader", wxOK | wxICON_ERROR, frame);
+        }
+        sessions.reopen();
+        sayProblem();
+    } else if (choice == wxID_OPEN) {
+        const wxString& path = dialog.getChosenPath();
+        if (!wxFileName::FileExists(path)) {
+            frame->showWarning(wxString::Format("Cannot open %s: it no longer exists", path));
+        } else {
+            frame->openDocument(path);
+        }
+    }
+}

@@ -1,0 +1,48 @@
+#ifndef FLIT_APP_READERLIBRARY_H
+#define FLIT_APP_READERLIBRARY_H
+
+#include "library/SessionRecorder.h"
+
+#include <wx/string.h>
+
+#include <cstddef>
+
+class CReaderFrame;
+class CReaderStatus;
+
+// The reader's part of the library of documents read: records the documents opened and their
+// readings, says the library's problem in the status bar (once), and runs File > Library.
+class CReaderLibrary {
+public:
+    // fromStart: the first document recorded starts afresh rather than where it was left.
+    CReaderLibrary(CReaderFrame* frame, CReaderStatus& status, bool fromStart);
+
+    // Opened on first use; it says what went wrong, if anything.
+    CLibrary* getLibrary() { return sessions.getLibrary(); }
+
+    // A document opened from the file at path (empty when from elsewhere), under its title and
+    // with its words: the word to resume at, where its last reading stopped; 0 to start at the
+    // beginning (a finished document starts again).
+    size_t opened(const wxString& path, const wxString& title, size_t words);
+    // The document open is not recorded (closed).
+    void forget() { sessions.forget(); }
+    bool recordsDocument() const { return sessions.recordsDocument(); }
+    // A reading begins with this many words shown before it.
+    void beginSession(size_t wordsShown) { sessions.beginSession(wordsShown); }
+    // A reading stopped with this many words shown, at position (in words; not recorded when
+    // negative).
+    void stopped(size_t wordsShown, long long position);
+
+    // Lists the documents read, to open or forget one.
+    void show();
+
+private:
+    void sayProblem();
+
+    CReaderFrame* frame;
+    CReaderStatus& status;
+    CSessionRecorder sessions;
+    bool fromStart;
+};
+
+#endif

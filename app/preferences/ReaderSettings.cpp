@@ -1,0 +1,131 @@
+#include "preferences/ReaderSettings.h"
+
+#include "ReaderOptions.h"
+#include "frame/MessageBar.h"
+#include "frame/ReaderFrameIds.h"
+#include "preferences/HyphenationLoading.h"
+#include "reading/ReadingNavigator.h"
+#include "view/FlitView.h"
+#include "view/Themes.h"
+
+#include <flitengine/engine/FlitManager.h>
+#include <flitengine/engine/Hyphenation.h>
+#include <flitengine/outside/DataManager.h>
+
+#include <wx/config.h>
+#include <wx/defs.h>
+#include <wx/font.h>
+#include <wx/intl.h>
+#include <wx/menu.h>
+
+#include <string>
+
+namespace {
+
+// How long after the last speed change the speed is saved.
+const int kSpeedSaveDelayMs = 700;
+
+} // namespace
+
+CReaderSettings::CReaderSettings(const SReaderOptions& options, CMessageBar& messageBar)
+    : messages(messageBar) {
+    loadProblem = userPreferences::takeProblem();
+    wxString valuesProblem;
+    preferences = userPreferences::load(*wxConfigBase::Get(), &valuesProblem);
+    if (loadProblem.empty()) {
+        loadProblem = valuesProblem;
+    }
+    if (options.wpm > 0) {
+        preferences.speed = static_cast<unsigned int>(options.wpm);
+    }
+    if (options.wordLengthGiven) {
+        preferences.wordLength = static_cast<unsigned int>(options.wordLength);
+    }
+    options.overrideFlashRules(&preferences);
+    speedSaveTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { save(); });
+}
+
+bool CReaderSettings::choose(const SPreferences& chosen) {
+    if (chosen == preferences) {
+        return false;
+    }
+    preferences = chosen;
+    save();
+    return true;
+}
+
+void CReaderSettings::setWordLength(unsigned int length) {
+    preferences.wordLength = length;
+    save();
+}
+
+void CReaderSettings::setSpeed(unsigned int speed) {
+    preferences.speed = speed;
+    speedSaveTimer.StartOnce(kSpeedSaveDelayMs);
+}
+
+void CReaderSettings::saveWaitingSpeed() {
+    if (speedSaveTimer.IsRunning()) {
+        speedSaveTimer.Stop();
+        save();
+    }
+}
+
+void CReaderSettings::save() {
+    wxString problem;
+    if (!userPreferences::save(*wxConfigBase::Get(), preferences, &problem)) {
+        messages.show(problem, wxICON_WARNING);
+    }
+}
+
+void CReaderSettings::apply(CFlitManager* manager, CReadingNavigator* navigator,
+                            const CDataManager* document, CFlitView* view, wxMenuBar* bar) {
+    if (manager != nullptr) {
+        if (manager->getTargetSpeed() != static_cast<int>(preferences.speed)) {
+            manager->setTargetSpeed(preferences.speed);
+            view->setSpeed(manager->getTargetSpeed());
+        }
+        manager->setWordDisplayLength(preferences.wordLength);
+    }
+    applyFlashRules(manager, navigator, document);
+    const STheme& theme = themeOf(preferences.theme);
+    view->setColours(theme.background, theme.word, theme.dim);
+    view->setFixationEnabled(preferences.fixation);
+    view->setFixationColour(preferences.fixationColourShown());
+    wxFontInfo font(preferences.fontSize);
+    if (preferences.fontFace.empty()) {
+        font.Family(wxFONTFAMILY_SWISS);
+    } else {
+        font.FaceName(preferences.fontFace);
+    }
+    view->setWordFont(wxFont(font));
+    bar->Check(ID_THEME_FIRST + preferences.theme, true);
+    bar->Check(ID_PREFERENCES_FIXATION, preferences.fixation);
+}
+
+void CReaderSettings::applyFlashRules(CFlitManager* manager, CReadingNavigator* navigator,
+                                      const CDataManager* document) {
+    const CHyphenation* hyphenation = nullptr;
+    wxString notice;
+    if (preferences.hyphenate && document != nullptr) {
+        const std::string language = preferences.hyphenationLanguage(document->getLanguage());
+        if (hyphenationLoading::isReady(language)) {
+            hyphenation = CHyphenation::forLanguage(language, &notice);
+        } else {
+            // A large dictionary takes seconds to load: long words are cut at the display length
+            // until it is loaded, and the rules are applied again then.
+            hyphenationLoading::start(language);
+            notice = wxString::Format(_("Loading the hyphenation dictionary for \"%s\"..."),
+                                      wxString::FromUTF8(language));
+        }
+    }
+    // Each notice is said once; the loading one goes when the load is done.
+    messages.sayNotice(notice);
+    if (manager != nullptr) {
+        manager->setLengthUnit(preferences.count);
+        manager->setHyphenation(hyphenation);
+    }
+    if (navigator != nullptr) {
+        navigator->setFlashRules(preferences.count, hyphenation);
+    }
+}
