@@ -1,12 +1,8 @@
-// The reader's parts that need no window: its command line, its record format and its map of
-// sentences, paragraphs and times.
+// The reader's map of the open document: sentences, paragraphs, word counts and times.
 
 #include "reading/ReadingNavigator.h"
-#include "ReaderOptions.h"
-#include "reading/EventRecorder.h"
 
 #include <flitengine/engine/FlashedWords.h>
-#include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/Hyphenation.h>
 #include <flitengine/engine/ReadingRules.h>
 #include <flitengine/import/DocumentImporter.h>
@@ -14,75 +10,11 @@
 #include <flitengine/timing/FlitWordCalcs.h>
 
 #include <gtest/gtest.h>
-#include <wx/filename.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
-
-// The reader's command line parsed, as the program's own.
-int parse(std::vector<const char*> args, SReaderOptions* options = nullptr) {
-    SReaderOptions ignored;
-    args.insert(args.begin(), "flitreader");
-    args.push_back(nullptr);
-    return parseReaderOptions(static_cast<int>(args.size()) - 1, const_cast<char**>(args.data()),
-                              options != nullptr ? options : &ignored);
-}
-
-TEST(ReaderOptionsTest, AcceptsTheDocumentedOptionsAndRefusesBadOnes) {
-    const char* const sample = FLIT_SAMPLES_DIR "/harbour.txt";
-    SReaderOptions options;
-    ASSERT_EQ(0, parse({"--wpm", "400", "--word-length", "9", "--autostart", "--auto-continue",
-                        "--exit-when-done", "--record", "r.tsv", "--screenshot", "s.png", sample},
-                       &options));
-    EXPECT_EQ(400, options.wpm);
-    EXPECT_EQ(9, options.wordLength);
-    EXPECT_TRUE(options.autostart && options.autoContinue && options.exitWhenDone);
-    EXPECT_EQ("r.tsv s.png", options.recordPath + " " + options.screenshotPath);
-    EXPECT_EQ(sample, options.documentPath);
-    // clang-format off
-    const std::vector<const char*> refused[] = {{"--wpm", "99"}, {"--wpm", "951"},
-        {"--wpm", "fast"}, {"--word-length", "1"}, {"--word-length", "101"}, {"--bogus"},
-        {"/no/such/file.txt"},
-        {"--autostart"}};
-    // clang-format on
-    for (const std::vector<const char*>& bad : refused) {
-        EXPECT_EQ(2, parse(bad)) << bad[0];
-    }
-    EXPECT_EQ(-1, parse({"--help"}));
-    // "-" reads standard input.
-    ASSERT_EQ(0, parse({"--keep-line-breaks", "-"}, &options));
-    EXPECT_TRUE(options.keepLineBreaks);
-    EXPECT_EQ("-", options.documentPath);
-}
-
-TEST(EventRecorderTest, WritesOneEscapedLinePerEvent) {
-    const wxString path = wxFileName::CreateTempFileName("flitrecord");
-    {
-        CEventRecorder recorder(std::chrono::steady_clock::now());
-        wxString error;
-        ASSERT_TRUE(recorder.open(path, &error)) << error;
-        CFlitCommandEvent word(EVT_FLIT_COMMAND_WORD_MSG);
-        word.text = "tab\there\\new\nline";
-        recorder.record("view", word);
-        CFlitCommandEvent colour(EVT_FLIT_COMMAND_TEXT_COLOUR_MSG);
-        colour.colour = wxColour(200, 50, 40);
-        colour.number = 1;
-        recorder.record("frame", colour);
-    }
-    std::ifstream in(path.ToStdString());
-    std::string header, first, second;
-    std::getline(std::getline(std::getline(in, header), first), second);
-    EXPECT_EQ("t_ms\twindow\ttype\ttext\tnumber\tcolour", header);
-    EXPECT_NE(std::string::npos, first.find("\tview\tWORD\ttab\\there\\\\new\\nline\t-1\t"));
-    EXPECT_NE(std::string::npos, second.find("\tframe\tTEXT_COLOUR\t\t1\t#c83228"));
-    // Milliseconds with three decimals.
-    EXPECT_EQ('.', first[first.find('\t') - 4]);
-    EXPECT_STREQ("UNKNOWN", CEventRecorder::typeName(-12345));
-    wxRemoveFile(path);
-}
 
 class ReadingNavigatorTest : public testing::Test {
 protected:
