@@ -75,7 +75,7 @@ CReaderKeys::CReaderKeys(CReaderFrame* readerFrame, CViewComfort& viewComfort)
 void CReaderKeys::onCharHook(wxKeyEvent& event) {
     SPress press;
     press.keyCode = event.GetKeyCode();
-    press.unicode = static_cast<int>(event.GetUnicodeKey());
+    press.unicode = event.GetUnicodeKey();
     press.modifiers = event.GetModifiers();
     press.keysShown = comfort.keysShown();
     press.fullScreen = frame->IsFullScreen();

@@ -1,6 +1,8 @@
 #ifndef FLIT_APP_READERKEYS_H
 #define FLIT_APP_READERKEYS_H
 
+#include <wx/chartype.h>
+
 class CReaderFrame;
 class CViewComfort;
 class wxKeyEvent;
@@ -34,7 +36,7 @@ public:
     // window shows at the time.
     struct SPress {
         int keyCode = 0;
-        int unicode = 0;
+        wxChar unicode = 0;
         int modifiers = 0;
         bool keysShown = false;
         bool fullScreen = false;

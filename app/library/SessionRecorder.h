@@ -10,7 +10,6 @@
 #include <cstddef>
 #include <memory>
 #include <string>
-#include <utility>
 
 // What the reader writes to the library: the documents opened from files (known by their
 // bytes), where their reading stopped, and each reading session with the words it showed and
@@ -18,7 +17,7 @@
 class CSessionRecorder {
 public:
     // path: the library's file; empty for the default one, as it is when first used.
-    explicit CSessionRecorder(wxString path = wxString()) : libraryPath(std::move(path)) {}
+    explicit CSessionRecorder(const wxString& path = wxString()) : libraryPath(path) {}
 
     CLibrary* getLibrary();
     // Forgets the library (one set aside, say) and opens it afresh; its problem is said again.

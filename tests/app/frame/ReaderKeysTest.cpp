@@ -14,7 +14,7 @@ TEST(ReaderKeysTest, KeysMapToCommands) {
     const struct {
         const char* key;
         int keyCode;
-        int unicode;
+        wxChar unicode;
         int modifiers;
         bool keysShown, fullScreen, assessmentShown;
         K::eCommand command;
