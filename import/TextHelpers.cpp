@@ -30,12 +30,10 @@ std::size_t whiteSpaceRun(const char* text, std::size_t size, bool* lineBreak) {
 }
 
 bool isWhiteSpace(char32_t c) {
-    char bytes[U8_MAX_LENGTH];
-    std::int32_t length = 0;
-    U8_APPEND_UNSAFE(bytes, length, c);
+    std::string bytes;
+    appendUtf8(&bytes, c);
     bool lineBreak = false;
-    const auto size = static_cast<std::size_t>(length);
-    return whiteSpaceRun(bytes, size, &lineBreak) == size;
+    return whiteSpaceRun(bytes.data(), bytes.size(), &lineBreak) == bytes.size();
 }
 
 std::string collapsed(const std::string& text) {

@@ -1,5 +1,7 @@
 #include "library/SessionRecorder.h"
 
+#include "reading/ShownWordCounter.h"
+
 #include <wx/file.h>
 #include <wx/filename.h>
 
@@ -70,12 +72,9 @@ void CSessionRecorder::stopped(size_t wordsShown, long long position) {
         session.durationMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                                  std::chrono::steady_clock::now() - sessionClock)
                                  .count();
-        const long long kMillisecondsPerMinute = 60000;
-        session.achievedWpm =
-            session.durationMs <= 0
-                ? 0
-                : static_cast<unsigned int>(session.wordsShown * kMillisecondsPerMinute /
-                                            session.durationMs);
+        session.achievedWpm = CShownWordCounter::wordsPerMinute(
+            static_cast<unsigned long long>(session.wordsShown),
+            session.durationMs <= 0 ? 0 : static_cast<unsigned long long>(session.durationMs));
         if (session.wordsShown > 0) {
             library->addSession(session);
         }

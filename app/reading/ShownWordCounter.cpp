@@ -1,5 +1,6 @@
 #include "reading/ShownWordCounter.h"
 
+#include <flitengine/engine/ReadingRules.h>
 #include <flitengine/outside/DataManager.h>
 #include <flitengine/outside/Utf8.h>
 
@@ -16,10 +17,15 @@ void CShownWordCounter::restart(wxCDataInfoListNode* node, bool newReading) {
 
 void CShownWordCounter::count(wxCDataInfoListNode* node, const wxString& chunk,
                               size_t displayLength, bool hyphenating) {
-    const wxScopedCharBuffer last = lastChunk.utf8_str();
-    const bool goesOn =
-        node == shownNode && displayLength >= 2 && lastChunk.EndsWith("-") &&
-        (hyphenating || CUtf8::countClusters(last.data(), last.length()) == displayLength);
+    // Every chunk but a word's last ends in a hyphen and, cut by length alone, holds exactly
+    // displayLength characters.
+    const auto fullLength = [this, displayLength] {
+        const wxScopedCharBuffer last = lastChunk.utf8_str();
+        return CUtf8::countClusters(last.data(), last.length()) == displayLength;
+    };
+    const bool goesOn = node == shownNode &&
+                        CReadingRules::limits(static_cast<unsigned int>(displayLength)) &&
+                        lastChunk.EndsWith("-") && (hyphenating || fullLength());
     if (!goesOn) {
         ++wordsShown;
         // Items other than words (links, email items) show their words with their own node.
@@ -37,9 +43,10 @@ void CShownWordCounter::reset() {
     lastChunk.clear();
 }
 
-unsigned int CShownWordCounter::achievedSpeed(unsigned long long milliseconds) const {
+unsigned int CShownWordCounter::wordsPerMinute(unsigned long long words,
+                                               unsigned long long milliseconds) {
     const unsigned long long kMillisecondsPerMinute = 60000;
     return milliseconds == 0
                ? 0
-               : static_cast<unsigned int>(wordsShown * kMillisecondsPerMinute / milliseconds);
+               : static_cast<unsigned int>(words * kMillisecondsPerMinute / milliseconds);
 }

@@ -35,7 +35,11 @@ public:
     bool rampRuns() const { return rampRunning; }
     // The speed the words shown achieved in a reading that took milliseconds, in words per
     // minute; 0 for no time.
-    unsigned int achievedSpeed(unsigned long long milliseconds) const;
+    unsigned int achievedSpeed(unsigned long long milliseconds) const {
+        return wordsPerMinute(wordsShown, milliseconds);
+    }
+    // The speed of words read in milliseconds, in words per minute; 0 for no time.
+    static unsigned int wordsPerMinute(unsigned long long words, unsigned long long milliseconds);
 
 private:
     size_t wordsShown = 0;
