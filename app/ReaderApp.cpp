@@ -4,6 +4,7 @@
 
 #include "frame/ReaderFrame.h"
 #include "preferences/Preferences.h"
+#include "preferences/ReopenLast.h"
 
 #include <wx/image.h>
 #include <wx/log.h>
@@ -72,6 +73,9 @@ bool CReaderApp::OnInit() {
         *failureStatus = kExitBadInput;
         frame->Destroy();
         return false;
+    }
+    if (options.documentPath.empty()) {
+        reopenLastDocument(*frame, options);
     }
     frame->Show();
     if (options.autostart) {

@@ -9,6 +9,7 @@
 #include "frame/ReaderStatus.h"
 #include "frame/Screenshot.h"
 #include "frame/ViewComfort.h"
+#include "frame/WindowPlacement.h"
 #include "library/ReaderLibrary.h"
 #include "reading/ReadingNavigator.h"
 #include "view/AssessmentView.h"
@@ -84,6 +85,8 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     bindEngineEvents(flitView, "view");
     bindEngineEvents(assessmentView, "assessment");
     keys = std::make_unique<CReaderKeys>(this, *comfort);
+    // Where the window was left, once its smallest size is known.
+    placement = std::make_unique<CWindowPlacement>(this);
     Bind(wxEVT_CLOSE_WINDOW, &CReaderFrame::onClose, this);
     Bind(
         wxEVT_BUTTON, [this](wxCommandEvent&) { continueReading(); }, wxID_FORWARD);
@@ -250,6 +253,7 @@ void CReaderFrame::finishUnattended() {
 void CReaderFrame::onClose(wxCloseEvent&) {
     status->stopUpdates();
     settings.saveWaitingSpeed();
+    placement->save();
     screenshot->takeAtClose(options.screenshotPath);
     // Stop, hide, end the engine, then the windows.
     Hide();
@@ -267,6 +271,10 @@ int CReaderFrame::getProgress() const {
 
 void CReaderFrame::showWarning(const wxString& warning) {
     messages.show(warning, wxICON_WARNING);
+}
+
+void CReaderFrame::showNote(const wxString& note) {
+    status->showNote(note);
 }
 
 bool CReaderFrame::showDocument(std::unique_ptr<CDataManager> imported, SDocumentOrigin origin,

@@ -29,6 +29,7 @@ class CReaderKeys;
 class CReaderMenus;
 class CReaderStatus;
 class CReadingNavigator;
+class CWindowPlacement;
 class wxCDataInfoListNode;
 
 // The reader's main window: hosts the engine on the open document, keeps where reading stands
@@ -120,6 +121,8 @@ public:
     wxString getRefusal() const { return messages.getShown(); }
     // Shows a warning in the bar at the top of the window.
     void showWarning(const wxString& warning);
+    // Says something quietly in the status bar's last field, until a document opens.
+    void showNote(const wxString& note);
     // The progress bar's value, in parts of CProgressStrip::kRange.
     int getProgress() const;
 
@@ -195,6 +198,7 @@ private:
     std::unique_ptr<CViewComfort> comfort;
     std::unique_ptr<CReaderKeys> keys;
     std::unique_ptr<CScreenshot> screenshot;
+    std::unique_ptr<CWindowPlacement> placement;
 
     eReadingState reading = eIdle;
     // The last word shown, the item that held reading, and where the next continue goes on

@@ -4,6 +4,7 @@
 #include "frame/ReaderFrame.h"
 #include "frame/ReaderFrameIds.h"
 #include "library/StatisticsDialog.h"
+#include "preferences/Preferences.h"
 #include "preferences/PreferencesDialog.h"
 #include "view/Themes.h"
 
@@ -160,8 +161,8 @@ void CReaderMenus::bindCommands() {
 }
 
 void CReaderMenus::addRecentFile(const wxString& path) {
-    fileHistory.AddFileToHistory(path);
-    fileHistory.Save(*wxConfigBase::Get());
+    userPreferences::changeRecentFiles(fileHistory,
+                                       [this, &path] { fileHistory.AddFileToHistory(path); });
 }
 
 void CReaderMenus::onOpen() {
@@ -177,8 +178,14 @@ void CReaderMenus::onRecentFile(int index) {
     const wxString path = fileHistory.GetHistoryFile(static_cast<size_t>(index));
     if (!wxFileName::FileExists(path)) {
         frame->showWarning(wxString::Format("Cannot open %s: it no longer exists", path));
-        fileHistory.RemoveFileFromHistory(static_cast<size_t>(index));
-        fileHistory.Save(*wxConfigBase::Get());
+        userPreferences::changeRecentFiles(fileHistory, [this, &path] {
+            for (size_t entry = 0; entry < fileHistory.GetCount(); ++entry) {
+                if (fileHistory.GetHistoryFile(entry) == path) {
+                    fileHistory.RemoveFileFromHistory(entry);
+                    return;
+                }
+            }
+        });
         return;
     }
     frame->openDocument(path);

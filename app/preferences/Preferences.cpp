@@ -1,26 +1,23 @@
 #include "preferences/Preferences.h"
 
 #include "ReaderOptions.h"
+#include "preferences/PreferencesFile.h"
 #include "view/Themes.h"
 
 #include <flitengine/engine/FlitManager.h>
 
 #include <wx/config.h>
-#include <wx/fileconf.h>
-#include <wx/filefn.h>
+#include <wx/filehistory.h>
 #include <wx/filename.h>
 #include <wx/intl.h>
-#include <wx/log.h>
-#include <wx/sstream.h>
 #include <wx/stdpaths.h>
 
-#include <cstdio>
+#include <algorithm>
+#include <cstddef>
+#include <memory>
 
 namespace {
 
-// The layout of the file this reader writes; a file from a newer reader is not touched.
-const long kFormatVersion = 1;
-const char* const kVersionKey = "/Preferences/Version";
 const char* const kSpeedKey = "/Reading/Speed";
 const char* const kWordLengthKey = "/Reading/WordDisplayLength";
 const char* const kPauseContextKey = "/Reading/PauseContext";
@@ -32,39 +29,36 @@ const char* const kFixationColourKey = "/View/FixationColour";
 const char* const kCountKey = "/Reading/Count";
 const char* const kHyphenateKey = "/Reading/Hyphenate";
 const char* const kLanguageKey = "/Reading/HyphenationLanguage";
+const char* const kReopenLastKey = "/Start/ReopenLastDocument";
 const char* const kCountNames[] = {"bytes", "characters"};
 const char* const kPauseContextNames[ePauseContextCount] = {"sentence", "word"};
-const char* const kAsideSuffix = ".unreadable";
 
-// The file installed with a problem, to be moved aside before it is first written; empty when
-// the file may be written.
-wxString protectedFile;
 wxString openingProblem;
-// The configuration install() made; other ones (a test's own file) are written as they are.
-const wxConfigBase* installedConfig = nullptr;
 
-// Collects the first warning or error the toolkit logs while it lives, instead of showing it
-// (a message box would interrupt the reader before its window is up).
-class CProblemCatcher : public wxLog {
-public:
-    CProblemCatcher() : previous(wxLog::SetActiveTarget(this)) {}
-    ~CProblemCatcher() override { wxLog::SetActiveTarget(previous); }
-    CProblemCatcher(const CProblemCatcher&) = delete;
-    CProblemCatcher& operator=(const CProblemCatcher&) = delete;
-
-    const wxString& first() const { return message; }
-
-protected:
-    void DoLogRecord(wxLogLevel level, const wxString& text, const wxLogRecordInfo&) override {
-        if (level <= wxLOG_Warning && message.empty()) {
-            message = text;
-        }
-    }
-
-private:
-    wxLog* previous;
-    wxString message;
+struct SKeyValue {
+    const char* key;
+    wxString value;
 };
+
+// Every preference as the file writes it.
+std::vector<SKeyValue> valuesOf(const SPreferences& preferences) {
+    return {
+        {kSpeedKey, wxString::Format("%u", preferences.speed)},
+        {kWordLengthKey, wxString::Format("%u", preferences.wordLength)},
+        {kPauseContextKey, kPauseContextNames[preferences.pauseContext]},
+        {kThemeKey, themeOf(preferences.theme).key},
+        {kFontFaceKey, preferences.fontFace},
+        {kFontSizeKey, wxString::Format("%d", preferences.fontSize)},
+        {kFixationKey, preferences.fixation ? "1" : "0"},
+        {kFixationColourKey, preferences.fixationColour.IsOk()
+                                 ? preferences.fixationColour.GetAsString(wxC2S_HTML_SYNTAX)
+                                 : wxString()},
+        {kCountKey, kCountNames[preferences.count]},
+        {kHyphenateKey, preferences.hyphenate ? "1" : "0"},
+        {kLanguageKey, preferences.language},
+        {kReopenLastKey, preferences.reopenLast ? "1" : "0"},
+    };
+}
 
 // Reads a whole number in [low, high] into value; false (value kept) when the entry is there
 // but is no such number.
@@ -81,9 +75,22 @@ bool readNumber(wxConfigBase& config, const char* key, long low, long high, long
     return true;
 }
 
-void noteProblem(wxString* problems, const char* key, const wxString& value) {
+// A value not understood: named in problems, its key noted in keys.
+void noteProblem(wxString* problems, std::vector<std::string>* keys, const char* key,
+                 const wxString& value) {
     *problems += wxString::Format("%s%s = '%s'", problems->empty() ? "" : ", ",
                                   wxString(key).AfterLast('/'), value);
+    keys->push_back(key);
+}
+
+// Reads a flag written "1" or "0" into value; false (value kept) when it is something else.
+bool readFlag(wxConfigBase& config, const char* key, bool* value) {
+    const wxString text = config.Read(key, *value ? "1" : "0");
+    if (text != "0" && text != "1") {
+        return false;
+    }
+    *value = text == "1";
+    return true;
 }
 
 } // namespace
@@ -101,7 +108,8 @@ bool SPreferences::operator==(const SPreferences& other) const {
     return speed == other.speed && wordLength == other.wordLength && fontFace == other.fontFace &&
            fontSize == other.fontSize && theme == other.theme && fixation == other.fixation &&
            fixationColour == other.fixationColour && pauseContext == other.pauseContext &&
-           count == other.count && hyphenate == other.hyphenate && language == other.language;
+           count == other.count && hyphenate == other.hyphenate && language == other.language &&
+           reopenLast == other.reopenLast;
 }
 
 std::string SPreferences::hyphenationLanguage(const std::string& documentLanguage) const {
@@ -124,51 +132,22 @@ wxString path() {
 
 void install() {
     const wxString file = path();
-    protectedFile.clear();
-    openingProblem.clear();
-    // The folder is made now: the toolkit writes the file when the reader quits, and cannot
-    // then make a folder for it.
+    // The folder is made now, for the lock beside the file and the file itself.
     wxFileName::Mkdir(wxFileName(file).GetPath(), wxS_DIR_DEFAULT, wxPATH_MKDIR_FULL);
-    wxFileConfig* config = nullptr;
-    {
-        CProblemCatcher catcher;
-        config = new wxFileConfig("flitreader", wxEmptyString, file, wxEmptyString,
-                                  wxCONFIG_USE_LOCAL_FILE);
-        openingProblem = catcher.first();
-    }
-    if (openingProblem.empty() && config->ReadLong(kVersionKey, kFormatVersion) > kFormatVersion) {
-        openingProblem = "they were saved by a newer version of FlitReader";
-    } else if (openingProblem.empty() && wxFileName::FileExists(file) &&
-               !wxFileName::IsFileReadable(file)) {
-        openingProblem = "the file cannot be read";
-    }
-    if (!openingProblem.empty()) {
-        // Nothing of the file is used, and nothing is written over it until the user chooses:
-        // the configuration lives in memory until then.
-        delete config;
-        wxStringInputStream nothing(wxEmptyString);
-        config = new wxFileConfig(nothing);
-        protectedFile = file;
+    wxString problem;
+    std::unique_ptr<CPreferencesConfig> config = CPreferencesConfig::open(file, &problem);
+    openingProblem.clear();
+    if (!problem.empty()) {
         openingProblem = wxString::Format(
             "Your preferences in %s were not read (%s): the defaults are used until you "
             "change one.",
-            file, openingProblem);
+            file, problem);
     }
-    installedConfig = config;
-    delete wxConfigBase::Set(config);
+    delete wxConfigBase::Set(config.release());
 }
 
 void close() {
-    wxConfigBase* config = wxConfigBase::Set(nullptr);
-    CProblemCatcher catcher;
-    if (config != nullptr && (!config->Flush() || !catcher.first().empty())) {
-        std::fprintf(stderr, "flitreader: your preferences could not be saved: %s\n",
-                     catcher.first().utf8_str().data());
-    }
-    if (config == installedConfig) {
-        installedConfig = nullptr;
-    }
-    delete config;
+    delete wxConfigBase::Set(nullptr);
 }
 
 wxString takeProblem() {
@@ -177,25 +156,27 @@ wxString takeProblem() {
     return problem;
 }
 
-SPreferences load(wxConfigBase& config, wxString* problem) {
+SPreferences load(wxConfigBase& config, wxString* problem,
+                  std::vector<std::string>* notUnderstood) {
     SPreferences preferences;
     wxString problems;
+    std::vector<std::string> keys;
     long number = preferences.speed;
     if (!readNumber(config, kSpeedKey, CFlitManager::kMinWpmSpeed, CFlitManager::kMaxWpmSpeed,
                     &number)) {
-        noteProblem(&problems, kSpeedKey, config.Read(kSpeedKey, ""));
+        noteProblem(&problems, &keys, kSpeedKey, config.Read(kSpeedKey, ""));
     }
     preferences.speed = static_cast<unsigned int>(number);
     number = preferences.wordLength;
     if (!readNumber(config, kWordLengthKey, SReaderOptions::kMinWordLength,
                     SReaderOptions::kMaxWordLength, &number)) {
-        noteProblem(&problems, kWordLengthKey, config.Read(kWordLengthKey, ""));
+        noteProblem(&problems, &keys, kWordLengthKey, config.Read(kWordLengthKey, ""));
     }
     preferences.wordLength = static_cast<unsigned int>(number);
     number = preferences.fontSize;
     if (!readNumber(config, kFontSizeKey, SPreferences::kMinFontSize, SPreferences::kMaxFontSize,
                     &number)) {
-        noteProblem(&problems, kFontSizeKey, config.Read(kFontSizeKey, ""));
+        noteProblem(&problems, &keys, kFontSizeKey, config.Read(kFontSizeKey, ""));
     }
     preferences.fontSize = static_cast<int>(number);
     preferences.fontFace = config.Read(kFontFaceKey, "");
@@ -204,17 +185,14 @@ SPreferences load(wxConfigBase& config, wxString* problem) {
     if (themeNamed(themeName) >= 0) {
         preferences.theme = themeNamed(themeName);
     } else {
-        noteProblem(&problems, kThemeKey, themeName);
+        noteProblem(&problems, &keys, kThemeKey, themeName);
     }
-    const wxString fixation = config.Read(kFixationKey, "1");
-    if (fixation == "0" || fixation == "1") {
-        preferences.fixation = fixation == "1";
-    } else {
-        noteProblem(&problems, kFixationKey, fixation);
+    if (!readFlag(config, kFixationKey, &preferences.fixation)) {
+        noteProblem(&problems, &keys, kFixationKey, config.Read(kFixationKey, ""));
     }
     const wxString colour = config.Read(kFixationColourKey, "");
     if (!colour.empty() && !preferences.fixationColour.Set(colour)) {
-        noteProblem(&problems, kFixationColourKey, colour);
+        noteProblem(&problems, &keys, kFixationColourKey, colour);
     }
     const wxString context = config.Read(kPauseContextKey, kPauseContextNames[ePauseSentence]);
     bool contextKnown = false;
@@ -225,7 +203,7 @@ SPreferences load(wxConfigBase& config, wxString* problem) {
         }
     }
     if (!contextKnown) {
-        noteProblem(&problems, kPauseContextKey, context);
+        noteProblem(&problems, &keys, kPauseContextKey, context);
     }
     const wxString count = config.Read(kCountKey, kCountNames[preferences.count]);
     if (count == kCountNames[CFlitWordCalcs::eLengthBytes] ||
@@ -234,64 +212,72 @@ SPreferences load(wxConfigBase& config, wxString* problem) {
                                 ? CFlitWordCalcs::eLengthBytes
                                 : CFlitWordCalcs::eLengthCharacters;
     } else {
-        noteProblem(&problems, kCountKey, count);
+        noteProblem(&problems, &keys, kCountKey, count);
     }
-    const wxString hyphenate = config.Read(kHyphenateKey, "0");
-    if (hyphenate == "0" || hyphenate == "1") {
-        preferences.hyphenate = hyphenate == "1";
-    } else {
-        noteProblem(&problems, kHyphenateKey, hyphenate);
+    if (!readFlag(config, kHyphenateKey, &preferences.hyphenate)) {
+        noteProblem(&problems, &keys, kHyphenateKey, config.Read(kHyphenateKey, ""));
     }
     preferences.language = config.Read(kLanguageKey, "");
+    if (!readFlag(config, kReopenLastKey, &preferences.reopenLast)) {
+        noteProblem(&problems, &keys, kReopenLastKey, config.Read(kReopenLastKey, ""));
+    }
     if (problem != nullptr) {
         *problem = problems.empty()
                        ? wxString()
                        : "Preferences not understood, the defaults are used: " + problems;
     }
+    if (notUnderstood != nullptr) {
+        *notUnderstood = keys;
+    }
     return preferences;
 }
 
-bool save(wxConfigBase& config, const SPreferences& preferences, wxString* problem) {
-    wxConfigBase* target = &config;
-    if (target == installedConfig && !protectedFile.empty()) {
-        // The user changed a preference: the unreadable file is kept aside, not overwritten,
-        // and a new one is started.
-        CProblemCatcher catcher;
-        if (wxFileName::FileExists(protectedFile) &&
-            !wxRenameFile(protectedFile, protectedFile + kAsideSuffix)) {
-            *problem = wxString::Format("Cannot move %s aside: your preferences are not saved",
-                                        protectedFile);
-            return false;
+bool save(wxConfigBase& config, const SPreferences& before, const SPreferences& after,
+          wxString* problem, const std::vector<std::string>& rewrite) {
+    const std::vector<SKeyValue> was = valuesOf(before);
+    const std::vector<SKeyValue> now = valuesOf(after);
+    std::vector<SKeyValue> changed;
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        if (was[i].value != now[i].value ||
+            std::find(rewrite.begin(), rewrite.end(), now[i].key) != rewrite.end()) {
+            changed.push_back(now[i]);
         }
-        target = new wxFileConfig("flitreader", wxEmptyString, protectedFile, wxEmptyString,
-                                  wxCONFIG_USE_LOCAL_FILE);
-        protectedFile.clear();
-        installedConfig = target;
-        delete wxConfigBase::Set(target);
     }
-    target->Write(kVersionKey, kFormatVersion);
-    target->Write(kSpeedKey, static_cast<long>(preferences.speed));
-    target->Write(kWordLengthKey, static_cast<long>(preferences.wordLength));
-    target->Write(kPauseContextKey, kPauseContextNames[preferences.pauseContext]);
-    target->Write(kThemeKey, themeOf(preferences.theme).key);
-    target->Write(kFontFaceKey, preferences.fontFace);
-    target->Write(kFontSizeKey, static_cast<long>(preferences.fontSize));
-    target->Write(kFixationKey, preferences.fixation ? "1" : "0");
-    target->Write(kCountKey, kCountNames[preferences.count]);
-    target->Write(kHyphenateKey, preferences.hyphenate ? "1" : "0");
-    target->Write(kLanguageKey, preferences.language);
-    target->Write(kFixationColourKey,
-                  preferences.fixationColour.IsOk()
-                      ? preferences.fixationColour.GetAsString(wxC2S_HTML_SYNTAX)
-                      : wxString());
-    CProblemCatcher catcher;
-    if (!target->Flush() || !catcher.first().empty()) {
-        *problem = wxString::Format("Your preferences could not be saved: %s",
-                                    catcher.first().empty() ? "the file cannot be written"
-                                                            : catcher.first());
+    if (changed.empty()) {
+        return true;
+    }
+    return write(
+        config,
+        [&changed](wxConfigBase& target) {
+            for (const SKeyValue& entry : changed) {
+                target.Write(entry.key, entry.value);
+            }
+        },
+        problem);
+}
+
+bool write(wxConfigBase& config, const Change& change, wxString* problem, bool chosen) {
+    if (CPreferencesConfig* file = dynamic_cast<CPreferencesConfig*>(&config)) {
+        return file->apply(change, problem, chosen);
+    }
+    change(config);
+    if (!config.Flush()) {
+        *problem = "Your preferences could not be saved: the file cannot be written";
         return false;
     }
     return true;
+}
+
+void changeRecentFiles(wxFileHistory& history, const std::function<void()>& change) {
+    wxString problem;
+    write(
+        *wxConfigBase::Get(),
+        [&history, &change](wxConfigBase& config) {
+            history.Load(config);
+            change();
+            history.Save(config);
+        },
+        &problem, false);
 }
 
 } // namespace userPreferences

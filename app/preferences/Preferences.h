@@ -6,9 +6,12 @@
 #include <wx/colour.h>
 #include <wx/string.h>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 class wxConfigBase;
+class wxFileHistory;
 
 // What the reader shows around a paused word: its sentence with the word marked, or the word
 // alone.
@@ -38,6 +41,8 @@ struct SPreferences {
     // language (empty: the document's own, else the system's).
     bool hyphenate = false;
     wxString language;
+    // Started without a document, the reader reopens the last one read, where it was left.
+    bool reopenLast = true;
 
     // The language to hyphenate a document in that names documentLanguage (maybe empty).
     std::string hyphenationLanguage(const std::string& documentLanguage) const;
@@ -50,31 +55,45 @@ struct SPreferences {
 
 // The user's preferences file.
 //
+// Each change writes only the keys it changes, into the file as it is on disk at that moment,
+// so that two readers running at once never undo each other's changes (see CPreferencesConfig).
 // A file that cannot be read, does not parse, or was written by a newer reader is left exactly
-// as it is: the reader starts with the defaults, says once what went wrong, and keeps whatever
-// is written to the configuration in memory only. The first preference the user then changes
-// moves the old file aside (to the same name with ".unreadable" added) and writes a new one.
+// as it is: the reader starts with the defaults, says once what went wrong, and the first
+// preference the user then changes moves the old file aside (to the same name with
+// ".unreadable" added) and starts a new one.
 namespace userPreferences {
+
+using Change = std::function<void(wxConfigBase&)>;
 
 // Where the preferences file is; follows XDG_CONFIG_HOME.
 wxString path();
 // Opens the preferences file as the toolkit's configuration (replacing and deleting any other).
 // Call once, early, after the application's file layout is set to XDG.
 void install();
-// Writes what changed and closes the configuration, while the application still runs: a
-// failure to write (a read-only disk) is then written to standard error, not shown in a window
-// as the toolkit winds down.
+// Closes the configuration; everything changed was written as it changed.
 void close();
 // What went wrong when the file was opened; empty once asked, or when nothing did.
 wxString takeProblem();
 
 // The preferences config holds; a value it holds that is out of range or not understood is
-// left at its default and named in problem.
-SPreferences load(wxConfigBase& config, wxString* problem);
-// Writes the preferences and flushes the file. False with a message when the file could not
-// be written. The first save after install() found a problem replaces (and deletes) config
-// with a configuration on a new file.
-bool save(wxConfigBase& config, const SPreferences& preferences, wxString* problem);
+// left at its default, named in problem, and its key added to notUnderstood (when given).
+SPreferences load(wxConfigBase& config, wxString* problem,
+                  std::vector<std::string>* notUnderstood = nullptr);
+// Writes the preferences that differ between before and after, and those of the keys in
+// rewrite (values that were not understood), leaving every other key as the file has it.
+// False with a message when the file could not be written.
+bool save(wxConfigBase& config, const SPreferences& before, const SPreferences& after,
+          wxString* problem, const std::vector<std::string>& rewrite = {});
+// Makes change in config and, for the reader's preferences file, in the file on disk as it is
+// now (config first, then the file: what change reads last is the file's). chosen: the user
+// chose the change, rather than the reader keeping something (an unusable file is set aside
+// only for the user's choice). Another configuration (a test's) is flushed whole. False with a
+// message when it could not be written.
+bool write(wxConfigBase& config, const Change& change, wxString* problem, bool chosen = true);
+// Changes File > Open Recent's list in the toolkit's configuration: history takes the list as
+// the file has it now (another reader's files included), change is made to it, and the list is
+// written back. A list that cannot be written is kept for the run.
+void changeRecentFiles(wxFileHistory& history, const std::function<void()>& change);
 
 } // namespace userPreferences
 

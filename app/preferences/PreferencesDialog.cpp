@@ -90,6 +90,8 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
             language->SetSelection(static_cast<int>(i) + 1);
         }
     }
+    reopenLast = new wxCheckBox(this, wxID_ANY, "&Reopen the last document at start");
+    reopenLast->SetValue(preferences.reopenLast);
 
     wxFlexGridSizer* grid = new wxFlexGridSizer(2, kGap, 2 * kGap);
     grid->AddGrowableCol(1);
@@ -109,6 +111,7 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
     row("&Count word lengths in:", count);
     row("&Long words:", hyphenate);
     row("&Hyphenation language:", language);
+    row("Starting without a document:", reopenLast);
 
     wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(grid, wxSizerFlags(1).Expand().Border(wxALL, 2 * kGap));
@@ -129,6 +132,7 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
     count->Bind(wxEVT_CHOICE, changed);
     hyphenate->Bind(wxEVT_CHOICE, changed);
     language->Bind(wxEVT_CHOICE, changed);
+    reopenLast->Bind(wxEVT_CHECKBOX, changed);
 }
 
 SPreferences CPreferencesDialog::getPreferences() const {
@@ -156,6 +160,7 @@ SPreferences CPreferencesDialog::getPreferences() const {
         languageChoice > 0
             ? wxString::FromUTF8(languages[static_cast<std::size_t>(languageChoice) - 1])
             : wxString();
+    chosen.reopenLast = reopenLast->GetValue();
     return chosen;
 }
 

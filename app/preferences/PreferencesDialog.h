@@ -43,6 +43,7 @@ private:
     wxChoice* count;
     wxChoice* hyphenate;
     wxChoice* language;
+    wxCheckBox* reopenLast;
     // The language tags the language choice offers after "From the document".
     std::vector<std::string> languages;
 };

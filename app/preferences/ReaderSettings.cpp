@@ -31,7 +31,7 @@ CReaderSettings::CReaderSettings(const SReaderOptions& options, CMessageBar& mes
     : messages(messageBar) {
     loadProblem = userPreferences::takeProblem();
     wxString valuesProblem;
-    preferences = userPreferences::load(*wxConfigBase::Get(), &valuesProblem);
+    preferences = userPreferences::load(*wxConfigBase::Get(), &valuesProblem, &notUnderstood);
     if (loadProblem.empty()) {
         loadProblem = valuesProblem;
     }
@@ -42,6 +42,7 @@ CReaderSettings::CReaderSettings(const SReaderOptions& options, CMessageBar& mes
         preferences.wordLength = static_cast<unsigned int>(options.wordLength);
     }
     options.overrideFlashRules(&preferences);
+    saved = preferences;
     speedSaveTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { save(); });
 }
 
@@ -73,9 +74,13 @@ void CReaderSettings::saveWaitingSpeed() {
 
 void CReaderSettings::save() {
     wxString problem;
-    if (!userPreferences::save(*wxConfigBase::Get(), preferences, &problem)) {
+    if (!userPreferences::save(*wxConfigBase::Get(), saved, preferences, &problem,
+                               notUnderstood)) {
         messages.show(problem, wxICON_WARNING);
+        return;
     }
+    saved = preferences;
+    notUnderstood.clear();
 }
 
 void CReaderSettings::apply(CFlitManager* manager, CReadingNavigator* navigator,

@@ -6,6 +6,9 @@
 #include <wx/string.h>
 #include <wx/timer.h>
 
+#include <string>
+#include <vector>
+
 struct SReaderOptions;
 class CDataManager;
 class CFlitManager;
@@ -15,9 +18,10 @@ class CReadingNavigator;
 class wxMenuBar;
 
 // The preferences the reader runs by: loaded at the start (what the command line asks for
-// holds for the run, and is saved with the next preference the user changes), saved when the
-// user changes one (a run of speed changes once it ends), and applied to the engine, the view
-// and the menus. A preference that cannot be saved is warned of in the message bar.
+// holds for the run), saved when the user changes one (a run of speed changes once it ends),
+// and applied to the engine, the view and the menus. Only the preferences changed are saved,
+// so that another reader's changes to the others stay. A preference that cannot be saved is
+// warned of in the message bar.
 class CReaderSettings {
 public:
     CReaderSettings(const SReaderOptions& options, CMessageBar& messages);
@@ -46,6 +50,10 @@ private:
 
     CMessageBar& messages;
     SPreferences preferences;
+    // The preferences as last saved (at first as loaded, with the command line's): a save
+    // writes what differs from them, and the values the file held that were not understood.
+    SPreferences saved;
+    std::vector<std::string> notUnderstood;
     wxString loadProblem;
     // Saves the speed once a run of speed changes has ended, rather than at every key.
     wxTimer speedSaveTimer;

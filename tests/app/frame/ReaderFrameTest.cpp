@@ -221,7 +221,8 @@ TEST_F(ReaderFrameTest, PauseSeekSpeedContinueAndStop) {
     EXPECT_EQ(12 * 1000 / 19, frame->getProgress());
     // clang-format off
     const std::pair<CReaderFrame::eSpeedCommand, int> speeds[] = {{CReaderFrame::eFaster, 275},
-        {CReaderFrame::eDouble, 550}, {CReaderFrame::eHalf, 275}, {CReaderFrame::eSlower, 250}};
+        {CReaderFrame::eDouble, 550}, {CReaderFrame::eHalf, 275}, {CReaderFrame::eSlower, 250},
+        {CReaderFrame::eFaster, 275}};
     // clang-format on
     for (const auto& [command, speed] : speeds) {
         frame->changeSpeed(command);
@@ -230,7 +231,7 @@ TEST_F(ReaderFrameTest, PauseSeekSpeedContinueAndStop) {
     // Saved once the changes stop, as the last of them.
     EXPECT_FALSE(wxConfigBase::Get()->HasEntry("/Reading/Speed"));
     EXPECT_TRUE(
-        pumpUntil([] { return wxConfigBase::Get()->ReadLong("/Reading/Speed", 0) == 250; }));
+        pumpUntil([] { return wxConfigBase::Get()->ReadLong("/Reading/Speed", 0) == 275; }));
     // Read to the end: nothing was presented while paused, reading went on from the paragraph.
     frame->continueReading();
     ASSERT_TRUE(reached(CReaderFrame::eFinished));

@@ -14,6 +14,7 @@
 #include <wx/stdpaths.h>
 
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -159,7 +160,9 @@ TEST_F(PreferencesTest, ABrokenFileStartsWithDefaults) {
         EXPECT_EQ(file.theme, frame->getPreferences().theme);
         EXPECT_EQ(CFlitManager::kDefaultWpmSpeed, frame->getPreferences().speed);
         quitReader();
-        EXPECT_EQ(file.content, contentOf(configFile));
+        // A file the reader can use takes the window's place after its own lines.
+        const std::string kept = contentOf(configFile);
+        EXPECT_EQ(file.content, file.keptAside ? kept : kept.substr(0, strlen(file.content)));
 
         startReader();
         SPreferences chosen = frame->getPreferences();
