@@ -24,8 +24,7 @@ int fitSpan(int start, int length, int low, int room) {
 
 } // namespace
 
-wxRect fitToDisplays(const wxRect& window, const std::vector<wxRect>& areas,
-                     std::size_t primary) {
+wxRect fitToDisplays(const wxRect& window, const std::vector<wxRect>& areas, std::size_t primary) {
     if (areas.empty()) {
         return window;
     }

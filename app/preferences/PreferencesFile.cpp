@@ -112,8 +112,8 @@ bool CPreferencesConfig::applyToFile(const Change& change, wxString* problem) {
     if (setAside) {
         // The user changed a preference: the unusable file is kept aside, not overwritten.
         if (wxFileName::FileExists(path) && !wxRenameFile(path, path + kAsideSuffix)) {
-            *problem = wxString::Format("Cannot move %s aside: your preferences are not saved",
-                                        path);
+            *problem =
+                wxString::Format("Cannot move %s aside: your preferences are not saved", path);
             return false;
         }
         setAside = false;

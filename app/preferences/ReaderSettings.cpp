@@ -74,8 +74,7 @@ void CReaderSettings::saveWaitingSpeed() {
 
 void CReaderSettings::save() {
     wxString problem;
-    if (!userPreferences::save(*wxConfigBase::Get(), saved, preferences, &problem,
-                               notUnderstood)) {
+    if (!userPreferences::save(*wxConfigBase::Get(), saved, preferences, &problem, notUnderstood)) {
         messages.show(problem, wxICON_WARNING);
         return;
     }

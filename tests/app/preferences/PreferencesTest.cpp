@@ -3,6 +3,7 @@
 
 #include "preferences/Preferences.h"
 #include "frame/ReaderFrame.h"
+#include "preferences/ReopenLast.h"
 #include "view/Themes.h"
 
 #include <flitengine/engine/FlitManager.h>
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/config.h>
+#include <wx/display.h>
 #include <wx/filename.h>
 #include <wx/stdpaths.h>
 
@@ -122,6 +124,7 @@ TEST_F(PreferencesTest, PreferencesSurviveARestart) {
     chosen.count = CFlitWordCalcs::eLengthBytes;
     chosen.hyphenate = true;
     chosen.language = "fr";
+    chosen.reopenLast = false;
     frame->setPreferences(chosen);
     frame->setWordDisplayLength(20);
     chosen.wordLength = 20;
@@ -178,6 +181,46 @@ TEST_F(PreferencesTest, ABrokenFileStartsWithDefaults) {
         EXPECT_EQ(eThemeHighContrast, frame->getPreferences().theme) << contentOf(configFile);
         quitReader();
     }
+}
+
+// The window opens where it was left; the first time, and where that place is on no display now,
+// it is brought onto the screen.
+TEST_F(PreferencesTest, TheWindowReopensWhereItWasLeftOnAScreen) {
+    const wxRect screen = wxDisplay(0u).GetClientArea();
+    startReader();
+    EXPECT_EQ(wxRect(wxSize(820, 560)).CentreIn(screen), frame->GetRect());
+    frame->SetSize(wxRect(100, 50, 700, 500));
+    quitReader();
+    startReader();
+    EXPECT_EQ(wxRect(100, 50, 700, 500), frame->GetRect());
+    quitReader();
+    std::ofstream(configFile.ToStdString()) << "[Window]\nX=5000\nY=-400\nWidth=700\nHeight=500\n";
+    startReader();
+    EXPECT_EQ(wxRect(screen.GetRight() + 1 - 700, screen.y, 700, 500), frame->GetRect());
+}
+
+// Started without a document, the reader reopens the last one read at the word where it was
+// left; when its file is gone, it starts empty and says so in the status bar.
+TEST_F(PreferencesTest, TheLastDocumentReopensWhereItWasLeft) {
+    const wxString text = folder + "/two.txt";
+    const char* const content = "One two three. Four five.\n\nSix seven eight. Nine ten.\n";
+    std::ofstream(text.ToStdString()) << content;
+    startReader();
+    ASSERT_TRUE(frame->openDocument(text));
+    frame->moveByParagraph(1);
+    EXPECT_EQ("Word 6 of 10", frame->getStatusText(2));
+    quitReader();
+    startReader();
+    reopenLastDocument(*frame, SReaderOptions());
+    ASSERT_NE(nullptr, frame->getDocument());
+    EXPECT_EQ("Word 6 of 10", frame->getStatusText(2));
+    quitReader();
+
+    wxRemoveFile(text);
+    startReader();
+    reopenLastDocument(*frame, SReaderOptions());
+    EXPECT_EQ(nullptr, frame->getDocument());
+    EXPECT_TRUE(frame->getStatusText(CReaderFrame::kChapterField).StartsWith("Not reopened"));
 }
 
 } // namespace
