@@ -13,10 +13,7 @@
 namespace {
 
 TEST(PreferencesFileTest, TwoReadersKeepEachOthersChanges) {
-    const wxString folder = wxFileName::CreateTempFileName("flitreader-file");
-    wxRemoveFile(folder);
-    wxFileName::Mkdir(folder, 0700);
-    const wxString path = folder + "/flitreader.conf";
+    const wxString path = wxFileName::CreateTempFileName("flitreader-file");
     for (const bool fasterFirst : {true, false}) {
         SCOPED_TRACE(fasterFirst ? "the speed saved first" : "the theme saved first");
         std::ofstream(path.ToStdString()) << "[Reading]\nSpeed=300\n[View]\nTheme=sepia\n"
@@ -26,17 +23,14 @@ TEST(PreferencesFileTest, TwoReadersKeepEachOthersChanges) {
         const auto lighter = CPreferencesConfig::open(path, &problem);
         ASSERT_EQ("", problem);
         const SPreferences held = userPreferences::load(*faster, nullptr);
-        SPreferences fast = held;
+        SPreferences fast = held, light = held;
         fast.speed = 400;
-        SPreferences light = held;
         light.theme = eThemeLight;
-        const auto saveFast = [&] {
-            EXPECT_TRUE(userPreferences::save(*faster, held, fast, &problem)) << problem;
+        const auto save = [&](CPreferencesConfig& config, const SPreferences& chosen) {
+            EXPECT_TRUE(userPreferences::save(config, held, chosen, &problem)) << problem;
         };
-        const auto saveLight = [&] {
-            EXPECT_TRUE(userPreferences::save(*lighter, held, light, &problem)) << problem;
-        };
-        fasterFirst ? (saveFast(), saveLight()) : (saveLight(), saveFast());
+        fasterFirst ? (save(*faster, fast), save(*lighter, light))
+                    : (save(*lighter, light), save(*faster, fast));
 
         CPreferencesConfig reread(path, true);
         const SPreferences result = userPreferences::load(reread, nullptr);
@@ -44,7 +38,8 @@ TEST(PreferencesFileTest, TwoReadersKeepEachOthersChanges) {
         EXPECT_EQ(eThemeLight, result.theme);
         EXPECT_EQ(50, result.fontSize);
     }
-    wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
+    wxRemoveFile(path);
+    wxRemoveFile(path + ".lock");
 }
 
 } // namespace
