@@ -14,6 +14,8 @@
 
 #include <algorithm>
 #include <iterator>
+#include <string_view>
+#include <unordered_map>
 
 namespace {
 
@@ -155,21 +157,37 @@ std::string CTextSearch::fold(const wxString& text) {
 
 void CTextSearch::buildIndex() {
     indexed = true;
+    // The words counted as the navigator counts them, by the rules of what reading flashes:
+    // a word item's word, and the words an item such as a link stands for.
+    size_t wordsBefore = 0;
     bool skipping = false;
     UChar32 last = 0;
+    // A book repeats its words: each is folded once.
+    std::unordered_map<std::string_view, std::string> foldedWords;
     for (wxCDataInfoListNode* node = document.getFirstNode(); node; node = node->GetNext()) {
         skipping = CFlashedWords::passesOver(node, skipping);
-        const char* word = skipping ? nullptr : shownWordOf(node);
+        if (skipping) {
+            continue;
+        }
+        if (node->GetData()->getDataInfoType() != eDITWord) {
+            wordsBefore += CFlashedWords::wordsOf(document, node).size();
+            continue;
+        }
+        const char* word = shownWordOf(node);
         if (word == nullptr) {
             continue;
         }
-        const std::string folded = foldUtf8(word, std::char_traits<char>::length(word));
+        const std::string_view key(word);
+        auto known = foldedWords.find(key);
+        if (known == foldedWords.end()) {
+            known = foldedWords.emplace(key, foldUtf8(key.data(), key.size())).first;
+        }
+        const std::string& folded = known->second;
         if (!starts.empty() && !joinsWithoutSpace(last, firstCodePoint(folded))) {
             text += ' ';
         }
         starts.push_back(static_cast<uint32_t>(text.size()));
-        // Asked in the document's order, the navigator counts on from its last answer.
-        wordIndexes.push_back(static_cast<uint32_t>(navigator.wordsBefore(node)));
+        wordIndexes.push_back(static_cast<uint32_t>(wordsBefore++));
         text += folded;
         last = lastCodePoint(folded);
     }
