@@ -266,7 +266,12 @@ bool saveFind(CReaderFrame* frame, const wxString& path) {
     if (!waitUntilPainted(frame)) {
         return cannot("the find bar did not show");
     }
-    return capture(frame, path);
+    // The client area: what the window copy holds below it was never painted.
+    const wxImage picture = windowPicture(frame);
+    if (!picture.IsOk()) {
+        return cannot("cannot copy the window for " + path);
+    }
+    return saveImage(picture.GetSubImage(wxRect(wxPoint(), frame->GetClientSize())), path);
 }
 
 // Opens a sample and moves to a part of it (in thousandths); the position is remembered when
