@@ -77,12 +77,15 @@ CFindBar::CFindBar(CReaderFrame* readerFrame)
     SetSizer(rows);
     Hide();
 
+    // Clicked, the buttons leave the focus in the field, where typing goes on.
+    for (wxButton* button : {previous, next, closing}) {
+        button->SetCanFocus(false);
+    }
     field->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { searchTyped(); });
     previous->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { findNext(-1); });
     next->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { findNext(1); });
     closing->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { close(); });
-    // Sent to the focused window first and up to the frame, whose reading keys must not see
-    // what is typed here.
+    // Sent to the focused window first, then up to the frame: Esc and Enter are the bar's.
     Bind(wxEVT_CHAR_HOOK, &CFindBar::onKey, this);
 }
 
@@ -99,8 +102,8 @@ void CFindBar::onKey(wxKeyEvent& event) {
                event.GetModifiers() == wxMOD_NONE) {
         onEnter();
     } else {
-        // To the field or button as usual (and on to the menus' accelerators), not the frame.
-        event.DoAllowNextEvent();
+        // On to the field; the frame's reading keys leave what is typed in a text field alone.
+        event.Skip();
     }
 }
 
