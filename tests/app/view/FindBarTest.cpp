@@ -46,26 +46,23 @@ TEST(FindBarTest, FindsMovesReadingAndKeepsItsKeys) {
         press.SetEventObject(bar->getField());
         bar->getField()->ProcessWindowEvent(press);
     };
-    const auto place = [&] {
-        return frame->getResumeNode() == nullptr
-                   ? -1
-                   : static_cast<int>(frame->getNavigator()->wordsBefore(frame->getResumeNode()));
-    };
+    // The word reading goes on from; the word count (22) before any move.
+    const auto place = [&] { return frame->getNavigator()->wordsBefore(frame->getResumeNode()); };
     const struct {
         const char* step;
         std::function<void()> act;
         const char* status; // what the bar says after
-        int place;          // the word reading goes on from; -1: not moved
+        size_t place;
     } steps[] = {
-        {"Ctrl+F", [&] { menu(ID_FIND); }, "", -1},
-        {"typing shows the first match", [&] { bar->getField()->SetValue("cafe"); }, "1 of 2", -1},
+        {"Ctrl+F", [&] { menu(ID_FIND); }, "", 22},
+        {"typing shows the first match", [&] { bar->getField()->SetValue("cafe"); }, "1 of 2", 22},
         {"Space, arrows and Home stay in the bar",
          [&] {
              for (int code : {WXK_SPACE, WXK_LEFT, WXK_UP, WXK_HOME}) {
                  key(code);
              }
          },
-         "1 of 2", -1},
+         "1 of 2", 22},
         {"Enter moves there", [&] { key(WXK_RETURN); }, "1 of 2", 8},
         {"Enter again, to the next", [&] { key(WXK_RETURN); }, "2 of 2", 14},
         {"F3 goes round", [&] { menu(ID_FIND_NEXT); }, "1 of 2, wrapped to the start", 8},
@@ -88,7 +85,7 @@ TEST(FindBarTest, FindsMovesReadingAndKeepsItsKeys) {
     bar->getField()->ChangeValue("Harbour");
     menu(ID_FIND_NEXT);
     EXPECT_TRUE(bar->IsShown());
-    EXPECT_EQ(21, place());
+    EXPECT_EQ(21u, place());
     EXPECT_EQ(wxString::FromUTF8("…The Café opens late. Night falls on the harbour."),
               bar->getContext());
 
