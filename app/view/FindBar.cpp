@@ -164,7 +164,7 @@ void CFindBar::searchTyped() {
     }
     CTextSearch::SMatch first;
     if (text->find(query, origin, 1, &first)) {
-        show(first);
+        show(first, 1);
     } else {
         say("No matches");
     }
@@ -208,7 +208,7 @@ void CFindBar::findNext(int direction) {
         wxBell();
         return;
     }
-    show(next);
+    show(next, direction);
     jumpToMatch();
 }
 
@@ -219,13 +219,13 @@ void CFindBar::jumpToMatch() {
     origin = match.word;
 }
 
-void CFindBar::show(const CTextSearch::SMatch& found) {
+void CFindBar::show(const CTextSearch::SMatch& found, int direction) {
     match = found;
     matched = true;
     movedThere = false;
     wxString said = wxString::Format("%zu of %zu", found.ordinal + 1, found.count);
     if (found.wrapped) {
-        said += found.ordinal == 0 ? ", wrapped to the start" : ", wrapped to the end";
+        said += direction > 0 ? ", wrapped to the start" : ", wrapped to the end";
     }
     status->SetLabel(said);
     const CTextSearch::SContext shown = search->contextOf(found, kContextReach);

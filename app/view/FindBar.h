@@ -47,7 +47,8 @@ private:
     CTextSearch* searchOfDocument();
     // The word reading is at.
     size_t placeWord() const;
-    void show(const CTextSearch::SMatch& match);
+    // direction: the way the search went, to say which end it went round.
+    void show(const CTextSearch::SMatch& match, int direction);
     void say(const wxString& message);
     void jumpToMatch();
 
