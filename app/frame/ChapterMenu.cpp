@@ -36,7 +36,8 @@ void CChapterMenu::rebuild(const CChapterIndex& chapters, bool hasContents) {
 }
 
 void CChapterMenu::bind() {
-    frame->Bind(wxEVT_MENU, &CChapterMenu::onChoice, this, ID_CHAPTER_LIST, ID_CHAPTER_LAST);
+    frame->Bind(wxEVT_MENU, &CChapterMenu::onChoice, this, ID_CHAPTER_LIST);
+    frame->Bind(wxEVT_MENU, &CChapterMenu::onChoice, this, ID_CHAPTER_FIRST, ID_CHAPTER_LAST);
 }
 
 void CChapterMenu::onChoice(wxCommandEvent& event) {

@@ -13,6 +13,7 @@
 #include "library/ReaderLibrary.h"
 #include "reading/ReadingNavigator.h"
 #include "view/AssessmentView.h"
+#include "view/FindBar.h"
 #include "view/FlitView.h"
 #include "view/ProgressStrip.h"
 
@@ -52,11 +53,13 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     flitView = new CFlitView(this);
     assessmentView = new CAssessmentView(this);
     assessmentView->Hide();
+    findBar = new CFindBar(this);
     progress = new CProgressStrip(this);
     wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(messages.getBar(), wxSizerFlags().Expand());
     sizer->Add(flitView, wxSizerFlags(1).Expand());
     sizer->Add(assessmentView, wxSizerFlags(1).Expand());
+    sizer->Add(findBar, wxSizerFlags().Expand());
     sizer->Add(progress, wxSizerFlags().Expand());
     SetSizer(sizer);
 
@@ -347,6 +350,7 @@ void CReaderFrame::closeDocument() {
             }
         }
     }
+    findBar->forgetDocument();
     chapters = CChapterIndex();
     links = CLinkNotices();
     navigator.reset();

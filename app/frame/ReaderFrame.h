@@ -23,6 +23,7 @@ class CAssessmentView;
 class CDataManager;
 class CFlitCommandEvent;
 class CFlitManager;
+class CFindBar;
 class CFlitView;
 class CProgressStrip;
 class CReaderKeys;
@@ -88,6 +89,9 @@ public:
     void moveBySentence(int direction);
     void moveByParagraph(int direction);
     void changeSpeed(int command);
+    // Moves reading to target (context: the word the paused view shows), a move of more than a
+    // sentence.
+    void jumpTo(wxCDataInfoListNode* target, wxCDataInfoListNode* context = nullptr);
     void setWordDisplayLength(unsigned int length);
     // Full screen on or off; the status bar stays.
     void toggleFullScreen() { comfort->toggleFullScreen(); }
@@ -114,6 +118,10 @@ public:
     CFlitView* getFlitView() const { return flitView; }
     CAssessmentView* getAssessmentView() const { return assessmentView; }
     CDataManager* getDocument() const { return document.get(); }
+    CReadingNavigator* getNavigator() const { return navigator.get(); }
+    // The word reading is at: a move's target still waiting, else the word last shown.
+    wxCDataInfoListNode* getPlace() const { return placeNode(); }
+    CFindBar* getFindBar() const { return findBar; }
     // Where a continue would go on from while paused or stopped.
     wxCDataInfoListNode* getResumeNode() const { return resumeNode; }
     wxString getStatusText(int field) const;
@@ -191,6 +199,7 @@ private:
     CFlitView* flitView;
     CAssessmentView* assessmentView;
     CProgressStrip* progress;
+    CFindBar* findBar;
     std::unique_ptr<CReaderStatus> status;
     std::unique_ptr<CDocumentOpener> opener;
     std::unique_ptr<CReaderLibrary> library;

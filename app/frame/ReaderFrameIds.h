@@ -34,6 +34,10 @@ enum {
     ID_CHAPTER_LIST,
     ID_PREFERENCES_FIXATION,
     ID_STATISTICS,
+    // Find: Edit > Find, Find Next and Find Previous.
+    ID_FIND,
+    ID_FIND_NEXT,
+    ID_FIND_PREVIOUS,
     // View > Theme, one identifier per theme in eTheme's order.
     ID_THEME_FIRST,
     ID_THEME_LAST = ID_THEME_FIRST + eThemeCount - 1,

@@ -213,6 +213,10 @@ void CReaderFrame::seekTo(int value) {
     }
 }
 
+void CReaderFrame::jumpTo(wxCDataInfoListNode* target, wxCDataInfoListNode* context) {
+    moveTo(target, context);
+}
+
 void CReaderFrame::moveTo(wxCDataInfoListNode* target, wxCDataInfoListNode* context) {
     if (target == nullptr) {
         wxBell();

@@ -6,6 +6,7 @@
 
 #include <wx/defs.h>
 #include <wx/event.h>
+#include <wx/textentry.h>
 
 namespace {
 
@@ -73,6 +74,11 @@ CReaderKeys::CReaderKeys(CReaderFrame* readerFrame, CViewComfort& viewComfort)
 }
 
 void CReaderKeys::onCharHook(wxKeyEvent& event) {
+    // What is typed in a text field (the find bar's) is the field's, not reading's.
+    if (dynamic_cast<wxTextEntry*>(event.GetEventObject()) != nullptr) {
+        event.Skip();
+        return;
+    }
     SPress press;
     press.keyCode = event.GetKeyCode();
     press.unicode = event.GetUnicodeKey();

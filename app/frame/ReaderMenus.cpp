@@ -6,6 +6,7 @@
 #include "library/StatisticsDialog.h"
 #include "preferences/Preferences.h"
 #include "preferences/PreferencesDialog.h"
+#include "view/FindBar.h"
 #include "view/Themes.h"
 
 #include <flitengine/debug/FEDebugDlg.h>
@@ -54,6 +55,12 @@ CReaderMenus::CReaderMenus(CReaderFrame* readerFrame, const CChapterIndex& chapt
 
     wxMenu* edit = new wxMenu;
     edit->Append(ID_PASTE_DOCUMENT, "&Paste as Document\tCtrl+V", "Read the text on the clipboard");
+    edit->AppendSeparator();
+    edit->Append(ID_FIND, "&Find...\tCtrl+F",
+                 "Find text in the document, whatever its case and accents");
+    edit->Append(ID_FIND_NEXT, "Find &Next\tF3", "Move to the next match of the last search");
+    edit->Append(ID_FIND_PREVIOUS, "Find Pre&vious\tShift+F3",
+                 "Move to the match before, of the last search");
     edit->AppendSeparator();
     edit->Append(wxID_PREFERENCES, "P&references...\tCtrl+,");
     wxMenu* goMenu = chapterMenu.create();
@@ -154,6 +161,9 @@ void CReaderMenus::bindCommands() {
     bind(ID_FULL_SCREEN, [f] { f->toggleFullScreen(); });
     bind(ID_KEYS, [f] { f->showKeys(); });
     bind(ID_PASTE_DOCUMENT, [f] { f->pasteDocument(); });
+    bind(ID_FIND, [f] { f->getFindBar()->open(); });
+    bind(ID_FIND_NEXT, [f] { f->getFindBar()->findNext(1); });
+    bind(ID_FIND_PREVIOUS, [f] { f->getFindBar()->findNext(-1); });
     f->Bind(
         wxEVT_MENU, [f](wxCommandEvent& event) { f->setKeepLineBreaks(event.IsChecked()); },
         ID_KEEP_LINE_BREAKS);

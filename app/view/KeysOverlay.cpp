@@ -44,6 +44,8 @@ const std::vector<std::pair<const char*, const char*>>& CKeysOverlay::keys() {
         {"F1 or ?", "this list of keys"},
         {"Ctrl+O / Ctrl+V", "open a document / paste one"},
         {"Ctrl+G", "choose a chapter (long tables of contents)"},
+        {"Ctrl+F", "find text (Enter: go there, Esc: close)"},
+        {"F3 / Shift+F3", "next / previous match"},
         {"Ctrl+D", "the debug dialog"},
         {"Ctrl+Q", "quit"},
     };

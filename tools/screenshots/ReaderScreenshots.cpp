@@ -11,6 +11,7 @@
 //   reader-statistics.png   the statistics, over four weeks of made-up reading sessions
 //   reader-preferences.png  the Preferences dialog
 //   reader-languages.png    Hebrew flashed and paused on, Japanese and an emoji sequence flashed
+//   reader-find.png         the find bar on a match, reading moved there
 //
 // The preferences and the library live in a temporary folder for the run (XDG_CONFIG_HOME and
 // XDG_DATA_HOME point there), so the user's own are never read or changed.
@@ -22,6 +23,7 @@
 #include "library/StatisticsDialog.h"
 #include "preferences/Preferences.h"
 #include "preferences/PreferencesDialog.h"
+#include "view/FindBar.h"
 #include "view/FlitView.h"
 #include "view/ProgressStrip.h"
 #include "view/Themes.h"
@@ -35,6 +37,7 @@
 #include <wx/image.h>
 #include <wx/init.h>
 #include <wx/log.h>
+#include <wx/srchctrl.h>
 #include <wx/stdpaths.h>
 
 #include <chrono>
@@ -245,6 +248,32 @@ bool saveLanguages(CReaderFrame* frame, const wxString& path) {
                      path);
 }
 
+// The find bar over samples/lighthouse.txt, on the second match of a name, reading moved there.
+bool saveFind(CReaderFrame* frame, const wxString& path) {
+    if (!frame->openDocument(FLIT_SAMPLES_DIR "/lighthouse.txt", true)) {
+        return cannot("cannot open lighthouse.txt");
+    }
+    const wxSize clientSize(760, 420);
+    frame->SetClientSize(clientSize);
+    if (!pumpUntil([&] { return frame->GetClientSize() == clientSize; },
+                   std::chrono::seconds(10))) {
+        return cannot("the window did not take its new size");
+    }
+    CFindBar* bar = frame->getFindBar();
+    bar->open();
+    bar->getField()->SetValue("elspeth");
+    bar->findNext(1);
+    if (!waitUntilPainted(frame)) {
+        return cannot("the find bar did not show");
+    }
+    // The client area: what the window copy holds below it was never painted.
+    const wxImage picture = windowPicture(frame);
+    if (!picture.IsOk()) {
+        return cannot("cannot copy the window for " + path);
+    }
+    return saveImage(picture.GetSubImage(wxRect(wxPoint(), frame->GetClientSize())), path);
+}
+
 // Opens a sample and moves to a part of it (in thousandths); the position is remembered when
 // the next document is opened.
 bool openAt(CReaderFrame* frame, const char* name, int thousandths) {
@@ -326,7 +355,8 @@ int takeScreenshots(const wxString& folder) {
                                                         frame->setPreferences(chosen);
                                                     }),
                              folder + "/reader-preferences.png") &&
-               saveLanguages(frame, folder + "/reader-languages.png");
+               saveLanguages(frame, folder + "/reader-languages.png") &&
+               saveFind(frame, folder + "/reader-find.png");
     }
     frame->Close(true);
     pumpUntil([] { return wxTopLevelWindows.IsEmpty(); }, std::chrono::seconds(10));
