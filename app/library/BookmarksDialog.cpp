@@ -30,8 +30,10 @@ std::vector<wxString> CBookmarksDialog::rowOf(const CLibrary::SBookmark& bookmar
 
 bool CBookmarksDialog::askNote(wxWindow* parent, const wxString& title, const wxString& context,
                                wxString* note) {
-    wxTextEntryDialog dialog(
-        parent, wxString::Format("At \u201c%s\u201d\n\nNote (optional):", context), title, *note);
+    // The quotation marks as UTF-8: a narrow format string is read in the C locale.
+    const wxString message = wxString::FromUTF8("At \u201c") + context +
+                             wxString::FromUTF8("\u201d\n\nNote (optional):");
+    wxTextEntryDialog dialog(parent, message, title, *note);
     if (dialog.ShowModal() != wxID_OK) {
         return false;
     }

@@ -159,6 +159,9 @@ TEST_F(LibraryTest, AnUnusableLibraryLeavesTheReaderReading) {
         open();
         EXPECT_TRUE(frame->getStatusText(CReaderFrame::kChapterField).Contains(library.said))
             << frame->getStatusText(CReaderFrame::kChapterField);
+        // No bookmarks are offered: Ctrl+B only says why.
+        EXPECT_FALSE(frame->offersBookmarks());
+        frame->addBookmark();
         frame->startFromBeginning();
         EXPECT_TRUE(pumpUntil([&] { return frame->getReading() == CReaderFrame::eFinished; }));
         close();
