@@ -15,7 +15,7 @@ struct SColumn {
     const char* heading;
     int width;
 };
-const SColumn kColumns[] = {{"Place", 110}, {"Context", 330}, {"Note", 200}, {"Made", 150}};
+const SColumn kColumns[] = {{"Place", 110}, {"Context", 420}, {"Note", 180}, {"Made", 130}};
 const int kNoteColumn = 2;
 
 } // namespace
@@ -25,7 +25,7 @@ std::vector<wxString> CBookmarksDialog::rowOf(const CLibrary::SBookmark& bookmar
     const long long percent = total <= 0 ? 0 : bookmark.position * kPercent / total;
     return {wxString::Format("%lld%%, word %lld", percent, bookmark.position + 1), bookmark.context,
             bookmark.note,
-            bookmark.created.IsValid() ? bookmark.created.Format("%x %H:%M") : wxString()};
+            bookmark.created.IsValid() ? bookmark.created.Format("%Y-%m-%d %H:%M") : wxString()};
 }
 
 bool CBookmarksDialog::askNote(wxWindow* parent, const wxString& title, const wxString& context,
@@ -47,7 +47,7 @@ CBookmarksDialog::CBookmarksDialog(wxWindow* parent, CLibrary* bookmarkLibrary,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       library(bookmarkLibrary), bookmarks(std::move(marks)), words(documentWords) {
     wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
-    list = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, wxSize(800, 280), wxLC_REPORT);
+    list = new wxListCtrl(this, wxID_ANY, wxDefaultPosition, wxSize(860, 280), wxLC_REPORT);
     for (const SColumn& column : kColumns) {
         list->AppendColumn(column.heading, wxLIST_FORMAT_LEFT, column.width);
     }
