@@ -45,7 +45,6 @@ TEST(ReaderKeysTest, KeysMapToCommands) {
         {"Ctrl+B", 'B', 2, wxMOD_CONTROL, false, false, false, K::eAddBookmark},
         {"Ctrl+Shift+B", 'B', 2, wxMOD_CONTROL | wxMOD_SHIFT, false, false, false,
          K::eShowBookmarks},
-        {"B", 'B', 'b', wxMOD_NONE, false, false, false, K::eNone},
         {"Down", WXK_DOWN, 0, wxMOD_NONE, false, false, false, K::eSlower},
         {"Ctrl+Up", WXK_UP, 0, wxMOD_CONTROL, false, false, false, K::eNone},
     };
