@@ -200,7 +200,8 @@ private:
     std::unique_ptr<CDataManager> document;
     std::unique_ptr<CReadingNavigator> navigator;
     std::unique_ptr<CFlitManager> manager;
-    // The open document's parts: its chapters, the words shown, the links and attachments.
+    // The open document's parts: its chapters, the words shown, the links and attachments,
+    // the places jumps left.
     CChapterIndex chapters;
     CShownWordCounter counter;
     CLinkNotices links;

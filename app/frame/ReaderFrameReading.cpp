@@ -210,12 +210,11 @@ void CReaderFrame::seekTo(int value, bool dragged) {
         std::min(total - 1, static_cast<size_t>(wxMax(0, value)) * total / CProgressStrip::kRange);
     wxCDataInfoListNode* node = navigator->itemOfWord(index);
     if (node != nullptr) {
-        // A drag is one move: the place its press left is the one kept.
-        if (dragged) {
-            moveTo(node);
-        } else {
-            jumpTo(node);
+        // A drag is one move: only the place its press left is kept.
+        if (!dragged) {
+            keepPlaceLeft(node);
         }
+        moveTo(node);
     }
 }
 
