@@ -16,12 +16,12 @@ wxMenu* CChapterMenu::create() {
 
 void CChapterMenu::rebuild(const CChapterIndex& chapters, bool hasContents) {
     listed = &chapters;
-    while (goMenu->GetMenuItemCount() > 0) {
-        goMenu->Destroy(goMenu->FindItemByPosition(0));
+    if (chapterItem != nullptr) {
+        goMenu->Destroy(chapterItem);
     }
     if (!hasContents || chapters.size() > kMaxChapterMenuEntries) {
-        goMenu->Append(ID_CHAPTER_LIST, "&Chapter...\tCtrl+G",
-                       "Choose a chapter from the document's table of contents");
+        chapterItem = goMenu->Insert(0, ID_CHAPTER_LIST, "&Chapter...\tCtrl+G",
+                                     "Choose a chapter from the document's table of contents");
         goMenu->Enable(ID_CHAPTER_LIST, !chapters.empty());
         return;
     }
@@ -32,7 +32,7 @@ void CChapterMenu::rebuild(const CChapterIndex& chapters, bool hasContents) {
         label.Replace("&", "&&");
         list->Append(ID_CHAPTER_FIRST + static_cast<int>(i), label);
     }
-    goMenu->AppendSubMenu(list, "&Chapter");
+    chapterItem = goMenu->Insert(0, wxID_ANY, "&Chapter", list);
 }
 
 void CChapterMenu::bind() {

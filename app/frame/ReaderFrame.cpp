@@ -79,7 +79,7 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     comfort = std::make_unique<CViewComfort>(this, flitView, assessmentView,
                                              [this] { return reading == eReading; });
     applyPreferences();
-    progress->setSeekHandler([this](int value) { seekTo(value); });
+    progress->setSeekHandler([this](int value, bool dragged) { seekTo(value, dragged); });
     // Files dropped on the frame or the view are opened.
     opener->acceptDrops(this);
     opener->acceptDrops(flitView);
@@ -353,6 +353,7 @@ void CReaderFrame::closeDocument() {
     findBar->forgetDocument();
     chapters = CChapterIndex();
     links = CLinkNotices();
+    history.clear();
     navigator.reset();
     document.reset();
     status->forgetDocument();

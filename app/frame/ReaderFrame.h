@@ -11,6 +11,7 @@
 #include "reading/ChapterIndex.h"
 #include "reading/EventRecorder.h"
 #include "reading/LinkNotices.h"
+#include "reading/PositionHistory.h"
 #include "reading/ShownWordCounter.h"
 
 #include <wx/frame.h>
@@ -89,9 +90,6 @@ public:
     void moveBySentence(int direction);
     void moveByParagraph(int direction);
     void changeSpeed(int command);
-    // Moves reading to target (context: the word the paused view shows), a move of more than a
-    // sentence.
-    void jumpTo(wxCDataInfoListNode* target, wxCDataInfoListNode* context = nullptr);
     void setWordDisplayLength(unsigned int length);
     // Full screen on or off; the status bar stays.
     void toggleFullScreen() { comfort->toggleFullScreen(); }
@@ -99,7 +97,22 @@ public:
     void showKeys() { comfort->showKeys(); }
     bool keysShown() const { return comfort->keysShown(); }
     // Moves to the word at a value of the progress strip (parts of CProgressStrip::kRange).
-    void seekTo(int value);
+    // dragged: a step of a drag, which goes on with the move its press began.
+    void seekTo(int value, bool dragged = false);
+    // A move of more than a sentence (Home, the strip, a chapter, the library, a search): the
+    // place left is kept for Go > Back, then it moves as the sentence moves do.
+    void jumpTo(wxCDataInfoListNode* target, wxCDataInfoListNode* context = nullptr);
+    // Go > Back and Go > Forward through the places jumps left, as a browser's; a bell and a
+    // note when there is nowhere to go.
+    void goBack() { goThroughHistory(-1); }
+    void goForward() { goThroughHistory(1); }
+    bool canGoBack() const { return history.canGoBack(); }
+    bool canGoForward() const { return history.canGoForward(); }
+    // Marks the word reading stands at with an optional note, pausing meanwhile; lists the
+    // document's bookmarks to go to one. Only for a document the library keeps.
+    void addBookmark();
+    void showBookmarks();
+    bool offersBookmarks() const { return navigator && library->offersBookmarks(); }
     // Opens the last link flashed in the browser (web, mail and file addresses only), pausing.
     void openLastLink();
     // Reads the attachment just announced, rather than skipping it.
@@ -174,6 +187,12 @@ private:
     wxCDataInfoListNode* placeNode() const { return resumeNode ? resumeNode : lastWordNode; }
     // The word a sentence or paragraph move starts from: the place, else the first word.
     wxCDataInfoListNode* moveOrigin() const;
+    // The index of the word reading stands at, as a jump leaves it: the word on screen while
+    // reading, the one the paused view shows, else where reading would go on from.
+    size_t placeLeft();
+    // A jump to target is about to leave the place: kept in the history.
+    void keepPlaceLeft(wxCDataInfoListNode* target);
+    void goThroughHistory(int direction);
     void updateStatus();
     void onStatusTimer();
     // Stops the status updates while reading is held; a link notice still leaves on time.
@@ -189,10 +208,12 @@ private:
     std::unique_ptr<CDataManager> document;
     std::unique_ptr<CReadingNavigator> navigator;
     std::unique_ptr<CFlitManager> manager;
-    // The open document's parts: its chapters, the words shown, the links and attachments.
+    // The open document's parts: its chapters, the words shown, the links and attachments,
+    // the places jumps left.
     CChapterIndex chapters;
     CShownWordCounter counter;
     CLinkNotices links;
+    CPositionHistory history;
 
     CMessageBar messages;
     CReaderSettings settings;

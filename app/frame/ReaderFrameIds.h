@@ -38,6 +38,11 @@ enum {
     ID_FIND,
     ID_FIND_NEXT,
     ID_FIND_PREVIOUS,
+    // Places: Go > Back and Forward through the jumps, bookmarks.
+    ID_GO_BACK,
+    ID_GO_FORWARD,
+    ID_ADD_BOOKMARK,
+    ID_BOOKMARKS,
     // View > Theme, one identifier per theme in eTheme's order.
     ID_THEME_FIRST,
     ID_THEME_LAST = ID_THEME_FIRST + eThemeCount - 1,

@@ -61,6 +61,7 @@ void CReaderFrame::startFromBeginning() {
     if (!manager) {
         return;
     }
+    keepPlaceLeft(document->getFirstNode());
     lastWordNode = nullptr;
     beginReading(EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
 }
@@ -197,10 +198,10 @@ void CReaderFrame::goToChapter(size_t entry) {
     }
     // Reading goes on from the entry's first item (a page marker shows its page); the paused
     // view shows its first words.
-    moveTo(chapters.startOf(entry), chapters.firstWordOf(entry));
+    jumpTo(chapters.startOf(entry), chapters.firstWordOf(entry));
 }
 
-void CReaderFrame::seekTo(int value) {
+void CReaderFrame::seekTo(int value, bool dragged) {
     if (!navigator || navigator->getWordCount() == 0) {
         return;
     }
@@ -209,11 +210,16 @@ void CReaderFrame::seekTo(int value) {
         std::min(total - 1, static_cast<size_t>(wxMax(0, value)) * total / CProgressStrip::kRange);
     wxCDataInfoListNode* node = navigator->itemOfWord(index);
     if (node != nullptr) {
+        // A drag is one move: only the place its press left is kept.
+        if (!dragged) {
+            keepPlaceLeft(node);
+        }
         moveTo(node);
     }
 }
 
 void CReaderFrame::jumpTo(wxCDataInfoListNode* target, wxCDataInfoListNode* context) {
+    keepPlaceLeft(target);
     moveTo(target, context);
 }
 
@@ -343,9 +349,9 @@ void CReaderFrame::rememberOpened() {
                         opener->getSource().shownName(*document), navigator->getWordCount());
     wxCDataInfoListNode* word = resumeAt == 0 ? nullptr : navigator->itemOfWord(resumeAt);
     if (word != nullptr) {
-        // As a move while stopped: the paused view shows the word in its sentence, and Space
-        // reads on from it.
-        moveTo(word);
+        // As a jump while stopped: the paused view shows the word in its sentence, Space reads
+        // on from it, and Back returns to the beginning.
+        jumpTo(word);
     }
 }
 

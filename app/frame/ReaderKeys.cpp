@@ -42,6 +42,7 @@ CReaderKeys::eCommand CReaderKeys::commandFor(const SPress& press) {
     }
     const bool plain = press.modifiers == wxMOD_NONE;
     const bool ctrl = press.modifiers == wxMOD_CONTROL;
+    const bool alt = press.modifiers == wxMOD_ALT;
     // Keys go to the assessment view's Continue button while it shows.
     if (press.assessmentShown && plain &&
         (press.keyCode == WXK_SPACE || press.keyCode == WXK_RETURN)) {
@@ -56,9 +57,13 @@ CReaderKeys::eCommand CReaderKeys::commandFor(const SPress& press) {
         // Esc leaves full screen and, as always, stops reading.
         return !plain ? eNone : press.fullScreen ? eStopLeavingFullScreen : eStop;
     case WXK_LEFT:
-        return plain ? eSentenceBack : ctrl ? eParagraphBack : eNone;
+        return plain ? eSentenceBack : ctrl ? eParagraphBack : alt ? eGoBack : eNone;
     case WXK_RIGHT:
-        return plain ? eSentenceForward : ctrl ? eParagraphForward : eNone;
+        return plain ? eSentenceForward : ctrl ? eParagraphForward : alt ? eGoForward : eNone;
+    case 'B':
+        return ctrl                                               ? eAddBookmark
+               : press.modifiers == (wxMOD_CONTROL | wxMOD_SHIFT) ? eShowBookmarks
+                                                                  : eNone;
     case WXK_UP:
         return plain ? eFaster : eNone;
     case WXK_DOWN:
@@ -138,6 +143,18 @@ void CReaderKeys::onCharHook(wxKeyEvent& event) {
         break;
     case eSlower:
         frame->changeSpeed(CReaderFrame::eSlower);
+        break;
+    case eGoBack:
+        frame->goBack();
+        break;
+    case eGoForward:
+        frame->goForward();
+        break;
+    case eAddBookmark:
+        frame->addBookmark();
+        break;
+    case eShowBookmarks:
+        frame->showBookmarks();
         break;
     }
 }

@@ -31,6 +31,10 @@ public:
         eParagraphForward,
         eFaster,
         eSlower,
+        eGoBack,
+        eGoForward,
+        eAddBookmark,
+        eShowBookmarks,
     };
     // A key pressed (its code, its character and the wxMOD_ modifiers held) and what the
     // window shows at the time.

@@ -64,6 +64,16 @@ CReaderMenus::CReaderMenus(CReaderFrame* readerFrame, const CChapterIndex& chapt
     edit->AppendSeparator();
     edit->Append(wxID_PREFERENCES, "P&references...\tCtrl+,");
     wxMenu* goMenu = chapterMenu.create();
+    // After the chapter entry, which the chapter menu puts first. Alt+Left and Ctrl+B are the
+    // frame's keys too, so that they work in full screen.
+    goMenu->AppendSeparator();
+    goMenu->Append(ID_GO_BACK, "&Back\tAlt+Left", "Return to where the last jump left");
+    goMenu->Append(ID_GO_FORWARD, "&Forward\tAlt+Right", "Go again where Back came from");
+    goMenu->AppendSeparator();
+    goMenu->Append(ID_ADD_BOOKMARK, "&Add Bookmark...\tCtrl+B",
+                   "Mark the word reading is at, with a note, in the library");
+    goMenu->Append(ID_BOOKMARKS, "Book&marks...\tCtrl+Shift+B",
+                   "The document's bookmarks: go to one, edit its note or delete it");
 
     wxMenu* speedMenu = new wxMenu;
     speedMenu->Append(ID_FASTER, wxString::Format("&Faster by %u wpm (Up)",
@@ -167,6 +177,20 @@ void CReaderMenus::bindCommands() {
     f->Bind(
         wxEVT_MENU, [f](wxCommandEvent& event) { f->setKeepLineBreaks(event.IsChecked()); },
         ID_KEEP_LINE_BREAKS);
+    bind(ID_GO_BACK, [f] { f->goBack(); });
+    bind(ID_GO_FORWARD, [f] { f->goForward(); });
+    bind(ID_ADD_BOOKMARK, [f] { f->addBookmark(); });
+    bind(ID_BOOKMARKS, [f] { f->showBookmarks(); });
+    // Greyed while there is nowhere to go, or no library to keep bookmarks in.
+    const auto enableWhen = [f](int id, bool (CReaderFrame::*possible)() const) {
+        f->Bind(
+            wxEVT_UPDATE_UI,
+            [f, possible](wxUpdateUIEvent& event) { event.Enable((f->*possible)()); }, id);
+    };
+    enableWhen(ID_GO_BACK, &CReaderFrame::canGoBack);
+    enableWhen(ID_GO_FORWARD, &CReaderFrame::canGoForward);
+    enableWhen(ID_ADD_BOOKMARK, &CReaderFrame::offersBookmarks);
+    enableWhen(ID_BOOKMARKS, &CReaderFrame::offersBookmarks);
     chapterMenu.bind();
 }
 

@@ -34,6 +34,15 @@ const char* const kMigrations[] = {
     "  duration_ms INTEGER NOT NULL,"
     "  wpm INTEGER NOT NULL);"
     "CREATE INDEX sessions_by_start ON sessions(start);",
+    // Version 2: the places marked in documents.
+    "CREATE TABLE bookmarks ("
+    "  id INTEGER PRIMARY KEY,"
+    "  hash TEXT NOT NULL,"
+    "  position INTEGER NOT NULL,"
+    "  note TEXT NOT NULL DEFAULT '',"
+    "  context TEXT NOT NULL DEFAULT '',"
+    "  created INTEGER NOT NULL);"
+    "CREATE INDEX bookmarks_by_document ON bookmarks(hash, position);",
 };
 const int kSchemaVersion = static_cast<int>(sizeof(kMigrations) / sizeof(kMigrations[0]));
 
@@ -234,7 +243,12 @@ CLibrary::SDocument CLibrary::opened(const std::string& hash, const wxString& ti
             document.lastRead = fromSeconds(known.integer(1));
         }
     }
-    // The file changed since: its old entry's place means nothing in the new text.
+    // The file changed since: its old entry's places mean nothing in the new text.
+    CStatement(this, "DELETE FROM bookmarks WHERE hash IN "
+                     "(SELECT hash FROM documents WHERE path = ? AND hash <> ?)")
+        .bind(path)
+        .bind(hash)
+        .run();
     CStatement(this, "DELETE FROM documents WHERE path = ? AND hash <> ?")
         .bind(path)
         .bind(hash)
@@ -291,6 +305,46 @@ std::vector<CLibrary::SDocument> CLibrary::documents() {
 void CLibrary::remove(const std::string& hash) {
     // The sessions stay: the statistics count the words read, whatever became of the book.
     CStatement(this, "DELETE FROM documents WHERE hash = ?").bind(hash).run();
+    CStatement(this, "DELETE FROM bookmarks WHERE hash = ?").bind(hash).run();
+}
+
+long long CLibrary::addBookmark(const SBookmark& bookmark) {
+    const bool added =
+        CStatement(this, "INSERT INTO bookmarks (hash, position, note, context, created) "
+                         "VALUES (?, ?, ?, ?, ?)")
+            .bind(bookmark.hash)
+            .bind(bookmark.position)
+            .bind(bookmark.note)
+            .bind(bookmark.context)
+            .bind(toSeconds(bookmark.created.IsValid() ? bookmark.created : wxDateTime::Now()))
+            .run();
+    return added && db != nullptr ? sqlite3_last_insert_rowid(db) : 0;
+}
+
+std::vector<CLibrary::SBookmark> CLibrary::bookmarks(const std::string& hash) {
+    std::vector<SBookmark> found;
+    CStatement list(this, "SELECT id, position, note, context, created FROM bookmarks "
+                          "WHERE hash = ? ORDER BY position, id");
+    list.bind(hash);
+    while (list.row()) {
+        SBookmark bookmark;
+        bookmark.id = list.integer(0);
+        bookmark.hash = hash;
+        bookmark.position = list.integer(1);
+        bookmark.note = list.text(2);
+        bookmark.context = list.text(3);
+        bookmark.created = fromSeconds(list.integer(4));
+        found.push_back(bookmark);
+    }
+    return found;
+}
+
+void CLibrary::setBookmarkNote(long long id, const wxString& note) {
+    CStatement(this, "UPDATE bookmarks SET note = ? WHERE id = ?").bind(note).bind(id).run();
+}
+
+void CLibrary::removeBookmark(long long id) {
+    CStatement(this, "DELETE FROM bookmarks WHERE id = ?").bind(id).run();
 }
 
 std::vector<CLibrary::SSession> CLibrary::sessionsSince(const wxDateTime& since) {

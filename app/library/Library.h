@@ -39,6 +39,16 @@ public:
         unsigned int achievedWpm = 0;
     };
 
+    // A place marked in a document, with the user's note and a few words around it.
+    struct SBookmark {
+        long long id = 0;
+        std::string hash;
+        long long position = 0; // the index of the word marked
+        wxString note;
+        wxString context;
+        wxDateTime created;
+    };
+
     struct SDay {
         wxDateTime day; // local midnight
         long long words = 0;
@@ -78,7 +88,15 @@ public:
     void addSession(const SSession& session);
     // Every document, the last read first.
     std::vector<SDocument> documents();
+    // Forgets a document and its bookmarks.
     void remove(const std::string& hash);
+
+    // Marks a place in a document; the bookmark's id, 0 when it could not be kept.
+    long long addBookmark(const SBookmark& bookmark);
+    // A document's bookmarks, in the order of their places.
+    std::vector<SBookmark> bookmarks(const std::string& hash);
+    void setBookmarkNote(long long id, const wxString& note);
+    void removeBookmark(long long id);
 
     // Reading sessions that began at or after since, oldest first.
     std::vector<SSession> sessionsSince(const wxDateTime& since);

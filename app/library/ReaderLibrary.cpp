@@ -3,6 +3,7 @@
 #include "frame/PauseWhileModal.h"
 #include "frame/ReaderFrame.h"
 #include "frame/ReaderStatus.h"
+#include "library/BookmarksDialog.h"
 #include "library/Library.h"
 #include "library/LibraryDialog.h"
 
@@ -61,4 +62,22 @@ void CReaderLibrary::show() {
             frame->openDocument(path);
         }
     }
+}
+
+bool CReaderLibrary::addBookmark(size_t word, const wxString& context) {
+    wxString note;
+    if (!CBookmarksDialog::askNote(frame, "Add Bookmark", context, &note)) {
+        return false;
+    }
+    const bool kept = sessions.addBookmark(static_cast<long long>(word), note, context) != 0;
+    sayProblem();
+    if (kept) {
+        status.say("Bookmark added: Go > Bookmarks lists it");
+    }
+    return kept;
+}
+
+long long CReaderLibrary::chooseBookmark(size_t words) {
+    CBookmarksDialog dialog(frame, getLibrary(), sessions.bookmarks(), words);
+    return dialog.ShowModal() == wxID_OK ? dialog.getChosen() : -1;
 }

@@ -36,6 +36,15 @@ public:
     // Lists the documents read, to open or forget one.
     void show();
 
+    // Whether the open document can be marked: it came from a file and the library works.
+    bool offersBookmarks() const { return sessions.keepsBookmarks(); }
+    // Marks the word at index word of the open document, with a note asked for under its
+    // context; false when the user cancelled or the library could not keep it.
+    bool addBookmark(size_t word, const wxString& context);
+    // Lists the open document's bookmarks (it has words): the word index of the one chosen to
+    // go to, -1 when none was.
+    long long chooseBookmark(size_t words);
+
 private:
     void sayProblem();
 

@@ -84,6 +84,24 @@ void CSessionRecorder::stopped(size_t wordsShown, long long position) {
     }
 }
 
+long long CSessionRecorder::addBookmark(long long position, const wxString& note,
+                                        const wxString& context) {
+    if (!keepsBookmarks()) {
+        return 0;
+    }
+    CLibrary::SBookmark bookmark;
+    bookmark.hash = documentHash;
+    bookmark.position = position;
+    bookmark.note = note;
+    bookmark.context = context;
+    bookmark.created = wxDateTime::Now();
+    return library->addBookmark(bookmark);
+}
+
+std::vector<CLibrary::SBookmark> CSessionRecorder::bookmarks() {
+    return keepsBookmarks() ? library->bookmarks(documentHash) : std::vector<CLibrary::SBookmark>();
+}
+
 wxString CSessionRecorder::takeProblem() {
     // Once: the reader then reads on without remembering, and need not say so again.
     if (library && !problemSaid && !library->getProblem().empty()) {

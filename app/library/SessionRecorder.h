@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 // What the reader writes to the library: the documents opened from files (known by their
 // bytes), where their reading stopped, and each reading session with the words it showed and
@@ -36,6 +37,13 @@ public:
     // A reading stopped with this many words shown: the session running is recorded (when it
     // showed any), and the position, unless negative.
     void stopped(size_t wordsShown, long long position);
+
+    // Whether the open document can be marked: it is recorded and the library works.
+    bool keepsBookmarks() const { return recordsDocument() && library->isAvailable(); }
+    // Marks the word at position of the open document; the bookmark's id, 0 when not kept.
+    long long addBookmark(long long position, const wxString& note, const wxString& context);
+    // The open document's bookmarks, in the order of their places.
+    std::vector<CLibrary::SBookmark> bookmarks();
 
     // The library's problem, said once: empty after the first time and while there is none.
     wxString takeProblem();

@@ -38,6 +38,8 @@ const std::vector<std::pair<const char*, const char*>>& CKeysOverlay::keys() {
         {"Ctrl+Left / Ctrl+Right", "back / forward one paragraph"},
         {"Up / Down", "faster / slower"},
         {"Click or drag the bar", "move the reading position"},
+        {"Alt+Left / Alt+Right", "back / forward to where a jump left"},
+        {"Ctrl+B / Ctrl+Shift+B", "add a bookmark / list the bookmarks"},
         {"L", "open the last link shown in the browser"},
         {"A", "read the attachment just announced"},
         {"F11", "full screen on / off"},

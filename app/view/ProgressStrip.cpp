@@ -60,7 +60,7 @@ void CProgressStrip::onMouse(wxMouseEvent& event) {
     if (at != shownValue || event.LeftDown()) {
         show(at);
         if (seek) {
-            seek(at);
+            seek(at, !event.LeftDown());
         }
     }
 }

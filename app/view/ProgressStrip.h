@@ -21,9 +21,11 @@ public:
     // drags, the strip shows where the pointer is rather than the value set.
     void setValue(int value);
     int getValue() const { return value; }
-    // Called with the value under the pointer when the user presses on the strip, and again
-    // for each new value while dragging.
-    void setSeekHandler(std::function<void(int value)> handler) { seek = std::move(handler); }
+    // Called with the value under the pointer when the user presses on the strip (dragged
+    // false), and again for each new value while dragging (dragged true: the same move).
+    void setSeekHandler(std::function<void(int value, bool dragged)> handler) {
+        seek = std::move(handler);
+    }
     // Draws the strip into rect; nothing when the rect is empty.
     void draw(wxDC& dc, const wxRect& rect) const;
 
@@ -36,7 +38,7 @@ private:
     int value = 0;
     int shownValue = 0;
     bool dragging = false;
-    std::function<void(int)> seek;
+    std::function<void(int, bool)> seek;
 };
 
 #endif

@@ -12,12 +12,15 @@
 //   reader-preferences.png  the Preferences dialog
 //   reader-languages.png    Hebrew flashed and paused on, Japanese and an emoji sequence flashed
 //   reader-find.png         the find bar on a match, reading moved there
+//   reader-bookmarks.png    Go > Bookmarks, after a few places of samples/lighthouse.txt were
+//   marked
 //
 // The preferences and the library live in a temporary folder for the run (XDG_CONFIG_HOME and
 // XDG_DATA_HOME point there), so the user's own are never read or changed.
 
 #include "WindowPicture.h"
 #include "frame/ReaderFrame.h"
+#include "library/BookmarksDialog.h"
 #include "library/Library.h"
 #include "library/LibraryDialog.h"
 #include "library/StatisticsDialog.h"
@@ -39,6 +42,7 @@
 #include <wx/log.h>
 #include <wx/srchctrl.h>
 #include <wx/stdpaths.h>
+#include <wx/textdlg.h>
 
 #include <chrono>
 #include <cstdio>
@@ -312,6 +316,50 @@ void recordSessions(CLibrary& library) {
     }
 }
 
+// Answers the note dialog of Add Bookmark with note, once it is up.
+void answerNote(const wxString& note) {
+    wxTheApp->CallAfter([note] {
+        for (wxWindow* window : wxTopLevelWindows) {
+            wxTextEntryDialog* dialog = dynamic_cast<wxTextEntryDialog*>(window);
+            if (dialog != nullptr && dialog->IsModal()) {
+                dialog->SetValue(note);
+                dialog->EndModal(wxID_OK);
+                return;
+            }
+        }
+        answerNote(note);
+    });
+}
+
+// Marks a few places of samples/lighthouse.txt as a reader would (Ctrl+B, a note or none) and
+// pictures Go > Bookmarks.
+bool saveBookmarks(CReaderFrame* frame, CLibrary* library, const wxString& path) {
+    if (!frame->openDocument(FLIT_SAMPLES_DIR "/lighthouse.txt", true)) {
+        return cannot("cannot open lighthouse.txt");
+    }
+    const struct {
+        int thousandths;
+        const char* note;
+    } marks[] = {{62, "the point at low water"},
+                 {236, ""},
+                 {418, "waves under the floor"},
+                 {705, "the postcards"}};
+    for (const auto& mark : marks) {
+        frame->seekTo(mark.thousandths * CProgressStrip::kRange / 1000);
+        answerNote(mark.note);
+        frame->addBookmark();
+    }
+    CLibrary::SDocument lighthouse;
+    for (const CLibrary::SDocument& document : library->documents()) {
+        if (document.path.EndsWith("/lighthouse.txt")) {
+            lighthouse = document;
+        }
+    }
+    return captureDialog(new CBookmarksDialog(frame, library, library->bookmarks(lighthouse.hash),
+                                              static_cast<size_t>(lighthouse.words)),
+                         path);
+}
+
 int takeScreenshots(const wxString& folder) {
     SReaderOptions options;
     options.wpm = 300;
@@ -356,7 +404,8 @@ int takeScreenshots(const wxString& folder) {
                                                     }),
                              folder + "/reader-preferences.png") &&
                saveLanguages(frame, folder + "/reader-languages.png") &&
-               saveFind(frame, folder + "/reader-find.png");
+               saveFind(frame, folder + "/reader-find.png") &&
+               saveBookmarks(frame, library, folder + "/reader-bookmarks.png");
     }
     frame->Close(true);
     pumpUntil([] { return wxTopLevelWindows.IsEmpty(); }, std::chrono::seconds(10));

@@ -40,6 +40,11 @@ TEST(ReaderKeysTest, KeysMapToCommands) {
         {"Left", WXK_LEFT, 0, wxMOD_NONE, false, false, false, K::eSentenceBack},
         {"Ctrl+Right", WXK_RIGHT, 0, wxMOD_CONTROL, false, false, false, K::eParagraphForward},
         {"Shift+Left", WXK_LEFT, 0, wxMOD_SHIFT, false, false, false, K::eNone},
+        {"Alt+Left", WXK_LEFT, 0, wxMOD_ALT, false, false, false, K::eGoBack},
+        {"Alt+Right", WXK_RIGHT, 0, wxMOD_ALT, false, false, false, K::eGoForward},
+        {"Ctrl+B", 'B', 2, wxMOD_CONTROL, false, false, false, K::eAddBookmark},
+        {"Ctrl+Shift+B", 'B', 2, wxMOD_CONTROL | wxMOD_SHIFT, false, false, false,
+         K::eShowBookmarks},
         {"Down", WXK_DOWN, 0, wxMOD_NONE, false, false, false, K::eSlower},
         {"Ctrl+Up", WXK_UP, 0, wxMOD_CONTROL, false, false, false, K::eNone},
     };

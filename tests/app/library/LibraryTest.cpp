@@ -2,6 +2,7 @@
 
 #include "library/Library.h"
 #include "frame/ReaderFrame.h"
+#include "library/BookmarksDialog.h"
 #include "library/LibraryDialog.h"
 
 #include "support/TestHost.h"
@@ -12,10 +13,13 @@
 #include <wx/fileconf.h>
 #include <wx/filename.h>
 #include <wx/listctrl.h>
+#include <wx/textdlg.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <thread>
 
@@ -23,6 +27,14 @@ namespace {
 
 const int kWordsField = 2;
 const char* const kText = "One two three. Four five six. Seven eight nine. Ten eleven twelve.";
+
+// Answers the next modal dialog once it is up.
+void whenModal(const std::function<void(wxDialog*)>& answer) {
+    wxTheApp->CallAfter([answer] {
+        wxDialog* dialog = dynamic_cast<wxDialog*>(wxTopLevelWindows.GetLast()->GetData());
+        dialog != nullptr && dialog->IsModal() ? answer(dialog) : whenModal(answer);
+    });
+}
 
 class LibraryTest : public testing::Test {
 protected:
@@ -159,11 +171,64 @@ TEST_F(LibraryTest, AnUnusableLibraryLeavesTheReaderReading) {
         open();
         EXPECT_TRUE(frame->getStatusText(CReaderFrame::kChapterField).Contains(library.said))
             << frame->getStatusText(CReaderFrame::kChapterField);
+        // No bookmarks are offered: Ctrl+B only says why.
+        EXPECT_FALSE(frame->offersBookmarks());
+        frame->addBookmark();
         frame->startFromBeginning();
         EXPECT_TRUE(pumpUntil([&] { return frame->getReading() == CReaderFrame::eFinished; }));
         close();
         EXPECT_EQ(before, read(path));
     }
+}
+
+// A library of the version before bookmarks keeps its document and place and takes bookmarks;
+// after a restart they are listed, one is gone to and one deleted.
+TEST_F(LibraryTest, BookmarksSurviveAMigrationAndARestart) {
+    const std::string hash = CLibrary::hashOf(kText, std::strlen(kText));
+    {
+        // Version 1 was the first step alone: the version before bookmarks, as it wrote it.
+        CLibrary older;
+        older.opened(hash, "Tide", document, 12);
+        older.setPosition(hash, 3);
+    }
+    sqlite3* db = nullptr;
+    sqlite3_open((folder + "/data/flitreader/library.sqlite3").utf8_str(), &db);
+    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "DROP TABLE bookmarks; PRAGMA user_version = 1", nullptr,
+                                      nullptr, nullptr));
+    sqlite3_close(db);
+    open();
+    EXPECT_EQ("Word 4 of 12", frame->getStatusText(kWordsField));
+    whenModal([](wxDialog* note) {
+        static_cast<wxTextEntryDialog*>(note)->SetValue("  four  ");
+        note->EndModal(wxID_OK);
+    });
+    frame->addBookmark();
+    frame->seekTo(500);
+    whenModal([](wxDialog* note) { note->EndModal(wxID_OK); });
+    frame->addBookmark();
+    close();
+
+    open();
+    EXPECT_EQ("Word 7 of 12", frame->getStatusText(kWordsField));
+    whenModal([](wxDialog* dialog) {
+        wxListCtrl* list = static_cast<CBookmarksDialog*>(dialog)->getList();
+        ASSERT_EQ(2, list->GetItemCount());
+        EXPECT_EQ("25%, word 4|Four five six.|four|Seven eight nine.",
+                  list->GetItemText(0, 0) + "|" + list->GetItemText(0, 1) + "|" +
+                      list->GetItemText(0, 2) + "|" + list->GetItemText(1, 1));
+        static_cast<CBookmarksDialog*>(dialog)->goToSelected();
+    });
+    frame->showBookmarks();
+    EXPECT_EQ("Word 4 of 12", frame->getStatusText(kWordsField));
+    whenModal([](wxDialog* dialog) {
+        static_cast<CBookmarksDialog*>(dialog)->removeSelected();
+        dialog->EndModal(wxID_CANCEL);
+    });
+    frame->showBookmarks();
+    frame->goBack();
+    EXPECT_EQ("Word 7 of 12", frame->getStatusText(kWordsField));
+    EXPECT_EQ(6, CLibrary().bookmarks(hash).at(0).position);
+    EXPECT_EQ(1u, CLibrary().bookmarks(hash).size());
 }
 
 // Two readers at once share one library: what one writes, the other reads, day by day.
