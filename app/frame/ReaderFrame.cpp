@@ -150,6 +150,7 @@ void CReaderFrame::presentChunk(CFlitCommandEvent& event) {
     }
     if (node != nullptr && node->GetData()->getDataInfoType() == eDITWord) {
         lastWordNode = node;
+        moveNotShown = false;
         if (reading == ePaused) {
             // The word in hand when the pause came: the context follows it.
             showPausedContext(lastWordNode);

@@ -236,6 +236,9 @@ private:
     wxCDataInfoListNode* lastWordNode = nullptr;
     wxCDataInfoListNode* holdingItem = nullptr;
     wxCDataInfoListNode* resumeNode = nullptr;
+    // While reading: a move's target is the place until a word shows (the engine's thread may
+    // be anywhere meanwhile).
+    bool moveNotShown = false;
 };
 
 #endif

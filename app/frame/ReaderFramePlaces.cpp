@@ -8,7 +8,6 @@
 #include "library/ReaderLibrary.h"
 #include "reading/ReadingNavigator.h"
 
-#include <flitengine/engine/FlitManager.h>
 
 #include <wx/utils.h>
 
@@ -51,10 +50,10 @@ size_t CReaderFrame::placeLeft() {
     }
     wxCDataInfoListNode* at = nullptr;
     if (reading == eReading) {
-        // A move the engine has not presented yet is where reading is; otherwise the word on
-        // screen (or a start's first item until its word shows).
-        at = manager->getState() == CFlitManager::eListPtrModified ? manager->getDataInfoListNode()
-                                                                   : counter.getShownNode();
+        // A move not shown yet is where reading is; otherwise the word on screen (or a start's
+        // first item until its word shows): what the GUI thread knows, not where the engine's
+        // thread has got to meanwhile.
+        at = moveNotShown ? lastWordNode : counter.getShownNode();
     } else if (reading == ePaused) {
         at = placeNode();
     }

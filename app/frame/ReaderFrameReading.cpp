@@ -51,6 +51,7 @@ void CReaderFrame::beginReading(int type, wxCDataInfoListNode* from) {
     showFlitView();
     flitView->clearOverlay();
     resumeNode = holdingItem = nullptr;
+    moveNotShown = false;
     reading = eReading;
     sendRestartingCommand(type, from);
     status->startUpdates();
@@ -232,6 +233,7 @@ void CReaderFrame::moveTo(wxCDataInfoListNode* target, wxCDataInfoListNode* cont
         // The engine finishes the word in hand and goes on from the target after a restart.
         sendRestartingCommand(EVT_FLIT_COMMAND_MODIFY_DATA_INFO_LIST_PTR_MSG, target);
         lastWordNode = target;
+        moveNotShown = true;
     } else {
         // Paused, stopped or not started: the next continue or start goes on from here.
         resumeNode = target;

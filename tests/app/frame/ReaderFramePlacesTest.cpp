@@ -29,12 +29,11 @@ TEST(ReaderFramePlacesTest, BackReturnsToTheExactWordAfterAJump) {
     const wxString folder = wxFileName::CreateTempFileName("flitreader-places");
     wxConfigBase::Set(new wxFileConfig("flitreader", wxEmptyString, folder));
     CReaderFrame* frame = new CReaderFrame({}, std::chrono::steady_clock::now());
-    // The word reading stands at: the engine's while reading, else the one chosen.
+    // The word reading stands at, as the frame keeps it (the engine's thread may have moved on
+    // if the first word's render was not awaited): the beginning when none was shown.
     const auto place = [frame] {
-        wxCDataInfoListNode* at = frame->getReading() == CReaderFrame::eReading
-                                      ? frame->getManager()->getDataInfoListNode()
-                                      : frame->getResumeNode();
-        return CReadingNavigator(frame->getDocument()).wordsBefore(at);
+        wxCDataInfoListNode* at = frame->getPlace();
+        return at == nullptr ? 0 : CReadingNavigator(frame->getDocument()).wordsBefore(at);
     };
     const auto kStopped = CReaderFrame::eStopped, kPaused = CReaderFrame::ePaused,
                kReading = CReaderFrame::eReading;
