@@ -32,6 +32,8 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -40,19 +42,30 @@ const char* const kBook = "{page 3}The tide comes in. Boats rise at their moorin
                           "\n\n{page 4}A second paragraph starts here. It ends here.\n\n"
                           "{page 5}Third part.";
 
-// Every item (a list's entries by pattern), its command activated as the toolkit does.
-void forEachItem(wxMenu* menu, const wxString& path,
-                 const std::function<void(wxMenuItem*, const wxString&)>& visit) {
+// Every item of the menu bar (not a submenu or a separator) with its path of labels.
+std::vector<std::pair<wxString, wxMenuItem*>> itemsOf(wxMenu* menu, const wxString& path) {
+    std::vector<std::pair<wxString, wxMenuItem*>> items;
     for (wxMenuItem* item : menu->GetMenuItems()) {
         const wxString itemPath = path + " > " + item->GetItemLabelText();
         if (item->IsSubMenu()) {
-            forEachItem(item->GetSubMenu(), itemPath, visit);
+            const auto inner = itemsOf(item->GetSubMenu(), itemPath);
+            items.insert(items.end(), inner.begin(), inner.end());
         } else if (!item->IsSeparator()) {
-            visit(item, itemPath);
+            items.emplace_back(itemPath, item);
         }
     }
+    return items;
+}
+std::vector<std::pair<wxString, wxMenuItem*>> itemsOf(wxMenuBar* bar) {
+    std::vector<std::pair<wxString, wxMenuItem*>> items;
+    for (size_t menu = 0; menu < bar->GetMenuCount(); ++menu) {
+        const auto inner = itemsOf(bar->GetMenu(menu), bar->GetMenuLabelText(menu));
+        items.insert(items.end(), inner.begin(), inner.end());
+    }
+    return items;
 }
 
+// An item chosen as the toolkit does it: its check mark set, then its command sent.
 void activate(wxMenuItem* item) {
     if (item->IsCheckable()) {
         item->Check(item->IsRadio() || !item->IsChecked());
@@ -61,7 +74,7 @@ void activate(wxMenuItem* item) {
 }
 
 // A key as the toolkit passes it on: to the frame's key hook, then, when the hook lets it go, to
-// the menu item whose accelerator it is.
+// the menu item whose accelerator it is. False when neither takes it.
 bool press(CReaderFrame* frame, int code, int unicode, int modifiers = wxMOD_NONE) {
     wxKeyEvent key(wxEVT_CHAR_HOOK);
     key.m_keyCode = code;
@@ -70,20 +83,14 @@ bool press(CReaderFrame* frame, int code, int unicode, int modifiers = wxMOD_NON
     if (frame->ProcessWindowEvent(key)) {
         return true;
     }
-    wxMenuBar* bar = frame->GetMenuBar();
-    wxMenuItem* found = nullptr;
-    for (size_t menu = 0; menu < bar->GetMenuCount(); ++menu) {
-        forEachItem(bar->GetMenu(menu), "", [&](wxMenuItem* item, const wxString&) {
-            std::unique_ptr<wxAcceleratorEntry> accel(item->GetAccel());
-            if (accel && accel->GetKeyCode() == code && accel->GetFlags() == modifiers) {
-                found = item;
-            }
-        });
+    for (const auto& [path, item] : itemsOf(frame->GetMenuBar())) {
+        std::unique_ptr<wxAcceleratorEntry> accel(item->GetAccel());
+        if (accel && accel->GetKeyCode() == code && accel->GetFlags() == modifiers) {
+            activate(item);
+            return true;
+        }
     }
-    if (found != nullptr) {
-        activate(found);
-    }
-    return found != nullptr;
+    return false;
 }
 
 // Each modal dialog (a file chooser too) is named and closed as soon as it shows.
@@ -113,6 +120,9 @@ protected:
         frame = new CReaderFrame(SReaderOptions(), std::chrono::steady_clock::now());
         frame->Show();
         dialogs.Register();
+        wxTheClipboard->Open();
+        wxTheClipboard->SetData(new wxTextDataObject("Pasted words."));
+        wxTheClipboard->Close();
     }
     void TearDown() override {
         dialogs.Unregister();
@@ -128,14 +138,17 @@ protected:
         wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
     }
 
-    // The book open, stopped at its second paragraph.
-    void openBook() {
+    // The book open at 250 wpm, stopped at word 10; reading from there when asked.
+    void openBook(bool reading) {
         if (frame->IsFullScreen()) {
             frame->toggleFullScreen();
         }
         if (frame->keysShown()) {
             press(frame, WXK_SHIFT, 0); // any key closes the list
         }
+        SPreferences preferences = frame->getPreferences();
+        preferences.speed = 250;
+        frame->setPreferences(preferences);
         CDocumentImporter importer;
         std::unique_ptr<CDataManager> book =
             importer.importText(kBook, CDocumentImporter::eMarkedUp, folder);
@@ -148,262 +161,170 @@ protected:
         }
         frame->openImported(std::move(book), "tides.flit");
         frame->moveByParagraph(1);
-        ASSERT_EQ("Word 12 of 21", frame->getStatusText(eFieldWords));
-        ASSERT_EQ("Page 4", frame->getStatusText(eFieldPage));
-        speed = frame->getManager()->getTargetSpeed();
-        opened.clear();
+        frame->moveBySentence(-1);
+        ASSERT_TRUE(holds("at:Word 10 of 21|Page 3", nullptr));
+        if (reading) {
+            frame->togglePause();
+        }
+        dialogs.opened.clear();
     }
 
-    // What a row expects after its command: the status bar's words and page fields, or a
-    // dialog's title, or anything else.
-    bool shows(const char* words, const char* page) {
-        return frame->getStatusText(eFieldWords) == words &&
-               frame->getStatusText(eFieldPage) == page &&
-               frame->getFlitView()->getPageNumber() == wxAtoi(wxString(page).AfterLast(' '));
-    }
-    bool reading() const { return frame->getReading() == CReaderFrame::eReading; }
-
-    wxString writeFile(const wxString& name, const std::string& text) {
-        std::ofstream((folder + "/" + name).ToStdString(), std::ios::binary) << text;
-        return folder + "/" + name;
+    // Whether the effect expected ("kind:what") holds after the item's (or a key's) command.
+    bool holds(const wxString& expected, wxMenuItem* item) {
+        const wxString kind = expected.BeforeFirst(':'), what = expected.AfterFirst(':');
+        const CReaderFrame::eReadingState states[] = {CReaderFrame::eReading, CReaderFrame::ePaused,
+                                                      CReaderFrame::eStopped};
+        if (kind == "at") { // the words and page fields, and the view's page
+            return frame->getStatusText(eFieldWords) + "|" + frame->getStatusText(eFieldPage) ==
+                       what &&
+                   frame->getFlitView()->getPageNumber() ==
+                       wxAtoi(what.AfterLast('|').AfterLast(' '));
+        }
+        CFlitView* view = frame->getFlitView();
+        const std::pair<const char*, std::function<bool()>> checks[] = {
+            {"dialog", [&] { return dialogs.opened == what; }},
+            {"title", [&] { return frame->GetTitle() == what + " - FlitReader"; }},
+            {"says", [&] { return frame->getStatusText(eFieldChapter) == what; }},
+            {"speed", [&] { return frame->getManager()->getTargetSpeed() == wxAtoi(what); }},
+            {"state", [&] { return frame->getReading() == states[wxAtoi(what)]; }},
+            {"full", [&] { return frame->IsFullScreen(); }},
+            {"keys", [&] { return frame->keysShown(); }},
+            {"quit", [&] { return wxPendingDelete.Member(frame); }},
+            {"theme",
+             [&] {
+                 return item->GetItemLabelText() == themeOf(frame->getPreferences().theme).label;
+             }},
+            {"fixation", [&] { return item->IsChecked() == view->getFixationEnabled(); }},
+            {"breaks", [&] { return item->IsChecked() == frame->getKeepLineBreaks(); }},
+        };
+        for (const auto& [name, check] : checks) {
+            if (kind == name) {
+                return check();
+            }
+        }
+        ADD_FAILURE() << "no such effect: " << expected;
+        return false;
     }
 
     CZeroTimingTable zeroTiming;
     wxString folder;
     CReaderFrame* frame = nullptr;
     SDialogsClosed dialogs;
-    wxString& opened = dialogs.opened;
-    int speed = 0; // before the command
 };
 
 TEST_F(MenuCommandsTest, EveryMenuItemReachesItsCommand) {
-    writeFile("other.txt", "Other words.");
-    wxString quay = writeFile("quay.txt", "Nets dry on the quay.");
-    ASSERT_TRUE(frame->openDocument(quay, true));
-    ASSERT_TRUE(frame->openDocument(folder + "/other.txt", true));
-    ASSERT_TRUE(frame->openDocument(quay, true));
-    const auto dialog = [this](const char* title) {
-        return [this, title] { return opened == title; };
-    };
-    const auto title = [this](const char* name) {
-        return [this, name] { return frame->GetTitle() == wxString(name) + " - FlitReader"; };
-    };
-    const auto words = [this](const char* at, const char* page) {
-        return [this, at, page] { return shows(at, page); };
-    };
-    using Effect = std::function<bool()>;
-    const struct {
-        const char* items; // the items' paths, wildcards for a list's entries
-        std::function<void()> before;
-        std::function<Effect(wxMenuItem*)> effect; // given the item activated
-    } rows[] = {
-        {"File > Open...", nullptr, [&](wxMenuItem*) { return dialog("Open a document to read"); }},
-        {"File > Open Recent > 1 *quay.txt", nullptr,
-         [&](wxMenuItem*) { return title("quay.txt"); }},
-        {"File > Open Recent > 2 *other.txt", nullptr,
-         [&](wxMenuItem*) {
-             return Effect([&] { return title("other.txt")() && shows("Word 0 of 2", ""); });
-         }},
-        {"File > Library...", nullptr, [&](wxMenuItem*) { return dialog("Library"); }},
-        {"* > Start from the Beginning (Home)", nullptr,
-         [&](wxMenuItem*) { return [&] { return reading(); }; }},
-        {"Edit > Paste as Document",
-         [] {
-             wxTheClipboard->Open();
-             wxTheClipboard->SetData(new wxTextDataObject("Pasted words."));
-             wxTheClipboard->Close();
-         },
-         [&](wxMenuItem*) { return title("Clipboard text"); }},
-        {"Edit > Preferences...", nullptr, [&](wxMenuItem*) { return dialog("Preferences"); }},
-        {"View > Theme > *", nullptr,
-         [&](wxMenuItem* item) {
-             return [&, item] {
-                 return wxString(themeOf(frame->getPreferences().theme).label) ==
-                        item->GetItemLabelText();
-             };
-         }},
-        {"View > Fixation Point", nullptr,
-         [&](wxMenuItem* item) {
-             return [&, item] {
-                 return frame->getFlitView()->getFixationEnabled() == item->IsChecked();
-             };
-         }},
-        {"View > Full Screen (F11)", nullptr,
-         [&](wxMenuItem*) { return [&] { return frame->IsFullScreen(); }; }},
-        {"View > Statistics...", nullptr,
-         [&](wxMenuItem*) { return dialog("Reading Statistics"); }},
-        {"Reading > Pause / Continue (Space)", nullptr,
-         [&](wxMenuItem*) { return [&] { return reading(); }; }},
-        {"Reading > Stop (Esc)", [&] { frame->togglePause(); },
-         [&](wxMenuItem*) {
-             return [&] { return frame->getReading() == CReaderFrame::eStopped; };
-         }},
-        {"Reading > Back One Sentence (Left)", nullptr,
-         [&](wxMenuItem*) { return words("Word 10 of 21", "Page 3"); }},
-        {"Reading > Forward One Sentence (Right)", nullptr,
-         [&](wxMenuItem*) { return words("Word 17 of 21", "Page 4"); }},
-        {"Reading > Back One Paragraph (Ctrl+Left)", nullptr,
-         [&](wxMenuItem*) { return words("Word 1 of 21", "Page 3"); }},
-        {"Reading > Forward One Paragraph (Ctrl+Right)", nullptr,
-         [&](wxMenuItem*) { return words("Word 20 of 21", "Page 5"); }},
-        {"Reading > Keep Line Breaks", nullptr,
-         [&](wxMenuItem* item) {
-             return [&, item] { return frame->getKeepLineBreaks() == item->IsChecked(); };
-         }},
-        {"Go > Chapter...", nullptr, [&](wxMenuItem*) { return dialog("Chapter"); }},
-        {"Go > Chapters > *", nullptr,
-         [&](wxMenuItem* item) {
-             return [&, item] {
-                 return frame->getStatusText(eFieldChapter) == item->GetItemLabelText() &&
-                        shows(item->GetItemLabelText() == "Tide" ? "Word 1 of 21" : "Word 12 of 21",
-                              item->GetItemLabelText() == "Tide" ? "Page 3" : "Page 4");
-             };
-         }},
-        {"Speed > Faster by 25 wpm (Up)", nullptr,
-         [&](wxMenuItem*) {
-             return [&] { return frame->getManager()->getTargetSpeed() == speed + 25; };
-         }},
-        {"Speed > Slower by 25 wpm (Down)", nullptr,
-         [&](wxMenuItem*) {
-             return [&] { return frame->getManager()->getTargetSpeed() == speed - 25; };
-         }},
-        {"Speed > Double", nullptr,
-         [&](wxMenuItem*) {
-             return [&] { return frame->getManager()->getTargetSpeed() == speed * 2; };
-         }},
-        {"Speed > Half", nullptr,
-         [&](wxMenuItem*) {
-             return [&] { return frame->getManager()->getTargetSpeed() == speed / 2; };
-         }},
-        {"Speed > Word Display Length...", nullptr,
-         [&](wxMenuItem*) { return dialog("FlitReader"); }},
-        {"Tools > Debug Dialog...", nullptr,
-         [&](wxMenuItem*) { return dialog("FlitEngine Debug"); }},
-        {"Help > Keys (F1 or ?)", nullptr,
-         [&](wxMenuItem*) { return [&] { return frame->keysShown(); }; }},
-        {"Help > About FlitReader", nullptr,
-         [&](wxMenuItem*) { return dialog("About FlitReader"); }},
-        // Last: the frame goes.
-        {"File > Quit", nullptr,
-         [&](wxMenuItem*) { return [&] { return wxPendingDelete.Member(frame); }; }},
-    };
-    openBook();
-    wxMenuBar* bar = frame->GetMenuBar();
-    wxString unknown;
-    for (size_t menu = 0; menu < bar->GetMenuCount(); ++menu) {
-        forEachItem(bar->GetMenu(menu), bar->GetMenuLabelText(menu),
-                    [&](wxMenuItem*, const wxString& path) {
-                        if (std::none_of(std::begin(rows), std::end(rows), [&](const auto& row) {
-                                return path.Matches(row.items);
-                            })) {
-                            unknown += path + "; ";
-                        }
-                    });
+    const wxString quay = folder + "/quay.txt";
+    std::ofstream(quay.ToStdString()) << "Nets dry on the quay.";
+    std::ofstream((folder + "/other.txt").ToStdString()) << "Other words.";
+    for (const wxString& path : {quay, folder + "/other.txt", quay}) {
+        ASSERT_TRUE(frame->openDocument(path, true));
     }
-    EXPECT_EQ("", unknown) << "items without a row";
+    // The items (a pattern), whether reading goes on when they are chosen, and their effect.
+    const struct {
+        const char* items;
+        bool reading;
+        const char* effect;
+    } rows[] = {
+        {"File > Open...", false, "dialog:Open a document to read"},
+        {"File > Open Recent > 1 *quay.txt", false, "title:quay.txt"},
+        {"File > Open Recent > 2 *other.txt", false, "at:Word 0 of 2|"},
+        {"File > Library...", false, "dialog:Library"},
+        {"* > Start from the Beginning (Home)", false, "state:0"},
+        {"Edit > Paste as Document", false, "title:Clipboard text"},
+        {"Edit > Preferences...", false, "dialog:Preferences"},
+        {"View > Theme > *", false, "theme"},
+        {"View > Fixation Point", false, "fixation"},
+        {"View > Full Screen (F11)", false, "full"},
+        {"View > Statistics...", false, "dialog:Reading Statistics"},
+        {"Reading > Pause / Continue (Space)", true, "state:1"},
+        {"Reading > Stop (Esc)", true, "state:2"},
+        {"Reading > Back One Sentence (Left)", false, "at:Word 5 of 21|Page 3"},
+        {"Reading > Forward One Sentence (Right)", false, "at:Word 12 of 21|Page 4"},
+        {"Reading > Back One Paragraph (Ctrl+Left)", false, "at:Word 1 of 21|Page 3"},
+        {"Reading > Forward One Paragraph (Ctrl+Right)", false, "at:Word 12 of 21|Page 4"},
+        {"Reading > Keep Line Breaks", false, "breaks"},
+        {"Go > Chapter...", false, "dialog:Chapter"},
+        {"Go > Chapters > Tide", false, "at:Word 1 of 21|Page 3"},
+        {"Go > Chapters > Second", false, "at:Word 12 of 21|Page 4"},
+        {"Speed > Faster by 25 wpm (Up)", false, "speed:275"},
+        {"Speed > Slower by 25 wpm (Down)", false, "speed:225"},
+        {"Speed > Double", false, "speed:500"},
+        {"Speed > Half", false, "speed:125"},
+        {"Speed > Word Display Length...", false, "dialog:FlitReader"},
+        {"Tools > Debug Dialog...", false, "dialog:FlitEngine Debug"},
+        {"Help > Keys (F1 or ?)", false, "keys"},
+        {"Help > About FlitReader", false, "dialog:About FlitReader"},
+        {"File > Quit", false, "quit"}, // last: the frame goes
+    };
+    openBook(false);
+    for (const auto& [path, item] : itemsOf(frame->GetMenuBar())) {
+        EXPECT_TRUE(std::any_of(std::begin(rows), std::end(rows),
+                                [&](const auto& row) { return path.Matches(row.items); }))
+            << "an item without a row: " << path;
+    }
     for (const auto& row : rows) {
-        // The items matched, listed afresh: the lists change as documents open.
-        std::vector<wxString> paths;
-        for (size_t menu = 0; menu < bar->GetMenuCount(); ++menu) {
-            forEachItem(bar->GetMenu(menu), bar->GetMenuLabelText(menu),
-                        [&](wxMenuItem*, const wxString& path) {
-                            if (path.Matches(row.items)) {
-                                paths.push_back(path);
-                            }
-                        });
-        }
-        EXPECT_FALSE(paths.empty()) << row.items;
-        for (const wxString& path : paths) {
-            SCOPED_TRACE(path);
-            openBook();
-            if (row.before) {
-                row.before();
+        size_t matched = 0;
+        for (const auto& [path, item] : itemsOf(frame->GetMenuBar())) {
+            if (path.Matches(row.items)) {
+                SCOPED_TRACE(path);
+                openBook(row.reading);
+                activate(item);
+                EXPECT_TRUE(holds(row.effect, item)) << "dialogs: " << dialogs.opened;
+                ++matched;
             }
-            wxMenuItem* item = nullptr;
-            for (size_t menu = 0; menu < bar->GetMenuCount() && item == nullptr; ++menu) {
-                forEachItem(bar->GetMenu(menu), bar->GetMenuLabelText(menu),
-                            [&](wxMenuItem* at, const wxString& atPath) {
-                                item = atPath == path ? at : item;
-                            });
-            }
-            ASSERT_NE(nullptr, item);
-            activate(item);
-            EXPECT_TRUE(row.effect(item)()) << "opened: " << opened;
         }
+        EXPECT_GT(matched, 0u) << row.items;
     }
     frame = nullptr; // quit
 }
 
 TEST_F(MenuCommandsTest, EveryOverlayKeyReachesItsCommand) {
-    const auto key = [this](int code, int unicode, int modifiers = wxMOD_NONE) {
-        return [=] { press(frame, code, unicode, modifiers); };
-    };
-    const auto says = [this](const char* text) {
-        return [=] { return frame->getStatusText(eFieldChapter) == text; };
-    };
-    const auto words = [this](const char* at, const char* page) {
-        return [=] { return shows(at, page); };
-    };
-    const auto speedBy = [this](int change) {
-        return [=] { return frame->getManager()->getTargetSpeed() == speed + change; };
-    };
-    const auto dialog = [this](const char* title) { return [=] { return opened == title; }; };
     const struct {
         const char* key; // as the overlay lists it
-        std::function<void()> press;
-        std::function<bool()> effect;
+        int code, unicode, modifiers;
+        bool reading;
+        const char* effect;
     } rows[] = {
-        {"Home", key(WXK_HOME, 0), [&] { return reading(); }},
-        {"Space", key(WXK_SPACE, ' '), [&] { return reading(); }},
-        {"Esc",
-         [&] {
-             frame->togglePause();
-             key(WXK_ESCAPE, WXK_ESCAPE)();
-         },
-         [&] { return frame->getReading() == CReaderFrame::eStopped; }},
-        {"Left / Right", key(WXK_LEFT, 0), words("Word 10 of 21", "Page 3")},
-        {"Left / Right", key(WXK_RIGHT, 0), words("Word 17 of 21", "Page 4")},
-        {"Ctrl+Left / Ctrl+Right", key(WXK_LEFT, 0, wxMOD_CONTROL),
-         words("Word 1 of 21", "Page 3")},
-        {"Ctrl+Left / Ctrl+Right", key(WXK_RIGHT, 0, wxMOD_CONTROL),
-         words("Word 20 of 21", "Page 5")},
-        {"Up / Down", key(WXK_UP, 0), speedBy(25)},
-        {"Up / Down", key(WXK_DOWN, 0), speedBy(-25)},
-        {"Click or drag the bar",
-         [&] {
-             wxWindow* strip = wxWindow::FindWindowByName("progressStrip", frame);
-             for (const wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP}) {
-                 wxMouseEvent mouse(type);
-                 mouse.m_x = strip->GetClientSize().x - 1;
-                 strip->ProcessWindowEvent(mouse);
-             }
-         },
-         words("Word 21 of 21", "Page 5")},
-        {"L", key('L', 'l'), says("No link has been shown yet")},
-        {"A", key('A', 'a'), says("No attachment has just been announced")},
-        {"F11", key(WXK_F11, 0), [&] { return frame->IsFullScreen(); }},
-        {"F1 or ?", key(WXK_F1, 0), [&] { return frame->keysShown(); }},
-        {"F1 or ?", key('/', '?'), [&] { return frame->keysShown(); }},
-        {"Ctrl+O / Ctrl+V", key('O', 0, wxMOD_CONTROL), dialog("Open a document to read")},
-        {"Ctrl+O / Ctrl+V", key('V', 0, wxMOD_CONTROL),
-         [&] { return frame->GetTitle().StartsWith("Clipboard"); }},
-        {"Ctrl+G", key('G', 0, wxMOD_CONTROL), dialog("Chapter")},
-        {"Ctrl+D", key('D', 0, wxMOD_CONTROL), dialog("FlitEngine Debug")},
-        {"Ctrl+Q", key('Q', 0, wxMOD_CONTROL), [&] { return wxPendingDelete.Member(frame); }},
+        {"Home", WXK_HOME, 0, wxMOD_NONE, false, "state:0"},
+        {"Space", WXK_SPACE, ' ', wxMOD_NONE, true, "state:1"},
+        {"Esc", WXK_ESCAPE, WXK_ESCAPE, wxMOD_NONE, true, "state:2"},
+        {"Left / Right", WXK_LEFT, 0, wxMOD_NONE, false, "at:Word 5 of 21|Page 3"},
+        {"Left / Right", WXK_RIGHT, 0, wxMOD_NONE, false, "at:Word 12 of 21|Page 4"},
+        {"Ctrl+Left / Ctrl+Right", WXK_LEFT, 0, wxMOD_CONTROL, false, "at:Word 1 of 21|Page 3"},
+        {"Ctrl+Left / Ctrl+Right", WXK_RIGHT, 0, wxMOD_CONTROL, false, "at:Word 12 of 21|Page 4"},
+        {"Up / Down", WXK_UP, 0, wxMOD_NONE, false, "speed:275"},
+        {"Up / Down", WXK_DOWN, 0, wxMOD_NONE, false, "speed:225"},
+        {"Click or drag the bar", 0, 0, wxMOD_NONE, false, "at:Word 21 of 21|Page 5"},
+        {"L", 'L', 'l', wxMOD_NONE, false, "says:No link has been shown yet"},
+        {"A", 'A', 'a', wxMOD_NONE, false, "says:No attachment has just been announced"},
+        {"F11", WXK_F11, 0, wxMOD_NONE, false, "full"},
+        {"F1 or ?", WXK_F1, 0, wxMOD_NONE, false, "keys"},
+        {"F1 or ?", '/', '?', wxMOD_NONE, false, "keys"},
+        {"Ctrl+O / Ctrl+V", 'O', 0, wxMOD_CONTROL, false, "dialog:Open a document to read"},
+        {"Ctrl+O / Ctrl+V", 'V', 0, wxMOD_CONTROL, false, "title:Clipboard text"},
+        {"Ctrl+G", 'G', 0, wxMOD_CONTROL, false, "dialog:Chapter"},
+        {"Ctrl+D", 'D', 0, wxMOD_CONTROL, false, "dialog:FlitEngine Debug"},
+        {"Ctrl+Q", 'Q', 0, wxMOD_CONTROL, false, "quit"}, // last: the frame goes
     };
     for (const auto& [listed, action] : CKeysOverlay::keys()) {
         EXPECT_TRUE(std::any_of(std::begin(rows), std::end(rows),
                                 [&](const auto& row) { return wxString(row.key) == listed; }))
             << "an overlay key without a row: " << listed;
     }
-    wxTheClipboard->Open();
-    wxTheClipboard->SetData(new wxTextDataObject("Pasted words."));
-    wxTheClipboard->Close();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.key);
-        openBook();
-        row.press();
-        EXPECT_TRUE(row.effect()) << "opened: " << opened;
+        openBook(row.reading);
+        if (row.code != 0) {
+            EXPECT_TRUE(press(frame, row.code, row.unicode, row.modifiers));
+        } else { // a click at the end of the progress strip
+            wxWindow* strip = wxWindow::FindWindowByName("progressStrip", frame);
+            for (const wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP}) {
+                wxMouseEvent mouse(type);
+                mouse.m_x = strip->GetClientSize().x - 1;
+                strip->ProcessWindowEvent(mouse);
+            }
+        }
+        EXPECT_TRUE(holds(row.effect, nullptr)) << "dialogs: " << dialogs.opened;
     }
     frame = nullptr; // quit
 }
@@ -411,32 +332,25 @@ TEST_F(MenuCommandsTest, EveryOverlayKeyReachesItsCommand) {
 // The keys go on to where the keyboard is while a menu is open, or while a text field or
 // another window has the focus.
 TEST_F(MenuCommandsTest, KeysGoOnWhereTheKeyboardIs) {
-    openBook();
+    openBook(false);
     wxMenu* speedMenu = frame->GetMenuBar()->GetMenu(frame->GetMenuBar()->FindMenu("Speed"));
-    const struct {
-        wxEventType menu;
-        bool acts;
-    } steps[] = {{wxEVT_MENU_OPEN, false}, {wxEVT_MENU_CLOSE, true}};
-    for (const auto& step : steps) {
-        wxMenuEvent event(step.menu, 0, speedMenu);
+    for (const wxEventType menu : {wxEVT_MENU_OPEN, wxEVT_MENU_CLOSE}) {
+        wxMenuEvent event(menu, 0, speedMenu);
         frame->ProcessWindowEvent(event);
-        EXPECT_EQ(step.acts, press(frame, WXK_UP, 0)) << step.acts;
+        EXPECT_EQ(menu == wxEVT_MENU_CLOSE, press(frame, WXK_UP, 0));
     }
-    EXPECT_EQ(speed + 25, frame->getManager()->getTargetSpeed());
+    EXPECT_TRUE(holds("speed:275", nullptr));
     wxDialog* dialog = new wxDialog(frame, wxID_ANY, "Other");
-    const struct {
-        wxWindow* focus;
-        bool elsewhere;
-    } focuses[] = {
+    const std::pair<wxWindow*, bool> focuses[] = {
         {nullptr, false},
         {frame->getFlitView(), false},
         {new wxTextCtrl(frame, wxID_ANY), true},
         {new wxSearchCtrl(frame, wxID_ANY), true},
         {new wxButton(dialog, wxID_OK), true},
     };
-    for (const auto& focus : focuses) {
-        EXPECT_EQ(focus.elsewhere, CReaderKeys::focusElsewhere(focus.focus, frame))
-            << (focus.focus ? focus.focus->GetClassInfo()->GetClassName() : L"none");
+    for (const auto& [focus, elsewhere] : focuses) {
+        EXPECT_EQ(elsewhere, CReaderKeys::focusElsewhere(focus, frame))
+            << (focus ? focus->GetClassInfo()->GetClassName() : L"none");
     }
     dialog->Destroy();
 }
