@@ -355,4 +355,29 @@ TEST_F(MenuCommandsTest, KeysGoOnWhereTheKeyboardIs) {
     dialog->Destroy();
 }
 
+// Go > Chapter... (Ctrl+G) can be chosen whenever there are chapters; a table of up to 40 is
+// listed in a submenu too (an entry past the text left out).
+TEST_F(MenuCommandsTest, ChapterItemsFollowTheTableOfContents) {
+    const std::pair<size_t, int> tables[] = {{0, -1}, {3, 3}, {40, 40}, {41, -1}, {51, -1}};
+    wxMenu* go = frame->GetMenuBar()->GetMenu(frame->GetMenuBar()->FindMenu("Go"));
+    for (const auto& [entries, listed] : tables) {
+        SCOPED_TRACE(entries);
+        std::string text;
+        for (int word = 0; word < 50; ++word) {
+            text += "Wave ";
+        }
+        std::unique_ptr<CDataManager> document =
+            CDocumentImporter().importText(text, CDocumentImporter::ePlainText, folder);
+        for (size_t entry = 0; entry < entries; ++entry) {
+            document->addContentsEntry("Part", 1, entry < 50 ? entry * 2 : 1000);
+        }
+        frame->openImported(std::move(document), "waves.txt");
+        EXPECT_EQ(entries > 0, go->FindItemByPosition(0)->IsEnabled());
+        wxMenuItem* second = go->GetMenuItemCount() > 1 ? go->FindItemByPosition(1) : nullptr;
+        EXPECT_EQ(listed, second && second->GetSubMenu()
+                              ? static_cast<int>(second->GetSubMenu()->GetMenuItemCount())
+                              : -1);
+    }
+}
+
 } // namespace
