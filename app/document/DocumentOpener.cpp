@@ -10,6 +10,7 @@
 #include <wx/defs.h>
 #include <wx/dnd.h>
 #include <wx/event.h>
+#include <wx/filename.h>
 #include <wx/window.h>
 
 #include <cstdio>
@@ -18,7 +19,8 @@
 
 namespace {
 
-// Files dropped on the reader's windows: the first is opened once the drop is over.
+// Files dropped on the reader's windows: the first is opened once the drop is over (and, of
+// several, said to be the first).
 class CDocumentDropTarget : public wxFileDropTarget {
 public:
     CDocumentDropTarget(wxEvtHandler* readerFrame, CDocumentOpener* documentOpener)
@@ -28,8 +30,14 @@ public:
         if (files.empty()) {
             return false;
         }
-        const wxString& path = files[0];
-        frame->CallAfter([opener = opener, path] { opener->open(path, false); });
+        const wxString path = files[0];
+        const size_t count = files.size();
+        frame->CallAfter([opener = opener, path, count] {
+            if (opener->open(path, false) && count > 1) {
+                // The others are not lost without a word.
+                opener->sayOpenedFirstOf(count, path);
+            }
+        });
         return true;
     }
 
@@ -48,6 +56,12 @@ CDocumentOpener::CDocumentOpener(wxEvtHandler* readerFrame, bool keepLineBreaks,
 
 void CDocumentOpener::acceptDrops(wxWindow* window) {
     window->SetDropTarget(new CDocumentDropTarget(frame, this));
+}
+
+void CDocumentOpener::sayOpenedFirstOf(size_t count, const wxString& path) {
+    messages.show(wxString::Format("Opened the first of %zu files dropped: %s", count,
+                                   wxFileName(path).GetFullName()),
+                  wxICON_INFORMATION);
 }
 
 bool CDocumentOpener::open(const wxString& path, bool quiet) {

@@ -5,6 +5,7 @@
 
 #include <wx/string.h>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 
@@ -31,6 +32,8 @@ public:
 
     // Files dropped on the window are opened (the first of them).
     void acceptDrops(wxWindow* window);
+    // Says in the message bar that of count files dropped, the one at path was opened.
+    void sayOpenedFirstOf(size_t count, const wxString& path);
 
     // A file, or standard input for "-"; quiet: a refusal goes to standard error.
     bool open(const wxString& path, bool quiet);

@@ -11,18 +11,21 @@
 
 wxMenu* CChapterMenu::create() {
     goMenu = new wxMenu;
+    goMenu->Append(ID_CHAPTER_LIST, "&Chapter...\tCtrl+G",
+                   "Choose a chapter from the document's table of contents");
+    goMenu->Enable(ID_CHAPTER_LIST, false);
     return goMenu;
 }
 
 void CChapterMenu::rebuild(const CChapterIndex& chapters, bool hasContents) {
     listed = &chapters;
-    if (chapterItem != nullptr) {
-        goMenu->Destroy(chapterItem);
+    goMenu->Enable(ID_CHAPTER_LIST, !chapters.empty());
+    // Only the submenu goes: the other items of the Go menu stay where they are.
+    if (submenuItem != nullptr) {
+        goMenu->Destroy(submenuItem);
+        submenuItem = nullptr;
     }
-    if (!hasContents || chapters.size() > kMaxChapterMenuEntries) {
-        chapterItem = goMenu->Insert(0, ID_CHAPTER_LIST, "&Chapter...\tCtrl+G",
-                                     "Choose a chapter from the document's table of contents");
-        goMenu->Enable(ID_CHAPTER_LIST, !chapters.empty());
+    if (!hasContents || chapters.empty() || chapters.size() > kMaxChapterMenuEntries) {
         return;
     }
     wxMenu* list = new wxMenu;
@@ -32,19 +35,23 @@ void CChapterMenu::rebuild(const CChapterIndex& chapters, bool hasContents) {
         label.Replace("&", "&&");
         list->Append(ID_CHAPTER_FIRST + static_cast<int>(i), label);
     }
-    chapterItem = goMenu->Insert(0, wxID_ANY, "&Chapter", list);
+    const size_t after = goMenu->GetMenuItems().IndexOf(goMenu->FindItem(ID_CHAPTER_LIST)) + 1;
+    submenuItem = goMenu->Insert(after, wxID_ANY, "C&hapters", list);
 }
 
 void CChapterMenu::bind() {
-    frame->Bind(wxEVT_MENU, &CChapterMenu::onChoice, this, ID_CHAPTER_LIST);
-    frame->Bind(wxEVT_MENU, &CChapterMenu::onChoice, this, ID_CHAPTER_FIRST, ID_CHAPTER_LAST);
+    // The dialog's item alone; the entries' range lies after every other item's identifier.
+    frame->Bind(
+        wxEVT_MENU, [this](wxCommandEvent&) { chooseInDialog(); }, ID_CHAPTER_LIST);
+    frame->Bind(
+        wxEVT_MENU,
+        [this](wxCommandEvent& event) {
+            frame->goToChapter(static_cast<size_t>(event.GetId() - ID_CHAPTER_FIRST));
+        },
+        ID_CHAPTER_FIRST, ID_CHAPTER_LAST);
 }
 
-void CChapterMenu::onChoice(wxCommandEvent& event) {
-    if (event.GetId() != ID_CHAPTER_LIST) {
-        frame->goToChapter(static_cast<size_t>(event.GetId() - ID_CHAPTER_FIRST));
-        return;
-    }
+void CChapterMenu::chooseInDialog() {
     if (listed == nullptr || listed->empty()) {
         return;
     }

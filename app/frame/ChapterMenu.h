@@ -3,18 +3,17 @@
 
 class CChapterIndex;
 class CReaderFrame;
-class wxCommandEvent;
 class wxMenu;
 class wxMenuItem;
 
-// The Go menu's chapter entries: a submenu of the document's chapters, or, for a long table of
-// contents, one item that opens a dialog to choose from, where the table can be scrolled and
-// searched. A choice moves the frame to the chapter.
+// The Go menu's chapter entries: an item (Ctrl+G) that opens a dialog listing the document's
+// chapters, where the table can be scrolled and searched, and for a short table of contents a
+// submenu of them too. A choice moves the frame to the chapter.
 class CChapterMenu {
 public:
     explicit CChapterMenu(CReaderFrame* readerFrame) : frame(readerFrame) {}
 
-    // The Go menu, its chapter entry first once rebuilt (the items after it stay).
+    // The Go menu, its chapter items empty until rebuilt.
     wxMenu* create();
     // Lists the chapters; hasContents: the document has a table of contents (whose entries may
     // all lie past its text).
@@ -23,12 +22,11 @@ public:
     void bind();
 
 private:
-    void onChoice(wxCommandEvent& event);
+    void chooseInDialog();
 
     CReaderFrame* frame;
     wxMenu* goMenu = nullptr;
-    // The Go menu's first item: the chapters' submenu or the dialog's item.
-    wxMenuItem* chapterItem = nullptr;
+    wxMenuItem* submenuItem = nullptr;
     // The chapters listed, for the dialog.
     const CChapterIndex* listed = nullptr;
 };

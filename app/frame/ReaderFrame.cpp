@@ -381,6 +381,7 @@ void CReaderFrame::updateStatus() {
         from.next = document->getFirstNode();
     }
     status->showReading(from);
+    flitView->setPageNumber(status->getPage());
 }
 
 void CReaderFrame::onStatusTimer() {

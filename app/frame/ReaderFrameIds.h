@@ -46,7 +46,8 @@ enum {
     // View > Theme, one identifier per theme in eTheme's order.
     ID_THEME_FIRST,
     ID_THEME_LAST = ID_THEME_FIRST + eThemeCount - 1,
-    // The Go > Chapter entries, one identifier each.
+    // The Go > Chapter entries, one identifier each: a range after every other identifier, so
+    // that the handler bound to it takes no other item. Keep this the last.
     ID_CHAPTER_FIRST,
 };
 
@@ -61,5 +62,7 @@ const long kMaxWordLength = SReaderOptions::kMaxWordLength;
 // is chosen from in a dialog, where it can be scrolled and searched.
 const size_t kMaxChapterMenuEntries = 40;
 const int ID_CHAPTER_LAST = ID_CHAPTER_FIRST + static_cast<int>(kMaxChapterMenuEntries) - 1;
+static_assert(ID_CHAPTER_FIRST > ID_THEME_LAST && ID_CHAPTER_FIRST > ID_CHAPTER_LIST,
+              "the chapter entries' range lies after every other menu identifier");
 
 #endif

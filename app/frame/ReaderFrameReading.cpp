@@ -252,12 +252,15 @@ void CReaderFrame::showPausedContext(wxCDataInfoListNode* node) {
     }
     std::vector<wxString> words;
     int marked = -1;
-    navigator->sentenceAround(node != nullptr ? node : navigator->firstWord(), &words, &marked);
+    CReadingNavigator::SCut cut;
+    navigator->sentenceAround(node != nullptr ? node : navigator->firstWord(), &words, &marked,
+                              &cut);
     if (settings.get().pauseContext == ePauseWordOnly && marked >= 0) {
         words = {words[static_cast<size_t>(marked)]};
         marked = 0;
+        cut = CReadingNavigator::SCut();
     }
-    flitView->showContext(words, marked);
+    flitView->showContext(words, marked, cut.before, cut.after);
 }
 
 void CReaderFrame::changeSpeed(int command) {

@@ -7,6 +7,8 @@
 #include <wx/defs.h>
 #include <wx/event.h>
 #include <wx/textentry.h>
+#include <wx/toplevel.h>
+#include <wx/window.h>
 
 namespace {
 
@@ -36,6 +38,9 @@ CReaderKeys::eCommand comfortCommandFor(const CReaderKeys::SPress& press) {
 } // namespace
 
 CReaderKeys::eCommand CReaderKeys::commandFor(const SPress& press) {
+    if (press.elsewhere) {
+        return eNone;
+    }
     const eCommand comfort = comfortCommandFor(press);
     if (comfort != eNone) {
         return comfort;
@@ -76,6 +81,35 @@ CReaderKeys::eCommand CReaderKeys::commandFor(const SPress& press) {
 CReaderKeys::CReaderKeys(CReaderFrame* readerFrame, CViewComfort& viewComfort)
     : frame(readerFrame), comfort(viewComfort) {
     frame->Bind(wxEVT_CHAR_HOOK, &CReaderKeys::onCharHook, this);
+    frame->Bind(wxEVT_MENU_OPEN, [this](wxMenuEvent& event) {
+        menusOpen.insert(event.GetMenu());
+        event.Skip();
+    });
+    frame->Bind(wxEVT_MENU_CLOSE, [this](wxMenuEvent& event) {
+        // A close that names no menu closes them all.
+        if (event.GetMenu() == nullptr) {
+            menusOpen.clear();
+        }
+        menusOpen.erase(event.GetMenu());
+        event.Skip();
+    });
+}
+
+bool CReaderKeys::keyboardElsewhere() const {
+    return !menusOpen.empty() || focusElsewhere(wxWindow::FindFocus(), frame);
+}
+
+bool CReaderKeys::focusElsewhere(wxWindow* focus, const wxWindow* frame) {
+    if (focus == nullptr) {
+        return false;
+    }
+    // A text field, or a part of one (a search field made of several windows).
+    for (wxWindow* at = focus; at != nullptr && !at->IsTopLevel(); at = at->GetParent()) {
+        if (dynamic_cast<wxTextEntry*>(at) != nullptr) {
+            return true;
+        }
+    }
+    return wxGetTopLevelParent(focus) != frame;
 }
 
 void CReaderKeys::onCharHook(wxKeyEvent& event) {
@@ -91,6 +125,7 @@ void CReaderKeys::onCharHook(wxKeyEvent& event) {
     press.keysShown = comfort.keysShown();
     press.fullScreen = frame->IsFullScreen();
     press.assessmentShown = frame->getAssessmentView()->IsShown();
+    press.elsewhere = keyboardElsewhere();
     switch (commandFor(press)) {
     case eNone:
         event.Skip();

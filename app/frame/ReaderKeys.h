@@ -3,13 +3,18 @@
 
 #include <wx/chartype.h>
 
+#include <set>
+
 class CReaderFrame;
 class CViewComfort;
 class wxKeyEvent;
+class wxMenu;
+class wxWindow;
 
 // The reader's keys: maps each key the frame sees first to one of its commands, the way the
 // menus map their items. The reading keys are plain keys that GTK will not take as menu
-// accelerators, and the comfort keys must work in full screen, which hides the menus.
+// accelerators, and the comfort keys must work in full screen, which hides the menus. While a
+// menu is open, or a text field or a dialog has the focus, every key goes on to it.
 class CReaderKeys {
 public:
     // What a key asks for.
@@ -45,6 +50,9 @@ public:
         bool keysShown = false;
         bool fullScreen = false;
         bool assessmentShown = false;
+        // The keyboard is the user's elsewhere: a menu is open, a text field or another
+        // window (a dialog) has the focus. The keys then go there.
+        bool elsewhere = false;
     };
 
     // The command a key press asks for. Needs no window.
@@ -53,11 +61,19 @@ public:
     // Takes the frame's keys before its windows do.
     CReaderKeys(CReaderFrame* frame, CViewComfort& comfort);
 
+    // Whether the window with the focus takes keys of its own away from the frame: a text
+    // field (a find bar's), or a window of another top-level window (a dialog). Needs no focus.
+    static bool focusElsewhere(wxWindow* focus, const wxWindow* frame);
+
 private:
     void onCharHook(wxKeyEvent& event);
+    // A menu is open, or the focus is elsewhere.
+    bool keyboardElsewhere() const;
 
     CReaderFrame* frame;
     CViewComfort& comfort;
+    // The menus open now (a submenu opens inside its menu).
+    std::set<const wxMenu*> menusOpen;
 };
 
 #endif

@@ -17,6 +17,7 @@
 #include <wx/config.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
+#include <wx/generic/aboutdlgg.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/numdlg.h>
@@ -254,7 +255,9 @@ void CReaderMenus::onAbout() {
     info.SetName("FlitReader");
     info.SetVersion(FLIT_READER_VERSION);
     info.SetDescription("Reads a text to you one word at a time, at the speed you choose.");
-    wxAboutBox(info, frame);
+    // A dialog of the reader's own, modal as the others are, so reading waits while it shows.
+    wxGenericAboutDialog dialog(info, frame);
+    dialog.ShowModal();
 }
 
 void CReaderMenus::onPreferences() {

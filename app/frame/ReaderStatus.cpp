@@ -111,6 +111,10 @@ void CReaderStatus::showReading(const SStatusSources& from) {
                                     : wordsBefore(*from.navigator, at) + 1 +
                                           (from.chosen ? 0 : from.counter->getWordOfItem());
         figures.position = std::min(position, figures.total);
+        if (figures.position > 0) {
+            // The page follows every move, not only the page markers read.
+            pageNumber = from.navigator->pageOfWord(figures.position - 1);
+        }
     }
     figures.link = from.links->linkNotice(std::chrono::steady_clock::now());
     figures.hasChapters = !from.chapters->empty();

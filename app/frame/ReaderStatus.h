@@ -87,7 +87,9 @@ public:
     void showNote(const wxString& text);
     // Says something in the last field until the next update.
     void say(const wxString& text);
+    // The page shown: the engine's last page number, or the page of the word a move chose.
     void setPage(int page) { pageNumber = page; }
+    int getPage() const { return pageNumber; }
 
     // The words before node, for the position of the word shown: asked at every update, the
     // answer for the node shown is kept.

@@ -3,6 +3,7 @@
 #include <flitengine/engine/FlashedWords.h>
 #include <flitengine/engine/ReadingRules.h>
 #include <flitengine/outside/DataManager.h>
+#include <flitengine/outside/PageManager.h>
 #include <flitengine/timing/SentenceEnd.h>
 
 #include <algorithm>
@@ -252,10 +253,18 @@ wxCDataInfoListNode* CReadingNavigator::nextParagraph(wxCDataInfoListNode* node)
     return nextStart(node, eParagraph);
 }
 
+int CReadingNavigator::pageOfWord(size_t wordIndex) const {
+    const auto after = std::upper_bound(
+        pages.begin(), pages.end(), wordIndex,
+        [](size_t index, const std::pair<uint32_t, int>& page) { return index < page.first; });
+    return after == pages.begin() ? 0 : (after - 1)->second;
+}
+
 void CReadingNavigator::sentenceAround(wxCDataInfoListNode* node, std::vector<wxString>* words,
-                                       int* marked) const {
+                                       int* marked, SCut* cut) const {
     words->clear();
     *marked = -1;
+    SCut cutAt;
     wxCDataInfoListNode* current = wordAtOrBefore(node);
     if (current == nullptr) {
         return;
@@ -264,6 +273,7 @@ void CReadingNavigator::sentenceAround(wxCDataInfoListNode* node, std::vector<wx
     for (int reach = 0; reach < kContextReach && !isBoundaryBefore(start, eSentence); ++reach) {
         start = wordAtOrBefore(start->GetPrevious());
     }
+    cutAt.before = !isBoundaryBefore(start, eSentence);
     int taken = 0;
     for (wxCDataInfoListNode* at = start; at != nullptr; at = at->GetNext()) {
         if (!isWordNode(at)) {
@@ -273,9 +283,20 @@ void CReadingNavigator::sentenceAround(wxCDataInfoListNode* node, std::vector<wx
             *marked = static_cast<int>(words->size());
         }
         words->push_back(wxString::FromUTF8(wordOf(at)));
-        if (*marked >= 0 && (CSentenceEnd::endsSentence(wordOf(at)) || ++taken > kContextReach)) {
+        if (*marked >= 0 && CSentenceEnd::endsSentence(wordOf(at))) {
             break;
         }
+        if (*marked >= 0 && ++taken > kContextReach) {
+            // Cut short unless no word follows.
+            for (wxCDataInfoListNode* next = at->GetNext(); next && !cutAt.after;
+                 next = next->GetNext()) {
+                cutAt.after = isWordNode(next);
+            }
+            break;
+        }
+    }
+    if (cut != nullptr) {
+        *cut = cutAt;
     }
 }
 
@@ -287,6 +308,7 @@ void CReadingNavigator::build(unsigned int wordLength) {
     // plain text read with every line break kept), and only a blank line ends a paragraph.
     wordCount = 0;
     marks.clear();
+    pages.clear();
     times.begin(wordLength, document->getItemCount());
     const auto classifyWord = [this](const char* word, char separator) {
         ++wordCount;
@@ -324,6 +346,9 @@ void CReadingNavigator::build(unsigned int wordLength) {
             page = true;
         }
         skipping = CFlashedWords::passesOver(node, skipping);
+        if (!skipping && type == eDITPageInfoRef) {
+            notePage(node);
+        }
         if (!skipping && word) {
             classifyWord(wordOf(node), CReadingRules::separatorAfter(*document, node));
         } else if (!skipping && node->GetData()->getDataInfoType() != eDITWord) {
@@ -331,6 +356,7 @@ void CReadingNavigator::build(unsigned int wordLength) {
         }
     }
     marks.shrink_to_fit();
+    pages.shrink_to_fit();
     marksByNode.resize(marks.size());
     for (size_t i = 0; i < marks.size(); ++i) {
         marksByNode[i] = static_cast<uint32_t>(i);
@@ -341,9 +367,18 @@ void CReadingNavigator::build(unsigned int wordLength) {
     times.end();
 }
 
+void CReadingNavigator::notePage(wxCDataInfoListNode* node) {
+    // A marker without a record, or of a hidden page, shows nothing, as the engine reads it.
+    const CPageInfo* page = document->getPageManager()->getPageInfoAt(
+        static_cast<const CDITPageInfoRef*>(node->GetData())->getPageInfoListNode());
+    if (page != nullptr && page->pageType != CPageInfo::kHiddenPageType) {
+        pages.emplace_back(static_cast<uint32_t>(wordCount), static_cast<int>(page->pageNum));
+    }
+}
+
 size_t CReadingNavigator::tableBytes() const {
     return marks.capacity() * sizeof(SMark) + marksByNode.capacity() * sizeof(uint32_t) +
-           times.tableBytes();
+           pages.capacity() * sizeof(pages[0]) + times.tableBytes();
 }
 
 void CReadingNavigator::setFlashRules(CFlitWordCalcs::eLengthUnit unit,

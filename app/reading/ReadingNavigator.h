@@ -8,6 +8,7 @@
 #include <wx/string.h>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 class CHyphenation;
@@ -53,9 +54,20 @@ public:
     wxCDataInfoListNode* previousParagraph(wxCDataInfoListNode* node) const;
     wxCDataInfoListNode* nextParagraph(wxCDataInfoListNode* node) const;
 
+    // The page number shown at the word wordIndex words come before: the last shown page
+    // marker's before it (0 when none is).
+    int pageOfWord(size_t wordIndex) const;
+
+    // Where the words sentenceAround gives stop short of their sentence.
+    struct SCut {
+        bool before = false;
+        bool after = false;
+    };
     // The words of the sentence holding node (at most a bounded number either side), and the
-    // index among them of node's word (-1 when node is not in a sentence).
-    void sentenceAround(wxCDataInfoListNode* node, std::vector<wxString>* words, int* marked) const;
+    // index among them of node's word (-1 when node is not in a sentence); cut, when given,
+    // says at which ends the sentence was cut short.
+    void sentenceAround(wxCDataInfoListNode* node, std::vector<wxString>* words, int* marked,
+                        SCut* cut = nullptr) const;
 
     // Milliseconds the timing rules give the words from node to the end at the target speed,
     // with words longer than wordLength shown in chunks. fromRestart: reading will go on from
@@ -101,6 +113,8 @@ private:
     // Counts the words, marks the items, and sorts every word into its timing class at
     // wordLength, counting the classes by blocks.
     void build(unsigned int wordLength);
+    // Notes the page marker at node, after the words counted so far.
+    void notePage(wxCDataInfoListNode* node);
     // The mark at node; null when node has none.
     const SMark* markAt(const wxCDataInfoListNode* node) const;
 
@@ -118,6 +132,9 @@ private:
     // The marks, and their indexes in the order of their nodes' addresses, to tell a marked node.
     std::vector<SMark> marks;
     std::vector<uint32_t> marksByNode;
+
+    // The shown page markers in reading order: the words before each, and its page number.
+    std::vector<std::pair<uint32_t, int>> pages;
 
     // The timing classes of the words.
     CReadingTimes times;

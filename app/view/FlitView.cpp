@@ -91,6 +91,9 @@ bool CFlitView::showBackgroundImage(const wxString& path) {
 }
 
 void CFlitView::setPageNumber(int page) {
+    if (page == pageNumber) {
+        return;
+    }
     pageNumber = page;
     Refresh();
 }
@@ -106,9 +109,11 @@ void CFlitView::flashMarker(const wxString& text) {
     Refresh();
 }
 
-void CFlitView::showContext(const std::vector<wxString>& words, int marked) {
+void CFlitView::showContext(const std::vector<wxString>& words, int marked, bool cutBefore,
+                            bool cutAfter) {
     contextWords = words;
     contextMarked = marked;
+    contextCut = {cutBefore, cutAfter};
     messageTitle.clear();
     messageDetail.clear();
     Refresh();

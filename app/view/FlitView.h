@@ -42,11 +42,16 @@ public:
     void showDefaultBackground();
     // False (and the default background shown) when the file is not a picture it can read.
     bool showBackgroundImage(const wxString& path);
+    // The page shown in the upper corner (0: none).
     void setPageNumber(int page);
+    int getPageNumber() const { return pageNumber; }
     void setSpeed(int wordsPerMinute);
     // A short note in the lower corner for a moment (note and dogear references).
     void flashMarker(const wxString& marker);
-    void showContext(const std::vector<wxString>& words, int marked);
+    // cutBefore, cutAfter: the words stop short of the sentence's start or end, which an
+    // ellipsis marks.
+    void showContext(const std::vector<wxString>& words, int marked, bool cutBefore = false,
+                     bool cutAfter = false);
     void showMessage(const wxString& title, const wxString& detail);
     // The empty view's message: how to open something to read.
     void showHint();
@@ -121,6 +126,7 @@ private:
     wxTimer markerTimer;
     std::vector<wxString> contextWords;
     int contextMarked = -1;
+    std::pair<bool, bool> contextCut; // before, after
     wxString messageTitle;
     wxString messageDetail;
 };

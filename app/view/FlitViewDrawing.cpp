@@ -263,7 +263,8 @@ void CFlitView::drawContext(wxDC& dc, const wxSize& size) {
         }
     }
 
-    // Still too long: the lines around the marked word, an ellipsis where lines are left out.
+    // Still too long: the lines around the marked word, an ellipsis where lines are left out or
+    // the words stop short of the sentence.
     const size_t shown = std::min(lines.size(), size_t(std::max(1, area.height / lineHeight)));
     size_t markedLine = 0;
     for (size_t line = 0; line < lines.size(); ++line) {
@@ -273,10 +274,10 @@ void CFlitView::drawContext(wxDC& dc, const wxSize& size) {
     }
     const size_t first =
         std::min(lines.size() - shown, markedLine - std::min(markedLine, shown / 2));
-    if (first > 0) {
+    if (first > 0 || contextCut.first) {
         lines[first].insert(lines[first].begin(), {contextWords.size(), ellipsis});
     }
-    if (first + shown < lines.size()) {
+    if (first + shown < lines.size() || contextCut.second) {
         lines[first + shown - 1].emplace_back(contextWords.size(), ellipsis);
     }
 

@@ -45,7 +45,7 @@ const std::vector<std::pair<const char*, const char*>>& CKeysOverlay::keys() {
         {"F11", "full screen on / off"},
         {"F1 or ?", "this list of keys"},
         {"Ctrl+O / Ctrl+V", "open a document / paste one"},
-        {"Ctrl+G", "choose a chapter (long tables of contents)"},
+        {"Ctrl+G", "choose a chapter from the table of contents"},
         {"Ctrl+F", "find text (Enter: go there, Esc: close)"},
         {"F3 / Shift+F3", "next / previous match"},
         {"Ctrl+D", "the debug dialog"},

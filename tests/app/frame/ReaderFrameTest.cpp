@@ -278,6 +278,8 @@ TEST_F(ReaderFrameTest, EveryWayInOpensOrLeavesTheDocumentAsItWas) {
         const char* message; // the refusal, or the status bar's note
     } ways[] = {
         {"drop", "Nets dry on the quay.", "quay.txt - FlitReader", ""},
+        {"drop two", "Nets dry on the quay.", "quay.txt - FlitReader",
+         "Opened the first of 2 files dropped: quay.txt"},
         {"drop", "Fog {fog} rolls in.", nullptr, kFog},
         {"open", "Fog {fog} rolls in.", nullptr, kFog},
         {"paste", "Pasted words are read too.", "Clipboard text - FlitReader", ""},
@@ -289,9 +291,13 @@ TEST_F(ReaderFrameTest, EveryWayInOpensOrLeavesTheDocumentAsItWas) {
         openFrame("tide.txt", kText);
         frame->moveByParagraph(1);
         const wxString path = writeFile(way.title ? "quay.txt" : "fog.flit", way.text);
-        if (std::string(way.way) == "drop") {
+        if (wxString(way.way).StartsWith("drop")) {
             auto* target = dynamic_cast<wxFileDropTarget*>(frame->getFlitView()->GetDropTarget());
-            ASSERT_TRUE(target->OnDropFiles(0, 0, wxArrayString(1, &path)));
+            wxArrayString files(1, &path);
+            if (std::string(way.way) == "drop two") {
+                files.push_back(writeFile("tide.txt", kText));
+            }
+            ASSERT_TRUE(target->OnDropFiles(0, 0, files));
             wxTheApp->ProcessPendingEvents(); // the drop opens the file once it is over
         } else if (std::string(way.way) == "open") {
             EXPECT_FALSE(frame->openDocument(path));
@@ -334,7 +340,7 @@ TEST_F(ReaderFrameTest, ShowsTitleAndChapterAndGoesToChapters) {
     frame->openImported(std::move(book), "tides.txt");
     EXPECT_EQ("Tides - FlitReader", frame->GetTitle());
     wxMenu* go = frame->GetMenuBar()->GetMenu(frame->GetMenuBar()->FindMenu("Go"));
-    wxMenu* chapters = go->FindItemByPosition(0)->GetSubMenu();
+    wxMenu* chapters = go->FindItemByPosition(1)->GetSubMenu();
     ASSERT_EQ(3u, chapters->GetMenuItemCount());
     const auto choose = [&](size_t entry) {
         wxCommandEvent event(wxEVT_MENU, chapters->FindItemByPosition(entry)->GetId());

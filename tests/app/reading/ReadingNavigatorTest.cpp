@@ -80,6 +80,36 @@ TEST_F(ReadingNavigatorTest, SentencesAndParagraphs) {
     EXPECT_EQ((std::vector<wxString>{"Mrs.", "Smith", "came."}), words);
 }
 
+// A sentence longer than the context reaches is cut at the side or sides it goes on.
+TEST_F(ReadingNavigatorTest, ContextSaysWhereItCutsTheSentence) {
+    std::string longSentence = "Start";
+    for (int word = 0; word < 100; ++word) {
+        longSentence += word == 50 ? " mid" : " on";
+    }
+    load((longSentence + ". After.").c_str());
+    const struct {
+        const char* word;
+        size_t count;
+        bool before, after;
+    } cases[] = {{"Start", 41, false, true}, {"mid", 81, true, true}, {"After.", 1, false, false}};
+    for (const auto& sentence : cases) {
+        SCOPED_TRACE(sentence.word);
+        std::vector<wxString> words;
+        int marked = -1;
+        CReadingNavigator::SCut cut;
+        navigator->sentenceAround(word(sentence.word), &words, &marked, &cut);
+        EXPECT_EQ(sentence.count, words.size());
+        EXPECT_EQ(sentence.before, cut.before);
+        EXPECT_EQ(sentence.after, cut.after);
+    }
+    // The page of each word: none before the first shown marker, a hidden one passed over.
+    load("One {page 7}two three{page 8 hidden} four{page 9}", CDocumentImporter::eMarkedUp);
+    EXPECT_EQ((std::vector<int>{0, 7, 7, 7, 9}),
+              (std::vector<int>{navigator->pageOfWord(0), navigator->pageOfWord(1),
+                                navigator->pageOfWord(2), navigator->pageOfWord(3),
+                                navigator->pageOfWord(4)}));
+}
+
 TEST_F(ReadingNavigatorTest, WordCountsAndTimeLeftFollowTheTimingRules) {
     load("Harbour lights, internationalization\nend.");
     EXPECT_EQ(0u, navigator->wordsBefore(word("Harbour")));

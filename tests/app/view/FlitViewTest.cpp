@@ -112,3 +112,28 @@ TEST_F(FlitViewTest, EverythingFitsASmallWindow) {
         EXPECT_LT(columns.second, view->GetClientSize().x - 5);
     }
 }
+
+// A paused sentence cut short shows an ellipsis at the side it goes on, in either direction of
+// script: more ink, and the marked word moved by it when it comes first.
+TEST_F(FlitViewTest, ACutSentenceShowsWhereItGoesOn) {
+    const struct {
+        const char* word;
+        bool before, after;
+        int markedMoves; // -1 left, 1 right
+    } cuts[] = {
+        {"tide", true, false, 1},
+        {"tide", false, true, 0},
+        {"\u05D2\u05DC", true, false, -1},
+        {"\u05D2\u05DC", false, true, 0},
+    };
+    for (const auto& cut : cuts) {
+        SCOPED_TRACE(std::string(cut.word) + (cut.before ? " before" : " after"));
+        const std::vector<wxString> words(3, wxString::FromUTF8(cut.word));
+        view->showContext(words, 1);
+        const std::pair<int, int> whole = drawn(), word = drawn(view->getFixationColour());
+        view->showContext(words, 1, cut.before, cut.after);
+        const std::pair<int, int> shown = drawn(), marked = drawn(view->getFixationColour());
+        EXPECT_GT(shown.second - shown.first, whole.second - whole.first);
+        EXPECT_EQ(cut.markedMoves, (marked.first > word.first) - (marked.first < word.first));
+    }
+}

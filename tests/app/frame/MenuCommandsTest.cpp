@@ -1,0 +1,383 @@
+// Every item of the menu bar and every key of the keys overlay reaches its own command, seen by
+// its effect on a real frame; an item or an overlay key the tables do not know fails.
+
+#include "frame/ReaderFrame.h"
+#include "frame/ReaderKeys.h"
+#include "frame/ReaderStatus.h"
+#include "view/FlitView.h"
+#include "view/KeysOverlay.h"
+#include "view/Themes.h"
+
+#include "support/TestHost.h"
+#include <flitengine/engine/FlitManager.h>
+#include <flitengine/import/DocumentImporter.h>
+#include <flitengine/outside/DataManager.h>
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/clipbrd.h>
+#include <wx/dialog.h>
+#include <wx/fileconf.h>
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+#include <wx/menu.h>
+#include <wx/modalhook.h>
+#include <wx/srchctrl.h>
+#include <wx/textctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Three paragraphs on pages 3, 4 and 5 (words 1, 12 and 20 of 21), the first two chapters.
+const char* const kBook = "{page 3}The tide comes in. Boats rise at their moorings. Gulls wait."
+                          "\n\n{page 4}A second paragraph starts here. It ends here.\n\n"
+                          "{page 5}Third part.";
+
+// Every item of the menu bar (not a submenu or a separator) with its path of labels.
+std::vector<std::pair<wxString, wxMenuItem*>> itemsOf(wxMenu* menu, const wxString& path) {
+    std::vector<std::pair<wxString, wxMenuItem*>> items;
+    for (wxMenuItem* item : menu->GetMenuItems()) {
+        const wxString itemPath = path + " > " + item->GetItemLabelText();
+        if (item->IsSubMenu()) {
+            const auto inner = itemsOf(item->GetSubMenu(), itemPath);
+            items.insert(items.end(), inner.begin(), inner.end());
+        } else if (!item->IsSeparator()) {
+            items.emplace_back(itemPath, item);
+        }
+    }
+    return items;
+}
+std::vector<std::pair<wxString, wxMenuItem*>> itemsOf(wxMenuBar* bar) {
+    std::vector<std::pair<wxString, wxMenuItem*>> items;
+    for (size_t menu = 0; menu < bar->GetMenuCount(); ++menu) {
+        const auto inner = itemsOf(bar->GetMenu(menu), bar->GetMenuLabelText(menu));
+        items.insert(items.end(), inner.begin(), inner.end());
+    }
+    return items;
+}
+
+// An item chosen as the toolkit does it: its check mark set, then its command sent.
+void activate(wxMenuItem* item) {
+    if (item->IsCheckable()) {
+        item->Check(item->IsRadio() || !item->IsChecked());
+    }
+    item->GetMenu()->SendEvent(item->GetId(), item->IsCheckable() ? item->IsChecked() : -1);
+}
+
+// A key as the toolkit passes it on: to the frame's key hook, then, when the hook lets it go, to
+// the menu item whose accelerator it is. False when neither takes it.
+bool press(CReaderFrame* frame, int code, int unicode, int modifiers = wxMOD_NONE) {
+    wxKeyEvent key(wxEVT_CHAR_HOOK);
+    key.m_keyCode = code;
+    key.m_uniChar = static_cast<wxChar>(unicode);
+    key.m_controlDown = (modifiers & wxMOD_CONTROL) != 0;
+    if (frame->ProcessWindowEvent(key)) {
+        return true;
+    }
+    for (const auto& [path, item] : itemsOf(frame->GetMenuBar())) {
+        std::unique_ptr<wxAcceleratorEntry> accel(item->GetAccel());
+        if (accel && accel->GetKeyCode() == code && accel->GetFlags() == modifiers) {
+            activate(item);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Each modal dialog (a file chooser too) is named and closed as soon as it shows.
+struct SDialogsClosed : wxModalDialogHook {
+    int Enter(wxDialog* dialog) override {
+        if (dialog != last) { // a file chooser enters twice
+            auto* files = dynamic_cast<wxFileDialog*>(dialog);
+            opened += files != nullptr ? files->GetMessage() : dialog->GetTitle();
+            dialog->CallAfter([dialog] { dialog->EndModal(wxID_CANCEL); });
+        }
+        last = dialog;
+        return wxID_NONE;
+    }
+    void Exit(wxDialog*) override { last = nullptr; }
+    wxDialog* last = nullptr;
+    wxString opened; // the titles of the dialogs shown
+};
+
+class MenuCommandsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        folder = wxFileName::CreateTempFileName("flit-menus");
+        wxRemoveFile(folder);
+        wxFileName::Mkdir(folder, 0700);
+        wxSetEnv("XDG_DATA_HOME", folder);
+        wxConfigBase::Set(new wxFileConfig("flitreader", wxEmptyString, folder + "/config"));
+        frame = new CReaderFrame(SReaderOptions(), std::chrono::steady_clock::now());
+        frame->Show();
+        dialogs.Register();
+        wxTheClipboard->Open();
+        wxTheClipboard->SetData(new wxTextDataObject("Pasted words."));
+        wxTheClipboard->Close();
+    }
+    void TearDown() override {
+        dialogs.Unregister();
+        if (frame != nullptr) {
+            frame->Close(true);
+        }
+        for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+             !wxTopLevelWindows.IsEmpty() && std::chrono::steady_clock::now() < end;) {
+            wxTheApp->Yield(true);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        delete wxConfigBase::Set(nullptr);
+        wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
+    }
+
+    // The book open at 250 wpm, stopped at word 10; reading from there when asked.
+    void openBook(bool reading) {
+        if (frame->IsFullScreen()) {
+            frame->toggleFullScreen();
+        }
+        if (frame->keysShown()) {
+            press(frame, WXK_SHIFT, 0); // any key closes the list
+        }
+        SPreferences preferences = frame->getPreferences();
+        preferences.speed = 250;
+        frame->setPreferences(preferences);
+        CDocumentImporter importer;
+        std::unique_ptr<CDataManager> book =
+            importer.importText(kBook, CDocumentImporter::eMarkedUp, folder);
+        size_t item = 0, pages = 0;
+        for (wxCDataInfoListNode* node = book->getFirstNode(); node; node = node->GetNext()) {
+            if (node->GetData()->getDataInfoType() == eDITPageInfoRef && pages++ < 2) {
+                book->addContentsEntry(pages == 1 ? "Tide" : "Second", 1, item);
+            }
+            ++item;
+        }
+        frame->openImported(std::move(book), "tides.flit");
+        frame->moveByParagraph(1);
+        frame->moveBySentence(-1);
+        ASSERT_TRUE(holds("at:Word 10 of 21|Page 3", nullptr));
+        if (reading) {
+            frame->togglePause();
+        }
+        dialogs.opened.clear();
+    }
+
+    // Whether the effect expected ("kind:what") holds after the item's (or a key's) command.
+    bool holds(const wxString& expected, wxMenuItem* item) {
+        const wxString kind = expected.BeforeFirst(':'), what = expected.AfterFirst(':');
+        const CReaderFrame::eReadingState states[] = {CReaderFrame::eReading, CReaderFrame::ePaused,
+                                                      CReaderFrame::eStopped};
+        if (kind == "at") { // the words and page fields, and the view's page
+            return frame->getStatusText(eFieldWords) + "|" + frame->getStatusText(eFieldPage) ==
+                       what &&
+                   frame->getFlitView()->getPageNumber() ==
+                       wxAtoi(what.AfterLast('|').AfterLast(' '));
+        }
+        CFlitView* view = frame->getFlitView();
+        const std::pair<const char*, std::function<bool()>> checks[] = {
+            {"dialog", [&] { return dialogs.opened == what; }},
+            {"title", [&] { return frame->GetTitle() == what + " - FlitReader"; }},
+            {"says", [&] { return frame->getStatusText(eFieldChapter) == what; }},
+            {"speed", [&] { return frame->getManager()->getTargetSpeed() == wxAtoi(what); }},
+            {"state", [&] { return frame->getReading() == states[wxAtoi(what)]; }},
+            {"full", [&] { return frame->IsFullScreen(); }},
+            {"keys", [&] { return frame->keysShown(); }},
+            {"quit", [&] { return wxPendingDelete.Member(frame); }},
+            {"theme",
+             [&] {
+                 return item->GetItemLabelText() == themeOf(frame->getPreferences().theme).label;
+             }},
+            {"fixation", [&] { return item->IsChecked() == view->getFixationEnabled(); }},
+            {"breaks", [&] { return item->IsChecked() == frame->getKeepLineBreaks(); }},
+        };
+        for (const auto& [name, check] : checks) {
+            if (kind == name) {
+                return check();
+            }
+        }
+        ADD_FAILURE() << "no such effect: " << expected;
+        return false;
+    }
+
+    CZeroTimingTable zeroTiming;
+    wxString folder;
+    CReaderFrame* frame = nullptr;
+    SDialogsClosed dialogs;
+};
+
+TEST_F(MenuCommandsTest, EveryMenuItemReachesItsCommand) {
+    const wxString quay = folder + "/quay.txt";
+    std::ofstream(quay.ToStdString()) << "Nets dry on the quay.";
+    std::ofstream((folder + "/other.txt").ToStdString()) << "Other words.";
+    for (const wxString& path : {quay, folder + "/other.txt", quay}) {
+        ASSERT_TRUE(frame->openDocument(path, true));
+    }
+    // The items (a pattern), whether reading goes on when they are chosen, and their effect.
+    const struct {
+        const char* items;
+        bool reading;
+        const char* effect;
+    } rows[] = {
+        {"File > Open...", false, "dialog:Open a document to read"},
+        {"File > Open Recent > 1 *quay.txt", false, "title:quay.txt"},
+        {"File > Open Recent > 2 *other.txt", false, "at:Word 0 of 2|"},
+        {"File > Library...", false, "dialog:Library"},
+        {"* > Start from the Beginning (Home)", false, "state:0"},
+        {"Edit > Paste as Document", false, "title:Clipboard text"},
+        {"Edit > Preferences...", false, "dialog:Preferences"},
+        {"View > Theme > *", false, "theme"},
+        {"View > Fixation Point", false, "fixation"},
+        {"View > Full Screen (F11)", false, "full"},
+        {"View > Statistics...", false, "dialog:Reading Statistics"},
+        {"Reading > Pause / Continue (Space)", true, "state:1"},
+        {"Reading > Stop (Esc)", true, "state:2"},
+        {"Reading > Back One Sentence (Left)", false, "at:Word 5 of 21|Page 3"},
+        {"Reading > Forward One Sentence (Right)", false, "at:Word 12 of 21|Page 4"},
+        {"Reading > Back One Paragraph (Ctrl+Left)", false, "at:Word 1 of 21|Page 3"},
+        {"Reading > Forward One Paragraph (Ctrl+Right)", false, "at:Word 12 of 21|Page 4"},
+        {"Reading > Keep Line Breaks", false, "breaks"},
+        {"Go > Chapter...", false, "dialog:Chapter"},
+        {"Go > Chapters > Tide", false, "at:Word 1 of 21|Page 3"},
+        {"Go > Chapters > Second", false, "at:Word 12 of 21|Page 4"},
+        {"Speed > Faster by 25 wpm (Up)", false, "speed:275"},
+        {"Speed > Slower by 25 wpm (Down)", false, "speed:225"},
+        {"Speed > Double", false, "speed:500"},
+        {"Speed > Half", false, "speed:125"},
+        {"Speed > Word Display Length...", false, "dialog:FlitReader"},
+        {"Tools > Debug Dialog...", false, "dialog:FlitEngine Debug"},
+        {"Help > Keys (F1 or ?)", false, "keys"},
+        {"Help > About FlitReader", false, "dialog:About FlitReader"},
+        {"File > Quit", false, "quit"}, // last: the frame goes
+    };
+    openBook(false);
+    for (const auto& [path, item] : itemsOf(frame->GetMenuBar())) {
+        EXPECT_TRUE(std::any_of(std::begin(rows), std::end(rows),
+                                [&](const auto& row) { return path.Matches(row.items); }))
+            << "an item without a row: " << path;
+    }
+    for (const auto& row : rows) {
+        size_t matched = 0;
+        for (const auto& [path, item] : itemsOf(frame->GetMenuBar())) {
+            if (path.Matches(row.items)) {
+                SCOPED_TRACE(path);
+                openBook(row.reading);
+                activate(item);
+                EXPECT_TRUE(holds(row.effect, item)) << "dialogs: " << dialogs.opened;
+                ++matched;
+            }
+        }
+        EXPECT_GT(matched, 0u) << row.items;
+    }
+    frame = nullptr; // quit
+}
+
+TEST_F(MenuCommandsTest, EveryOverlayKeyReachesItsCommand) {
+    const struct {
+        const char* key; // as the overlay lists it
+        int code, unicode, modifiers;
+        bool reading;
+        const char* effect;
+    } rows[] = {
+        {"Home", WXK_HOME, 0, wxMOD_NONE, false, "state:0"},
+        {"Space", WXK_SPACE, ' ', wxMOD_NONE, true, "state:1"},
+        {"Esc", WXK_ESCAPE, WXK_ESCAPE, wxMOD_NONE, true, "state:2"},
+        {"Left / Right", WXK_LEFT, 0, wxMOD_NONE, false, "at:Word 5 of 21|Page 3"},
+        {"Left / Right", WXK_RIGHT, 0, wxMOD_NONE, false, "at:Word 12 of 21|Page 4"},
+        {"Ctrl+Left / Ctrl+Right", WXK_LEFT, 0, wxMOD_CONTROL, false, "at:Word 1 of 21|Page 3"},
+        {"Ctrl+Left / Ctrl+Right", WXK_RIGHT, 0, wxMOD_CONTROL, false, "at:Word 12 of 21|Page 4"},
+        {"Up / Down", WXK_UP, 0, wxMOD_NONE, false, "speed:275"},
+        {"Up / Down", WXK_DOWN, 0, wxMOD_NONE, false, "speed:225"},
+        {"Click or drag the bar", 0, 0, wxMOD_NONE, false, "at:Word 21 of 21|Page 5"},
+        {"L", 'L', 'l', wxMOD_NONE, false, "says:No link has been shown yet"},
+        {"A", 'A', 'a', wxMOD_NONE, false, "says:No attachment has just been announced"},
+        {"F11", WXK_F11, 0, wxMOD_NONE, false, "full"},
+        {"F1 or ?", WXK_F1, 0, wxMOD_NONE, false, "keys"},
+        {"F1 or ?", '/', '?', wxMOD_NONE, false, "keys"},
+        {"Ctrl+O / Ctrl+V", 'O', 0, wxMOD_CONTROL, false, "dialog:Open a document to read"},
+        {"Ctrl+O / Ctrl+V", 'V', 0, wxMOD_CONTROL, false, "title:Clipboard text"},
+        {"Ctrl+G", 'G', 0, wxMOD_CONTROL, false, "dialog:Chapter"},
+        {"Ctrl+D", 'D', 0, wxMOD_CONTROL, false, "dialog:FlitEngine Debug"},
+        {"Ctrl+Q", 'Q', 0, wxMOD_CONTROL, false, "quit"}, // last: the frame goes
+    };
+    for (const auto& [listed, action] : CKeysOverlay::keys()) {
+        EXPECT_TRUE(std::any_of(std::begin(rows), std::end(rows),
+                                [&](const auto& row) { return wxString(row.key) == listed; }))
+            << "an overlay key without a row: " << listed;
+    }
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.key);
+        openBook(row.reading);
+        if (row.code != 0) {
+            EXPECT_TRUE(press(frame, row.code, row.unicode, row.modifiers));
+        } else { // a click at the end of the progress strip
+            wxWindow* strip = wxWindow::FindWindowByName("progressStrip", frame);
+            for (const wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP}) {
+                wxMouseEvent mouse(type);
+                mouse.m_x = strip->GetClientSize().x - 1;
+                strip->ProcessWindowEvent(mouse);
+            }
+        }
+        EXPECT_TRUE(holds(row.effect, nullptr)) << "dialogs: " << dialogs.opened;
+    }
+    frame = nullptr; // quit
+}
+
+// The keys go on to where the keyboard is while a menu is open, or while a text field or
+// another window has the focus.
+TEST_F(MenuCommandsTest, KeysGoOnWhereTheKeyboardIs) {
+    openBook(false);
+    wxMenu* speedMenu = frame->GetMenuBar()->GetMenu(frame->GetMenuBar()->FindMenu("Speed"));
+    for (const wxEventType menu : {wxEVT_MENU_OPEN, wxEVT_MENU_CLOSE}) {
+        wxMenuEvent event(menu, 0, speedMenu);
+        frame->ProcessWindowEvent(event);
+        EXPECT_EQ(menu == wxEVT_MENU_CLOSE, press(frame, WXK_UP, 0));
+    }
+    EXPECT_TRUE(holds("speed:275", nullptr));
+    wxDialog* dialog = new wxDialog(frame, wxID_ANY, "Other");
+    const std::pair<wxWindow*, bool> focuses[] = {
+        {nullptr, false},
+        {frame->getFlitView(), false},
+        {new wxTextCtrl(frame, wxID_ANY), true},
+        {new wxSearchCtrl(frame, wxID_ANY), true},
+        {new wxButton(dialog, wxID_OK), true},
+    };
+    for (const auto& [focus, elsewhere] : focuses) {
+        EXPECT_EQ(elsewhere, CReaderKeys::focusElsewhere(focus, frame))
+            << (focus ? focus->GetClassInfo()->GetClassName() : L"none");
+    }
+    dialog->Destroy();
+}
+
+// Go > Chapter... (Ctrl+G) can be chosen whenever there are chapters; a table of up to 40 is
+// listed in a submenu too (an entry past the text left out).
+TEST_F(MenuCommandsTest, ChapterItemsFollowTheTableOfContents) {
+    const std::pair<size_t, int> tables[] = {{0, -1}, {3, 3}, {40, 40}, {41, -1}, {51, -1}};
+    wxMenu* go = frame->GetMenuBar()->GetMenu(frame->GetMenuBar()->FindMenu("Go"));
+    for (const auto& [entries, listed] : tables) {
+        SCOPED_TRACE(entries);
+        std::string text;
+        for (int word = 0; word < 50; ++word) {
+            text += "Wave ";
+        }
+        std::unique_ptr<CDataManager> document =
+            CDocumentImporter().importText(text, CDocumentImporter::ePlainText, folder);
+        for (size_t entry = 0; entry < entries; ++entry) {
+            document->addContentsEntry("Part", 1, entry < 50 ? entry * 2 : 1000);
+        }
+        frame->openImported(std::move(document), "waves.txt");
+        EXPECT_EQ(entries > 0, go->FindItemByPosition(0)->IsEnabled());
+        wxMenuItem* second = go->GetMenuItemCount() > 1 ? go->FindItemByPosition(1) : nullptr;
+        EXPECT_EQ(listed, second && second->GetSubMenu()
+                              ? static_cast<int>(second->GetSubMenu()->GetMenuItemCount())
+                              : -1);
+    }
+}
+
+} // namespace
