@@ -52,8 +52,11 @@ CReaderKeys::eCommand CReaderKeys::commandFor(const SPress& press) {
     case WXK_SPACE:
         return plain ? ePause : eNone;
     case WXK_ESCAPE:
-        // Esc leaves full screen and, as always, stops reading.
-        return !plain ? eNone : press.fullScreen ? eStopLeavingFullScreen : eStop;
+        // Esc cancels an open first; it leaves full screen and, as always, stops reading.
+        return !plain             ? eNone
+               : press.opening    ? eCancelOpen
+               : press.fullScreen ? eStopLeavingFullScreen
+                                  : eStop;
     case WXK_LEFT:
         return plain ? eSentenceBack : ctrl ? eParagraphBack : eNone;
     case WXK_RIGHT:
@@ -80,6 +83,7 @@ void CReaderKeys::onCharHook(wxKeyEvent& event) {
     press.keysShown = comfort.keysShown();
     press.fullScreen = frame->IsFullScreen();
     press.assessmentShown = frame->getAssessmentView()->IsShown();
+    press.opening = frame->isOpening();
     switch (commandFor(press)) {
     case eNone:
         event.Skip();
@@ -132,6 +136,9 @@ void CReaderKeys::onCharHook(wxKeyEvent& event) {
         break;
     case eSlower:
         frame->changeSpeed(CReaderFrame::eSlower);
+        break;
+    case eCancelOpen:
+        frame->cancelOpening();
         break;
     }
 }

@@ -31,6 +31,7 @@ public:
         eParagraphForward,
         eFaster,
         eSlower,
+        eCancelOpen,
     };
     // A key pressed (its code, its character and the wxMOD_ modifiers held) and what the
     // window shows at the time.
@@ -41,6 +42,7 @@ public:
         bool keysShown = false;
         bool fullScreen = false;
         bool assessmentShown = false;
+        bool opening = false; // a document opens in the background
     };
 
     // The command a key press asks for. Needs no window.
