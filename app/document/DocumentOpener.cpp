@@ -70,11 +70,11 @@ void CDocumentOpener::start(const wxString& path, bool quiet, DoneHandler done) 
             return;
         }
     }
-    if (!opening()) {
+    const bool begins = !opening();
+    if (begins) {
         titleBefore = frame->GetTitle();
-        hooks.began();
     }
-    frame->SetTitle(wxString::Format("Opening %s\u2026 - FlitReader", origin.name));
+    frame->SetTitle(wxString::Format(L"Opening %s\u2026 - FlitReader", origin.name));
     bar->showOpening(origin.name);
     SPrepareRules rules = hooks.rules();
     rules.keepLineBreaks = source.getKeepLineBreaks();
@@ -86,6 +86,9 @@ void CDocumentOpener::start(const wxString& path, bool quiet, DoneHandler done) 
                              done(shown);
                          }
                      });
+    if (begins) {
+        hooks.began();
+    }
 }
 
 void CDocumentOpener::cancel() {

@@ -10,7 +10,8 @@
 
 COpeningBar::COpeningBar(wxWindow* parent, int range, std::function<int()> shareRead,
                          std::function<void()> onCancel)
-    : wxPanel(parent), progress(std::move(shareRead)) {
+    : wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL, "opening"),
+      progress(std::move(shareRead)) {
     label = new wxStaticText(this, wxID_ANY, wxString());
     gauge = new wxGauge(this, wxID_ANY, range, wxDefaultPosition, wxDefaultSize,
                         wxGA_HORIZONTAL | wxGA_SMOOTH);
@@ -26,7 +27,7 @@ COpeningBar::COpeningBar(wxWindow* parent, int range, std::function<int()> share
 }
 
 void COpeningBar::showOpening(const wxString& name) {
-    label->SetLabel(wxString::Format("Opening %s\u2026", name));
+    label->SetLabel(wxString::Format(L"Opening %s\u2026", name));
     gauge->SetValue(0);
     moves = 0;
     timer.Start(kTickMs);
