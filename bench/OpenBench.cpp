@@ -174,8 +174,8 @@ int main(int argc, char** argv) {
     if (book != nullptr) {
         const std::string bytes = makeBook(words);
         std::FILE* out = std::fopen(book, "wb");
-        const bool written = out != nullptr &&
-                             std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+        const bool written =
+            out != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
         return out != nullptr && std::fclose(out) == 0 && written ? 0 : 1;
     }
     // The reader's preferences and library in a folder of their own, not the user's.
