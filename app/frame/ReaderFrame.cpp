@@ -61,15 +61,8 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     SetSizer(sizer);
 
     status = std::make_unique<CReaderStatus>(this, progress, [this] { onStatusTimer(); });
-    CDocumentOpener::SFrameHooks openHooks;
-    openHooks.show = [this](SPreparedDocument prepared) {
-        return showDocument(std::move(prepared));
-    };
-    openHooks.rules = [this] { return prepareRules(); };
-    openHooks.began = [this] { onOpenBegan(); };
-    openHooks.abandoned = [this] { onOpenAbandoned(); };
     opener = std::make_unique<CDocumentOpener>(this, options.keepLineBreaks, messages, *status,
-                                               std::move(openHooks));
+                                               openHooks());
     // Under the message bar: what is opening, while it opens.
     sizer->Insert(1, opener->getBar(), wxSizerFlags().Expand());
     library = std::make_unique<CReaderLibrary>(this, *status, options.fromStart);

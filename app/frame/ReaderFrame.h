@@ -151,6 +151,8 @@ private:
     // one: the document open as it was, reading again if it was.
     void onOpenBegan();
     void onOpenAbandoned();
+    // What the opener asks of the frame.
+    CDocumentOpener::SFrameHooks openHooks();
     // The rules a document is prepared by, from the settings.
     SPrepareRules prepareRules() const;
     void closeDocument();

@@ -5,6 +5,17 @@
 
 #include "frame/ReaderStatus.h"
 
+#include <utility>
+
+CDocumentOpener::SFrameHooks CReaderFrame::openHooks() {
+    CDocumentOpener::SFrameHooks hooks;
+    hooks.show = [this](SPreparedDocument prepared) { return showDocument(std::move(prepared)); };
+    hooks.rules = [this] { return prepareRules(); };
+    hooks.began = [this] { onOpenBegan(); };
+    hooks.abandoned = [this] { onOpenAbandoned(); };
+    return hooks;
+}
+
 void CReaderFrame::onOpenBegan() {
     resumeAfterOpen = false;
     if (reading == eReading) {
