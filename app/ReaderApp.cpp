@@ -17,6 +17,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include <unistd.h>
+
 namespace {
 
 const int kExitBadInput = 2;
@@ -69,20 +71,37 @@ bool CReaderApp::OnInit() {
         frame->Destroy();
         return false;
     }
-    if (!options.documentPath.empty() && !frame->openDocument(options.documentPath, true)) {
-        *failureStatus = kExitBadInput;
-        frame->Destroy();
-        return false;
-    }
-    if (options.documentPath.empty()) {
-        reopenLastDocument(*frame, options);
-    }
+    // The window comes at once; the document opens in the background.
     frame->Show();
-    if (options.autostart) {
-        // From where the document was left, or the beginning for a new or finished one.
-        frame->CallAfter(&CReaderFrame::togglePause);
-    }
+    openGivenDocument(frame, options, isatty(STDERR_FILENO) == 1, failureStatus);
     return true;
+}
+
+void CReaderApp::openGivenDocument(CReaderFrame* frame, const SReaderOptions& options,
+                                   bool terminal, int* failureStatus) {
+    // From where the document was left, or the beginning for a new or finished one.
+    const auto start = [frame, autostart = options.autostart] {
+        if (autostart) {
+            frame->CallAfter(&CReaderFrame::togglePause);
+        }
+    };
+    if (options.documentPath.empty()) {
+        // With nothing named, the last document read, at its place (when the user wants it).
+        reopenLastDocument(*frame, options);
+        start();
+        return;
+    }
+    // Run from a terminal, a refusal is said there and the reader ends; started from a desktop,
+    // which shows no standard error, the window says it.
+    frame->openDocument(options.documentPath, terminal,
+                        [frame, terminal, failureStatus, start](bool opened) {
+                            if (opened) {
+                                start();
+                            } else if (terminal) {
+                                *failureStatus = kExitBadInput;
+                                frame->Close(true);
+                            }
+                        });
 }
 
 int CReaderApp::OnExit() {

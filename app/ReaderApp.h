@@ -7,6 +7,8 @@
 
 #include <chrono>
 
+class CReaderFrame;
+
 // The reader application: opens the frame with the options of its command line.
 class CReaderApp : public wxApp {
 public:
@@ -19,6 +21,12 @@ public:
     bool Initialize(int& toolkitArgc, wxChar** toolkitArgv) override;
     bool OnInit() override;
     int OnExit() override;
+
+    // Opens the command line's document in the frame, shown, in the background, then starts
+    // reading when asked. A refusal: with a terminal (standard error is one), on standard
+    // error, and the reader closes with failureStatus set to 2; without, in the window.
+    static void openGivenDocument(CReaderFrame* frame, const SReaderOptions& options, bool terminal,
+                                  int* failureStatus);
 
 private:
     SReaderOptions options;

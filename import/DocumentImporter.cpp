@@ -161,6 +161,18 @@ wxString CDocumentImporter::fileDialogWildcard() {
     return wxString::Format("Documents (%s)|%s%s|All files (*)|*", every, every, each);
 }
 
+std::vector<std::string> CDocumentImporter::mimeTypes() {
+    std::vector<std::string> types;
+    for (const SFormatEntry* entry : kFormats) {
+        for (const char* type : entry->mimeTypes) {
+            if (type != nullptr && std::find(types.begin(), types.end(), type) == types.end()) {
+                types.emplace_back(type);
+            }
+        }
+    }
+    return types;
+}
+
 CDocumentImporter::eFormat CDocumentImporter::formatForPath(const wxString& path) {
     const wxString extension = wxFileName(path).GetExt().Lower();
     for (const SFormatEntry* entry : kFormats) {
@@ -281,6 +293,7 @@ std::unique_ptr<CDataManager> CDocumentImporter::importBytes(const char* bytes, 
     SImportContext context;
     context.baseDir = baseDir;
     context.keepLineBreaks = keepLineBreaks;
+    context.progress = progress;
     std::unique_ptr<CDataManager> document;
     const SFormatEntry* entry = entryOf(usedFormat);
     const char* kind =

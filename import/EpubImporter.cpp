@@ -222,7 +222,8 @@ struct SContentsTarget {
 // One import: the zip, the package and the document being built.
 class CEpubReader {
 public:
-    CEpubReader(const char* bytes, std::size_t size) : zip(bytes, size) {}
+    CEpubReader(const char* bytes, std::size_t size, const SImportContext& importContext)
+        : zip(bytes, size), context(importContext) {}
 
     std::unique_ptr<CDataManager> read(wxString* error);
 
@@ -244,6 +245,7 @@ private:
     }
 
     CZipArchive zip;
+    const SImportContext& context;
     wxString error;
     std::string packagePath;
     std::string title;
@@ -381,7 +383,11 @@ bool CEpubReader::readChapters() {
     CHtmlTextBuilder builder(document.get());
     unsigned int chapter = 0;
     std::string bytes;
+    std::size_t done = 0;
     for (const auto& [id, linear] : spine) {
+        if (!context.readOn(done++, spine.size())) {
+            return fail(SImportContext::kCancelled);
+        }
         const auto found = manifest.find(id);
         if (found == manifest.end()) {
             return fail("the spine names " + quoted(id) + ", which the manifest does not list");
@@ -549,12 +555,20 @@ bool startsAsEpub(const char* bytes, std::size_t size) {
 } // namespace
 
 const SFormatEntry CEpubImporter::kFormat = {
-    CDocumentImporter::eEpub,     "epub", nullptr, "EPUB books", {"epub"}, &startsAsEpub, false,
+    CDocumentImporter::eEpub,
+    "epub",
+    nullptr,
+    "EPUB books",
+    {"epub"},
+    &startsAsEpub,
+    false,
     &makeImporter<CEpubImporter>,
+    {"application/epub+zip"},
 };
 
 std::unique_ptr<CDataManager> CEpubImporter::read(const char* bytes, std::size_t size,
-                                                  const SImportContext&, SImportReport* report) {
+                                                  const SImportContext& context,
+                                                  SImportReport* report) {
     xmlInitParser();
-    return CEpubReader(bytes, size).read(&report->error);
+    return CEpubReader(bytes, size, context).read(&report->error);
 }

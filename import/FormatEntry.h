@@ -12,6 +12,7 @@
 // dialog's filter all come from it.
 struct SFormatEntry {
     static constexpr std::size_t kMaxExtensions = 3;
+    static constexpr std::size_t kMaxMimeTypes = 2;
 
     CDocumentImporter::eFormat format;
     // As the --format option takes it.
@@ -30,6 +31,9 @@ struct SFormatEntry {
     // mistake is refused before it gets them.
     bool readsAnyBytes;
     std::unique_ptr<CFormatImporter> (*make)();
+    // The MIME types desktops give such files; null after the last. The desktop entry offers
+    // the reader for each.
+    const char* mimeTypes[kMaxMimeTypes];
 };
 
 // The factory of an importer made without arguments.

@@ -515,8 +515,15 @@ bool startsAsHtml(const char* bytes, std::size_t size) {
 } // namespace
 
 const SFormatEntry CHtmlImporter::kFormat = {
-    CDocumentImporter::eHtml, "html",        nullptr, "Web pages",
-    {"html", "htm", "xhtml"}, &startsAsHtml, true,    &makeImporter<CHtmlImporter>,
+    CDocumentImporter::eHtml,
+    "html",
+    nullptr,
+    "Web pages",
+    {"html", "htm", "xhtml"},
+    &startsAsHtml,
+    true,
+    &makeImporter<CHtmlImporter>,
+    {"text/html", "application/xhtml+xml"},
 };
 
 CHtmlTextBuilder::CHtmlTextBuilder(CDataManager* target) : document(target) {}

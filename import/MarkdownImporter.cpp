@@ -53,8 +53,15 @@ std::string firstTitle(cmark_node* root) {
 
 // Known by its name alone: any text may be Markdown.
 const SFormatEntry CMarkdownImporter::kFormat = {
-    CDocumentImporter::eMarkdown, "markdown", nullptr, "Markdown",
-    {"md", "markdown"},           nullptr,    true,    &makeImporter<CMarkdownImporter>,
+    CDocumentImporter::eMarkdown,
+    "markdown",
+    nullptr,
+    "Markdown",
+    {"md", "markdown"},
+    nullptr,
+    true,
+    &makeImporter<CMarkdownImporter>,
+    {"text/markdown", "text/x-markdown"},
 };
 
 // The text is rendered to HTML and read as HTML, so headings, emphasis, lists and paragraphs

@@ -368,7 +368,8 @@ bool appendPage(CWordWriter* writer, std::vector<SLine>& lines, eSeparator* sepa
     return anyWord;
 }
 
-std::unique_ptr<CDataManager> readPdf(const char* bytes, std::size_t size, SImportReport* report) {
+std::unique_ptr<CDataManager> readPdf(const char* bytes, std::size_t size,
+                                      const SImportContext& context, SImportReport* report) {
     if (size == 0) {
         report->error = "the PDF is empty";
         return nullptr;
@@ -412,6 +413,11 @@ std::unique_ptr<CDataManager> readPdf(const char* bytes, std::size_t size, SImpo
         anyWord = appendPage(&writer, held, &separator) || anyWord;
     };
     for (int index = 0; index < pdf->pages(); ++index) {
+        if (!context.readOn(static_cast<std::size_t>(index),
+                            static_cast<std::size_t>(pdf->pages()))) {
+            report->error = SImportContext::kCancelled;
+            return nullptr;
+        }
         const std::unique_ptr<poppler::page> page(pdf->create_page(index));
         std::vector<SLine> lines;
         std::string label;
@@ -448,14 +454,22 @@ bool startsAsPdf(const char* bytes, std::size_t size) {
 } // namespace
 
 const SFormatEntry CPdfImporter::kFormat = {
-    CDocumentImporter::ePdf,     "pdf", nullptr, "PDF", {"pdf"}, &startsAsPdf, false,
+    CDocumentImporter::ePdf,
+    "pdf",
+    nullptr,
+    "PDF",
+    {"pdf"},
+    &startsAsPdf,
+    false,
     &makeImporter<CPdfImporter>,
+    {"application/pdf"},
 };
 
 std::unique_ptr<CDataManager> CPdfImporter::read(const char* bytes, std::size_t size,
-                                                 const SImportContext&, SImportReport* report) {
+                                                 const SImportContext& context,
+                                                 SImportReport* report) {
     try {
-        return readPdf(bytes, size, report);
+        return readPdf(bytes, size, context, report);
     } catch (const std::bad_alloc&) {
         report->error = "there is not enough memory to read the PDF";
         return nullptr;

@@ -298,6 +298,7 @@ const SFormatEntry CTextImporter::kPlainTextFormat = {
     nullptr,
     true,
     &makePlainText,
+    {"text/plain"},
 };
 const SFormatEntry CTextImporter::kMarkedUpFormat = {
     CDocumentImporter::eMarkedUp,
@@ -308,6 +309,8 @@ const SFormatEntry CTextImporter::kMarkedUpFormat = {
     nullptr,
     true,
     &makeMarkedUp,
+    // A marked-up text is a text to desktops, which offer the reader for it as text/plain.
+    {},
 };
 
 bool CTextImporter::decode(const char* bytes, std::size_t size, const char** text,

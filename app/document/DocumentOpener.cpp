@@ -1,5 +1,6 @@
 #include "document/DocumentOpener.h"
 
+#include "document/OpeningBar.h"
 #include "frame/MessageBar.h"
 #include "frame/ReaderStatus.h"
 
@@ -11,6 +12,7 @@
 #include <wx/dnd.h>
 #include <wx/event.h>
 #include <wx/filename.h>
+#include <wx/frame.h>
 #include <wx/window.h>
 
 #include <cstdio>
@@ -33,10 +35,12 @@ public:
         const wxString path = files[0];
         const size_t count = files.size();
         frame->CallAfter([opener = opener, path, count] {
-            if (opener->open(path, false) && count > 1) {
-                // The others are not lost without a word.
-                opener->sayOpenedFirstOf(count, path);
-            }
+            opener->start(path, false, [opener, path, count](bool opened) {
+                if (opened && count > 1) {
+                    // The others are not lost without a word.
+                    opener->sayOpenedFirstOf(count, path);
+                }
+            });
         });
         return true;
     }
@@ -48,11 +52,16 @@ private:
 
 } // namespace
 
-CDocumentOpener::CDocumentOpener(wxEvtHandler* readerFrame, bool keepLineBreaks,
-                                 CMessageBar& messageBar, CReaderStatus& readerStatus,
-                                 ShowHandler showDocument)
+CDocumentOpener::CDocumentOpener(wxFrame* readerFrame, bool keepLineBreaks, CMessageBar& messageBar,
+                                 CReaderStatus& readerStatus, SFrameHooks frameHooks)
     : frame(readerFrame), source(keepLineBreaks), messages(messageBar), status(readerStatus),
-      show(std::move(showDocument)) {}
+      hooks(std::move(frameHooks)),
+      bar(new COpeningBar(
+          readerFrame, CBackgroundOpen::kRange, [this] { return background.progress(); },
+          [this] { cancel(); })),
+      background(readerFrame) {}
+
+CDocumentOpener::~CDocumentOpener() = default;
 
 void CDocumentOpener::acceptDrops(wxWindow* window) {
     window->SetDropTarget(new CDocumentDropTarget(frame, this));
@@ -64,7 +73,56 @@ void CDocumentOpener::sayOpenedFirstOf(size_t count, const wxString& path) {
                   wxICON_INFORMATION);
 }
 
+void CDocumentOpener::start(const wxString& path, bool quiet, DoneHandler done) {
+    SDocumentOrigin origin = SDocumentOrigin::file(path);
+    if (path == "-") {
+        // A pipe may never end: read on this thread, it cannot keep the program from quitting.
+        wxString reason;
+        if (!SDocumentOrigin::standardInput(&origin, &reason)) {
+            refuse(origin, reason, quiet);
+            if (done) {
+                done(false);
+            }
+            return;
+        }
+    }
+    const bool begins = !opening();
+    if (begins) {
+        titleBefore = frame->GetTitle();
+    }
+    frame->SetTitle(wxString::Format(L"Opening %s\u2026 - FlitReader", origin.name));
+    bar->showOpening(origin.name);
+    SPrepareRules rules = hooks.rules();
+    rules.keepLineBreaks = source.getKeepLineBreaks();
+    background.start(std::move(origin), rules,
+                     [this, quiet, done = std::move(done)](SPreparedDocument prepared) {
+                         endOpening();
+                         const bool shown = finish(std::move(prepared), quiet);
+                         if (done) {
+                             done(shown);
+                         }
+                     });
+    if (begins) {
+        hooks.began();
+    }
+}
+
+void CDocumentOpener::cancel() {
+    if (!opening()) {
+        return;
+    }
+    background.cancel();
+    endOpening();
+    hooks.abandoned();
+}
+
+void CDocumentOpener::endOpening() {
+    bar->hideOpening();
+    frame->SetTitle(titleBefore);
+}
+
 bool CDocumentOpener::open(const wxString& path, bool quiet) {
+    cancel();
     if (path != "-") {
         return openOrigin(SDocumentOrigin::file(path), quiet);
     }
@@ -93,24 +151,33 @@ bool CDocumentOpener::paste() {
         status.showNote("The clipboard holds no text to read");
         return false;
     }
+    cancel();
     return openOrigin(SDocumentOrigin::clipboard(std::move(bytes)), false);
 }
 
 void CDocumentOpener::openImported(std::unique_ptr<CDataManager> imported, const wxString& name) {
-    show(std::move(imported), SDocumentOrigin::imported(name), wxString());
+    cancel();
+    SPreparedDocument prepared;
+    prepared.origin = SDocumentOrigin::imported(name);
+    prepared.document = std::move(imported);
+    prepared.prepareParts(hooks.rules());
+    hooks.show(std::move(prepared));
 }
 
 bool CDocumentOpener::openOrigin(SDocumentOrigin origin, bool quiet) {
-    wxString error;
-    wxString notice;
-    std::unique_ptr<CDataManager> imported = source.read(&origin, &error, &notice);
-    if (!imported) {
-        refuse(origin, error, quiet);
-        return false;
-    }
-    return show(std::move(imported), std::move(origin), notice);
+    SPrepareRules rules = hooks.rules();
+    rules.keepLineBreaks = source.getKeepLineBreaks();
+    return finish(SPreparedDocument::prepare(std::move(origin), rules, {}), quiet);
 }
 
+bool CDocumentOpener::finish(SPreparedDocument prepared, bool quiet) {
+    if (!prepared.document) {
+        refuse(prepared.origin, prepared.error, quiet);
+        hooks.abandoned();
+        return false;
+    }
+    return hooks.show(std::move(prepared));
+}
 void CDocumentOpener::refuse(const SDocumentOrigin& origin, const wxString& error, bool quiet) {
     if (quiet) {
         std::fprintf(stderr, "flitreader: %s: %s\n", origin.refusedName().utf8_str().data(),

@@ -2,7 +2,6 @@
 
 #include <flitengine/outside/DataManager.h>
 
-#include <wx/filefn.h>
 #include <wx/filename.h>
 
 #include <utility>
@@ -36,24 +35,6 @@ SDocumentOrigin SDocumentOrigin::imported(const wxString& name) {
     origin.name = origin.subject = name;
     origin.fromBytes = true;
     return origin;
-}
-
-std::unique_ptr<CDataManager> CDocumentSource::read(SDocumentOrigin* origin, wxString* error,
-                                                    wxString* notice) const {
-    CDocumentImporter importer;
-    importer.setKeepLineBreaks(keepLineBreaks);
-    std::unique_ptr<CDataManager> document =
-        origin->fromBytes
-            ? importer.importBytes(origin->bytes.data(), origin->bytes.size(),
-                                   CDocumentImporter::eAutomatic, origin->label, wxGetCwd())
-            : importer.importFile(origin->path);
-    if (!document) {
-        *error = importer.getError();
-        return nullptr;
-    }
-    origin->format = importer.getFormat();
-    *notice = importer.getNotice();
-    return document;
 }
 
 wxString CDocumentSource::shownName(const CDataManager& document) const {

@@ -5,7 +5,6 @@
 
 #include <wx/string.h>
 
-#include <memory>
 #include <string>
 #include <utility>
 
@@ -35,16 +34,11 @@ struct SDocumentOrigin {
     const wxString& refusedName() const { return path.empty() ? subject : path; }
 };
 
-// The reader's source of documents: reads an origin by the line-break rule chosen, and keeps
-// the origin of the document open, to read it again when the rule changes. Needs no window.
+// The reader's source of documents: the line-break rule chosen, and the origin of the document
+// open, to read it again when the rule changes. Needs no window.
 class CDocumentSource {
 public:
     explicit CDocumentSource(bool keep) : keepLineBreaks(keep) {}
-
-    // Reads the origin, noting the format it was read in. Null with the fault in *error when it
-    // cannot be read; *notice says how it was read, if anything is worth saying.
-    std::unique_ptr<CDataManager> read(SDocumentOrigin* origin, wxString* error,
-                                       wxString* notice) const;
 
     // The origin of the document now open.
     void adopt(SDocumentOrigin origin) { current = std::move(origin); }

@@ -3,6 +3,7 @@
 
 #include "frame/ReaderFrame.h"
 
+#include "document/OpeningBar.h"
 #include "frame/ReaderFrameIds.h"
 #include "frame/ReaderKeys.h"
 #include "frame/ReaderMenus.h"
@@ -64,12 +65,10 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     SetSizer(sizer);
 
     status = std::make_unique<CReaderStatus>(this, progress, [this] { onStatusTimer(); });
-    opener = std::make_unique<CDocumentOpener>(
-        this, options.keepLineBreaks, messages, *status,
-        [this](std::unique_ptr<CDataManager> imported, SDocumentOrigin origin,
-               const wxString& notice) {
-            return showDocument(std::move(imported), std::move(origin), notice);
-        });
+    opener = std::make_unique<CDocumentOpener>(this, options.keepLineBreaks, messages, *status,
+                                               openHooks());
+    // Under the message bar: what is opening, while it opens.
+    sizer->Insert(1, opener->getBar(), wxSizerFlags().Expand());
     library = std::make_unique<CReaderLibrary>(this, *status, options.fromStart);
     screenshot = std::make_unique<CScreenshot>(this, flitView, progress);
     // Narrower, the status bar's fields would have no or negative widths, which the toolkit
@@ -281,20 +280,20 @@ void CReaderFrame::showNote(const wxString& note) {
     status->showNote(note);
 }
 
-bool CReaderFrame::showDocument(std::unique_ptr<CDataManager> imported, SDocumentOrigin origin,
-                                const wxString& notice) {
+bool CReaderFrame::showDocument(SPreparedDocument prepared) {
     closeDocument();
-    document = std::move(imported);
+    resumeAfterOpen = false;
+    document = std::move(prepared.document);
     // The file's text and the old document are gone: give their pages back to the system, so
     // that a long text leaves the reader no larger than its document.
     malloc_trim(0);
-    navigator = std::make_unique<CReadingNavigator>(document.get());
+    navigator = std::move(prepared.navigator);
     manager = std::make_unique<CFlitManager>();
     manager->setTargetSpeed(settings.get().speed);
     manager->setWordDisplayLength(settings.get().wordLength);
     applyFlashRules();
     CDocumentSource& source = opener->getSource();
-    source.adopt(std::move(origin));
+    source.adopt(std::move(prepared.origin));
     if (!manager->initialize(document.get(), this, flitView, assessmentView)) {
         manager.reset();
         navigator.reset();
@@ -308,8 +307,8 @@ bool CReaderFrame::showDocument(std::unique_ptr<CDataManager> imported, SDocumen
     counter.reset();
     links = CLinkNotices(document.get());
     status->setPage(0);
-    status->setNote(notice);
-    chapters = CChapterIndex(*document, *navigator);
+    status->setNote(prepared.notice);
+    chapters = std::move(prepared.chapters);
     menus->getChapterMenu().rebuild(chapters, !document->getContents().empty());
     const wxString shownName = source.shownName(*document);
     SetTitle(shownName + " - FlitReader");
@@ -326,7 +325,7 @@ bool CReaderFrame::showDocument(std::unique_ptr<CDataManager> imported, SDocumen
     flitView->showMessage(
         document->getTitle().empty() ? wxFileName(source.getCurrent().name).GetName() : shownName,
         wxString::Format("%zu words. Press Space to start reading.", navigator->getWordCount()));
-    rememberOpened();
+    rememberOpened(prepared.hash);
     updateStatus();
     return true;
 }
@@ -361,6 +360,10 @@ void CReaderFrame::closeDocument() {
 }
 void CReaderFrame::updateStatus() {
     comfort->updatePointer();
+    if (opener->opening()) {
+        status->showOpening();
+        return;
+    }
     if (!manager || !navigator) {
         status->showNothingOpen();
         return;

@@ -3,6 +3,7 @@
 
 #include "ReaderOptions.h"
 #include "document/DocumentOpener.h"
+#include "document/PreparedDocument.h"
 #include "frame/MessageBar.h"
 #include "frame/Screenshot.h"
 #include "frame/ViewComfort.h"
@@ -18,6 +19,7 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
 #include <utility>
 
 class CAssessmentView;
@@ -55,12 +57,22 @@ public:
     CReaderFrame(SReaderOptions options, std::chrono::steady_clock::time_point started);
     ~CReaderFrame() override;
 
-    // Opens a document ("-": standard input), replacing the one open. When it cannot be read,
-    // returns false and leaves the reader as it was, with a message naming the file and what
-    // is wrong: in the bar at the top of the window, or on standard error when quiet.
-    bool openDocument(const wxString& path, bool quiet = false) {
-        return opener->open(path, quiet);
+    // Starts opening a document ("-": standard input) in the background, to replace the one
+    // open once it is read: the window answers meanwhile, shows the open's progress, and Esc
+    // cancels it. When it cannot be read, the reader stays as it was, with a message naming
+    // the file and what is wrong in the bar at the top of the window.
+    void openDocument(const wxString& path) { opener->start(path); }
+    // The same, with the refusal on standard error when quiet, and then done told whether the
+    // document is shown (not when the open is cancelled).
+    void openDocument(const wxString& path, bool quiet, CDocumentOpener::DoneHandler done) {
+        opener->start(path, quiet, std::move(done));
     }
+    // Opens a document at once, on the GUI thread (scripts and tests): false, with the
+    // refusal, when it cannot be read.
+    bool openDocument(const wxString& path, bool quiet) { return opener->open(path, quiet); }
+    // A document being opened in the background, and its cancel (Esc).
+    bool isOpening() const { return opener->opening(); }
+    void cancelOpening() { opener->cancel(); }
     // Opens the clipboard's text as a document (a web page's source is read as HTML); says so
     // in the status bar when the clipboard holds no text.
     bool pasteDocument() { return opener->paste(); }
@@ -158,8 +170,15 @@ public:
 
 private:
     // Shows a document the opener read; true when the engine takes it.
-    bool showDocument(std::unique_ptr<CDataManager> imported, SDocumentOrigin origin,
-                      const wxString& notice);
+    bool showDocument(SPreparedDocument prepared);
+    // An open begins: reading is held, the figures wait for the new document. It ends without
+    // one: the document open as it was, reading again if it was.
+    void onOpenBegan();
+    void onOpenAbandoned();
+    // What the opener asks of the frame.
+    CDocumentOpener::SFrameHooks openHooks();
+    // The rules a document is prepared by, from the settings.
+    SPrepareRules prepareRules() const;
     void closeDocument();
     void bindEngineEvents(wxWindow* window, const char* name);
     void onEngineEvent(const char* window, CFlitCommandEvent& event);
@@ -199,7 +218,8 @@ private:
     void holdStatusUpdates();
     // What the library remembers: a document opened resumes where its last reading stopped;
     // a reading that stops is recorded as a session and a position.
-    void rememberOpened();
+    // hash: of the file's bytes, when known.
+    void rememberOpened(const std::string& hash);
     void rememberReading();
     void onClose(wxCloseEvent& event);
 
@@ -239,6 +259,9 @@ private:
     // While reading: a move's target is the place until a word shows (the engine's thread may
     // be anywhere meanwhile).
     bool moveNotShown = false;
+    // Reading was held for an open, or asked for during one: it goes on if the open ends
+    // without a document.
+    bool resumeAfterOpen = false;
 };
 
 #endif

@@ -48,6 +48,12 @@ void CReaderFrame::sendRestartingCommand(int type, wxCDataInfoListNode* node) {
 }
 
 void CReaderFrame::beginReading(int type, wxCDataInfoListNode* from) {
+    if (opener->opening()) {
+        // The document open is held while another opens; if that open is cancelled, reading
+        // goes on as asked.
+        resumeAfterOpen = true;
+        return;
+    }
     showFlitView();
     flitView->clearOverlay();
     resumeNode = holdingItem = nullptr;
@@ -348,9 +354,9 @@ void CReaderFrame::setKeepLineBreaks(bool keep) {
     }
 }
 
-void CReaderFrame::rememberOpened() {
+void CReaderFrame::rememberOpened(const std::string& hash) {
     const size_t resumeAt =
-        library->opened(opener->getSource().getCurrent().path,
+        library->opened(opener->getSource().getCurrent().path, hash,
                         opener->getSource().shownName(*document), navigator->getWordCount());
     wxCDataInfoListNode* word = resumeAt == 0 ? nullptr : navigator->itemOfWord(resumeAt);
     if (word != nullptr) {

@@ -59,8 +59,11 @@ CReaderKeys::eCommand CReaderKeys::commandFor(const SPress& press) {
     case WXK_SPACE:
         return plain ? ePause : eNone;
     case WXK_ESCAPE:
-        // Esc leaves full screen and, as always, stops reading.
-        return !plain ? eNone : press.fullScreen ? eStopLeavingFullScreen : eStop;
+        // Esc cancels an open first; it leaves full screen and, as always, stops reading.
+        return !plain             ? eNone
+               : press.opening    ? eCancelOpen
+               : press.fullScreen ? eStopLeavingFullScreen
+                                  : eStop;
     case WXK_LEFT:
         return plain ? eSentenceBack : ctrl ? eParagraphBack : alt ? eGoBack : eNone;
     case WXK_RIGHT:
@@ -126,6 +129,7 @@ void CReaderKeys::onCharHook(wxKeyEvent& event) {
     press.fullScreen = frame->IsFullScreen();
     press.assessmentShown = frame->getAssessmentView()->IsShown();
     press.elsewhere = keyboardElsewhere();
+    press.opening = frame->isOpening();
     switch (commandFor(press)) {
     case eNone:
         event.Skip();
@@ -190,6 +194,9 @@ void CReaderKeys::onCharHook(wxKeyEvent& event) {
         break;
     case eShowBookmarks:
         frame->showBookmarks();
+        break;
+    case eCancelOpen:
+        frame->cancelOpening();
         break;
     }
 }

@@ -40,6 +40,7 @@ public:
         eGoForward,
         eAddBookmark,
         eShowBookmarks,
+        eCancelOpen,
     };
     // A key pressed (its code, its character and the wxMOD_ modifiers held) and what the
     // window shows at the time.
@@ -53,6 +54,7 @@ public:
         // The keyboard is the user's elsewhere: a menu is open, a text field or another
         // window (a dialog) has the focus. The keys then go there.
         bool elsewhere = false;
+        bool opening = false; // a document opens in the background
     };
 
     // The command a key press asks for. Needs no window.

@@ -43,6 +43,18 @@ void CReaderStatus::showNothingOpen() {
     frame->SetStatusText(note, eFieldChapter);
 }
 
+void CReaderStatus::showOpening() {
+    due = false;
+    wxWindowUpdateLocker frozen(frame->GetStatusBar());
+    const wxString unknown = wxString::FromUTF8("\u2026");
+    for (const int field : {eFieldSpeed, eFieldWords, eFieldTimeLeft}) {
+        frame->SetStatusText(unknown, field);
+    }
+    for (const int field : {eFieldPage, eFieldAchieved, eFieldChapter}) {
+        frame->SetStatusText(wxString(), field);
+    }
+}
+
 void CReaderStatus::show(const SStatusFigures& figures) {
     due = false;
     // The status bar repaints each field it is given at once; frozen, it repaints once, when

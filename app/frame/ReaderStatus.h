@@ -78,6 +78,8 @@ public:
     CReaderStatus(wxFrame* frame, CProgressStrip* progress, std::function<void()> onTimer);
 
     void showNothingOpen();
+    // A document opens: its figures are not known yet.
+    void showOpening();
     void show(const SStatusFigures& figures);
     // The figures of the open document's reading, worked out from their sources.
     void showReading(const SStatusSources& from);

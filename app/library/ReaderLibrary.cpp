@@ -14,10 +14,11 @@ CReaderLibrary::CReaderLibrary(CReaderFrame* readerFrame, CReaderStatus& readerS
                                bool startAfresh)
     : frame(readerFrame), status(readerStatus), fromStart(startAfresh) {}
 
-size_t CReaderLibrary::opened(const wxString& path, const wxString& title, size_t words) {
+size_t CReaderLibrary::opened(const wxString& path, const std::string& hash, const wxString& title,
+                              size_t words) {
     long long position = 0;
     const long long count = static_cast<long long>(words);
-    if (!sessions.opened(path, title, count, &position)) {
+    if (!sessions.opened(path, hash, title, count, &position)) {
         return 0;
     }
     // The command line's document may be asked to start afresh; those opened later resume.

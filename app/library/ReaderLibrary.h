@@ -6,6 +6,7 @@
 #include <wx/string.h>
 
 #include <cstddef>
+#include <string>
 
 class CReaderFrame;
 class CReaderStatus;
@@ -20,10 +21,12 @@ public:
     // Opened on first use; it says what went wrong, if anything.
     CLibrary* getLibrary() { return sessions.getLibrary(); }
 
-    // A document opened from the file at path (empty when from elsewhere), under its title and
-    // with its words: the word to resume at, where its last reading stopped; 0 to start at the
-    // beginning (a finished document starts again).
-    size_t opened(const wxString& path, const wxString& title, size_t words);
+    // A document opened from the file at path (empty when from elsewhere), whose bytes hash to
+    // hash (empty: the file is read to know it), under its title and with its words: the word
+    // to resume at, where its last reading stopped; 0 to start at the beginning (a finished
+    // document starts again).
+    size_t opened(const wxString& path, const std::string& hash, const wxString& title,
+                  size_t words);
     // The document open is not recorded (closed).
     void forget() { sessions.forget(); }
     bool recordsDocument() const { return sessions.recordsDocument(); }

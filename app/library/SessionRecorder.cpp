@@ -38,16 +38,16 @@ void CSessionRecorder::reopen() {
     getLibrary();
 }
 
-bool CSessionRecorder::opened(const wxString& path, const wxString& title, long long words,
-                              long long* position) {
+bool CSessionRecorder::opened(const wxString& path, const std::string& hash, const wxString& title,
+                              long long words, long long* position) {
     documentHash.clear();
     std::string bytes;
-    if (path.empty() || !readWhole(path, &bytes)) {
+    if (path.empty() || (hash.empty() && !readWhole(path, &bytes))) {
         return false;
     }
     wxFileName absolute(path);
     absolute.MakeAbsolute();
-    documentHash = CLibrary::hashOf(bytes.data(), bytes.size());
+    documentHash = hash.empty() ? CLibrary::hashOf(bytes.data(), bytes.size()) : hash;
     *position = getLibrary()->opened(documentHash, title, absolute.GetFullPath(), words).position;
     return true;
 }

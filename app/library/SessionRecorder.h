@@ -27,7 +27,12 @@ public:
     // A document opened from the file at path, under its title and with its words: recorded,
     // and where its last reading stopped given in *position (in words). False when the file
     // cannot be read to know the document by: nothing is recorded of its reading then.
-    bool opened(const wxString& path, const wxString& title, long long words, long long* position);
+    bool opened(const wxString& path, const wxString& title, long long words, long long* position) {
+        return opened(path, std::string(), title, words, position);
+    }
+    // The same, known by the hash of the file's bytes when it is given (not empty).
+    bool opened(const wxString& path, const std::string& hash, const wxString& title,
+                long long words, long long* position);
     // The document open is not recorded (closed, or not from a file).
     void forget() { documentHash.clear(); }
     bool recordsDocument() const { return !documentHash.empty() && library; }

@@ -33,7 +33,7 @@ const std::vector<std::pair<const char*, const char*>>& CKeysOverlay::keys() {
     static const std::vector<std::pair<const char*, const char*>> table = {
         {"Home", "start from the beginning"},
         {"Space", "pause / continue"},
-        {"Esc", "stop (and leave full screen)"},
+        {"Esc", "cancel an open; else stop (and leave full screen)"},
         {"Left / Right", "back / forward one sentence"},
         {"Ctrl+Left / Ctrl+Right", "back / forward one paragraph"},
         {"Up / Down", "faster / slower"},

@@ -100,3 +100,28 @@ TEST(EpubImporter, ReadsTheSpineInOrderWithPagesAndContentsAndRefusesBadBooks) {
         EXPECT_TRUE(wxString::FromUTF8(got).Matches(test.want)) << got;
     }
 }
+
+namespace {
+
+// The progress handler hears of each chapter before it is read, and saying no abandons the
+// book there; untold, the book reads whole.
+TEST(EpubImporter, TellsItsProgressByChapterAndStopsWhenAsked) {
+    const std::string bytes = flitZipBytes(
+        flitEpubEntries("Tides", {"<p>One.</p>", "<p>Two.</p>", "<p>Three.</p>"}, "c1 c2 c3"));
+    for (const std::size_t stopAt : {std::size_t(1), std::size_t(99)}) {
+        SCOPED_TRACE(stopAt);
+        std::string told;
+        CDocumentImporter importer;
+        importer.setProgress([&](std::size_t done, std::size_t total) {
+            told += std::to_string(done) + "/" + std::to_string(total) + " ";
+            return done < stopAt;
+        });
+        const bool read = importer.importBytes(bytes.data(), bytes.size(), CDocumentImporter::eEpub,
+                                               "", "") != nullptr;
+        EXPECT_EQ(stopAt == 99, read);
+        EXPECT_EQ(read ? "0/3 1/3 2/3 " : "0/3 1/3 ", told);
+        EXPECT_EQ(read ? "" : SImportContext::kCancelled, importer.getError());
+    }
+}
+
+} // namespace

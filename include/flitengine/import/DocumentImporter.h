@@ -8,8 +8,11 @@
 #include <wx/string.h>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 // The one way in for documents: reads a file, standard input or bytes, chooses the format by the
 // content first and the file name second, and hands the bytes to that format's importer.
@@ -82,6 +85,13 @@ public:
 
     // Plain text only: keep every line break as a newline item.
     void setKeepLineBreaks(bool keep) { keepLineBreaks = keep; }
+    // Told of the parts read of a document read in parts, and may abandon the import (see
+    // SImportContext::progress); none by default.
+    void setProgress(std::function<bool(std::size_t done, std::size_t total)> handler) {
+        progress = std::move(handler);
+    }
+    // Every format's MIME types, as a desktop entry lists them, each once, in the formats' order.
+    static std::vector<std::string> mimeTypes();
 
     // Imports bytes in the format (eAutomatic: chosen by chooseFormat from the bytes and name).
     // name is the file's path or a label such as "standard input", used only to choose the
@@ -113,6 +123,7 @@ private:
     void fail(const wxString& message);
 
     bool keepLineBreaks;
+    std::function<bool(std::size_t done, std::size_t total)> progress;
     SImportReport report;
     wxString error;
     eFormat usedFormat;

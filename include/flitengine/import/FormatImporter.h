@@ -6,6 +6,7 @@
 #include <wx/string.h>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 
 // What an import is given besides the bytes.
@@ -16,6 +17,17 @@ struct SImportContext {
     // Plain text: every line break is a newline item, as in a text with one paragraph per line,
     // rather than only the blank lines that end paragraphs.
     bool keepLineBreaks = false;
+    // Told of the parts read so far of a document read in parts (an EPUB's chapters, a PDF's
+    // pages), with the parts in all, before each part; returning false abandons the import with
+    // kCancelled as its fault. Empty: the import runs to its end untold.
+    std::function<bool(std::size_t done, std::size_t total)> progress;
+
+    // The fault of an import its progress handler abandoned.
+    static constexpr const char* kCancelled = "the import was cancelled";
+    // Whether to read on: asks the progress handler, when there is one.
+    bool readOn(std::size_t done, std::size_t total) const {
+        return !progress || progress(done, total);
+    }
 };
 
 // What an import reports besides the document.

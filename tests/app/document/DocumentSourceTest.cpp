@@ -1,6 +1,8 @@
-// The document source: where a document comes from, read by the line-break rule chosen.
+// The document source: where a document comes from, read and prepared by the line-break rule
+// chosen.
 
 #include "document/DocumentSource.h"
+#include "document/PreparedDocument.h"
 
 #include <flitengine/outside/DataManager.h>
 
@@ -49,25 +51,33 @@ TEST(DocumentSourceTest, ReadsOriginsByTheLineBreakRuleAndRefusesBadOnes) {
             EXPECT_EQ(path, from.refusedName());
         }
         CDocumentSource source(origin.keep);
-        wxString error, notice;
-        std::unique_ptr<CDataManager> document = source.read(&from, &error, &notice);
+        SPrepareRules rules;
+        rules.keepLineBreaks = origin.keep;
+        SPreparedDocument prepared = SPreparedDocument::prepare(from, rules, {});
+        const std::unique_ptr<CDataManager>& document = prepared.document;
         if (origin.error != nullptr) {
             EXPECT_EQ(nullptr, document);
-            EXPECT_EQ(origin.error, error);
+            EXPECT_EQ(origin.error, prepared.error);
             continue;
         }
         ASSERT_NE(nullptr, document);
         EXPECT_EQ(origin.newlines, countItems(*document, eDITNewline));
-        source.adopt(from);
+        // Known by the file's bytes; ready to read, with its words counted.
+        EXPECT_EQ(origin.name != nullptr, !prepared.hash.empty());
+        EXPECT_LT(0u, prepared.navigator->getWordCount());
+        source.adopt(prepared.origin);
         EXPECT_EQ(origin.readAgain, source.setKeepLineBreaks(!origin.keep));
         EXPECT_EQ(from.name, source.shownName(*document));
         document->setTitle("Tides");
         EXPECT_EQ("Tides", source.shownName(*document));
     }
-    SDocumentOrigin missing = SDocumentOrigin::file(folder + "/gone.txt");
-    wxString error, notice;
-    EXPECT_EQ(nullptr, CDocumentSource(false).read(&missing, &error, &notice));
-    EXPECT_FALSE(error.empty());
+    EXPECT_NE(
+        "", SPreparedDocument::prepare(SDocumentOrigin::file(folder + "/gone.txt"), {}, {}).error);
+    // A progress handler that says no abandons the preparing.
+    const SPreparedDocument cancelled = SPreparedDocument::prepare(
+        SDocumentOrigin::clipboard("Words."), {}, [](size_t, size_t) { return false; });
+    EXPECT_EQ(nullptr, cancelled.document);
+    EXPECT_EQ(SImportContext::kCancelled, cancelled.error);
     EXPECT_EQ("the clipboard's text", SDocumentOrigin::clipboard("x").refusedName());
     wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
 }

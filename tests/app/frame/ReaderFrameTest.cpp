@@ -299,8 +299,10 @@ TEST_F(ReaderFrameTest, EveryWayInOpensOrLeavesTheDocumentAsItWas) {
             }
             ASSERT_TRUE(target->OnDropFiles(0, 0, files));
             wxTheApp->ProcessPendingEvents(); // the drop opens the file once it is over
+            ASSERT_TRUE(pumpUntil([&] { return !frame->isOpening(); }));
         } else if (std::string(way.way) == "open") {
-            EXPECT_FALSE(frame->openDocument(path));
+            frame->openDocument(path); // in the background
+            ASSERT_TRUE(pumpUntil([&] { return !frame->isOpening(); }));
         } else if (std::string(way.way) == "keep") {
             frame->setKeepLineBreaks(true);
         } else {

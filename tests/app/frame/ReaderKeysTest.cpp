@@ -61,4 +61,11 @@ TEST(ReaderKeysTest, KeysMapToCommands) {
     }
 }
 
+TEST(ReaderKeysTest, EscCancelsAnOpenFirst) {
+    CReaderKeys::SPress press;
+    press.keyCode = WXK_ESCAPE;
+    press.opening = press.fullScreen = true;
+    EXPECT_EQ(CReaderKeys::eCancelOpen, CReaderKeys::commandFor(press));
+}
+
 } // namespace

@@ -1,0 +1,196 @@
+// flit-open-bench: opening a long book in the reader, as a user starts it with the book.
+//
+//   flit-open-bench --write-book=FILE [--words=N]
+//   flit-open-bench [--launched-at=NS] FILE
+//
+// The first writes an EPUB of N words (900,000 by default) in chapters of 5,000. The second
+// starts the reader application with the book on its command line and measures: the time to
+// the window on screen (its first paint; from NS, the monotonic clock's nanoseconds when the
+// caller started this program, else from main), the time to the book open, and the longest
+// time the GUI thread did not answer meanwhile (a 10 ms timer's largest lateness). Then it
+// opens the book again from the running window, as File > Open does, and measures the same.
+// Prints one JSON object.
+
+#include "ReaderApp.h"
+#include "ReaderOptions.h"
+#include "document/OpeningBar.h"
+#include "frame/ReaderFrame.h"
+
+#include "EpubFixture.h"
+
+#include <wx/app.h>
+#include <wx/filename.h>
+#include <wx/timer.h>
+#include <wx/utils.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kWordsPerChapter = 5000;
+constexpr int kTickMs = 10;
+
+double msBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// Chapters of paragraphs of words drawn from a small vocabulary by a fixed sequence, so that
+// they compress as prose does.
+std::string makeBook(std::size_t words) {
+    static const char* const kWords[] = {
+        "the",   "lamp",  "keeper", "climbed", "stairs", "while", "wind",  "pressed",
+        "glass", "and",   "far",    "below",   "waves",  "broke", "on",    "rocks,",
+        "ships", "held",  "their",  "course.", "Night",  "came",  "early", "there;",
+        "oil",   "burnt", "bright", "through", "hours",  "of",    "storm", "r\xC3\xA9sum\xC3\xA9",
+    };
+    std::vector<std::string> chapters;
+    std::string spine;
+    std::uint32_t state = 2463534242u;
+    for (std::size_t done = 0; done < words; done += kWordsPerChapter) {
+        std::string body = "<h1>Chapter " + std::to_string(chapters.size() + 1) + "</h1><p>";
+        for (std::size_t w = 0; w < std::min(kWordsPerChapter, words - done); ++w) {
+            state ^= state << 13;
+            state ^= state >> 17;
+            state ^= state << 5;
+            body += kWords[state % (sizeof kWords / sizeof kWords[0])];
+            body += (w + 1) % 70 == 0 ? "</p>\n<p>" : " ";
+        }
+        chapters.push_back(body + "</p>");
+        spine += "c" + std::to_string(chapters.size()) + " ";
+    }
+    std::string nav;
+    for (std::size_t c = 1; c <= chapters.size(); c += 10) {
+        nav += "<li><a href='c" + std::to_string(c) + ".xhtml'>Chapter " + std::to_string(c) +
+               "</a></li>";
+    }
+    return flitZipBytes(flitEpubEntries("The Long Watch", chapters, spine, nav));
+}
+
+// One open watched: when it began and ended, and the GUI thread's longest silence meanwhile.
+struct SOpenWatch {
+    Clock::time_point began;
+    double openedMs = -1;
+    double longestLateMs = 0;
+    int gaugeMoves = 0;
+};
+
+class CBenchApp : public CReaderApp {
+public:
+    CBenchApp(const SReaderOptions& given, Clock::time_point launched, int* status)
+        : CReaderApp(given, launched, status), path(given.documentPath), launchedAt(launched) {}
+
+    int OnExit() override {
+        std::printf("{\"shown_ms\": %.1f", shownMs);
+        const char* const names[] = {"launch", "reopen"};
+        for (int i = 0; i < 2; ++i) {
+            std::printf(", \"%s_opened_ms\": %.1f, \"%s_longest_late_ms\": %.1f, "
+                        "\"%s_gauge_moves\": %d",
+                        names[i], watches[i].openedMs, names[i], watches[i].longestLateMs, names[i],
+                        watches[i].gaugeMoves);
+        }
+        std::printf("}\n");
+        return CReaderApp::OnExit();
+    }
+
+    bool OnInit() override {
+        if (!CReaderApp::OnInit()) {
+            return false;
+        }
+        frame = dynamic_cast<CReaderFrame*>(GetTopWindow());
+        frame->Bind(wxEVT_PAINT, [this](wxPaintEvent& event) {
+            if (shownMs < 0) {
+                shownMs = msBetween(launchedAt, Clock::now());
+            }
+            event.Skip();
+        });
+        watches[0].began = launchedAt;
+        lastTick = Clock::now();
+        ticker.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { onTick(); });
+        ticker.Start(kTickMs);
+        return true;
+    }
+
+private:
+    void onTick() {
+        const Clock::time_point now = Clock::now();
+        SOpenWatch& watch = watches[phase];
+        watch.longestLateMs = std::max(watch.longestLateMs, msBetween(lastTick, now) - kTickMs);
+        lastTick = now;
+        auto* bar = dynamic_cast<COpeningBar*>(frame->FindWindow("opening"));
+        if (frame->isOpening() || frame->getDocument() == nullptr) {
+            watch.gaugeMoves = bar->getMoves();
+            return;
+        }
+        watch.openedMs = msBetween(watch.began, now);
+        if (++phase == 2) {
+            ticker.Stop();
+            frame->Close(true);
+            return;
+        }
+        // As File > Open does, with the book open.
+        watches[phase].began = Clock::now();
+        frame->openDocument(path);
+    }
+
+    wxString path;
+    Clock::time_point launchedAt;
+    double shownMs = -1;
+    SOpenWatch watches[2];
+    Clock::time_point lastTick;
+    CReaderFrame* frame = nullptr;
+    wxTimer ticker;
+    int phase = 0;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Clock::time_point launched = Clock::now();
+    std::size_t words = 900000;
+    const char* book = nullptr;
+    wxString path;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--words=", 8) == 0) {
+            words = std::strtoull(argv[i] + 8, nullptr, 10);
+        } else if (std::strncmp(argv[i], "--write-book=", 13) == 0) {
+            book = argv[i] + 13;
+        } else if (std::strncmp(argv[i], "--launched-at=", 14) == 0) {
+            launched = Clock::time_point(
+                std::chrono::nanoseconds(std::strtoll(argv[i] + 14, nullptr, 10)));
+        } else {
+            path = wxString::FromUTF8(argv[i]);
+        }
+    }
+    if (book != nullptr) {
+        const std::string bytes = makeBook(words);
+        std::FILE* out = std::fopen(book, "wb");
+        const bool written =
+            out != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+        return out != nullptr && std::fclose(out) == 0 && written ? 0 : 1;
+    }
+    // The reader's preferences and library in a folder of their own, not the user's.
+    const wxString folder = wxFileName::CreateTempFileName("flit-open-bench");
+    wxRemoveFile(folder);
+    wxFileName::Mkdir(folder, 0700);
+    wxSetEnv("XDG_CONFIG_HOME", folder);
+    wxSetEnv("XDG_DATA_HOME", folder);
+    SReaderOptions options;
+    options.documentPath = path;
+    int status = 0;
+    auto* app = new CBenchApp(options, launched, &status);
+    wxApp::SetInstance(app);
+    int toolkitArgc = 1;
+    const int exitStatus = wxEntry(toolkitArgc, argv);
+    wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
+    return exitStatus != 0 ? exitStatus : status;
+}
