@@ -4,6 +4,7 @@
 #include "frame/ReaderFrame.h"
 #include "frame/ReaderKeys.h"
 #include "frame/ReaderStatus.h"
+#include "view/FindBar.h"
 #include "view/FlitView.h"
 #include "view/KeysOverlay.h"
 #include "view/Themes.h"
@@ -41,6 +42,10 @@ namespace {
 const char* const kBook = "{page 3}The tide comes in. Boats rise at their moorings. Gulls wait."
                           "\n\n{page 4}A second paragraph starts here. It ends here.\n\n"
                           "{page 5}Third part.";
+
+// What the places' commands say with no jump made yet, and of a document not from a file.
+#define NO_BACK "No place to go back to: Home, the progress bar, a chapter or a bookmark leave one"
+#define NO_BOOKMARKS "Bookmarks are kept in the library, which cannot keep this document"
 
 // Every item of the menu bar (not a submenu or a separator) with its path of labels.
 std::vector<std::pair<wxString, wxMenuItem*>> itemsOf(wxMenu* menu, const wxString& path) {
@@ -80,6 +85,8 @@ bool press(CReaderFrame* frame, int code, int unicode, int modifiers = wxMOD_NON
     key.m_keyCode = code;
     key.m_uniChar = static_cast<wxChar>(unicode);
     key.m_controlDown = (modifiers & wxMOD_CONTROL) != 0;
+    key.m_altDown = (modifiers & wxMOD_ALT) != 0;
+    key.m_shiftDown = (modifiers & wxMOD_SHIFT) != 0;
     if (frame->ProcessWindowEvent(key)) {
         return true;
     }
@@ -146,6 +153,7 @@ protected:
         if (frame->keysShown()) {
             press(frame, WXK_SHIFT, 0); // any key closes the list
         }
+        frame->getFindBar()->close();
         SPreferences preferences = frame->getPreferences();
         preferences.speed = 250;
         frame->setPreferences(preferences);
@@ -174,20 +182,22 @@ protected:
         const wxString kind = expected.BeforeFirst(':'), what = expected.AfterFirst(':');
         const CReaderFrame::eReadingState states[] = {CReaderFrame::eReading, CReaderFrame::ePaused,
                                                       CReaderFrame::eStopped};
-        if (kind == "at") { // the words and page fields, and the view's page
-            return frame->getStatusText(eFieldWords) + "|" + frame->getStatusText(eFieldPage) ==
-                       what &&
-                   frame->getFlitView()->getPageNumber() ==
-                       wxAtoi(what.AfterLast('|').AfterLast(' '));
-        }
         CFlitView* view = frame->getFlitView();
         const std::pair<const char*, std::function<bool()>> checks[] = {
+            {"at", // the words and page fields, and the view's page
+             [&] {
+                 return frame->getStatusText(eFieldWords) + "|" +
+                                frame->getStatusText(eFieldPage) ==
+                            what &&
+                        view->getPageNumber() == wxAtoi(what.AfterLast('|').AfterLast(' '));
+             }},
             {"dialog", [&] { return dialogs.opened == what; }},
             {"title", [&] { return frame->GetTitle() == what + " - FlitReader"; }},
             {"says", [&] { return frame->getStatusText(eFieldChapter) == what; }},
             {"speed", [&] { return frame->getManager()->getTargetSpeed() == wxAtoi(what); }},
             {"state", [&] { return frame->getReading() == states[wxAtoi(what)]; }},
             {"full", [&] { return frame->IsFullScreen(); }},
+            {"find", [&] { return frame->getFindBar()->IsShown(); }},
             {"keys", [&] { return frame->keysShown(); }},
             {"quit", [&] { return wxPendingDelete.Member(frame); }},
             {"theme",
@@ -199,6 +209,12 @@ protected:
         };
         for (const auto& [name, check] : checks) {
             if (kind == name) {
+                // A file opens in the background: its effects come once it is read.
+                for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+                     kind != "quit" && !check() && std::chrono::steady_clock::now() < end;) {
+                    wxTheApp->Yield(true);
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
                 return check();
             }
         }
@@ -254,6 +270,10 @@ TEST_F(MenuCommandsTest, EveryMenuItemReachesItsCommand) {
         {"Tools > Debug Dialog...", false, "dialog:FlitEngine Debug"},
         {"Help > Keys (F1 or ?)", false, "keys"},
         {"Help > About FlitReader", false, "dialog:About FlitReader"},
+        {"Edit > Find*", false, "find"},
+        {"Go > Back", false, "says:" NO_BACK},
+        {"Go > Forward", false, "says:No place to go forward to"},
+        {"Go > *Bookmark*", false, "says:" NO_BOOKMARKS},
         {"File > Quit", false, "quit"}, // last: the frame goes
     };
     openBook(false);
@@ -303,6 +323,13 @@ TEST_F(MenuCommandsTest, EveryOverlayKeyReachesItsCommand) {
         {"Ctrl+O / Ctrl+V", 'O', 0, wxMOD_CONTROL, false, "dialog:Open a document to read"},
         {"Ctrl+O / Ctrl+V", 'V', 0, wxMOD_CONTROL, false, "title:Clipboard text"},
         {"Ctrl+G", 'G', 0, wxMOD_CONTROL, false, "dialog:Chapter"},
+        {"Alt+Left / Alt+Right", WXK_LEFT, 0, wxMOD_ALT, false, "says:" NO_BACK},
+        {"Alt+Left / Alt+Right", WXK_RIGHT, 0, wxMOD_ALT, false, "says:No place to go forward to"},
+        {"Ctrl+B / Ctrl+Shift+B", 'B', 0, wxMOD_CONTROL, false, "says:" NO_BOOKMARKS},
+        {"Ctrl+B / Ctrl+Shift+B", 'B', 0, wxMOD_CONTROL | wxMOD_SHIFT, false, "says:" NO_BOOKMARKS},
+        {"Ctrl+F", 'F', 0, wxMOD_CONTROL, false, "find"},
+        {"F3 / Shift+F3", WXK_F3, 0, wxMOD_NONE, false, "find"},
+        {"F3 / Shift+F3", WXK_F3, 0, wxMOD_SHIFT, false, "find"},
         {"Ctrl+D", 'D', 0, wxMOD_CONTROL, false, "dialog:FlitEngine Debug"},
         {"Ctrl+Q", 'Q', 0, wxMOD_CONTROL, false, "quit"}, // last: the frame goes
     };

@@ -201,7 +201,7 @@ TEST_F(PreferencesTest, TheLastDocumentReopensWhereItWasLeft) {
     const char* const content = "One two three. Four five.\n\nSix seven eight. Nine ten.\n";
     std::ofstream(text.ToStdString()) << content;
     startReader();
-    ASSERT_TRUE(frame->openDocument(text));
+    ASSERT_TRUE(frame->openDocument(text, true));
     frame->moveByParagraph(1);
     EXPECT_EQ("Word 6 of 10", frame->getStatusText(2));
     quitReader();
@@ -217,7 +217,8 @@ TEST_F(PreferencesTest, TheLastDocumentReopensWhereItWasLeft) {
         EXPECT_EQ(nullptr, frame->getDocument());
     }
     reopenLastDocument(*frame, SReaderOptions());
-    ASSERT_NE(nullptr, frame->getDocument());
+    ASSERT_TRUE(
+        pumpUntil([this] { return frame->getDocument() != nullptr && !frame->isOpening(); }));
     EXPECT_EQ("Word 6 of 10", frame->getStatusText(2));
     quitReader();
 
