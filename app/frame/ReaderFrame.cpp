@@ -1,5 +1,5 @@
-// The reader's main window: its making, the engine's events, the document shown and closed,
-// and what the status bar shows of the reading.
+// The reader's main window: its making, the engine's events, its closing, and what the status
+// bar shows of the reading.
 
 #include "frame/ReaderFrame.h"
 
@@ -23,15 +23,11 @@
 #include <flitengine/engine/ReadingRules.h>
 #include <flitengine/outside/DataManager.h>
 
-#include <wx/app.h>
-#include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/infobar.h>
 #include <wx/sizer.h>
 #include <wx/sound.h>
 #include <wx/statusbr.h>
-
-#include <malloc.h>
 
 #include <chrono>
 #include <cstdio>
@@ -280,84 +276,6 @@ void CReaderFrame::showNote(const wxString& note) {
     status->showNote(note);
 }
 
-bool CReaderFrame::showDocument(SPreparedDocument prepared) {
-    closeDocument();
-    resumeAfterOpen = false;
-    document = std::move(prepared.document);
-    // The file's text and the old document are gone: give their pages back to the system, so
-    // that a long text leaves the reader no larger than its document.
-    malloc_trim(0);
-    navigator = std::move(prepared.navigator);
-    manager = std::make_unique<CFlitManager>();
-    manager->setTargetSpeed(settings.get().speed);
-    manager->setWordDisplayLength(settings.get().wordLength);
-    applyFlashRules();
-    CDocumentSource& source = opener->getSource();
-    source.adopt(std::move(prepared.origin));
-    if (!manager->initialize(document.get(), this, flitView, assessmentView)) {
-        manager.reset();
-        navigator.reset();
-        document.reset();
-        opener->refuse(source.getCurrent(), "the engine cannot read this document", false);
-        return false;
-    }
-    messages.dismiss();
-    reading = eIdle;
-    lastWordNode = holdingItem = resumeNode = nullptr;
-    counter.reset();
-    links = CLinkNotices(document.get());
-    status->setPage(0);
-    status->setNote(prepared.notice);
-    chapters = std::move(prepared.chapters);
-    menus->getChapterMenu().rebuild(chapters, !document->getContents().empty());
-    const wxString shownName = source.shownName(*document);
-    SetTitle(shownName + " - FlitReader");
-    const wxString& path = source.getCurrent().path;
-    if (!path.empty()) {
-        // Absolute, so that the entry still finds the file from another working folder.
-        wxFileName absolute(path);
-        absolute.MakeAbsolute();
-        menus->addRecentFile(absolute.GetFullPath());
-    }
-    showFlitView();
-    flitView->showDefaultBackground();
-    flitView->setSpeed(manager->getTargetSpeed());
-    flitView->showMessage(
-        document->getTitle().empty() ? wxFileName(source.getCurrent().name).GetName() : shownName,
-        wxString::Format("%zu words. Press Space to start reading.", navigator->getWordCount()));
-    rememberOpened(prepared.hash);
-    updateStatus();
-    return true;
-}
-
-void CReaderFrame::closeDocument() {
-    status->stopUpdates();
-    rememberReading();
-    library->forget();
-    if (manager) {
-        // Reading stops first; destroying the manager then ends the presentation thread, which
-        // must be gone before the document and the windows it posts to.
-        sendCommand(EVT_FLIT_COMMAND_STOP_MSG, nullptr);
-        manager.reset();
-        // Events the old engine queued refer to the old document: they go with it. (The
-        // application's list of handlers with pending events must forget the windows too.)
-        for (wxWindow* window : {static_cast<wxWindow*>(this), static_cast<wxWindow*>(flitView),
-                                 static_cast<wxWindow*>(assessmentView)}) {
-            wxEvtHandler* handler = window->GetEventHandler();
-            handler->DeletePendingEvents();
-            if (wxTheApp != nullptr) {
-                wxTheApp->RemovePendingEventHandler(handler);
-            }
-        }
-    }
-    findBar->forgetDocument();
-    chapters = CChapterIndex();
-    links = CLinkNotices();
-    history.clear();
-    navigator.reset();
-    document.reset();
-    status->forgetDocument();
-}
 void CReaderFrame::updateStatus() {
     comfort->updatePointer();
     if (opener->opening()) {

@@ -1,9 +1,27 @@
-// The reader's main window while a document opens in the background: the document open is
-// held, and comes back as it was when the open ends without a new one.
+// The reader's main window and its documents: one opening in the background (the document
+// open is held, and comes back as it was when the open ends without a new one), shown, read
+// again by another line-break rule, and closed.
 
 #include "frame/ReaderFrame.h"
 
+#include "frame/ReaderFrameIds.h"
+#include "frame/ReaderMenus.h"
 #include "frame/ReaderStatus.h"
+#include "library/ReaderLibrary.h"
+#include "reading/ReadingNavigator.h"
+#include "view/AssessmentView.h"
+#include "view/FindBar.h"
+#include "view/FlitView.h"
+
+#include <flitengine/engine/FlitCommandEvent.h>
+#include <flitengine/engine/FlitManager.h>
+#include <flitengine/outside/DataManager.h>
+
+#include <wx/app.h>
+#include <wx/filename.h>
+#include <wx/menu.h>
+
+#include <malloc.h>
 
 #include <utility>
 
@@ -39,4 +57,117 @@ SPrepareRules CReaderFrame::prepareRules() const {
     rules.wordLength = settings.get().wordLength;
     rules.unit = settings.get().count;
     return rules;
+}
+
+bool CReaderFrame::showDocument(SPreparedDocument prepared) {
+    closeDocument();
+    resumeAfterOpen = false;
+    document = std::move(prepared.document);
+    // The file's text and the old document are gone: give their pages back to the system, so
+    // that a long text leaves the reader no larger than its document.
+    malloc_trim(0);
+    navigator = std::move(prepared.navigator);
+    manager = std::make_unique<CFlitManager>();
+    manager->setTargetSpeed(settings.get().speed);
+    manager->setWordDisplayLength(settings.get().wordLength);
+    applyFlashRules();
+    CDocumentSource& source = opener->getSource();
+    source.adopt(std::move(prepared.origin));
+    if (!manager->initialize(document.get(), this, flitView, assessmentView)) {
+        manager.reset();
+        navigator.reset();
+        document.reset();
+        opener->refuse(source.getCurrent(), "the engine cannot read this document", false);
+        return false;
+    }
+    messages.dismiss();
+    reading = eIdle;
+    lastWordNode = holdingItem = resumeNode = nullptr;
+    counter.reset();
+    links = CLinkNotices(document.get());
+    status->setPage(0);
+    status->setNote(prepared.notice);
+    chapters = std::move(prepared.chapters);
+    menus->getChapterMenu().rebuild(chapters, !document->getContents().empty());
+    const wxString shownName = source.shownName(*document);
+    SetTitle(shownName + " - FlitReader");
+    const wxString& path = source.getCurrent().path;
+    if (!path.empty()) {
+        // Absolute, so that the entry still finds the file from another working folder.
+        wxFileName absolute(path);
+        absolute.MakeAbsolute();
+        menus->addRecentFile(absolute.GetFullPath());
+    }
+    showFlitView();
+    flitView->showDefaultBackground();
+    flitView->setSpeed(manager->getTargetSpeed());
+    flitView->showMessage(
+        document->getTitle().empty() ? wxFileName(source.getCurrent().name).GetName() : shownName,
+        wxString::Format("%zu words. Press Space to start reading.", navigator->getWordCount()));
+    rememberOpened(prepared.hash);
+    updateStatus();
+    return true;
+}
+
+void CReaderFrame::closeDocument() {
+    status->stopUpdates();
+    rememberReading();
+    library->forget();
+    if (manager) {
+        // Reading stops first; destroying the manager then ends the presentation thread, which
+        // must be gone before the document and the windows it posts to.
+        sendCommand(EVT_FLIT_COMMAND_STOP_MSG, nullptr);
+        manager.reset();
+        // Events the old engine queued refer to the old document: they go with it. (The
+        // application's list of handlers with pending events must forget the windows too.)
+        for (wxWindow* window : {static_cast<wxWindow*>(this), static_cast<wxWindow*>(flitView),
+                                 static_cast<wxWindow*>(assessmentView)}) {
+            wxEvtHandler* handler = window->GetEventHandler();
+            handler->DeletePendingEvents();
+            if (wxTheApp != nullptr) {
+                wxTheApp->RemovePendingEventHandler(handler);
+            }
+        }
+    }
+    findBar->forgetDocument();
+    chapters = CChapterIndex();
+    links = CLinkNotices();
+    history.clear();
+    navigator.reset();
+    document.reset();
+    status->forgetDocument();
+}
+
+void CReaderFrame::setKeepLineBreaks(bool keep) {
+    const bool readsDifferently = opener->getSource().setKeepLineBreaks(keep);
+    GetMenuBar()->Check(ID_KEEP_LINE_BREAKS, keep);
+    if (!manager || !readsDifferently) {
+        return;
+    }
+    // The same words either way: reading goes on from the word it was at.
+    wxCDataInfoListNode* at = placeNode();
+    const size_t word = at == nullptr ? 0 : navigator->wordsBefore(at);
+    const eReadingState was = reading;
+    if (!opener->reopen()) {
+        return;
+    }
+    wxCDataInfoListNode* target = at == nullptr ? nullptr : navigator->itemOfWord(word);
+    if (target != nullptr) {
+        moveTo(target);
+    }
+    if (was == eReading) {
+        togglePause();
+    }
+}
+
+void CReaderFrame::rememberOpened(const std::string& hash) {
+    const size_t resumeAt =
+        library->opened(opener->getSource().getCurrent().path, hash,
+                        opener->getSource().shownName(*document), navigator->getWordCount());
+    wxCDataInfoListNode* word = resumeAt == 0 ? nullptr : navigator->itemOfWord(resumeAt);
+    if (word != nullptr) {
+        // As a jump while stopped: the paused view shows the word in its sentence, Space reads
+        // on from it, and Back returns to the beginning.
+        jumpTo(word);
+    }
 }

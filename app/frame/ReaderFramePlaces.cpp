@@ -8,7 +8,6 @@
 #include "library/ReaderLibrary.h"
 #include "reading/ReadingNavigator.h"
 
-
 #include <wx/utils.h>
 
 #include <algorithm>

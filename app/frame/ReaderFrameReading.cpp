@@ -332,40 +332,6 @@ void CReaderFrame::readAttachment() {
     moveTo(target);
 }
 
-void CReaderFrame::setKeepLineBreaks(bool keep) {
-    const bool readsDifferently = opener->getSource().setKeepLineBreaks(keep);
-    GetMenuBar()->Check(ID_KEEP_LINE_BREAKS, keep);
-    if (!manager || !readsDifferently) {
-        return;
-    }
-    // The same words either way: reading goes on from the word it was at.
-    wxCDataInfoListNode* at = placeNode();
-    const size_t word = at == nullptr ? 0 : navigator->wordsBefore(at);
-    const eReadingState was = reading;
-    if (!opener->reopen()) {
-        return;
-    }
-    wxCDataInfoListNode* target = at == nullptr ? nullptr : navigator->itemOfWord(word);
-    if (target != nullptr) {
-        moveTo(target);
-    }
-    if (was == eReading) {
-        togglePause();
-    }
-}
-
-void CReaderFrame::rememberOpened(const std::string& hash) {
-    const size_t resumeAt =
-        library->opened(opener->getSource().getCurrent().path, hash,
-                        opener->getSource().shownName(*document), navigator->getWordCount());
-    wxCDataInfoListNode* word = resumeAt == 0 ? nullptr : navigator->itemOfWord(resumeAt);
-    if (word != nullptr) {
-        // As a jump while stopped: the paused view shows the word in its sentence, Space reads
-        // on from it, and Back returns to the beginning.
-        jumpTo(word);
-    }
-}
-
 void CReaderFrame::rememberReading() {
     if (!manager || !navigator || !library->recordsDocument()) {
         return;
