@@ -9,6 +9,7 @@
 #include "view/KeysOverlay.h"
 #include "view/Themes.h"
 
+#include "support/ReaderWindowTest.h"
 #include "support/TestHost.h"
 #include <flitengine/engine/FlitManager.h>
 #include <flitengine/import/DocumentImporter.h>
@@ -19,20 +20,15 @@
 #include <wx/button.h>
 #include <wx/clipbrd.h>
 #include <wx/dialog.h>
-#include <wx/fileconf.h>
 #include <wx/filedlg.h>
-#include <wx/filename.h>
 #include <wx/menu.h>
 #include <wx/modalhook.h>
 #include <wx/srchctrl.h>
 #include <wx/textctrl.h>
 
 #include <algorithm>
-#include <chrono>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -48,24 +44,21 @@ const char* const kBook = "{page 3}The tide comes in. Boats rise at their moorin
 #define NO_BOOKMARKS "Bookmarks are kept in the library, which cannot keep this document"
 
 // Every item of the menu bar (not a submenu or a separator) with its path of labels.
-std::vector<std::pair<wxString, wxMenuItem*>> itemsOf(wxMenu* menu, const wxString& path) {
-    std::vector<std::pair<wxString, wxMenuItem*>> items;
+using Items = std::vector<std::pair<wxString, wxMenuItem*>>;
+void addItems(wxMenu* menu, const wxString& path, Items* items) {
     for (wxMenuItem* item : menu->GetMenuItems()) {
         const wxString itemPath = path + " > " + item->GetItemLabelText();
         if (item->IsSubMenu()) {
-            const auto inner = itemsOf(item->GetSubMenu(), itemPath);
-            items.insert(items.end(), inner.begin(), inner.end());
+            addItems(item->GetSubMenu(), itemPath, items);
         } else if (!item->IsSeparator()) {
-            items.emplace_back(itemPath, item);
+            items->emplace_back(itemPath, item);
         }
     }
-    return items;
 }
-std::vector<std::pair<wxString, wxMenuItem*>> itemsOf(wxMenuBar* bar) {
-    std::vector<std::pair<wxString, wxMenuItem*>> items;
+Items itemsOf(wxMenuBar* bar) {
+    Items items;
     for (size_t menu = 0; menu < bar->GetMenuCount(); ++menu) {
-        const auto inner = itemsOf(bar->GetMenu(menu), bar->GetMenuLabelText(menu));
-        items.insert(items.end(), inner.begin(), inner.end());
+        addItems(bar->GetMenu(menu), bar->GetMenuLabelText(menu), &items);
     }
     return items;
 }
@@ -81,13 +74,7 @@ void activate(wxMenuItem* item) {
 // A key as the toolkit passes it on: to the frame's key hook, then, when the hook lets it go, to
 // the menu item whose accelerator it is. False when neither takes it.
 bool press(CReaderFrame* frame, int code, int unicode, int modifiers = wxMOD_NONE) {
-    wxKeyEvent key(wxEVT_CHAR_HOOK);
-    key.m_keyCode = code;
-    key.m_uniChar = static_cast<wxChar>(unicode);
-    key.m_controlDown = (modifiers & wxMOD_CONTROL) != 0;
-    key.m_altDown = (modifiers & wxMOD_ALT) != 0;
-    key.m_shiftDown = (modifiers & wxMOD_SHIFT) != 0;
-    if (frame->ProcessWindowEvent(key)) {
+    if (pressKey(frame, code, unicode, modifiers)) {
         return true;
     }
     for (const auto& [path, item] : itemsOf(frame->GetMenuBar())) {
@@ -116,16 +103,11 @@ struct SDialogsClosed : wxModalDialogHook {
     wxString opened; // the titles of the dialogs shown
 };
 
-class MenuCommandsTest : public testing::Test {
+class MenuCommandsTest : public ReaderWindowTest {
 protected:
     void SetUp() override {
-        folder = wxFileName::CreateTempFileName("flit-menus");
-        wxRemoveFile(folder);
-        wxFileName::Mkdir(folder, 0700);
-        wxSetEnv("XDG_DATA_HOME", folder);
-        wxConfigBase::Set(new wxFileConfig("flitreader", wxEmptyString, folder + "/config"));
-        frame = new CReaderFrame(SReaderOptions(), std::chrono::steady_clock::now());
-        frame->Show();
+        ReaderWindowTest::SetUp();
+        openFrame();
         dialogs.Register();
         wxTheClipboard->Open();
         wxTheClipboard->SetData(new wxTextDataObject("Pasted words."));
@@ -133,16 +115,7 @@ protected:
     }
     void TearDown() override {
         dialogs.Unregister();
-        if (frame != nullptr) {
-            frame->Close(true);
-        }
-        for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-             !wxTopLevelWindows.IsEmpty() && std::chrono::steady_clock::now() < end;) {
-            wxTheApp->Yield(true);
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        delete wxConfigBase::Set(nullptr);
-        wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
+        ReaderWindowTest::TearDown();
     }
 
     // The book open at 250 wpm, stopped at word 10; reading from there when asked.
@@ -210,12 +183,7 @@ protected:
         for (const auto& [name, check] : checks) {
             if (kind == name) {
                 // A file opens in the background: its effects come once it is read.
-                for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-                     kind != "quit" && !check() && std::chrono::steady_clock::now() < end;) {
-                    wxTheApp->Yield(true);
-                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                }
-                return check();
+                return kind == "quit" ? check() : pumpUntil(check);
             }
         }
         ADD_FAILURE() << "no such effect: " << expected;
@@ -223,16 +191,12 @@ protected:
     }
 
     CZeroTimingTable zeroTiming;
-    wxString folder;
-    CReaderFrame* frame = nullptr;
     SDialogsClosed dialogs;
 };
 
 TEST_F(MenuCommandsTest, EveryMenuItemReachesItsCommand) {
-    const wxString quay = folder + "/quay.txt";
-    std::ofstream(quay.ToStdString()) << "Nets dry on the quay.";
-    std::ofstream((folder + "/other.txt").ToStdString()) << "Other words.";
-    for (const wxString& path : {quay, folder + "/other.txt", quay}) {
+    const wxString quay = write("quay.txt", "Nets dry on the quay.");
+    for (const wxString& path : {quay, write("other.txt", "Other words."), quay}) {
         ASSERT_TRUE(frame->openDocument(path, true));
     }
     // The items (a pattern), whether reading goes on when they are chosen, and their effect.

@@ -2,24 +2,24 @@
 
 #include "frame/ReaderFrame.h"
 #include "frame/PauseWhileModal.h"
-#include "frame/ReaderFrameIds.h"
+#include "frame/ReaderStatus.h"
 #include "view/AssessmentView.h"
 #include "view/FlitView.h"
 
+#include "support/ReaderWindowTest.h"
 #include "support/TestHost.h"
 #include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/FlitManager.h>
 #include <flitengine/import/DocumentImporter.h>
+#include <flitengine/outside/DataManager.h>
 #include <flitengine/timing/FlitWordCalcs.h>
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/clipbrd.h>
+#include <wx/config.h>
 #include <wx/dnd.h>
-#include <wx/fileconf.h>
-#include <wx/filename.h>
-#include <wx/menu.h>
 #include <wx/uiaction.h>
 
 #include <algorithm>
@@ -28,59 +28,19 @@
 #include <iterator>
 #include <regex>
 #include <sstream>
-#include <thread>
 
 namespace {
 
 using std::chrono::seconds;
 
-// Dispatches the display's events (keys, paints) as well as the queued ones until done holds.
-bool pumpUntil(const std::function<bool()>& done, seconds deadline = seconds(20)) {
-    for (const auto end = std::chrono::steady_clock::now() + deadline;
-         !done() && std::chrono::steady_clock::now() < end; wxTheApp->Yield(true)) {
-        wxTheApp->ProcessPendingEvents();
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    return done();
-}
-
-class ReaderFrameTest : public testing::Test {
+class ReaderFrameTest : public ReaderWindowTest {
 protected:
-    void SetUp() override {
-        folder = wxFileName::CreateTempFileName("flitreader-test");
-        wxRemoveFile(folder);
-        wxFileName::Mkdir(folder, 0700);
-        // The library too: each test starts with none.
-        wxSetEnv("XDG_DATA_HOME", folder);
-        // Preferences and recent files go to a file of the test's own.
-        wxConfigBase::Set(new wxFileConfig("flitreader", wxEmptyString, folder + "/config"));
-    }
-
-    void TearDown() override {
-        closeFrame();
-        delete wxConfigBase::Set(nullptr);
-        wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
-    }
-
-    wxString writeFile(const wxString& name, const std::string& text) {
-        std::ofstream((folder + "/" + name).ToStdString(), std::ios::binary) << text;
-        return folder + "/" + name;
-    }
-
     void openFrame(const char* name, const std::string& text, SReaderOptions options = {}) {
         frame = new CReaderFrame(options, std::chrono::steady_clock::now());
         wxString error;
         ASSERT_TRUE(frame->openRecord(folder + "/record.tsv", &error)) << error;
-        ASSERT_TRUE(frame->openDocument(writeFile(name, text), true));
+        ASSERT_TRUE(frame->openDocument(write(name, text), true));
         frame->Show();
-    }
-
-    void closeFrame() {
-        if (frame != nullptr) {
-            frame->Close(true);
-            frame = nullptr;
-            EXPECT_TRUE(pumpUntil([] { return wxTopLevelWindows.IsEmpty(); }, seconds(5)));
-        }
     }
 
     bool reached(CReaderFrame::eReadingState state) {
@@ -101,8 +61,6 @@ protected:
     }
 
     CZeroTimingTable zeroTiming;
-    wxString folder;
-    CReaderFrame* frame = nullptr;
 };
 
 const char* const kText = "The tide comes in. Boats rise at their moorings. Gulls wait.\n\n"
@@ -138,9 +96,9 @@ TEST_F(ReaderFrameTest, ReadsEachDocumentToItsEnd) {
          false, nullptr, "\\S+empty\\.png \\S+notes\\.png", "Calm water and still."},
         // clang-format on
     };
-    writeFile("empty.png", "");
-    writeFile("notes.png", "not a picture");
-    writeFile("p.png", "not a picture");
+    write("empty.png", "");
+    write("notes.png", "not a picture");
+    write("p.png", "not a picture");
     for (const auto& document : documents) {
         SCOPED_TRACE(document.name);
         SReaderOptions options;
@@ -219,19 +177,13 @@ TEST_F(ReaderFrameTest, PauseSeekSpeedContinueAndStop) {
     frame->moveByParagraph(1);
     EXPECT_EQ("Word 12 of 19", frame->getStatusText(2));
     EXPECT_EQ(12 * 1000 / 19, frame->getProgress());
-    // clang-format off
-    const std::pair<CReaderFrame::eSpeedCommand, int> speeds[] = {{CReaderFrame::eFaster, 275},
-        {CReaderFrame::eDouble, 550}, {CReaderFrame::eHalf, 275}, {CReaderFrame::eSlower, 250},
-        {CReaderFrame::eFaster, 275}};
-    // clang-format on
-    for (const auto& [command, speed] : speeds) {
-        frame->changeSpeed(command);
-        EXPECT_EQ(speed, frame->getManager()->getTargetSpeed()) << command;
-    }
-    // Saved once the changes stop, as the last of them.
+    // A change of speed is saved once the changes stop, as the last of them.
+    frame->changeSpeed(CReaderFrame::eDouble);
+    frame->changeSpeed(CReaderFrame::eFaster);
+    EXPECT_EQ(525, frame->getManager()->getTargetSpeed());
     EXPECT_FALSE(wxConfigBase::Get()->HasEntry("/Reading/Speed"));
     EXPECT_TRUE(
-        pumpUntil([] { return wxConfigBase::Get()->ReadLong("/Reading/Speed", 0) == 275; }));
+        pumpUntil([] { return wxConfigBase::Get()->ReadLong("/Reading/Speed", 0) == 525; }));
     // Read to the end: nothing was presented while paused, reading went on from the paragraph.
     frame->continueReading();
     ASSERT_TRUE(reached(CReaderFrame::eFinished));
@@ -290,12 +242,12 @@ TEST_F(ReaderFrameTest, EveryWayInOpensOrLeavesTheDocumentAsItWas) {
         SCOPED_TRACE(std::string(way.way) + " " + way.text);
         openFrame("tide.txt", kText);
         frame->moveByParagraph(1);
-        const wxString path = writeFile(way.title ? "quay.txt" : "fog.flit", way.text);
+        const wxString path = write(way.title ? "quay.txt" : "fog.flit", way.text);
         if (wxString(way.way).StartsWith("drop")) {
             auto* target = dynamic_cast<wxFileDropTarget*>(frame->getFlitView()->GetDropTarget());
             wxArrayString files(1, &path);
             if (std::string(way.way) == "drop two") {
-                files.push_back(writeFile("tide.txt", kText));
+                files.push_back(write("tide.txt", kText));
             }
             ASSERT_TRUE(target->OnDropFiles(0, 0, files));
             wxTheApp->ProcessPendingEvents(); // the drop opens the file once it is over
@@ -319,57 +271,31 @@ TEST_F(ReaderFrameTest, EveryWayInOpensOrLeavesTheDocumentAsItWas) {
     }
 }
 
-// A document's title names the window, the status bar names the part being read, and Go >
-// Chapter moves there as the other moves do: paused stays paused, reading goes on from there.
+// A document's title names the window, the status bar names the part being read, and a chapter
+// chosen while paused leaves reading paused, to go on from there.
 TEST_F(ReaderFrameTest, ShowsTitleAndChapterAndGoesToChapters) {
     openFrame("tide.txt", kText);
-    CDocumentImporter importer;
     std::unique_ptr<CDataManager> book =
-        importer.importText("Part one.\n\nThe tide comes in. Boats rise.\n\nGulls wait here.",
-                            CDocumentImporter::ePlainText, folder);
+        CDocumentImporter().importText("Part one.\n\nThe tide comes in.\n\nGulls wait here.",
+                                       CDocumentImporter::ePlainText, folder);
     book->setTitle("Tides");
-    // Parts start at the words "Part", "The" and "Gulls".
-    const std::pair<const char*, int> parts[] = {{"Part One", 1}, {"The Tide", 2}, {"Gulls", 2}};
-    size_t item = 0, part = 0;
+    size_t item = 0;
     for (wxCDataInfoListNode* node = book->getFirstNode(); node; node = node->GetNext(), ++item) {
         const CDataInfo* data = node->GetData();
-        if (data->getDataInfoType() == eDITWord &&
-            wxString(parts[part].first).StartsWith(static_cast<const CDITWord*>(data)->getWord())) {
-            book->addContentsEntry(parts[part].first, parts[part].second, item);
-            part = std::min<size_t>(part + 1, 2);
+        for (const char* part : {"Part", "Gulls"}) {
+            if (data->getDataInfoType() == eDITWord &&
+                wxString(part) == static_cast<const CDITWord*>(data)->getWord()) {
+                book->addContentsEntry(part, 1, item);
+            }
         }
     }
     frame->openImported(std::move(book), "tides.txt");
     EXPECT_EQ("Tides - FlitReader", frame->GetTitle());
-    wxMenu* go = frame->GetMenuBar()->GetMenu(frame->GetMenuBar()->FindMenu("Go"));
-    wxMenu* chapters = go->FindItemByPosition(1)->GetSubMenu();
-    ASSERT_EQ(3u, chapters->GetMenuItemCount());
-    const auto choose = [&](size_t entry) {
-        wxCommandEvent event(wxEVT_MENU, chapters->FindItemByPosition(entry)->GetId());
-        frame->ProcessWindowEvent(event);
-    };
-    const struct {
-        size_t entry; // -1: none chosen
-        const char* chapter;
-        const char* word;
-        CReaderFrame::eReadingState state;
-    } moves[] = {
-        {size_t(-1), "Part One", "Word 0 of 11", CReaderFrame::eIdle},
-        {2, "Gulls", "Word 9 of 11", CReaderFrame::eStopped},
-        {1, "The Tide", "Word 3 of 11", CReaderFrame::eStopped},
-    };
-    for (const auto& move : moves) {
-        SCOPED_TRACE(move.chapter);
-        if (move.entry != size_t(-1)) {
-            choose(move.entry);
-        }
-        EXPECT_EQ(move.chapter, frame->getStatusText(CReaderFrame::kChapterField));
-        EXPECT_EQ(move.word, frame->getStatusText(2));
-        EXPECT_EQ(move.state, frame->getReading());
-    }
+    EXPECT_EQ("Part", frame->getStatusText(CReaderFrame::kChapterField));
     frame->startFromBeginning();
     frame->pauseReading();
-    choose(2);
+    frame->goToChapter(1);
+    EXPECT_EQ("Gulls", frame->getStatusText(CReaderFrame::kChapterField));
     EXPECT_EQ(CReaderFrame::ePaused, frame->getReading());
     frame->continueReading();
     ASSERT_TRUE(reached(CReaderFrame::eFinished));
@@ -408,12 +334,7 @@ TEST_F(ReaderFrameTest, KeysDriveReadingWhereTheDisplayAllowsIt) {
 // position, the pointer hides while reading, dialogs pause reading, full screen and the keys
 // overlay come and go by key, a link is named, the attachment key reads the attachment.
 TEST_F(ReaderFrameTest, ComfortsAroundReading) {
-    const auto key = [&](int code, int unicode) {
-        wxKeyEvent press(wxEVT_CHAR_HOOK);
-        press.m_keyCode = code;
-        press.m_uniChar = static_cast<wxChar>(unicode);
-        frame->ProcessWindowEvent(press);
-    };
+    const auto key = [&](int code, int unicode) { pressKey(frame, code, unicode); };
     const auto click = [&](double at) { // on the progress strip, at a fraction of its width
         wxWindow* strip = wxWindow::FindWindowByName("progressStrip", frame);
         ASSERT_TRUE(pumpUntil([&] { return strip->GetClientSize().x > 0; }));
@@ -428,8 +349,6 @@ TEST_F(ReaderFrameTest, ComfortsAroundReading) {
         std::function<void()> act;
         std::function<bool()> holds;
     } steps[] = {
-        {"click the end", [&] { click(1); },
-         [&] { return frame->getStatusText(2) == "Word 19 of 19"; }},
         {"start hides the pointer", [&] { frame->startFromBeginning(); },
          [&] { return frame->getFlitView()->GetCursor().IsOk(); }},
         {"a dialog pauses",
