@@ -118,13 +118,14 @@ protected:
         ReaderWindowTest::TearDown();
     }
 
-    // The book open at 250 wpm, stopped at word 10; reading from there when asked.
+    // The book open at 250 wpm, stopped at word 10; reading from there when asked. Esc leaves
+    // full screen, any key closes the keys list.
     void openBook(bool reading) {
-        if (frame->IsFullScreen()) {
-            frame->toggleFullScreen();
-        }
         if (frame->keysShown()) {
-            press(frame, WXK_SHIFT, 0); // any key closes the list
+            EXPECT_TRUE(press(frame, WXK_SHIFT, 0) && !frame->keysShown());
+        }
+        if (frame->IsFullScreen()) {
+            EXPECT_TRUE(press(frame, WXK_ESCAPE, 0) && !frame->IsFullScreen());
         }
         frame->getFindBar()->close();
         SPreferences preferences = frame->getPreferences();
@@ -133,6 +134,7 @@ protected:
         CDocumentImporter importer;
         std::unique_ptr<CDataManager> book =
             importer.importText(kBook, CDocumentImporter::eMarkedUp, folder);
+        book->setTitle("Tides");
         size_t item = 0, pages = 0;
         for (wxCDataInfoListNode* node = book->getFirstNode(); node; node = node->GetNext()) {
             if (node->GetData()->getDataInfoType() == eDITPageInfoRef && pages++ < 2) {
@@ -143,7 +145,8 @@ protected:
         frame->openImported(std::move(book), "tides.flit");
         frame->moveByParagraph(1);
         frame->moveBySentence(-1);
-        ASSERT_TRUE(holds("at:Word 10 of 21|Page 3", nullptr));
+        ASSERT_TRUE(holds("at:Word 10 of 21|Page 3|Tide", nullptr) &&
+                    holds("title:Tides", nullptr));
         if (reading) {
             frame->togglePause();
         }
@@ -157,12 +160,13 @@ protected:
                                                       CReaderFrame::eStopped};
         CFlitView* view = frame->getFlitView();
         const std::pair<const char*, std::function<bool()>> checks[] = {
-            {"at", // the words and page fields, and the view's page
+            {"at", // the words, page and chapter fields, and the view's page
              [&] {
-                 return frame->getStatusText(eFieldWords) + "|" +
-                                frame->getStatusText(eFieldPage) ==
+                 return frame->getStatusText(eFieldWords) + "|" + frame->getStatusText(eFieldPage) +
+                                "|" + frame->getStatusText(eFieldChapter) ==
                             what &&
-                        view->getPageNumber() == wxAtoi(what.AfterLast('|').AfterLast(' '));
+                        view->getPageNumber() ==
+                            wxAtoi(what.AfterFirst('|').BeforeFirst('|').AfterLast(' '));
              }},
             {"dialog", [&] { return dialogs.opened == what; }},
             {"title", [&] { return frame->GetTitle() == what + " - FlitReader"; }},
@@ -207,7 +211,7 @@ TEST_F(MenuCommandsTest, EveryMenuItemReachesItsCommand) {
     } rows[] = {
         {"File > Open...", false, "dialog:Open a document to read"},
         {"File > Open Recent > 1 *quay.txt", false, "title:quay.txt"},
-        {"File > Open Recent > 2 *other.txt", false, "at:Word 0 of 2|"},
+        {"File > Open Recent > 2 *other.txt", false, "at:Word 0 of 2||"},
         {"File > Library...", false, "dialog:Library"},
         {"* > Start from the Beginning (Home)", false, "state:0"},
         {"Edit > Paste as Document", false, "title:Clipboard text"},
@@ -218,14 +222,14 @@ TEST_F(MenuCommandsTest, EveryMenuItemReachesItsCommand) {
         {"View > Statistics...", false, "dialog:Reading Statistics"},
         {"Reading > Pause / Continue (Space)", true, "state:1"},
         {"Reading > Stop (Esc)", true, "state:2"},
-        {"Reading > Back One Sentence (Left)", false, "at:Word 5 of 21|Page 3"},
-        {"Reading > Forward One Sentence (Right)", false, "at:Word 12 of 21|Page 4"},
-        {"Reading > Back One Paragraph (Ctrl+Left)", false, "at:Word 1 of 21|Page 3"},
-        {"Reading > Forward One Paragraph (Ctrl+Right)", false, "at:Word 12 of 21|Page 4"},
+        {"Reading > Back One Sentence (Left)", false, "at:Word 5 of 21|Page 3|Tide"},
+        {"Reading > Forward One Sentence (Right)", false, "at:Word 12 of 21|Page 4|Second"},
+        {"Reading > Back One Paragraph (Ctrl+Left)", false, "at:Word 1 of 21|Page 3|Tide"},
+        {"Reading > Forward One Paragraph (Ctrl+Right)", false, "at:Word 12 of 21|Page 4|Second"},
         {"Reading > Keep Line Breaks", false, "breaks"},
         {"Go > Chapter...", false, "dialog:Chapter"},
-        {"Go > Chapters > Tide", false, "at:Word 1 of 21|Page 3"},
-        {"Go > Chapters > Second", false, "at:Word 12 of 21|Page 4"},
+        {"Go > Chapters > Tide", false, "at:Word 1 of 21|Page 3|Tide"},
+        {"Go > Chapters > Second", false, "at:Word 12 of 21|Page 4|Second"},
         {"Speed > Faster by 25 wpm (Up)", false, "speed:275"},
         {"Speed > Slower by 25 wpm (Down)", false, "speed:225"},
         {"Speed > Double", false, "speed:500"},
@@ -272,13 +276,15 @@ TEST_F(MenuCommandsTest, EveryOverlayKeyReachesItsCommand) {
         {"Home", WXK_HOME, 0, wxMOD_NONE, false, "state:0"},
         {"Space", WXK_SPACE, ' ', wxMOD_NONE, true, "state:1"},
         {"Esc", WXK_ESCAPE, WXK_ESCAPE, wxMOD_NONE, true, "state:2"},
-        {"Left / Right", WXK_LEFT, 0, wxMOD_NONE, false, "at:Word 5 of 21|Page 3"},
-        {"Left / Right", WXK_RIGHT, 0, wxMOD_NONE, false, "at:Word 12 of 21|Page 4"},
-        {"Ctrl+Left / Ctrl+Right", WXK_LEFT, 0, wxMOD_CONTROL, false, "at:Word 1 of 21|Page 3"},
-        {"Ctrl+Left / Ctrl+Right", WXK_RIGHT, 0, wxMOD_CONTROL, false, "at:Word 12 of 21|Page 4"},
+        {"Left / Right", WXK_LEFT, 0, wxMOD_NONE, false, "at:Word 5 of 21|Page 3|Tide"},
+        {"Left / Right", WXK_RIGHT, 0, wxMOD_NONE, false, "at:Word 12 of 21|Page 4|Second"},
+        {"Ctrl+Left / Ctrl+Right", WXK_LEFT, 0, wxMOD_CONTROL, false,
+         "at:Word 1 of 21|Page 3|Tide"},
+        {"Ctrl+Left / Ctrl+Right", WXK_RIGHT, 0, wxMOD_CONTROL, false,
+         "at:Word 12 of 21|Page 4|Second"},
         {"Up / Down", WXK_UP, 0, wxMOD_NONE, false, "speed:275"},
         {"Up / Down", WXK_DOWN, 0, wxMOD_NONE, false, "speed:225"},
-        {"Click or drag the bar", 0, 0, wxMOD_NONE, false, "at:Word 21 of 21|Page 5"},
+        {"Click or drag the bar", 0, 0, wxMOD_NONE, false, "at:Word 21 of 21|Page 5|Second"},
         {"L", 'L', 'l', wxMOD_NONE, false, "says:No link has been shown yet"},
         {"A", 'A', 'a', wxMOD_NONE, false, "says:No attachment has just been announced"},
         {"F11", WXK_F11, 0, wxMOD_NONE, false, "full"},

@@ -75,6 +75,8 @@ TEST_F(ReaderFramePlacesTest, BackReturnsToTheExactWordAfterAJump) {
             frame->seekTo(900, kind == "drag");
         }
         EXPECT_EQ(jump.jumpedTo, place());
+        // Home starts reading; the other jumps leave reading as it was.
+        EXPECT_EQ(kind == "home" ? kReading : jump.state, frame->getReading());
         frame->goBack();
         EXPECT_EQ(6u, place());
         EXPECT_FALSE(frame->canGoBack());

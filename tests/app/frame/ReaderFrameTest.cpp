@@ -10,8 +10,6 @@
 #include "support/TestHost.h"
 #include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/FlitManager.h>
-#include <flitengine/import/DocumentImporter.h>
-#include <flitengine/outside/DataManager.h>
 #include <flitengine/timing/FlitWordCalcs.h>
 
 #include <gtest/gtest.h>
@@ -20,7 +18,6 @@
 #include <wx/clipbrd.h>
 #include <wx/config.h>
 #include <wx/dnd.h>
-#include <wx/uiaction.h>
 
 #include <algorithm>
 #include <chrono>
@@ -30,8 +27,6 @@
 #include <sstream>
 
 namespace {
-
-using std::chrono::seconds;
 
 class ReaderFrameTest : public ReaderWindowTest {
 protected:
@@ -222,7 +217,6 @@ TEST_F(ReaderFrameTest, StatusFollowsTheWordsWhileTheyFlash) {
 // document and its position as they were and says once what is wrong with which file. Keeping
 // line breaks reads a plain text again at the word it was at.
 TEST_F(ReaderFrameTest, EveryWayInOpensOrLeavesTheDocumentAsItWas) {
-    const char* const kFog = "Cannot open fog.flit: line 1, column 5: unknown directive \"{fog}\"";
     const struct {
         const char* way;     // "drop" (the first of the files), "open", "paste" or "keep"
         const char* text;    // the file's or the clipboard's text
@@ -232,8 +226,8 @@ TEST_F(ReaderFrameTest, EveryWayInOpensOrLeavesTheDocumentAsItWas) {
         {"drop", "Nets dry on the quay.", "quay.txt - FlitReader", ""},
         {"drop two", "Nets dry on the quay.", "quay.txt - FlitReader",
          "Opened the first of 2 files dropped: quay.txt"},
-        {"drop", "Fog {fog} rolls in.", nullptr, kFog},
-        {"open", "Fog {fog} rolls in.", nullptr, kFog},
+        {"open", "Fog {fog} rolls in.", nullptr,
+         "Cannot open fog.flit: line 1, column 5: unknown directive \"{fog}\""},
         {"paste", "Pasted words are read too.", "Clipboard text - FlitReader", ""},
         {"paste", "", nullptr, "The clipboard holds no text to read"},
         {"keep", "", nullptr, ""},
@@ -271,68 +265,10 @@ TEST_F(ReaderFrameTest, EveryWayInOpensOrLeavesTheDocumentAsItWas) {
     }
 }
 
-// A document's title names the window, the status bar names the part being read, and a chapter
-// chosen while paused leaves reading paused, to go on from there.
-TEST_F(ReaderFrameTest, ShowsTitleAndChapterAndGoesToChapters) {
-    openFrame("tide.txt", kText);
-    std::unique_ptr<CDataManager> book =
-        CDocumentImporter().importText("Part one.\n\nThe tide comes in.\n\nGulls wait here.",
-                                       CDocumentImporter::ePlainText, folder);
-    book->setTitle("Tides");
-    size_t item = 0;
-    for (wxCDataInfoListNode* node = book->getFirstNode(); node; node = node->GetNext(), ++item) {
-        const CDataInfo* data = node->GetData();
-        for (const char* part : {"Part", "Gulls"}) {
-            if (data->getDataInfoType() == eDITWord &&
-                wxString(part) == static_cast<const CDITWord*>(data)->getWord()) {
-                book->addContentsEntry(part, 1, item);
-            }
-        }
-    }
-    frame->openImported(std::move(book), "tides.txt");
-    EXPECT_EQ("Tides - FlitReader", frame->GetTitle());
-    EXPECT_EQ("Part", frame->getStatusText(CReaderFrame::kChapterField));
-    frame->startFromBeginning();
-    frame->pauseReading();
-    frame->goToChapter(1);
-    EXPECT_EQ("Gulls", frame->getStatusText(CReaderFrame::kChapterField));
-    EXPECT_EQ(CReaderFrame::ePaused, frame->getReading());
-    frame->continueReading();
-    ASSERT_TRUE(reached(CReaderFrame::eFinished));
-    EXPECT_EQ("Gulls wait here.", record(3, "WORD"));
-}
-
-TEST_F(ReaderFrameTest, KeysDriveReadingWhereTheDisplayAllowsIt) {
-    openFrame("tide.txt", kText);
-    frame->Raise();
-    frame->getFlitView()->SetFocus();
-    if (!pumpUntil([] { return wxWindow::FindFocus() != nullptr; }, seconds(5))) {
-        GTEST_SKIP() << "no keyboard focus without a window manager";
-    }
-    // Without a window manager the keyboard follows the pointer. A key can still go to a window
-    // that appeared and took the focus meanwhile, so it is pressed again while nothing acted on
-    // it; a key acted on changes what is checked, so no press is ever counted twice.
-    const wxPoint inside = frame->GetScreenRect().GetPosition() + wxPoint(40, 80);
-    wxUIActionSimulator keys;
-    const auto press = [&](int key, const std::function<bool()>& acted) {
-        for (int attempt = 0; attempt < 3 && !acted(); ++attempt) {
-            frame->Raise();
-            frame->getFlitView()->SetFocus();
-            keys.MouseMove(inside);
-            pumpUntil([&] { return wxGetMousePosition() == inside; }, seconds(5));
-            keys.Char(key);
-            pumpUntil(acted, seconds(5));
-        }
-        return acted();
-    };
-    EXPECT_TRUE(press(WXK_UP, [&] { return frame->getManager()->getTargetSpeed() != 250; }));
-    EXPECT_EQ(275, frame->getManager()->getTargetSpeed());
-    EXPECT_TRUE(press(WXK_HOME, [&] { return frame->getReading() != CReaderFrame::eIdle; }));
-}
-
 // The comforts around reading, each as the user meets it: the progress strip moves the
-// position, the pointer hides while reading, dialogs pause reading, full screen and the keys
-// overlay come and go by key, a link is named, the attachment key reads the attachment.
+// position, the pointer hides while reading, dialogs pause reading, a link is named, the
+// attachment key reads the attachment. (The keys list and full screen come and go in
+// MenuCommandsTest's tables.)
 TEST_F(ReaderFrameTest, ComfortsAroundReading) {
     const auto key = [&](int code, int unicode) { pressKey(frame, code, unicode); };
     const auto click = [&](double at) { // on the progress strip, at a fraction of its width
@@ -363,12 +299,6 @@ TEST_F(ReaderFrameTest, ComfortsAroundReading) {
          [&] { return frame->getReading() == CReaderFrame::ePaused; }},
         {"click the middle", [&] { click(0.5); },
          [&] { return frame->getStatusText(2) == "Word 10 of 19"; }},
-        {"F1 or ?", [&] { key('/', '?'); }, [&] { return frame->keysShown(); }},
-        {"any key closes", [&] { key(WXK_SPACE, ' '); },
-         [&] { return !frame->keysShown() && frame->getReading() == CReaderFrame::ePaused; }},
-        {"F11", [&] { key(WXK_F11, 0); }, [&] { return frame->IsFullScreen(); }},
-        {"Esc leaves and stops", [&] { key(WXK_ESCAPE, WXK_ESCAPE); },
-         [&] { return !frame->IsFullScreen() && frame->getReading() == CReaderFrame::eStopped; }},
     };
     openFrame("tide.txt", kText);
     for (const auto& step : steps) {
