@@ -67,9 +67,6 @@ TEST(DocumentSourceTest, ReadsOriginsByTheLineBreakRuleAndRefusesBadOnes) {
         EXPECT_LT(0u, prepared.navigator->getWordCount());
         source.adopt(prepared.origin);
         EXPECT_EQ(origin.readAgain, source.setKeepLineBreaks(!origin.keep));
-        EXPECT_EQ(from.name, source.shownName(*document));
-        document->setTitle("Tides");
-        EXPECT_EQ("Tides", source.shownName(*document));
     }
     EXPECT_NE(
         "", SPreparedDocument::prepare(SDocumentOrigin::file(folder + "/gone.txt"), {}, {}).error);

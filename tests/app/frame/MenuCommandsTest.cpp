@@ -23,7 +23,6 @@
 #include <wx/filedlg.h>
 #include <wx/menu.h>
 #include <wx/modalhook.h>
-#include <wx/srchctrl.h>
 #include <wx/textctrl.h>
 
 #include <algorithm>
@@ -342,7 +341,6 @@ TEST_F(MenuCommandsTest, KeysGoOnWhereTheKeyboardIs) {
         {nullptr, false},
         {frame->getFlitView(), false},
         {new wxTextCtrl(frame, wxID_ANY), true},
-        {new wxSearchCtrl(frame, wxID_ANY), true},
         {new wxButton(dialog, wxID_OK), true},
     };
     for (const auto& [focus, elsewhere] : focuses) {
