@@ -1,11 +1,12 @@
 #include "support/ReaderWindowTest.h"
-#include "frame/ReaderFrame.h"
 
 #include <wx/app.h>
 #include <wx/fileconf.h>
 #include <wx/filename.h>
 
+#include <algorithm>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 bool pumpUntil(const std::function<bool()>& done, std::chrono::seconds deadline) {
@@ -60,4 +61,25 @@ void ReaderWindowTest::closeFrame() {
 wxString ReaderWindowTest::write(const wxString& name, const std::string& bytes) {
     std::ofstream((folder + "/" + name).ToStdString(), std::ios::binary) << bytes;
     return folder + "/" + name;
+}
+
+std::string ReaderWindowTest::read(const wxString& path) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(path.ToStdString(), std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
+bool ReaderWindowTest::reached(CReaderFrame::eReadingState state) {
+    return pumpUntil([&] { return frame->getReading() == state; });
+}
+
+void ReaderWindowTest::clickStrip(double at) {
+    wxWindow* strip = wxWindow::FindWindowByName("progressStrip", frame);
+    ASSERT_TRUE(pumpUntil([&] { return strip->GetClientSize().x > 0; }));
+    for (const wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP}) {
+        wxMouseEvent mouse(type);
+        mouse.m_x =
+            std::min(strip->GetClientSize().x - 1, static_cast<int>(at * strip->GetClientSize().x));
+        strip->ProcessWindowEvent(mouse);
+    }
 }

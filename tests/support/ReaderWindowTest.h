@@ -2,6 +2,7 @@
 #define FLIT_TESTS_READERWINDOWTEST_H
 
 #include "ReaderOptions.h"
+#include "frame/ReaderFrame.h"
 
 #include <gtest/gtest.h>
 #include <wx/defs.h>
@@ -10,8 +11,6 @@
 #include <chrono>
 #include <functional>
 #include <string>
-
-class CReaderFrame;
 
 // Dispatches the display's events (keys, paints) as well as the queued ones until done holds or
 // the deadline passes; returns done's last value.
@@ -35,6 +34,12 @@ protected:
     void closeFrame();
     // Writes the bytes to a file of the folder; returns its path.
     wxString write(const wxString& name, const std::string& bytes);
+    // The bytes of a file.
+    static std::string read(const wxString& path);
+    // Whether reading reaches the state (events pumped meanwhile).
+    bool reached(CReaderFrame::eReadingState state);
+    // A click on the progress strip, at a fraction of its width.
+    void clickStrip(double at);
 
     wxString folder;
     CReaderFrame* frame = nullptr;

@@ -313,12 +313,7 @@ TEST_F(MenuCommandsTest, EveryOverlayKeyReachesItsCommand) {
         if (row.code != 0) {
             EXPECT_TRUE(press(frame, row.code, row.unicode, row.modifiers));
         } else { // a click at the end of the progress strip
-            wxWindow* strip = wxWindow::FindWindowByName("progressStrip", frame);
-            for (const wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP}) {
-                wxMouseEvent mouse(type);
-                mouse.m_x = strip->GetClientSize().x - 1;
-                strip->ProcessWindowEvent(mouse);
-            }
+            clickStrip(1);
         }
         EXPECT_TRUE(holds(row.effect, nullptr)) << "dialogs: " << dialogs.opened;
     }

@@ -38,10 +38,6 @@ protected:
         frame->Show();
     }
 
-    bool reached(CReaderFrame::eReadingState state) {
-        return pumpUntil([&] { return frame->getReading() == state; });
-    }
-
     // One field of the recorded events (of one type if given) joined by spaces, blanks left out.
     std::string record(int field, const std::string& type = "") {
         std::ifstream in((folder + "/record.tsv").ToStdString());
@@ -278,14 +274,7 @@ TEST_F(ReaderFrameTest, ComfortsAroundReading) {
     EXPECT_FALSE(frame->getFlitView()->GetCursor().IsOk());
     EXPECT_FALSE(CPauseWhileModal(frame).paused());
     EXPECT_EQ(CReaderFrame::ePaused, frame->getReading());
-    // A click in the middle of the progress strip.
-    wxWindow* strip = wxWindow::FindWindowByName("progressStrip", frame);
-    ASSERT_TRUE(pumpUntil([&] { return strip->GetClientSize().x > 0; }));
-    for (const wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP}) {
-        wxMouseEvent mouse(type);
-        mouse.m_x = strip->GetClientSize().x / 2;
-        strip->ProcessWindowEvent(mouse);
-    }
+    clickStrip(0.5);
     EXPECT_EQ("Word 10 of 19", frame->getStatusText(2));
     frame->togglePause();
     ASSERT_TRUE(reached(CReaderFrame::eFinished));

@@ -17,9 +17,7 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 namespace {
 
@@ -39,11 +37,6 @@ protected:
     void SetUp() override {
         ReaderWindowTest::SetUp();
         document = write("tide.txt", kText);
-    }
-    std::string read(const wxString& path) {
-        std::ostringstream bytes;
-        bytes << std::ifstream(path.ToStdString(), std::ios::binary).rdbuf();
-        return bytes.str();
     }
     void open(SReaderOptions options = {}) { openFrame(options, document); }
     wxString listed(int column) {
@@ -88,8 +81,7 @@ TEST_F(LibraryTest, ReopeningResumesWhereReadingStopped) {
         if (reading.finish) {
             frame->startFromBeginning();
         }
-        ASSERT_TRUE(!reading.finish ||
-                    pumpUntil([&] { return frame->getReading() == CReaderFrame::eFinished; }));
+        ASSERT_TRUE(!reading.finish || reached(CReaderFrame::eFinished));
         const wxString wordWhenClosed = frame->getStatusText(kWordsField);
         closeFrame();
         if (reading.changedText != nullptr) {
@@ -137,7 +129,7 @@ TEST_F(LibraryTest, AnUnusableLibraryLeavesTheReaderReading) {
         EXPECT_FALSE(frame->offersBookmarks());
         frame->addBookmark();
         frame->startFromBeginning();
-        EXPECT_TRUE(pumpUntil([&] { return frame->getReading() == CReaderFrame::eFinished; }));
+        EXPECT_TRUE(reached(CReaderFrame::eFinished));
         closeFrame();
         EXPECT_EQ(before, read(path));
     }

@@ -18,14 +18,8 @@
 
 #include <cstring>
 #include <fstream>
-#include <iterator>
 
 namespace {
-
-std::string contentOf(const wxString& path) {
-    std::ifstream in(path.ToStdString(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // The reader's own preferences file in the user's config folder, as the reader finds it.
 class PreferencesTest : public ReaderWindowTest {
@@ -139,7 +133,7 @@ TEST_F(PreferencesTest, ABrokenFileStartsWithDefaults) {
         EXPECT_EQ(CFlitManager::kDefaultWpmSpeed, frame->getPreferences().speed);
         quitReader();
         // A file the reader can use takes the window's place after its own lines.
-        const std::string kept = contentOf(configFile);
+        const std::string kept = read(configFile);
         EXPECT_EQ(file.content, file.keptAside ? kept : kept.substr(0, strlen(file.content)));
 
         startReader();
@@ -149,11 +143,11 @@ TEST_F(PreferencesTest, ABrokenFileStartsWithDefaults) {
         quitReader();
         EXPECT_EQ(file.keptAside, wxFileName::FileExists(configFile + ".unreadable"));
         if (file.keptAside) {
-            EXPECT_EQ(file.content, contentOf(configFile + ".unreadable"));
+            EXPECT_EQ(file.content, read(configFile + ".unreadable"));
             wxRemoveFile(configFile + ".unreadable");
         }
         startReader();
-        EXPECT_EQ(eThemeHighContrast, frame->getPreferences().theme) << contentOf(configFile);
+        EXPECT_EQ(eThemeHighContrast, frame->getPreferences().theme) << read(configFile);
         quitReader();
     }
 }
