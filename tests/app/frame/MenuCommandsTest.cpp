@@ -171,7 +171,11 @@ protected:
             {"title", [&] { return frame->GetTitle() == what + " - FlitReader"; }},
             {"says", [&] { return frame->getStatusText(eFieldChapter) == what; }},
             {"speed", [&] { return frame->getManager()->getTargetSpeed() == wxAtoi(what); }},
-            {"state", [&] { return frame->getReading() == states[wxAtoi(what)]; }},
+            {"state", // the frame's and the engine's (running, paused, stopped)
+             [&] {
+                 return frame->getReading() == states[wxAtoi(what)] &&
+                        frame->getManager()->getState() == wxAtoi(what);
+             }},
             {"full", [&] { return frame->IsFullScreen(); }},
             {"find", [&] { return frame->getFindBar()->IsShown(); }},
             {"keys", [&] { return frame->keysShown(); }},
