@@ -108,9 +108,6 @@ protected:
         ReaderWindowTest::SetUp();
         openFrame();
         dialogs.Register();
-        wxTheClipboard->Open();
-        wxTheClipboard->SetData(new wxTextDataObject("Pasted words."));
-        wxTheClipboard->Close();
     }
     void TearDown() override {
         dialogs.Unregister();
@@ -127,6 +124,10 @@ protected:
             EXPECT_TRUE(press(frame, WXK_ESCAPE, 0) && !frame->IsFullScreen());
         }
         frame->getFindBar()->close();
+        // Set for each row: the clipboard is the display's, and another test's may have gone.
+        wxTheClipboard->Open();
+        wxTheClipboard->SetData(new wxTextDataObject("Pasted words."));
+        wxTheClipboard->Close();
         SPreferences preferences = frame->getPreferences();
         preferences.speed = 250;
         frame->setPreferences(preferences);
@@ -255,13 +256,18 @@ TEST_F(MenuCommandsTest, EveryMenuItemReachesItsCommand) {
     }
     for (const auto& row : rows) {
         size_t matched = 0;
-        for (const auto& [path, item] : itemsOf(frame->GetMenuBar())) {
+        for (const auto& [path, listed] : itemsOf(frame->GetMenuBar())) {
             if (path.Matches(row.items)) {
                 SCOPED_TRACE(path);
                 openBook(row.reading);
-                activate(item);
-                EXPECT_TRUE(holds(row.effect, item)) << "dialogs: " << dialogs.opened;
-                ++matched;
+                // Opening lists the chapters and recent files anew: the item as it is now.
+                for (const auto& [now, item] : itemsOf(frame->GetMenuBar())) {
+                    if (now == path) {
+                        activate(item);
+                        EXPECT_TRUE(holds(row.effect, item)) << "dialogs: " << dialogs.opened;
+                        ++matched;
+                    }
+                }
             }
         }
         EXPECT_GT(matched, 0u) << row.items;
