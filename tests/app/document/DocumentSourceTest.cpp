@@ -13,14 +13,6 @@
 
 namespace {
 
-int countItems(const CDataManager& document, int type) {
-    int count = 0;
-    for (wxCDataInfoListNode* node = document.getFirstNode(); node; node = node->GetNext()) {
-        count += node->GetData()->getDataInfoType() == type ? 1 : 0;
-    }
-    return count;
-}
-
 TEST(DocumentSourceTest, ReadsOriginsByTheLineBreakRuleAndRefusesBadOnes) {
     const wxString folder = wxFileName::CreateTempFileName("flit-source");
     wxRemoveFile(folder);
@@ -44,7 +36,6 @@ TEST(DocumentSourceTest, ReadsOriginsByTheLineBreakRuleAndRefusesBadOnes) {
             const wxString path = folder + "/" + origin.name;
             std::ofstream(path.ToStdString(), std::ios::binary) << origin.text;
             from = SDocumentOrigin::file(path);
-            EXPECT_EQ(origin.name, from.name);
             EXPECT_EQ(path, from.refusedName());
         }
         CDocumentSource source(origin.keep);
@@ -53,10 +44,13 @@ TEST(DocumentSourceTest, ReadsOriginsByTheLineBreakRuleAndRefusesBadOnes) {
         SPreparedDocument prepared = SPreparedDocument::prepare(from, rules, {});
         const std::unique_ptr<CDataManager>& document = prepared.document;
         ASSERT_NE(nullptr, document);
-        EXPECT_EQ(origin.newlines, countItems(*document, eDITNewline));
-        // Known by the file's bytes; ready to read, with its words counted.
+        int newlines = 0;
+        for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
+            newlines += node->GetData()->getDataInfoType() == eDITNewline ? 1 : 0;
+        }
+        EXPECT_EQ(origin.newlines, newlines);
+        // Known by the file's bytes (its words counted: the frame's tests).
         EXPECT_EQ(origin.name != nullptr, !prepared.hash.empty());
-        EXPECT_LT(0u, prepared.navigator->getWordCount());
         source.adopt(prepared.origin);
         EXPECT_EQ(origin.readAgain, source.setKeepLineBreaks(!origin.keep));
     }

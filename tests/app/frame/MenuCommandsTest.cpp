@@ -340,7 +340,6 @@ TEST_F(MenuCommandsTest, KeysGoOnWhereTheKeyboardIs) {
         frame->ProcessWindowEvent(event);
         EXPECT_EQ(menu == wxEVT_MENU_CLOSE, press(frame, WXK_UP, 0));
     }
-    EXPECT_TRUE(holds("speed:275", nullptr));
     wxDialog* dialog = new wxDialog(frame, wxID_ANY, "Other");
     const std::pair<wxWindow*, bool> focuses[] = {
         {nullptr, false},

@@ -63,7 +63,6 @@ TEST_F(PreferencesTest, ThemeWordsHaveEnoughContrast) {
         {*wxBLACK, *wxWHITE, 21.0},
         {wxColour(119, 119, 119), *wxWHITE, 4.48},
         {wxColour(0, 0, 255), *wxWHITE, 8.59},
-        {wxColour(40, 40, 40), wxColour(40, 40, 40), 1.0},
     };
     for (const auto& row : known) {
         SCOPED_TRACE(row.first.GetAsString(wxC2S_HTML_SYNTAX).ToStdString());
@@ -80,7 +79,6 @@ TEST_F(PreferencesTest, ThemeWordsHaveEnoughContrast) {
 // folder.
 TEST_F(PreferencesTest, PreferencesSurviveARestart) {
     startReader();
-    EXPECT_EQ(configFile, userPreferences::path());
     EXPECT_EQ(SPreferences(), frame->getPreferences());
     SPreferences chosen;
     chosen.theme = eThemeSepia;
