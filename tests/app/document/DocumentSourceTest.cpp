@@ -13,14 +13,6 @@
 
 namespace {
 
-int countItems(const CDataManager& document, int type) {
-    int count = 0;
-    for (wxCDataInfoListNode* node = document.getFirstNode(); node; node = node->GetNext()) {
-        count += node->GetData()->getDataInfoType() == type ? 1 : 0;
-    }
-    return count;
-}
-
 TEST(DocumentSourceTest, ReadsOriginsByTheLineBreakRuleAndRefusesBadOnes) {
     const wxString folder = wxFileName::CreateTempFileName("flit-source");
     wxRemoveFile(folder);
@@ -29,16 +21,13 @@ TEST(DocumentSourceTest, ReadsOriginsByTheLineBreakRuleAndRefusesBadOnes) {
         const char* name; // null: the clipboard's text
         const char* text;
         bool keep;
-        const char* error; // null: read
-        int newlines;      // the newline items read
-        bool readAgain;    // a change of the rule reads it again
+        int newlines;   // the newline items read
+        bool readAgain; // a change of the rule reads it again
     } origins[] = {
-        {"tide.txt", "One\ntwo\n\nthree", false, nullptr, 1, true},
-        {"tide.txt", "One\ntwo\n\nthree", true, nullptr, 3, true},
-        {"tide.flit", "One two.", false, nullptr, 0, false},
-        {nullptr, "Pasted\nwords.", true, nullptr, 1, true},
-        {"fog.flit", "Fog {fog} rolls in.", false, "line 1, column 5: unknown directive \"{fog}\"",
-         0, false},
+        {"tide.txt", "One\ntwo\n\nthree", false, 1, true},
+        {"tide.txt", "One\ntwo\n\nthree", true, 3, true},
+        {"tide.flit", "One two.", false, 0, false},
+        {nullptr, "Pasted\nwords.", true, 1, true},
     };
     for (const auto& origin : origins) {
         SCOPED_TRACE(origin.text);
@@ -47,7 +36,6 @@ TEST(DocumentSourceTest, ReadsOriginsByTheLineBreakRuleAndRefusesBadOnes) {
             const wxString path = folder + "/" + origin.name;
             std::ofstream(path.ToStdString(), std::ios::binary) << origin.text;
             from = SDocumentOrigin::file(path);
-            EXPECT_EQ(origin.name, from.name);
             EXPECT_EQ(path, from.refusedName());
         }
         CDocumentSource source(origin.keep);
@@ -55,22 +43,18 @@ TEST(DocumentSourceTest, ReadsOriginsByTheLineBreakRuleAndRefusesBadOnes) {
         rules.keepLineBreaks = origin.keep;
         SPreparedDocument prepared = SPreparedDocument::prepare(from, rules, {});
         const std::unique_ptr<CDataManager>& document = prepared.document;
-        if (origin.error != nullptr) {
-            EXPECT_EQ(nullptr, document);
-            EXPECT_EQ(origin.error, prepared.error);
-            continue;
-        }
         ASSERT_NE(nullptr, document);
-        EXPECT_EQ(origin.newlines, countItems(*document, eDITNewline));
-        // Known by the file's bytes; ready to read, with its words counted.
+        int newlines = 0;
+        for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
+            newlines += node->GetData()->getDataInfoType() == eDITNewline ? 1 : 0;
+        }
+        EXPECT_EQ(origin.newlines, newlines);
+        // Known by the file's bytes (its words counted: the frame's tests).
         EXPECT_EQ(origin.name != nullptr, !prepared.hash.empty());
-        EXPECT_LT(0u, prepared.navigator->getWordCount());
         source.adopt(prepared.origin);
         EXPECT_EQ(origin.readAgain, source.setKeepLineBreaks(!origin.keep));
-        EXPECT_EQ(from.name, source.shownName(*document));
-        document->setTitle("Tides");
-        EXPECT_EQ("Tides", source.shownName(*document));
     }
+    // A file that cannot be read is refused (a bad one, in the frame's tests).
     EXPECT_NE(
         "", SPreparedDocument::prepare(SDocumentOrigin::file(folder + "/gone.txt"), {}, {}).error);
     // A progress handler that says no abandons the preparing.

@@ -9,6 +9,7 @@
 #include "view/KeysOverlay.h"
 #include "view/Themes.h"
 
+#include "support/ReaderWindowTest.h"
 #include "support/TestHost.h"
 #include <flitengine/engine/FlitManager.h>
 #include <flitengine/import/DocumentImporter.h>
@@ -19,20 +20,14 @@
 #include <wx/button.h>
 #include <wx/clipbrd.h>
 #include <wx/dialog.h>
-#include <wx/fileconf.h>
 #include <wx/filedlg.h>
-#include <wx/filename.h>
 #include <wx/menu.h>
 #include <wx/modalhook.h>
-#include <wx/srchctrl.h>
 #include <wx/textctrl.h>
 
 #include <algorithm>
-#include <chrono>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -48,24 +43,21 @@ const char* const kBook = "{page 3}The tide comes in. Boats rise at their moorin
 #define NO_BOOKMARKS "Bookmarks are kept in the library, which cannot keep this document"
 
 // Every item of the menu bar (not a submenu or a separator) with its path of labels.
-std::vector<std::pair<wxString, wxMenuItem*>> itemsOf(wxMenu* menu, const wxString& path) {
-    std::vector<std::pair<wxString, wxMenuItem*>> items;
+using Items = std::vector<std::pair<wxString, wxMenuItem*>>;
+void addItems(wxMenu* menu, const wxString& path, Items* items) {
     for (wxMenuItem* item : menu->GetMenuItems()) {
         const wxString itemPath = path + " > " + item->GetItemLabelText();
         if (item->IsSubMenu()) {
-            const auto inner = itemsOf(item->GetSubMenu(), itemPath);
-            items.insert(items.end(), inner.begin(), inner.end());
+            addItems(item->GetSubMenu(), itemPath, items);
         } else if (!item->IsSeparator()) {
-            items.emplace_back(itemPath, item);
+            items->emplace_back(itemPath, item);
         }
     }
-    return items;
 }
-std::vector<std::pair<wxString, wxMenuItem*>> itemsOf(wxMenuBar* bar) {
-    std::vector<std::pair<wxString, wxMenuItem*>> items;
+Items itemsOf(wxMenuBar* bar) {
+    Items items;
     for (size_t menu = 0; menu < bar->GetMenuCount(); ++menu) {
-        const auto inner = itemsOf(bar->GetMenu(menu), bar->GetMenuLabelText(menu));
-        items.insert(items.end(), inner.begin(), inner.end());
+        addItems(bar->GetMenu(menu), bar->GetMenuLabelText(menu), &items);
     }
     return items;
 }
@@ -81,13 +73,7 @@ void activate(wxMenuItem* item) {
 // A key as the toolkit passes it on: to the frame's key hook, then, when the hook lets it go, to
 // the menu item whose accelerator it is. False when neither takes it.
 bool press(CReaderFrame* frame, int code, int unicode, int modifiers = wxMOD_NONE) {
-    wxKeyEvent key(wxEVT_CHAR_HOOK);
-    key.m_keyCode = code;
-    key.m_uniChar = static_cast<wxChar>(unicode);
-    key.m_controlDown = (modifiers & wxMOD_CONTROL) != 0;
-    key.m_altDown = (modifiers & wxMOD_ALT) != 0;
-    key.m_shiftDown = (modifiers & wxMOD_SHIFT) != 0;
-    if (frame->ProcessWindowEvent(key)) {
+    if (pressKey(frame, code, unicode, modifiers)) {
         return true;
     }
     for (const auto& [path, item] : itemsOf(frame->GetMenuBar())) {
@@ -116,50 +102,39 @@ struct SDialogsClosed : wxModalDialogHook {
     wxString opened; // the titles of the dialogs shown
 };
 
-class MenuCommandsTest : public testing::Test {
+class MenuCommandsTest : public ReaderWindowTest {
 protected:
     void SetUp() override {
-        folder = wxFileName::CreateTempFileName("flit-menus");
-        wxRemoveFile(folder);
-        wxFileName::Mkdir(folder, 0700);
-        wxSetEnv("XDG_DATA_HOME", folder);
-        wxConfigBase::Set(new wxFileConfig("flitreader", wxEmptyString, folder + "/config"));
-        frame = new CReaderFrame(SReaderOptions(), std::chrono::steady_clock::now());
-        frame->Show();
+        ReaderWindowTest::SetUp();
+        openFrame();
         dialogs.Register();
-        wxTheClipboard->Open();
-        wxTheClipboard->SetData(new wxTextDataObject("Pasted words."));
-        wxTheClipboard->Close();
     }
     void TearDown() override {
         dialogs.Unregister();
-        if (frame != nullptr) {
-            frame->Close(true);
-        }
-        for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-             !wxTopLevelWindows.IsEmpty() && std::chrono::steady_clock::now() < end;) {
-            wxTheApp->Yield(true);
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        delete wxConfigBase::Set(nullptr);
-        wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
+        ReaderWindowTest::TearDown();
     }
 
-    // The book open at 250 wpm, stopped at word 10; reading from there when asked.
+    // The book open at 250 wpm, stopped at word 10; reading from there when asked. Esc leaves
+    // full screen, any key closes the keys list.
     void openBook(bool reading) {
-        if (frame->IsFullScreen()) {
-            frame->toggleFullScreen();
-        }
         if (frame->keysShown()) {
-            press(frame, WXK_SHIFT, 0); // any key closes the list
+            EXPECT_TRUE(press(frame, WXK_SHIFT, 0) && !frame->keysShown());
+        }
+        if (frame->IsFullScreen()) {
+            EXPECT_TRUE(press(frame, WXK_ESCAPE, 0) && !frame->IsFullScreen());
         }
         frame->getFindBar()->close();
+        // Set for each row: the clipboard is the display's, and another test's may have gone.
+        wxTheClipboard->Open();
+        wxTheClipboard->SetData(new wxTextDataObject("Pasted words."));
+        wxTheClipboard->Close();
         SPreferences preferences = frame->getPreferences();
         preferences.speed = 250;
         frame->setPreferences(preferences);
         CDocumentImporter importer;
         std::unique_ptr<CDataManager> book =
             importer.importText(kBook, CDocumentImporter::eMarkedUp, folder);
+        book->setTitle("Tides");
         size_t item = 0, pages = 0;
         for (wxCDataInfoListNode* node = book->getFirstNode(); node; node = node->GetNext()) {
             if (node->GetData()->getDataInfoType() == eDITPageInfoRef && pages++ < 2) {
@@ -170,7 +145,8 @@ protected:
         frame->openImported(std::move(book), "tides.flit");
         frame->moveByParagraph(1);
         frame->moveBySentence(-1);
-        ASSERT_TRUE(holds("at:Word 10 of 21|Page 3", nullptr));
+        ASSERT_TRUE(holds("at:Word 10 of 21|Page 3|Tide", nullptr) &&
+                    holds("title:Tides", nullptr));
         if (reading) {
             frame->togglePause();
         }
@@ -184,18 +160,23 @@ protected:
                                                       CReaderFrame::eStopped};
         CFlitView* view = frame->getFlitView();
         const std::pair<const char*, std::function<bool()>> checks[] = {
-            {"at", // the words and page fields, and the view's page
+            {"at", // the words, page and chapter fields, and the view's page
              [&] {
-                 return frame->getStatusText(eFieldWords) + "|" +
-                                frame->getStatusText(eFieldPage) ==
+                 return frame->getStatusText(eFieldWords) + "|" + frame->getStatusText(eFieldPage) +
+                                "|" + frame->getStatusText(eFieldChapter) ==
                             what &&
-                        view->getPageNumber() == wxAtoi(what.AfterLast('|').AfterLast(' '));
+                        view->getPageNumber() ==
+                            wxAtoi(what.AfterFirst('|').BeforeFirst('|').AfterLast(' '));
              }},
             {"dialog", [&] { return dialogs.opened == what; }},
             {"title", [&] { return frame->GetTitle() == what + " - FlitReader"; }},
             {"says", [&] { return frame->getStatusText(eFieldChapter) == what; }},
             {"speed", [&] { return frame->getManager()->getTargetSpeed() == wxAtoi(what); }},
-            {"state", [&] { return frame->getReading() == states[wxAtoi(what)]; }},
+            {"state", // the frame's and the engine's (running, paused, stopped)
+             [&] {
+                 return frame->getReading() == states[wxAtoi(what)] &&
+                        frame->getManager()->getState() == wxAtoi(what);
+             }},
             {"full", [&] { return frame->IsFullScreen(); }},
             {"find", [&] { return frame->getFindBar()->IsShown(); }},
             {"keys", [&] { return frame->keysShown(); }},
@@ -210,12 +191,7 @@ protected:
         for (const auto& [name, check] : checks) {
             if (kind == name) {
                 // A file opens in the background: its effects come once it is read.
-                for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-                     kind != "quit" && !check() && std::chrono::steady_clock::now() < end;) {
-                    wxTheApp->Yield(true);
-                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-                }
-                return check();
+                return kind == "quit" ? check() : pumpUntil(check);
             }
         }
         ADD_FAILURE() << "no such effect: " << expected;
@@ -223,16 +199,12 @@ protected:
     }
 
     CZeroTimingTable zeroTiming;
-    wxString folder;
-    CReaderFrame* frame = nullptr;
     SDialogsClosed dialogs;
 };
 
 TEST_F(MenuCommandsTest, EveryMenuItemReachesItsCommand) {
-    const wxString quay = folder + "/quay.txt";
-    std::ofstream(quay.ToStdString()) << "Nets dry on the quay.";
-    std::ofstream((folder + "/other.txt").ToStdString()) << "Other words.";
-    for (const wxString& path : {quay, folder + "/other.txt", quay}) {
+    const wxString quay = write("quay.txt", "Nets dry on the quay.");
+    for (const wxString& path : {quay, write("other.txt", "Other words."), quay}) {
         ASSERT_TRUE(frame->openDocument(path, true));
     }
     // The items (a pattern), whether reading goes on when they are chosen, and their effect.
@@ -243,7 +215,7 @@ TEST_F(MenuCommandsTest, EveryMenuItemReachesItsCommand) {
     } rows[] = {
         {"File > Open...", false, "dialog:Open a document to read"},
         {"File > Open Recent > 1 *quay.txt", false, "title:quay.txt"},
-        {"File > Open Recent > 2 *other.txt", false, "at:Word 0 of 2|"},
+        {"File > Open Recent > 2 *other.txt", false, "at:Word 0 of 2||"},
         {"File > Library...", false, "dialog:Library"},
         {"* > Start from the Beginning (Home)", false, "state:0"},
         {"Edit > Paste as Document", false, "title:Clipboard text"},
@@ -254,14 +226,14 @@ TEST_F(MenuCommandsTest, EveryMenuItemReachesItsCommand) {
         {"View > Statistics...", false, "dialog:Reading Statistics"},
         {"Reading > Pause / Continue (Space)", true, "state:1"},
         {"Reading > Stop (Esc)", true, "state:2"},
-        {"Reading > Back One Sentence (Left)", false, "at:Word 5 of 21|Page 3"},
-        {"Reading > Forward One Sentence (Right)", false, "at:Word 12 of 21|Page 4"},
-        {"Reading > Back One Paragraph (Ctrl+Left)", false, "at:Word 1 of 21|Page 3"},
-        {"Reading > Forward One Paragraph (Ctrl+Right)", false, "at:Word 12 of 21|Page 4"},
+        {"Reading > Back One Sentence (Left)", false, "at:Word 5 of 21|Page 3|Tide"},
+        {"Reading > Forward One Sentence (Right)", false, "at:Word 12 of 21|Page 4|Second"},
+        {"Reading > Back One Paragraph (Ctrl+Left)", false, "at:Word 1 of 21|Page 3|Tide"},
+        {"Reading > Forward One Paragraph (Ctrl+Right)", false, "at:Word 12 of 21|Page 4|Second"},
         {"Reading > Keep Line Breaks", false, "breaks"},
         {"Go > Chapter...", false, "dialog:Chapter"},
-        {"Go > Chapters > Tide", false, "at:Word 1 of 21|Page 3"},
-        {"Go > Chapters > Second", false, "at:Word 12 of 21|Page 4"},
+        {"Go > Chapters > Tide", false, "at:Word 1 of 21|Page 3|Tide"},
+        {"Go > Chapters > Second", false, "at:Word 12 of 21|Page 4|Second"},
         {"Speed > Faster by 25 wpm (Up)", false, "speed:275"},
         {"Speed > Slower by 25 wpm (Down)", false, "speed:225"},
         {"Speed > Double", false, "speed:500"},
@@ -288,15 +260,14 @@ TEST_F(MenuCommandsTest, EveryMenuItemReachesItsCommand) {
             if (path.Matches(row.items)) {
                 SCOPED_TRACE(path);
                 openBook(row.reading);
-                // The book's chapters are new items: the one of this path is looked up again.
-                wxMenuItem* item = nullptr;
-                for (const auto& [now, shown] : itemsOf(frame->GetMenuBar())) {
-                    item = now == path ? shown : item;
+                // Opening lists the chapters and recent files anew: the item as it is now.
+                for (const auto& [now, item] : itemsOf(frame->GetMenuBar())) {
+                    if (now == path) {
+                        activate(item);
+                        EXPECT_TRUE(holds(row.effect, item)) << "dialogs: " << dialogs.opened;
+                        ++matched;
+                    }
                 }
-                ASSERT_NE(nullptr, item);
-                activate(item);
-                EXPECT_TRUE(holds(row.effect, item)) << "dialogs: " << dialogs.opened;
-                ++matched;
             }
         }
         EXPECT_GT(matched, 0u) << row.items;
@@ -314,13 +285,15 @@ TEST_F(MenuCommandsTest, EveryOverlayKeyReachesItsCommand) {
         {"Home", WXK_HOME, 0, wxMOD_NONE, false, "state:0"},
         {"Space", WXK_SPACE, ' ', wxMOD_NONE, true, "state:1"},
         {"Esc", WXK_ESCAPE, WXK_ESCAPE, wxMOD_NONE, true, "state:2"},
-        {"Left / Right", WXK_LEFT, 0, wxMOD_NONE, false, "at:Word 5 of 21|Page 3"},
-        {"Left / Right", WXK_RIGHT, 0, wxMOD_NONE, false, "at:Word 12 of 21|Page 4"},
-        {"Ctrl+Left / Ctrl+Right", WXK_LEFT, 0, wxMOD_CONTROL, false, "at:Word 1 of 21|Page 3"},
-        {"Ctrl+Left / Ctrl+Right", WXK_RIGHT, 0, wxMOD_CONTROL, false, "at:Word 12 of 21|Page 4"},
+        {"Left / Right", WXK_LEFT, 0, wxMOD_NONE, false, "at:Word 5 of 21|Page 3|Tide"},
+        {"Left / Right", WXK_RIGHT, 0, wxMOD_NONE, false, "at:Word 12 of 21|Page 4|Second"},
+        {"Ctrl+Left / Ctrl+Right", WXK_LEFT, 0, wxMOD_CONTROL, false,
+         "at:Word 1 of 21|Page 3|Tide"},
+        {"Ctrl+Left / Ctrl+Right", WXK_RIGHT, 0, wxMOD_CONTROL, false,
+         "at:Word 12 of 21|Page 4|Second"},
         {"Up / Down", WXK_UP, 0, wxMOD_NONE, false, "speed:275"},
         {"Up / Down", WXK_DOWN, 0, wxMOD_NONE, false, "speed:225"},
-        {"Click or drag the bar", 0, 0, wxMOD_NONE, false, "at:Word 21 of 21|Page 5"},
+        {"Click or drag the bar", 0, 0, wxMOD_NONE, false, "at:Word 21 of 21|Page 5|Second"},
         {"L", 'L', 'l', wxMOD_NONE, false, "says:No link has been shown yet"},
         {"A", 'A', 'a', wxMOD_NONE, false, "says:No attachment has just been announced"},
         {"F11", WXK_F11, 0, wxMOD_NONE, false, "full"},
@@ -350,12 +323,7 @@ TEST_F(MenuCommandsTest, EveryOverlayKeyReachesItsCommand) {
         if (row.code != 0) {
             EXPECT_TRUE(press(frame, row.code, row.unicode, row.modifiers));
         } else { // a click at the end of the progress strip
-            wxWindow* strip = wxWindow::FindWindowByName("progressStrip", frame);
-            for (const wxEventType type : {wxEVT_LEFT_DOWN, wxEVT_LEFT_UP}) {
-                wxMouseEvent mouse(type);
-                mouse.m_x = strip->GetClientSize().x - 1;
-                strip->ProcessWindowEvent(mouse);
-            }
+            clickStrip(1);
         }
         EXPECT_TRUE(holds(row.effect, nullptr)) << "dialogs: " << dialogs.opened;
     }
@@ -372,13 +340,11 @@ TEST_F(MenuCommandsTest, KeysGoOnWhereTheKeyboardIs) {
         frame->ProcessWindowEvent(event);
         EXPECT_EQ(menu == wxEVT_MENU_CLOSE, press(frame, WXK_UP, 0));
     }
-    EXPECT_TRUE(holds("speed:275", nullptr));
     wxDialog* dialog = new wxDialog(frame, wxID_ANY, "Other");
     const std::pair<wxWindow*, bool> focuses[] = {
         {nullptr, false},
         {frame->getFlitView(), false},
         {new wxTextCtrl(frame, wxID_ANY), true},
-        {new wxSearchCtrl(frame, wxID_ANY), true},
         {new wxButton(dialog, wxID_OK), true},
     };
     for (const auto& [focus, elsewhere] : focuses) {

@@ -4,17 +4,13 @@
 #include "frame/ReaderFrame.h"
 #include "reading/ReadingNavigator.h"
 
+#include "support/ReaderWindowTest.h"
 #include "support/TestHost.h"
 #include <flitengine/engine/FlitManager.h>
 #include <flitengine/import/DocumentImporter.h>
 #include <flitengine/outside/DataManager.h>
 
 #include <gtest/gtest.h>
-#include <wx/app.h>
-#include <wx/fileconf.h>
-#include <wx/filename.h>
-
-#include <chrono>
 
 namespace {
 
@@ -24,14 +20,16 @@ const char* const kText = "Part one. The tide comes in. Boats rise at their moor
 
 // Two sentences on (word 6), in each state, then a jump: Back returns to word 6 exactly, and
 // Forward to where the jump went. No events are pumped: a reading engine waits on its first word.
-TEST(ReaderFramePlacesTest, BackReturnsToTheExactWordAfterAJump) {
+class ReaderFramePlacesTest : public ReaderWindowTest {
+protected:
     CZeroTimingTable zeroTiming;
-    const wxString folder = wxFileName::CreateTempFileName("flitreader-places");
-    wxConfigBase::Set(new wxFileConfig("flitreader", wxEmptyString, folder));
-    CReaderFrame* frame = new CReaderFrame({}, std::chrono::steady_clock::now());
+};
+
+TEST_F(ReaderFramePlacesTest, BackReturnsToTheExactWordAfterAJump) {
+    openFrame();
     // The word reading stands at, as the frame keeps it (the engine's thread may have moved on
     // if the first word's render was not awaited): the beginning when none was shown.
-    const auto place = [frame] {
+    const auto place = [this] {
         wxCDataInfoListNode* at = frame->getPlace();
         return at == nullptr ? 0 : CReadingNavigator(frame->getDocument()).wordsBefore(at);
     };
@@ -77,16 +75,13 @@ TEST(ReaderFramePlacesTest, BackReturnsToTheExactWordAfterAJump) {
             frame->seekTo(900, kind == "drag");
         }
         EXPECT_EQ(jump.jumpedTo, place());
+        // Home starts reading; the other jumps leave reading as it was.
+        EXPECT_EQ(kind == "home" ? kReading : jump.state, frame->getReading());
         frame->goBack();
         EXPECT_EQ(6u, place());
-        EXPECT_FALSE(frame->canGoBack());
         frame->goForward();
         EXPECT_EQ(jump.jumpedTo, place());
     }
-    frame->Close(true);
-    wxTheApp->ProcessIdle(); // the frame goes once idle
-    delete wxConfigBase::Set(nullptr);
-    wxRemoveFile(folder);
 }
 
 } // namespace

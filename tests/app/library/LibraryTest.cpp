@@ -5,23 +5,18 @@
 #include "library/BookmarksDialog.h"
 #include "library/LibraryDialog.h"
 
+#include "support/ReaderWindowTest.h"
 #include "support/TestHost.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <wx/app.h>
-#include <wx/fileconf.h>
 #include <wx/filename.h>
 #include <wx/listctrl.h>
 #include <wx/textdlg.h>
 
-#include <chrono>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <functional>
-#include <sstream>
-#include <thread>
 
 namespace {
 
@@ -36,61 +31,20 @@ void whenModal(const std::function<void(wxDialog*)>& answer) {
     });
 }
 
-class LibraryTest : public testing::Test {
+class LibraryTest : public ReaderWindowTest {
 protected:
     void SetUp() override {
-        folder = wxFileName::CreateTempFileName("flitreader-library");
-        wxRemoveFile(folder);
-        wxFileName::Mkdir(folder, 0700);
-        wxSetEnv("XDG_DATA_HOME", folder + "/data");
-        wxFileName::Mkdir(folder + "/data", 0700);
-        wxConfigBase::Set(new wxFileConfig("flitreader", wxEmptyString, folder + "/config"));
-        document = write("/tide.txt", kText);
+        ReaderWindowTest::SetUp();
+        document = write("tide.txt", kText);
     }
-    void TearDown() override {
-        close();
-        delete wxConfigBase::Set(nullptr);
-        wxFileName::Rmdir(folder, wxPATH_RMDIR_RECURSIVE);
-    }
-
-    wxString write(const wxString& name, const std::string& bytes) {
-        std::ofstream((folder + name).ToStdString(), std::ios::binary) << bytes;
-        return folder + name;
-    }
-    std::string read(const wxString& path) {
-        std::ostringstream bytes;
-        bytes << std::ifstream(path.ToStdString(), std::ios::binary).rdbuf();
-        return bytes.str();
-    }
-    bool pumpUntil(const std::function<bool()>& done) {
-        for (const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-             !done() && std::chrono::steady_clock::now() < end; wxTheApp->Yield(true)) {
-            wxTheApp->ProcessPendingEvents();
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
-        return done();
-    }
-    void open(SReaderOptions options = {}) {
-        frame = new CReaderFrame(options, std::chrono::steady_clock::now());
-        ASSERT_TRUE(frame->openDocument(document, true));
-        frame->Show();
-    }
-    void close() {
-        if (frame != nullptr) {
-            frame->Close(true);
-            frame = nullptr;
-            EXPECT_TRUE(pumpUntil([] { return wxTopLevelWindows.IsEmpty(); }));
-        }
-    }
+    void open(SReaderOptions options = {}) { openFrame(options, document); }
     wxString listed(int column) {
         CLibraryDialog dialog(frame, frame->getLibrary());
         return dialog.getList()->GetItemText(0, column);
     }
 
     CZeroTimingTable zeroTiming;
-    wxString folder;
     wxString document;
-    CReaderFrame* frame = nullptr;
 };
 
 // Each row reads the document one way, closes the reader and opens it again.
@@ -113,8 +67,8 @@ TEST_F(LibraryTest, ReopeningResumesWhereReadingStopped) {
     };
     for (const auto& reading : readings) {
         SCOPED_TRACE(reading.name);
-        wxFileName::Rmdir(folder + "/data/flitreader", wxPATH_RMDIR_RECURSIVE);
-        document = write("/tide.txt", kText);
+        wxFileName::Rmdir(folder + "/flitreader", wxPATH_RMDIR_RECURSIVE);
+        document = write("tide.txt", kText);
         open();
         for (int move = 0; move < reading.sentencesOn; ++move) {
             frame->moveBySentence(1);
@@ -126,20 +80,18 @@ TEST_F(LibraryTest, ReopeningResumesWhereReadingStopped) {
         if (reading.finish) {
             frame->startFromBeginning();
         }
-        ASSERT_TRUE(!reading.finish ||
-                    pumpUntil([&] { return frame->getReading() == CReaderFrame::eFinished; }));
-        const wxString wordWhenClosed = frame->getStatusText(kWordsField);
-        close();
+        ASSERT_TRUE(!reading.finish || reached(CReaderFrame::eFinished));
+        closeFrame();
         if (reading.changedText != nullptr) {
-            write("/tide.txt", reading.changedText);
+            write("tide.txt", reading.changedText);
         }
         SReaderOptions options;
         options.fromStart = reading.fromStart;
         open(options);
-        EXPECT_EQ(reading.wordOnReturn, frame->getStatusText(kWordsField)) << wordWhenClosed;
+        EXPECT_EQ(reading.wordOnReturn, frame->getStatusText(kWordsField));
         EXPECT_EQ(reading.progress, listed(1));
         EXPECT_EQ(document, listed(3));
-        close();
+        closeFrame();
     }
 }
 
@@ -155,11 +107,11 @@ TEST_F(LibraryTest, AnUnusableLibraryLeavesTheReaderReading) {
     };
     for (const auto& library : libraries) {
         SCOPED_TRACE(library.name);
-        wxFileName::Mkdir(folder + "/data/flitreader", 0700, wxPATH_MKDIR_FULL);
-        const wxString path = folder + "/data/flitreader/library.sqlite3";
-        std::remove(path.utf8_str());
+        wxFileName::Mkdir(folder + "/flitreader", 0700, wxPATH_MKDIR_FULL);
+        const wxString path = folder + "/flitreader/library.sqlite3";
+        wxRemoveFile(path);
         if (library.garbage) {
-            write("/data/flitreader/library.sqlite3", std::string(4096, '\x5a'));
+            write("flitreader/library.sqlite3", std::string(4096, '\x5a'));
         } else {
             sqlite3* db = nullptr;
             sqlite3_open(path.utf8_str(), &db);
@@ -175,8 +127,8 @@ TEST_F(LibraryTest, AnUnusableLibraryLeavesTheReaderReading) {
         EXPECT_FALSE(frame->offersBookmarks());
         frame->addBookmark();
         frame->startFromBeginning();
-        EXPECT_TRUE(pumpUntil([&] { return frame->getReading() == CReaderFrame::eFinished; }));
-        close();
+        EXPECT_TRUE(reached(CReaderFrame::eFinished));
+        closeFrame();
         EXPECT_EQ(before, read(path));
     }
 }
@@ -192,7 +144,7 @@ TEST_F(LibraryTest, BookmarksSurviveAMigrationAndARestart) {
         older.setPosition(hash, 3);
     }
     sqlite3* db = nullptr;
-    sqlite3_open((folder + "/data/flitreader/library.sqlite3").utf8_str(), &db);
+    sqlite3_open((folder + "/flitreader/library.sqlite3").utf8_str(), &db);
     ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "DROP TABLE bookmarks; PRAGMA user_version = 1", nullptr,
                                       nullptr, nullptr));
     sqlite3_close(db);
@@ -206,7 +158,7 @@ TEST_F(LibraryTest, BookmarksSurviveAMigrationAndARestart) {
     frame->seekTo(500);
     whenModal([](wxDialog* note) { note->EndModal(wxID_OK); });
     frame->addBookmark();
-    close();
+    closeFrame();
 
     open();
     EXPECT_EQ("Word 7 of 12", frame->getStatusText(kWordsField));
@@ -245,7 +197,6 @@ TEST_F(LibraryTest, TwoReadersShareTheLibrary) {
     EXPECT_EQ(0, days[0].words);
     EXPECT_EQ(12, days[1].words);
     EXPECT_EQ(720u, second.sessionsSince(wxDateTime::Today()).at(0).achievedWpm);
-    EXPECT_TRUE(first.isAvailable() && second.isAvailable());
 }
 
 } // namespace

@@ -5,13 +5,13 @@
 #include "frame/ReaderFrameIds.h"
 #include "reading/ReadingNavigator.h"
 
+#include "support/ReaderWindowTest.h"
+
 #include <flitengine/import/DocumentImporter.h>
 #include <flitengine/outside/DataManager.h>
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
-#include <wx/fileconf.h>
-#include <wx/filename.h>
 #include <wx/srchctrl.h>
 
 #include <functional>
@@ -19,11 +19,10 @@
 
 namespace {
 
-TEST(FindBarTest, FindsMovesReadingAndKeepsItsKeys) {
-    const wxString folder = wxFileName::CreateTempFileName("flit-find");
-    wxSetEnv("XDG_DATA_HOME", folder);
-    wxConfigBase::Set(new wxFileConfig("flitreader", wxEmptyString, folder));
-    CReaderFrame* frame = new CReaderFrame(SReaderOptions(), std::chrono::steady_clock::now());
+class FindBarTest : public ReaderWindowTest {};
+
+TEST_F(FindBarTest, FindsMovesReadingAndKeepsItsKeys) {
+    openFrame();
     CDocumentImporter importer;
     // Café at words 8 and 14, harbour at 1, 12 and 21.
     frame->openImported(importer.importText("The harbour wakes. A gull cries over the café. "
@@ -31,7 +30,6 @@ TEST(FindBarTest, FindsMovesReadingAndKeepsItsKeys) {
                                             "Night falls on the harbour.",
                                             CDocumentImporter::ePlainText, folder),
                         "harbour.txt");
-    frame->Show();
     CFindBar* bar = frame->getFindBar();
     const auto menu = [&](int id) {
         wxCommandEvent command(wxEVT_MENU, id);
@@ -84,16 +82,9 @@ TEST(FindBarTest, FindsMovesReadingAndKeepsItsKeys) {
     // F3 with the bar closed repeats the last search from where reading is.
     bar->getField()->ChangeValue("Harbour");
     menu(ID_FIND_NEXT);
-    EXPECT_TRUE(bar->IsShown());
     EXPECT_EQ(21u, place());
     EXPECT_EQ(wxString::FromUTF8("…The Café opens late. Night falls on the harbour."),
               bar->getContext());
-
-    frame->Close(true);
-    wxTheApp->ProcessIdle();
-    EXPECT_TRUE(wxTopLevelWindows.IsEmpty());
-    delete wxConfigBase::Set(nullptr);
-    wxRemoveFile(folder);
 }
 
 } // namespace
