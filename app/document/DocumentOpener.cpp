@@ -32,7 +32,7 @@ public:
         if (files.empty()) {
             return false;
         }
-        const wxString path = files[0];
+        const wxString& path = files[0];
         const size_t count = files.size();
         frame->CallAfter([opener = opener, path, count] {
             opener->start(path, false, [opener, path, count](bool opened) {
