@@ -124,10 +124,15 @@ protected:
             EXPECT_TRUE(press(frame, WXK_ESCAPE, 0) && !frame->IsFullScreen());
         }
         frame->getFindBar()->close();
-        // Set for each row: the clipboard is the display's, and another test's may have gone.
-        wxTheClipboard->Open();
-        wxTheClipboard->SetData(new wxTextDataObject("Pasted words."));
-        wxTheClipboard->Close();
+        // The clipboard is the display's: another test's process may have taken it (and gone).
+        // Set again only then, since text this process still owns is freed only as it is lost.
+        if (wxTheClipboard->Open()) {
+            wxTextDataObject held;
+            if (!wxTheClipboard->GetData(held) || held.GetText() != "Pasted words.") {
+                wxTheClipboard->SetData(new wxTextDataObject("Pasted words."));
+            }
+            wxTheClipboard->Close();
+        }
         SPreferences preferences = frame->getPreferences();
         preferences.speed = 250;
         frame->setPreferences(preferences);
