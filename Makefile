@@ -76,6 +76,28 @@ bench: build
 bench-smoke: build
 	$(XVFB) python3 bench/run-benchmarks.py --build $(BUILD_DIR) --brief
 
+# Real books (tools/check-books.py, docs/reliability.md): Debian's documentation packages ship
+# manuals as EPUB, HTML, PDF and text in several languages; flit-timing reads a chosen set of
+# them and the script checks that the editions of a book agree, that no word is binary noise
+# and that each opens in time. The packages are installed if missing.
+BOOK_PACKAGES := debmake-doc developers-reference debian-policy maint-guide-fr maint-guide-de \
+    live-manual-epub live-manual-html live-manual-txt
+.PHONY: check-books deps-books
+
+deps-books:
+	@missing=""; for p in $(BOOK_PACKAGES); do \
+	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing:$$missing"; \
+	    $(SUDO) apt-get -o DPkg::Lock::Timeout=600 update -q && $(SUDO) env DEBIAN_FRONTEND=noninteractive \
+	        apt-get -o DPkg::Lock::Timeout=600 install -y -q $$missing; \
+	fi
+
+check-books: deps-books configure
+	cmake --build $(BUILD_DIR) -j$(JOBS) --target flit-timing
+	python3 tools/check-books.py --flit-timing $(BUILD_DIR)/tools/flit-timing/flit-timing --jobs $(JOBS)
+
 # Sanitizer and valgrind runs (docs/reliability.md), each in its own build folder so that they
 # never disturb the plain build. GCC brings both sanitizers; their runtimes and valgrind are
 # installed if missing. A finding fails the run: the options below stop the process at the first
