@@ -6,14 +6,20 @@
 #include <poppler-document.h>
 #include <poppler-global.h>
 #include <poppler-page.h>
+#include <poppler-toc.h>
+#include <poppler.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cmath>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -32,6 +38,23 @@ constexpr double kShortLineHeights = 4.0;
 constexpr double kIndentHeights = 1.0;
 // ... or the next line starts with one of these list marks (an item of a list).
 constexpr std::u32string_view kListMarks = U"\u2022\u2023\u2043\u25AA\u25CF\u25E6";
+
+// A box continues the word of the box before it only when it starts at most this many of its
+// heights right of that box's end.
+constexpr double kGlueGapHeights = 0.2;
+// A gap between words on a line wider than this many heights parts a running header's pieces.
+constexpr double kWideGapHeights = 3.0;
+
+// Running headers and footers: lines that lie in the top or bottom band of this share of the
+// page's height, no taller than this many times the body's usual line, and come on at least
+// this many pages.
+constexpr double kMarginBandShare = 0.12;
+constexpr double kFurnitureHeightFactor = 1.15;
+constexpr std::size_t kMinFurniturePages = 3;
+
+// The outline is read this many levels deep, and as far as this many entries.
+constexpr int kMaxOutlineDepth = 16;
+constexpr std::size_t kMaxOutlineEntries = 100000;
 
 // The largest page number a page marker carries, as the host is told page numbers.
 constexpr unsigned long kMaxPageNumber = INT_MAX;
@@ -119,6 +142,11 @@ struct SLine {
     double right = 0;
     double top = 0;
     double bottom = 0;
+    // The indexes of the words that stand after a gap wider than kWideGapHeights: the parts of
+    // a running header (its book title left, its chapter title right).
+    std::vector<std::size_t> wideGaps;
+    // The names the line's first word is anchored by: the outline entries that point at it.
+    std::vector<std::string> anchors;
 
     double height() const { return bottom - top; }
 };
@@ -144,16 +172,25 @@ SExtent turned(const poppler::rectf& box, int rotation) {
 // The page's word boxes gathered into lines. A box begins a new line when its rotation changes,
 // when its middle lies above or below the line, or when it starts left of the previous box (the
 // next column). A box that the PDF joins to the one before without a space (a change of font
-// inside a word) continues that word.
+// inside a word) continues that word, so long as it starts where that box ends: poppler says
+// "no space after" of the last word of each of its own lines too, and a box further right on
+// the same line (a page number beside a footer, a heading's text beside its number) is another
+// word.
 std::vector<SLine> gatherLines(const std::vector<poppler::text_box>& boxes) {
     std::vector<SLine> lines;
     bool glued = false;
     double lastLeft = 0;
+    double lastRight = 0;
     for (const poppler::text_box& box : boxes) {
         const std::u32string text = decode(box.text());
         const int rotation = box.rotation();
         const SExtent extent = turned(box.bbox(), rotation);
         const double middle = (extent.top + extent.bottom) / 2;
+        const double gap = extent.left - lastRight;
+        if (gap > kGlueGapHeights * (extent.bottom - extent.top)) {
+            glued = false;
+        }
+        const bool wideGap = gap > kWideGapHeights * (extent.bottom - extent.top);
         if (lines.empty() || rotation != lines.back().rotation || middle < lines.back().top ||
             middle > lines.back().bottom || extent.left < lastLeft) {
             SLine line;
@@ -170,6 +207,7 @@ std::vector<SLine> gatherLines(const std::vector<poppler::text_box>& boxes) {
         line.top = std::min(line.top, extent.top);
         line.bottom = std::max(line.bottom, extent.bottom);
         lastLeft = extent.left;
+        lastRight = extent.right;
         for (const char32_t c : text) {
             // The blanks and line breaks plain text knows separate words; the no-break spaces
             // keep their words together, as in plain text.
@@ -177,6 +215,10 @@ std::vector<SLine> gatherLines(const std::vector<poppler::text_box>& boxes) {
                 glued = false;
             } else if (!isControl(c)) {
                 if (!glued || line.words.empty()) {
+                    if (wideGap && !line.words.empty() &&
+                        (line.wideGaps.empty() || line.wideGaps.back() != line.words.size())) {
+                        line.wideGaps.push_back(line.words.size());
+                    }
                     line.words.emplace_back();
                 }
                 line.words.back() += c;
@@ -339,12 +381,16 @@ bool appendPage(CWordWriter* writer, std::vector<SLine>& lines, eSeparator* sepa
     const double usualStep = usualLineStep(lines);
     bool anyWord = false;
     std::string pending;
+    std::vector<std::string> pendingAnchors;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         SLine& line = lines[i];
         SLine* next = i + 1 < lines.size() ? &lines[i + 1] : nullptr;
         const SLine* before = i > 0 ? &lines[i - 1] : nullptr;
         if (next != nullptr) {
             joinHyphenated(&line, next);
+            if (line.words.empty()) {
+                next->anchors.insert(next->anchors.end(), line.anchors.begin(), line.anchors.end());
+            }
         }
         for (const std::u32string& word : line.words) {
             const std::string text = toUtf8(word);
@@ -353,9 +399,13 @@ bool appendPage(CWordWriter* writer, std::vector<SLine>& lines, eSeparator* sepa
                                                   text.size())) {
                 pending += text;
             } else {
-                writer->appendWord(pending.data(), pending.size());
+                writer->appendWord(pending.data(), pending.size(), CStyleInfo(), &pendingAnchors);
                 flushSeparator(writer, separator);
                 pending = text;
+            }
+            if (&word == &line.words.front()) {
+                pendingAnchors.insert(pendingAnchors.end(), line.anchors.begin(),
+                                      line.anchors.end());
             }
             *separator = eSpaceSeparator;
             anyWord = true;
@@ -364,8 +414,295 @@ bool appendPage(CWordWriter* writer, std::vector<SLine>& lines, eSeparator* sepa
             *separator = eNewlineSeparator;
         }
     }
-    writer->appendWord(pending.data(), pending.size());
+    writer->appendWord(pending.data(), pending.size(), CStyleInfo(), &pendingAnchors);
     return anyWord;
+}
+
+// A page as read: its lines, the number its marker carries, and where its top edge lies in the
+// PDF's own coordinates (which run upward), which the outline's destinations use.
+struct SPage {
+    std::vector<SLine> lines;
+    unsigned number = 0;
+    double height = 0;
+    double topEdge = 0;
+};
+
+// --- Running headers, footers and page numbers ---
+
+// The margin band a line lies in: 't' for the top band, 'b' for the bottom one, 0 for neither
+// or when the line is turned or taller than tallest (a heading).
+char bandOf(const SLine& line, const SPage& page, double tallest) {
+    if (line.rotation != 0 || page.height <= 0 || line.height() > tallest) {
+        return 0;
+    }
+    if (line.bottom <= kMarginBandShare * page.height) {
+        return 't';
+    }
+    return line.top >= (1 - kMarginBandShare) * page.height ? 'b' : 0;
+}
+
+// The key a line is compared by across pages: its band, then its words with every run of
+// digits, and every word that is a roman numeral, as "#" (a page or chapter number that changes
+// from page to page). Empty when the line lies in neither band.
+std::string furnitureKey(const SLine& line, const SPage& page, double tallest) {
+    const char band = bandOf(line, page, tallest);
+    if (band == 0) {
+        return std::string();
+    }
+    std::string key(1, band);
+    for (const std::u32string& word : line.words) {
+        key += ' ';
+        const std::string text = toUtf8(word);
+        if (pageNumber(text, 0) > 0) {
+            key += '#';
+            continue;
+        }
+        for (std::size_t at = 0; at < text.size(); ++at) {
+            const bool digit = std::isdigit(static_cast<unsigned char>(text[at])) != 0;
+            if (!digit) {
+                key += text[at];
+            } else if (at == 0 || !std::isdigit(static_cast<unsigned char>(text[at - 1]))) {
+                key += '#';
+            }
+        }
+    }
+    return key;
+}
+
+// Where a line lies on its page, to the point: lines of a running header or footer lie in the
+// same place page after page.
+using tRow = std::tuple<char, long, long>;
+tRow rowOf(const SLine& line, char band) {
+    return {band, std::lround(line.top), std::lround(line.bottom)};
+}
+
+// Splits the lines of the page's margin bands at their wide gaps, so that each piece of a
+// running header (the book's title at one side, the chapter's at the other) is compared by
+// itself.
+void splitBandLines(SPage* page, double tallest) {
+    std::vector<SLine> lines;
+    for (SLine& line : page->lines) {
+        if (line.wideGaps.empty() || bandOf(line, *page, tallest) == 0) {
+            lines.push_back(std::move(line));
+            continue;
+        }
+        line.wideGaps.push_back(line.words.size());
+        std::size_t from = 0;
+        for (const std::size_t to : line.wideGaps) {
+            SLine piece;
+            piece.rotation = line.rotation;
+            piece.left = line.left;
+            piece.right = line.right;
+            piece.top = line.top;
+            piece.bottom = line.bottom;
+            piece.words.assign(std::make_move_iterator(line.words.begin() + from),
+                               std::make_move_iterator(line.words.begin() + to));
+            lines.push_back(std::move(piece));
+            from = to;
+        }
+    }
+    page->lines = std::move(lines);
+}
+
+// Leaves out the lines that are a page's furniture rather than its text. A line in the top or
+// bottom band of its page, no taller than the body's usual line, is furniture when its key
+// comes on at least kMinFurniturePages pages and on at least half of the pages with text from
+// the first of them to the last (a book's title on every page, a chapter's on its pages, the
+// page numbers); and so is any such line that lies where furniture lies on that many pages (a
+// section's title in the running header, beside the chapter's).
+void dropFurniture(std::vector<SPage>* pages) {
+    std::vector<double> heights;
+    for (const SPage& page : *pages) {
+        for (const SLine& line : page.lines) {
+            heights.push_back(line.height());
+        }
+    }
+    if (heights.empty()) {
+        return;
+    }
+    const auto middle = heights.begin() + static_cast<std::ptrdiff_t>(heights.size() / 2);
+    std::nth_element(heights.begin(), middle, heights.end());
+    const double tallest = kFurnitureHeightFactor * *middle;
+
+    // The pages each key comes on, each page once; and how many pages up to each have text.
+    std::map<std::string, std::vector<std::size_t>> keyPages;
+    std::vector<std::size_t> textPagesBefore(pages->size() + 1, 0);
+    for (std::size_t p = 0; p < pages->size(); ++p) {
+        SPage& page = (*pages)[p];
+        splitBandLines(&page, tallest);
+        textPagesBefore[p + 1] = textPagesBefore[p] + (page.lines.empty() ? 0 : 1);
+        for (const SLine& line : page.lines) {
+            const std::string key = furnitureKey(line, page, tallest);
+            if (!key.empty()) {
+                std::vector<std::size_t>& onPages = keyPages[key];
+                if (onPages.empty() || onPages.back() != p) {
+                    onPages.push_back(p);
+                }
+            }
+        }
+    }
+    for (auto it = keyPages.begin(); it != keyPages.end();) {
+        const std::vector<std::size_t>& onPages = it->second;
+        const std::size_t span =
+            textPagesBefore[onPages.back() + 1] - textPagesBefore[onPages.front()];
+        const bool furniture = onPages.size() >= kMinFurniturePages && 2 * onPages.size() >= span;
+        it = furniture ? std::next(it) : keyPages.erase(it);
+    }
+    if (keyPages.empty()) {
+        return;
+    }
+    // The places of the furniture found, with the number of pages each holds it on.
+    std::map<tRow, std::size_t> rowPages;
+    for (const SPage& page : *pages) {
+        std::vector<tRow> rows;
+        for (const SLine& line : page.lines) {
+            if (keyPages.count(furnitureKey(line, page, tallest)) > 0) {
+                rows.push_back(rowOf(line, bandOf(line, page, tallest)));
+            }
+        }
+        std::sort(rows.begin(), rows.end());
+        rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+        for (const tRow& row : rows) {
+            ++rowPages[row];
+        }
+    }
+    for (SPage& page : *pages) {
+        const auto isFurniture = [&](const SLine& line) {
+            const char band = bandOf(line, page, tallest);
+            if (band == 0) {
+                return false;
+            }
+            const auto row = rowPages.find(rowOf(line, band));
+            return (row != rowPages.end() && row->second >= kMinFurniturePages) ||
+                   keyPages.count(furnitureKey(line, page, tallest)) > 0;
+        };
+        page.lines.erase(std::remove_if(page.lines.begin(), page.lines.end(), isFurniture),
+                         page.lines.end());
+    }
+}
+
+// --- The outline ---
+
+// An entry of the PDF's outline that points at a page of it: its title, depth, page (from 0),
+// and where on the page its destination's top lies, in points from the page's top edge
+// (negative when the destination names no top).
+struct SOutlineEntry {
+    std::string title;
+    int level = 0;
+    int page = 0;
+    double top = -1;
+};
+
+struct SGObjectUnref {
+    void operator()(gpointer object) const { g_object_unref(object); }
+};
+struct SIndexIterFree {
+    void operator()(PopplerIndexIter* iter) const { poppler_index_iter_free(iter); }
+};
+struct SActionFree {
+    void operator()(PopplerAction* action) const { poppler_action_free(action); }
+};
+struct SDestFree {
+    void operator()(PopplerDest* dest) const { poppler_dest_free(dest); }
+};
+using tIndexIter = std::unique_ptr<PopplerIndexIter, SIndexIterFree>;
+
+// The outline entry an action of the outline makes, when it goes to a page of this document
+// (directly or through a named destination that exists); false otherwise.
+bool outlineEntryOf(PopplerDocument* pdf, const PopplerAction& action, int pages,
+                    SOutlineEntry* entry) {
+    if (action.type != POPPLER_ACTION_GOTO_DEST || action.goto_dest.dest == nullptr ||
+        action.any.title == nullptr) {
+        return false;
+    }
+    const PopplerDest* dest = action.goto_dest.dest;
+    std::unique_ptr<PopplerDest, SDestFree> named;
+    if (dest->type == POPPLER_DEST_NAMED) {
+        if (dest->named_dest == nullptr) {
+            return false;
+        }
+        named.reset(poppler_document_find_dest(pdf, dest->named_dest));
+        if (!named || named->type == POPPLER_DEST_NAMED) {
+            return false;
+        }
+        dest = named.get();
+    }
+    if (dest->type == POPPLER_DEST_UNKNOWN || dest->page_num < 1 || dest->page_num > pages) {
+        return false;
+    }
+    std::string title = action.any.title;
+    std::replace_if(
+        title.begin(), title.end(), [](char c) { return isControl(static_cast<unsigned char>(c)); },
+        ' ');
+    entry->title = wxString::FromUTF8(title).Trim().Trim(false).utf8_string();
+    entry->page = dest->page_num - 1;
+    const bool namesTop = dest->type == POPPLER_DEST_XYZ || dest->type == POPPLER_DEST_FITH ||
+                          dest->type == POPPLER_DEST_FITBH || dest->type == POPPLER_DEST_FITR;
+    entry->top = namesTop && dest->change_top ? dest->top : -1;
+    return !entry->title.empty();
+}
+
+// The entries of the outline from iter on, and their children, depth first, as far as
+// kMaxOutlineDepth levels and kMaxOutlineEntries entries go.
+void readOutlineLevel(PopplerDocument* pdf, PopplerIndexIter* iter, int level, int pages,
+                      std::vector<SOutlineEntry>* entries) {
+    do {
+        if (entries->size() >= kMaxOutlineEntries) {
+            return;
+        }
+        SOutlineEntry entry;
+        entry.level = level;
+        const std::unique_ptr<PopplerAction, SActionFree> action(
+            poppler_index_iter_get_action(iter));
+        if (action && outlineEntryOf(pdf, *action, pages, &entry)) {
+            entries->push_back(std::move(entry));
+        }
+        if (level + 1 < kMaxOutlineDepth) {
+            const tIndexIter child(poppler_index_iter_get_child(iter));
+            if (child) {
+                readOutlineLevel(pdf, child.get(), level + 1, pages, entries);
+            }
+        }
+    } while (poppler_index_iter_next(iter));
+}
+
+// The outline's entries that point at pages, through poppler's GLib interface: its C++ one
+// gives the titles but not where they point. Entries that point elsewhere (another file, a web
+// page, a destination the PDF lacks) are left out; their children are kept.
+std::vector<SOutlineEntry> readOutline(const char* bytes, std::size_t size, int pages) {
+    std::vector<SOutlineEntry> entries;
+    GBytes* data = g_bytes_new_static(bytes, size);
+    const std::unique_ptr<PopplerDocument, SGObjectUnref> pdf(
+        poppler_document_new_from_bytes(data, nullptr, nullptr));
+    g_bytes_unref(data);
+    if (pdf) {
+        const tIndexIter top(poppler_index_iter_new(pdf.get()));
+        if (top) {
+            readOutlineLevel(pdf.get(), top.get(), 0, pages, &entries);
+        }
+    }
+    return entries;
+}
+
+// Anchors each outline entry at the line of its page where its destination's top lands: the
+// first line, in reading order, that reaches below it. An entry that names no top, or lands on
+// the page's first line or below its last, is left to the page marker.
+void anchorOutline(const std::vector<SOutlineEntry>& outline, std::vector<SPage>* pages) {
+    for (std::size_t k = 0; k < outline.size(); ++k) {
+        const SOutlineEntry& entry = outline[k];
+        SPage& page = (*pages)[static_cast<std::size_t>(entry.page)];
+        if (entry.top < 0 || page.height <= 0) {
+            continue;
+        }
+        const double fromTop = page.topEdge - entry.top;
+        const auto landing =
+            std::find_if(page.lines.begin(), page.lines.end(), [fromTop](const SLine& line) {
+                return line.rotation == 0 && line.bottom > fromTop;
+            });
+        if (landing != page.lines.end() && landing != page.lines.begin()) {
+            landing->anchors.push_back(std::to_string(k));
+        }
+    }
 }
 
 std::unique_ptr<CDataManager> readPdf(const char* bytes, std::size_t size,
@@ -389,7 +726,8 @@ std::unique_ptr<CDataManager> readPdf(const char* bytes, std::size_t size,
         report->error = "the PDF is locked with a password: it cannot be read without it";
         return nullptr;
     }
-    if (pdf->pages() <= 0) {
+    const int pageCount = pdf->pages();
+    if (pageCount <= 0) {
         report->error = "the PDF is damaged: it has no pages";
         return nullptr;
     }
@@ -399,50 +737,77 @@ std::unique_ptr<CDataManager> readPdf(const char* bytes, std::size_t size,
     std::replace_if(title.begin(), title.end(), isControl, U' ');
     document->setTitle(wxString::FromUTF8(toUtf8(title)).Trim().Trim(false));
 
-    // Each page is appended once the next page's lines are known, so that a word hyphenated at
-    // the foot of a page joins its rest at the top of the next.
-    CWordWriter writer(document.get());
-    eSeparator separator = eNoSeparator;
-    bool anyWord = false;
-    std::vector<SLine> held;
-    unsigned heldNumber = 0;
-    const auto appendHeld = [&] {
-        flushSeparator(&writer, &separator);
-        writer.flush();
-        document->appendPageInfoRef(document->addPage(0, heldNumber));
-        anyWord = appendPage(&writer, held, &separator) || anyWord;
-    };
-    for (int index = 0; index < pdf->pages(); ++index) {
-        if (!context.readOn(static_cast<std::size_t>(index),
-                            static_cast<std::size_t>(pdf->pages()))) {
+    // All pages are read before any is written, so that the lines repeated from page to page
+    // are known.
+    std::vector<SPage> pages(static_cast<std::size_t>(pageCount));
+    for (int index = 0; index < pageCount; ++index) {
+        if (!context.readOn(static_cast<std::size_t>(index), static_cast<std::size_t>(pageCount))) {
             report->error = SImportContext::kCancelled;
             return nullptr;
         }
         const std::unique_ptr<poppler::page> page(pdf->create_page(index));
-        std::vector<SLine> lines;
+        SPage& read = pages[static_cast<std::size_t>(index)];
         std::string label;
         if (page) {
             const poppler::byte_array utf8 = page->label().to_utf8();
             label.assign(utf8.begin(), utf8.end());
-            lines = gatherLines(page->text_list());
-        }
-        if (index > 0) {
-            if (!held.empty() && !lines.empty()) {
-                joinHyphenated(&held.back(), &lines.front());
-                if (held.back().words.empty()) {
-                    held.pop_back();
-                }
+            read.lines = gatherLines(page->text_list());
+            if (page->orientation() == poppler::page::portrait) {
+                const poppler::rectf box = page->page_rect();
+                read.height = box.height();
+                read.topEdge = box.bottom();
             }
-            appendHeld();
         }
-        held = std::move(lines);
-        heldNumber = pageNumber(label, index + 1);
+        read.number = pageNumber(label, index + 1);
     }
-    appendHeld();
+    dropFurniture(&pages);
+    // The outline is read only when the C++ interface sees one.
+    std::vector<SOutlineEntry> outline;
+    if (std::unique_ptr<poppler::toc>(pdf->create_toc())) {
+        outline = readOutline(bytes, size, pageCount);
+        anchorOutline(outline, &pages);
+    }
+
+    // A word hyphenated at the foot of a page joins its rest at the top of the next.
+    std::map<std::string, std::size_t> anchors;
+    CWordWriter writer(document.get(), &anchors);
+    eSeparator separator = eNoSeparator;
+    bool anyWord = false;
+    std::vector<std::size_t> pageStarts(pages.size());
+    for (std::size_t index = 0; index < pages.size(); ++index) {
+        std::vector<SLine>& lines = pages[index].lines;
+        if (index + 1 < pages.size() && !lines.empty() && !pages[index + 1].lines.empty()) {
+            joinHyphenated(&lines.back(), &pages[index + 1].lines.front());
+            if (lines.back().words.empty()) {
+                lines.pop_back();
+            }
+        }
+        flushSeparator(&writer, &separator);
+        writer.flush();
+        pageStarts[index] = document->getItemCount();
+        document->appendPageInfoRef(document->addPage(0, pages[index].number));
+        anyWord = appendPage(&writer, lines, &separator) || anyWord;
+        // What is written is no longer needed.
+        std::vector<SLine>().swap(lines);
+    }
     writer.flush();
     if (!anyWord) {
         report->error = "the PDF has no text to read: its pages hold only pictures (a scan?)";
         return nullptr;
+    }
+
+    std::vector<CDataManager::SContentsEntry> entries;
+    for (std::size_t k = 0; k < outline.size(); ++k) {
+        const auto anchor = anchors.find(std::to_string(k));
+        entries.push_back(CDataManager::SContentsEntry{
+            wxString::FromUTF8(outline[k].title), outline[k].level,
+            anchor != anchors.end() ? anchor->second
+                                    : pageStarts[static_cast<std::size_t>(outline[k].page)]});
+    }
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const auto& a, const auto& b) { return a.itemIndex < b.itemIndex; });
+    for (const auto& entry : entries) {
+        document->addContentsEntry(entry.title, entry.level, entry.itemIndex);
     }
     return document;
 }

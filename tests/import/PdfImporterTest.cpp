@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -48,6 +49,16 @@ const struct {
     {"#size 20\n9 20 Chapter One\n#size 12\n9 40 It began", "[1]Chapter One|It began"},
     {"#label iv\n9 20 Preface\n#page 7\n9 20 Start\n#page\n9 20 End", "[4]Preface [7]Start [3]End"},
     {"#title Harbour Notes\n9 20 Sea", "title:Harbour Notes [1]Sea"},
+    // A box after a gap on the same line is another word, though poppler ends its line there.
+    {"9 20 Attribution 3.0\n290 20 5", "[1]Attribution 3.0 5"},
+    // Running headers, their pieces where they stand, and page numbers are left out; text
+    // repeated in the body, or on too few pages, stays.
+    {"9 30 Harbour Notes\n400 30 Tides\n9 200 One\n9 400 Chorus\n290 820 1\n#page\n"
+     "9 30 Harbour Notes\n9 200 Two\n9 400 Chorus\n290 820 2\n#page\n"
+     "9 30 Harbour Notes\n9 200 Three\n9 400 Chorus\n290 820 iii",
+     "[1]One Chorus [2]Two Chorus [3]Three Chorus"},
+    {"9 30 Harbour Notes\n9 200 One\n#page\n9 30 Harbour Notes\n9 200 Two",
+     "[1]Harbour Notes One [2]Harbour Notes Two"},
     {"#page", "!the PDF has no text to read: its pages hold only pictures (a scan?)"},
     {"%PDF-1.4\ngarbage", "!the PDF is damaged or not a PDF: it cannot be opened"},
     {"", "!the PDF is empty"},
@@ -60,6 +71,32 @@ TEST(PdfImporter, ReadsPagesWordsAndParagraphs) {
         EXPECT_EQ(describe(drawing.empty() || drawing[0] == '%' ? drawing : makePdf(drawing)),
                   row.expected);
     }
+}
+
+// The outline as the table of contents, each entry as "LEVEL TITLE>ITEM" with the item it
+// begins at described as above: the page marker, or the line its destination's top lands on.
+// Entries that point nowhere are left out; the rest come in the order of the text.
+TEST(PdfImporter, OutlineIsTheTableOfContents) {
+    const std::string drawing = "#outline 0 2 0 Second\n#outline 0 1 0 First\n"
+                                "#outline 1 2 300 Middle\n#outline 0 @gone 0 Lost\n"
+                                "#outline 1 @here 0 Named\n9 20 Alpha\n#page\n9 100 Beta\n"
+                                "9 320 Gamma\n9 520 Delta\n#dest here 510";
+    const std::string bytes = makePdf(drawing);
+    CDocumentImporter importer;
+    const auto doc = importer.importBytes(bytes.data(), bytes.size(), CDocumentImporter::eAutomatic,
+                                          "book.pdf", "");
+    ASSERT_TRUE(doc);
+    std::vector<std::string> items;
+    for (auto* node = doc->getFirstNode(); node != nullptr; node = node->GetNext()) {
+        const auto* word = dynamic_cast<const CDITWord*>(node->GetData());
+        items.push_back(word != nullptr ? word->getWord() : "[]");
+    }
+    std::string contents;
+    for (const auto& entry : doc->getContents()) {
+        contents += std::to_string(entry.level) + " " + entry.title.utf8_string() + ">" +
+                    items.at(entry.itemIndex) + " ";
+    }
+    EXPECT_EQ(contents, "0 First>[] 0 Second>[] 1 Middle>Gamma 1 Named>Delta ");
 }
 
 } // namespace

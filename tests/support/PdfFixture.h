@@ -10,6 +10,9 @@
 //   "#page [LABEL]" ends the page; the next page gets the label when one is given
 //   "#label LABEL"  labels the first page
 //   "#title TITLE"  the document's title in its information
+//   "#outline LEVEL PAGE Y TITLE"  an outline entry at LEVEL (0 the top) going to Y points below
+//                   the top of PAGE (from 1), or to the named destination when PAGE is "@NAME"
+//   "#dest NAME Y"  a named destination Y points below the top of the page being drawn
 std::string makePdf(const std::string& drawing);
 
 #endif

@@ -3,6 +3,8 @@
 // and timed are those of the layers below (tests/outside, tests/engine/FlashedWordsTest.cpp,
 // tests/timing).
 
+#include "support/PdfFixture.h"
+
 #include <gtest/gtest.h>
 #include <wx/filefn.h>
 #include <wx/filename.h>
@@ -221,4 +223,16 @@ TEST_F(FlitTimingTool, FuzzFoundWordLongerThanTheTimesGivesASmallPicture) {
     write("short.txt", "a b c");
     ASSERT_EQ(0, run("--svg short.svg short.txt").status);
     EXPECT_EQ(4u, occurrences(read("short.svg"), "class=\"tick\""));
+}
+
+// The table of contents: a PDF's outline, each entry with the index of the word it points at,
+// counted as the words are listed from 0 (here "Two", after three words); a document without one
+// has only the header.
+TEST_F(FlitTimingTool, ContentsListsEntriesWithTheirFirstWord) {
+    write("book.pdf", makePdf("#outline 0 1 0 Opening\n#outline 1 2 300 Later\n9 20 One\n"
+                              "#page\n9 20 Still one\n9 320 Two three"));
+    write("plain.txt", "no chapters");
+    EXPECT_EQ("level\ttitle\tfirst_word\n0\tOpening\t0\n1\tLater\t3\n",
+              run("--contents book.pdf").out);
+    EXPECT_EQ("level\ttitle\tfirst_word\n", run("--contents plain.txt").out);
 }

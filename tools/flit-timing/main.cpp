@@ -3,8 +3,10 @@
 #include "RhythmSvg.h"
 #include "TimingReport.h"
 
+#include <flitengine/engine/FlashedWords.h>
 #include <flitengine/engine/Hyphenation.h>
 #include <flitengine/import/DocumentImporter.h>
+#include <flitengine/outside/DataManager.h>
 #include <flitengine/outside/FileParser.h>
 #include <flitengine/timing/FlitWordCalcs.h>
 #include <flitengine/timing/FlitWordCalcsSerializer.h>
@@ -18,7 +20,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <numeric>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -91,6 +95,46 @@ std::string formatReport(const std::vector<STimedWord>& words, bool summary) {
     return report;
 }
 
+// The table of contents, one line an entry: its level (0 for the top), its title on one line,
+// and the index of the first word it points at: how many words reading flashes before it, each
+// counted once however many chunks it is shown in (as --summary counts them).
+std::string formatContents(const CDataManager& document) {
+    const std::vector<CDataManager::SContentsEntry>& contents = document.getContents();
+    std::vector<std::size_t> order(contents.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return contents[a].itemIndex < contents[b].itemIndex;
+    });
+    std::vector<std::size_t> wordsBefore(contents.size(), 0);
+    std::size_t next = 0;
+    std::size_t words = 0;
+    std::size_t index = 0;
+    bool passingOver = false;
+    for (wxCDataInfoListNode* node = document.getFirstNode();
+         node != nullptr && next < order.size(); node = node->GetNext(), ++index) {
+        for (; next < order.size() && contents[order[next]].itemIndex <= index; ++next) {
+            wordsBefore[order[next]] = words;
+        }
+        passingOver = CFlashedWords::passesOver(node, passingOver);
+        if (!passingOver) {
+            words += CFlashedWords::wordsOf(document, node).size();
+        }
+    }
+    for (; next < order.size(); ++next) {
+        wordsBefore[order[next]] = words;
+    }
+    std::string out = "level\ttitle\tfirst_word\n";
+    for (std::size_t k = 0; k < contents.size(); ++k) {
+        std::string title = contents[k].title.utf8_string();
+        std::replace_if(
+            title.begin(), title.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; },
+            ' ');
+        out += std::to_string(contents[k].level) + '\t' + title + '\t' +
+               std::to_string(wordsBefore[k]) + '\n';
+    }
+    return out;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -129,6 +173,11 @@ int main(int argc, char** argv) {
          "the system's)",
          wxCMD_LINE_VAL_STRING, 0},
         {wxCMD_LINE_SWITCH, nullptr, "summary", "end with the word count, total time and speed",
+         wxCMD_LINE_VAL_NONE, 0},
+        {wxCMD_LINE_SWITCH, nullptr, "contents",
+         "list the document's table of contents instead of its words, one line an entry: its "
+         "level (0 for the top), its title, and the index of the first word it points at (how "
+         "many words come before it, counted from 0 as --summary counts them)",
          wxCMD_LINE_VAL_NONE, 0},
         {wxCMD_LINE_OPTION, nullptr, "svg", "draw the text's rhythm into this SVG file",
          wxCMD_LINE_VAL_STRING, 0},
@@ -270,7 +319,9 @@ int main(int argc, char** argv) {
         }
     }
 
-    const std::string output = formatReport(words, parser.Found("summary"));
+    const std::string output = parser.Found("contents")
+                                   ? formatContents(*document)
+                                   : formatReport(words, parser.Found("summary"));
     if (std::fwrite(output.data(), 1, output.size(), stdout) != output.size() ||
         std::fflush(stdout) != 0) {
         return fail(kExitFailed, "cannot write to standard output");
