@@ -413,6 +413,7 @@ bool CEpubReader::readChapters() {
         document->appendPageInfoRef(document->addPage(kShownPage, ++chapter));
         const bool xhtml = item.mediaType != kHtmlMediaType;
         wxString why;
+        builder.setFile(item.path);
         bool parsed = builder.append(bytes.data(), bytes.size(), xhtml, &why);
         // A chapter that is not well-formed XML is read as browsers would read it.
         if (!parsed && xhtml && document->getItemCount() == start + 1) {

@@ -15,6 +15,8 @@
 #include <cctype>
 #include <climits>
 #include <cstring>
+#include <initializer_list>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -86,6 +88,124 @@ eElementRole roleOf(const xmlNode* element) {
         }
     }
     return eInline;
+}
+
+// Notes: how long a paragraph that a reference pointed at may be to be taken as its note (a
+// link to a whole section is no note reference), and the elements such a paragraph can be.
+const std::size_t kMaxAwaitedNote = 2000;
+const char* const kNoteBlocks[] = {"p", "li", "dd", "dt", "div"};
+const char kOpsNamespace[] = "http://www.idpf.org/2007/ops";
+
+bool isNamed(const xmlNode* element, const char* name) {
+    return strcasecmp(textOf(element->name), name) == 0;
+}
+
+// An attribute's value, empty when the element has none.
+std::string property(const xmlNode* element, const char* name, const char* nameSpace = nullptr) {
+    xmlChar* value = nameSpace != nullptr ? xmlGetNsProp(element, BAD_CAST name, BAD_CAST nameSpace)
+                                          : xmlGetProp(element, BAD_CAST name);
+    if (value == nullptr) {
+        return std::string();
+    }
+    std::string text = textOf(value);
+    xmlFree(value);
+    return text;
+}
+
+// Whether any of the white-space separated words of a value is one of tokens.
+bool hasToken(const std::string& value, std::initializer_list<const char*> tokens) {
+    for (std::size_t at = value.find_first_not_of(" \t\r\n"); at != std::string::npos;) {
+        const std::size_t end = value.find_first_of(" \t\r\n", at);
+        const std::string word = value.substr(at, end - at);
+        for (const char* token : tokens) {
+            if (strcasecmp(word.c_str(), token) == 0) {
+                return true;
+            }
+        }
+        at = value.find_first_not_of(" \t\r\n", end);
+    }
+    return false;
+}
+
+// An element's epub:type: the namespaced attribute of XHTML, or the attribute of that name in
+// HTML, whose parser knows no namespaces (and in XHTML that does not declare the prefix).
+std::string epubType(const xmlNode* element) {
+    const std::string namespaced = property(element, "type", kOpsNamespace);
+    return namespaced.empty() ? property(element, "epub:type") : namespaced;
+}
+
+bool isMarkedNote(const xmlNode* element) {
+    return isNamed(element, "aside") ||
+           hasToken(epubType(element), {"footnote", "endnote", "rearnote"}) ||
+           hasToken(property(element, "role"), {"doc-footnote", "doc-endnote"});
+}
+
+// The id that names an element: its own, else (when nothing but white space comes before it)
+// its first child's, and so on down; through inline children only unless throughBlocks.
+std::string idOf(const xmlNode* element, bool throughBlocks) {
+    for (const xmlNode* at = element; at != nullptr;) {
+        std::string id = property(at, "id");
+        if (id.empty() && isNamed(at, "a")) {
+            id = property(at, "name");
+        }
+        if (!id.empty()) {
+            return id;
+        }
+        const xmlNode* next = nullptr;
+        for (const xmlNode* child = at->children; child != nullptr; child = child->next) {
+            if (child->type == XML_ELEMENT_NODE) {
+                next = child;
+                break;
+            }
+            const char* text = child->type == XML_TEXT_NODE ? textOf(child->content) : nullptr;
+            if (text != nullptr && text[std::strspn(text, " \t\r\n")] != '\0') {
+                break;
+            }
+        }
+        at = next != nullptr && (throughBlocks || roleOf(next) == eInline) ? next : nullptr;
+    }
+    return std::string();
+}
+
+// The file name a link or a note is known by: the last part of its path.
+std::string baseName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The next node after node in document order, not going into node's children nor out of top.
+const xmlNode* nextOutside(const xmlNode* node, const xmlNode* top) {
+    while (node != top && node->next == nullptr) {
+        node = node->parent;
+    }
+    return node == top ? nullptr : node->next;
+}
+
+// The readable text of a note, on one line: its scripts and back links left out.
+wxString noteText(const xmlNode* note) {
+    std::string text;
+    for (const xmlNode* node = note->children; node != nullptr;) {
+        bool inside = false;
+        if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
+            text += node->content != nullptr ? textOf(node->content) : "";
+        } else if (node->type == XML_ELEMENT_NODE) {
+            const eElementRole role = roleOf(node);
+            inside = role != eSkipped && role != eHead && role != eTitle &&
+                     !hasToken(property(node, "role"), {"doc-backlink"});
+            if (role != eInline && role != eBold && role != eMarked) {
+                text += ' ';
+            }
+        }
+        node = inside && node->children != nullptr ? node->children : nextOutside(node, note);
+    }
+    for (std::size_t at = text.find(kSoftHyphen); at != std::string::npos;
+         at = text.find(kSoftHyphen, at)) {
+        text.erase(at, 2);
+    }
+    while (CUtf8::findInvalid(text.data(), text.size()) != CUtf8::kAllValid) {
+        text.erase(CUtf8::findInvalid(text.data(), text.size()), 1);
+    }
+    return wxString::FromUTF8(textHelpers::collapsed(text));
 }
 
 // Whether a word holds nothing but no-break spaces, which keep words together but are no word
@@ -211,11 +331,24 @@ CXmlDoc parseHtml(const char* bytes, int size) {
 class CHtmlWalk {
 public:
     CHtmlWalk(CDataManager* documentIn, std::map<std::string, std::size_t>* anchorsIn,
-              wxString* titleIn)
-        : document(documentIn), anchors(anchorsIn), title(titleIn), writer(documentIn, anchorsIn) {}
+              wxString* titleIn, CHtmlTextBuilder::SNotes* notesIn)
+        : document(documentIn), anchors(anchorsIn), title(titleIn), notes(notesIn),
+          writer(documentIn, anchorsIn) {}
 
     bool walk(xmlDoc* doc, wxString* error) {
         entityBudget = kEntityAllowance;
+        // The notes ahead in this file: a link to one is a note reference.
+        for (const xmlNode* node = doc->children; node != nullptr;) {
+            if (node->type == XML_ELEMENT_NODE && isMarkedNote(node)) {
+                const std::string id = idOf(node, true);
+                if (!id.empty()) {
+                    notes->marked.insert(notes->file + "#" + id);
+                }
+            }
+            node = node->type == XML_ELEMENT_NODE && node->children != nullptr
+                       ? node->children
+                       : nextOutside(node, reinterpret_cast<const xmlNode*>(doc));
+        }
         xmlNode* node = doc->children;
         int depth = 1;
         while (node != nullptr) {
@@ -271,6 +404,9 @@ private:
         if (role == eInline && strcasecmp(textOf(node->name), "a") == 0) {
             noteAnchor(node, "name");
         }
+        if ((role == eBlock && takeNote(node)) || (role == eInline && takeReferences(node))) {
+            return false;
+        }
         switch (role) {
         case eSkipped:
             return false;
@@ -321,6 +457,114 @@ private:
             break;
         default:
             break;
+        }
+    }
+
+    // A note where it stands: its text to the document's notes, under the number a reference
+    // before it gave it, and not read. True when element is one.
+    bool takeNote(const xmlNode* element) {
+        const bool markedNote = isMarkedNote(element);
+        if (!markedNote && notes->numbers.empty()) {
+            return false;
+        }
+        const std::string id = idOf(element, markedNote);
+        const std::string key = id.empty() ? std::string() : notes->file + "#" + id;
+        const auto found = key.empty() ? notes->numbers.end() : notes->numbers.find(key);
+        const bool awaited = found != notes->numbers.end() && document->getNote(found->second) &&
+                             document->getNote(found->second)->empty();
+        if (!markedNote &&
+            (!awaited || std::none_of(std::begin(kNoteBlocks), std::end(kNoteBlocks),
+                                      [&](const char* name) { return isNamed(element, name); }))) {
+            return false;
+        }
+        const wxString text = noteText(element);
+        if (!markedNote && text.utf8_string().size() > kMaxAwaitedNote) {
+            return false;
+        }
+        // It stands for a block: the words around it are not joined.
+        separate(eNewline);
+        if (awaited) {
+            document->setNote(found->second, text);
+        } else if (!key.empty() && found == notes->numbers.end()) {
+            notes->numbers.emplace(key, document->addNote(text));
+        }
+        if (!key.empty()) {
+            notes->marked.insert(key);
+        }
+        return true;
+    }
+
+    // A note reference, or a sup holding one or more: their numbers follow the word in hand
+    // (or the last word, when none is in hand), and their text is not read. True when element
+    // is one.
+    bool takeReferences(const xmlNode* element) {
+        std::vector<unsigned int> found;
+        if (isNamed(element, "sup")) {
+            for (const xmlNode* node = element->children; node != nullptr;) {
+                const bool link = node->type == XML_ELEMENT_NODE && isNamed(node, "a");
+                if (const unsigned int number = link ? referenceNumber(node, true) : 0) {
+                    found.push_back(number);
+                }
+                node = node->type == XML_ELEMENT_NODE && node->children != nullptr && !link
+                           ? node->children
+                           : nextOutside(node, element);
+            }
+        } else if (isNamed(element, "a")) {
+            if (const unsigned int number = referenceNumber(element, false)) {
+                found.push_back(number);
+            }
+        }
+        references.insert(references.end(), found.begin(), found.end());
+        if (word.empty()) {
+            writeReferences();
+        }
+        return !found.empty();
+    }
+
+    // The number of the note a link refers to, given it a new one when it is the first
+    // reference; 0 when the link is no note reference.
+    unsigned int referenceNumber(const xmlNode* link, bool inSup) {
+        const std::string href = property(link, "href");
+        const std::size_t hash = href.find('#');
+        if (hash == std::string::npos || hash + 1 == href.size()) {
+            return 0;
+        }
+        const std::string path = href.substr(0, hash);
+        const std::size_t colon = path.find(':');
+        if (colon != std::string::npos && path.find('/') > colon) {
+            return 0; // an address outside the document
+        }
+        const std::string key =
+            (path.empty() ? notes->file : baseName(path)) + "#" + href.substr(hash + 1);
+        const xmlNode* child = link->children;
+        while (child != nullptr && child->type != XML_ELEMENT_NODE) {
+            child = child->next;
+        }
+        if (!inSup && (child == nullptr || !isNamed(child, "sup")) &&
+            !hasToken(epubType(link), {"noteref"}) &&
+            !hasToken(property(link, "role"), {"doc-noteref"}) && notes->marked.count(key) == 0) {
+            return 0;
+        }
+        const auto added = notes->numbers.emplace(key, 0);
+        if (added.second) {
+            added.first->second = document->addNote(wxString());
+        }
+        return added.first->second;
+    }
+
+    // The note references waiting for the word before them to be written.
+    void writeReferences() {
+        if (references.empty()) {
+            return;
+        }
+        writer.flush();
+        for (const unsigned int number : references) {
+            document->appendValueRef(eDITRapidNoteRef, number);
+        }
+        references.clear();
+        // A reference stands between two words as a space would.
+        if (separator < eSpace) {
+            separator = eSpace;
         }
     }
 
@@ -450,11 +694,14 @@ private:
             wroteWord = true;
         }
         word.clear();
+        writeReferences();
     }
 
     CDataManager* document;
     std::map<std::string, std::size_t>* anchors;
     wxString* title;
+    CHtmlTextBuilder::SNotes* notes;
+    std::vector<unsigned int> references;
 
     // How many open elements make words bold, highlight them, keep line breaks.
     int bold = 0;
@@ -528,6 +775,10 @@ const SFormatEntry CHtmlImporter::kFormat = {
 
 CHtmlTextBuilder::CHtmlTextBuilder(CDataManager* target) : document(target) {}
 
+void CHtmlTextBuilder::setFile(const std::string& path) {
+    notes.file = baseName(path);
+}
+
 bool CHtmlTextBuilder::append(const char* bytes, std::size_t size, bool xhtml, wxString* error) {
     anchors.clear();
     title.clear();
@@ -560,7 +811,7 @@ bool CHtmlTextBuilder::append(const char* bytes, std::size_t size, bool xhtml, w
             xmlFree(lang);
         }
     }
-    CHtmlWalk walk(document, &anchors, &title);
+    CHtmlWalk walk(document, &anchors, &title, &notes);
     return walk.walk(doc.get(), error);
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <map>
+#include <set>
 #include <string>
 
 // Appends the readable text of HTML and XHTML documents to a document being built, mapping
@@ -35,10 +36,30 @@ public:
     const std::map<std::string, std::size_t>& getAnchors() const { return anchors; }
     const wxString& getTitle() const { return title; }
 
+    // The path of the file the next appends read (an EPUB chapter's), by which links from other
+    // files name its notes.
+    void setFile(const std::string& path);
+
+    // Notes: footnotes, endnotes and asides (an element whose epub:type or role says so, an
+    // aside, or a paragraph or list item a note reference pointed at before it came) are not
+    // read where they stand; their text goes to the document's notes. A note reference (a link
+    // whose epub:type or role says so, a link in or around a sup, a link to a note) is not
+    // read either: a rapid note reference item follows the word it stands after. References
+    // and notes find one another in any order, across the files of one builder, by the file
+    // name and id of the note.
+    struct SNotes {
+        std::string file;
+        // "file#id" of each note met or referred to, and its number in the document.
+        std::map<std::string, unsigned int> numbers;
+        // The notes marked as notes, met or seen ahead in the file being read.
+        std::set<std::string> marked;
+    };
+
 private:
     CDataManager* document;
     std::map<std::string, std::size_t> anchors;
     wxString title;
+    SNotes notes;
 };
 
 // An HTML file: its text through CHtmlTextBuilder, its title as the document's title.

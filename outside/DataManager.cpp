@@ -424,3 +424,18 @@ const CDataManager::SContentsEntry* CDataManager::getContentsEntryAt(size_t item
     }
     return found;
 }
+
+unsigned int CDataManager::addNote(const wxString& text) {
+    notes.push_back(text);
+    return static_cast<unsigned int>(notes.size());
+}
+
+void CDataManager::setNote(unsigned int number, const wxString& text) {
+    if (number >= 1 && number <= notes.size()) {
+        notes[number - 1] = text;
+    }
+}
+
+const wxString* CDataManager::getNote(unsigned int number) const {
+    return number >= 1 && number <= notes.size() ? &notes[number - 1] : nullptr;
+}

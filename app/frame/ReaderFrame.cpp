@@ -192,7 +192,7 @@ void CReaderFrame::presentEvent(CFlitCommandEvent& event) {
     } else if (type == EVT_FLIT_COMMAND_COURSE_NOTE_MSG) {
         flitView->flashMarker(wxString::Format("Course note %d", event.number));
     } else if (type == EVT_FLIT_COMMAND_RAPID_NOTE_MSG) {
-        flitView->flashMarker(wxString::Format("Rapid note %d", event.number));
+        presentNote(event.number);
     } else if (type == EVT_FLIT_COMMAND_USER_NOTE_MSG) {
         flitView->flashMarker(wxString::Format("Your note %d", event.number));
     } else if (type == EVT_FLIT_COMMAND_DOGEAR_MSG) {

@@ -12,6 +12,7 @@
 #include "reading/ChapterIndex.h"
 #include "reading/EventRecorder.h"
 #include "reading/LinkNotices.h"
+#include "reading/NoteShower.h"
 #include "reading/PositionHistory.h"
 #include "reading/ShownWordCounter.h"
 
@@ -129,6 +130,8 @@ public:
     void openLastLink();
     // Reads the attachment just announced, rather than skipping it.
     void readAttachment();
+    // Shows the whole of the last note passed, pausing meanwhile; a bell and a word when none.
+    void showLastNote();
 
     const SPreferences& getPreferences() const { return settings.get(); }
     // Takes preferences the user chose: saves them and applies them at once.
@@ -186,6 +189,8 @@ private:
     // A word or an item's word on screen: counted, noticed, and followed while paused.
     void presentChunk(CFlitCommandEvent& event);
     void onDocumentHold(wxCDataInfoListNode* item);
+    // A note reference passed: the note said in the message bar when the document has it.
+    void presentNote(int number);
     void onDone();
     void finishUnattended();
     void sendCommand(int type, wxCDataInfoListNode* node);
@@ -234,6 +239,7 @@ private:
     CShownWordCounter counter;
     CLinkNotices links;
     CPositionHistory history;
+    CNoteShower notes{this};
 
     CMessageBar messages;
     CReaderSettings settings;

@@ -43,6 +43,8 @@ enum {
     ID_GO_FORWARD,
     ID_ADD_BOOKMARK,
     ID_BOOKMARKS,
+    // View > Last Note: the whole of the last footnote passed.
+    ID_SHOW_NOTE,
     // View > Theme, one identifier per theme in eTheme's order.
     ID_THEME_FIRST,
     ID_THEME_LAST = ID_THEME_FIRST + eThemeCount - 1,

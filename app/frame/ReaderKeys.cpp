@@ -12,7 +12,8 @@
 
 namespace {
 
-// The keys of the overlay, full screen, links and attachments, which come before the others.
+// The keys of the overlay, full screen, links, attachments and notes, which come before the
+// others.
 CReaderKeys::eCommand comfortCommandFor(const CReaderKeys::SPress& press) {
     if (press.keysShown) {
         // Any key closes the list, and does nothing else.
@@ -31,6 +32,9 @@ CReaderKeys::eCommand comfortCommandFor(const CReaderKeys::SPress& press) {
     }
     if (typed && press.keyCode == 'A') {
         return CReaderKeys::eReadAttachment;
+    }
+    if (typed && press.keyCode == 'N') {
+        return CReaderKeys::eShowNote;
     }
     return CReaderKeys::eNone;
 }
@@ -148,6 +152,9 @@ void CReaderKeys::onCharHook(wxKeyEvent& event) {
         break;
     case eReadAttachment:
         frame->readAttachment();
+        break;
+    case eShowNote:
+        frame->showLastNote();
         break;
     case eContinue:
         frame->continueReading();

@@ -25,6 +25,7 @@ public:
         eFullScreen,
         eOpenLink,
         eReadAttachment,
+        eShowNote,
         eContinue,
         eStart,
         ePause,

@@ -117,6 +117,8 @@ wxMenu* CReaderMenus::createViewMenu() {
                           "Mark the letter the eye rests on, with guide marks above and below");
     view->AppendCheckItem(ID_FULL_SCREEN, "F&ull Screen (F11)",
                           "Only the word, the progress bar and the status bar (Esc leaves it)");
+    view->Append(ID_SHOW_NOTE, "Last &Note (N)",
+                 "The whole of the last footnote or endnote that reading passed");
     view->AppendSeparator();
     view->Append(ID_STATISTICS, "&Statistics...",
                  "The words read per day and the speed of each session, from the library");
@@ -171,6 +173,7 @@ void CReaderMenus::bindCommands() {
     bind(ID_STATISTICS, [this] { onStatistics(); });
     bind(ID_FULL_SCREEN, [f] { f->toggleFullScreen(); });
     bind(ID_KEYS, [f] { f->showKeys(); });
+    bind(ID_SHOW_NOTE, [f] { f->showLastNote(); });
     bind(ID_PASTE_DOCUMENT, [f] { f->pasteDocument(); });
     bind(ID_FIND, [f] { f->getFindBar()->open(); });
     bind(ID_FIND_NEXT, [f] { f->getFindBar()->findNext(1); });

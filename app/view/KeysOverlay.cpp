@@ -42,6 +42,7 @@ const std::vector<std::pair<const char*, const char*>>& CKeysOverlay::keys() {
         {"Ctrl+B / Ctrl+Shift+B", "add a bookmark / list the bookmarks"},
         {"L", "open the last link shown in the browser"},
         {"A", "read the attachment just announced"},
+        {"N", "show the whole of the last note passed"},
         {"F11", "full screen on / off"},
         {"F1 or ?", "this list of keys"},
         {"Ctrl+O / Ctrl+V", "open a document / paste one"},

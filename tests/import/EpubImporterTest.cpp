@@ -7,7 +7,8 @@
 namespace {
 
 // A book as one line: its title, then "pN" for a page marker, its words, "|" for a newline, and
-// "{title/level}" where a contents entry points; or "! " and the error.
+// "{title/level}" where a contents entry points, "^" and its text for a note reference; or "! "
+// and the error.
 std::string describe(CDataManager& doc) {
     std::string out = doc.getTitle().utf8_string() + ":";
     std::size_t index = 0;
@@ -23,6 +24,8 @@ std::string describe(CDataManager& doc) {
             out += " p" + std::to_string(info->pageNum) + (info->pageType == 0 ? "" : "?");
         } else if (node->GetData()->getDataInfoType() == eDITNewline) {
             out += " |";
+        } else if (auto* note = dynamic_cast<CDITRapidNoteRef*>(node->GetData())) {
+            out += " ^" + doc.getNote(note->getValue())->utf8_string();
         }
     }
     return out + (entry == doc.getContents().end() ? "" : " (contents past the end)");
@@ -69,6 +72,10 @@ TEST(EpubImporter, ReadsTheSpineInOrderWithPagesAndContentsAndRefusesBadBooks) {
          "Harbour: {First/0} p1 One | Alpha beta | p2 Gamma | {Deep/1} Delta | {Last/1} p3 Ep",
          kNav, kNcx},
         {"c1", {"META-INF/encryption.xml", fonts}, "Harbour: p1 One | Alpha beta"},
+        // A note reference to a later chapter's paragraph: that paragraph is its note.
+        {"c1 c2",
+         {"OPS/c1.xhtml", "<p>Alpha<sup><a href='c2.xhtml#s'>1</a></sup> beta</p>"},
+         "Harbour: p1 Alpha ^Delta beta | p2 Gamma"},
         {"c1", {"OPS/c1.xhtml", "<p>Not <b>well</p> formed"}, "Harbour: p1 Not well | formed"},
         {"c1", {"OPS/c1.xhtml", "<body><img alt='x'/></body>"}, "! the book has no text to*"},
         {"c1", {"text", ""}, "! it is not a zip archive"},

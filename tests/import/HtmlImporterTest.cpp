@@ -9,13 +9,17 @@
 namespace {
 
 // Items as a line: a word as itself, then "*" when bold and "!" when highlighted; "_" a space,
-// "/" a newline. The title follows in brackets, then each anchor as "#id=index".
+// "/" a newline, "^n" a rapid note reference. The title follows in brackets, then each anchor as
+// "#id=index", then each note as "{n:text}".
 std::string describe(const CDataManager& doc, const wxString& title,
                      const std::map<std::string, std::size_t>& anchors) {
     std::string out;
     for (wxCDataInfoListNode* node = doc.getFirstNode(); node != nullptr; node = node->GetNext()) {
         CDataInfo* item = node->GetData();
         std::string text = item->getDataInfoType() == eDITSpace ? "_" : "/";
+        if (auto* note = dynamic_cast<CDITRapidNoteRef*>(item)) {
+            text = "^" + std::to_string(note->getValue());
+        }
         if (auto* word = dynamic_cast<CDITWord*>(item)) {
             text = word->getWord();
             text += word->getStyleInfo().isOn(eStyleBold) ? "*" : "";
@@ -26,6 +30,9 @@ std::string describe(const CDataManager& doc, const wxString& title,
     out += title.empty() ? "" : " [" + title.utf8_string() + "]";
     for (const auto& [id, index] : anchors) {
         out += " #" + id + "=" + std::to_string(index);
+    }
+    for (unsigned int note = 1; note <= doc.getNoteCount(); ++note) {
+        out += " {" + std::to_string(note) + ":" + doc.getNote(note)->utf8_string() + "}";
     }
     return out;
 }
@@ -93,6 +100,26 @@ TEST(HtmlTextBuilder, MapsStructureToItems) {
          "plain"},
         {"html", nested(100000), kTooDeep},
         {"xhtml", nested(100000), kTooDeep},
+        // Note references follow their word; notes and asides are taken out of the text.
+        {"html",
+         "<p>the currency.<a epub:type='noteref' href='#n1'>1</a> More<a href='#n1'>[1]</a>"
+         "</p><aside epub:type='footnote' id='n1'><p>Coins <b>were</b> gold.</p></aside>"
+         "<p>After<aside>A sidebar.</aside>it</p>",
+         "the _ currency. ^1 _ More ^1 / After / it #n1=8 {1:Coins were gold.}"},
+        {"xhtml",
+         "<?xml version='1.0'?><html xmlns='http://www.w3.org/1999/xhtml' xmlns:epub='http://"
+         "www.idpf.org/2007/ops'><body><p epub:type='endnote' id='e'>Said later.</p><p>Word<a "
+         "href='#e'>*</a> next</p></body></html>",
+         "Word ^1 _ next #e=0 {1:Said later.}"},
+        {"html",
+         "<p>Rates rose<sup>[<a href='#f2'>2</a>]</sup>, then x<sup>2</sup> and y<sup>"
+         "<a href='http://a.org/#b'>3</a></sup>.</p><p id='f2'>A <i>long</i> note.</p><p>End</p>",
+         "Rates _ rose, ^1 _ then _ x2 _ and _ y3. / End #f2=13 {1:A long note.}"},
+        {"html",
+         "<p>One<a role='doc-noteref' href='#fn1'><sup>1</sup></a> two.</p><ol><li id='fn1' "
+         "role='doc-endnote'><p>Note one.<a href='#r1' role='doc-backlink'>back</a></p></li>"
+         "</ol><p id='fn2'>Unreferred</p>",
+         "One ^1 _ two. / Unreferred #fn1=5 #fn2=5 {1:Note one.}"},
         {"md", "# The *Quay*\n\nA **b** _c_\nd\n\n    code  x\n\n<b>raw</b> r\n\n- e",
          "The* _ Quay* / A _ b* _ c* _ d / code _ x / raw _ r / e [The Quay]"},
         {"md", "# Caf\xE9", "Caf\xC3\xA9* [Caf\xC3\xA9]"},

@@ -104,6 +104,14 @@ public:
     // The last entry that begins at or before itemIndex: the part being read there; null before
     // the first entry.
     const SContentsEntry* getContentsEntryAt(size_t itemIndex) const;
+    // The notes (footnotes, endnotes, asides) taken out of the reading flow, numbered from 1:
+    // a rapid note reference item names one by its number where the text refers to it.
+    // addNote gives the new note's number; a reference met before its note adds it empty, and
+    // setNote fills it in once read. getNote is null for a number the document does not have.
+    unsigned int addNote(const wxString& text);
+    void setNote(unsigned int number, const wxString& text);
+    const wxString* getNote(unsigned int number) const;
+    size_t getNoteCount() const { return notes.size(); }
 
     // --- Building the document ---
 
@@ -183,6 +191,7 @@ private:
     wxString title;
     std::string language;
     std::vector<SContentsEntry> contents;
+    std::vector<wxString> notes;
 
     // Guards linkFileData, linkFileNames and privateFolder: the host adds data on its thread
     // while the presentation thread writes files out.

@@ -40,6 +40,7 @@ const char* const kBook = "{page 3}The tide comes in. Boats rise at their moorin
 
 // What the places' commands say with no jump made yet, and of a document not from a file.
 #define NO_BACK "No place to go back to: Home, the progress bar, a chapter or a bookmark leave one"
+#define NO_NOTE "No note has been passed yet"
 #define NO_BOOKMARKS "Bookmarks are kept in the library, which cannot keep this document"
 
 // Every item of the menu bar (not a submenu or a separator) with its path of labels.
@@ -229,6 +230,7 @@ TEST_F(MenuCommandsTest, EveryMenuItemReachesItsCommand) {
         {"View > Fixation Point", false, "fixation"},
         {"View > Full Screen (F11)", false, "full"},
         {"View > Statistics...", false, "dialog:Reading Statistics"},
+        {"View > Last Note (N)", false, "says:" NO_NOTE},
         {"Reading > Pause / Continue (Space)", true, "state:1"},
         {"Reading > Stop (Esc)", true, "state:2"},
         {"Reading > Back One Sentence (Left)", false, "at:Word 5 of 21|Page 3|Tide"},
@@ -301,6 +303,7 @@ TEST_F(MenuCommandsTest, EveryOverlayKeyReachesItsCommand) {
         {"Click or drag the bar", 0, 0, wxMOD_NONE, false, "at:Word 21 of 21|Page 5|Second"},
         {"L", 'L', 'l', wxMOD_NONE, false, "says:No link has been shown yet"},
         {"A", 'A', 'a', wxMOD_NONE, false, "says:No attachment has just been announced"},
+        {"N", 'N', 'n', wxMOD_NONE, false, "says:" NO_NOTE},
         {"F11", WXK_F11, 0, wxMOD_NONE, false, "full"},
         {"F1 or ?", WXK_F1, 0, wxMOD_NONE, false, "keys"},
         {"F1 or ?", '/', '?', wxMOD_NONE, false, "keys"},
