@@ -171,21 +171,17 @@ public:
         }
     }
 
-    // Ends the line before a new body, and the last line at the end.
+    // Ends the line: the next word, if any, starts a new one.
     void breakLine() {
         endWord();
-        if (lineHasWords) {
-            writer.appendNewline();
-        }
-        lineHasWords = false;
-        separator = eNone;
+        writer.flush();
+        separator = lineHasWords ? eNewline : eNone;
     }
 
-    // Ends the last line and enters the table of contents, leaving out the entries of titles
+    // Writes the last word and enters the table of contents, leaving out the entries of titles
     // that held no word at the end.
     void finish() {
         breakLine();
-        writer.flush();
         for (const CDataManager::SContentsEntry& entry : contents) {
             if (entry.itemIndex < document->getItemCount()) {
                 document->addContentsEntry(entry.title, entry.level, entry.itemIndex);
@@ -206,8 +202,10 @@ private:
         }
         const std::string title = elementText(childElement(section, "title"));
         if (!title.empty()) {
-            contents.push_back(CDataManager::SContentsEntry{wxString::FromUTF8(title), depth,
-                                                            document->getItemCount()});
+            // Where the section's first item goes: after the newline that ends the line before.
+            const std::size_t start = document->getItemCount() + (separator == eNewline);
+            contents.push_back(
+                CDataManager::SContentsEntry{wxString::FromUTF8(title), depth, start});
         }
     }
 
@@ -244,15 +242,16 @@ private:
         if (word.empty()) {
             return;
         }
+        if (lineHasWords && separator == eNewline) {
+            writer.appendNewline();
+        } else if (lineHasWords && separator == eSpace && pageOpen) {
+            writer.appendSpace();
+        }
         if (!pageOpen) {
             // A page marker starts its own line, with nothing held back across it.
             writer.flush();
             document->appendPageInfoRef(document->addPage(kShownPage, ++pages));
             pageOpen = true;
-        } else if (lineHasWords && separator == eNewline) {
-            writer.appendNewline();
-        } else if (lineHasWords && separator == eSpace) {
-            writer.appendSpace();
         }
         CStyleInfo style;
         style.setOn(eStyleBold, wordBold);
@@ -272,7 +271,7 @@ private:
     bool wordBold = false;
     // What stands between the last word written and the next.
     eSeparator separator = eNone;
-    // Whether a word was written since the last line ended.
+    // Whether a word was written: what comes next is separated from it.
     bool lineHasWords = false;
     // Whether the current top-level section's page marker is written.
     bool pageOpen = false;

@@ -4,6 +4,26 @@
 
 #include <climits>
 
+namespace {
+
+// Keeps the parse's first error, which says what went wrong where: later ones only follow from
+// it (an unclosed element reported again at the end). The parameter's type changed between
+// libxml2 versions; the template takes either.
+template <typename TError> void keepFirstError(void* context, TError error) {
+    auto* fault =
+        static_cast<xmlHelpers::SXmlFault*>(static_cast<xmlParserCtxt*>(context)->_private);
+    if (fault->message.empty() && error != nullptr && error->level >= XML_ERR_ERROR &&
+        error->message != nullptr) {
+        fault->message = error->message;
+        fault->message.erase(fault->message.find_last_not_of(" \n") + 1);
+        // A parser error's column is its second number.
+        fault->line = error->line > 0 ? error->line : 0;
+        fault->column = fault->line > 0 && error->int2 > 0 ? error->int2 : 0;
+    }
+}
+
+} // namespace
+
 namespace xmlHelpers {
 
 void SDocFree::operator()(xmlDoc* doc) const {
@@ -24,16 +44,13 @@ CXmlDoc parseXml(const char* bytes, std::size_t size, SXmlFault* fault) {
         fault->message = "there is not enough memory to parse it";
         return nullptr;
     }
+    *fault = SXmlFault();
+    context->_private = fault;
+    context->sax->serror = keepFirstError;
     CXmlDoc doc(xmlCtxtReadMemory(context, bytes, static_cast<int>(size), nullptr, nullptr,
                                   XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
-    if (!doc) {
-        const xmlError* error = xmlCtxtGetLastError(context);
-        fault->message =
-            error != nullptr && error->message != nullptr ? error->message : "it cannot be parsed";
-        fault->message.erase(fault->message.find_last_not_of(" \n") + 1);
-        // A parser error's column is its second number.
-        fault->line = error != nullptr && error->line > 0 ? error->line : 0;
-        fault->column = fault->line > 0 && error->int2 > 0 ? error->int2 : 0;
+    if (!doc && fault->message.empty()) {
+        fault->message = "it cannot be parsed";
     }
     xmlFreeParserCtxt(context);
     return doc;
