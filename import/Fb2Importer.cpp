@@ -9,9 +9,11 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <wx/string.h>
+
 #include <algorithm>
-#include <cctype>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,7 @@ using xmlHelpers::textOf;
 
 const char kRootName[] = "FictionBook";
 const char kBookExtension[] = ".fb2";
+const char kMacMetadataFolder[] = "__MACOSX/";
 // A page marker of this kind is shown to the reader.
 constexpr unsigned int kShownPage = 0;
 const char kSoftHyphen[] = "\xC2\xAD";
@@ -104,9 +107,12 @@ void appendText(const xmlNode* node, std::string* out) {
     for (const xmlNode* child = node->children; child != nullptr; child = child->next) {
         if (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) {
             *out += textOf(child->content);
-        } else if (child->type == XML_ELEMENT_NODE && roleOf(child) != eSkipped) {
-            appendText(child, out);
-            *out += roleOf(child) == eInline || roleOf(child) == eBold ? "" : " ";
+        } else if (child->type == XML_ELEMENT_NODE) {
+            const eElementRole role = roleOf(child);
+            if (role != eSkipped) {
+                appendText(child, out);
+                *out += role == eInline || role == eBold ? "" : " ";
+            }
         }
     }
 }
@@ -294,7 +300,9 @@ bool unzipBook(const char* bytes, std::size_t size, std::string* xml, std::strin
     }
     std::vector<std::string> books;
     for (const std::string& entry : zip.names()) {
-        if (endsWithNoCase(entry, kBookExtension)) {
+        // A zip made on a Mac holds a copy of each file's metadata under __MACOSX/, named as
+        // the file is.
+        if (endsWithNoCase(entry, kBookExtension) && entry.rfind(kMacMetadataFolder, 0) != 0) {
             books.push_back(entry);
         }
     }

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
 namespace {
 
 // A book as one line: title and language, then "pN" for a page marker, its words ("*" after a
@@ -57,7 +60,7 @@ TEST(Fb2Importer, ReadsSectionsAsChaptersAndRefusesBadBooks) {
         CDocumentImporter::eFormat format = CDocumentImporter::eAutomatic;
     } cases[] = {
         {"book.txt", good, read},
-        {"book.txt", flitZipBytes({{"in/book.fb2", good}}), read},
+        {"book.txt", flitZipBytes({{"in/book.fb2", good}, {"__MACOSX/in/._book.fb2", "x"}}), read},
         {"book.fb2.zip", flitZipBytes({{"a.txt", "x"}, {"book.FB2", good}}), read},
         {"book.txt",
          book("<body><section><p>\xCC\xEE\xF0\xE5 <emphasis>\xE8</emphasis></p></section></body>",
