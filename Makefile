@@ -160,7 +160,7 @@ FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_TIME ?= 60
 FUZZ_RUNS ?= 1000000
 FUZZ_ARGS ?=
-FUZZ_TARGETS ?= timing_settings plain_text markup flit_timing html markdown epub pdf
+FUZZ_TARGETS ?= timing_settings plain_text markup flit_timing html markdown epub pdf fb2
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fsanitize=fuzzer-no-link \
     -fno-omit-frame-pointer -g
@@ -193,6 +193,7 @@ define fuzz-run
 	        html|markdown) dict=-dict=tests/fuzz/html.dict ;; \
 	        epub) dict=-dict=tests/fuzz/epub.dict ;; \
 	        pdf) dict=-dict=tests/fuzz/pdf.dict ;; \
+	        fb2) dict=-dict=tests/fuzz/fb2.dict ;; \
 	        *) dict= ;; \
 	    esac; \
 	    echo "fuzz_$$t: $(1) $(FUZZ_ARGS) (log: $$work/log)"; start=$$(date +%s); \

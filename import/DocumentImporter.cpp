@@ -1,6 +1,7 @@
 #include <flitengine/import/DocumentImporter.h>
 
 #include "import/EpubImporter.h"
+#include "import/Fb2Importer.h"
 #include "import/FormatEntry.h"
 #include "import/HtmlImporter.h"
 #include "import/MarkdownImporter.h"
@@ -30,6 +31,7 @@ using textHelpers::startsWith;
 const SFormatEntry* const kFormats[] = {
     &CTextImporter::kPlainTextFormat, &CTextImporter::kMarkedUpFormat, &CEpubImporter::kFormat,
     &CHtmlImporter::kFormat,          &CMarkdownImporter::kFormat,     &CPdfImporter::kFormat,
+    &CFb2Importer::kFormat,
 };
 
 // The --format option's name for eAutomatic, which no importer reads.
@@ -173,11 +175,13 @@ std::vector<std::string> CDocumentImporter::mimeTypes() {
     return types;
 }
 
+// An extension may have two parts (".fb2.zip"): the name's end is compared, not its last part.
 CDocumentImporter::eFormat CDocumentImporter::formatForPath(const wxString& path) {
-    const wxString extension = wxFileName(path).GetExt().Lower();
+    const wxString name = wxFileName(path).GetFullName().Lower();
     for (const SFormatEntry* entry : kFormats) {
         for (const char* known : entry->extensions) {
-            if (known != nullptr && extension == known) {
+            const wxString suffix = known != nullptr ? "." + wxString(known) : wxString();
+            if (!suffix.empty() && name.length() > suffix.length() && name.EndsWith(suffix)) {
                 return entry->format;
             }
         }
@@ -186,7 +190,9 @@ CDocumentImporter::eFormat CDocumentImporter::formatForPath(const wxString& path
 }
 
 // The contents that say their format differ in their first byte that is not a byte order mark or
-// a blank ("P" of a zip, "<" of HTML, "%" of a PDF), so the order of the checks changes nothing.
+// a blank ("P" of a zip, "<" of HTML, "%" of a PDF), or after it in what follows (an EPUB's
+// mimetype or a .fb2 entry in a zip, an HTML or a FictionBook root), so the order of the checks
+// changes nothing.
 CDocumentImporter::eFormat CDocumentImporter::chooseFormat(const char* bytes, std::size_t size,
                                                            const wxString& path) {
     for (const SFormatEntry* entry : kFormats) {

@@ -3,7 +3,9 @@
 
 #include <libxml/tree.h>
 
+#include <cstddef>
 #include <memory>
+#include <string>
 
 // What the importers that parse with libxml2 (HTML, EPUB) share.
 namespace xmlHelpers {
@@ -16,6 +18,18 @@ using CXmlDoc = std::unique_ptr<xmlDoc, SDocFree>;
 
 // libxml2's text (always UTF-8) as the characters it is.
 const char* textOf(const xmlChar* text);
+
+// Where and why a parse failed; line and column 0 when the fault has no place.
+struct SXmlFault {
+    std::string message;
+    int line = 0;
+    int column = 0;
+};
+
+// Parses well-formed XML in the encoding its declaration names, with network access, DTD
+// loading and entity substitution off and nothing written to stderr. Null, with *fault set, for
+// bytes that are not well-formed or too many.
+CXmlDoc parseXml(const char* bytes, std::size_t size, SXmlFault* fault);
 
 } // namespace xmlHelpers
 

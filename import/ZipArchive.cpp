@@ -64,6 +64,14 @@ bool CZipArchive::open(wxString* error) {
     return true;
 }
 
+std::vector<std::string> CZipArchive::names() const {
+    std::vector<std::string> all;
+    for (const auto& entry : entries) {
+        all.push_back(entry.first);
+    }
+    return all;
+}
+
 bool CZipArchive::isEncrypted(const std::string& name) const {
     const auto found = entries.find(name);
     return found != entries.end() && (found->second->GetFlags() & kEncryptedFlag) != 0;

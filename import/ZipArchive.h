@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class wxMemoryInputStream;
 class wxZipEntry;
@@ -37,6 +38,8 @@ public:
     bool open(wxString* error);
 
     bool contains(const std::string& name) const { return entries.count(name) != 0; }
+    // Every entry's name, in the order of the names.
+    std::vector<std::string> names() const;
     // Whether the entry's data is encrypted with the zip format's own encryption.
     bool isEncrypted(const std::string& name) const;
 

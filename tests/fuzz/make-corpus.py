@@ -8,8 +8,10 @@ the same texts behind its four option bytes. Run it from anywhere; it rewrites e
 makes and leaves default.xml alone.
 """
 
+import io
 import os
 import shutil
+import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
@@ -343,8 +345,38 @@ def pdf_seeds():
     write(t, "empty.pdf", b"")
 
 
+def fb2_zip(entries):
+    out = io.BytesIO()
+    with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as z:
+        for name, data in entries:
+            # A fixed date, so that the seeds come out the same on every run.
+            z.writestr(zipfile.ZipInfo(name, (2026, 1, 1, 0, 0, 0)), data, zipfile.ZIP_DEFLATED)
+    return out.getvalue()
+
+
+def fb2_seeds():
+    t = "fb2"
+    book = sample("harbour-book.fb2")
+    head = "<?xml version='1.0' encoding='%s'?>\n<FictionBook>"
+    write(t, "harbour-book.fb2", book)
+    write(t, "windows-1251.fb2", (head % "windows-1251").encode() +
+          b"<body><section><title><p>\xcc\xee\xf0\xe5</p></title><p>\xe2\xee\xe4\xe0</p>"
+          b"</section></body></FictionBook>")
+    write(t, "book.fb2.zip", fb2_zip([("book.fb2", book)]))
+    write(t, "zip-without-fb2.zip", fb2_zip([("readme.txt", b"no book")]))
+    write(t, "zip-with-two.zip", fb2_zip([("a.fb2", book), ("b.fb2", book)]))
+    write(t, "not-well-formed.fb2", (head % "UTF-8") + "<body><p>open</body></FictionBook>")
+    write(t, "not-fictionbook.fb2", "<html><body><p>page</p></body></html>")
+    write(t, "notes-only.fb2", (head % "UTF-8") + "<body name='notes'><p>n</p></body></FictionBook>")
+    write(t, "nested.fb2", (head % "UTF-8") + "<body>" + "<section><title><p>T</p></title>" * 40 +
+          "<p>deep</p>" + "</section>" * 40 + "</body></FictionBook>")
+    write(t, "entities.fb2", "<!DOCTYPE FictionBook [<!ENTITY e 'sea'>]><FictionBook><body>"
+          "<p>&e; &amp; &#173;wall<![CDATA[ <cdata> ]]></p></body></FictionBook>")
+    write(t, "empty.fb2", b"")
+
+
 def main():
-    for target in ["plain_text", "markup", "flit_timing", "pdf"]:
+    for target in ["plain_text", "markup", "flit_timing", "pdf", "fb2"]:
         shutil.rmtree(os.path.join(CORPUS, target), ignore_errors=True)
     keep = os.path.join(CORPUS, "timing_settings", "default.xml")
     for name in os.listdir(os.path.join(CORPUS, "timing_settings")):
@@ -354,6 +386,7 @@ def main():
     settings_seeds()
     text_seeds()
     pdf_seeds()
+    fb2_seeds()
 
 
 if __name__ == "__main__":

@@ -229,15 +229,17 @@ TEST_F(DocumentImporter, ChoosesTheFormatByContentThenName) {
 // The lists made from the table of formats: the Open dialog's filter and the --format names,
 // each of which names its format again.
 TEST(DocumentImporterFormats, DialogFilterAndNamesComeFromOneTable) {
-    EXPECT_EQ("Documents (*.txt;*.flit;*.epub;*.html;*.htm;*.xhtml;*.md;*.markdown;*.pdf)|"
-              "*.txt;*.flit;*.epub;*.html;*.htm;*.xhtml;*.md;*.markdown;*.pdf|"
+    EXPECT_EQ("Documents (*.txt;*.flit;*.epub;*.html;*.htm;*.xhtml;*.md;*.markdown;*.pdf;*.fb2;"
+              "*.fb2.zip)|*.txt;*.flit;*.epub;*.html;*.htm;*.xhtml;*.md;*.markdown;*.pdf;*.fb2;"
+              "*.fb2.zip|"
               "Plain text (*.txt)|*.txt|Marked-up text (*.flit)|*.flit|EPUB books (*.epub)|*.epub|"
               "Web pages (*.html;*.htm;*.xhtml)|*.html;*.htm;*.xhtml|Markdown (*.md;*.markdown)|"
-              "*.md;*.markdown|PDF (*.pdf)|*.pdf|All files (*)|*",
+              "*.md;*.markdown|PDF (*.pdf)|*.pdf|FictionBook books (*.fb2;*.fb2.zip)|"
+              "*.fb2;*.fb2.zip|All files (*)|*",
               CDocumentImporter::fileDialogWildcard());
-    EXPECT_EQ("text, flit (marked-up text), epub, html, markdown or pdf",
+    EXPECT_EQ("text, flit (marked-up text), epub, html, markdown, pdf or fb2 (FictionBook)",
               CDocumentImporter::formatNameList(true, false));
-    EXPECT_EQ("text, flit, epub, html, markdown, pdf or auto",
+    EXPECT_EQ("text, flit, epub, html, markdown, pdf, fb2 or auto",
               CDocumentImporter::formatNameList(false, true));
     for (int value = 0; value <= CDocumentImporter::eAutomatic; ++value) {
         const auto format = static_cast<CDocumentImporter::eFormat>(value);
