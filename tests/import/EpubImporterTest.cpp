@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 #include <wx/filename.h>
 
+#include <sstream>
+
 namespace {
 
-// A book as one line: its title, then "pN" for a page marker, its words, "|" for a newline, and
-// "{title/level}" where a contents entry points; or "! " and the error.
+// A book as one line: its title, then "pN" for a page marker, its words, "|" for a newline,
+// "{title/level}" where a contents entry points and "^" where the body starts (when not at the
+// beginning); or "! " and the error.
 std::string describe(CDataManager& doc) {
     std::string out = doc.getTitle().utf8_string() + ":";
     std::size_t index = 0;
@@ -16,6 +19,7 @@ std::string describe(CDataManager& doc) {
         for (; entry != doc.getContents().end() && entry->itemIndex == index; ++entry) {
             out += " {" + entry->title.utf8_string() + "/" + std::to_string(entry->level) + "}";
         }
+        out += index != 0 && index == doc.getBodyStart() ? " ^" : "";
         if (auto* word = dynamic_cast<CDITWord*>(node->GetData())) {
             out += std::string(" ") + word->getWord();
         } else if (auto* page = dynamic_cast<CDITPageInfoRef*>(node->GetData())) {
@@ -121,6 +125,117 @@ TEST(EpubImporter, TellsItsProgressByChapterAndStopsWhenAsked) {
         EXPECT_EQ(stopAt == 99, read);
         EXPECT_EQ(read ? "0/3 1/3 2/3 " : "0/3 1/3 ", told);
         EXPECT_EQ(read ? "" : SImportContext::kCancelled, importer.getError());
+    }
+}
+
+// A book of two chapters, pictures and SVG pages, with a package of its own: manifest items
+// written "id=href[:media-type][>fallback]" ("nav" and "ncx" get their roles), a spine, and
+// optionally a guide's text reference, a navigation document's body and an NCX navMap.
+struct SSpineCase {
+    std::string manifest;
+    std::string spine;
+    const char* want;
+    const char* nav = "";
+    const char* ncx = "";
+    const char* guide = "";
+};
+
+std::string readSpineBook(const SSpineCase& test) {
+    const std::string xhtml = "<html xmlns='http://www.w3.org/1999/xhtml' "
+                              "xmlns:epub='http://www.idpf.org/2007/ops'><body>";
+    auto entries =
+        flitEpubEntries("T", {"<p id='a'>Alpha</p><p id='b'>Beta</p>", "<p>Gamma</p>"}, "", "", "");
+    const std::string jpeg = std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0<p>\xC3\xA9\x80\x9f", 19);
+    const std::string svg = "<svg xmlns='http://www.w3.org/2000/svg'>";
+    entries.insert(entries.end(),
+                   {{"OPS/p1.jpg", jpeg},
+                    {"OPS/p2.jpg", jpeg},
+                    {"OPS/s.svg", svg + "<image href='p1.jpg'/></svg>"},
+                    {"OPS/t.svg", svg + "<text>Caption</text></svg>"},
+                    {"OPS/cover.xhtml", xhtml + "<p>Cover</p></body></html>"},
+                    {"OPS/nav.xhtml", xhtml + test.nav + "</body></html>"},
+                    {"OPS/toc.ncx", std::string("<ncx><navMap>") + test.ncx + "</navMap></ncx>"}});
+    std::string manifest;
+    std::istringstream items(test.manifest);
+    for (std::string item; items >> item;) {
+        const std::size_t eq = item.find('='), colon = item.find(':'), arrow = item.find('>');
+        const std::string id = item.substr(0, eq);
+        manifest +=
+            "<item id='" + id + "' href='" + item.substr(eq + 1, colon - eq - 1) + "'" +
+            (colon < arrow ? " media-type='" + item.substr(colon + 1, arrow - colon - 1) + "'"
+                           : "") +
+            (arrow != std::string::npos ? " fallback='" + item.substr(arrow + 1) + "'" : "") +
+            (id == "nav" ? " properties='nav'" : "") +
+            (id == "ncx" ? " media-type='application/x-dtbncx+xml'" : "") + "/>";
+    }
+    std::string spine;
+    std::istringstream refs(test.spine);
+    for (std::string ref; refs >> ref;) {
+        spine += "<itemref idref='" + ref + "'/>";
+    }
+    entries.push_back(
+        {"OPS/book.opf", "<package xmlns:dc='http://purl.org/dc/elements/1.1/'><metadata>"
+                         "<dc:title>T</dc:title></metadata><manifest>" +
+                             manifest + "</manifest><spine toc='ncx'>" + spine + "</spine>" +
+                             (*test.guide ? "<guide><reference type='text' href='" +
+                                                std::string(test.guide) + "'/></guide>"
+                                          : "") +
+                             "</package>"});
+    const std::string bytes = flitZipBytes(entries);
+    CDocumentImporter importer;
+    std::unique_ptr<CDataManager> doc =
+        importer.importBytes(bytes.data(), bytes.size(), CDocumentImporter::eEpub, "", "");
+    return doc ? describe(*doc) : "! " + importer.getError().utf8_string();
+}
+
+// Spine items resolve as reading systems resolve them: a file once, at its first place; a
+// picture through its fallback chain, or not at all. The body starts as the book says, else
+// after its front matter; a navigation document that points nowhere gives way to toc.ncx.
+TEST(EpubImporter, ResolvesTheSpineAndFindsWhereTheBodyStarts) {
+    std::string fragments = "x2=c2.xhtml nav=nav.xhtml";
+    std::string thirteen;
+    for (int i = 1; i <= 13; ++i) {
+        fragments += " f" + std::to_string(i) + "=c1.xhtml#s" + std::to_string(i);
+        thirteen += " f" + std::to_string(i);
+    }
+    const std::string pictures = "x1=c1.xhtml x2=c2.xhtml nav=nav.xhtml ncx=toc.ncx "
+                                 "p1=p1.jpg:image/jpeg>p3 p3=p2.jpg:image/jpeg>x1 "
+                                 "p2=p2.jpg:image/jpeg>x2 q1=p1.jpg:image/jpeg>q2 "
+                                 "q2=p2.jpg:image/jpeg>q1 s=s.svg:image/svg+xml>x1 "
+                                 "t=t.svg:image/svg+xml j=p1.jpg:application/xhtml+xml "
+                                 "cover=cover.xhtml";
+    const char* const kFrontToc = "<nav epub:type='toc'><ol><li><a href='c1.xhtml'>Contents</a>"
+                                  "</li><li><a href='c2.xhtml'>Storm</a></li></ol></nav>";
+    const char* const kMissing = "<nav epub:type='toc'><ol><li><a href='gone.xhtml'>Gone</a></li>"
+                                 "<li><a href='lost.xhtml'>Lost</a></li><li><a href='c2.xhtml'>"
+                                 "Two</a></li></ol></nav>";
+    const SSpineCase cases[] = {
+        {fragments, thirteen + " x2", "T: p1 Alpha | {B/0} ^ Beta | p2 Gamma",
+         "<nav epub:type='toc'><ol><li><a href='c1.xhtml#b'>B</a></li></ol></nav>"},
+        {pictures, "p1 x1 p2 p1", "T: p1 Alpha | Beta | p2 Gamma"},
+        {pictures, "q1 x2 j", "T: p1 Gamma"},
+        {pictures, "s t", "T: p1 Alpha | Beta | p2 Caption"},
+        {pictures, "q1 p1", "T: p1 Alpha | Beta"},
+        {pictures, "q1 q2 j",
+         "! the spine names no content document to read: 3 items are pictures without a text "
+         "fallback, the first \"OPS/p1.jpg\"; the fallback chain of \"OPS/p1.jpg\" "
+         "loops"},
+        {"p=p1.jpg:image/jpeg", "p", "! *: \"OPS/p1.jpg\" is not text and has no text fallback"},
+        {pictures, "x1 x2", "T: p1 Alpha | Beta | ^ p2 Gamma",
+         "<nav epub:type='landmarks'><ol><li><a epub:type='bodymatter' href='c2.xhtml'>Go</a></li>"
+         "</ol></nav>",
+         "", "c1.xhtml"},
+        {pictures, "x1 x2", "T: p1 Alpha | ^ Beta | p2 Gamma", "", "", "c1.xhtml#b"},
+        {pictures, "x1 x2", "T: {Contents/0} p1 Alpha | Beta | {Storm/0} ^ p2 Gamma", kFrontToc},
+        {pictures, "cover x2", "T: p1 Cover | ^ p2 Gamma"},
+        {pictures, "x1 x2", "T: {One/0} p1 Alpha | Beta | {Two/0} p2 Gamma", kMissing,
+         "<navPoint><navLabel><text>One</text></navLabel><content src='c1.xhtml'/></navPoint>"
+         "<navPoint><navLabel><text>Two</text></navLabel><content src='c2.xhtml'/></navPoint>"},
+    };
+    for (const SSpineCase& test : cases) {
+        SCOPED_TRACE(test.want);
+        const std::string got = readSpineBook(test);
+        EXPECT_TRUE(wxString::FromUTF8(got).Matches(test.want)) << got;
     }
 }
 

@@ -104,6 +104,10 @@ public:
     // The last entry that begins at or before itemIndex: the part being read there; null before
     // the first entry.
     const SContentsEntry* getContentsEntryAt(size_t itemIndex) const;
+    // Where the body of a book begins, past its cover, title page and contents: the index in the
+    // item list of its first item; 0 (the beginning) when the document says nothing of it.
+    size_t getBodyStart() const { return bodyStart; }
+    void setBodyStart(size_t itemIndex) { bodyStart = itemIndex; }
 
     // --- Building the document ---
 
@@ -183,6 +187,7 @@ private:
     wxString title;
     std::string language;
     std::vector<SContentsEntry> contents;
+    size_t bodyStart = 0;
 
     // Guards linkFileData, linkFileNames and privateFolder: the host adds data on its thread
     // while the presentation thread writes files out.
