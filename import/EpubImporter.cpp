@@ -522,12 +522,16 @@ const SManifestItem* CEpubReader::contentOf(SManifestItem* item) {
     return content;
 }
 
-// XHTML and HTML are content documents (as is an item of no media type, as sloppy books give);
-// SVG is when it holds text; pictures and other media are not.
+// XHTML and HTML are content documents (as are EPUB 2's older OEB and DTBook documents, and an
+// item of no media type, as sloppy books give); SVG is when it holds text; pictures and other
+// media are not.
 bool CEpubReader::isContentDocument(const SManifestItem& item) {
-    if (item.mediaType.empty() || item.mediaType == kXhtmlMediaType ||
-        item.mediaType == kHtmlMediaType) {
-        return true;
+    static const char* const kTextTypes[] = {"", kXhtmlMediaType, kHtmlMediaType,
+                                             "text/x-oeb1-document", "application/x-dtbook+xml"};
+    for (const char* type : kTextTypes) {
+        if (item.mediaType == type) {
+            return true;
+        }
     }
     std::string bytes;
     std::string why;

@@ -52,6 +52,44 @@ const char kNav[] = "<li><a href='../OPS/c%31.xhtml'>First</a><ol><li><a href='c
 const char kEncryption[] = "<encryption><EncryptedData><CipherData><CipherReference URI='%s'/>"
                            "</CipherData></EncryptedData></encryption>";
 
+// Pictures and SVG pages beside the chapters, for packages of the tests' own.
+const std::vector<SZipEntry> kPictures = {
+    {"OPS/p.jpg", std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0<p>\xC3\xA9\x80\x9f", 19)},
+    {"OPS/s.svg", "<svg><image href='p.jpg'/></svg>"},
+    {"OPS/t.svg", "<svg><text>Caption</text></svg>"},
+    {"OPS/cover.xhtml", "<html><body><p>Cover</p></body></html>"}};
+
+// A package listing the chapters, nav, toc.ncx and pictures as these items
+// ("id:href:media-type:fallback"), with this spine and a guide's text reference.
+SZipEntry package(const std::string& spineIds, const std::string& guide = "") {
+    std::string items = "c1:c1.xhtml c2:c2.xhtml c3:c3.xhtml nav:nav.xhtml"
+                        " ncx:toc.ncx:application/x-dtbncx+xml p1:p.jpg:image/jpeg:p3"
+                        " p3:p.jpg:image/jpeg:c1 p2:p.jpg:image/jpeg:c2 q1:p.jpg:image/jpeg:q2"
+                        " q2:p.jpg:image/jpeg:q1 n:p.jpg:image/jpeg s:s.svg:image/svg+xml:c1"
+                        " t:t.svg:image/svg+xml cover:cover.xhtml j:p.jpg:application/xhtml+xml";
+    for (int i = 1; i <= 13; ++i) {
+        items += " f" + std::to_string(i) + ":c1.xhtml#s" + std::to_string(i);
+    }
+    std::string manifest, spine, id, href, type, fallback;
+    std::istringstream in(items), refs(spineIds);
+    for (std::string item; in >> item;) {
+        std::istringstream fields(item + ":::");
+        for (std::string* field : {&id, &href, &type, &fallback}) {
+            std::getline(fields, *field, ':');
+        }
+        manifest += "<item id='" + id + "' href='" + href + "' media-type='" + type +
+                    "' fallback='" + fallback + (id == "nav" ? "' properties='nav'/>" : "'/>");
+    }
+    for (std::string ref; refs >> ref;) {
+        spine += "<itemref idref='" + ref + "'/>";
+    }
+    return {"OPS/book.opf", "<package xmlns:dc='http://purl.org/dc/elements/1.1/'><metadata>"
+                            "<dc:title>Harbour</dc:title></metadata><manifest>" +
+                                manifest + "</manifest><spine>" + spine +
+                                "</spine><guide><reference type='text' href='" + guide +
+                                "'/></guide></package>"};
+}
+
 } // namespace
 
 TEST(EpubImporter, ReadsTheSpineInOrderWithPagesAndContentsAndRefusesBadBooks) {
@@ -85,10 +123,35 @@ TEST(EpubImporter, ReadsTheSpineInOrderWithPagesAndContentsAndRefusesBadBooks) {
         {"c1 c2", {"OPS/c2.xhtml", "", eZipDropped}, "! *\"OPS/c2.xhtml\" that the spine names*"},
         {"c1", {"OPS/c1.xhtml", std::string(4 << 20, ' ')}, "! *zip bomb: \"OPS/c1.xhtml\"*200*"},
         {"c1", {"META-INF/encryption.xml", locked}, "! *encrypted (DRM)*\"OPS/c1.xhtml\"*"},
+        // A file once, at its first place; a picture through its fallback chain, or not at all.
+        {"", package("f1 f2 f3 f4 f5 f6 f7 f8 f9 f10 f11 f12 f13 c2"),
+         "Harbour: {First/0} p1 One | Alpha beta | p2 Gamma | {Deep/1} Delta", kNav},
+        {"", package("p1 c1 p2 p1"), "Harbour: p1 One | Alpha beta | p2 Gamma | Delta"},
+        {"", package("q1 n c3 j"), "Harbour: p1 Ep"},
+        {"", package("s t"), "Harbour: p1 One | Alpha beta | p2 Caption"},
+        {"", package("q1 q2 j n"),
+         "! the spine names no content document to read: 4 items are "
+         "pictures without a text fallback, the first \"OPS/p.jpg\"; the "
+         "fallback chain of * loops"},
+        {"", package("n"), "! *: \"OPS/p.jpg\" is not text and has no text fallback"},
+        // The body starts at the landmark, the guide's text, else past the front matter; a nav
+        // that points mostly nowhere gives way to toc.ncx.
+        {"", package("c1 c2", "c1.xhtml"), "Harbour: p1 One | Alpha beta | ^ p2 Gamma | Delta",
+         "</ol></nav><nav epub:type='landmarks'><ol><li><a epub:type='bodymatter' "
+         "href='c2.xhtml'>Go</a></li>"},
+        {"", package("c1 c2", "c2.xhtml#s"), "Harbour: p1 One | Alpha beta | p2 Gamma | ^ Delta"},
+        {"c1 c2", none, "Harbour: {Contents/0} p1 One | Alpha beta | {Storm/0} ^ p2 Gamma | Delta",
+         "<li><a href='c1.xhtml'>Contents</a></li><li><a href='c2.xhtml'>Storm</a></li>"},
+        {"", package("cover c3"), "Harbour: p1 Cover | ^ p2 Ep"},
+        {"c1 c2", none, "Harbour: {Part one/0} p1 One | Alpha beta | p2 Gamma | {Later/1} Delta",
+         "<li><a href='gone.xhtml'>Gone</a></li><li><a href='lost.xhtml'>Lost</a></li><li><a "
+         "href='c2.xhtml'>Two</a></li>",
+         kNcx},
     };
     for (const SCase& test : cases) {
         SCOPED_TRACE(test.want);
         auto entries = flitEpubEntries("Harbour", chapters, test.spine, test.nav, test.ncx);
+        entries.insert(entries.end(), kPictures.begin(), kPictures.end());
         entries.push_back(test.change);
         const std::string& damage = test.change.name;
         std::string bytes = damage == "text" ? "plain words" : flitZipBytes(entries);
@@ -125,117 +188,6 @@ TEST(EpubImporter, TellsItsProgressByChapterAndStopsWhenAsked) {
         EXPECT_EQ(stopAt == 99, read);
         EXPECT_EQ(read ? "0/3 1/3 2/3 " : "0/3 1/3 ", told);
         EXPECT_EQ(read ? "" : SImportContext::kCancelled, importer.getError());
-    }
-}
-
-// A book of two chapters, pictures and SVG pages, with a package of its own: manifest items
-// written "id=href[:media-type][>fallback]" ("nav" and "ncx" get their roles), a spine, and
-// optionally a guide's text reference, a navigation document's body and an NCX navMap.
-struct SSpineCase {
-    std::string manifest;
-    std::string spine;
-    const char* want;
-    const char* nav = "";
-    const char* ncx = "";
-    const char* guide = "";
-};
-
-std::string readSpineBook(const SSpineCase& test) {
-    const std::string xhtml = "<html xmlns='http://www.w3.org/1999/xhtml' "
-                              "xmlns:epub='http://www.idpf.org/2007/ops'><body>";
-    auto entries =
-        flitEpubEntries("T", {"<p id='a'>Alpha</p><p id='b'>Beta</p>", "<p>Gamma</p>"}, "", "", "");
-    const std::string jpeg = std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0<p>\xC3\xA9\x80\x9f", 19);
-    const std::string svg = "<svg xmlns='http://www.w3.org/2000/svg'>";
-    entries.insert(entries.end(),
-                   {{"OPS/p1.jpg", jpeg},
-                    {"OPS/p2.jpg", jpeg},
-                    {"OPS/s.svg", svg + "<image href='p1.jpg'/></svg>"},
-                    {"OPS/t.svg", svg + "<text>Caption</text></svg>"},
-                    {"OPS/cover.xhtml", xhtml + "<p>Cover</p></body></html>"},
-                    {"OPS/nav.xhtml", xhtml + test.nav + "</body></html>"},
-                    {"OPS/toc.ncx", std::string("<ncx><navMap>") + test.ncx + "</navMap></ncx>"}});
-    std::string manifest;
-    std::istringstream items(test.manifest);
-    for (std::string item; items >> item;) {
-        const std::size_t eq = item.find('='), colon = item.find(':'), arrow = item.find('>');
-        const std::string id = item.substr(0, eq);
-        manifest +=
-            "<item id='" + id + "' href='" + item.substr(eq + 1, colon - eq - 1) + "'" +
-            (colon < arrow ? " media-type='" + item.substr(colon + 1, arrow - colon - 1) + "'"
-                           : "") +
-            (arrow != std::string::npos ? " fallback='" + item.substr(arrow + 1) + "'" : "") +
-            (id == "nav" ? " properties='nav'" : "") +
-            (id == "ncx" ? " media-type='application/x-dtbncx+xml'" : "") + "/>";
-    }
-    std::string spine;
-    std::istringstream refs(test.spine);
-    for (std::string ref; refs >> ref;) {
-        spine += "<itemref idref='" + ref + "'/>";
-    }
-    entries.push_back(
-        {"OPS/book.opf", "<package xmlns:dc='http://purl.org/dc/elements/1.1/'><metadata>"
-                         "<dc:title>T</dc:title></metadata><manifest>" +
-                             manifest + "</manifest><spine toc='ncx'>" + spine + "</spine>" +
-                             (*test.guide ? "<guide><reference type='text' href='" +
-                                                std::string(test.guide) + "'/></guide>"
-                                          : "") +
-                             "</package>"});
-    const std::string bytes = flitZipBytes(entries);
-    CDocumentImporter importer;
-    std::unique_ptr<CDataManager> doc =
-        importer.importBytes(bytes.data(), bytes.size(), CDocumentImporter::eEpub, "", "");
-    return doc ? describe(*doc) : "! " + importer.getError().utf8_string();
-}
-
-// Spine items resolve as reading systems resolve them: a file once, at its first place; a
-// picture through its fallback chain, or not at all. The body starts as the book says, else
-// after its front matter; a navigation document that points nowhere gives way to toc.ncx.
-TEST(EpubImporter, ResolvesTheSpineAndFindsWhereTheBodyStarts) {
-    std::string fragments = "x2=c2.xhtml nav=nav.xhtml";
-    std::string thirteen;
-    for (int i = 1; i <= 13; ++i) {
-        fragments += " f" + std::to_string(i) + "=c1.xhtml#s" + std::to_string(i);
-        thirteen += " f" + std::to_string(i);
-    }
-    const std::string pictures = "x1=c1.xhtml x2=c2.xhtml nav=nav.xhtml ncx=toc.ncx "
-                                 "p1=p1.jpg:image/jpeg>p3 p3=p2.jpg:image/jpeg>x1 "
-                                 "p2=p2.jpg:image/jpeg>x2 q1=p1.jpg:image/jpeg>q2 "
-                                 "q2=p2.jpg:image/jpeg>q1 s=s.svg:image/svg+xml>x1 "
-                                 "t=t.svg:image/svg+xml j=p1.jpg:application/xhtml+xml "
-                                 "cover=cover.xhtml";
-    const char* const kFrontToc = "<nav epub:type='toc'><ol><li><a href='c1.xhtml'>Contents</a>"
-                                  "</li><li><a href='c2.xhtml'>Storm</a></li></ol></nav>";
-    const char* const kMissing = "<nav epub:type='toc'><ol><li><a href='gone.xhtml'>Gone</a></li>"
-                                 "<li><a href='lost.xhtml'>Lost</a></li><li><a href='c2.xhtml'>"
-                                 "Two</a></li></ol></nav>";
-    const SSpineCase cases[] = {
-        {fragments, thirteen + " x2", "T: p1 Alpha | {B/0} ^ Beta | p2 Gamma",
-         "<nav epub:type='toc'><ol><li><a href='c1.xhtml#b'>B</a></li></ol></nav>"},
-        {pictures, "p1 x1 p2 p1", "T: p1 Alpha | Beta | p2 Gamma"},
-        {pictures, "q1 x2 j", "T: p1 Gamma"},
-        {pictures, "s t", "T: p1 Alpha | Beta | p2 Caption"},
-        {pictures, "q1 p1", "T: p1 Alpha | Beta"},
-        {pictures, "q1 q2 j",
-         "! the spine names no content document to read: 3 items are pictures without a text "
-         "fallback, the first \"OPS/p1.jpg\"; the fallback chain of \"OPS/p1.jpg\" "
-         "loops"},
-        {"p=p1.jpg:image/jpeg", "p", "! *: \"OPS/p1.jpg\" is not text and has no text fallback"},
-        {pictures, "x1 x2", "T: p1 Alpha | Beta | ^ p2 Gamma",
-         "<nav epub:type='landmarks'><ol><li><a epub:type='bodymatter' href='c2.xhtml'>Go</a></li>"
-         "</ol></nav>",
-         "", "c1.xhtml"},
-        {pictures, "x1 x2", "T: p1 Alpha | ^ Beta | p2 Gamma", "", "", "c1.xhtml#b"},
-        {pictures, "x1 x2", "T: {Contents/0} p1 Alpha | Beta | {Storm/0} ^ p2 Gamma", kFrontToc},
-        {pictures, "cover x2", "T: p1 Cover | ^ p2 Gamma"},
-        {pictures, "x1 x2", "T: {One/0} p1 Alpha | Beta | {Two/0} p2 Gamma", kMissing,
-         "<navPoint><navLabel><text>One</text></navLabel><content src='c1.xhtml'/></navPoint>"
-         "<navPoint><navLabel><text>Two</text></navLabel><content src='c2.xhtml'/></navPoint>"},
-    };
-    for (const SSpineCase& test : cases) {
-        SCOPED_TRACE(test.want);
-        const std::string got = readSpineBook(test);
-        EXPECT_TRUE(wxString::FromUTF8(got).Matches(test.want)) << got;
     }
 }
 

@@ -99,13 +99,10 @@ TEST_F(LibraryTest, ReopeningResumesWhereReadingStopped) {
 // A book opens the first time at the start of its body, past its contents; opened again, where
 // its reading stopped.
 TEST_F(LibraryTest, ABookOpensFirstAtItsBodyThenWhereItWasLeft) {
-    document = write(
-        "tide.epub",
-        flitZipBytes(flitEpubEntries(
-            "Tide", {"<p>Contents list</p>", "<p>Gulls wait here. The wind turns.</p>"}, "c1 c2",
-            "<li><a href='c1.xhtml'>Contents</a></li><li><a href='c2.xhtml'>Gulls</a>"
-            "</li>")));
-    for (const char* const shown : {"Word 3 of 8", "Word 6 of 8"}) {
+    document = write("tide.epub", flitZipBytes(flitEpubEntries(
+                                      "Tide", {"<p>Contents</p>", "<p>Gulls wait. Wind turns.</p>"},
+                                      "c1 c2", "<li><a href='c2.xhtml'>Gulls</a></li>")));
+    for (const char* const shown : {"Word 2 of 5", "Word 4 of 5"}) {
         open();
         EXPECT_EQ(shown, frame->getStatusText(kWordsField));
         frame->moveBySentence(1);
