@@ -10,6 +10,7 @@
 #include <libxml/tree.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstring>
 #include <map>
@@ -28,6 +29,8 @@ const char kContainerPath[] = "META-INF/container.xml";
 const char kEncryptionPath[] = "META-INF/encryption.xml";
 const char kNcxMediaType[] = "application/x-dtbncx+xml";
 const char kHtmlMediaType[] = "text/html";
+const char kXhtmlMediaType[] = "application/xhtml+xml";
+const char kSvgMediaType[] = "image/svg+xml";
 // A page marker of this kind is shown to the reader.
 constexpr unsigned int kShownPage = 0;
 
@@ -116,17 +119,98 @@ bool hasToken(const std::string& list, const char* token) {
     return spaced.find(" " + std::string(token) + " ") != std::string::npos;
 }
 
-// The first navigation element at or below node, depth first, that holds the table of contents.
-const xmlNode* findContentsNav(const xmlNode* node) {
+// The first navigation element at or below node, depth first, whose epub:type holds type
+// ("toc" for the table of contents, "landmarks").
+const xmlNode* findNav(const xmlNode* node, const char* type) {
     for (; node != nullptr; node = node->next) {
-        if (isElement(node, "nav") && hasToken(attribute(node, "epub:type"), "toc")) {
+        if (isElement(node, "nav") && hasToken(attribute(node, "epub:type"), type)) {
             return node;
         }
-        if (const xmlNode* found = findContentsNav(node->children)) {
+        if (const xmlNode* found = findNav(node->children, type)) {
             return found;
         }
     }
     return nullptr;
+}
+
+// The first link at or below node, depth first, whose epub:type holds type.
+const xmlNode* findLink(const xmlNode* node, const char* type) {
+    for (; node != nullptr; node = node->next) {
+        if (isElement(node, "a") && hasToken(attribute(node, "epub:type"), type)) {
+            return node;
+        }
+        if (const xmlNode* found = findLink(node->children, type)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+// Whether an SVG document holds text to read (a text element with words), rather than being a
+// drawing or a page picture in an SVG frame.
+bool holdsText(const xmlNode* node) {
+    for (; node != nullptr; node = node->next) {
+        if ((isElement(node, "text") && !elementText(node).empty()) || holdsText(node->children)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether bytes begin as a picture file does (JPEG, PNG, GIF, WebP), whatever the manifest says
+// they are: such bytes are never read as text.
+bool startsAsPicture(const std::string& bytes) {
+    const char* const kSignatures[] = {"\xFF\xD8\xFF", "\x89PNG", "GIF8"};
+    for (const char* signature : kSignatures) {
+        if (bytes.compare(0, std::strlen(signature), signature) == 0) {
+            return true;
+        }
+    }
+    return bytes.size() >= 12 && bytes.compare(0, 4, "RIFF") == 0 &&
+           bytes.compare(8, 4, "WEBP") == 0;
+}
+
+// Letters of text, lowercased, each run of anything else one space, trimmed.
+std::string lettersOf(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        if (std::isalpha(static_cast<unsigned char>(c))) {
+            out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        } else if (!out.empty() && out.back() != ' ') {
+            out += ' ';
+        }
+    }
+    if (!out.empty() && out.back() == ' ') {
+        out.pop_back();
+    }
+    return out;
+}
+
+// Whether a table of contents entry's title, or a file's name, says it is front matter: the
+// cover, a title page, the contents, copyright, a dedication or an epigraph. Titles are matched
+// whole (English ones only); names by their letters' start ("titlepage.xhtml", "toc.html",
+// "cover01.xhtml", "fm2.xhtml").
+bool isFrontMatterTitle(const std::string& title) {
+    static const char* const kTitles[] = {
+        "cover",   "front cover",       "title",     "title page",     "half title", "contents",
+        "toc",     "table of contents", "copyright", "copyright page", "dedication", "epigraph",
+        "imprint", "front matter"};
+    const std::string words = lettersOf(title);
+    return std::any_of(std::begin(kTitles), std::end(kTitles),
+                       [&words](const char* known) { return words == known; });
+}
+
+bool isFrontMatterFile(const std::string& path) {
+    static const char* const kStarts[] = {"cover",    "title",     "halftitle",  "toc",
+                                          "contents", "copyright", "dedication", "epigraph",
+                                          "front",    "imprint",   "nav"};
+    std::string name = path.substr(path.rfind('/') + 1);
+    name = lettersOf(name.substr(0, name.rfind('.')));
+    name.erase(std::remove(name.begin(), name.end(), ' '), name.end());
+    return name == "fm" ||
+           std::any_of(std::begin(kStarts), std::end(kStarts), [&name](const char* start) {
+               return name.compare(0, std::strlen(start), start) == 0;
+           });
 }
 
 // The first element of that local name at or below node, depth first.
@@ -210,6 +294,12 @@ struct SManifestItem {
     std::string path;
     std::string mediaType;
     std::string properties;
+    // The id of the item to read in its place when this one is not a content document.
+    std::string fallback;
+    // Set once the item's fallback chain has been followed: the content document it leads to
+    // (itself when it is one; null when the chain finds none).
+    bool resolved = false;
+    const SManifestItem* content = nullptr;
 };
 
 // A table of contents entry before it is placed in the document.
@@ -230,11 +320,18 @@ public:
 private:
     bool readEntry(const std::string& name, std::string* bytes);
     bool readPackage();
+    bool resolveSpine();
+    const SManifestItem* contentOf(SManifestItem* item);
+    bool isContentDocument(const SManifestItem& item);
     bool checkEncryption();
     bool readChapters();
+    bool refuseUnread();
     void readContents();
-    bool readNav(const std::string& path, std::vector<SContentsTarget>* targets);
-    bool readNcx(const std::string& path, std::vector<SContentsTarget>* targets);
+    bool placeOf(const STarget& target, std::size_t* itemIndex) const;
+    std::size_t resolvingCount(const std::vector<SContentsTarget>& targets) const;
+    void findBodyStart(const std::vector<std::pair<std::size_t, const SContentsTarget*>>& placed);
+    void readNav(const std::string& path, std::vector<SContentsTarget>* targets);
+    void readNcx(const std::string& path, std::vector<SContentsTarget>* targets);
     void addNavList(const xmlNode* list, int level, const std::string& folder,
                     std::vector<SContentsTarget>* targets);
     void addNavPoints(const xmlNode* parent, int level, const std::string& folder,
@@ -253,6 +350,19 @@ private:
     std::map<std::string, SManifestItem> manifest;
     // The spine's idrefs in order, with whether each is read as text.
     std::vector<std::pair<std::string, bool>> spine;
+    // For each spine item, the content document read at its place: null when it adds nothing
+    // (not linear, the navigation document, a file read at an earlier place, or a picture
+    // without a text fallback).
+    std::vector<const SManifestItem*> reading;
+    // The spine items left unread for having no content document: how many, the first of them,
+    // whether all are pictures, and the first whose fallback chain loops.
+    std::size_t unreadCount = 0;
+    std::string firstUnread;
+    bool unreadArePictures = true;
+    std::string looping;
+    // Where the body begins, as the navigation document's landmarks and EPUB 2's guide say.
+    STarget bodyMatter;
+    STarget guideText;
     std::string ncxId;
     std::unique_ptr<CDataManager> document;
     // Where each chapter read begins in the item list, and where its anchors are.
@@ -267,7 +377,8 @@ bool CEpubReader::readEntry(const std::string& name, std::string* bytes) {
 
 std::unique_ptr<CDataManager> CEpubReader::read(wxString* message) {
     document = std::make_unique<CDataManager>();
-    const bool ok = zip.open(&error) && readPackage() && checkEncryption() && readChapters();
+    const bool ok =
+        zip.open(&error) && readPackage() && resolveSpine() && checkEncryption() && readChapters();
     if (!ok) {
         *message = error;
         return nullptr;
@@ -322,10 +433,20 @@ bool CEpubReader::readPackage() {
     for (const xmlNode* item = manifestElement != nullptr ? manifestElement->children : nullptr;
          item != nullptr; item = item->next) {
         if (isElement(item, "item")) {
-            manifest.emplace(attribute(item, "id"),
-                             SManifestItem{resolve(folder, attribute(item, "href")).path,
-                                           attribute(item, "media-type"),
-                                           attribute(item, "properties")});
+            // A fragment ("chapter.xhtml#part2") names the file all the same.
+            SManifestItem entry;
+            entry.path = resolve(folder, attribute(item, "href")).path;
+            entry.mediaType = attribute(item, "media-type");
+            entry.properties = attribute(item, "properties");
+            entry.fallback = attribute(item, "fallback");
+            manifest.emplace(attribute(item, "id"), std::move(entry));
+        }
+    }
+    const xmlNode* guide = findElement(root, "guide");
+    for (const xmlNode* ref = guide != nullptr ? guide->children : nullptr;
+         ref != nullptr && guideText.path.empty(); ref = ref->next) {
+        if (isElement(ref, "reference") && lettersOf(attribute(ref, "type")) == "text") {
+            guideText = resolve(folder, attribute(ref, "href"));
         }
     }
     const xmlNode* spineElement = findElement(root, "spine");
@@ -343,14 +464,93 @@ bool CEpubReader::readPackage() {
     return true;
 }
 
+// Decides what each spine item reads, as reading systems do: a file once, at its first place in
+// the spine; an item that is not a content document, the one its fallback chain leads to.
+bool CEpubReader::resolveSpine() {
+    std::set<std::string> placed;
+    reading.reserve(spine.size());
+    for (const auto& [id, linear] : spine) {
+        const auto found = manifest.find(id);
+        if (found == manifest.end()) {
+            return fail("the spine names " + quoted(id) + ", which the manifest does not list");
+        }
+        SManifestItem& item = found->second;
+        const SManifestItem* content = nullptr;
+        if (linear && !hasToken(item.properties, "nav")) {
+            content = contentOf(&item);
+            if (content == nullptr) {
+                firstUnread = unreadCount++ == 0 ? item.path : firstUnread;
+                unreadArePictures =
+                    unreadArePictures && item.mediaType.compare(0, 6, "image/") == 0;
+            } else if (hasToken(content->properties, "nav") ||
+                       !placed.insert(content->path).second) {
+                content = nullptr;
+            }
+        }
+        reading.push_back(content);
+    }
+    return true;
+}
+
+// The content document an item's fallback chain leads to; null when it finds none or loops.
+// Each item's answer is kept, so that the chains cost no more than the manifest's length.
+const SManifestItem* CEpubReader::contentOf(SManifestItem* item) {
+    std::vector<SManifestItem*> chain;
+    std::set<const SManifestItem*> seen;
+    const SManifestItem* content = nullptr;
+    for (SManifestItem* at = item; at != nullptr;) {
+        if (at->resolved) {
+            content = at->content;
+            break;
+        }
+        if (!seen.insert(at).second) {
+            looping = looping.empty() ? item->path : looping;
+            break;
+        }
+        chain.push_back(at);
+        if (isContentDocument(*at)) {
+            content = at;
+            break;
+        }
+        const auto next = at->fallback.empty() ? manifest.end() : manifest.find(at->fallback);
+        at = next == manifest.end() ? nullptr : &next->second;
+    }
+    for (SManifestItem* link : chain) {
+        link->resolved = true;
+        link->content = content;
+    }
+    return content;
+}
+
+// XHTML and HTML are content documents (as are EPUB 2's older OEB and DTBook documents, and an
+// item of no media type, as sloppy books give); SVG is when it holds text; pictures and other
+// media are not.
+bool CEpubReader::isContentDocument(const SManifestItem& item) {
+    static const char* const kTextTypes[] = {"", kXhtmlMediaType, kHtmlMediaType,
+                                             "text/x-oeb1-document", "application/x-dtbook+xml"};
+    for (const char* type : kTextTypes) {
+        if (item.mediaType == type) {
+            return true;
+        }
+    }
+    std::string bytes;
+    std::string why;
+    wxString unread;
+    if (item.mediaType != kSvgMediaType || !zip.contains(item.path) ||
+        !zip.read(item.path, &bytes, &unread)) {
+        return false;
+    }
+    const CXmlDoc doc = parseXml(bytes, false, &why);
+    return doc && holdsText(xmlDocGetRootElement(doc.get()));
+}
+
 // A book that encrypts its content documents (rather than only obfuscating its fonts) can only
 // be read by the program its seller allows.
 bool CEpubReader::checkEncryption() {
     std::set<std::string> content;
-    for (const auto& [id, linear] : spine) {
-        const auto found = manifest.find(id);
-        if (found != manifest.end()) {
-            content.insert(found->second.path);
+    for (const SManifestItem* item : reading) {
+        if (item != nullptr) {
+            content.insert(item->path);
         }
     }
     std::vector<std::string> encrypted;
@@ -384,24 +584,24 @@ bool CEpubReader::readChapters() {
     unsigned int chapter = 0;
     std::string bytes;
     std::size_t done = 0;
-    for (const auto& [id, linear] : spine) {
+    for (const SManifestItem* content : reading) {
         if (!context.readOn(done++, spine.size())) {
             return fail(SImportContext::kCancelled);
         }
-        const auto found = manifest.find(id);
-        if (found == manifest.end()) {
-            return fail("the spine names " + quoted(id) + ", which the manifest does not list");
-        }
-        const SManifestItem& item = found->second;
-        if (!linear || hasToken(item.properties, "nav")) {
+        if (content == nullptr) {
             continue;
         }
+        const SManifestItem& item = *content;
         if (!zip.contains(item.path)) {
             return fail("the content document " + quoted(item.path) +
                         " that the spine names is missing");
         }
         if (!readEntry(item.path, &bytes)) {
             return false;
+        }
+        if (startsAsPicture(bytes)) {
+            firstUnread = unreadCount++ == 0 ? item.path : firstUnread;
+            continue;
         }
         // A chapter starts on a line of its own.
         const wxCDataInfoListNode* last = document->getLastNode();
@@ -425,7 +625,7 @@ bool CEpubReader::readChapters() {
         chapterAnchors.emplace(item.path, builder.getAnchors());
     }
     if (chapter == 0) {
-        return fail("the spine names no content document to read");
+        return refuseUnread();
     }
     // A book of pictures alone would open on nothing to flash.
     for (const wxCDataInfoListNode* node = document->getFirstNode(); node != nullptr;
@@ -435,6 +635,24 @@ bool CEpubReader::readChapters() {
         }
     }
     return fail("the book has no text to read: its chapters hold no words");
+}
+
+// A book whose spine leads to no content document: the message says why, naming a file.
+bool CEpubReader::refuseUnread() {
+    const wxString what = "the spine names no content document to read";
+    if (unreadCount == 0) {
+        return fail(what);
+    }
+    const wxString kind = unreadArePictures ? "pictures" : "pictures or other media";
+    wxString message =
+        unreadCount == 1
+            ? what + ": " + quoted(firstUnread) + " is not text and has no text fallback"
+            : wxString::Format("%s: %zu items are %s without a text fallback, the first %s", what,
+                               unreadCount, kind, quoted(firstUnread));
+    if (!looping.empty()) {
+        message += "; the fallback chain of " + quoted(looping) + " loops";
+    }
+    return fail(message);
 }
 
 void CEpubReader::addNavList(const xmlNode* list, int level, const std::string& folder,
@@ -470,42 +688,74 @@ void CEpubReader::addNavPoints(const xmlNode* parent, int level, const std::stri
     }
 }
 
-bool CEpubReader::readNav(const std::string& path, std::vector<SContentsTarget>* targets) {
+// The table of contents of the navigation document, and the body's start among its landmarks.
+void CEpubReader::readNav(const std::string& path, std::vector<SContentsTarget>* targets) {
     std::string bytes;
     std::string why;
     wxString unread;
     if (!zip.read(path, &bytes, &unread)) {
-        return false;
+        return;
     }
     CXmlDoc doc = parseXml(bytes, false, &why);
     if (!doc) {
         doc = parseXml(bytes, true, &why);
     }
-    const xmlNode* nav = doc ? findContentsNav(xmlDocGetRootElement(doc.get())) : nullptr;
+    const xmlNode* root = doc ? xmlDocGetRootElement(doc.get()) : nullptr;
+    const xmlNode* nav = root != nullptr ? findNav(root, "toc") : nullptr;
     const xmlNode* list = nav != nullptr ? findElement(nav->children, "ol") : nullptr;
     if (list != nullptr) {
         addNavList(list, 0, folderOf(path), targets);
     }
-    return !targets->empty();
+    const xmlNode* landmarks = root != nullptr ? findNav(root, "landmarks") : nullptr;
+    const xmlNode* body =
+        landmarks != nullptr ? findLink(landmarks->children, "bodymatter") : nullptr;
+    if (body != nullptr) {
+        bodyMatter = resolve(folderOf(path), attribute(body, "href"));
+    }
 }
 
-bool CEpubReader::readNcx(const std::string& path, std::vector<SContentsTarget>* targets) {
+void CEpubReader::readNcx(const std::string& path, std::vector<SContentsTarget>* targets) {
     std::string bytes;
     std::string why;
     wxString unread;
     if (!zip.read(path, &bytes, &unread)) {
-        return false;
+        return;
     }
     const CXmlDoc doc = parseXml(bytes, false, &why);
     const xmlNode* map = doc ? findElement(xmlDocGetRootElement(doc.get()), "navMap") : nullptr;
     if (map != nullptr) {
         addNavPoints(map, 0, folderOf(path), targets);
     }
-    return !targets->empty();
+}
+
+// The item where a reference inside the book begins: the element of its fragment, else its
+// file's start. False for a file not read.
+bool CEpubReader::placeOf(const STarget& target, std::size_t* itemIndex) const {
+    const auto start = chapterStarts.find(target.path);
+    if (start == chapterStarts.end()) {
+        return false;
+    }
+    *itemIndex = start->second;
+    const auto anchors = chapterAnchors.find(target.path);
+    if (!target.fragment.empty() && anchors != chapterAnchors.end()) {
+        const auto anchor = anchors->second.find(target.fragment);
+        *itemIndex = anchor != anchors->second.end() ? anchor->second : *itemIndex;
+    }
+    return true;
+}
+
+std::size_t CEpubReader::resolvingCount(const std::vector<SContentsTarget>& targets) const {
+    std::size_t count = 0;
+    for (const SContentsTarget& entry : targets) {
+        count += chapterStarts.count(entry.target.path);
+    }
+    return count;
 }
 
 // The table of contents is a help, not the book: one that cannot be read leaves the book
-// without it, and entries pointing at what was not read are left out.
+// without it, and entries pointing at what was not read are left out. The navigation document's
+// is taken unless most of its entries point at nothing and toc.ncx has more that point at
+// something (a navigation document left behind when the book's files were renamed).
 void CEpubReader::readContents() {
     std::string navPath;
     std::string ncxPath;
@@ -518,28 +768,58 @@ void CEpubReader::readContents() {
         }
     }
     std::vector<SContentsTarget> targets;
-    if (navPath.empty() || !readNav(navPath, &targets)) {
-        targets.clear();
-        if (!ncxPath.empty()) {
-            readNcx(ncxPath, &targets);
+    if (!navPath.empty()) {
+        readNav(navPath, &targets);
+    }
+    const std::size_t resolving = resolvingCount(targets);
+    if (!ncxPath.empty() && (targets.empty() || resolving * 2 < targets.size())) {
+        std::vector<SContentsTarget> ncx;
+        readNcx(ncxPath, &ncx);
+        if (targets.empty() || resolvingCount(ncx) > resolving) {
+            targets = std::move(ncx);
         }
     }
-    std::vector<CDataManager::SContentsEntry> entries;
+    // The entries placed, in reading order.
+    std::vector<std::pair<std::size_t, const SContentsTarget*>> placed;
     for (const SContentsTarget& entry : targets) {
-        const auto start = chapterStarts.find(entry.target.path);
-        if (start == chapterStarts.end()) {
-            continue;
+        std::size_t itemIndex = 0;
+        if (placeOf(entry.target, &itemIndex)) {
+            placed.emplace_back(itemIndex, &entry);
         }
-        const auto& anchors = chapterAnchors[entry.target.path];
-        const auto anchor = anchors.find(entry.target.fragment);
-        entries.push_back(
-            CDataManager::SContentsEntry{wxString::FromUTF8(entry.title), entry.level,
-                                         anchor != anchors.end() ? anchor->second : start->second});
     }
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const auto& a, const auto& b) { return a.itemIndex < b.itemIndex; });
-    for (const auto& entry : entries) {
-        document->addContentsEntry(entry.title, entry.level, entry.itemIndex);
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [itemIndex, entry] : placed) {
+        document->addContentsEntry(wxString::FromUTF8(entry->title), entry->level, itemIndex);
+    }
+    findBodyStart(placed);
+}
+
+// Where the book's body begins: the landmarks' bodymatter, else the guide's text, else the first
+// chapter after the front matter, which is the first contents entry (in reading order) whose
+// title or file is not the cover, a title page, the contents, copyright, a dedication or an
+// epigraph; in a book without contents, the first file read whose name is none of these.
+void CEpubReader::findBodyStart(
+    const std::vector<std::pair<std::size_t, const SContentsTarget*>>& placed) {
+    std::size_t itemIndex = 0;
+    if (placeOf(bodyMatter, &itemIndex) || placeOf(guideText, &itemIndex)) {
+        document->setBodyStart(itemIndex);
+        return;
+    }
+    for (const auto& [at, entry] : placed) {
+        if (!isFrontMatterTitle(entry->title) && !isFrontMatterFile(entry->target.path)) {
+            document->setBodyStart(at);
+            return;
+        }
+    }
+    if (placed.empty()) {
+        for (const SManifestItem* item : reading) {
+            if (item != nullptr && chapterStarts.count(item->path) != 0 &&
+                !isFrontMatterFile(item->path)) {
+                document->setBodyStart(chapterStarts.at(item->path));
+                return;
+            }
+        }
     }
 }
 

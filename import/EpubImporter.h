@@ -6,11 +6,16 @@
 
 // Reads an EPUB 2 or 3 book: the package document that META-INF/container.xml names, then the
 // content documents of its spine in reading order, each through the HTML text builder and each
-// opened by a shown page marker numbered 1, 2, 3... in the order the chapters are read. Spine
-// items marked linear="no" and the navigation document are not read as text. The title comes
-// from the package's metadata; the table of contents from the navigation document or, failing
-// that, from toc.ncx, each entry pointing at the item where its chapter or anchor begins.
-// Encrypted books, zip bombs and books whose spine names a missing file are refused.
+// opened by a shown page marker numbered 1, 2, 3... in the order the chapters are read. Each
+// file is read once, at its first place in the spine (a manifest href's fragment names its
+// file); an item that is not a content document (a picture) is read through its manifest
+// fallback chain, or skipped, and never parsed as text. Spine items marked linear="no" and the
+// navigation document are not read as text. The title comes from the package's metadata; the
+// table of contents from the navigation document or, when it yields nothing or mostly points at
+// nothing, from toc.ncx, each entry pointing at the item where its chapter or anchor begins.
+// The body's start (landmarks, guide, else the first chapter after the front matter) goes to
+// the document. Encrypted books, zip bombs, books whose spine names a missing file and books
+// whose spine leads to no text are refused.
 class CEpubImporter : public CFormatImporter {
 public:
     // Its entry in the table of formats: "epub", *.epub, and a zip that starts with an EPUB's

@@ -165,6 +165,17 @@ void CReaderFrame::rememberOpened(const std::string& hash) {
         library->opened(opener->getSource().getCurrent().path, hash,
                         opener->getSource().shownName(*document), navigator->getWordCount());
     wxCDataInfoListNode* word = resumeAt == 0 ? nullptr : navigator->itemOfWord(resumeAt);
+    // Nothing remembered: a book opens at the start of its body (past its cover, title page and
+    // contents) when it says where that is; Home still goes to the very beginning.
+    if (resumeAt == 0 && document->getBodyStart() != 0) {
+        word = document->getFirstNode();
+        for (size_t index = 0; word != nullptr && index < document->getBodyStart(); ++index) {
+            word = word->GetNext();
+        }
+        while (word != nullptr && word->GetData()->getDataInfoType() != eDITWord) {
+            word = word->GetNext();
+        }
+    }
     if (word != nullptr) {
         // As a jump while stopped: the paused view shows the word in its sentence, Space reads
         // on from it, and Back returns to the beginning.

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 #include <wx/filename.h>
 
+#include <sstream>
+
 namespace {
 
-// A book as one line: its title, then "pN" for a page marker, its words, "|" for a newline, and
-// "{title/level}" where a contents entry points, "^" and its text for a note reference; or "! "
-// and the error.
+// A book as one line: its title, then "pN" for a page marker, its words, "|" for a newline,
+// "{title/level}" where a contents entry points, "@" where the body starts (when not at the
+// beginning), "^" and its text for a note reference; or "! " and the error.
 std::string describe(CDataManager& doc) {
     std::string out = doc.getTitle().utf8_string() + ":";
     std::size_t index = 0;
@@ -17,6 +19,7 @@ std::string describe(CDataManager& doc) {
         for (; entry != doc.getContents().end() && entry->itemIndex == index; ++entry) {
             out += " {" + entry->title.utf8_string() + "/" + std::to_string(entry->level) + "}";
         }
+        out += index != 0 && index == doc.getBodyStart() ? " @" : "";
         if (auto* word = dynamic_cast<CDITWord*>(node->GetData())) {
             out += std::string(" ") + word->getWord();
         } else if (auto* page = dynamic_cast<CDITPageInfoRef*>(node->GetData())) {
@@ -50,6 +53,44 @@ const char kNav[] = "<li><a href='../OPS/c%31.xhtml'>First</a><ol><li><a href='c
                     "</a></li></ol></li>";
 const char kEncryption[] = "<encryption><EncryptedData><CipherData><CipherReference URI='%s'/>"
                            "</CipherData></EncryptedData></encryption>";
+
+// Pictures and SVG pages beside the chapters, for packages of the tests' own.
+const std::vector<SZipEntry> kPictures = {
+    {"OPS/p.jpg", std::string("\xFF\xD8\xFF\xE0\0\x10JFIF\0<p>\xC3\xA9\x80\x9f", 19)},
+    {"OPS/s.svg", "<svg><image href='p.jpg'/></svg>"},
+    {"OPS/t.svg", "<svg><text>Caption</text></svg>"},
+    {"OPS/cover.xhtml", "<html><body><p>Cover</p></body></html>"}};
+
+// A package listing the chapters, nav, toc.ncx and pictures as these items
+// ("id:href:media-type:fallback"), with this spine and a guide's text reference.
+SZipEntry package(const std::string& spineIds, const std::string& guide = "") {
+    std::string items = "c1:c1.xhtml c2:c2.xhtml c3:c3.xhtml nav:nav.xhtml"
+                        " ncx:toc.ncx:application/x-dtbncx+xml p1:p.jpg:image/jpeg:p3"
+                        " p3:p.jpg:image/jpeg:c1 p2:p.jpg:image/jpeg:c2 q1:p.jpg:image/jpeg:q2"
+                        " q2:p.jpg:image/jpeg:q1 n:p.jpg:image/jpeg s:s.svg:image/svg+xml:c1"
+                        " t:t.svg:image/svg+xml cover:cover.xhtml j:p.jpg:application/xhtml+xml";
+    for (int i = 1; i <= 13; ++i) {
+        items += " f" + std::to_string(i) + ":c1.xhtml#s" + std::to_string(i);
+    }
+    std::string manifest, spine, id, href, type, fallback;
+    std::istringstream in(items), refs(spineIds);
+    for (std::string item; in >> item;) {
+        std::istringstream fields(item + ":::");
+        for (std::string* field : {&id, &href, &type, &fallback}) {
+            std::getline(fields, *field, ':');
+        }
+        manifest += "<item id='" + id + "' href='" + href + "' media-type='" + type +
+                    "' fallback='" + fallback + (id == "nav" ? "' properties='nav'/>" : "'/>");
+    }
+    for (std::string ref; refs >> ref;) {
+        spine += "<itemref idref='" + ref + "'/>";
+    }
+    return {"OPS/book.opf", "<package xmlns:dc='http://purl.org/dc/elements/1.1/'><metadata>"
+                            "<dc:title>Harbour</dc:title></metadata><manifest>" +
+                                manifest + "</manifest><spine>" + spine +
+                                "</spine><guide><reference type='text' href='" + guide +
+                                "'/></guide></package>"};
+}
 
 } // namespace
 
@@ -88,10 +129,35 @@ TEST(EpubImporter, ReadsTheSpineInOrderWithPagesAndContentsAndRefusesBadBooks) {
         {"c1 c2", {"OPS/c2.xhtml", "", eZipDropped}, "! *\"OPS/c2.xhtml\" that the spine names*"},
         {"c1", {"OPS/c1.xhtml", std::string(4 << 20, ' ')}, "! *zip bomb: \"OPS/c1.xhtml\"*200*"},
         {"c1", {"META-INF/encryption.xml", locked}, "! *encrypted (DRM)*\"OPS/c1.xhtml\"*"},
+        // A file once, at its first place; a picture through its fallback chain, or not at all.
+        {"", package("f1 f2 f3 f4 f5 f6 f7 f8 f9 f10 f11 f12 f13 c2"),
+         "Harbour: {First/0} p1 One | Alpha beta | p2 Gamma | {Deep/1} Delta", kNav},
+        {"", package("p1 c1 p2 p1"), "Harbour: p1 One | Alpha beta | p2 Gamma | Delta"},
+        {"", package("q1 n c3 j"), "Harbour: p1 Ep"},
+        {"", package("s t"), "Harbour: p1 One | Alpha beta | p2 Caption"},
+        {"", package("q1 q2 j n"),
+         "! the spine names no content document to read: 4 items are "
+         "pictures without a text fallback, the first \"OPS/p.jpg\"; the "
+         "fallback chain of * loops"},
+        {"", package("n"), "! *: \"OPS/p.jpg\" is not text and has no text fallback"},
+        // The body starts at the landmark, the guide's text, else past the front matter; a nav
+        // that points mostly nowhere gives way to toc.ncx.
+        {"", package("c1 c2", "c1.xhtml"), "Harbour: p1 One | Alpha beta | @ p2 Gamma | Delta",
+         "</ol></nav><nav epub:type='landmarks'><ol><li><a epub:type='bodymatter' "
+         "href='c2.xhtml'>Go</a></li>"},
+        {"", package("c1 c2", "c2.xhtml#s"), "Harbour: p1 One | Alpha beta | p2 Gamma | @ Delta"},
+        {"c1 c2", none, "Harbour: {Contents/0} p1 One | Alpha beta | {Storm/0} @ p2 Gamma | Delta",
+         "<li><a href='c1.xhtml'>Contents</a></li><li><a href='c2.xhtml'>Storm</a></li>"},
+        {"", package("cover c3"), "Harbour: p1 Cover | @ p2 Ep"},
+        {"c1 c2", none, "Harbour: {Part one/0} p1 One | Alpha beta | p2 Gamma | {Later/1} Delta",
+         "<li><a href='gone.xhtml'>Gone</a></li><li><a href='lost.xhtml'>Lost</a></li><li><a "
+         "href='c2.xhtml'>Two</a></li>",
+         kNcx},
     };
     for (const SCase& test : cases) {
         SCOPED_TRACE(test.want);
         auto entries = flitEpubEntries("Harbour", chapters, test.spine, test.nav, test.ncx);
+        entries.insert(entries.end(), kPictures.begin(), kPictures.end());
         entries.push_back(test.change);
         const std::string& damage = test.change.name;
         std::string bytes = damage == "text" ? "plain words" : flitZipBytes(entries);

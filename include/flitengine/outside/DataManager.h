@@ -112,6 +112,10 @@ public:
     void setNote(unsigned int number, const wxString& text);
     const wxString* getNote(unsigned int number) const;
     size_t getNoteCount() const { return notes.size(); }
+    // Where the body of a book begins, past its cover, title page and contents: the index in the
+    // item list of its first item; 0 (the beginning) when the document says nothing of it.
+    size_t getBodyStart() const { return bodyStart; }
+    void setBodyStart(size_t itemIndex) { bodyStart = itemIndex; }
 
     // --- Building the document ---
 
@@ -192,6 +196,7 @@ private:
     std::string language;
     std::vector<SContentsEntry> contents;
     std::vector<wxString> notes;
+    size_t bodyStart = 0;
 
     // Guards linkFileData, linkFileNames and privateFolder: the host adds data on its thread
     // while the presentation thread writes files out.

@@ -5,6 +5,7 @@
 #include "library/BookmarksDialog.h"
 #include "library/LibraryDialog.h"
 
+#include "support/EpubFixture.h"
 #include "support/ReaderWindowTest.h"
 #include "support/TestHost.h"
 
@@ -91,6 +92,20 @@ TEST_F(LibraryTest, ReopeningResumesWhereReadingStopped) {
         EXPECT_EQ(reading.wordOnReturn, frame->getStatusText(kWordsField));
         EXPECT_EQ(reading.progress, listed(1));
         EXPECT_EQ(document, listed(3));
+        closeFrame();
+    }
+}
+
+// A book opens the first time at the start of its body, past its contents; opened again, where
+// its reading stopped.
+TEST_F(LibraryTest, ABookOpensFirstAtItsBodyThenWhereItWasLeft) {
+    document = write("tide.epub", flitZipBytes(flitEpubEntries(
+                                      "Tide", {"<p>Contents</p>", "<p>Gulls wait. Wind turns.</p>"},
+                                      "c1 c2", "<li><a href='c2.xhtml'>Gulls</a></li>")));
+    for (const char* const shown : {"Word 2 of 5", "Word 4 of 5"}) {
+        open();
+        EXPECT_EQ(shown, frame->getStatusText(kWordsField));
+        frame->moveBySentence(1);
         closeFrame();
     }
 }
