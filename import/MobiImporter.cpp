@@ -43,6 +43,11 @@ constexpr std::size_t kNcxLabelTag = 3;
 constexpr std::size_t kNcxLevelTag = 4;
 constexpr std::size_t kNcxFragmentTag = 6;
 constexpr std::size_t kFragmentFileTag = 3;
+// A KF8 skeleton's fragment count, and the place and length of a skeleton or fragment.
+constexpr std::size_t kSkeletonFragmentsTag = 1;
+constexpr std::size_t kPlaceTag = 6;
+// The longest start tag looked into for the id a contents entry points at.
+constexpr std::size_t kMaxTagBytes = 4096;
 // A CNCX offset counts bytes in records of this size.
 constexpr std::uint32_t kCncxRecordBytes = 0x10000;
 // The anchors libmobi writes at the places a MOBI's filepos links point at.
@@ -105,6 +110,43 @@ std::string cncxText(const MOBIIndx& index, std::uint32_t offset) {
         return std::string();
     }
     return collapsed(utf8Of(reinterpret_cast<const char*>(record->data) + at, length));
+}
+
+// Where each KF8 fragment's text sits in the book's first flow, as the book stores it: each
+// skeleton's fragments follow it in order.
+std::vector<std::size_t> fragmentStarts(const MOBIRawml& rawml) {
+    std::vector<std::size_t> starts;
+    if (rawml.skel == nullptr || rawml.frag == nullptr) {
+        return starts;
+    }
+    for (std::size_t i = 0; i < rawml.skel->entries_count; ++i) {
+        const MOBIIndexEntry& skeleton = rawml.skel->entries[i];
+        std::size_t at =
+            std::size_t{tagValue(skeleton, kPlaceTag, 0, 0)} + tagValue(skeleton, kPlaceTag, 1, 0);
+        for (std::uint32_t n = tagValue(skeleton, kSkeletonFragmentsTag, 0, 0);
+             n > 0 && starts.size() < rawml.frag->entries_count; --n) {
+            starts.push_back(at);
+            at += tagValue(rawml.frag->entries[starts.size() - 1], kPlaceTag, 1, 0);
+        }
+    }
+    return starts;
+}
+
+// The id of the start tag at text[at], or empty when none starts there.
+std::string idAt(const MOBIPart* flow, std::size_t at) {
+    if (flow == nullptr || flow->data == nullptr || at >= flow->size || flow->data[at] != '<') {
+        return std::string();
+    }
+    const char* text = reinterpret_cast<const char*>(flow->data) + at;
+    const std::string tag(text, std::min(flow->size - at, kMaxTagBytes));
+    const std::size_t end = tag.find('>');
+    const std::size_t id = tag.substr(0, end).find(" id=");
+    if (id == std::string::npos || id + 5 >= tag.size()) {
+        return std::string();
+    }
+    const char quote = tag[id + 4];
+    const std::size_t close = tag.find(quote, id + 5);
+    return close < end ? tag.substr(id + 5, close - id - 5) : std::string();
 }
 
 bool isElement(const xmlNode* node, const char* name) {
@@ -225,9 +267,10 @@ private:
     CMobiPtr<MOBIRawml> rawml;
     std::unique_ptr<CDataManager> document;
     unsigned int chapter = 0;
-    // Where each KF8 part (by its file number) begins in the item list, and every anchor read.
+    // Where each part (a KF8 book's by their file number; a MOBI's one) begins in the item list,
+    // and the anchors read in each.
     std::map<std::size_t, std::size_t> partStarts;
-    std::map<std::string, std::size_t> anchors;
+    std::map<std::size_t, std::map<std::string, std::size_t>> partAnchors;
 };
 
 std::unique_ptr<CDataManager> CMobiReader::read(wxString* message) {
@@ -327,7 +370,7 @@ bool CMobiReader::readPiece(CHtmlTextBuilder* builder, const char* text, std::si
     if (!parsed) {
         return fail(wxString::Format("part %zu of the book cannot be read: ", partId + 1) + why);
     }
-    anchors.insert(builder->getAnchors().begin(), builder->getAnchors().end());
+    partAnchors[partId].insert(builder->getAnchors().begin(), builder->getAnchors().end());
     return true;
 }
 
@@ -376,6 +419,7 @@ void CMobiReader::readContents() {
     std::vector<CDataManager::SContentsEntry> entries;
     const MOBIIndx* ncx = rawml->ncx;
     const MOBIIndx* fragments = rawml->frag;
+    const std::vector<std::size_t> starts = fragmentStarts(*rawml);
     for (std::size_t i = 0; ncx != nullptr && i < ncx->entries_count; ++i) {
         const MOBIIndexEntry& entry = ncx->entries[i];
         const std::string title = cncxText(*ncx, tagValue(entry, kNcxLabelTag, 0, MOBI_NOTSET));
@@ -384,10 +428,20 @@ void CMobiReader::readContents() {
         std::size_t itemIndex = std::string::npos;
         const std::uint32_t fragment = tagValue(entry, kNcxFragmentTag, 0, MOBI_NOTSET);
         if (fragments != nullptr && fragment < fragments->entries_count) {
-            const auto start =
-                partStarts.find(tagValue(fragments->entries[fragment], kFragmentFileTag, 0, 0));
+            // A KF8 entry points at a fragment and a place in it: the element there, by its id,
+            // or else the start of the fragment's part.
+            const std::size_t file = tagValue(fragments->entries[fragment], kFragmentFileTag, 0, 0);
+            const auto start = partStarts.find(file);
             itemIndex = start != partStarts.end() ? start->second : itemIndex;
+            const std::string id =
+                fragment < starts.size()
+                    ? idAt(rawml->flow, starts[fragment] + tagValue(entry, kNcxFragmentTag, 1, 0))
+                    : std::string();
+            const auto anchor = partAnchors[file].find(id);
+            itemIndex =
+                !id.empty() && anchor != partAnchors[file].end() ? anchor->second : itemIndex;
         } else {
+            const auto& anchors = partAnchors[0];
             const auto anchor = anchors.find(
                 kFilePosAnchor + std::to_string(tagValue(entry, kNcxFilePosTag, 0, MOBI_NOTSET)));
             itemIndex = anchor != anchors.end() ? anchor->second : itemIndex;
@@ -401,8 +455,8 @@ void CMobiReader::readContents() {
         const MOBIPart& part = *rawml->markup;
         for (const SContentsLink& link :
              guideContents(std::string(reinterpret_cast<const char*>(part.data), part.size))) {
-            const auto anchor = anchors.find(link.anchor);
-            if (anchor != anchors.end() && anchor->second < document->getItemCount()) {
+            const auto anchor = partAnchors[0].find(link.anchor);
+            if (anchor != partAnchors[0].end() && anchor->second < document->getItemCount()) {
                 entries.push_back(CDataManager::SContentsEntry{wxString::FromUTF8(link.title),
                                                                link.level, anchor->second});
             }

@@ -128,7 +128,7 @@ def write_azw3():
         sys.exit("ebook-convert not found: install calibre to write the AZW3 edition")
     with tempfile.TemporaryDirectory() as folder:
         out = os.path.join(folder, "book.azw3")
-        subprocess.run([convert, EPUB, out], check=True, stdout=subprocess.DEVNULL,
+        subprocess.run([convert, EPUB, out, "--no-inline-toc"], check=True, stdout=subprocess.DEVNULL,
                        env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
         shutil.copyfile(out, AZW3)
     print(f"wrote {AZW3} ({os.path.getsize(AZW3)} bytes)")

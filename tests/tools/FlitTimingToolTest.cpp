@@ -154,7 +154,7 @@ TEST_F(FlitTimingTool, FaultsNameTheProblemAndWriteNothing) {
         {"--format flit < media.flit", 2,
          "*: standard input:1:8: cannot read \"missing.wav\": No such file or directory\n"},
         {"--format xml bad.flit", 2,
-         "*: --format must be text, flit, epub, html, markdown, pdf "
+         "*: --format must be text, flit, epub, html, markdown, pdf, mobi "
          "or auto, not 'xml'\n"},
         {"< pic.png", 2,
          "flit-timing: standard input: not a document this reader knows (a PNG "
