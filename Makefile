@@ -138,7 +138,7 @@ FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_TIME ?= 60
 FUZZ_RUNS ?= 1000000
 FUZZ_ARGS ?=
-FUZZ_TARGETS ?= timing_settings plain_text markup flit_timing html markdown epub pdf
+FUZZ_TARGETS ?= timing_settings plain_text markup flit_timing html markdown epub pdf mobi
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fsanitize=fuzzer-no-link \
     -fno-omit-frame-pointer -g
@@ -171,6 +171,7 @@ define fuzz-run
 	        html|markdown) dict=-dict=tests/fuzz/html.dict ;; \
 	        epub) dict=-dict=tests/fuzz/epub.dict ;; \
 	        pdf) dict=-dict=tests/fuzz/pdf.dict ;; \
+	        mobi) dict=-dict=tests/fuzz/mobi.dict ;; \
 	        *) dict= ;; \
 	    esac; \
 	    echo "fuzz_$$t: $(1) $(FUZZ_ARGS) (log: $$work/log)"; start=$$(date +%s); \

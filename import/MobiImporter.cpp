@@ -36,6 +36,10 @@ constexpr unsigned int kShownPage = 0;
 // Where a Palm database says its type and creator, and what a Kindle book's say.
 constexpr std::size_t kTypeOffset = 60;
 const char kBookType[] = "BOOKMOBI";
+// Where the database says how many records it holds, where their list starts, an entry's size.
+constexpr std::size_t kRecordCountOffset = 76;
+constexpr std::size_t kRecordListOffset = 78;
+constexpr std::size_t kRecordEntryBytes = 8;
 // The index tags of an NCX entry (its place in a MOBI's text, its label in the CNCX records,
 // its depth, and in KF8 its fragment and the offset in it) and of a KF8 fragment (its file).
 constexpr std::size_t kNcxFilePosTag = 1;
@@ -250,6 +254,7 @@ public:
 
 private:
     bool load();
+    bool checkRecords();
     bool readParts();
     bool readPiece(CHtmlTextBuilder* builder, const char* text, std::size_t length, bool xhtml,
                    std::size_t partId);
@@ -296,8 +301,11 @@ std::unique_ptr<CDataManager> CMobiReader::read(wxString* message) {
 }
 
 bool CMobiReader::load() {
-    if (size <= kTypeOffset + std::strlen(kBookType)) {
+    if (size < kRecordListOffset) {
         return fail("it is not a Kindle book: it is too short to hold a book's header");
+    }
+    if (!checkRecords()) {
+        return false;
     }
     book.reset(mobi_init());
     if (!book) {
@@ -349,6 +357,31 @@ bool CMobiReader::load() {
     default:
         return fail("the book is damaged or truncated: its text cannot be unpacked");
     }
+}
+
+// A Palm database lists its records (a count at byte 76, then eight bytes each, an offset first)
+// before their data: a file cut short loses records the list still names.
+bool CMobiReader::checkRecords() {
+    const auto number = [this](std::size_t at, std::size_t bytesLong) {
+        std::size_t value = 0;
+        for (std::size_t i = at; i < at + bytesLong; ++i) {
+            value = value << 8 | static_cast<unsigned char>(bytes[i]);
+        }
+        return value;
+    };
+    const std::size_t records = number(kRecordCountOffset, 2);
+    if (kRecordListOffset + records * kRecordEntryBytes > size) {
+        return fail(wxString::Format("the book is truncated: its list of %zu records is cut short",
+                                     records));
+    }
+    for (std::size_t i = 0; i < records; ++i) {
+        if (number(kRecordListOffset + i * kRecordEntryBytes, 4) > size) {
+            return fail(wxString::Format(
+                "the book is truncated: record %zu of %zu starts past its end (byte %zu of %zu)",
+                i + 1, records, number(kRecordListOffset + i * kRecordEntryBytes, 4), size));
+        }
+    }
+    return true;
 }
 
 bool CMobiReader::readPiece(CHtmlTextBuilder* builder, const char* text, std::size_t length,
