@@ -401,38 +401,43 @@ bool CMobiReader::readPiece(CHtmlTextBuilder* builder, const char* text, std::si
         parsed = builder->append(text, length, false, &why);
     }
     if (!parsed) {
-        return fail(wxString::Format("part %zu of the book cannot be read: ", partId + 1) + why);
+        return fail(wxString::Format("chapter %u of the book cannot be read: ", chapter) + why);
     }
     partAnchors[partId].insert(builder->getAnchors().begin(), builder->getAnchors().end());
     return true;
 }
 
 bool CMobiReader::readParts() {
+    // A KF8 book's HTML parts are its chapters; a MOBI's text is one part, which its page breaks
+    // cut into chapters.
+    struct SPiece {
+        const char* text;
+        std::size_t length;
+        std::size_t partId;
+    };
     const bool kf8 = mobi_is_rawml_kf8(rawml.get());
-    std::vector<const MOBIPart*> parts;
+    std::vector<SPiece> pieces;
     for (const MOBIPart* part = rawml->markup; part != nullptr; part = part->next) {
-        if (part->type == T_HTML && part->data != nullptr) {
-            parts.push_back(part);
+        const char* text = reinterpret_cast<const char*>(part->data);
+        if (part->type != T_HTML || text == nullptr) {
+            continue;
+        }
+        if (kf8) {
+            pieces.push_back(SPiece{text, part->size, part->uid});
+            continue;
+        }
+        for (const auto& [start, length] : pageBreakPieces(*part)) {
+            pieces.push_back(SPiece{text + start, length, part->uid});
         }
     }
     CHtmlTextBuilder builder(document.get());
-    std::size_t done = 0;
-    for (const MOBIPart* part : parts) {
-        if (!context.readOn(done++, parts.size())) {
+    for (std::size_t done = 0; done < pieces.size(); ++done) {
+        if (!context.readOn(done, pieces.size())) {
             return fail(SImportContext::kCancelled);
         }
-        const char* text = reinterpret_cast<const char*>(part->data);
-        if (kf8) {
-            if (!readPiece(&builder, text, part->size, true, part->uid)) {
-                return false;
-            }
-            continue;
-        }
-        // A MOBI's text is one part; its page breaks part its chapters.
-        for (const auto& [start, length] : pageBreakPieces(*part)) {
-            if (!readPiece(&builder, text + start, length, false, part->uid)) {
-                return false;
-            }
+        const SPiece& piece = pieces[done];
+        if (!readPiece(&builder, piece.text, piece.length, kf8, piece.partId)) {
+            return false;
         }
     }
     if (chapter == 0) {

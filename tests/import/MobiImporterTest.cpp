@@ -101,4 +101,22 @@ TEST(MobiImporter, ReadsTheSampleBookAndRefusesDamagedOrLockedOnes) {
     }
 }
 
+// The progress handler hears of each part (a MOBI's pieces between page breaks) before it is
+// read, and saying no abandons the book there.
+TEST(MobiImporter, TellsItsProgressByPartAndStopsWhenAsked) {
+    const std::string bytes = sampleBytes("harbour-book.mobi");
+    for (const std::size_t stopAt : {std::size_t(2), std::size_t(99)}) {
+        std::string told;
+        CDocumentImporter importer;
+        importer.setProgress([&](std::size_t done, std::size_t total) {
+            told += std::to_string(done) + "/" + std::to_string(total) + " ";
+            return done < stopAt;
+        });
+        const bool read = importer.importBytes(bytes.data(), bytes.size(), CDocumentImporter::eMobi,
+                                               "", "") != nullptr;
+        EXPECT_EQ(stopAt == 99, read);
+        EXPECT_EQ(read ? "0/4 1/4 2/4 3/4 " : "0/4 1/4 2/4 ", told);
+    }
+}
+
 } // namespace
