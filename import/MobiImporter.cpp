@@ -13,6 +13,7 @@
 #include <wx/strconv.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
@@ -20,6 +21,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -54,8 +56,9 @@ constexpr std::size_t kPlaceTag = 6;
 constexpr std::size_t kMaxTagBytes = 4096;
 // A CNCX offset counts bytes in records of this size.
 constexpr std::uint32_t kCncxRecordBytes = 0x10000;
-// The anchors libmobi writes at the places a MOBI's filepos links point at.
+// The anchors written at the places a MOBI's NCX entries and filepos links point at.
 const char kFilePosAnchor[] = "filepos";
+const char kFilePosAttribute[] = "filepos=";
 
 struct SMobiFree {
     void operator()(MOBIData* data) const { mobi_free(data); }
@@ -182,9 +185,66 @@ struct SContentsLink {
     std::string anchor;
 };
 
+// The byte offset a filepos value ("0000001234") gives; npos when it starts with no digit.
+std::size_t fileposOf(const std::string& value) {
+    std::size_t number = 0;
+    std::size_t digits = 0;
+    for (; digits < value.size() && digits < 12 &&
+           std::isdigit(static_cast<unsigned char>(value[digits]));
+         ++digits) {
+        number = number * 10 + static_cast<std::size_t>(value[digits] - '0');
+    }
+    return digits > 0 ? number : std::string::npos;
+}
+
+// The anchor written at a filepos ("filepos1234"); empty for npos.
+std::string fileposAnchor(std::size_t filepos) {
+    return filepos != std::string::npos ? kFilePosAnchor + std::to_string(filepos) : std::string();
+}
+
+// A MOBI's text as the book stores it, with an anchor written at each place that its NCX
+// entries and filepos links point at (one inside a tag moves to the tag's start), in UTF-8.
+std::string anchoredText(const MOBIPart& flow, const MOBIIndx* ncx) {
+    const std::string raw(reinterpret_cast<const char*>(flow.data), flow.size);
+    std::set<std::size_t> targets;
+    for (std::size_t i = 0; ncx != nullptr && i < ncx->entries_count; ++i) {
+        targets.insert(tagValue(ncx->entries[i], kNcxFilePosTag, 0, MOBI_NOTSET));
+    }
+    const std::size_t attributeLength = std::strlen(kFilePosAttribute);
+    for (std::size_t at = raw.find(kFilePosAttribute); at != std::string::npos;
+         at = raw.find(kFilePosAttribute, at + attributeLength)) {
+        const std::size_t value = raw.find_first_not_of("\"'", at + attributeLength);
+        if (value != std::string::npos) {
+            targets.insert(fileposOf(raw.substr(value, 12)));
+        }
+    }
+    std::string out;
+    out.reserve(raw.size() + targets.size() * 32);
+    std::size_t from = 0;
+    for (const std::size_t target : targets) {
+        if (target >= raw.size()) {
+            break;
+        }
+        std::size_t place = target;
+        for (std::size_t back = target; back > from && target - back < kMaxTagBytes; --back) {
+            if (raw[back - 1] == '>') {
+                break;
+            }
+            if (raw[back - 1] == '<') {
+                place = back - 1;
+                break;
+            }
+        }
+        out.append(raw, from, place - from);
+        out += "<a id=\"" + fileposAnchor(target) + "\"></a>";
+        from = place;
+    }
+    out.append(raw, from, std::string::npos);
+    return utf8Of(out.data(), out.size());
+}
+
 // A MOBI without an NCX index: the links of the page that its guide's "toc" reference points at,
-// from that page's anchor to the next page break. libmobi turns the book's filepos links into
-// "#fileposN" links and anchors, so that every link names an anchor of the text.
+// from that page's anchor to the next page break, each naming the anchor of its filepos.
 std::vector<SContentsLink> guideContents(const std::string& markup) {
     std::vector<SContentsLink> links;
     if (markup.size() > INT_MAX) {
@@ -198,10 +258,10 @@ std::vector<SContentsLink> guideContents(const std::string& markup) {
     std::string page;
     for (const xmlNode* node = root; node != nullptr && page.empty(); node = nextInOrder(node)) {
         if (isElement(node, "reference") && attribute(node, "type") == "toc") {
-            page = attribute(node, "href");
+            page = fileposAnchor(fileposOf(attribute(node, "filepos")));
         }
     }
-    if (page.size() < 2 || page[0] != '#') {
+    if (page.empty()) {
         return links;
     }
     bool inPage = false;
@@ -210,37 +270,38 @@ std::vector<SContentsLink> guideContents(const std::string& markup) {
             continue;
         }
         if (!inPage) {
-            inPage = attribute(node, "id") == page.substr(1);
+            inPage = attribute(node, "id") == page;
             continue;
         }
         if (isElement(node, "mbp:pagebreak") && !links.empty()) {
             break;
         }
-        const std::string href = isElement(node, "a") ? attribute(node, "href") : "";
-        if (href.size() > 1 && href[0] == '#') {
+        const std::string target =
+            isElement(node, "a") ? fileposAnchor(fileposOf(attribute(node, "filepos"))) : "";
+        if (!target.empty()) {
             xmlChar* text = xmlNodeGetContent(node);
             links.push_back(
-                SContentsLink{collapsed(text != nullptr ? textOf(text) : ""), 0, href.substr(1)});
+                SContentsLink{collapsed(text != nullptr ? textOf(text) : ""), 0, target});
             xmlFree(text);
         }
     }
     return links;
 }
 
-// The pieces of a MOBI's one HTML part that its page breaks separate, each read as a chapter.
-std::vector<std::pair<std::size_t, std::size_t>> pageBreakPieces(const MOBIPart& part) {
+// The pieces of a MOBI's text that its page breaks separate, each read as a chapter.
+std::vector<std::pair<std::size_t, std::size_t>> pageBreakPieces(const std::string& html) {
     static const char kBreak[] = "<mbp:pagebreak";
-    const char* text = reinterpret_cast<const char*>(part.data);
+    const char* text = html.data();
     std::vector<std::pair<std::size_t, std::size_t>> pieces;
     std::size_t start = 0;
-    for (std::size_t at = 0; at + sizeof kBreak - 1 <= part.size; ++at) {
+    for (std::size_t at = 0; at + sizeof kBreak - 1 <= html.size(); ++at) {
         if (text[at] == '<' && strncasecmp(text + at, kBreak, sizeof kBreak - 1) == 0 &&
             at > start) {
             pieces.emplace_back(start, at - start);
             start = at;
         }
     }
-    pieces.emplace_back(start, part.size - start);
+    pieces.emplace_back(start, html.size() - start);
     return pieces;
 }
 
@@ -276,6 +337,8 @@ private:
     // and the anchors read in each.
     std::map<std::size_t, std::size_t> partStarts;
     std::map<std::size_t, std::map<std::string, std::size_t>> partAnchors;
+    // A MOBI's text, with its anchors.
+    std::string mobiHtml;
 };
 
 std::unique_ptr<CDataManager> CMobiReader::read(wxString* message) {
@@ -408,8 +471,9 @@ bool CMobiReader::readPiece(CHtmlTextBuilder* builder, const char* text, std::si
 }
 
 bool CMobiReader::readParts() {
-    // A KF8 book's HTML parts are its chapters; a MOBI's text is one part, which its page breaks
-    // cut into chapters.
+    // A KF8 book's HTML parts are its chapters; a MOBI's text is one flow, which its page breaks
+    // cut into chapters. libmobi rebuilds a MOBI's links and anchors, but only for its links; the
+    // text as stored, anchored here, keeps the places that its NCX entries name too.
     struct SPiece {
         const char* text;
         std::size_t length;
@@ -417,17 +481,17 @@ bool CMobiReader::readParts() {
     };
     const bool kf8 = mobi_is_rawml_kf8(rawml.get());
     std::vector<SPiece> pieces;
-    for (const MOBIPart* part = rawml->markup; part != nullptr; part = part->next) {
-        const char* text = reinterpret_cast<const char*>(part->data);
-        if (part->type != T_HTML || text == nullptr) {
-            continue;
+    for (const MOBIPart* part = kf8 ? rawml->markup : nullptr; part != nullptr; part = part->next) {
+        if (part->type == T_HTML && part->data != nullptr) {
+            pieces.push_back(
+                SPiece{reinterpret_cast<const char*>(part->data), part->size, part->uid});
         }
-        if (kf8) {
-            pieces.push_back(SPiece{text, part->size, part->uid});
-            continue;
-        }
-        for (const auto& [start, length] : pageBreakPieces(*part)) {
-            pieces.push_back(SPiece{text + start, length, part->uid});
+    }
+    const MOBIPart* flow = rawml->flow;
+    if (!kf8 && flow != nullptr && flow->type == T_HTML && flow->data != nullptr) {
+        mobiHtml = anchoredText(*flow, rawml->ncx);
+        for (const auto& [start, length] : pageBreakPieces(mobiHtml)) {
+            pieces.push_back(SPiece{mobiHtml.data() + start, length, 0});
         }
     }
     CHtmlTextBuilder builder(document.get());
@@ -480,8 +544,8 @@ void CMobiReader::readContents() {
                 !id.empty() && anchor != partAnchors[file].end() ? anchor->second : itemIndex;
         } else {
             const auto& anchors = partAnchors[0];
-            const auto anchor = anchors.find(
-                kFilePosAnchor + std::to_string(tagValue(entry, kNcxFilePosTag, 0, MOBI_NOTSET)));
+            const auto anchor =
+                anchors.find(fileposAnchor(tagValue(entry, kNcxFilePosTag, 0, MOBI_NOTSET)));
             itemIndex = anchor != anchors.end() ? anchor->second : itemIndex;
         }
         if (itemIndex < document->getItemCount() && !title.empty()) {
@@ -489,10 +553,8 @@ void CMobiReader::readContents() {
                 CDataManager::SContentsEntry{wxString::FromUTF8(title), level, itemIndex});
         }
     }
-    if (ncx == nullptr && !mobi_is_rawml_kf8(rawml.get()) && rawml->markup != nullptr) {
-        const MOBIPart& part = *rawml->markup;
-        for (const SContentsLink& link :
-             guideContents(std::string(reinterpret_cast<const char*>(part.data), part.size))) {
+    if (ncx == nullptr && !mobiHtml.empty()) {
+        for (const SContentsLink& link : guideContents(mobiHtml)) {
             const auto anchor = partAnchors[0].find(link.anchor);
             if (anchor != partAnchors[0].end() && anchor->second < document->getItemCount()) {
                 entries.push_back(CDataManager::SContentsEntry{wxString::FromUTF8(link.title),

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes samples/harbour-book.mobi and samples/harbour-book.azw3, the sample book's Kindle editions.
+"""Writes the sample book's Kindle editions: samples/harbour-book.mobi, .azw3 and -ncx.mobi.
 
 harbour-book.mobi is written here, byte for byte, as a MOBI 6 book: a Palm database of type
 BOOKMOBI whose record 0 holds the PalmDOC header (text stored uncompressed), the MOBI header
@@ -8,9 +8,10 @@ The text is the chapters of make-epub.py as one HTML document, chapters separate
 breaks, with a contents page that the guide names and that links to each chapter (and to the
 keeper's log) by "filepos" byte offsets, as Kindle books of that generation do.
 
-harbour-book.azw3 (KF8, with its skeleton, fragment and NCX indexes) is converted from
-harbour-book.epub by calibre's ebook-convert when --azw3 is given (Debian: apt-get install
-calibre); it is committed, so this needs running only when the sample book changes:
+harbour-book.azw3 (KF8, with its skeleton, fragment and NCX indexes) and harbour-book-ncx.mobi
+(MOBI 6 with an NCX index) are converted from harbour-book.epub by calibre's ebook-convert when
+--azw3 is given (Debian: apt-get install calibre); they are committed, so this needs running only
+when the sample book changes:
 
     python3 samples/make-mobi.py [--azw3]
 """
@@ -27,6 +28,7 @@ import tempfile
 HERE = os.path.dirname(os.path.abspath(__file__))
 MOBI = os.path.join(HERE, "harbour-book.mobi")
 AZW3 = os.path.join(HERE, "harbour-book.azw3")
+NCX_MOBI = os.path.join(HERE, "harbour-book-ncx.mobi")
 EPUB = os.path.join(HERE, "harbour-book.epub")
 TITLE = "A Day in Wrexhaven"
 RECORD_BYTES = 4096
@@ -122,19 +124,21 @@ def write_mobi():
     print(f"wrote {MOBI} ({os.path.getsize(MOBI)} bytes)")
 
 
-def write_azw3():
-    convert = shutil.which("ebook-convert")
-    if convert is None:
-        sys.exit("ebook-convert not found: install calibre to write the AZW3 edition")
+def convert(target, *options):
+    tool = shutil.which("ebook-convert")
+    if tool is None:
+        sys.exit("ebook-convert not found: install calibre to write the converted editions")
     with tempfile.TemporaryDirectory() as folder:
-        out = os.path.join(folder, "book.azw3")
-        subprocess.run([convert, EPUB, out, "--no-inline-toc"], check=True, stdout=subprocess.DEVNULL,
+        out = os.path.join(folder, "book" + os.path.splitext(target)[1])
+        subprocess.run([tool, EPUB, out, "--no-inline-toc", *options], check=True,
+                       stdout=subprocess.DEVNULL,
                        env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
-        shutil.copyfile(out, AZW3)
-    print(f"wrote {AZW3} ({os.path.getsize(AZW3)} bytes)")
+        shutil.copyfile(out, target)
+    print(f"wrote {target} ({os.path.getsize(target)} bytes)")
 
 
 if __name__ == "__main__":
     write_mobi()
     if "--azw3" in sys.argv[1:]:
-        write_azw3()
+        convert(AZW3)
+        convert(NCX_MOBI, "--mobi-file-type", "old")

@@ -351,6 +351,8 @@ def mobi_seeds():
         kind = name.rsplit(".", 1)[1]
         record0 = int.from_bytes(book[78:82], "big")
         write(t, name, book)
+        if kind == "mobi":
+            write(t, "harbour-book-ncx.mobi", sample("harbour-book-ncx.mobi"))
         write(t, "drm." + kind, book[:record0 + 12] + b"\0\2" + book[record0 + 14:])
         write(t, "truncated." + kind, book[: len(book) // 2])
         write(t, "huge-text." + kind, book[:record0 + 4] + b"\xff" * 4 + book[record0 + 8:])

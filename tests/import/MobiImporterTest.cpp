@@ -61,6 +61,9 @@ TEST(MobiImporter, ReadsTheSampleBookAndRefusesDamagedOrLockedOnes) {
         {"harbour-book.mobi", "",
          "Dawn at the Quay/0@1. The Fish Market/0@2. "
          "The Lighthouse Walk/0@3. The keeper's log/0@The "},
+        {"harbour-book-ncx.mobi", "",
+         "Dawn at the Quay/0@1. The Fish Market/0@2. "
+         "The Lighthouse Walk/0@3. The keeper's log/0@The "},
         {"harbour-book.azw3", "",
          "Dawn at the Quay/0@1. The Fish Market/0@2. "
          "The Lighthouse Walk/0@3. The keeper's log/1@The "},
