@@ -423,7 +423,8 @@ bool CMobiReader::load() {
 }
 
 // A Palm database lists its records (a count at byte 76, then eight bytes each, an offset first)
-// before their data: a file cut short loses records the list still names.
+// before their data: a file cut short loses records the list still names, and libmobi takes a
+// record's size from the next one's start unchecked.
 bool CMobiReader::checkRecords() {
     const auto number = [this](std::size_t at, std::size_t bytesLong) {
         std::size_t value = 0;
@@ -437,12 +438,21 @@ bool CMobiReader::checkRecords() {
         return fail(wxString::Format("the book is truncated: its list of %zu records is cut short",
                                      records));
     }
+    // Each record runs to the next one's start, so the starts must not go back.
+    std::size_t previous = kRecordListOffset + records * kRecordEntryBytes;
     for (std::size_t i = 0; i < records; ++i) {
-        if (number(kRecordListOffset + i * kRecordEntryBytes, 4) > size) {
+        const std::size_t start = number(kRecordListOffset + i * kRecordEntryBytes, 4);
+        if (start > size) {
             return fail(wxString::Format(
                 "the book is truncated: record %zu of %zu starts past its end (byte %zu of %zu)",
-                i + 1, records, number(kRecordListOffset + i * kRecordEntryBytes, 4), size));
+                i + 1, records, start, size));
         }
+        if (start < previous) {
+            return fail(wxString::Format(
+                "the book is damaged: record %zu of %zu starts before the one it follows", i + 1,
+                records));
+        }
+        previous = start;
     }
     return true;
 }
