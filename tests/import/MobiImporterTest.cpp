@@ -72,6 +72,8 @@ TEST(MobiImporter, ReadsTheSampleBookAndRefusesDamagedOrLockedOnes) {
         {"harbour-book.mobi", "cut", "the book is truncated: record 3 of 3 starts past its end*"},
         {"harbour-book.azw3", "cut", "the book is truncated: record * starts past its end*"},
         {"harbour-book.mobi", "magic", "it is not a Kindle book: its header is*"},
+        // A start that goes back: libmobi would size the record before it as about 4 GiB.
+        {"harbour-book.mobi", "order", "the book is damaged: record 2 of 3 starts before the one*"},
     };
     CDocumentImporter importer;
     const auto epub = importer.importFile(FLIT_SAMPLES_DIR "/harbour-book.epub");
@@ -85,6 +87,8 @@ TEST(MobiImporter, ReadsTheSampleBookAndRefusesDamagedOrLockedOnes) {
             bytes[recordZero(bytes) + 13] = 2;
         } else if (damage == "cut") {
             bytes.resize(bytes.size() * 2 / 5);
+        } else if (damage == "order") {
+            bytes[88] = bytes[89] = 0;
         } else if (damage == "magic") {
             bytes.replace(recordZero(bytes) + 16, 4, "MOBY");
         }
