@@ -3,7 +3,7 @@
 
 BUILD_DIR ?= build
 JOBS ?= 2
-PACKAGES := g++ cmake make libwxgtk3.2-dev libgtk-3-dev libgtest-dev libbenchmark-dev xvfb xauth pkg-config libxml2-dev libpoppler-cpp-dev libpoppler-glib-dev libcmark-dev libcairo2-dev libsqlite3-dev libicu-dev libhyphen-dev hyphen-en-us hyphen-de hyphen-fr hyphen-ru
+PACKAGES := g++ cmake make libwxgtk3.2-dev libgtk-3-dev libgtest-dev libbenchmark-dev xvfb xauth pkg-config libxml2-dev libpoppler-cpp-dev libpoppler-glib-dev libcmark-dev libmobi-dev libcairo2-dev libsqlite3-dev libicu-dev libhyphen-dev hyphen-en-us hyphen-de hyphen-fr hyphen-ru
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 # Tests open real windows: under xvfb-run when there is no display. -noreset keeps the server
 # from resetting each time its last client leaves: a test that connects during such a reset is
@@ -160,7 +160,7 @@ FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_TIME ?= 60
 FUZZ_RUNS ?= 1000000
 FUZZ_ARGS ?=
-FUZZ_TARGETS ?= timing_settings plain_text markup flit_timing html markdown epub pdf fb2
+FUZZ_TARGETS ?= timing_settings plain_text markup flit_timing html markdown epub pdf mobi fb2
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fsanitize=fuzzer-no-link \
     -fno-omit-frame-pointer -g
@@ -193,6 +193,7 @@ define fuzz-run
 	        html|markdown) dict=-dict=tests/fuzz/html.dict ;; \
 	        epub) dict=-dict=tests/fuzz/epub.dict ;; \
 	        pdf) dict=-dict=tests/fuzz/pdf.dict ;; \
+	        mobi) dict=-dict=tests/fuzz/mobi.dict ;; \
 	        fb2) dict=-dict=tests/fuzz/fb2.dict ;; \
 	        *) dict= ;; \
 	    esac; \

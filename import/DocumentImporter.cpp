@@ -5,6 +5,7 @@
 #include "import/FormatEntry.h"
 #include "import/HtmlImporter.h"
 #include "import/MarkdownImporter.h"
+#include "import/MobiImporter.h"
 #include "import/PdfImporter.h"
 #include "import/TextHelpers.h"
 #include "import/TextImporter.h"
@@ -31,7 +32,7 @@ using textHelpers::startsWith;
 const SFormatEntry* const kFormats[] = {
     &CTextImporter::kPlainTextFormat, &CTextImporter::kMarkedUpFormat, &CEpubImporter::kFormat,
     &CHtmlImporter::kFormat,          &CMarkdownImporter::kFormat,     &CPdfImporter::kFormat,
-    &CFb2Importer::kFormat,
+    &CMobiImporter::kFormat,          &CFb2Importer::kFormat,
 };
 
 // The --format option's name for eAutomatic, which no importer reads.
@@ -192,7 +193,8 @@ CDocumentImporter::eFormat CDocumentImporter::formatForPath(const wxString& path
 // The contents that say their format differ in their first byte that is not a byte order mark or
 // a blank ("P" of a zip, "<" of HTML, "%" of a PDF), or after it in what follows (an EPUB's
 // mimetype or a .fb2 entry in a zip, an HTML or a FictionBook root), so the order of the checks
-// changes nothing.
+// changes nothing; a Kindle book says its type at byte 60, behind a name and binary fields
+// none of those has.
 CDocumentImporter::eFormat CDocumentImporter::chooseFormat(const char* bytes, std::size_t size,
                                                            const wxString& path) {
     for (const SFormatEntry* entry : kFormats) {

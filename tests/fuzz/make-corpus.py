@@ -345,6 +345,24 @@ def pdf_seeds():
     write(t, "empty.pdf", b"")
 
 
+def mobi_seeds():
+    """The sample book's Kindle editions, whole, locked, cut short and with a damaged header."""
+    t = "mobi"
+    for name in ["harbour-book.azw3", "harbour-book.mobi"]:
+        book = sample(name)
+        kind = name.rsplit(".", 1)[1]
+        record0 = int.from_bytes(book[78:82], "big")
+        write(t, name, book)
+        if kind == "mobi":
+            write(t, "harbour-book-ncx.mobi", sample("harbour-book-ncx.mobi"))
+        write(t, "drm." + kind, book[:record0 + 12] + b"\0\2" + book[record0 + 14:])
+        write(t, "truncated." + kind, book[: len(book) // 2])
+        write(t, "huge-text." + kind, book[:record0 + 4] + b"\xff" * 4 + book[record0 + 8:])
+    write(t, "not-mobipocket.mobi", book[:record0 + 16] + b"MOBY" + book[record0 + 20:])
+    write(t, "header-only.mobi", book[:78])
+
+
+
 def fb2_zip(entries):
     out = io.BytesIO()
     with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as z:
@@ -376,7 +394,7 @@ def fb2_seeds():
 
 
 def main():
-    for target in ["plain_text", "markup", "flit_timing", "pdf", "fb2"]:
+    for target in ["plain_text", "markup", "flit_timing", "pdf", "mobi", "fb2"]:
         shutil.rmtree(os.path.join(CORPUS, target), ignore_errors=True)
     keep = os.path.join(CORPUS, "timing_settings", "default.xml")
     for name in os.listdir(os.path.join(CORPUS, "timing_settings")):
@@ -386,6 +404,7 @@ def main():
     settings_seeds()
     text_seeds()
     pdf_seeds()
+    mobi_seeds()
     fb2_seeds()
 
 

@@ -217,7 +217,9 @@ TEST_F(DocumentImporter, ChoosesTheFormatByContentThenName) {
         {"A.FLIT|{rest 1}", "flit"},
         {"page.XHTML|<p>", "html"},
         {"notes.markdown|# Notes", "markdown"},
-        {"book|<p>", "text"}};
+        {"book|<p>", "text"},
+        {"book.txt|" + std::string(60, '\0') + "BOOKMOBI", "mobi"},
+        {"book.AZW3|", "mobi"}};
     for (const auto& [in, want] : cases) {
         const std::size_t bar = in.find('|');
         const auto format =
@@ -229,17 +231,18 @@ TEST_F(DocumentImporter, ChoosesTheFormatByContentThenName) {
 // The lists made from the table of formats: the Open dialog's filter and the --format names,
 // each of which names its format again.
 TEST(DocumentImporterFormats, DialogFilterAndNamesComeFromOneTable) {
-    EXPECT_EQ("Documents (*.txt;*.flit;*.epub;*.html;*.htm;*.xhtml;*.md;*.markdown;*.pdf;*.fb2;"
-              "*.fb2.zip)|*.txt;*.flit;*.epub;*.html;*.htm;*.xhtml;*.md;*.markdown;*.pdf;*.fb2;"
-              "*.fb2.zip|"
+    EXPECT_EQ("Documents (*.txt;*.flit;*.epub;*.html;*.htm;*.xhtml;*.md;*.markdown;*.pdf;*.mobi;"
+              "*.azw3;*.azw;*.fb2;*.fb2.zip)|*.txt;*.flit;*.epub;*.html;*.htm;*.xhtml;*.md;"
+              "*.markdown;*.pdf;*.mobi;*.azw3;*.azw;*.fb2;*.fb2.zip|"
               "Plain text (*.txt)|*.txt|Marked-up text (*.flit)|*.flit|EPUB books (*.epub)|*.epub|"
               "Web pages (*.html;*.htm;*.xhtml)|*.html;*.htm;*.xhtml|Markdown (*.md;*.markdown)|"
-              "*.md;*.markdown|PDF (*.pdf)|*.pdf|FictionBook books (*.fb2;*.fb2.zip)|"
-              "*.fb2;*.fb2.zip|All files (*)|*",
+              "*.md;*.markdown|PDF (*.pdf)|*.pdf|Kindle books (*.mobi;*.azw3;*.azw)|"
+              "*.mobi;*.azw3;*.azw|FictionBook books (*.fb2;*.fb2.zip)|*.fb2;*.fb2.zip|"
+              "All files (*)|*",
               CDocumentImporter::fileDialogWildcard());
-    EXPECT_EQ("text, flit (marked-up text), epub, html, markdown, pdf or fb2 (FictionBook)",
+    EXPECT_EQ("text, flit (marked-up text), epub, html, markdown, pdf, mobi or fb2 (FictionBook)",
               CDocumentImporter::formatNameList(true, false));
-    EXPECT_EQ("text, flit, epub, html, markdown, pdf, fb2 or auto",
+    EXPECT_EQ("text, flit, epub, html, markdown, pdf, mobi, fb2 or auto",
               CDocumentImporter::formatNameList(false, true));
     for (int value = 0; value <= CDocumentImporter::eAutomatic; ++value) {
         const auto format = static_cast<CDocumentImporter::eFormat>(value);

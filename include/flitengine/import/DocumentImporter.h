@@ -29,6 +29,7 @@
 //   arguments name files relative to the base folder; their bytes are stored in the document.
 // - EPUB, HTML, Markdown and PDF: their text in reading order, with line breaks, bold,
 //   highlights, pages, title and table of contents from their structure.
+// - Kindle books (MOBI, AZW3) without DRM: their HTML parts as EPUB chapters are read.
 // - FictionBook 2 (".fb2", or a zip holding one): its sections as pages and table of contents.
 //
 // Bytes that are no document (a picture, a program, an archive, binary data) are refused as "not
@@ -46,13 +47,14 @@ public:
         eHtml,
         eMarkdown,
         ePdf,
+        eMobi,
         eFictionBook,
         // Chosen from the content and the name: see chooseFormat.
         eAutomatic,
     };
 
     // The format's name as the programs' --format option spells it ("text", "flit", "epub",
-    // "html", "markdown", "pdf", "fb2", "auto").
+    // "html", "markdown", "pdf", "mobi", "fb2", "auto").
     static const char* formatName(eFormat format);
     // The format a name stands for; false for an unknown name.
     static bool formatFromName(const wxString& name, eFormat* format);
@@ -65,12 +67,12 @@ public:
     static wxString fileDialogWildcard();
 
     // The format the file name's extension (in any case) says: ".flit" marked up, ".epub",
-    // ".html"/".htm"/".xhtml", ".md"/".markdown", ".pdf", ".fb2"/".fb2.zip"; anything else
-    // plain text.
+    // ".html"/".htm"/".xhtml", ".md"/".markdown", ".pdf", ".mobi"/".azw3"/".azw",
+    // ".fb2"/".fb2.zip"; anything else plain text.
     static eFormat formatForPath(const wxString& path);
     // The format of bytes: a zip holding an EPUB's mimetype, "%PDF-", the start of an HTML
-    // document, a FictionBook root or a zip whose first entry is a .fb2 file say so whatever the
-    // name; otherwise the name's extension decides.
+    // document, a Palm database of the type "BOOKMOBI", a FictionBook root or a zip whose first
+    // entry is a .fb2 file say so whatever the name; otherwise the name's extension decides.
     static eFormat chooseFormat(const char* bytes, std::size_t size, const wxString& path);
 
     // The largest file readFile reads: a text or a media file is held in memory whole, and the
