@@ -1,9 +1,11 @@
 // flit-open-bench: opening a long book in the reader, as a user starts it with the book.
 //
-//   flit-open-bench --write-book=FILE [--words=N]
+//   flit-open-bench --write-book=FILE [--words=N] [--chapters=C]
 //   flit-open-bench [--launched-at=NS] FILE
 //
-// The first writes an EPUB of N words (900,000 by default) in chapters of 5,000. The second
+// The first writes an EPUB of N words (900,000 by default) in chapters of 5,000, or in C
+// chapters of five anchored sections each, every section listed in the table of contents. The
+// second
 // starts the reader application with the book on its command line and measures: the time to
 // the window on screen (its first paint; from NS, the monotonic clock's nanoseconds when the
 // caller started this program, else from main), the time to the book open, and the longest
@@ -38,6 +40,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kWordsPerChapter = 5000;
+constexpr std::size_t kSections = 5;
 constexpr int kTickMs = 10;
 
 double msBetween(Clock::time_point from, Clock::time_point to) {
@@ -45,20 +48,35 @@ double msBetween(Clock::time_point from, Clock::time_point to) {
 }
 
 // Chapters of paragraphs of words drawn from a small vocabulary by a fixed sequence, so that
-// they compress as prose does.
-std::string makeBook(std::size_t words) {
+// they compress as prose does. With a number of chapters, each is cut in sections that open
+// with an anchored heading, and the table of contents lists every section; without, chapters
+// hold 5,000 words and it lists every tenth chapter.
+std::string makeBook(std::size_t words, std::size_t chapterCount) {
     static const char* const kWords[] = {
         "the",   "lamp",  "keeper", "climbed", "stairs", "while", "wind",  "pressed",
         "glass", "and",   "far",    "below",   "waves",  "broke", "on",    "rocks,",
         "ships", "held",  "their",  "course.", "Night",  "came",  "early", "there;",
         "oil",   "burnt", "bright", "through", "hours",  "of",    "storm", "r\xC3\xA9sum\xC3\xA9",
     };
+    const std::size_t perChapter =
+        chapterCount > 0 ? std::max<std::size_t>(words / chapterCount, 1) : kWordsPerChapter;
+    const std::size_t perSection =
+        chapterCount > 0 ? std::max<std::size_t>(perChapter / kSections, 1) : perChapter;
     std::vector<std::string> chapters;
     std::string spine;
+    std::string nav;
     std::uint32_t state = 2463534242u;
-    for (std::size_t done = 0; done < words; done += kWordsPerChapter) {
-        std::string body = "<h1>Chapter " + std::to_string(chapters.size() + 1) + "</h1><p>";
-        for (std::size_t w = 0; w < std::min(kWordsPerChapter, words - done); ++w) {
+    for (std::size_t done = 0; done < words; done += perChapter) {
+        const std::string chapter = std::to_string(chapters.size() + 1);
+        std::string body = "<h1>Chapter " + chapter + "</h1><p>";
+        for (std::size_t w = 0; w < std::min(perChapter, words - done); ++w) {
+            const std::size_t section = w / perSection + 1;
+            if (chapterCount > 0 && w % perSection == 0 && section <= kSections) {
+                const std::string id = "s" + std::to_string(section);
+                body += "</p><h2 id='" + id + "'>Section " + std::to_string(section) + "</h2><p>";
+                nav += "<li><a href='c" + chapter + ".xhtml#" + id + "'>Section " + chapter + "." +
+                       std::to_string(section) + "</a></li>";
+            }
             state ^= state << 13;
             state ^= state >> 17;
             state ^= state << 5;
@@ -66,12 +84,10 @@ std::string makeBook(std::size_t words) {
             body += (w + 1) % 70 == 0 ? "</p>\n<p>" : " ";
         }
         chapters.push_back(body + "</p>");
-        spine += "c" + std::to_string(chapters.size()) + " ";
-    }
-    std::string nav;
-    for (std::size_t c = 1; c <= chapters.size(); c += 10) {
-        nav += "<li><a href='c" + std::to_string(c) + ".xhtml'>Chapter " + std::to_string(c) +
-               "</a></li>";
+        spine += "c" + chapter + " ";
+        if (chapterCount == 0 && chapters.size() % 10 == 1) {
+            nav += "<li><a href='c" + chapter + ".xhtml'>Chapter " + chapter + "</a></li>";
+        }
     }
     return flitZipBytes(flitEpubEntries("The Long Watch", chapters, spine, nav));
 }
@@ -157,11 +173,14 @@ private:
 int main(int argc, char** argv) {
     Clock::time_point launched = Clock::now();
     std::size_t words = 900000;
+    std::size_t chapters = 0;
     const char* book = nullptr;
     wxString path;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--words=", 8) == 0) {
             words = std::strtoull(argv[i] + 8, nullptr, 10);
+        } else if (std::strncmp(argv[i], "--chapters=", 11) == 0) {
+            chapters = std::strtoull(argv[i] + 11, nullptr, 10);
         } else if (std::strncmp(argv[i], "--write-book=", 13) == 0) {
             book = argv[i] + 13;
         } else if (std::strncmp(argv[i], "--launched-at=", 14) == 0) {
@@ -172,7 +191,7 @@ int main(int argc, char** argv) {
         }
     }
     if (book != nullptr) {
-        const std::string bytes = makeBook(words);
+        const std::string bytes = makeBook(words, chapters);
         std::FILE* out = std::fopen(book, "wb");
         const bool written =
             out != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();

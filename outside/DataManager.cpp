@@ -414,15 +414,13 @@ void CDataManager::addContentsEntry(const wxString& entryTitle, int level, size_
     contents.push_back(SContentsEntry{entryTitle, level, itemIndex});
 }
 
+// A search by halves: the reader asks at every word it shows, and a long book's contents are
+// thousands of entries.
 const CDataManager::SContentsEntry* CDataManager::getContentsEntryAt(size_t itemIndex) const {
-    const SContentsEntry* found = nullptr;
-    for (const SContentsEntry& entry : contents) {
-        if (entry.itemIndex > itemIndex) {
-            break;
-        }
-        found = &entry;
-    }
-    return found;
+    const auto after = std::upper_bound(
+        contents.begin(), contents.end(), itemIndex,
+        [](size_t index, const SContentsEntry& entry) { return index < entry.itemIndex; });
+    return after == contents.begin() ? nullptr : &*(after - 1);
 }
 
 unsigned int CDataManager::addNote(const wxString& text) {

@@ -7,7 +7,9 @@ CPageManager::CPageManager() {
 CPageManager::~CPageManager() = default;
 
 wxCPageInfoListNode* CPageManager::addPage(unsigned int pageType, unsigned int pageNum) {
-    return pages.Append(new CPageInfo(pageType, pageNum));
+    wxCPageInfoListNode* node = pages.Append(new CPageInfo(pageType, pageNum));
+    nodes.insert(node);
+    return node;
 }
 
 CPageInfo* CPageManager::getPageInfoAt(wxCPageInfoListNode* node) const {
@@ -15,11 +17,5 @@ CPageInfo* CPageManager::getPageInfoAt(wxCPageInfoListNode* node) const {
 }
 
 bool CPageManager::holds(const wxCPageInfoListNode* node) const {
-    for (const wxCPageInfoListNode* page = pages.GetFirst(); page != nullptr;
-         page = page->GetNext()) {
-        if (page == node) {
-            return true;
-        }
-    }
-    return false;
+    return node != nullptr && nodes.count(node) != 0;
 }

@@ -54,15 +54,22 @@ wxCDataInfoListNode* CChapterIndex::firstWordOf(size_t chapter) const {
     return word != nullptr ? word : start;
 }
 
+// The chapters are in reading order, so their counts of words before never decrease: a search
+// by halves finds the last that starts at or before the word (the status bar asks at every
+// update, and a long book has thousands of entries), and only the chapters that start at that
+// same word are looked through for the node.
 size_t CChapterIndex::chapterAt(wxCDataInfoListNode* node, size_t wordsBefore) const {
-    size_t found = kNone;
-    for (size_t chapter = 0; chapter < chapters.size(); ++chapter) {
-        if (chapters[chapter].wordsBefore > wordsBefore) {
-            break;
-        }
-        found = chapter;
+    const auto after = std::upper_bound(
+        chapters.begin(), chapters.end(), wordsBefore,
+        [](size_t words, const SChapterMark& mark) { return words < mark.wordsBefore; });
+    if (after == chapters.begin()) {
+        return kNone;
+    }
+    size_t found = static_cast<size_t>(after - chapters.begin()) - 1;
+    const size_t sameWord = chapters[found].wordsBefore;
+    for (size_t chapter = found + 1; chapter-- > 0 && chapters[chapter].wordsBefore == sameWord;) {
         if (chapters[chapter].node == node) {
-            break;
+            found = chapter;
         }
     }
     return found;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <climits>
 #include <cwchar>
+#include <utility>
 
 namespace {
 
@@ -45,8 +46,16 @@ const char* CTimingReport::separatorName(char separator) {
 }
 
 std::vector<STimedWord> CTimingReport::timeDocument(const CDataManager& document) const {
-    const unsigned int displayLength = static_cast<unsigned int>(std::max(wordLength, 0));
     std::vector<STimedWord> flashes;
+    timeDocument(document,
+                 [&flashes](STimedWord& flashed) { flashes.push_back(std::move(flashed)); });
+    return flashes;
+}
+
+void CTimingReport::timeDocument(const CDataManager& document,
+                                 const std::function<void(STimedWord&)>& flash) const {
+    const unsigned int displayLength = static_cast<unsigned int>(std::max(wordLength, 0));
+    STimedWord timed{};
     CFlitWordCalcs calcs;
     calcs.zeroInit();
     calcs.setLengthUnit(unit);
@@ -73,12 +82,11 @@ std::vector<STimedWord> CTimingReport::timeDocument(const CDataManager& document
                  CFlashedWords::chunksOf(flashed.text, displayLength, hyphenation)) {
                 const int heldMs =
                     static_cast<int>(std::min(times.displayMs + sustainMs, 0LL + INT_MAX));
-                flashes.push_back(
-                    {std::move(chunk), flashed.separator, heldMs, times.delayMs, first});
+                timed = {std::move(chunk), flashed.separator, heldMs, times.delayMs, first};
+                flash(timed);
                 sustainMs = 0;
                 first = false;
             }
         }
     }
-    return flashes;
 }

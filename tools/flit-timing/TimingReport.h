@@ -3,6 +3,7 @@
 
 #include <flitengine/timing/FlitWordCalcs.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,10 @@ public:
                   const CHyphenation* hyphenation = nullptr);
 
     std::vector<STimedWord> timeDocument(const CDataManager& document) const;
+    // The same flashes, handed to flash one at a time as they are timed and kept by nobody: a
+    // long book's list of flashes would take as much memory as the book itself.
+    void timeDocument(const CDataManager& document,
+                      const std::function<void(STimedWord&)>& flash) const;
 
     // "space", "newline" or "none".
     static const char* separatorName(char separator);

@@ -17,7 +17,6 @@
 #include <wx/intl.h>
 #include <wx/wfstream.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <numeric>
@@ -70,30 +69,37 @@ bool writeWhole(const wxString& path, const std::string& text) {
     return true;
 }
 
-std::string formatReport(const std::vector<STimedWord>& words, bool summary) {
-    std::string report = "word\tseparator\tdisplay_ms\tdelay_ms\n";
-    long long totalMs = 0;
-    char numbers[48];
-    for (const STimedWord& w : words) {
-        std::snprintf(numbers, sizeof numbers, "\t%d\t%d\n", w.displayMs, w.delayMs);
-        report += w.word;
-        report += '\t';
-        report += CTimingReport::separatorName(w.separator);
-        report += numbers;
+// Writes the report to standard output line by line as the flashes come, so that it never
+// stands whole in memory: a header line, one line per flash, and the summary when asked for.
+class CReportWriter {
+public:
+    explicit CReportWriter(bool withSummary) : summary(withSummary) {
+        std::fputs("word\tseparator\tdisplay_ms\tdelay_ms\n", stdout);
+    }
+
+    void add(const STimedWord& w) {
+        std::fwrite(w.word.data(), 1, w.word.size(), stdout);
+        std::fprintf(stdout, "\t%s\t%d\t%d\n", CTimingReport::separatorName(w.separator),
+                     w.displayMs, w.delayMs);
         totalMs += static_cast<long long>(w.displayMs) + w.delayMs;
-    }
-    if (summary) {
         // A word counts once, however many chunks it is shown in.
-        const long long count = std::count_if(words.begin(), words.end(),
-                                              [](const STimedWord& w) { return w.startsWord; });
-        const long long wpm = totalMs > 0 ? count * kMsPerMinute / totalMs : 0;
-        char line[96];
-        std::snprintf(line, sizeof line, "words %lld, total_ms %lld, wpm %lld\n", count, totalMs,
-                      wpm);
-        report += line;
+        count += w.startsWord ? 1 : 0;
     }
-    return report;
-}
+
+    // Ends the report; false when standard output could not take all of it.
+    bool finish() {
+        if (summary) {
+            const long long wpm = totalMs > 0 ? count * kMsPerMinute / totalMs : 0;
+            std::fprintf(stdout, "words %lld, total_ms %lld, wpm %lld\n", count, totalMs, wpm);
+        }
+        return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
+    }
+
+private:
+    bool summary;
+    long long totalMs = 0;
+    long long count = 0;
+};
 
 // The table of contents, one line an entry: its level (0 for the top), its title on one line,
 // and the index of the first word it points at: how many words reading flashes before it, each
@@ -300,10 +306,12 @@ int main(int argc, char** argv) {
     }
     const CTimingReport report(static_cast<int>(wpm), static_cast<int>(wordLength), unit,
                                hyphenation);
-    const std::vector<STimedWord> words = report.timeDocument(*document);
-
+    // The flashes are kept only for the picture, which needs them all at once.
+    std::vector<STimedWord> words;
     wxString svgPath;
-    if (parser.Found("svg", &svgPath)) {
+    const bool drawing = parser.Found("svg", &svgPath);
+    if (drawing) {
+        words = report.timeDocument(*document);
         const wxString title =
             fromStdin ? wxString("Standard input") : wxFileName(inputPath).GetFullName();
         const CRhythmSvg picture(static_cast<int>(wpm), title.utf8_string());
@@ -319,11 +327,23 @@ int main(int argc, char** argv) {
         }
     }
 
-    const std::string output = parser.Found("contents")
-                                   ? formatContents(*document)
-                                   : formatReport(words, parser.Found("summary"));
-    if (std::fwrite(output.data(), 1, output.size(), stdout) != output.size() ||
-        std::fflush(stdout) != 0) {
+    if (parser.Found("contents")) {
+        const std::string contents = formatContents(*document);
+        if (std::fwrite(contents.data(), 1, contents.size(), stdout) != contents.size() ||
+            std::fflush(stdout) != 0) {
+            return fail(kExitFailed, "cannot write to standard output");
+        }
+        return kExitOk;
+    }
+    CReportWriter output(parser.Found("summary"));
+    if (drawing) {
+        for (const STimedWord& w : words) {
+            output.add(w);
+        }
+    } else {
+        report.timeDocument(*document, [&output](STimedWord& w) { output.add(w); });
+    }
+    if (!output.finish()) {
         return fail(kExitFailed, "cannot write to standard output");
     }
     return kExitOk;
