@@ -210,9 +210,11 @@ wxString noteText(const xmlNode* note) {
 
 // Whether a word holds nothing but no-break spaces, which keep words together but are no word
 // of their own.
-bool onlyNoBreakSpaces(const std::string& word) {
+// The bytes of the no-break spaces that a word starts with.
+std::size_t leadingNoBreakSpaces(const std::string& word) {
     static const char* const kNoBreakSpaces[] = {"\xC2\xA0", "\xE2\x80\xAF"};
-    for (std::size_t at = 0; at < word.size();) {
+    std::size_t at = 0;
+    while (at < word.size()) {
         std::size_t matched = 0;
         for (const char* space : kNoBreakSpaces) {
             const std::size_t length = std::strlen(space);
@@ -221,11 +223,11 @@ bool onlyNoBreakSpaces(const std::string& word) {
             }
         }
         if (matched == 0) {
-            return false;
+            break;
         }
         at += matched;
     }
-    return true;
+    return at;
 }
 
 // Where a parse's messages go: nowhere. Every parse sets this on its own context, so nothing
@@ -562,6 +564,7 @@ private:
             document->appendValueRef(eDITRapidNoteRef, number);
         }
         references.clear();
+        afterReference = true;
         // A reference stands between two words as a space would.
         if (separator < eSpace) {
             separator = eSpace;
@@ -673,7 +676,12 @@ private:
         while (CUtf8::findInvalid(word.data(), word.size()) != CUtf8::kAllValid) {
             word.erase(CUtf8::findInvalid(word.data(), word.size()), 1);
         }
-        if (onlyNoBreakSpaces(word)) {
+        // A no-break space that tied a note reference to the text after it ("[3]&nbsp;;" in
+        // French) ties nothing once the reference is no word.
+        if (afterReference) {
+            word.erase(0, std::min(leadingNoBreakSpaces(word), word.size() - 1));
+        }
+        if (leadingNoBreakSpaces(word) == word.size()) {
             // An empty paragraph's &nbsp; and the like: nothing to flash, a space to keep.
             word.clear();
             if (separator < eSpace) {
@@ -692,6 +700,7 @@ private:
             style.setOn(eStyleHighlight, wordMarked);
             writer.appendWord(word.data(), word.size(), style, &pendingAnchors);
             wroteWord = true;
+            afterReference = false;
         }
         word.clear();
         writeReferences();
@@ -717,6 +726,8 @@ private:
     bool wordBold = false;
     bool wordMarked = false;
     bool wroteWord = false;
+    // A note reference was written after the last word.
+    bool afterReference = false;
     eSeparator separator = eNone;
     // Ids of elements begun since the last word: they point at the next one.
     std::vector<std::string> pendingAnchors;

@@ -113,8 +113,9 @@ TEST(HtmlTextBuilder, MapsStructureToItems) {
          "Word ^1 _ next #e=0 {1:Said later.}"},
         {"html",
          "<p>Rates rose<sup>[<a href='#f2'>2</a>]</sup>, then x<sup>2</sup> and y<sup>"
-         "<a href='http://a.org/#b'>3</a></sup>.</p><p id='f2'>A <i>long</i> note.</p><p>End</p>",
-         "Rates _ rose, ^1 _ then _ x2 _ and _ y3. / End #f2=13 {1:A long note.}"},
+         "<a href='http://a.org/#b'>3</a></sup>. Fin <sup>[<a href='#f2'>2</a>]</sup>&#160;;</p>"
+         "<p id='f2'>A <i>long</i> note.</p><p>End</p>",
+         "Rates _ rose, ^1 _ then _ x2 _ and _ y3. _ Fin ^1 _ ; / End #f2=18 {1:A long note.}"},
         {"html",
          "<p>One<a role='doc-noteref' href='#fn1'><sup>1</sup></a> two.</p><ol><li id='fn1' "
          "role='doc-endnote'><p>Note one.<a href='#r1' role='doc-backlink'>back</a></p></li>"
