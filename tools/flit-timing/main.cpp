@@ -15,6 +15,7 @@
 #include <wx/filename.h>
 #include <wx/init.h>
 #include <wx/intl.h>
+#include <wx/tokenzr.h>
 #include <wx/wfstream.h>
 
 #include <cstdio>
@@ -86,16 +87,31 @@ public:
         count += w.startsWord ? 1 : 0;
     }
 
-    // Ends the report; false when standard output could not take all of it.
-    bool finish() {
+    // Ends the report; false when standard output could not take all of it. The summary tells
+    // of the document's notes too, when it has any: their words are not flashed in the text but
+    // are part of the book.
+    bool finish(const CDataManager& document) {
         if (summary) {
             const long long wpm = totalMs > 0 ? count * kMsPerMinute / totalMs : 0;
             std::fprintf(stdout, "words %lld, total_ms %lld, wpm %lld\n", count, totalMs, wpm);
+            if (document.getNoteCount() != 0) {
+                std::fprintf(stdout, "notes %zu, note_words %zu\n", document.getNoteCount(),
+                             noteWords(document));
+            }
         }
         return std::fflush(stdout) == 0 && std::ferror(stdout) == 0;
     }
 
 private:
+    static std::size_t noteWords(const CDataManager& document) {
+        std::size_t words = 0;
+        for (unsigned int number = 1; number <= document.getNoteCount(); ++number) {
+            wxStringTokenizer tokens(*document.getNote(number), " \t\r\n", wxTOKEN_STRTOK);
+            words += tokens.CountTokens();
+        }
+        return words;
+    }
+
     bool summary;
     long long totalMs = 0;
     long long count = 0;
@@ -343,7 +359,7 @@ int main(int argc, char** argv) {
     } else {
         report.timeDocument(*document, [&output](STimedWord& w) { output.add(w); });
     }
-    if (!output.finish()) {
+    if (!output.finish(*document)) {
         return fail(kExitFailed, "cannot write to standard output");
     }
     return kExitOk;
