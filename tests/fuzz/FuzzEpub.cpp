@@ -17,20 +17,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (!document) {
         return 0;
     }
-    unsigned int pages = 0;
-    for (auto* node = document->getFirstNode(); node != nullptr; node = node->GetNext()) {
-        if (auto* page = dynamic_cast<CDITPageInfoRef*>(node->GetData())) {
-            const auto* info =
-                document->getPageManager()->getPageInfoAt(page->getPageInfoListNode());
-            FLIT_FUZZ_CHECK(info->pageType == 0 && info->pageNum == ++pages, "pages out of order");
-        }
-        FLIT_FUZZ_CHECK(pages > 0, "an item before the first chapter's page marker");
-    }
-    std::size_t last = 0;
-    for (const CDataManager::SContentsEntry& entry : document->getContents()) {
-        FLIT_FUZZ_CHECK(entry.itemIndex >= last && entry.itemIndex < document->getItemCount(),
-                        "contents out of order or past the end");
-        last = entry.itemIndex;
-    }
+    flitFuzzCheckParts(*document);
     return 0;
 }

@@ -7,8 +7,6 @@
 
 #include "FuzzSupport.h"
 
-#include <algorithm>
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     CDocumentImporter importer;
     const std::unique_ptr<CDataManager> document = importer.importBytes(
@@ -19,29 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (!document) {
         return 0;
     }
-    const auto items = flitFuzzItems(*document);
-    FLIT_FUZZ_CHECK(items.front().first == eDITPageInfoRef, "no page marker first");
-    FLIT_FUZZ_CHECK(std::any_of(items.begin(), items.end(),
-                                [](const auto& item) { return item.first == eDITWord; }),
-                    "a document without words");
-    for (const auto& [kind, word] : items) {
-        FLIT_FUZZ_CHECK(kind != eDITWord ||
-                            (!word.empty() && flitFuzzIsUtf8(word.data(), word.size())),
-                        "a bad word: " + word);
-    }
-    unsigned int pages = 0;
-    for (auto* node = document->getFirstNode(); node != nullptr; node = node->GetNext()) {
-        if (auto* page = dynamic_cast<CDITPageInfoRef*>(node->GetData())) {
-            const auto* info =
-                document->getPageManager()->getPageInfoAt(page->getPageInfoListNode());
-            FLIT_FUZZ_CHECK(info->pageType == 0 && info->pageNum == ++pages, "pages out of order");
-        }
-    }
-    std::size_t last = 0;
-    for (const CDataManager::SContentsEntry& entry : document->getContents()) {
-        FLIT_FUZZ_CHECK(entry.itemIndex >= last && entry.itemIndex < document->getItemCount(),
-                        "contents out of order or past the end");
-        last = entry.itemIndex;
-    }
+    flitFuzzCheckWords(*document, false);
+    flitFuzzCheckParts(*document);
     return 0;
 }

@@ -166,3 +166,34 @@ std::vector<std::pair<int, std::string>> flitFuzzItems(const CDataManager& docum
     }
     return items;
 }
+
+void flitFuzzCheckParts(CDataManager& document, bool titled) {
+    unsigned int pages = 0;
+    for (auto* node = document.getFirstNode(); node != nullptr; node = node->GetNext()) {
+        if (auto* page = dynamic_cast<CDITPageInfoRef*>(node->GetData())) {
+            const auto* info = const_cast<CDataManager&>(document).getPageManager()->getPageInfoAt(
+                page->getPageInfoListNode());
+            FLIT_FUZZ_CHECK(info->pageType == 0 && info->pageNum == ++pages, "pages out of order");
+        }
+        FLIT_FUZZ_CHECK(pages > 0, "an item before the first part's page marker");
+    }
+    std::size_t last = 0;
+    for (const CDataManager::SContentsEntry& entry : document.getContents()) {
+        FLIT_FUZZ_CHECK(entry.itemIndex >= last && entry.itemIndex < document.getItemCount() &&
+                            entry.level >= 0 && (!titled || !entry.title.empty()),
+                        "contents out of order, past the end or untitled");
+        last = entry.itemIndex;
+    }
+}
+
+void flitFuzzCheckWords(const CDataManager& document, bool unspaced) {
+    bool anyWord = false;
+    for (const auto& [kind, word] : flitFuzzItems(document)) {
+        anyWord = anyWord || kind == eDITWord;
+        FLIT_FUZZ_CHECK(kind != eDITWord ||
+                            (!word.empty() && flitFuzzIsUtf8(word.data(), word.size()) &&
+                             (!unspaced || word.find_first_of(" \t\r\n\v\f") == std::string::npos)),
+                        "a bad word: " + word);
+    }
+    FLIT_FUZZ_CHECK(anyWord, "a document without words");
+}

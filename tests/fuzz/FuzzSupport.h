@@ -53,4 +53,13 @@ std::unique_ptr<CDataManager> flitFuzzImport(const char* text, std::size_t size,
 // way that no item is null and that every item of the word kind is a word.
 std::vector<std::pair<int, std::string>> flitFuzzItems(const CDataManager& document);
 
+// Checks a book read in parts: it opens with a shown page marker, its page markers count the
+// parts 1, 2, 3... in order, and every contents entry points into the document, in reading
+// order (and has a title, when titled).
+void flitFuzzCheckParts(CDataManager& document, bool titled = false);
+
+// Checks that a document holds a word and that every word is non-empty valid UTF-8 (and, when
+// unspaced, holds no white space).
+void flitFuzzCheckWords(const CDataManager& document, bool unspaced);
+
 #endif
