@@ -13,8 +13,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <strings.h>
@@ -89,9 +91,13 @@ std::string attribute(const xmlNode* element, const char* localName) {
     return std::string();
 }
 
+// A note reference: a link into the notes body, whose own text ("[1]") is not read.
+bool isNoteReference(const xmlNode* element) {
+    return isElement(element, "a") && attribute(element, "type") == "note";
+}
+
 eElementRole roleOf(const xmlNode* element) {
-    // A note reference points into the notes body, which is not read.
-    if (isElement(element, "a") && attribute(element, "type") == "note") {
+    if (isNoteReference(element)) {
         return eSkipped;
     }
     for (const SElementRole& entry : kElementRoles) {
@@ -134,7 +140,9 @@ bool endsWithNoCase(const std::string& text, const char* suffix) {
 // section opening a page, titled sections entered in the table of contents.
 class CFb2Walk {
 public:
-    explicit CFb2Walk(CDataManager* target) : document(target), writer(target) {}
+    // notes: the text of each note of the notes bodies, by its section's id.
+    CFb2Walk(CDataManager* target, std::map<std::string, std::string> notes)
+        : document(target), writer(target), noteTexts(std::move(notes)) {}
 
     // The elements below parent, at the section depth given (0 outside any section).
     void walkChildren(const xmlNode* parent, int depth) {
@@ -152,6 +160,9 @@ public:
             return;
         }
         const eElementRole role = roleOf(node);
+        if (isNoteReference(node)) {
+            addReference(node);
+        }
         switch (role) {
         case eSkipped:
             return;
@@ -215,6 +226,39 @@ private:
         }
     }
 
+    // A reference to a note the book has: a note item after the word it follows (the word in
+    // hand, with any marks that follow it), numbered in the order the notes are first referred
+    // to. The note is read from the notes body once, however often it is referred to.
+    void addReference(const xmlNode* link) {
+        const std::string href = attribute(link, "href");
+        const auto note =
+            href.size() > 1 && href[0] == '#' ? noteTexts.find(href.substr(1)) : noteTexts.end();
+        if (note == noteTexts.end() || !pageOpen) {
+            return;
+        }
+        const auto added = numbers.emplace(note->first, 0);
+        if (added.second) {
+            added.first->second = document->addNote(wxString::FromUTF8(note->second));
+        }
+        references.push_back(added.first->second);
+        if (word.empty()) {
+            writeReferences();
+        }
+    }
+
+    void writeReferences() {
+        if (references.empty()) {
+            return;
+        }
+        writer.flush();
+        for (const unsigned int number : references) {
+            document->appendValueRef(eDITRapidNoteRef, number);
+        }
+        references.clear();
+        // A reference stands between two words as a space would.
+        separator = std::max(separator, eSpace);
+    }
+
     void addText(const char* text) {
         const std::size_t size = text != nullptr ? std::strlen(text) : 0;
         for (std::size_t at = 0; at < size;) {
@@ -246,6 +290,7 @@ private:
             word.erase(bad, 1);
         }
         if (word.empty()) {
+            writeReferences();
             return;
         }
         if (lineHasWords && separator == eNewline) {
@@ -265,6 +310,7 @@ private:
         word.clear();
         lineHasWords = true;
         separator = eNone;
+        writeReferences();
     }
 
     CDataManager* document;
@@ -283,7 +329,33 @@ private:
     bool pageOpen = false;
     unsigned int pages = 0;
     std::vector<CDataManager::SContentsEntry> contents;
+    std::map<std::string, std::string> noteTexts;
+    // The number each note referred to was given, by id; the references waiting for the word
+    // in hand to end.
+    std::map<std::string, unsigned int> numbers;
+    std::vector<unsigned int> references;
 };
+
+// The notes of the notes bodies: each section with an id, its text without its title (the
+// note's number).
+void collectNotes(const xmlNode* parent, std::map<std::string, std::string>* notes) {
+    for (const xmlNode* child = parent->children; child != nullptr; child = child->next) {
+        if (!isElement(child, "section")) {
+            continue;
+        }
+        const std::string id = attribute(child, "id");
+        if (!id.empty()) {
+            std::string text;
+            for (const xmlNode* part = child->children; part != nullptr; part = part->next) {
+                if (!isElement(part, "title") && !isElement(part, "section")) {
+                    text += elementText(part) + " ";
+                }
+            }
+            notes->emplace(id, collapsed(text));
+        }
+        collectNotes(child, notes);
+    }
+}
 
 bool isAsideBody(const xmlNode* body) {
     const std::string name = attribute(body, "name");
@@ -320,8 +392,12 @@ bool unzipBook(const char* bytes, std::size_t size, std::string* xml, std::strin
 std::unique_ptr<CDataManager> readBook(const xmlNode* root, const SImportContext& context,
                                        wxString* error) {
     std::vector<const xmlNode*> bodies;
+    std::map<std::string, std::string> notes;
     std::size_t sections = 0;
     for (const xmlNode* child = root->children; child != nullptr; child = child->next) {
+        if (isElement(child, "body") && attribute(child, "name") == "notes") {
+            collectNotes(child, &notes);
+        }
         if (isElement(child, "body") && !isAsideBody(child)) {
             bodies.push_back(child);
             for (const xmlNode* part = child->children; part != nullptr; part = part->next) {
@@ -330,7 +406,7 @@ std::unique_ptr<CDataManager> readBook(const xmlNode* root, const SImportContext
         }
     }
     auto document = std::make_unique<CDataManager>();
-    CFb2Walk walk(document.get());
+    CFb2Walk walk(document.get(), std::move(notes));
     std::size_t done = 0;
     for (const xmlNode* body : bodies) {
         walk.breakLine();

@@ -9,7 +9,8 @@
 namespace {
 
 // A book as one line: title and language, then "pN" for a page marker, its words ("*" after a
-// bold one), "|" for a newline, and "{title/level}" where a contents entry points.
+// bold one), "|" for a newline, "{title/level}" where a contents entry points and "^" with its
+// text for a note reference.
 std::string describe(CDataManager& doc) {
     std::string out = doc.getTitle().utf8_string() + "/" + doc.getLanguage() + ":";
     std::size_t index = 0;
@@ -26,6 +27,8 @@ std::string describe(CDataManager& doc) {
             out += " p" + std::to_string(info->pageNum);
         } else if (node->GetData()->getDataInfoType() == eDITNewline) {
             out += " |";
+        } else if (auto* note = dynamic_cast<CDITRapidNoteRef*>(node->GetData())) {
+            out += " ^" + doc.getNote(note->getValue())->utf8_string();
         }
     }
     return out;
@@ -43,7 +46,8 @@ const char kBody[] =
     "</emphasis>ll<a l:href='#n1' type='note'>1</a>.</p><image l:href='#p.png'/><empty-line/>"
     "<p><strong>Gull</strong> cry</p><section><title><p>Deep</p></title><poem><stanza><v>Low"
     "</v><v>tide</v></stanza></poem></section></section><section><p>Two</p></section></body>"
-    "<body name='notes'><section id='n1'><p>Note text</p></section></body>";
+    "<body name='notes'><section id='n1'><title><p>1</p></title><p>Note <emphasis>text"
+    "</emphasis></p></section></body>";
 
 } // namespace
 
@@ -51,8 +55,9 @@ const char kBody[] =
 // as the line describe makes, or fails with the error.
 TEST(Fb2Importer, ReadsSectionsAsChaptersAndRefusesBadBooks) {
     const std::string good = book(kBody);
-    const std::string read = "Tides/en: p1 Tides* | {One/0} p2 One* | Sea wall.* | Gull* cry | "
-                             "{Deep/1} Deep* | Low | tide | p3 Two";
+    const std::string read =
+        "Tides/en: p1 Tides* | {One/0} p2 One* | Sea wall.* ^Note text | Gull* cry | "
+        "{Deep/1} Deep* | Low | tide | p3 Two";
     const struct {
         const char* name;
         std::string bytes;
