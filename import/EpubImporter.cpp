@@ -23,6 +23,7 @@ namespace {
 using textHelpers::collapsed;
 using textHelpers::quoted;
 using xmlHelpers::CXmlDoc;
+using xmlHelpers::isElement;
 using xmlHelpers::textOf;
 
 const char kContainerPath[] = "META-INF/container.xml";
@@ -74,10 +75,6 @@ CXmlDoc parseXml(const std::string& bytes, bool html, std::string* error) {
     return CXmlDoc(doc);
 }
 
-bool isElement(const xmlNode* node, const char* localName) {
-    return node->type == XML_ELEMENT_NODE && std::strcmp(textOf(node->name), localName) == 0;
-}
-
 // The text content of a node's text children (entity references are not followed, so no
 // entity is ever expanded).
 void appendText(const xmlNode* node, std::string* out) {
@@ -119,31 +116,25 @@ bool hasToken(const std::string& list, const char* token) {
     return spaced.find(" " + std::string(token) + " ") != std::string::npos;
 }
 
-// The first navigation element at or below node, depth first, whose epub:type holds type
-// ("toc" for the table of contents, "landmarks").
-const xmlNode* findNav(const xmlNode* node, const char* type) {
+// The first node at or below node and its following siblings, depth first, that matches.
+template <typename TMatch> const xmlNode* findFirst(const xmlNode* node, const TMatch& matches) {
     for (; node != nullptr; node = node->next) {
-        if (isElement(node, "nav") && hasToken(attribute(node, "epub:type"), type)) {
+        if (matches(node)) {
             return node;
         }
-        if (const xmlNode* found = findNav(node->children, type)) {
+        if (const xmlNode* found = findFirst(node->children, matches)) {
             return found;
         }
     }
     return nullptr;
 }
 
-// The first link at or below node, depth first, whose epub:type holds type.
-const xmlNode* findLink(const xmlNode* node, const char* type) {
-    for (; node != nullptr; node = node->next) {
-        if (isElement(node, "a") && hasToken(attribute(node, "epub:type"), type)) {
-            return node;
-        }
-        if (const xmlNode* found = findLink(node->children, type)) {
-            return found;
-        }
-    }
-    return nullptr;
+// The first element of that local name whose epub:type holds type (a "nav" of "toc" for the
+// table of contents or of "landmarks"; an "a" of "bodymatter"), as findFirst searches.
+const xmlNode* findTyped(const xmlNode* node, const char* localName, const char* type) {
+    return findFirst(node, [localName, type](const xmlNode* at) {
+        return isElement(at, localName) && hasToken(attribute(at, "epub:type"), type);
+    });
 }
 
 // Whether an SVG document holds text to read (a text element with words), rather than being a
@@ -213,17 +204,9 @@ bool isFrontMatterFile(const std::string& path) {
            });
 }
 
-// The first element of that local name at or below node, depth first.
+// The first element of that local name, as findFirst searches.
 const xmlNode* findElement(const xmlNode* node, const char* localName) {
-    for (; node != nullptr; node = node->next) {
-        if (isElement(node, localName)) {
-            return node;
-        }
-        if (const xmlNode* found = findElement(node->children, localName)) {
-            return found;
-        }
-    }
-    return nullptr;
+    return findFirst(node, [localName](const xmlNode* at) { return isElement(at, localName); });
 }
 
 std::string percentDecoded(const std::string& in) {
@@ -701,14 +684,14 @@ void CEpubReader::readNav(const std::string& path, std::vector<SContentsTarget>*
         doc = parseXml(bytes, true, &why);
     }
     const xmlNode* root = doc ? xmlDocGetRootElement(doc.get()) : nullptr;
-    const xmlNode* nav = root != nullptr ? findNav(root, "toc") : nullptr;
+    const xmlNode* nav = root != nullptr ? findTyped(root, "nav", "toc") : nullptr;
     const xmlNode* list = nav != nullptr ? findElement(nav->children, "ol") : nullptr;
     if (list != nullptr) {
         addNavList(list, 0, folderOf(path), targets);
     }
-    const xmlNode* landmarks = root != nullptr ? findNav(root, "landmarks") : nullptr;
+    const xmlNode* landmarks = root != nullptr ? findTyped(root, "nav", "landmarks") : nullptr;
     const xmlNode* body =
-        landmarks != nullptr ? findLink(landmarks->children, "bodymatter") : nullptr;
+        landmarks != nullptr ? findTyped(landmarks->children, "a", "bodymatter") : nullptr;
     if (body != nullptr) {
         bodyMatter = resolve(folderOf(path), attribute(body, "href"));
     }

@@ -28,6 +28,7 @@ using textHelpers::quoted;
 using textHelpers::startsWith;
 using textHelpers::whiteSpaceRun;
 using xmlHelpers::CXmlDoc;
+using xmlHelpers::isElement;
 using xmlHelpers::textOf;
 
 const char kRootName[] = "FictionBook";
@@ -64,10 +65,6 @@ const SElementRole kElementRoles[] = {
     {"td", eBlock},          {"th", eBlock},        {"emphasis", eBold},
     {"strong", eBold},       {"image", eSkipped},   {"binary", eSkipped},
 };
-
-bool isElement(const xmlNode* node, const char* localName) {
-    return node->type == XML_ELEMENT_NODE && std::strcmp(textOf(node->name), localName) == 0;
-}
 
 // The first child element of that local name; null when there is none.
 const xmlNode* childElement(const xmlNode* parent, const char* localName) {
@@ -250,11 +247,7 @@ private:
         if (references.empty()) {
             return;
         }
-        writer.flush();
-        for (const unsigned int number : references) {
-            document->appendValueRef(eDITRapidNoteRef, number);
-        }
-        references.clear();
+        writer.appendNoteReferences(&references);
         // A reference stands between two words as a space would.
         separator = std::max(separator, eSpace);
     }

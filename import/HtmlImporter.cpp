@@ -28,6 +28,7 @@ namespace {
 using textHelpers::startsWith;
 using textHelpers::whiteSpaceRun;
 using xmlHelpers::CXmlDoc;
+using xmlHelpers::property;
 using xmlHelpers::textOf;
 
 // How many elements may stand inside one another. libxml2 stops XML at this depth unless told
@@ -98,18 +99,6 @@ const char kOpsNamespace[] = "http://www.idpf.org/2007/ops";
 
 bool isNamed(const xmlNode* element, const char* name) {
     return strcasecmp(textOf(element->name), name) == 0;
-}
-
-// An attribute's value, empty when the element has none.
-std::string property(const xmlNode* element, const char* name, const char* nameSpace = nullptr) {
-    xmlChar* value = nameSpace != nullptr ? xmlGetNsProp(element, BAD_CAST name, BAD_CAST nameSpace)
-                                          : xmlGetProp(element, BAD_CAST name);
-    if (value == nullptr) {
-        return std::string();
-    }
-    std::string text = textOf(value);
-    xmlFree(value);
-    return text;
 }
 
 // Whether any of the white-space separated words of a value is one of tokens.
@@ -208,9 +197,8 @@ wxString noteText(const xmlNode* note) {
     return wxString::FromUTF8(textHelpers::collapsed(text));
 }
 
-// Whether a word holds nothing but no-break spaces, which keep words together but are no word
-// of their own.
-// The bytes of the no-break spaces that a word starts with.
+// The bytes of the no-break spaces (which keep words together but are no word of their own)
+// that a word starts with.
 std::size_t leadingNoBreakSpaces(const std::string& word) {
     static const char* const kNoBreakSpaces[] = {"\xC2\xA0", "\xE2\x80\xAF"};
     std::size_t at = 0;
@@ -472,8 +460,9 @@ private:
         const std::string id = idOf(element, markedNote);
         const std::string key = id.empty() ? std::string() : notes->file + "#" + id;
         const auto found = key.empty() ? notes->numbers.end() : notes->numbers.find(key);
-        const bool awaited = found != notes->numbers.end() && document->getNote(found->second) &&
-                             document->getNote(found->second)->empty();
+        const wxString* awaitedText =
+            found != notes->numbers.end() ? document->getNote(found->second) : nullptr;
+        const bool awaited = awaitedText != nullptr && awaitedText->empty();
         if (!markedNote &&
             (!awaited || std::none_of(std::begin(kNoteBlocks), std::end(kNoteBlocks),
                                       [&](const char* name) { return isNamed(element, name); }))) {
@@ -559,11 +548,7 @@ private:
         if (references.empty()) {
             return;
         }
-        writer.flush();
-        for (const unsigned int number : references) {
-            document->appendValueRef(eDITRapidNoteRef, number);
-        }
-        references.clear();
+        writer.appendNoteReferences(&references);
         afterReference = true;
         // A reference stands between two words as a space would.
         if (separator < eSpace) {

@@ -31,6 +31,8 @@ namespace {
 
 using textHelpers::collapsed;
 using xmlHelpers::CXmlDoc;
+using xmlHelpers::isElement;
+using xmlHelpers::property;
 using xmlHelpers::textOf;
 
 // A page marker of this kind is shown to the reader.
@@ -156,17 +158,6 @@ std::string idAt(const MOBIPart* flow, std::size_t at) {
     return close < end ? tag.substr(id + 5, close - id - 5) : std::string();
 }
 
-bool isElement(const xmlNode* node, const char* name) {
-    return node->type == XML_ELEMENT_NODE && std::strcmp(textOf(node->name), name) == 0;
-}
-
-std::string attribute(const xmlNode* node, const char* name) {
-    xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
-    std::string text = value != nullptr ? textOf(value) : "";
-    xmlFree(value);
-    return text;
-}
-
 // The node after node in document order, or null at the end.
 const xmlNode* nextInOrder(const xmlNode* node) {
     if (node->children != nullptr) {
@@ -257,8 +248,8 @@ std::vector<SContentsLink> guideContents(const std::string& markup) {
     const xmlNode* root = doc ? xmlDocGetRootElement(doc.get()) : nullptr;
     std::string page;
     for (const xmlNode* node = root; node != nullptr && page.empty(); node = nextInOrder(node)) {
-        if (isElement(node, "reference") && attribute(node, "type") == "toc") {
-            page = fileposAnchor(fileposOf(attribute(node, "filepos")));
+        if (isElement(node, "reference") && property(node, "type") == "toc") {
+            page = fileposAnchor(fileposOf(property(node, "filepos")));
         }
     }
     if (page.empty()) {
@@ -270,14 +261,14 @@ std::vector<SContentsLink> guideContents(const std::string& markup) {
             continue;
         }
         if (!inPage) {
-            inPage = attribute(node, "id") == page;
+            inPage = property(node, "id") == page;
             continue;
         }
         if (isElement(node, "mbp:pagebreak") && !links.empty()) {
             break;
         }
         const std::string target =
-            isElement(node, "a") ? fileposAnchor(fileposOf(attribute(node, "filepos"))) : "";
+            isElement(node, "a") ? fileposAnchor(fileposOf(property(node, "filepos"))) : "";
         if (!target.empty()) {
             xmlChar* text = xmlNodeGetContent(node);
             links.push_back(

@@ -235,6 +235,14 @@ void CWordWriter::flush() {
     settle();
 }
 
+void CWordWriter::appendNoteReferences(std::vector<unsigned int>* numbers) {
+    settle();
+    for (const unsigned int number : *numbers) {
+        document->appendValueRef(eDITRapidNoteRef, number);
+    }
+    numbers->clear();
+}
+
 bool CWordWriter::joinsAcrossLineBreak(const char* before, std::size_t beforeSize,
                                        const char* after, std::size_t afterSize) {
     if (beforeSize == 0 || afterSize == 0) {

@@ -46,6 +46,8 @@ public:
     void appendNewline();
     // Appends the word held back, and the space after it.
     void flush();
+    // Appends the word held back, then a note reference item for each number (emptied).
+    void appendNoteReferences(std::vector<unsigned int>* numbers);
 
     // Whether a line break, with any blanks around it, between the text that ends at before
     // and the text that starts at after joins them with no space: between two characters of

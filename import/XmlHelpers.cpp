@@ -3,6 +3,7 @@
 #include <libxml/parser.h>
 
 #include <climits>
+#include <cstring>
 
 namespace {
 
@@ -32,6 +33,21 @@ void SDocFree::operator()(xmlDoc* doc) const {
 
 const char* textOf(const xmlChar* text) {
     return reinterpret_cast<const char*>(text);
+}
+
+bool isElement(const xmlNode* node, const char* localName) {
+    return node->type == XML_ELEMENT_NODE && std::strcmp(textOf(node->name), localName) == 0;
+}
+
+std::string property(const xmlNode* element, const char* name, const char* nameSpace) {
+    xmlChar* value = nameSpace != nullptr ? xmlGetNsProp(element, BAD_CAST name, BAD_CAST nameSpace)
+                                          : xmlGetProp(element, BAD_CAST name);
+    if (value == nullptr) {
+        return std::string();
+    }
+    std::string text = textOf(value);
+    xmlFree(value);
+    return text;
 }
 
 CXmlDoc parseXml(const char* bytes, std::size_t size, SXmlFault* fault) {

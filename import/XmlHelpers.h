@@ -19,6 +19,12 @@ using CXmlDoc = std::unique_ptr<xmlDoc, SDocFree>;
 // libxml2's text (always UTF-8) as the characters it is.
 const char* textOf(const xmlChar* text);
 
+// Whether node is an element of that local name (in any namespace).
+bool isElement(const xmlNode* node, const char* localName);
+
+// An attribute's value (in the namespace given, or in any); empty when the element has none.
+std::string property(const xmlNode* element, const char* name, const char* nameSpace = nullptr);
+
 // Where and why a parse failed; line and column 0 when the fault has no place.
 struct SXmlFault {
     std::string message;

@@ -16,9 +16,9 @@ when the sample book changes:
     python3 samples/make-mobi.py [--azw3]
 """
 
-import importlib.util
 import os
 import re
+import runpy
 import shutil
 import struct
 import subprocess
@@ -36,9 +36,8 @@ NOT_SET = 0xFFFFFFFF
 # Fixed so that the file is the same on every run: 2024-05-01 06:00 UTC as Palm seconds.
 PALM_TIME = 1714543200 + 2082844800
 
-spec = importlib.util.spec_from_file_location("make_epub", os.path.join(HERE, "make-epub.py"))
-make_epub = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(make_epub)
+# The sample book's chapters, as make-epub.py writes them.
+CHAPTERS = runpy.run_path(os.path.join(HERE, "make-epub.py"))["CHAPTERS"]
 
 
 def ref(name):
@@ -51,7 +50,7 @@ def book_html():
     contents = []
     parts = ['<html><head><guide><reference type="toc" title="Contents" filepos=%s /></guide>'
              '</head><body>' % ref("toc"), '<a id="@toc-at@"></a><h1>Contents</h1>']
-    for number, (name, title, body) in enumerate(make_epub.CHAPTERS, start=1):
+    for number, (name, title, body) in enumerate(CHAPTERS, start=1):
         contents.append('<p><a filepos=%s>%s</a></p>' % (ref("ch%d" % number), title))
         parts.append(f'<mbp:pagebreak/><a id="@ch{number}-at@"></a><h1>{number}. {title}</h1>')
         # The keeper's log is a section the contents page links to.
