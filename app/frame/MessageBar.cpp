@@ -1,11 +1,23 @@
 #include "frame/MessageBar.h"
 
+#include <flitengine/outside/MessageText.h>
+
 #include <wx/infobar.h>
+
+namespace {
+
+// The bar lays out what it is given in one go: a message is cut to a length it shows at once,
+// whatever a document put into it.
+wxString bounded(const wxString& message) {
+    return CMessageText::cut(message, CMessageText::kMessageChars);
+}
+
+} // namespace
 
 CMessageBar::CMessageBar(wxWindow* parent) : bar(new wxInfoBar(parent)) {}
 
 void CMessageBar::show(const wxString& message, int icon) {
-    shown = message;
+    shown = bounded(message);
     bar->ShowMessage(shown, icon);
 }
 
@@ -22,7 +34,7 @@ void CMessageBar::sayNotice(const wxString& said) {
         return;
     }
     if (!said.empty()) {
-        bar->ShowMessage(said, wxICON_INFORMATION);
+        bar->ShowMessage(bounded(said), wxICON_INFORMATION);
     } else if (bar->IsShown()) {
         bar->Dismiss();
     }

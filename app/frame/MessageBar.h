@@ -7,13 +7,14 @@ class wxInfoBar;
 class wxWindow;
 
 // The bar at the top of the reader's window: refusals and warnings that do not interrupt
-// reading, one at a time (a new one replaces the last), and notices said once each.
+// reading, one at a time (a new one replaces the last), and notices said once each. A message
+// longer than CMessageText::kMessageChars is shown cut.
 class CMessageBar {
 public:
     explicit CMessageBar(wxWindow* parent);
 
     wxInfoBar* getBar() const { return bar; }
-    // Shows a refusal or warning (a wxICON_ flag), which getShown() then gives.
+    // Shows a refusal or warning (a wxICON_ flag), which getShown() then gives as shown.
     void show(const wxString& message, int icon);
     // The refusal or warning shown; empty when the bar is hidden.
     wxString getShown() const;
