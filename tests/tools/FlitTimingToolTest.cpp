@@ -144,6 +144,8 @@ TEST_F(FlitTimingTool, FaultsNameTheProblemAndWriteNothing) {
     write("sparse.txt", "");
     write("pic.png", "\x89PNG\r\n\x1A\n");
     ASSERT_EQ(0, truncate(file("sparse.txt").c_str(), 1LL << 40));
+    ASSERT_EQ(0, symlink("loop", file("loop").c_str()));
+    write("mem.flit", "{background /proc/self/mem}");
     // The arguments, the exit status and a wildcard mask ("*" any text) of standard error.
     const std::tuple<const char*, int, const char*> cases[] = {
         {"--settings malformed.xml", 1,
@@ -166,6 +168,12 @@ TEST_F(FlitTimingTool, FaultsNameTheProblemAndWriteNothing) {
         {"--word-length 1", 2, "*: --word-length must be 2 or more, not 1\n"},
         {"--count words", 2, "*: --count must be bytes or characters, not 'words'\n"},
         {"/dev/zero", 2, "*: cannot read '/dev/zero': it is not a regular file\n"},
+        {".", 2, "*: cannot read '.': it is a folder\n"},
+        {"loop", 2, "*: cannot read 'loop': Too many levels of symbolic links\n"},
+        // The kernel's reason, and nothing of the toolkit's log.
+        {"mem.flit", 2,
+         "flit-timing: mem.flit:1:13: cannot read \"/proc/self/mem\": its length cannot be "
+         "found: Invalid argument\n"},
         {"< sparse.txt", 2, "*: cannot read standard input: it is larger than 256 MiB\n"},
     };
     for (const auto& [args, status, err] : cases) {
@@ -234,4 +242,27 @@ TEST_F(FlitTimingTool, ContentsListsEntriesWithTheirFirstWord) {
     EXPECT_EQ("level\ttitle\tfirst_word\n0\tOpening\t0\n1\tLater\t3\n",
               run("--contents book.pdf").out);
     EXPECT_EQ("level\ttitle\tfirst_word\n", run("--contents plain.txt").out);
+}
+
+// A value that a message quotes is cut: a directive holding a 10 MB number gives a line of a
+// sane length, at once.
+TEST_F(FlitTimingTool, AHugeValueIsCutInItsMessage) {
+    write("huge.flit", "sea {page " + std::string(10 << 20, '7') + "} wall");
+    const SRun r = run("huge.flit");
+    EXPECT_EQ(2, r.status);
+    EXPECT_LT(r.err.size(), 300u) << r.err.substr(0, 300);
+    EXPECT_TRUE(wxString::FromUTF8(r.err).Matches(
+        wxString::FromUTF8("flit-timing: huge.flit:1:11: page needs a whole page number, and "
+                           "7777*\u20267777* is too large (at most *)\n")))
+        << r.err.substr(0, 300);
+}
+
+// A file name is bytes: one written on a Latin-1 system opens, and is named in messages with a
+// replacement character where the byte was.
+TEST_F(FlitTimingTool, NamesThatAreNotUtf8Open) {
+    write("sea\xE9.txt", "sea wall");
+    write("sea\xE9.flit", "{fog}");
+    EXPECT_EQ(kHeader + "sea\tspace\t135\t9\nwall\tnone\t139\t9\n", run("'sea\xE9.txt'").out);
+    EXPECT_EQ("flit-timing: sea\uFFFD.flit:1:1: unknown directive \"{fog}\"\n",
+              run("'sea\xE9.flit'").err);
 }

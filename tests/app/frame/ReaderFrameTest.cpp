@@ -10,6 +10,7 @@
 #include "support/TestHost.h"
 #include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/FlitManager.h>
+#include <flitengine/outside/MessageText.h>
 #include <flitengine/timing/FlitWordCalcs.h>
 
 #include <gtest/gtest.h>
@@ -218,6 +219,9 @@ TEST_F(ReaderFrameTest, EveryWayInOpensOrLeavesTheDocumentAsItWas) {
         {"open", "Fog {fog} rolls in.", nullptr,
          "Cannot open fog.flit: line 1, column 5: unknown directive \"{fog}\""},
         {"paste", "", nullptr, "The clipboard holds no text to read"},
+        {"open", "Fog {page 1234567890123456789012345678901234567890123456789} rolls in.", nullptr,
+         "Cannot open fog.flit: line 1, column 11: page needs a whole page number, and "
+         "1234567890123456789012345678901\u20264567890123456789 is too large (at most 2147483647)"},
         {"keep", "", nullptr, ""},
     };
     for (const auto& way : ways) {
@@ -250,6 +254,11 @@ TEST_F(ReaderFrameTest, EveryWayInOpensOrLeavesTheDocumentAsItWas) {
                   frame->getRefusal() + frame->getStatusText(CReaderFrame::kChapterField));
         closeFrame();
     }
+    // Whatever a message holds, the bar lays out a bounded part of it.
+    openFrame("tide.txt", kText);
+    frame->showWarning(wxString('x', 1 << 20));
+    EXPECT_EQ(CMessageText::kMessageChars, frame->getRefusal().length());
+    closeFrame();
 }
 
 // The comforts around reading, each as the user meets it: the progress strip moves the
