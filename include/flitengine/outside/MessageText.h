@@ -16,9 +16,9 @@
 class FLIT_EXPORT CMessageText {
 public:
     // The most characters (code points) of a value that a message shows.
-    static const std::size_t kValueChars = 48;
+    static constexpr std::size_t kValueChars = 48;
     // The most characters of a whole message shown or written at once.
-    static const std::size_t kMessageChars = 600;
+    static constexpr std::size_t kMessageChars = 600;
 
     // The value, cut to at most limit characters (limit of 3 or more): of a longer value, its
     // first two thirds and its last third with an ellipsis between. The cuts fall between

@@ -250,7 +250,7 @@ TEST_F(ReaderFrameTest, EveryWayInOpensOrLeavesTheDocumentAsItWas) {
         ASSERT_TRUE(pumpUntil([&] { return !frame->isOpening(); }));
         EXPECT_EQ(way.title ? way.title : "tide.txt - FlitReader", frame->GetTitle());
         EXPECT_EQ(way.title ? "Word 0 of 5" : "Word 12 of 19", frame->getStatusText(2));
-        EXPECT_EQ(way.message,
+        EXPECT_EQ(wxString::FromUTF8(way.message),
                   frame->getRefusal() + frame->getStatusText(CReaderFrame::kChapterField));
         closeFrame();
     }
