@@ -9,48 +9,35 @@
 
 namespace {
 
-std::string times(std::size_t count, const std::string& part) {
-    std::string out;
-    for (std::size_t i = 0; i < count; ++i) {
-        out += part;
-    }
-    return out;
-}
-
 TEST(MessageTextTest, CutsLongValuesBetweenCodePoints) {
-    const std::size_t head = 31; // of the 48 characters kept: 31, the ellipsis, 16
-    const std::size_t tail = 16;
+    // Of the 48 characters kept: 31, the ellipsis, 16.
+    const wxString ellipsis(L'\u2026');
+    const wchar_t wave = L'\U0001F30A';
     const struct {
         const char* name;
-        std::string value; // UTF-8, not always valid
-        std::string shown; // UTF-8
-        bool validUtf8;
+        wxString value, shown;
     } cases[] = {
-        {"short", "tide", "tide", true},
-        {"exactly the limit", std::string(48, 'a'), std::string(48, 'a'), true},
-        {"one over", std::string(49, 'a'),
-         std::string(head, 'a') + "\u2026" + std::string(tail, 'a'), true},
-        {"ten megabytes", std::string(10 << 20, '1'),
-         std::string(head, '1') + "\u2026" + std::string(tail, '1'), true},
-        {"two-byte letters", times(100, "\u00E9"),
-         times(head, "\u00E9") + "\u2026" + times(tail, "\u00E9"), true},
-        {"four-byte emoji at both cuts", std::string(30, 'a') + times(40, "\U0001F30A"),
-         std::string(30, 'a') + "\U0001F30A\u2026" + times(tail, "\U0001F30A"), true},
-        {"a Latin-1 byte", "caf\xE9", "caf\uFFFD", false},
-        {"a sequence cut short at the end", "ab\xE2\x82", "ab\uFFFD", false},
-        {"line breaks, tab and an escape", "a\nb\tc\x1B[0m", "a b c\uFFFD[0m", true},
+        {"short", "tide", "tide"},
+        {"one over", wxString('a', 49), wxString('a', 31) + ellipsis + wxString('a', 16)},
+        {"ten megabytes", wxString('1', 10 << 20),
+         wxString('1', 31) + ellipsis + wxString('1', 16)},
+        {"two-byte letters", wxString(L'\u00E9', 100),
+         wxString(L'\u00E9', 31) + ellipsis + wxString(L'\u00E9', 16)},
+        {"four-byte emoji at both cuts", wxString('a', 30) + wxString(wave, 40),
+         wxString('a', 30) + wave + ellipsis + wxString(wave, 16)},
+        {"line breaks, tab and an escape", "a\nb\tc\x1B[0m", L"a b c\uFFFD[0m"},
+        {"a byte the toolkit could not decode", L"caf\U001000E9", L"caf\uFFFD"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const wxString expected = wxString::FromUTF8(c.shown);
-        EXPECT_EQ(expected, CMessageText::cut(c.value.data(), c.value.size()));
-        if (c.validUtf8) {
-            EXPECT_EQ(expected, CMessageText::cut(wxString::FromUTF8(c.value)));
-        }
+        EXPECT_EQ(c.shown, CMessageText::cut(c.value));
+        const std::string utf8 = c.value.utf8_string();
+        EXPECT_EQ(c.shown, CMessageText::cut(utf8.data(), utf8.size()));
     }
-    // A name's bytes that the toolkit could not decode, as it holds them, and a smaller limit.
-    EXPECT_EQ(wxString::FromUTF8("caf\uFFFD"), CMessageText::cut(wxString(L"caf\U001000E9")));
-    EXPECT_EQ(wxString::FromUTF8("ab\u2026ij"), CMessageText::cut("abcdefghij", 10, 5));
+    // Bytes that are not UTF-8 (Latin-1, a sequence cut short), and a smaller limit.
+    EXPECT_EQ(L"caf\uFFFD", CMessageText::cut("caf\xE9", 4));
+    EXPECT_EQ(L"ab\uFFFD", CMessageText::cut("ab\xE2\x82", 4));
+    EXPECT_EQ(L"ab\u2026ij", CMessageText::cut("abcdefghij", 10, 5));
 }
 
 } // namespace

@@ -219,9 +219,6 @@ TEST_F(ReaderFrameTest, EveryWayInOpensOrLeavesTheDocumentAsItWas) {
         {"open", "Fog {fog} rolls in.", nullptr,
          "Cannot open fog.flit: line 1, column 5: unknown directive \"{fog}\""},
         {"paste", "", nullptr, "The clipboard holds no text to read"},
-        {"open", "Fog {page 1234567890123456789012345678901234567890123456789} rolls in.", nullptr,
-         "Cannot open fog.flit: line 1, column 11: page needs a whole page number, and "
-         "1234567890123456789012345678901\u20264567890123456789 is too large (at most 2147483647)"},
         {"keep", "", nullptr, ""},
     };
     for (const auto& way : ways) {
@@ -250,7 +247,7 @@ TEST_F(ReaderFrameTest, EveryWayInOpensOrLeavesTheDocumentAsItWas) {
         ASSERT_TRUE(pumpUntil([&] { return !frame->isOpening(); }));
         EXPECT_EQ(way.title ? way.title : "tide.txt - FlitReader", frame->GetTitle());
         EXPECT_EQ(way.title ? "Word 0 of 5" : "Word 12 of 19", frame->getStatusText(2));
-        EXPECT_EQ(wxString::FromUTF8(way.message),
+        EXPECT_EQ(way.message,
                   frame->getRefusal() + frame->getStatusText(CReaderFrame::kChapterField));
         closeFrame();
     }
