@@ -13,15 +13,20 @@
 #include <sqlite3.h>
 #include <wx/app.h>
 #include <wx/filename.h>
+#include <wx/infobar.h>
 #include <wx/listctrl.h>
 #include <wx/textdlg.h>
 
 #include <cstring>
 #include <functional>
+#include <string>
 
 namespace {
 
 const int kWordsField = 2;
+// SQLite's page size for a new database, and the size of its file header.
+const size_t kPage = 4096;
+const size_t kHeader = 100;
 const char* const kText = "One two three. Four five six. Seven eight nine. Ten eleven twelve.";
 
 // Answers the next modal dialog once it is up.
@@ -42,6 +47,38 @@ protected:
     wxString listed(int column) {
         CLibraryDialog dialog(frame, frame->getLibrary());
         return dialog.getList()->GetItemText(0, column);
+    }
+    wxInfoBar* messageBar() {
+        for (wxWindow* child : frame->GetChildren()) {
+            if (wxInfoBar* bar = dynamic_cast<wxInfoBar*>(child)) {
+                return bar;
+            }
+        }
+        return nullptr;
+    }
+    // A sound library of many pages (documents with their sessions); its path.
+    wxString makeLibrary() {
+        const wxString path = folder + "/flitreader/library.sqlite3";
+        if (wxFileExists(path)) {
+            wxRemoveFile(path);
+        }
+        CLibrary schema(path);
+        EXPECT_EQ(SQLITE_OK,
+                  onDatabase(path, "BEGIN;"
+                                   "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                                   "FROM n WHERE i < 300) INSERT INTO documents SELECT i, 'Tide', "
+                                   "printf('/books/book-%d.txt', i), 12, 3, 1 FROM n;"
+                                   "INSERT INTO sessions (hash, start, words, duration_ms, wpm) "
+                                   "SELECT hash, 1, 12, 1000, 720 FROM documents;"
+                                   "COMMIT"));
+        return path;
+    }
+    static int onDatabase(const wxString& path, const char* sql) {
+        sqlite3* db = nullptr;
+        sqlite3_open(path.utf8_str(), &db);
+        const int status = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        return status;
     }
 
     CZeroTimingTable zeroTiming;
@@ -110,41 +147,103 @@ TEST_F(LibraryTest, ABookOpensFirstAtItsBodyThenWhereItWasLeft) {
     }
 }
 
-// A library the reader cannot use: the reader reads, says so once, and leaves the file as it was.
-TEST_F(LibraryTest, AnUnusableLibraryLeavesTheReaderReading) {
+// A library the reader cannot use: the reader reads, says why in the message bar (offering to
+// set a damaged one aside), and leaves the file byte for byte as it was.
+TEST_F(LibraryTest, AnUnusableLibraryIsNeverWritten) {
+    enum eMade { eGarbage, eLastPageOverwritten, eSchemaOverwritten, eCutShort, eNewer };
     const struct {
         const char* name;
-        bool garbage;
+        eMade made;
         const char* said;
+        bool offersSetAside;
     } libraries[] = {
-        {"corrupt", true, "(file is not a database): reading without remembering"},
-        {"newer", false, "was written by a newer FlitReader (version 99)"},
+        {"not a database", eGarbage, "damaged (file is not a database)", true},
+        {"a page overwritten", eLastPageOverwritten, "damaged (Page ", true},
+        {"its schema overwritten", eSchemaOverwritten, "damaged (database disk image is malformed)",
+         true},
+        {"cut short", eCutShort, "damaged (database disk image is malformed)", true},
+        {"newer", eNewer, "was written by a newer FlitReader (version 99)", false},
     };
     for (const auto& library : libraries) {
         SCOPED_TRACE(library.name);
-        wxFileName::Mkdir(folder + "/flitreader", 0700, wxPATH_MKDIR_FULL);
-        const wxString path = folder + "/flitreader/library.sqlite3";
-        wxRemoveFile(path);
-        if (library.garbage) {
-            write("flitreader/library.sqlite3", std::string(4096, '\x5a'));
-        } else {
-            sqlite3* db = nullptr;
-            sqlite3_open(path.utf8_str(), &db);
-            sqlite3_exec(db, "CREATE TABLE later(x); PRAGMA user_version = 99", nullptr, nullptr,
-                         nullptr);
-            sqlite3_close(db);
+        const wxString path = makeLibrary();
+        std::string bytes = read(path);
+        if (library.made == eGarbage) {
+            bytes.assign(kPage, '\x5a');
+        } else if (library.made == eLastPageOverwritten) {
+            bytes.replace(bytes.size() - kPage, kPage, kPage, '\x5a');
+        } else if (library.made == eSchemaOverwritten) {
+            bytes.replace(kHeader, kPage - kHeader, kPage - kHeader, '\x5a');
+        } else if (library.made == eCutShort) {
+            bytes.resize(bytes.size() / kPage / 2 * kPage);
+        }
+        write("flitreader/library.sqlite3", bytes);
+        if (library.made == eNewer) {
+            ASSERT_EQ(SQLITE_OK, onDatabase(path, "PRAGMA user_version = 99"));
         }
         const std::string before = read(path);
         open();
-        EXPECT_TRUE(frame->getStatusText(CReaderFrame::kChapterField).Contains(library.said))
-            << frame->getStatusText(CReaderFrame::kChapterField);
+        EXPECT_TRUE(frame->getRefusal().Contains(library.said)) << frame->getRefusal();
+        EXPECT_EQ(library.offersSetAside, messageBar()->HasButtonId(CLibraryDialog::ID_SET_ASIDE));
         // No bookmarks are offered: Ctrl+B only says why.
         EXPECT_FALSE(frame->offersBookmarks());
         frame->addBookmark();
+        frame->moveBySentence(1);
+        frame->togglePause();
+        frame->pauseReading();
         frame->startFromBeginning();
         EXPECT_TRUE(reached(CReaderFrame::eFinished));
         closeFrame();
         EXPECT_EQ(before, read(path));
+        EXPECT_FALSE(wxFileExists(path + "-journal"));
+    }
+}
+
+// A damaged library set aside, from the dialog or the message bar: kept beside under a dated
+// name (a second one the same day does not replace the first), and a new library keeps the
+// open document's reading from then on.
+TEST_F(LibraryTest, ADamagedLibrarySetAsideStartsAfresh) {
+    const wxString path = folder + "/flitreader/library.sqlite3";
+    const wxString dated = path + wxDateTime::Now().Format(".damaged-%Y-%m-%d");
+    const struct {
+        const char* name;
+        bool fromDialog;
+        wxString keptAs;
+    } asides[] = {{"from the dialog", true, dated}, {"from the message bar", false, dated + "-2"}};
+    wxFileName::Mkdir(folder + "/flitreader", 0700);
+    for (const auto& aside : asides) {
+        SCOPED_TRACE(aside.name);
+        write("flitreader/library.sqlite3", std::string(kPage, '\x33'));
+        write("flitreader/library.sqlite3-wal", "left by another program");
+        open();
+        if (aside.fromDialog) {
+            whenModal([](wxDialog* dialog) {
+                wxWindow* button = dialog->FindWindow(CLibraryDialog::ID_SET_ASIDE);
+                if (button == nullptr) {
+                    dialog->EndModal(wxID_CLOSE);
+                    FAIL();
+                }
+                wxCommandEvent click(wxEVT_BUTTON, CLibraryDialog::ID_SET_ASIDE);
+                click.SetEventObject(button);
+                button->GetEventHandler()->ProcessEvent(click);
+            });
+            frame->showLibrary();
+        } else {
+            wxCommandEvent click(wxEVT_BUTTON, CLibraryDialog::ID_SET_ASIDE);
+            click.SetEventObject(messageBar());
+            messageBar()->HandleWindowEvent(click);
+        }
+        EXPECT_TRUE(frame->getRefusal().Contains("kept as " + aside.keptAs)) << frame->getRefusal();
+        EXPECT_EQ(std::string(kPage, '\x33'), read(aside.keptAs));
+        EXPECT_EQ("left by another program", read(aside.keptAs + "-wal"));
+        EXPECT_TRUE(frame->offersBookmarks());
+        frame->moveBySentence(1);
+        frame->moveBySentence(1);
+        closeFrame();
+        open();
+        EXPECT_EQ("Word 7 of 12", frame->getStatusText(kWordsField));
+        EXPECT_EQ("50%", listed(1));
+        closeFrame();
     }
 }
 
@@ -158,11 +257,8 @@ TEST_F(LibraryTest, BookmarksSurviveAMigrationAndARestart) {
         older.opened(hash, "Tide", document, 12);
         older.setPosition(hash, 3);
     }
-    sqlite3* db = nullptr;
-    sqlite3_open((folder + "/flitreader/library.sqlite3").utf8_str(), &db);
-    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "DROP TABLE bookmarks; PRAGMA user_version = 1", nullptr,
-                                      nullptr, nullptr));
-    sqlite3_close(db);
+    ASSERT_EQ(SQLITE_OK, onDatabase(folder + "/flitreader/library.sqlite3",
+                                    "DROP TABLE bookmarks; PRAGMA user_version = 1"));
     open();
     EXPECT_EQ("Word 4 of 12", frame->getStatusText(kWordsField));
     whenModal([](wxDialog* note) {
