@@ -48,28 +48,32 @@ protected:
         CLibraryDialog dialog(frame, frame->getLibrary());
         return dialog.getList()->GetItemText(0, column);
     }
-    wxInfoBar* messageBar() {
+    // The message bar's button to set the library aside; nullptr when it has none.
+    wxWindow* barButton() {
         for (wxWindow* child : frame->GetChildren()) {
-            if (wxInfoBar* bar = dynamic_cast<wxInfoBar*>(child)) {
+            wxInfoBar* bar = dynamic_cast<wxInfoBar*>(child);
+            if (bar != nullptr && bar->HasButtonId(CLibraryDialog::ID_SET_ASIDE)) {
                 return bar;
             }
         }
         return nullptr;
     }
-    // A sound library of many pages (documents with their sessions); its path.
+    // A click on the button to set the library aside, in the window (dialog or bar) given.
+    static void click(wxWindow* window) {
+        ASSERT_NE(nullptr, window);
+        wxCommandEvent click(wxEVT_BUTTON, CLibraryDialog::ID_SET_ASIDE);
+        click.SetEventObject(window);
+        window->HandleWindowEvent(click);
+    }
+    // A sound library of many pages; its path.
     wxString makeLibrary() {
         const wxString path = folder + "/flitreader/library.sqlite3";
-        if (wxFileExists(path)) {
-            wxRemoveFile(path);
-        }
         CLibrary schema(path);
         EXPECT_EQ(SQLITE_OK,
                   onDatabase(path, "BEGIN;"
                                    "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
                                    "FROM n WHERE i < 300) INSERT INTO documents SELECT i, 'Tide', "
                                    "printf('/books/book-%d.txt', i), 12, 3, 1 FROM n;"
-                                   "INSERT INTO sessions (hash, start, words, duration_ms, wpm) "
-                                   "SELECT hash, 1, 12, 1000, 720 FROM documents;"
                                    "COMMIT"));
         return path;
     }
@@ -147,102 +151,69 @@ TEST_F(LibraryTest, ABookOpensFirstAtItsBodyThenWhereItWasLeft) {
     }
 }
 
-// A library the reader cannot use: the reader reads, says why in the message bar (offering to
-// set a damaged one aside), and leaves the file byte for byte as it was.
-TEST_F(LibraryTest, AnUnusableLibraryIsNeverWritten) {
-    enum eMade { eGarbage, eLastPageOverwritten, eSchemaOverwritten, eCutShort, eNewer };
+// A library the reader cannot use: the reader reads, says why in the message bar, and leaves
+// the file byte for byte as it was. A damaged one is then set aside, from the dialog or the
+// bar, under a dated name that does not replace the last one's, and a new library goes on.
+TEST_F(LibraryTest, AnUnusableLibraryIsNeverWrittenAndADamagedOneIsSetAside) {
+    const wxString path = folder + "/flitreader/library.sqlite3";
+    const wxString dated = path + wxDateTime::Now().Format(".damaged-%Y-%m-%d");
     const struct {
         const char* name;
-        eMade made;
+        long at;      // the first byte overwritten, from the end when negative
+        size_t bytes; // overwritten with garbage from there
+        bool cut;     // cut to half its pages
         const char* said;
-        bool offersSetAside;
+        const char* keptAs; // after the date; nullptr: not offered to be set aside
+        bool fromDialog;
     } libraries[] = {
-        {"not a database", eGarbage, "damaged (file is not a database)", true},
-        {"a page overwritten", eLastPageOverwritten, "damaged (Page ", true},
-        {"its schema overwritten", eSchemaOverwritten, "damaged (database disk image is malformed)",
-         true},
-        {"cut short", eCutShort, "damaged (database disk image is malformed)", true},
-        {"newer", eNewer, "was written by a newer FlitReader (version 99)", false},
+        {"not a database", 0, 8 * kPage, false, "damaged (file is not a database)", "", true},
+        {"a page overwritten", -4096, kPage, false, "damaged (Page ", "-2", false},
+        {"its schema overwritten", 100, kPage - 100, false, "(database disk image is malformed)",
+         "-3", true},
+        {"cut short", 0, 0, true, "damaged (database disk image is malformed)", "-4", false},
+        // The schema's version (4 bytes at 60) far in the future.
+        {"newer", 60, 4, false, "by a newer FlitReader (version 1515870810)", nullptr, false},
     };
+    const std::string sound = read(makeLibrary());
     for (const auto& library : libraries) {
         SCOPED_TRACE(library.name);
-        const wxString path = makeLibrary();
-        std::string bytes = read(path);
-        if (library.made == eGarbage) {
-            bytes.assign(kPage, '\x5a');
-        } else if (library.made == eLastPageOverwritten) {
-            bytes.replace(bytes.size() - kPage, kPage, kPage, '\x5a');
-        } else if (library.made == eSchemaOverwritten) {
-            bytes.replace(kHeader, kPage - kHeader, kPage - kHeader, '\x5a');
-        } else if (library.made == eCutShort) {
-            bytes.resize(bytes.size() / kPage / 2 * kPage);
-        }
+        std::string bytes = sound;
+        bytes.replace(library.at < 0 ? bytes.size() + library.at : library.at, library.bytes,
+                      library.bytes, '\x5a');
+        bytes.resize(library.cut ? bytes.size() / kPage / 2 * kPage : bytes.size());
+        const std::string before = bytes;
         write("flitreader/library.sqlite3", bytes);
-        if (library.made == eNewer) {
-            ASSERT_EQ(SQLITE_OK, onDatabase(path, "PRAGMA user_version = 99"));
-        }
-        const std::string before = read(path);
         open();
         EXPECT_TRUE(frame->getRefusal().Contains(library.said)) << frame->getRefusal();
-        EXPECT_EQ(library.offersSetAside, messageBar()->HasButtonId(CLibraryDialog::ID_SET_ASIDE));
+        EXPECT_EQ(library.keptAs != nullptr, barButton() != nullptr);
         // No bookmarks are offered: Ctrl+B only says why.
         EXPECT_FALSE(frame->offersBookmarks());
         frame->addBookmark();
         frame->moveBySentence(1);
-        frame->togglePause();
-        frame->pauseReading();
         frame->startFromBeginning();
         EXPECT_TRUE(reached(CReaderFrame::eFinished));
         closeFrame();
         EXPECT_EQ(before, read(path));
         EXPECT_FALSE(wxFileExists(path + "-journal"));
-    }
-}
-
-// A damaged library set aside, from the dialog or the message bar: kept beside under a dated
-// name (a second one the same day does not replace the first), and a new library keeps the
-// open document's reading from then on.
-TEST_F(LibraryTest, ADamagedLibrarySetAsideStartsAfresh) {
-    const wxString path = folder + "/flitreader/library.sqlite3";
-    const wxString dated = path + wxDateTime::Now().Format(".damaged-%Y-%m-%d");
-    const struct {
-        const char* name;
-        bool fromDialog;
-        wxString keptAs;
-    } asides[] = {{"from the dialog", true, dated}, {"from the message bar", false, dated + "-2"}};
-    wxFileName::Mkdir(folder + "/flitreader", 0700);
-    for (const auto& aside : asides) {
-        SCOPED_TRACE(aside.name);
-        write("flitreader/library.sqlite3", std::string(kPage, '\x33'));
-        write("flitreader/library.sqlite3-wal", "left by another program");
+        if (library.keptAs == nullptr) {
+            continue;
+        }
         open();
-        if (aside.fromDialog) {
-            whenModal([](wxDialog* dialog) {
-                wxWindow* button = dialog->FindWindow(CLibraryDialog::ID_SET_ASIDE);
-                if (button == nullptr) {
-                    dialog->EndModal(wxID_CLOSE);
-                    FAIL();
-                }
-                wxCommandEvent click(wxEVT_BUTTON, CLibraryDialog::ID_SET_ASIDE);
-                click.SetEventObject(button);
-                button->GetEventHandler()->ProcessEvent(click);
-            });
+        write("flitreader/library.sqlite3-wal", "another program's");
+        if (library.fromDialog) {
+            whenModal(
+                [](wxDialog* dialog) { click(dialog->FindWindow(CLibraryDialog::ID_SET_ASIDE)); });
             frame->showLibrary();
         } else {
-            wxCommandEvent click(wxEVT_BUTTON, CLibraryDialog::ID_SET_ASIDE);
-            click.SetEventObject(messageBar());
-            messageBar()->HandleWindowEvent(click);
+            click(barButton());
         }
-        EXPECT_TRUE(frame->getRefusal().Contains("kept as " + aside.keptAs)) << frame->getRefusal();
-        EXPECT_EQ(std::string(kPage, '\x33'), read(aside.keptAs));
-        EXPECT_EQ("left by another program", read(aside.keptAs + "-wal"));
-        EXPECT_TRUE(frame->offersBookmarks());
-        frame->moveBySentence(1);
+        EXPECT_TRUE(frame->getRefusal().Contains("kept as " + dated + library.keptAs));
+        EXPECT_EQ(before, read(dated + library.keptAs));
+        EXPECT_EQ("another program's", read(dated + library.keptAs + "-wal"));
         frame->moveBySentence(1);
         closeFrame();
         open();
-        EXPECT_EQ("Word 7 of 12", frame->getStatusText(kWordsField));
-        EXPECT_EQ("50%", listed(1));
+        EXPECT_EQ("Word 4 of 12", frame->getStatusText(kWordsField));
         closeFrame();
     }
 }
