@@ -56,6 +56,9 @@ void CReaderLibrary::sayProblem() {
 }
 
 void CReaderLibrary::setAsideAndStartAfresh() {
+    if (!getLibrary()->isDamaged()) {
+        return;
+    }
     messages.dismiss();
     wxString error;
     const wxString aside = CLibrary::setAside(getLibrary()->getPath(), &error);
