@@ -181,7 +181,6 @@ TEST_F(LibraryTest, AnUnusableLibraryIsNeverWrittenAndADamagedOneIsSetAside) {
         bytes.replace(library.at < 0 ? bytes.size() + library.at : library.at, library.bytes,
                       library.bytes, '\x5a');
         bytes.resize(library.cut ? bytes.size() / kPage / 2 * kPage : bytes.size());
-        const std::string before = bytes;
         write("flitreader/library.sqlite3", bytes);
         open();
         EXPECT_TRUE(frame->getRefusal().Contains(library.said)) << frame->getRefusal();
@@ -193,7 +192,7 @@ TEST_F(LibraryTest, AnUnusableLibraryIsNeverWrittenAndADamagedOneIsSetAside) {
         frame->startFromBeginning();
         EXPECT_TRUE(reached(CReaderFrame::eFinished));
         closeFrame();
-        EXPECT_EQ(before, read(path));
+        EXPECT_EQ(bytes, read(path));
         EXPECT_FALSE(wxFileExists(path + "-journal"));
         if (library.keptAs == nullptr) {
             continue;
@@ -208,7 +207,7 @@ TEST_F(LibraryTest, AnUnusableLibraryIsNeverWrittenAndADamagedOneIsSetAside) {
             click(barButton());
         }
         EXPECT_TRUE(frame->getRefusal().Contains("kept as " + dated + library.keptAs));
-        EXPECT_EQ(before, read(dated + library.keptAs));
+        EXPECT_EQ(bytes, read(dated + library.keptAs));
         EXPECT_EQ("another program's", read(dated + library.keptAs + "-wal"));
         frame->moveBySentence(1);
         closeFrame();
