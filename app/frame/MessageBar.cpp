@@ -17,6 +17,7 @@ wxString bounded(const wxString& message) {
 CMessageBar::CMessageBar(wxWindow* parent) : bar(new wxInfoBar(parent)) {}
 
 void CMessageBar::show(const wxString& message, int icon) {
+    withdrawOffer();
     shown = bounded(message);
     bar->ShowMessage(shown, icon);
 }
@@ -25,7 +26,23 @@ wxString CMessageBar::getShown() const {
     return bar->IsShown() ? shown : wxString();
 }
 
+void CMessageBar::offer(const wxString& message, int icon, int buttonId, const wxString& label) {
+    withdrawOffer();
+    bar->AddButton(buttonId, label);
+    offered = buttonId;
+    shown = bounded(message);
+    bar->ShowMessage(shown, icon);
+}
+
+void CMessageBar::withdrawOffer() {
+    if (offered != 0) {
+        bar->RemoveButton(offered);
+        offered = 0;
+    }
+}
+
 void CMessageBar::dismiss() {
+    withdrawOffer();
     bar->Dismiss();
 }
 
@@ -33,6 +50,7 @@ void CMessageBar::sayNotice(const wxString& said) {
     if (said == notice) {
         return;
     }
+    withdrawOffer();
     if (!said.empty()) {
         bar->ShowMessage(bounded(said), wxICON_INFORMATION);
     } else if (bar->IsShown()) {
