@@ -62,22 +62,7 @@ public:
     void OnWriteWaiting() override {}
     void OnExceptionWaiting() override {}
 
-protected:
-    int Enter(wxDialog* dialog) override {
-        if (asked) {
-            return wxID_CANCEL;
-        }
-        open.push_back(dialog);
-        return wxID_NONE;
-    }
-    void Exit(wxDialog* dialog) override {
-        open.erase(std::remove(open.begin(), open.end(), dialog), open.end());
-        if (asked && open.empty() && wxTheApp != nullptr) {
-            wxTheApp->CallAfter([this] { quitWhenFree(); });
-        }
-    }
-
-private:
+    // Quits, unless a dialog is open (ended first when it can be).
     void quitWhenFree() {
         if (quitCalled) {
             return;
@@ -96,6 +81,25 @@ private:
         quit();
     }
 
+protected:
+    int Enter(wxDialog* dialog) override {
+        if (asked) {
+            return wxID_CANCEL;
+        }
+        open.push_back(dialog);
+        return wxID_NONE;
+    }
+    void Exit(wxDialog* dialog) override {
+        open.erase(std::remove(open.begin(), open.end(), dialog), open.end());
+        if (asked && open.empty() && wxTheApp != nullptr) {
+            // Later, from the outer loop, and only while the signals are still watched.
+            wxTheApp->CallAfter([] { quitAfterDialogs(); });
+        }
+    }
+
+private:
+    static void quitAfterDialogs();
+
     int readDescriptor;
     std::function<void()> quit;
     std::vector<wxDialog*> open;
@@ -109,6 +113,12 @@ struct SWatching {
     std::unique_ptr<wxEventLoopSource> source;
 };
 std::unique_ptr<SWatching> watching;
+
+void CSignalWatch::quitAfterDialogs() {
+    if (watching) {
+        watching->watch->quitWhenFree();
+    }
+}
 
 } // namespace
 
