@@ -140,9 +140,10 @@ void install() {
     openingProblem.clear();
     if (config->isNewer()) {
         openingProblem = wxString::Format(
-            "Your preferences in %s %s: what this version understands of them is used, and "
-            "the file is left as it is (changes are kept until you quit).",
-            file, problem);
+            "Your preferences in %s were saved by a newer version of FlitReader: what this "
+            "version understands of them is used, and the file is left as it is (changes are "
+            "kept until you quit).",
+            file);
     } else if (wxDirExists(file)) {
         openingProblem = wxString::Format(
             "Your preferences cannot be kept: %s is a folder, not a file (changes are kept "

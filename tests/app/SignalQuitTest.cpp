@@ -12,9 +12,11 @@
 #include <wx/process.h>
 #include <wx/utils.h>
 
+#include <chrono>
 #include <csignal>
+#include <cstddef>
+#include <ctime>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -30,8 +32,12 @@ TEST_P(SignalQuitTest, TheReaderKeepsThePlaceAndTheReading) {
     wxGetEnvMap(&environment.env);
     environment.env["XDG_DATA_HOME"] = environment.env["XDG_CONFIG_HOME"] = folder;
     wxProcess process;
-    int status = -1;
-    process.Bind(wxEVT_END_PROCESS, [&status](wxProcessEvent& end) { status = end.GetExitCode(); });
+    bool ended = false;
+    int status = 0;
+    process.Bind(wxEVT_END_PROCESS, [&](wxProcessEvent& end) {
+        ended = true;
+        status = end.GetExitCode();
+    });
     const long reader = wxExecute(wxString::Format("%s --wpm 950 --autostart --record %s %s",
                                                    FLITREADER_PATH, record, document),
                                   wxEXEC_ASYNC, &process, &environment);
@@ -46,7 +52,7 @@ TEST_P(SignalQuitTest, TheReaderKeepsThePlaceAndTheReading) {
         return words >= 20;
     });
     wxKill(reader, reading ? GetParam() : wxSIGKILL);
-    ASSERT_TRUE(pumpUntil([&status] { return status != -1; }, std::chrono::seconds(60)));
+    ASSERT_TRUE(pumpUntil([&ended] { return ended; }, std::chrono::seconds(60)));
     ASSERT_TRUE(reading);
     EXPECT_EQ(0, status);
 
