@@ -2,6 +2,7 @@
 
 #include "preferences/HyphenationLoading.h"
 
+#include "SignalQuit.h"
 #include "frame/ReaderFrame.h"
 #include "preferences/Preferences.h"
 #include "preferences/ReopenLast.h"
@@ -10,6 +11,7 @@
 #include <wx/log.h>
 #include <wx/stdpaths.h>
 #include <wx/uilocale.h>
+#include <wx/weakref.h>
 
 #include <clocale>
 
@@ -71,6 +73,13 @@ bool CReaderApp::OnInit() {
         frame->Destroy();
         return false;
     }
+    // A logout, a shutdown or Ctrl+C in the terminal ends the reader as File > Quit does, with
+    // the place and the reading since the last pause kept.
+    signalQuit::install([window = wxWeakRef<CReaderFrame>(frame)] {
+        if (window && !window->IsBeingDeleted()) {
+            window->Close(true);
+        }
+    });
     // The window comes at once; the document opens in the background.
     frame->Show();
     openGivenDocument(frame, options, isatty(STDERR_FILENO) == 1, failureStatus);
@@ -105,6 +114,7 @@ void CReaderApp::openGivenDocument(CReaderFrame* frame, const SReaderOptions& op
 }
 
 int CReaderApp::OnExit() {
+    signalQuit::uninstall();
     hyphenationLoading::finish();
     userPreferences::close();
     return wxApp::OnExit();

@@ -103,7 +103,7 @@ void CWindowPlacement::save() {
             config.Write(kMaximizedKey, maximized);
         },
         &problem, false);
-    if (!written) {
+    if (!written && !problem.empty()) {
         // The window is going: standard error is the one place left to say it.
         std::fprintf(stderr, "flitreader: %s\n", problem.utf8_str().data());
     }

@@ -8,6 +8,7 @@
 #include <flitengine/outside/MessageText.h>
 
 #include <wx/config.h>
+#include <wx/filefn.h>
 #include <wx/filehistory.h>
 #include <wx/filename.h>
 #include <wx/intl.h>
@@ -138,7 +139,18 @@ void install() {
     wxString problem;
     std::unique_ptr<CPreferencesConfig> config = CPreferencesConfig::open(file, &problem);
     openingProblem.clear();
-    if (!problem.empty()) {
+    if (config->isNewer()) {
+        openingProblem = wxString::Format(
+            "Your preferences in %s were saved by a newer version of FlitReader: what this "
+            "version understands of them is used, and the file is left as it is (changes are "
+            "kept until you quit).",
+            file);
+    } else if (wxDirExists(file)) {
+        openingProblem = wxString::Format(
+            "Your preferences cannot be kept: %s is a folder, not a file (changes are kept "
+            "until you quit).",
+            file);
+    } else if (!problem.empty()) {
         openingProblem = wxString::Format(
             "Your preferences in %s were not read (%s): the defaults are used until you "
             "change one.",

@@ -57,10 +57,12 @@ struct SPreferences {
 //
 // Each change writes only the keys it changes, into the file as it is on disk at that moment,
 // so that two readers running at once never undo each other's changes (see CPreferencesConfig).
-// A file that cannot be read, does not parse, or was written by a newer reader is left exactly
-// as it is: the reader starts with the defaults, says once what went wrong, and the first
-// preference the user then changes moves the old file aside (to the same name with
-// ".unreadable" added) and starts a new one.
+// A file that cannot be read or does not parse is left exactly as it is: the reader starts with
+// the defaults, says once what went wrong, and the first preference the user then changes moves
+// the old file aside (to the same name with ".unreadable" added) and starts a new one. A file
+// written by a newer reader is read for what this one understands and never written, and a
+// folder in the file's place is never written into: the reader says so once and keeps changes
+// for the run.
 namespace userPreferences {
 
 using Change = std::function<void(wxConfigBase&)>;
@@ -81,7 +83,8 @@ SPreferences load(wxConfigBase& config, wxString* problem,
                   std::vector<std::string>* notUnderstood = nullptr);
 // Writes the preferences that differ between before and after, and those of the keys in
 // rewrite (values that were not understood), leaving every other key as the file has it.
-// False with a message when the file could not be written.
+// False when the file could not be written, with a message the first time (see
+// CPreferencesConfig::apply).
 bool save(wxConfigBase& config, const SPreferences& before, const SPreferences& after,
           wxString* problem, const std::vector<std::string>& rewrite = {});
 // Makes change in config and, for the reader's preferences file, in the file on disk as it is

@@ -13,6 +13,8 @@ namespace {
 const char* const kVersionKey = "/Preferences/Version";
 const char* const kAsideSuffix = ".unreadable";
 const char* const kLockSuffix = ".lock";
+const char* const kFolderFault = "it is a folder, not a file";
+const char* const kNewerFault = "they were saved by a newer version of FlitReader";
 
 // Collects the first warning or error the toolkit logs while it lives, instead of showing it
 // (a message box would interrupt the reader, before its window is up or while it reads).
@@ -65,6 +67,13 @@ private:
 
 std::unique_ptr<CPreferencesConfig> CPreferencesConfig::open(const wxString& path,
                                                              wxString* problem) {
+    if (wxDirExists(path)) {
+        // Nothing can be read or saved there; said once, here, and not again at each change.
+        *problem = kFolderFault;
+        auto config = std::make_unique<CPreferencesConfig>(path, false);
+        config->reported = kFolderFault;
+        return config;
+    }
     std::unique_ptr<CPreferencesConfig> config;
     {
         CProblemCatcher catcher;
@@ -72,9 +81,13 @@ std::unique_ptr<CPreferencesConfig> CPreferencesConfig::open(const wxString& pat
         *problem = catcher.first();
     }
     if (problem->empty() && config->ReadLong(kVersionKey, kFormatVersion) > kFormatVersion) {
-        *problem = "they were saved by a newer version of FlitReader";
-    } else if (problem->empty() && wxFileName::FileExists(path) &&
-               !wxFileName::IsFileReadable(path)) {
+        // What this reader understands of it is used; the file itself is never written.
+        *problem = kNewerFault;
+        config->newer = true;
+        config->reported = kNewerFault;
+        return config;
+    }
+    if (problem->empty() && wxFileName::FileExists(path) && !wxFileName::IsFileReadable(path)) {
         *problem = "the file cannot be read";
     }
     if (!problem->empty()) {
@@ -98,7 +111,7 @@ bool CPreferencesConfig::Flush(bool) {
 
 bool CPreferencesConfig::apply(const Change& change, wxString* problem, bool chosen) {
     change(*this);
-    if (setAside && !chosen) {
+    if (newer || (setAside && !chosen)) {
         return true;
     }
     // The folder may have gone since the start; the file cannot be made without it.
@@ -108,33 +121,46 @@ bool CPreferencesConfig::apply(const Change& change, wxString* problem, bool cho
 }
 
 bool CPreferencesConfig::applyToFile(const Change& change, wxString* problem) {
+    const wxString fault = writeFile(change);
+    if (fault.empty()) {
+        return true;
+    }
+    // A fault said before (each change would meet it again) is not said again.
+    if (fault != reported) {
+        reported = fault;
+        *problem = wxString::Format("Your preferences could not be saved in %s: %s", path, fault);
+    }
+    return false;
+}
+
+wxString CPreferencesConfig::writeFile(const Change& change) {
+    if (wxDirExists(path)) {
+        // Checked before writing: the toolkit's new file would be left beside it, unrenamed.
+        return kFolderFault;
+    }
     CProblemCatcher catcher;
     if (setAside) {
         // The user changed a preference: the unusable file is kept aside, not overwritten.
         if (wxFileName::FileExists(path) && !wxRenameFile(path, path + kAsideSuffix)) {
-            *problem =
-                wxString::Format("Cannot move %s aside: your preferences are not saved", path);
-            return false;
+            return "it cannot be moved aside";
         }
         setAside = false;
     }
     wxFileConfig file("flitreader", wxEmptyString, path, wxEmptyString, wxCONFIG_USE_LOCAL_FILE);
     file.DisableAutoSave();
-    wxString fault = catcher.first();
-    if (fault.empty() && file.ReadLong(kVersionKey, kFormatVersion) > kFormatVersion) {
-        fault = "a newer version of FlitReader has written the file since";
-    } else if (fault.empty()) {
-        file.Write(kVersionKey, kFormatVersion);
-        change(file);
-        if (!file.Flush() && catcher.first().empty()) {
-            fault = "the file cannot be written";
-        } else {
-            fault = catcher.first();
-        }
+    if (!catcher.first().empty()) {
+        return catcher.first();
     }
-    if (!fault.empty()) {
-        *problem = wxString::Format("Your preferences could not be saved in %s: %s", path, fault);
-        return false;
+    if (file.ReadLong(kVersionKey, kFormatVersion) > kFormatVersion) {
+        // Left alone from now on, as a file found newer at the start.
+        newer = true;
+        return "a newer version of FlitReader has written the file since; your changes are "
+               "kept until you quit";
     }
-    return true;
+    file.Write(kVersionKey, kFormatVersion);
+    change(file);
+    if (!file.Flush() && catcher.first().empty()) {
+        return "the file cannot be written";
+    }
+    return catcher.first();
 }

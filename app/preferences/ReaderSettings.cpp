@@ -76,7 +76,9 @@ void CReaderSettings::saveWaitingSpeed() {
 void CReaderSettings::save() {
     wxString problem;
     if (!userPreferences::save(*wxConfigBase::Get(), saved, preferences, &problem, notUnderstood)) {
-        messages.show(problem, wxICON_WARNING);
+        if (!problem.empty()) {
+            messages.show(problem, wxICON_WARNING);
+        }
         return;
     }
     saved = preferences;

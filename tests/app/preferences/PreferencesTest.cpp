@@ -115,8 +115,6 @@ TEST_F(PreferencesTest, ABrokenFileStartsWithDefaults) {
         bool keptAside;   // the file moved aside at the first change
     } files[] = {
         {"not a config", "[View\nTheme=light\n\x01\x02=\xff\n", "were not read", eThemeDark, true},
-        {"newer", "[Preferences]\nVersion=9\n[View]\nTheme=light\n", "newer version", eThemeDark,
-         true},
         {"bad values", "[Reading]\nSpeed=fast\nCount=words\n[View]\nTheme=light\nFontSize=2\n",
          "Speed = 'fast', FontSize = '2', Count = 'words'", eThemeLight, false},
     };
