@@ -375,7 +375,7 @@ std::unique_ptr<CDataManager> CTextImporter::read(const char* bytes, std::size_t
         return nullptr;
     }
 
-    auto document = std::make_unique<CDataManager>();
+    auto document = context.newDocument();
     if (!markedUp) {
         appendPlainText(document.get(), text, size, context.keepLineBreaks);
         return document;
