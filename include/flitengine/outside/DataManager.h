@@ -134,6 +134,8 @@ public:
     // Holds the document to the limits, which must outlive its building (null: none, the
     // default). Beyond either, an append appends nothing and gives null.
     void setLimits(SLimits* documentLimits) { limits = documentLimits; }
+    // Whether an append was refused for the limits: a builder reads no further.
+    bool isFull() const { return limits != nullptr && limits->reached; }
     // The bytes of the words' texts appended so far, without their ends.
     size_t getTextBytes() const { return textBytes; }
 
