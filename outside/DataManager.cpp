@@ -296,6 +296,9 @@ wxCDataInfoListNode* CDataManager::appendWord(const char* word, const CStyleInfo
     }
     textBytes += length;
     const bool withLinks = backgroundLink != nullptr || fontColourTag != nullptr;
+    if (!withLinks && length <= CDITWord::kMaxInlineBytes) {
+        return items.Append(makeItem<CDITWord>(text, length, style));
+    }
     void* storage = textArena.allocate(CDITWord::layoutBytes(length, withLinks),
                                        CDITWord::layoutAlignment(withLinks));
     const char* laidOut = CDITWord::layOut(storage, text, length, backgroundLink, fontColourTag);
