@@ -112,6 +112,29 @@ const char* knownNonDocument(const char* bytes, std::size_t size) {
     return nullptr;
 }
 
+// A count as it is read aloud, its thousands apart: "10,000,000".
+wxString grouped(std::size_t count) {
+    wxString digits = wxString::Format("%zu", count);
+    for (std::size_t at = digits.length(); at > 3; at -= 3) {
+        digits.insert(at - 3, ",");
+    }
+    return digits;
+}
+
+// Why a document that reached its limits is refused, naming the limit it went beyond.
+wxString beyondLimits(const CDataManager::SLimits& limits) {
+    if (limits.textReached) {
+        const std::size_t mebibyte = std::size_t(1) << 20;
+        const wxString size = limits.maxTextBytes % mebibyte == 0
+                                  ? wxString::Format("%zu MiB", limits.maxTextBytes / mebibyte)
+                                  : grouped(limits.maxTextBytes) + " bytes";
+        return "the document is too large: its words hold more than " + size +
+               " of text, the most one document may hold";
+    }
+    return "the document is too long: it has more than " + grouped(limits.maxItems) +
+           " words, spaces and line breaks, the most one document may hold";
+}
+
 } // namespace
 
 const char* CDocumentImporter::formatName(eFormat format) {
@@ -294,7 +317,10 @@ bool CDocumentImporter::readStandardInput(std::string* bytes, wxString* reason) 
     }
 }
 
-CDocumentImporter::CDocumentImporter() : keepLineBreaks(false), usedFormat(ePlainText) {}
+CDocumentImporter::CDocumentImporter() : keepLineBreaks(false), usedFormat(ePlainText) {
+    limits.maxItems = kMaxItems;
+    limits.maxTextBytes = kMaxTextBytes;
+}
 
 std::unique_ptr<CDataManager> CDocumentImporter::importBytes(const char* bytes, std::size_t size,
                                                              eFormat format, const wxString& name,
@@ -306,6 +332,9 @@ std::unique_ptr<CDataManager> CDocumentImporter::importBytes(const char* bytes, 
     context.baseDir = baseDir;
     context.keepLineBreaks = keepLineBreaks;
     context.progress = progress;
+    limits.reached = false;
+    limits.textReached = false;
+    context.limits = &limits;
     std::unique_ptr<CDataManager> document;
     const SFormatEntry* entry = entryOf(usedFormat);
     const char* kind =
@@ -316,6 +345,14 @@ std::unique_ptr<CDataManager> CDocumentImporter::importBytes(const char* bytes, 
         // A format no importer declares is read as plain text.
         entry = entry != nullptr ? entry : &CTextImporter::kPlainTextFormat;
         document = entry->make()->read(bytes, size, context, &report);
+    }
+    // A document cut short by its limits is refused whole, whatever its importer made of it.
+    if (limits.reached) {
+        report = SImportReport();
+        report.error = beyondLimits(limits);
+        document.reset();
+    } else if (document) {
+        document->setLimits(nullptr);
     }
     if (!document) {
         if (report.error.empty()) {

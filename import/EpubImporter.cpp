@@ -359,7 +359,7 @@ bool CEpubReader::readEntry(const std::string& name, std::string* bytes) {
 }
 
 std::unique_ptr<CDataManager> CEpubReader::read(wxString* message) {
-    document = std::make_unique<CDataManager>();
+    document = context.newDocument();
     const bool ok =
         zip.open(&error) && readPackage() && resolveSpine() && checkEncryption() && readChapters();
     if (!ok) {

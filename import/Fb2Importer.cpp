@@ -399,7 +399,7 @@ std::unique_ptr<CDataManager> readBook(const xmlNode* root, const SImportContext
             }
         }
     }
-    auto document = std::make_unique<CDataManager>();
+    auto document = context.newDocument();
     CFb2Walk walk(document.get(), std::move(notes));
     std::size_t done = 0;
     for (const xmlNode* body : bodies) {

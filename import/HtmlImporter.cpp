@@ -812,8 +812,9 @@ bool CHtmlTextBuilder::append(const char* bytes, std::size_t size, bool xhtml, w
 }
 
 std::unique_ptr<CDataManager> CHtmlImporter::read(const char* bytes, std::size_t size,
-                                                  const SImportContext&, SImportReport* report) {
-    std::unique_ptr<CDataManager> document(new CDataManager());
+                                                  const SImportContext& context,
+                                                  SImportReport* report) {
+    std::unique_ptr<CDataManager> document = context.newDocument();
     CHtmlTextBuilder builder(document.get());
     // A file that declares itself XML is XHTML; anything else is read as a browser would.
     const bool xhtml = startsWith(bytes, size, "<?xml");

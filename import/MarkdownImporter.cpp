@@ -67,7 +67,7 @@ const SFormatEntry CMarkdownImporter::kFormat = {
 // The text is rendered to HTML and read as HTML, so headings, emphasis, lists and paragraphs
 // map to items exactly as a web page's do; a code block becomes a pre and keeps its lines.
 std::unique_ptr<CDataManager> CMarkdownImporter::read(const char* bytes, std::size_t size,
-                                                      const SImportContext&,
+                                                      const SImportContext& context,
                                                       SImportReport* report) {
     // A Markdown file is a text file: UTF-16 and Windows-1252 ones are read as plain text is,
     // with the same notice.
@@ -87,7 +87,7 @@ std::unique_ptr<CDataManager> CMarkdownImporter::read(const char* bytes, std::si
     const std::string html = rendered != nullptr ? rendered : "";
     std::free(rendered);
 
-    std::unique_ptr<CDataManager> document(new CDataManager());
+    std::unique_ptr<CDataManager> document = context.newDocument();
     CHtmlTextBuilder builder(document.get());
     wxString error;
     if (!builder.append(html.data(), html.size(), false, &error)) {

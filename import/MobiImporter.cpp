@@ -333,7 +333,7 @@ private:
 };
 
 std::unique_ptr<CDataManager> CMobiReader::read(wxString* message) {
-    document = std::make_unique<CDataManager>();
+    document = context.newDocument();
     if (!load() || !readParts()) {
         *message = error;
         return nullptr;

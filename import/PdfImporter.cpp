@@ -731,7 +731,7 @@ std::unique_ptr<CDataManager> readPdf(const char* bytes, std::size_t size,
         report->error = "the PDF is damaged: it has no pages";
         return nullptr;
     }
-    auto document = std::make_unique<CDataManager>();
+    auto document = context.newDocument();
     std::u32string title = decode(pdf->info_key("Title"));
     // A title is shown on one line.
     std::replace_if(title.begin(), title.end(), isControl, U' ');

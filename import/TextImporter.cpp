@@ -147,7 +147,7 @@ void appendStretch(CDataManager* document, CMarkupReader* reader, const char* te
                    std::size_t begin, std::size_t end) {
     CTextTokenizer tokenizer(text + begin, end - begin);
     CTextTokenizer::SToken token;
-    while (tokenizer.next(&token)) {
+    while (!document->isFull() && tokenizer.next(&token)) {
         switch (token.type) {
         case CTextTokenizer::eWordToken:
             reader->appendToWord(text + begin + token.offset, token.length);
@@ -211,7 +211,8 @@ void appendPlainText(CDataManager* document, const char* text, std::size_t size,
         const bool paragraphEnd = lineBreaks >= 2 || (lineBreaks == 1 && !wrapped);
         paragraphEnd ? writer.appendNewline() : writer.appendSpace();
     };
-    while (tokenizer.next(&token)) {
+    // A document that reached its limits is refused: the rest of the text is not read.
+    while (!document->isFull() && tokenizer.next(&token)) {
         if (token.type == CTextTokenizer::eWordToken) {
             const char* word = text + token.offset;
             if (inRun && lineBreaks == 1 && wrapped &&
@@ -375,7 +376,7 @@ std::unique_ptr<CDataManager> CTextImporter::read(const char* bytes, std::size_t
         return nullptr;
     }
 
-    auto document = std::make_unique<CDataManager>();
+    auto document = context.newDocument();
     if (!markedUp) {
         appendPlainText(document.get(), text, size, context.keepLineBreaks);
         return document;

@@ -32,6 +32,11 @@ CDITWord::CDITWord(const char* text, const CStyleInfo& style, wxCLinkInfoListNod
                   fontColourTag);
 }
 
+CDITWord::CDITWord(const char* text, std::size_t length, const CStyleInfo& style)
+    : CDataInfo(eDITWord), styleInfo(style), flags(kInlineText), inlineText() {
+    std::memcpy(inlineText, text, length);
+}
+
 CDITWord::~CDITWord() {
     if ((flags & kOwnsText) != 0) {
         const void* start = (flags & kHasLinks) != 0 ? static_cast<const void*>(linksOf(word))

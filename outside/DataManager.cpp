@@ -291,7 +291,14 @@ wxCDataInfoListNode* CDataManager::appendWord(const char* word, const CStyleInfo
                                               wxCTagInfoListNode* fontColourTag) {
     const char* text = word != nullptr ? word : "";
     const std::size_t length = std::strlen(text);
+    if (!admits(length)) {
+        return nullptr;
+    }
+    textBytes += length;
     const bool withLinks = backgroundLink != nullptr || fontColourTag != nullptr;
+    if (!withLinks && length <= CDITWord::kMaxInlineBytes) {
+        return items.Append(makeItem<CDITWord>(text, length, style));
+    }
     void* storage = textArena.allocate(CDITWord::layoutBytes(length, withLinks),
                                        CDITWord::layoutAlignment(withLinks));
     const char* laidOut = CDITWord::layOut(storage, text, length, backgroundLink, fontColourTag);
@@ -300,33 +307,33 @@ wxCDataInfoListNode* CDataManager::appendWord(const char* word, const CStyleInfo
 }
 
 wxCDataInfoListNode* CDataManager::appendSpace() {
-    return items.Append(&sharedSpace);
+    return admits() ? items.Append(&sharedSpace) : nullptr;
 }
 
 wxCDataInfoListNode* CDataManager::appendNewline() {
-    return items.Append(&sharedNewline);
+    return admits() ? items.Append(&sharedNewline) : nullptr;
 }
 
 wxCDataInfoListNode* CDataManager::appendRest(unsigned int units) {
-    return items.Append(makeItem<CDITRest>(units));
+    return admits() ? items.Append(makeItem<CDITRest>(units)) : nullptr;
 }
 
 wxCDataInfoListNode* CDataManager::appendSustain(unsigned int units) {
-    return items.Append(makeItem<CDITSustain>(units));
+    return admits() ? items.Append(makeItem<CDITSustain>(units)) : nullptr;
 }
 
 wxCDataInfoListNode* CDataManager::appendLinkInfoRef(wxCLinkInfoListNode* link) {
-    return items.Append(makeItem<CDITLinkInfoRef>(link));
+    return admits() ? items.Append(makeItem<CDITLinkInfoRef>(link)) : nullptr;
 }
 
 wxCDataInfoListNode* CDataManager::appendTagInfoRef(wxCTagInfoListNode* tag) {
-    return items.Append(makeItem<CDITTagInfoRef>(tag));
+    return admits() ? items.Append(makeItem<CDITTagInfoRef>(tag)) : nullptr;
 }
 
 // A marker must name one of this document's page records: the engine shows the record's number,
 // so a marker without one is refused (nothing appended, null returned).
 wxCDataInfoListNode* CDataManager::appendPageInfoRef(wxCPageInfoListNode* page) {
-    if (!pageManager.holds(page)) {
+    if (!pageManager.holds(page) || !admits()) {
         return nullptr;
     }
     return items.Append(makeItem<CDITPageInfoRef>(page));
@@ -336,6 +343,9 @@ wxCDataInfoListNode* CDataManager::appendPageInfoRef(wxCPageInfoListNode* page) 
 // null, so that a builder's mistake shows instead of putting an item of the wrong class in the
 // document.
 wxCDataInfoListNode* CDataManager::appendValueRef(eDataInfoType type, unsigned int value) {
+    if (!admits()) {
+        return nullptr;
+    }
     CDataInfo* item = nullptr;
     switch (type) {
     case eDITCourseNoteRef:
@@ -363,21 +373,26 @@ wxCDataInfoListNode* CDataManager::appendValueRef(eDataInfoType type, unsigned i
 }
 
 wxCDataInfoListNode* CDataManager::appendChangeView(CDITChangeView::eViewType viewType) {
-    return items.Append(makeItem<CDITChangeView>(viewType));
+    return admits() ? items.Append(makeItem<CDITChangeView>(viewType)) : nullptr;
 }
 
 wxCDataInfoListNode* CDataManager::appendFlitCommand(CDITFlitCommand::eFlitCommandType type) {
-    return items.Append(makeItem<CDITFlitCommand>(type));
+    return admits() ? items.Append(makeItem<CDITFlitCommand>(type)) : nullptr;
 }
 
 // As with appendValueRef, a kind that is not a bare marker appends nothing and gives null.
 wxCDataInfoListNode* CDataManager::appendMarker(eDataInfoType type) {
+    if (type == eDITSpace) {
+        return appendSpace();
+    }
+    if (type == eDITNewline) {
+        return appendNewline();
+    }
+    if (!admits()) {
+        return nullptr;
+    }
     CDataInfo* item = nullptr;
     switch (type) {
-    case eDITSpace:
-        return appendSpace();
-    case eDITNewline:
-        return appendNewline();
     case eDITAssessmentReview:
         item = makeItem<CDITAssessmentReview>();
         break;
@@ -400,14 +415,32 @@ wxCDataInfoListNode* CDataManager::appendItem(CDataInfo* item) {
     if (item == nullptr) {
         return nullptr;
     }
-    if (const auto* marker = dynamic_cast<const CDITPageInfoRef*>(item)) {
-        if (!pageManager.holds(marker->getPageInfoListNode())) {
-            delete item;
-            return nullptr;
-        }
+    const auto* marker = dynamic_cast<const CDITPageInfoRef*>(item);
+    const auto* word = dynamic_cast<const CDITWord*>(item);
+    if ((marker != nullptr && !pageManager.holds(marker->getPageInfoListNode())) ||
+        !admits(word != nullptr ? std::strlen(word->getWord()) : 0)) {
+        delete item;
+        return nullptr;
+    }
+    if (word != nullptr) {
+        textBytes += std::strlen(word->getWord());
     }
     adoptedItems.push_back(item);
     return items.Append(item);
+}
+
+bool CDataManager::admits(size_t textLength) {
+    if (limits == nullptr) {
+        return true;
+    }
+    const bool textFits =
+        textBytes <= limits->maxTextBytes && textLength <= limits->maxTextBytes - textBytes;
+    if (items.GetCount() < limits->maxItems && textFits) {
+        return true;
+    }
+    limits->reached = true;
+    limits->textReached = limits->textReached || !textFits;
+    return false;
 }
 
 void CDataManager::addContentsEntry(const wxString& entryTitle, int level, size_t itemIndex) {

@@ -42,11 +42,17 @@ struct SPreparedDocument {
     using Progress = std::function<bool(std::size_t done, std::size_t total)>;
 
     // Reads the origin and prepares the document. Runs on any thread; progress (may be empty)
-    // is called on the same thread.
+    // is called on the same thread. Throws nothing: a fault thrown (too little memory
+    // included) leaves no document and says so in error.
     static SPreparedDocument prepare(SDocumentOrigin origin, const SPrepareRules& rules,
                                      const Progress& progress);
     // The navigator and the chapters of the document read.
     void prepareParts(const SPrepareRules& rules);
+
+private:
+    void read(const SPrepareRules& rules, const Progress& progress);
+    // Drops what was read, with why in error.
+    void fail(const wxString& why);
 };
 
 #endif

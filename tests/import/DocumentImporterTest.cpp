@@ -1,3 +1,5 @@
+#include "support/PdfFixture.h"
+
 #include <flitengine/import/DocumentImporter.h>
 
 #include <gtest/gtest.h>
@@ -6,9 +8,11 @@
 #include <wx/filename.h>
 #include <wx/image.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <tuple>
+#include <utility>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -426,3 +430,51 @@ TEST(DocumentImporterSamples, ImportWithEveryKindOfItemAndTheirMediaLoad) {
         EXPECT_EQ(sample.second, counts) << sample.first;
     }
 }
+
+namespace {
+
+// Every format stops at the limits of a document: one item or one byte of text more than it
+// holds is refused with the limit named, and a document exactly at its limits is read whole.
+class DocumentLimits : public testing::TestWithParam<std::pair<const char*, std::string>> {
+protected:
+    bool imports(std::size_t maxItems, std::size_t maxTextBytes) {
+        CDocumentImporter::eFormat format = CDocumentImporter::eAutomatic;
+        CDocumentImporter::formatFromName(GetParam().first, &format);
+        importer.setLimits(maxItems, maxTextBytes);
+        const std::string& bytes = GetParam().second;
+        document = importer.importBytes(bytes.data(), bytes.size(), format, "", FLIT_SAMPLES_DIR);
+        return document != nullptr;
+    }
+
+    CDocumentImporter importer;
+    std::unique_ptr<CDataManager> document;
+};
+
+TEST_P(DocumentLimits, OneMoreThanTheLimitsIsRefusedAndTheLimitsThemselvesAreRead) {
+    ASSERT_TRUE(imports(CDocumentImporter::kMaxItems, CDocumentImporter::kMaxTextBytes));
+    const std::size_t items = document->getItemCount();
+    const std::size_t text = document->getTextBytes();
+    ASSERT_TRUE(imports(items, text)) << importer.getError();
+    EXPECT_EQ(items, document->getItemCount());
+    EXPECT_FALSE(imports(items - 1, SIZE_MAX));
+    EXPECT_EQ(0, importer.getError().Find("the document is too long: it has more than " +
+                                          std::to_string(items - 1) + " words"));
+    EXPECT_FALSE(imports(SIZE_MAX, text - 1));
+    EXPECT_EQ(0, importer.getError().Find("the document is too large: its words hold more than " +
+                                          std::to_string(text - 1) + " bytes"));
+}
+
+// Each under a thousand items and bytes of text, whose counts the messages write as they are.
+INSTANTIATE_TEST_SUITE_P(
+    EveryFormat, DocumentLimits,
+    testing::Values(std::make_pair("text", readBytes(FLIT_SAMPLES_DIR "/harbour.txt")),
+                    std::make_pair("flit", std::string("The {bold}tide{/bold}{rest 2}\n{page 4}")),
+                    std::make_pair("markdown", std::string("# Harbour\n\nThe *tide* turns.")),
+                    std::make_pair("html",
+                                   std::string("<p>The <b>tide</b> turns.<br>Gulls call.</p>")),
+                    std::make_pair("epub", readBytes(FLIT_SAMPLES_DIR "/harbour-book.epub")),
+                    std::make_pair("mobi", readBytes(FLIT_SAMPLES_DIR "/harbour-book.mobi")),
+                    std::make_pair("fb2", readBytes(FLIT_SAMPLES_DIR "/harbour-book.fb2")),
+                    std::make_pair("pdf", makePdf("72 72 The tide\n#page\n72 72 turns"))));
+
+} // namespace

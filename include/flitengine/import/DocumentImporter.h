@@ -79,6 +79,14 @@ public:
     // size a file claims (a sparse file, a file under /proc) can be far more than memory holds.
     static constexpr std::size_t kMaxFileBytes = std::size_t(256) << 20;
 
+    // The most a document may hold, in every format and from every program: items (its words
+    // and the spaces, line breaks and marks between them) and bytes of its words' texts. A
+    // document costs some 60 bytes an item besides its text (docs/reliability.md), so at the
+    // limits it holds ten times the words of a long novel in well under a gigabyte; an import
+    // stops where it would go beyond them and refuses the document.
+    static constexpr std::size_t kMaxItems = 10000000;
+    static constexpr std::size_t kMaxTextBytes = std::size_t(128) << 20;
+
     // Reads a whole regular file; false with the reason in *reason when it cannot (a folder, a
     // special file such as a pipe or a device, a file larger than kMaxFileBytes, too little
     // memory to hold it, or the system's reason).
@@ -89,6 +97,11 @@ public:
 
     CDocumentImporter();
 
+    // Limits lower than kMaxItems and kMaxTextBytes, for a host that wants documents smaller.
+    void setLimits(std::size_t maxItems, std::size_t maxTextBytes) {
+        limits.maxItems = maxItems;
+        limits.maxTextBytes = maxTextBytes;
+    }
     // Plain text only: keep every line break as a newline item.
     void setKeepLineBreaks(bool keep) { keepLineBreaks = keep; }
     // Told of the parts read of a document read in parts, and may abandon the import (see
@@ -129,6 +142,7 @@ private:
     void fail(const wxString& message);
 
     bool keepLineBreaks;
+    CDataManager::SLimits limits;
     std::function<bool(std::size_t done, std::size_t total)> progress;
     SImportReport report;
     wxString error;

@@ -22,11 +22,22 @@ struct SImportContext {
     // kCancelled as its fault. Empty: the import runs to its end untold.
     std::function<bool(std::size_t done, std::size_t total)> progress;
 
+    // The limits every document the import makes is held to (null: none). Once one is
+    // reached the import reads no further, and the document is refused for it.
+    CDataManager::SLimits* limits = nullptr;
+
     // The fault of an import its progress handler abandoned.
     static constexpr const char* kCancelled = "the import was cancelled";
-    // Whether to read on: asks the progress handler, when there is one.
+    // Whether to read on: not once the document has reached its limits; otherwise asks the
+    // progress handler, when there is one.
     bool readOn(std::size_t done, std::size_t total) const {
-        return !progress || progress(done, total);
+        return (limits == nullptr || !limits->reached) && (!progress || progress(done, total));
+    }
+    // An empty document held to the limits: every importer makes its document here.
+    std::unique_ptr<CDataManager> newDocument() const {
+        auto document = std::make_unique<CDataManager>();
+        document->setLimits(limits);
+        return document;
     }
 };
 

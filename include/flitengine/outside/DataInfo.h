@@ -83,9 +83,11 @@ public:
 // tag (null when it has none).
 //
 // A long book has a million of these, so the item holds only its style and a pointer to its
-// text (24 bytes on a 64-bit system). The text is laid out elsewhere, behind the link and the
-// tag when the word has either: in the document's text arena for the words a document makes,
-// and in a copy that the item owns for a word made on its own.
+// text (24 bytes on a 64-bit system). A short word of a document (most words: up to seven
+// bytes) without a link or a tag is held in the pointer's place instead. A longer text is laid
+// out elsewhere, behind the link and the tag when the word has either: in the document's text
+// arena for the words a document makes, and in a copy that the item owns for a word made on
+// its own.
 class FLIT_EXPORT CDITWord : public CDataInfo {
 public:
     // A word on its own: the text is copied.
@@ -93,7 +95,7 @@ public:
              wxCTagInfoListNode* fontColourTag);
     ~CDITWord() override;
 
-    const char* getWord() const { return word; }
+    const char* getWord() const { return (flags & kInlineText) != 0 ? inlineText : word; }
     CStyleInfo& getStyleInfo() { return styleInfo; }
     wxCLinkInfoListNode* getBackgroundLinkInfoNode() const {
         return (flags & kHasLinks) != 0 ? linksOf(word)->backgroundLink : nullptr;
@@ -112,6 +114,9 @@ private:
     };
     static constexpr std::uint16_t kHasLinks = 0x1;
     static constexpr std::uint16_t kOwnsText = 0x2;
+    static constexpr std::uint16_t kInlineText = 0x4;
+    // The longest text, in bytes, held in the item itself: its null takes the last byte.
+    static constexpr std::size_t kMaxInlineBytes = sizeof(const char*) - 1;
 
     static const SLinks* linksOf(const char* text) {
         return reinterpret_cast<const SLinks*>(text) - 1;
@@ -129,9 +134,15 @@ private:
     CDITWord(const char* laidOutWord, const CStyleInfo& style, std::uint16_t wordFlags)
         : CDataInfo(eDITWord), styleInfo(style), flags(wordFlags), word(laidOutWord) {}
 
+    // A document's short word, held in the item.
+    CDITWord(const char* text, std::size_t length, const CStyleInfo& style);
+
     CStyleInfo styleInfo;
     std::uint16_t flags;
-    const char* word;
+    union {
+        const char* word;
+        char inlineText[sizeof(const char*)];
+    };
 };
 
 // Base of the items that carry one unsigned count or reference number.

@@ -8,6 +8,8 @@
 
 #include <wx/string.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <string>
@@ -119,6 +121,24 @@ public:
 
     // --- Building the document ---
 
+    // What a document may hold: its items, and the bytes of its words' texts. The builder owns
+    // the record, and the document sets reached when it refuses an append for it (and
+    // textReached when for the text), so that the builder can tell a document cut short by its
+    // limits after the document is gone.
+    struct SLimits {
+        size_t maxItems = SIZE_MAX;
+        size_t maxTextBytes = SIZE_MAX;
+        bool reached = false;
+        bool textReached = false;
+    };
+    // Holds the document to the limits, which must outlive its building (null: none, the
+    // default). Beyond either, an append appends nothing and gives null.
+    void setLimits(SLimits* documentLimits) { limits = documentLimits; }
+    // Whether an append was refused for the limits: a builder reads no further.
+    bool isFull() const { return limits != nullptr && limits->reached; }
+    // The bytes of the words' texts appended so far, without their ends.
+    size_t getTextBytes() const { return textBytes; }
+
     // Records, referred to by the items appended afterwards.
     wxCLinkInfoListNode* addLink(eLinkInfoType type, const wxString& data,
                                  const wxString& param = wxString());
@@ -129,7 +149,7 @@ public:
     void storeLinkFileData(const wxString& name, const void* data, size_t size);
     bool hasLinkFileData(const wxString& name) const;
 
-    // Items, appended at the end; each returns the new item's node.
+    // Items, appended at the end; each returns the new item's node (null beyond the limits).
     wxCDataInfoListNode* appendWord(const char* word, const CStyleInfo& style = CStyleInfo(),
                                     wxCLinkInfoListNode* backgroundLink = nullptr,
                                     wxCTagInfoListNode* fontColourTag = nullptr);
@@ -176,6 +196,9 @@ private:
     // An item of class T, made in the item arena.
     template <typename T, typename... Args> T* makeItem(Args... args);
     bool ensurePrivateFolder();
+    // Whether one more item, whose text (if a word) is textLength bytes, stays within the
+    // limits; when not, says so in them.
+    bool admits(size_t textLength = 0);
 
     // The arenas are declared before the list so that they outlive it. The item arena holds the
     // list's nodes and the items the document makes; the text arena holds the words' texts.
@@ -197,6 +220,8 @@ private:
     std::vector<SContentsEntry> contents;
     std::vector<wxString> notes;
     size_t bodyStart = 0;
+    SLimits* limits = nullptr;
+    size_t textBytes = 0;
 
     // Guards linkFileData, linkFileNames and privateFolder: the host adds data on its thread
     // while the presentation thread writes files out.
