@@ -110,8 +110,32 @@ TEST_F(XMLSerializer, RefusedFilesNeverReachLoadFromXML) {
         }
         return text;
     };
-    // The file's bytes, or the name of a file in the folder, and the message after the path.
+    // ASCII as UTF-16, little-endian with a byte order mark or big-endian without one.
+    const auto utf16 = [](const std::string& ascii, bool big) {
+        std::string out = big ? "" : "\xFF\xFE";
+        for (const char c : ascii) {
+            out += big ? std::string(1, '\0') + c : std::string(1, c) + '\0';
+        }
+        return out;
+    };
+    std::string comments;
+    for (int k = 0; k <= CXMLParser::kMaxDepth; ++k) {
+        comments += "<!-- <a> -->";
+    }
+    std::string attributes = "<number";
+    for (int k = 0; k <= CXMLParser::kMaxAttributes; ++k) {
+        attributes += " a" + std::to_string(k) + "=''";
+    }
+    // The file's bytes, or the name of a file in the folder, and the message after the path
+    // (none for a file that loads).
     const std::pair<std::string, const char*> cases[] = {
+        {utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?><number>" + comments + "7</number>",
+               false),
+         ""},
+        {utf16("<number>7</number>", true), ""},
+        {utf16("<!DOCTYPE number><number>7</number>", false),
+         "': it has a document type declaration*"},
+        {attributes + ">1</number>", "': an element has more than 64 attributes"},
         {"<number>12</numbr>", "': XML parsing error: 'mismatched tag' at line 1*"},
         {"<?xml version=\"1.0\"?><!DOCTYPE number [<!ENTITY s \"30\">"
          "<!ENTITY x SYSTEM \"file:///etc/hostname\">]><number>&s;</number>",
@@ -124,7 +148,7 @@ TEST_F(XMLSerializer, RefusedFilesNeverReachLoadFromXML) {
         {"noread.xml", geteuid() == 0 ? "" : "' cannot be read"}, // permissions do not stop root
     };
     for (const auto& [bytes, message] : cases) {
-        const bool named = bytes.size() < 16 && bytes[0] != '<';
+        const bool named = bytes.size() < 16 && bytes[0] != '<' && bytes[0] != '\0';
         const wxString path = dir + "/" + (named ? wxString(bytes) : "file.xml");
         if (!named) {
             wxFFile(path, "wb").Write(bytes.data(), bytes.size());
