@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -32,10 +33,8 @@ TEST(XmlHelpers, AttributesPastTheBoundAreLeftOut) {
     const std::size_t max = xmlHelpers::kMaxAttributes;
     const std::string within = "<?xml version=\"1.0\"?><r>" + element(max) + "a < b</r>";
     const std::string over = "<?xml version=\"1.0\"?><r>" + element(max + 300) + "a < b</r>";
-    const struct {
-        std::string in;
-        std::string out; // empty when nothing is cut
-    } cases[] = {
+    // The markup, and what is left of it (empty when nothing is cut).
+    const std::pair<std::string, std::string> cases[] = {
         {within, ""},
         {over, within},
         {over + element(max + 1), within + element(max)},
@@ -43,10 +42,10 @@ TEST(XmlHelpers, AttributesPastTheBoundAreLeftOut) {
         {utf16(over, true, false), utf16(within, true, false)},
         {"<p a b c d", ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.in.substr(0, 40));
+    for (const auto& [in, left] : cases) {
+        SCOPED_TRACE(in.substr(0, 40));
         std::string out = "untouched";
-        EXPECT_EQ(!c.out.empty(), xmlHelpers::dropExcessAttributes(c.in.data(), c.in.size(), &out));
-        EXPECT_EQ(c.out.empty() ? "untouched" : c.out, out);
+        EXPECT_EQ(!left.empty(), xmlHelpers::dropExcessAttributes(in.data(), in.size(), &out));
+        EXPECT_EQ(left.empty() ? "untouched" : left, out);
     }
 }

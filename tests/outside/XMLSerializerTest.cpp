@@ -118,19 +118,17 @@ TEST_F(XMLSerializer, RefusedFilesNeverReachLoadFromXML) {
         }
         return out;
     };
-    std::string comments;
-    for (int k = 0; k <= CXMLParser::kMaxDepth; ++k) {
+    // Comments past the depth limit (walked as elements when UTF-16 was not understood), and
+    // attributes past their limit.
+    std::string comments, attributes = "<number";
+    for (int k = 0; k <= CXMLParser::kMaxDepth + CXMLParser::kMaxAttributes; ++k) {
         comments += "<!-- <a> -->";
-    }
-    std::string attributes = "<number";
-    for (int k = 0; k <= CXMLParser::kMaxAttributes; ++k) {
         attributes += " a" + std::to_string(k) + "=''";
     }
     // The file's bytes, or the name of a file in the folder, and the message after the path
     // (none for a file that loads).
     const std::pair<std::string, const char*> cases[] = {
-        {utf16("<?xml version=\"1.0\" encoding=\"UTF-16\"?><number>" + comments + "7</number>",
-               false),
+        {utf16("<?xml version='1.0' encoding='UTF-16'?><number>" + comments + "7</number>", false),
          ""},
         {utf16("<number>7</number>", true), ""},
         {utf16("<!DOCTYPE number><number>7</number>", false),
@@ -148,7 +146,7 @@ TEST_F(XMLSerializer, RefusedFilesNeverReachLoadFromXML) {
         {"noread.xml", geteuid() == 0 ? "" : "' cannot be read"}, // permissions do not stop root
     };
     for (const auto& [bytes, message] : cases) {
-        const bool named = bytes.size() < 16 && bytes[0] != '<' && bytes[0] != '\0';
+        const bool named = bytes.size() < 16 && bytes[0] != '<';
         const wxString path = dir + "/" + (named ? wxString(bytes) : "file.xml");
         if (!named) {
             wxFFile(path, "wb").Write(bytes.data(), bytes.size());
