@@ -83,8 +83,11 @@ bool endsName(char c) {
     return c == '=' || c == '>' || c == '<' || c == '/';
 }
 
-bool isLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+// What an element's name may start with, in HTML or XML: a letter (of any script, so any
+// character beyond ASCII), "_", ":" or ".".
+bool startsName(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':' || c == '.' ||
+           c == '\x80';
 }
 
 } // namespace
@@ -104,7 +107,7 @@ std::vector<std::pair<std::size_t, std::size_t>> excessAttributes(const char* by
         }
     };
     while (at < end) {
-        if (units.at(at) != '<' || (at += step) >= end || !isLetter(units.at(at))) {
+        if (units.at(at) != '<' || (at += step) >= end || !startsName(units.at(at))) {
             at += at < end && units.at(at) != '<' ? step : 0;
             continue;
         }

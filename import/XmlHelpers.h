@@ -37,7 +37,7 @@ const std::size_t kMaxAttributes = 128;
 // kMaxAttributes-th of their element, in order; none for almost every document. Read in units
 // of the encoding that the byte order mark or the first "<" shows (UTF-8 and the other
 // encodings that keep ASCII as it is, UTF-16 or UTF-32 of either byte order), as a start tag is
-// read: "<", a letter, then names and values up to ">" outside quotes.
+// read: "<" and a name, then names and values up to ">" outside quotes.
 std::vector<std::pair<std::size_t, std::size_t>> excessAttributes(const char* bytes,
                                                                   std::size_t size);
 

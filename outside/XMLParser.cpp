@@ -50,23 +50,24 @@ bool startsWith(const std::string& text, std::size_t at, const char* prefix) {
 
 // The text of a file in UTF-16 (by its byte order mark, or by the "<" of its first unit) as
 // UTF-8, so that its markup can be walked as the parser will read it; any other file as it is.
-// A file in UTF-16 that cannot be converted is left to the parser to report.
-std::string asUtf8(const std::string& bytes) {
+// False for UTF-16 that cannot be converted, which the walk could not check.
+bool asUtf8(const std::string& bytes, std::string* utf8) {
     const auto startsWithBytes = [&bytes](unsigned char first, unsigned char second) {
         return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == first &&
                static_cast<unsigned char>(bytes[1]) == second;
     };
     const bool little = startsWithBytes(0xFF, 0xFE) || startsWithBytes('<', 0);
     if (!little && !startsWithBytes(0xFE, 0xFF) && !startsWithBytes(0, '<')) {
-        return bytes;
+        *utf8 = bytes;
+        return true;
     }
     const wxMBConvUTF16LE fromLittle;
     const wxMBConvUTF16BE fromBig;
     const wxMBConv& from = little ? static_cast<const wxMBConv&>(fromLittle) : fromBig;
-    const std::size_t units = bytes.size() & ~static_cast<std::size_t>(1);
-    const wxString text(bytes.data(), from, units);
-    const wxScopedCharBuffer utf8 = text.utf8_str();
-    return std::string(utf8.data(), utf8.length());
+    const wxString text(bytes.data(), from, bytes.size());
+    const wxScopedCharBuffer converted = text.utf8_str();
+    utf8->assign(converted.data(), converted.length());
+    return !text.empty();
 }
 
 // Walks the markup of a document without parsing it, far enough to find what the parser must
@@ -164,7 +165,12 @@ bool CXMLParser::doPreLoad() {
             return false;
         }
     }
-    const wxString refused = findRefusedStructure(asUtf8(text));
+    std::string walked;
+    if (!asUtf8(text, &walked)) {
+        setLoadError(wxString::Format("'%s' is not valid UTF-16", path));
+        return false;
+    }
+    const wxString refused = findRefusedStructure(walked);
     if (!refused.empty()) {
         setLoadError(wxString::Format("'%s': %s", path, refused));
         return false;

@@ -7,13 +7,13 @@
 
 namespace {
 
-// A start tag of count attributes a0="1" ... (one value holding "/>" and quotes), in an element.
+// An element whose start tag has count attributes a0="1" ... (one value holding "/>" and quotes).
 std::string element(std::size_t count) {
-    std::string text = "<p";
+    std::string text = "<_p";
     for (std::size_t k = 0; k < count; ++k) {
         text += " a" + std::to_string(k) + (k == 1 ? "='x\"/>'" : "=\"1\"");
     }
-    return text + ">text</p>";
+    return text + ">text</_p>";
 }
 
 // ASCII as UTF-16 of either byte order, with or without a byte order mark.
