@@ -3,9 +3,11 @@
 #include "preferences/Preferences.h"
 
 #include <flitengine/engine/FlitManager.h>
+#include <flitengine/outside/FileNames.h>
+#include <flitengine/outside/FileParser.h>
+#include <flitengine/outside/MessageText.h>
 
 #include <wx/cmdline.h>
-#include <wx/filename.h>
 #include <wx/msgout.h>
 
 #include <cstdio>
@@ -17,7 +19,8 @@ const long kMinWordLength = SReaderOptions::kMinWordLength;
 const long kMaxWordLength = SReaderOptions::kMaxWordLength;
 
 int usageError(const wxString& message) {
-    std::fprintf(stderr, "flitreader: %s\nTry 'flitreader --help'.\n", message.utf8_str().data());
+    std::fprintf(stderr, "flitreader: %s\nTry 'flitreader --help'.\n",
+                 CMessageText::cut(message, CMessageText::kMessageChars).utf8_str().data());
     return kExitUsage;
 }
 
@@ -41,7 +44,11 @@ int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
     if (wxMessageOutput::Get() == nullptr) {
         wxMessageOutput::Set(new wxMessageOutputStderr);
     }
-    wxCmdLineParser parser(argc, argv);
+    // File names on the command line open whatever their bytes; the toolkit, once it starts,
+    // converts names the same way.
+    CFileNames::keepEveryByte();
+    CFileNames::CArguments arguments(argc, argv);
+    wxCmdLineParser parser(arguments.count(), arguments.values());
     parser.SetLogo("flitreader: reads a text to you one word at a time.");
     parser.AddSwitch("h", "help", "show this help and exit", wxCMD_LINE_OPTION_HELP);
     parser.AddOption("", "wpm",
@@ -102,8 +109,8 @@ int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
     }
     if (parser.Found("count", &options->count) && options->count != "bytes" &&
         options->count != "characters") {
-        return usageError(
-            wxString::Format("--count must be bytes or characters, not '%s'", options->count));
+        return usageError(wxString::Format("--count must be bytes or characters, not '%s'",
+                                           CMessageText::cut(options->count)));
     }
     options->hyphenate = parser.Found("hyphenate");
     if (parser.Found("language", &options->language) && options->language.empty()) {
@@ -118,9 +125,11 @@ int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
     parser.Found("screenshot", &options->screenshotPath);
     if (parser.GetParamCount() > 0) {
         options->documentPath = parser.GetParam(0);
-        if (options->documentPath != "-" && !wxFileName::FileExists(options->documentPath)) {
-            return usageError(
-                wxString::Format("cannot open '%s': no such file", options->documentPath));
+        // A folder, a pipe (which would block the opening) or a loop of links is named as such.
+        wxString reason;
+        if (options->documentPath != "-" &&
+            !CFileParser::isReadableFile(options->documentPath, &reason)) {
+            return usageError(reason);
         }
     }
     if (options->autostart && options->documentPath.empty()) {

@@ -57,8 +57,10 @@ set(FLIT_PUBLIC_HEADERS
     outside/DataInfo.h
     outside/DataManager.h
     outside/DocumentRecords.h
+    outside/FileNames.h
     outside/FileParser.h
     outside/FileWriter.h
+    outside/MessageText.h
     outside/OvriChars.h
     outside/PageManager.h
     outside/ParserBase.h

@@ -1,5 +1,6 @@
 #include <flitengine/engine/Hyphenation.h>
 
+#include <flitengine/outside/MessageText.h>
 #include <hyphen.h>
 #include <unicode/uchar.h>
 #include <unicode/ucnv.h>
@@ -185,7 +186,8 @@ const CHyphenation* CHyphenation::forLanguage(const std::string& tag, wxString* 
                               : wxString::Format("No hyphenation dictionary for the language "
                                                  "'%s' in %s: long words are cut at the display "
                                                  "length",
-                                                 wxString::FromUTF8(tag), kDictionaryFolder);
+                                                 CMessageText::cut(tag.data(), tag.size()),
+                                                 kDictionaryFolder);
     }
     return dictionary;
 }

@@ -9,6 +9,7 @@
 #include "import/PdfImporter.h"
 #include "import/TextHelpers.h"
 #include "import/TextImporter.h"
+#include <flitengine/outside/MessageText.h>
 #include <flitengine/outside/Utf8.h>
 
 #include <wx/arrstr.h>
@@ -214,7 +215,7 @@ bool CDocumentImporter::readFile(const wxString& path, std::string* bytes, wxStr
     // Opening a pipe waits for a writer, perhaps for ever, and a device may never end: only
     // regular files are read. A path that names nothing is left to the open to report.
     struct stat info {};
-    if (::stat(path.utf8_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    if (::stat(path.fn_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
         *reason = "it is not a regular file";
         return false;
     }
@@ -227,9 +228,12 @@ bool CDocumentImporter::readFile(const wxString& path, std::string* bytes, wxStr
             return false;
         }
     }
+    // A file of the kernel's such as /proc/self/mem opens but has no length to seek to; the
+    // reason is said once, in the caller's message, not logged.
+    wxLogNull quietLength;
     const wxFileOffset length = file.Length();
     if (length == wxInvalidOffset) {
-        *reason = wxSysErrorMsgStr(wxSysErrorCode());
+        *reason = "its length cannot be found: " + wxSysErrorMsgStr(wxSysErrorCode());
         return false;
     }
     if (static_cast<unsigned long long>(length) > kMaxFileBytes) {
@@ -340,7 +344,7 @@ std::unique_ptr<CDataManager> CDocumentImporter::importFile(const wxString& path
     std::string bytes;
     wxString reason;
     if (!readFile(path, &bytes, &reason)) {
-        fail(wxString::Format("cannot read \"%s\": %s", path, reason));
+        fail(wxString::Format("cannot read \"%s\": %s", CMessageText::cut(path), reason));
         return nullptr;
     }
     return importBytes(bytes.data(), bytes.size(), format, path, wxFileName(path).GetPath());

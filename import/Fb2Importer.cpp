@@ -4,6 +4,7 @@
 #include "import/WordWriter.h"
 #include "import/XmlHelpers.h"
 #include "import/ZipArchive.h"
+#include <flitengine/outside/MessageText.h>
 #include <flitengine/outside/Utf8.h>
 
 #include <libxml/parser.h>
@@ -504,9 +505,10 @@ std::unique_ptr<CDataManager> CFb2Importer::read(const char* bytes, std::size_t 
     }
     const xmlNode* root = xmlDocGetRootElement(doc.get());
     if (root == nullptr || !isElement(root, kRootName)) {
-        report->error = wxString::Format("it is not a FictionBook: its root element is <%s>, not "
-                                         "<%s>",
-                                         root != nullptr ? textOf(root->name) : "", kRootName);
+        report->error = wxString::Format(
+            "it is not a FictionBook: its root element is <%s>, not "
+            "<%s>",
+            CMessageText::cut(root != nullptr ? textOf(root->name) : ""), kRootName);
         return nullptr;
     }
     return readBook(root, context, &report->error);

@@ -2,8 +2,8 @@
 
 #include "import/TextHelpers.h"
 #include <flitengine/import/DocumentImporter.h>
+#include <flitengine/outside/MessageText.h>
 #include <flitengine/outside/TextTokenizer.h>
-#include <flitengine/outside/Utf8.h>
 
 #include <wx/filename.h>
 
@@ -11,9 +11,6 @@
 #include <string>
 
 namespace {
-
-// Longest part of a directive quoted in a message, in characters.
-const std::size_t kMaxQuoted = 48;
 
 // The numbers the directives take. Rests, sustains and holds stop well past any wait a reader
 // would sit through; speeds are those the engine reads at; numbers that reach the host as
@@ -183,7 +180,7 @@ bool CMarkupReader::readColour(const SDirective& d) {
     if (!parseColour(colour.data, colour.size, &rgb)) {
         return fail(colour.offset, wxString::Format("colour needs a colour written #RRGGBB, not "
                                                     "\"%s\"",
-                                                    wxString::FromUTF8(colour.data, colour.size)));
+                                                    CMessageText::cut(colour.data, colour.size)));
     }
     const bool flag = d.count > 1;
     if (flag && !equals(d.arguments[1].data, d.arguments[1].size, "flag")) {
@@ -337,7 +334,7 @@ bool CMarkupReader::readNote(const SDirective& d) {
         return true;
     }
     return fail(kind.offset, wxString::Format("%s, not \"%s\"", kNeedKind,
-                                              wxString::FromUTF8(kind.data, kind.size)));
+                                              CMessageText::cut(kind.data, kind.size)));
 }
 
 bool CMarkupReader::readDogear(const SDirective& d) {
@@ -380,7 +377,7 @@ bool CMarkupReader::readAttachment(const SDirective& d) {
         }
     }
     return fail(kind.offset, wxString::Format("%s, not \"%s\"", kNeedKind,
-                                              wxString::FromUTF8(kind.data, kind.size)));
+                                              CMessageText::cut(kind.data, kind.size)));
 }
 
 // Any number is taken: the engine passes over view and command types it does not know, so a
@@ -443,7 +440,7 @@ bool CMarkupReader::takesAtMost(const SDirective& d, std::size_t count) {
     const SArgument& extra = d.arguments[count];
     return fail(extra.offset,
                 wxString::Format("unexpected \"%s\" in %s",
-                                 wxString::FromUTF8(extra.data, extra.size), quotedDirective(d)));
+                                 CMessageText::cut(extra.data, extra.size), quotedDirective(d)));
 }
 
 bool CMarkupReader::needNumber(const SDirective& d, std::size_t index, const char* what,
@@ -452,7 +449,7 @@ bool CMarkupReader::needNumber(const SDirective& d, std::size_t index, const cha
         return fail(d.open, what);
     }
     const SArgument& number = d.arguments[index];
-    const wxString written = wxString::FromUTF8(number.data, number.size);
+    const wxString written = CMessageText::cut(number.data, number.size);
     switch (parseNumber(number.data, number.size, maximum, value)) {
     case eNumberOk:
         return true;
@@ -547,15 +544,13 @@ bool CMarkupReader::loadFile(const SArgument& file, wxString* name) {
     std::string bytes;
     wxString reason;
     if (!CDocumentImporter::readFile(path.GetFullPath(), &bytes, &reason)) {
-        return fail(file.offset, wxString::Format("cannot read \"%s\": %s", *name, reason));
+        return fail(file.offset,
+                    wxString::Format("cannot read \"%s\": %s", CMessageText::cut(*name), reason));
     }
     document->storeLinkFileData(*name, bytes.data(), bytes.size());
     return true;
 }
 
 wxString CMarkupReader::quotedDirective(const SDirective& d) const {
-    const char* begin = d.text + d.open;
-    const std::size_t size = d.close + 1 - d.open;
-    const std::size_t kept = CUtf8::prefixBytes(begin, size, kMaxQuoted);
-    return textHelpers::quoted(std::string(begin, kept) + (kept < size ? "..." : ""));
+    return "\"" + CMessageText::cut(d.text + d.open, d.close + 1 - d.open) + "\"";
 }

@@ -1,5 +1,6 @@
 #include "import/TextHelpers.h"
 
+#include <flitengine/outside/MessageText.h>
 #include <flitengine/outside/TextTokenizer.h>
 
 #include <unicode/utf8.h>
@@ -74,7 +75,7 @@ int hexDigit(char c) {
 }
 
 wxString quoted(const std::string& name) {
-    return "\"" + wxString::FromUTF8(name) + "\"";
+    return "\"" + CMessageText::cut(name.data(), name.size()) + "\"";
 }
 
 } // namespace textHelpers

@@ -1,5 +1,10 @@
 #include <flitengine/outside/FileParser.h>
 
+#include <flitengine/outside/MessageText.h>
+
+#include <wx/log.h>
+
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,22 +18,31 @@ bool CFileParser::isReadableFile(const wxString& path, wxString* reason) {
         *reason = "no file name was given";
         return false;
     }
-    const wxScopedCharBuffer name = path.utf8_str();
+    // The name as the system knows it, which need not be UTF-8.
+    const wxScopedCharBuffer name = path.fn_str();
+    const wxString shown = "'" + CMessageText::cut(path) + "'";
     struct stat info {};
     if (::stat(name.data(), &info) != 0) {
-        *reason = wxString::Format("'%s' does not exist", path);
+        const int error = errno;
+        if (error == ENOENT) {
+            *reason = shown + " does not exist";
+        } else if (error == ELOOP) {
+            *reason = shown + " is a loop of symbolic links";
+        } else {
+            *reason = shown + " cannot be reached: " + wxSysErrorMsgStr(error);
+        }
         return false;
     }
     if (S_ISDIR(info.st_mode)) {
-        *reason = wxString::Format("'%s' is a folder, not a file", path);
+        *reason = shown + " is a folder, not a file";
         return false;
     }
     if (!S_ISREG(info.st_mode)) {
-        *reason = wxString::Format("'%s' is not a regular file", path);
+        *reason = shown + " is not a regular file";
         return false;
     }
     if (::access(name.data(), R_OK) != 0) {
-        *reason = wxString::Format("'%s' cannot be read", path);
+        *reason = shown + " cannot be read";
         return false;
     }
     return true;

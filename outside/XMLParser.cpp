@@ -1,5 +1,7 @@
 #include <flitengine/outside/XMLParser.h>
 
+#include <flitengine/outside/MessageText.h>
+
 #include <wx/buffer.h>
 #include <wx/ffile.h>
 #include <wx/log.h>
@@ -150,29 +152,30 @@ bool CXMLParser::doPreLoad() {
         wxFFile file(path, "rb");
         const wxFileOffset length = file.IsOpened() ? file.Length() : wxInvalidOffset;
         if (length == wxInvalidOffset) {
-            setLoadError(wxString::Format("'%s' cannot be read", path));
+            setLoadError(wxString::Format("'%s' cannot be read", CMessageText::cut(path)));
             return false;
         }
         if (static_cast<unsigned long long>(length) > kMaxFileBytes) {
             setLoadError(wxString::Format("'%s' is %lld bytes, more than the %zu that a settings "
                                           "file may have",
-                                          path, static_cast<long long>(length), kMaxFileBytes));
+                                          CMessageText::cut(path), static_cast<long long>(length),
+                                          kMaxFileBytes));
             return false;
         }
         text.resize(static_cast<std::size_t>(length));
         if (!text.empty() && file.Read(&text[0], text.size()) != text.size()) {
-            setLoadError(wxString::Format("'%s' cannot be read", path));
+            setLoadError(wxString::Format("'%s' cannot be read", CMessageText::cut(path)));
             return false;
         }
     }
     std::string walked;
     if (!asUtf8(text, &walked)) {
-        setLoadError(wxString::Format("'%s' is not valid UTF-16", path));
+        setLoadError(wxString::Format("'%s' is not valid UTF-16", CMessageText::cut(path)));
         return false;
     }
     const wxString refused = findRefusedStructure(walked);
     if (!refused.empty()) {
-        setLoadError(wxString::Format("'%s': %s", path, refused));
+        setLoadError(wxString::Format("'%s': %s", CMessageText::cut(path), refused));
         return false;
     }
     CCapturedLog capture;
@@ -182,7 +185,7 @@ bool CXMLParser::doPreLoad() {
         if (reason.empty()) {
             reason = "not a well-formed XML document";
         }
-        setLoadError(wxString::Format("'%s': %s", path, reason));
+        setLoadError(wxString::Format("'%s': %s", CMessageText::cut(path), reason));
         return false;
     }
     return true;
@@ -196,7 +199,7 @@ bool CXMLParser::doLoad() {
         const wxString reason = getLoadError().empty()
                                     ? wxString("its contents are not valid settings")
                                     : getLoadError();
-        setLoadError(wxString::Format("'%s': %s", getParseFilePath(), reason));
+        setLoadError(wxString::Format("'%s': %s", CMessageText::cut(getParseFilePath()), reason));
     }
     return accepted;
 }

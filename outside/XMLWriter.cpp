@@ -1,5 +1,7 @@
 #include <flitengine/outside/XMLWriter.h>
 
+#include <flitengine/outside/MessageText.h>
+
 #include <wx/log.h>
 #include <wx/wfstream.h>
 
@@ -49,7 +51,8 @@ bool CXMLWriter::doStore() {
         const wxString reason = failure != 0 ? wxSysErrorMsgStr(failure)
                                              : wxString("the file could not be written whole (is "
                                                         "the disk full?)");
-        setStoreError(wxString::Format("cannot write '%s': %s", getWriteFilePath(), reason));
+        setStoreError(wxString::Format("cannot write '%s': %s",
+                                       CMessageText::cut(getWriteFilePath()), reason));
     }
     return written;
 }

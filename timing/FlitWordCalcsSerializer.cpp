@@ -1,5 +1,6 @@
 #include <flitengine/timing/FlitWordCalcsSerializer.h>
 
+#include <flitengine/outside/MessageText.h>
 #include <flitengine/outside/wxXMLUtils.h>
 #include <flitengine/timing/FlitWordCalcs.h>
 #include <flitengine/timing/TimingTableDataSerializer.h>
@@ -45,9 +46,10 @@ wxXmlNode* CFlitWordCalcsSerializer::createDataAsXML() {
 
 bool CFlitWordCalcsSerializer::loadFromXML(wxXmlNode* root) {
     if (root == nullptr || root->GetName() != kFlitWordCalcsElementName) {
-        setLoadError(wxString::Format("its root element is <%s>, not <%s>",
-                                      root != nullptr ? root->GetName() : wxString(),
-                                      kFlitWordCalcsElementName));
+        setLoadError(
+            wxString::Format("its root element is <%s>, not <%s>",
+                             CMessageText::cut(root != nullptr ? root->GetName() : wxString()),
+                             kFlitWordCalcsElementName));
         return false;
     }
     constexpr int kRows = CFlitWordCalcs::kTimingTableRowCount;

@@ -1,15 +1,11 @@
 #include <flitengine/timing/TimingTableDataSerializer.h>
 
+#include <flitengine/outside/MessageText.h>
 #include <flitengine/outside/wxXMLUtils.h>
 
 #include <wx/log.h>
 
 #include <algorithm>
-
-namespace {
-// Longest part of a field's content quoted in a note, in characters.
-const size_t kMaxQuotedLength = 24;
-} // namespace
 
 const char* const CTimingTableDataSerializer::kTimingTableDataElementName = "timing_table_data";
 const char* const CTimingTableDataSerializer::kVersionElementName = "version";
@@ -115,11 +111,8 @@ bool CTimingTableDataSerializer::loadFromXML(wxXmlNode* element) {
             // Any whole number an int holds is stored as it is; anything else leaves the field
             // as it was, as a missing element would, and the rest of the row still loads.
             if (!xml.parseIntContentElement(entry.field, child)) {
-                // Only the start of a long content goes into the note.
-                wxString written = child->GetNodeContent().Strip(wxString::both);
-                if (written.length() > kMaxQuotedLength) {
-                    written = written.Left(kMaxQuotedLength) + "...";
-                }
+                const wxString written =
+                    CMessageText::cut(child->GetNodeContent().Strip(wxString::both));
                 wxLogVerbose("Settings: <%s> holds \"%s\", not a whole number; it keeps %d",
                              entry.name, written, *entry.field);
             }

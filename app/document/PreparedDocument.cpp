@@ -4,6 +4,7 @@
 
 #include <flitengine/import/DocumentImporter.h>
 #include <flitengine/outside/DataManager.h>
+#include <flitengine/outside/MessageText.h>
 
 #include <wx/filefn.h>
 #include <wx/filename.h>
@@ -27,7 +28,8 @@ SPreparedDocument SPreparedDocument::prepare(SDocumentOrigin origin, const SPrep
         std::string bytes;
         wxString reason;
         if (!CDocumentImporter::readFile(from.path, &bytes, &reason)) {
-            prepared.error = wxString::Format("cannot read \"%s\": %s", from.path, reason);
+            prepared.error =
+                wxString::Format("cannot read \"%s\": %s", CMessageText::cut(from.path), reason);
             return prepared;
         }
         prepared.document =

@@ -65,7 +65,7 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
                                                openHooks());
     // Under the message bar: what is opening, while it opens.
     sizer->Insert(1, opener->getBar(), wxSizerFlags().Expand());
-    library = std::make_unique<CReaderLibrary>(this, *status, options.fromStart);
+    library = std::make_unique<CReaderLibrary>(this, *status, messages, options.fromStart);
     screenshot = std::make_unique<CScreenshot>(this, flitView, progress);
     // Narrower, the status bar's fields would have no or negative widths, which the toolkit
     // refuses when it redraws them.

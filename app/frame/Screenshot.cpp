@@ -3,6 +3,8 @@
 #include "view/FlitView.h"
 #include "view/ProgressStrip.h"
 
+#include <flitengine/outside/MessageText.h>
+
 #include <wx/bitmap.h>
 #include <wx/brush.h>
 #include <wx/dcmemory.h>
@@ -43,7 +45,7 @@ bool CScreenshot::save(const wxString& path, wxString* error) {
     }
     wxImage image = bitmap.ConvertToImage();
     if (!image.SaveFile(path, wxBITMAP_TYPE_PNG)) {
-        *error = wxString::Format("cannot write the screenshot '%s'", path);
+        *error = wxString::Format("cannot write the screenshot '%s'", CMessageText::cut(path));
         return false;
     }
     taken = true;

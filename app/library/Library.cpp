@@ -2,12 +2,14 @@
 
 #include <sqlite3.h>
 
+#include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/utils.h>
 
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <iterator>
 #include <map>
 
 namespace {
@@ -60,6 +62,50 @@ wxDateTime fromSeconds(long long seconds) {
 
 long long toSeconds(const wxDateTime& when) {
     return when.IsValid() ? static_cast<long long>(when.GetTicks()) : 0;
+}
+
+// Whether an SQLite result code says the file is not a database, or a damaged one.
+bool meansDamaged(int status) {
+    const int primary = status & 0xff;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+// Runs SQLite's quick check of every page of the open database (it reads the whole file but
+// does not compare the indexes with their tables, which is what makes it quick). The result
+// code; with SQLITE_OK, *finding is empty when the pages are sound, else the first problem.
+int quickCheck(sqlite3* db, std::string* finding) {
+    sqlite3_stmt* statement = nullptr;
+    int status = sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &statement, nullptr);
+    if (status == SQLITE_OK) {
+        status = sqlite3_step(statement);
+        const unsigned char* text =
+            status == SQLITE_ROW ? sqlite3_column_text(statement, 0) : nullptr;
+        finding->assign(text == nullptr ? "" : reinterpret_cast<const char*>(text));
+        status = status == SQLITE_ROW ? SQLITE_OK : sqlite3_errcode(db);
+    }
+    sqlite3_finalize(statement);
+    // Its first finding names the schema it is in ("*** in database main ***"): only one here.
+    const std::string schema = "*** in database main ***\n";
+    if (finding->compare(0, schema.size(), schema) == 0) {
+        finding->erase(0, schema.size());
+    }
+    if (*finding == "ok") {
+        finding->clear();
+    }
+    return status;
+}
+
+// What SQLite's result code and its check's finding say of the file.
+CLibrary::SCheck verdictOf(sqlite3* db, int status, const std::string& finding) {
+    CLibrary::SCheck found;
+    if (meansDamaged(status)) {
+        found.verdict = CLibrary::SCheck::eDamaged;
+        found.reason = sqlite3_errmsg(db);
+    } else if (status == SQLITE_OK) {
+        found.verdict = finding.empty() ? CLibrary::SCheck::eSound : CLibrary::SCheck::eDamaged;
+        found.reason = finding;
+    }
+    return found;
 }
 
 } // namespace
@@ -144,26 +190,56 @@ std::string CLibrary::hashOf(const void* bytes, std::size_t size) {
     return text;
 }
 
-bool CLibrary::setAside(const wxString& path, wxString* error) {
-    const wxString aside = path + wxDateTime::Now().Format(".damaged-%Y%m%d-%H%M%S");
+wxString CLibrary::setAside(const wxString& path, wxString* error) {
+    // A journal left by the damaged file would be applied to the new one: it goes with it.
+    const char* const companions[] = {"", "-journal", "-wal", "-shm"};
+    const wxString dated = path + wxDateTime::Now().Format(".damaged-%Y-%m-%d");
+    wxString aside = dated;
+    const auto taken = [&companions](const wxString& name) {
+        return std::any_of(std::begin(companions), std::end(companions),
+                           [&name](const char* suffix) { return wxFileExists(name + suffix); });
+    };
+    for (int again = 2; taken(aside); ++again) {
+        aside = wxString::Format("%s-%d", dated, again);
+    }
     if (!wxRenameFile(path, aside, false)) {
         *error = wxString::Format("Cannot set the library %s aside as %s", path, aside);
-        return false;
+        return wxString();
     }
-    // A journal left by the damaged file would be applied to the new one.
-    for (const char* suffix : {"-journal", "-wal", "-shm"}) {
-        if (wxFileExists(path + suffix)) {
+    for (const char* suffix : companions) {
+        if (*suffix != '\0' && wxFileExists(path + suffix)) {
             wxRenameFile(path + suffix, aside + suffix, false);
         }
     }
-    return true;
+    return aside;
 }
 
-CLibrary::CLibrary(const wxString& path) : filePath(path) {
+CLibrary::SCheck CLibrary::check(const std::string& path) {
+    sqlite3* db = nullptr;
+    // Read-only: nothing is written, no journal made, no hot journal rolled back.
+    int status = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    std::string finding;
+    if (status == SQLITE_OK) {
+        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        sqlite3_extended_result_codes(db, 1);
+        status = quickCheck(db, &finding);
+    }
+    const SCheck found = verdictOf(db, status, finding);
+    sqlite3_close_v2(db);
+    return found;
+}
+
+CLibrary::CLibrary(const wxString& path, const SCheck* checked) : filePath(path) {
     const wxFileName file(path);
     if (!file.DirExists() && !wxFileName::Mkdir(file.GetPath(), 0700, wxPATH_MKDIR_FULL)) {
         problem = wxString::Format("The library cannot be kept: cannot create the folder %s",
                                    file.GetPath());
+        return;
+    }
+    const bool existed = file.FileExists();
+    const SCheck found = checked != nullptr ? *checked : check(std::string(path.utf8_str()));
+    if (found.verdict == SCheck::eDamaged) {
+        failDamaged(found.reason);
         return;
     }
     if (sqlite3_open_v2(path.utf8_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
@@ -173,6 +249,17 @@ CLibrary::CLibrary(const wxString& path) : filePath(path) {
     }
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_extended_result_codes(db, 1);
+    if (existed && found.verdict != SCheck::eSound) {
+        // Not looked at read-only (a crash's journal, say, which this first read rolls back):
+        // looked at now, still before anything is written.
+        std::string finding;
+        const int status = quickCheck(db, &finding);
+        const SCheck now = verdictOf(db, status, finding);
+        if (now.verdict == SCheck::eDamaged) {
+            failDamaged(now.reason);
+            return;
+        }
+    }
     migrate();
 }
 
@@ -180,7 +267,23 @@ CLibrary::~CLibrary() {
     sqlite3_close_v2(db);
 }
 
+void CLibrary::failDamaged(const std::string& reason) {
+    if (problem.empty()) {
+        problem = wxString::Format("The library is damaged (%s), so reading goes on without "
+                                   "remembering; the file is left as it is: %s",
+                                   wxString::FromUTF8(reason), filePath);
+    }
+    damaged = true;
+    sqlite3_close_v2(db);
+    db = nullptr;
+}
+
 void CLibrary::fail(const char* what) {
+    if (db != nullptr && meansDamaged(sqlite3_extended_errcode(db))) {
+        // Found damaged while in use: nothing more is written to it.
+        failDamaged(sqlite3_errmsg(db));
+        return;
+    }
     if (problem.empty()) {
         const wxString reason =
             db != nullptr ? wxString::FromUTF8(sqlite3_errmsg(db)) : wxString("out of memory");

@@ -2,7 +2,6 @@
 
 #include <wx/button.h>
 #include <wx/listctrl.h>
-#include <wx/msgdlg.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 
@@ -49,7 +48,7 @@ CLibraryDialog::CLibraryDialog(wxWindow* parent, CLibrary* documentLibrary)
 
     wxBoxSizer* buttons = new wxBoxSizer(wxHORIZONTAL);
     if (!library->isAvailable() && library->isDamaged()) {
-        buttons->Add(new wxButton(this, ID_SET_ASIDE, "Set Aside and Start &Afresh..."),
+        buttons->Add(new wxButton(this, ID_SET_ASIDE, "Set Aside and Start &Afresh"),
                      wxSizerFlags().Border(wxRIGHT));
     }
     openButton = new wxButton(this, wxID_OPEN, "&Open");
@@ -75,7 +74,8 @@ CLibraryDialog::CLibraryDialog(wxWindow* parent, CLibrary* documentLibrary)
         wxEVT_BUTTON, [this](wxCommandEvent&) { openSelected(); }, wxID_OPEN);
     Bind(
         wxEVT_BUTTON, [this](wxCommandEvent&) { removeSelected(); }, wxID_REMOVE);
-    Bind(wxEVT_BUTTON, &CLibraryDialog::onSetAside, this, ID_SET_ASIDE);
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { EndModal(ID_SET_ASIDE); }, ID_SET_ASIDE);
     fill();
 }
 
@@ -114,15 +114,4 @@ void CLibraryDialog::removeSelected() {
         }
     }
     fill();
-}
-
-void CLibraryDialog::onSetAside(wxCommandEvent&) {
-    const int answer = wxMessageBox(
-        wxString::Format("The library %s cannot be read. Keep it under another name beside it "
-                         "and start a new, empty library?",
-                         library->getPath()),
-        "Library", wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION, this);
-    if (answer == wxYES) {
-        EndModal(ID_SET_ASIDE);
-    }
 }

@@ -14,7 +14,7 @@ class wxListEvent;
 // File > Library: the documents read, the last read first, with how far each was read. A double
 // click (or Open) ends the dialog with wxID_OPEN and getChosenPath(); Delete (or Remove) forgets
 // the selected entries. When the library file is damaged the dialog says so and offers to set it
-// aside (ending with ID_SET_ASIDE once the user agreed).
+// aside and start afresh (ending with ID_SET_ASIDE); nothing is lost, the file is kept beside.
 class CLibraryDialog : public wxDialog {
 public:
     enum { ID_SET_ASIDE = wxID_HIGHEST + 900 };
@@ -30,7 +30,6 @@ private:
     void fill();
     void openSelected();
     void removeSelected();
-    void onSetAside(wxCommandEvent& event);
 
     CLibrary* library;
     std::vector<CLibrary::SDocument> documents;

@@ -1,5 +1,6 @@
 #include "library/ReaderLibrary.h"
 
+#include "frame/MessageBar.h"
 #include "frame/PauseWhileModal.h"
 #include "frame/ReaderFrame.h"
 #include "frame/ReaderStatus.h"
@@ -8,11 +9,16 @@
 #include "library/LibraryDialog.h"
 
 #include <wx/filename.h>
-#include <wx/msgdlg.h>
+#include <wx/infobar.h>
 
 CReaderLibrary::CReaderLibrary(CReaderFrame* readerFrame, CReaderStatus& readerStatus,
-                               bool startAfresh)
-    : frame(readerFrame), status(readerStatus), fromStart(startAfresh) {}
+                               CMessageBar& messageBar, bool startAfresh)
+    : frame(readerFrame), status(readerStatus), messages(messageBar), fromStart(startAfresh) {
+    sessions.checkAhead();
+    messages.getBar()->Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { setAsideAndStartAfresh(); },
+        CLibraryDialog::ID_SET_ASIDE);
+}
 
 size_t CReaderLibrary::opened(const wxString& path, const std::string& hash, const wxString& title,
                               size_t words) {
@@ -38,9 +44,36 @@ void CReaderLibrary::stopped(size_t wordsShown, long long position) {
 
 void CReaderLibrary::sayProblem() {
     const wxString problem = sessions.takeProblem();
-    if (!problem.empty()) {
-        status.showNote(problem);
+    if (problem.empty()) {
+        return;
     }
+    if (getLibrary()->isDamaged()) {
+        messages.offer(problem, wxICON_WARNING, CLibraryDialog::ID_SET_ASIDE,
+                       "Set Aside and Start Afresh");
+    } else {
+        messages.show(problem, wxICON_WARNING);
+    }
+}
+
+void CReaderLibrary::setAsideAndStartAfresh() {
+    if (!getLibrary()->isDamaged()) {
+        return;
+    }
+    messages.dismiss();
+    wxString error;
+    const wxString aside = CLibrary::setAside(getLibrary()->getPath(), &error);
+    if (aside.empty()) {
+        messages.show(error, wxICON_ERROR);
+        return;
+    }
+    sessions.reopen();
+    if (!getLibrary()->getProblem().empty()) {
+        sayProblem();
+        return;
+    }
+    messages.show(
+        wxString::Format("A new, empty library is in use; the damaged one was kept as %s", aside),
+        wxICON_INFORMATION);
 }
 
 void CReaderLibrary::show() {
@@ -49,12 +82,7 @@ void CReaderLibrary::show() {
     CLibraryDialog dialog(frame, getLibrary());
     const int choice = dialog.ShowModal();
     if (choice == CLibraryDialog::ID_SET_ASIDE) {
-        wxString error;
-        if (!CLibrary::setAside(getLibrary()->getPath(), &error)) {
-            wxMessageBox(error, "FlitReader", wxOK | wxICON_ERROR, frame);
-        }
-        sessions.reopen();
-        sayProblem();
+        setAsideAndStartAfresh();
     } else if (choice == wxID_OPEN) {
         const wxString& path = dialog.getChosenPath();
         if (!wxFileName::FileExists(path)) {

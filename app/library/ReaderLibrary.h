@@ -8,15 +8,19 @@
 #include <cstddef>
 #include <string>
 
+class CMessageBar;
 class CReaderFrame;
 class CReaderStatus;
 
 // The reader's part of the library of documents read: records the documents opened and their
-// readings, says the library's problem in the status bar (once), and runs File > Library.
+// readings, says the library's problem in the message bar (once), offering there to set a
+// damaged library aside and start afresh, and runs File > Library.
 class CReaderLibrary {
 public:
-    // fromStart: the first document recorded starts afresh rather than where it was left.
-    CReaderLibrary(CReaderFrame* frame, CReaderStatus& status, bool fromStart);
+    // fromStart: the first document recorded starts afresh rather than where it was left. The
+    // library's file is looked at from now on, on a worker thread.
+    CReaderLibrary(CReaderFrame* frame, CReaderStatus& status, CMessageBar& messages,
+                   bool fromStart);
 
     // Opened on first use; it says what went wrong, if anything.
     CLibrary* getLibrary() { return sessions.getLibrary(); }
@@ -36,8 +40,11 @@ public:
     // negative).
     void stopped(size_t wordsShown, long long position);
 
-    // Lists the documents read, to open or forget one.
+    // Lists the documents read, to open or forget one (or to set a damaged library aside).
     void show();
+    // Renames the damaged library's file out of the way and starts a new, empty library, which
+    // keeps the open document's reading from here on; the message bar says where the old went.
+    void setAsideAndStartAfresh();
 
     // Whether the open document can be marked: it came from a file and the library works.
     bool offersBookmarks() const { return sessions.keepsBookmarks(); }
@@ -53,6 +60,7 @@ private:
 
     CReaderFrame* frame;
     CReaderStatus& status;
+    CMessageBar& messages;
     CSessionRecorder sessions;
     bool fromStart;
 };

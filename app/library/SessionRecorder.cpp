@@ -5,6 +5,8 @@
 #include <wx/file.h>
 #include <wx/filename.h>
 
+#include <future>
+
 namespace {
 
 // The bytes of a file, to know the document by; false when it cannot be read.
@@ -24,10 +26,26 @@ bool readWhole(const wxString& path, std::string* bytes) {
 
 } // namespace
 
+void CSessionRecorder::checkAhead() {
+    if (libraryPath.empty()) {
+        libraryPath = CLibrary::defaultPath();
+    }
+    if (!library && !checking.valid()) {
+        checking =
+            std::async(std::launch::async, CLibrary::check, std::string(libraryPath.utf8_str()));
+    }
+}
+
 CLibrary* CSessionRecorder::getLibrary() {
-    if (!library) {
-        library =
-            std::make_unique<CLibrary>(libraryPath.empty() ? CLibrary::defaultPath() : libraryPath);
+    if (library) {
+        return library.get();
+    }
+    const wxString path = libraryPath.empty() ? CLibrary::defaultPath() : libraryPath;
+    if (checking.valid()) {
+        const CLibrary::SCheck checked = checking.get();
+        library = std::make_unique<CLibrary>(path, &checked);
+    } else {
+        library = std::make_unique<CLibrary>(path);
     }
     return library.get();
 }
@@ -35,7 +53,9 @@ CLibrary* CSessionRecorder::getLibrary() {
 void CSessionRecorder::reopen() {
     library.reset();
     problemSaid = false;
-    getLibrary();
+    if (!documentHash.empty()) {
+        getLibrary()->opened(documentHash, documentTitle, documentPath, documentWords);
+    }
 }
 
 bool CSessionRecorder::opened(const wxString& path, const std::string& hash, const wxString& title,
@@ -48,7 +68,10 @@ bool CSessionRecorder::opened(const wxString& path, const std::string& hash, con
     wxFileName absolute(path);
     absolute.MakeAbsolute();
     documentHash = hash.empty() ? CLibrary::hashOf(bytes.data(), bytes.size()) : hash;
-    *position = getLibrary()->opened(documentHash, title, absolute.GetFullPath(), words).position;
+    documentTitle = title;
+    documentPath = absolute.GetFullPath();
+    documentWords = words;
+    *position = getLibrary()->opened(documentHash, title, documentPath, words).position;
     return true;
 }
 

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,8 +21,12 @@ public:
     // path: the library's file; empty for the default one, as it is when first used.
     explicit CSessionRecorder(const wxString& path = wxString()) : libraryPath(path) {}
 
+    // Starts looking at the library's file on a worker thread, so that a large library's check
+    // does not hold the window up; its first use waits for the look to end.
+    void checkAhead();
     CLibrary* getLibrary();
     // Forgets the library (one set aside, say) and opens it afresh; its problem is said again.
+    // The document open is recorded in it, so that its reading is kept from there on.
     void reopen();
 
     // A document opened from the file at path, under its title and with its words: recorded,
@@ -55,9 +60,13 @@ public:
 
 private:
     wxString libraryPath;
+    std::future<CLibrary::SCheck> checking;
     std::unique_ptr<CLibrary> library;
-    // The open document's hash, empty when it is not recorded.
+    // The open document's hash, empty when it is not recorded; what it was recorded with.
     std::string documentHash;
+    wxString documentTitle;
+    wxString documentPath;
+    long long documentWords = 0;
     bool problemSaid = false;
     // The reading session running: when it began and the words shown before it.
     bool inSession = false;

@@ -5,6 +5,7 @@
 #include "view/Themes.h"
 
 #include <flitengine/engine/FlitManager.h>
+#include <flitengine/outside/MessageText.h>
 
 #include <wx/config.h>
 #include <wx/filehistory.h>
@@ -79,7 +80,7 @@ bool readNumber(wxConfigBase& config, const char* key, long low, long high, long
 void noteProblem(wxString* problems, std::vector<std::string>* keys, const char* key,
                  const wxString& value) {
     *problems += wxString::Format("%s%s = '%s'", problems->empty() ? "" : ", ",
-                                  wxString(key).AfterLast('/'), value);
+                                  wxString(key).AfterLast('/'), CMessageText::cut(value));
     keys->push_back(key);
 }
 

@@ -11,6 +11,7 @@
 #include <flitengine/engine/FlitManager.h>
 #include <flitengine/engine/Hyphenation.h>
 #include <flitengine/outside/DataManager.h>
+#include <flitengine/outside/MessageText.h>
 
 #include <wx/config.h>
 #include <wx/defs.h>
@@ -120,7 +121,7 @@ void CReaderSettings::applyFlashRules(CFlitManager* manager, CReadingNavigator* 
             // until it is loaded, and the rules are applied again then.
             hyphenationLoading::start(language);
             notice = wxString::Format(_("Loading the hyphenation dictionary for \"%s\"..."),
-                                      wxString::FromUTF8(language));
+                                      CMessageText::cut(language.data(), language.size()));
         }
     }
     // Each notice is said once; the loading one goes when the load is done.

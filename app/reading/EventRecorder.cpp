@@ -1,6 +1,7 @@
 #include "reading/EventRecorder.h"
 
 #include <flitengine/engine/FlitCommandEvent.h>
+#include <flitengine/outside/MessageText.h>
 
 #include <wx/log.h>
 
@@ -13,9 +14,10 @@ CEventRecorder::~CEventRecorder() {
 }
 
 bool CEventRecorder::open(const wxString& path, wxString* error) {
-    file = std::fopen(path.utf8_str(), "w");
+    file = std::fopen(path.fn_str(), "w");
     if (file == nullptr) {
-        *error = wxString::Format("cannot write '%s': %s", path, wxSysErrorMsgStr());
+        *error =
+            wxString::Format("cannot write '%s': %s", CMessageText::cut(path), wxSysErrorMsgStr());
         return false;
     }
     std::fputs("t_ms\twindow\ttype\ttext\tnumber\tcolour\n", file);

@@ -31,7 +31,7 @@ TEST(ReaderOptionsTest, AcceptsTheDocumentedOptionsAndRefusesBadOnes) {
     // clang-format off
     const std::vector<const char*> refused[] = {{"--wpm", "99"}, {"--wpm", "951"},
         {"--wpm", "fast"}, {"--word-length", "1"}, {"--word-length", "101"}, {"--bogus"},
-        {"/no/such/file.txt"},
+        {"/no/such/file.txt"}, {"/"}, {"/dev/null"},
         {"--autostart"}};
     // clang-format on
     for (const std::vector<const char*>& bad : refused) {

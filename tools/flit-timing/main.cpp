@@ -7,7 +7,9 @@
 #include <flitengine/engine/Hyphenation.h>
 #include <flitengine/import/DocumentImporter.h>
 #include <flitengine/outside/DataManager.h>
+#include <flitengine/outside/FileNames.h>
 #include <flitengine/outside/FileParser.h>
+#include <flitengine/outside/MessageText.h>
 #include <flitengine/timing/FlitWordCalcs.h>
 #include <flitengine/timing/FlitWordCalcsSerializer.h>
 
@@ -40,8 +42,14 @@ constexpr long kMaxWpm = 5000;
 constexpr long kMinWordLength = 2;
 constexpr long long kMsPerMinute = 60000;
 
+// Says what went wrong on standard error: one line of a bounded length, whatever the input held.
+void say(const wxString& message) {
+    std::fprintf(stderr, "%s: %s\n", kProgram,
+                 CMessageText::cut(message, CMessageText::kMessageChars).utf8_str().data());
+}
+
 int fail(int status, const wxString& message) {
-    std::fprintf(stderr, "%s: %s\n", kProgram, message.utf8_str().data());
+    say(message);
     return status;
 }
 
@@ -54,7 +62,8 @@ bool readAll(const wxString& path, std::string* out, wxString* error) {
                   : CDocumentImporter::readFile(path, out, &reason)) {
         return true;
     }
-    *error = "cannot read " + (fromStdin ? wxString("standard input") : "'" + path + "'") + ": " +
+    *error = "cannot read " +
+             (fromStdin ? wxString("standard input") : "'" + CMessageText::cut(path) + "'") + ": " +
              reason;
     return false;
 }
@@ -160,7 +169,12 @@ std::string formatContents(const CDataManager& document) {
 } // namespace
 
 int main(int argc, char** argv) {
-    wxInitializer initializer(argc, argv);
+    // The arguments are decoded here, as file names, not by the toolkit (which drops those that
+    // are not UTF-8): it is given the program's name alone.
+    CFileNames::keepEveryByte();
+    CFileNames::CArguments arguments(argc, argv);
+    int toolkitArgc = 1;
+    wxInitializer initializer(toolkitArgc, argv);
     if (!initializer.IsOk()) {
         return fail(kExitFailed, "cannot initialise the wxWidgets base library");
     }
@@ -212,7 +226,7 @@ int main(int argc, char** argv) {
          wxCMD_LINE_VAL_STRING, wxCMD_LINE_PARAM_OPTIONAL},
         {wxCMD_LINE_NONE, nullptr, nullptr, nullptr, wxCMD_LINE_VAL_NONE, 0},
     };
-    wxCmdLineParser parser(options, argc, argv);
+    wxCmdLineParser parser(options, arguments.count(), arguments.values());
     parser.SetLogo(
         "Shows what the FlitEngine flashes for a document, one line per flash, with the\n"
         "display time and the delay that its timing rules give each.");
@@ -244,9 +258,9 @@ int main(int argc, char** argv) {
         if (countName == "bytes") {
             unit = CFlitWordCalcs::eLengthBytes;
         } else if (countName != "characters") {
-            return fail(
-                kExitBadInput,
-                wxString::Format("--count must be bytes or characters, not '%s'", countName));
+            return fail(kExitBadInput,
+                        wxString::Format("--count must be bytes or characters, not '%s'",
+                                         CMessageText::cut(countName)));
         }
     }
     wxString languageTag;
@@ -271,14 +285,15 @@ int main(int argc, char** argv) {
     const wxString inputPath = parser.GetParamCount() > 0 ? parser.GetParam(0) : wxString("-");
     const bool fromStdin = inputPath == "-";
     const wxString inputName = fromStdin ? wxString("standard input") : inputPath;
+    const wxString shownName = CMessageText::cut(inputName);
     CDocumentImporter::eFormat format = CDocumentImporter::eAutomatic;
     wxString formatName;
     // "plain" is the name that "text" had before there were other formats.
     if (parser.Found("format", &formatName) &&
         !CDocumentImporter::formatFromName(formatName == "plain" ? "text" : formatName, &format)) {
-        return fail(kExitBadInput,
-                    wxString::Format("--format must be %s, not '%s'",
-                                     CDocumentImporter::formatNameList(false, true), formatName));
+        return fail(kExitBadInput, wxString::Format("--format must be %s, not '%s'",
+                                                    CDocumentImporter::formatNameList(false, true),
+                                                    CMessageText::cut(formatName)));
     }
 
     std::string bytes;
@@ -298,11 +313,10 @@ int main(int argc, char** argv) {
         const int line = importer.getErrorLine();
         const wxString place =
             line > 0 ? wxString::Format(":%d:%d", line, importer.getErrorColumn()) : wxString();
-        return fail(kExitBadInput, inputName + place + ": " + importer.getErrorMessage());
+        return fail(kExitBadInput, shownName + place + ": " + importer.getErrorMessage());
     }
     if (!importer.getNotice().empty()) {
-        std::fprintf(stderr, "%s: %s: %s\n", kProgram, inputName.utf8_str().data(),
-                     importer.getNotice().utf8_str().data());
+        say(shownName + ": " + importer.getNotice());
     }
 
     // A missing dictionary is no failure: long words are then cut at the display length.
@@ -317,7 +331,7 @@ int main(int argc, char** argv) {
         wxString notice;
         hyphenation = CHyphenation::forLanguage(languageTag.utf8_string(), &notice);
         if (hyphenation == nullptr) {
-            std::fprintf(stderr, "%s: %s\n", kProgram, notice.utf8_str().data());
+            say(notice);
         }
     }
     const CTimingReport report(static_cast<int>(wpm), static_cast<int>(wordLength), unit,
@@ -332,7 +346,8 @@ int main(int argc, char** argv) {
             fromStdin ? wxString("Standard input") : wxFileName(inputPath).GetFullName();
         const CRhythmSvg picture(static_cast<int>(wpm), title.utf8_string());
         if (!writeWhole(svgPath, picture.render(words))) {
-            return fail(kExitFailed, wxString::Format("cannot write '%s'", svgPath));
+            return fail(kExitFailed,
+                        wxString::Format("cannot write '%s'", CMessageText::cut(svgPath)));
         }
     }
     wxString savePath;

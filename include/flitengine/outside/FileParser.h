@@ -16,8 +16,9 @@ public:
 
     // True when the path names an existing, readable regular file. Otherwise false, with a
     // sentence that names the path and the problem in *reason: a folder, nothing there (a
-    // dangling link included), a special file such as a pipe or a device (whose opening or
-    // reading could wait for ever), or no permission to read.
+    // dangling link included), a loop of symbolic links, a special file such as a pipe or a
+    // device (whose opening or reading could wait for ever), or no permission to read. The
+    // check never opens the file.
     static bool isReadableFile(const wxString& path, wxString* reason);
 
 protected:

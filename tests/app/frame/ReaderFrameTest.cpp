@@ -10,6 +10,7 @@
 #include "support/TestHost.h"
 #include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/FlitManager.h>
+#include <flitengine/outside/MessageText.h>
 #include <flitengine/timing/FlitWordCalcs.h>
 
 #include <gtest/gtest.h>
@@ -250,6 +251,11 @@ TEST_F(ReaderFrameTest, EveryWayInOpensOrLeavesTheDocumentAsItWas) {
                   frame->getRefusal() + frame->getStatusText(CReaderFrame::kChapterField));
         closeFrame();
     }
+    // Whatever a message holds, the bar lays out a bounded part of it.
+    openFrame("tide.txt", kText);
+    frame->showWarning(wxString('x', 1 << 20));
+    EXPECT_EQ(CMessageText::kMessageChars, frame->getRefusal().length());
+    closeFrame();
 }
 
 // The comforts around reading, each as the user meets it: the progress strip moves the

@@ -13,15 +13,20 @@
 #include <sqlite3.h>
 #include <wx/app.h>
 #include <wx/filename.h>
+#include <wx/infobar.h>
 #include <wx/listctrl.h>
 #include <wx/textdlg.h>
 
 #include <cstring>
 #include <functional>
+#include <string>
 
 namespace {
 
 const int kWordsField = 2;
+// SQLite's page size for a new database, and the size of its file header.
+const size_t kPage = 4096;
+const size_t kHeader = 100;
 const char* const kText = "One two three. Four five six. Seven eight nine. Ten eleven twelve.";
 
 // Answers the next modal dialog once it is up.
@@ -42,6 +47,42 @@ protected:
     wxString listed(int column) {
         CLibraryDialog dialog(frame, frame->getLibrary());
         return dialog.getList()->GetItemText(0, column);
+    }
+    // The message bar's button to set the library aside; nullptr when it has none.
+    wxWindow* barButton() {
+        for (wxWindow* child : frame->GetChildren()) {
+            wxInfoBar* bar = dynamic_cast<wxInfoBar*>(child);
+            if (bar != nullptr && bar->HasButtonId(CLibraryDialog::ID_SET_ASIDE)) {
+                return bar;
+            }
+        }
+        return nullptr;
+    }
+    // A click on the button to set the library aside, in the window (dialog or bar) given.
+    static void click(wxWindow* window) {
+        ASSERT_NE(nullptr, window);
+        wxCommandEvent click(wxEVT_BUTTON, CLibraryDialog::ID_SET_ASIDE);
+        click.SetEventObject(window);
+        window->HandleWindowEvent(click);
+    }
+    // A sound library of many pages; its path.
+    wxString makeLibrary() {
+        const wxString path = folder + "/flitreader/library.sqlite3";
+        CLibrary schema(path);
+        EXPECT_EQ(SQLITE_OK,
+                  onDatabase(path, "BEGIN;"
+                                   "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                                   "FROM n WHERE i < 300) INSERT INTO documents SELECT i, 'Tide', "
+                                   "printf('/books/book-%d.txt', i), 12, 3, 1 FROM n;"
+                                   "COMMIT"));
+        return path;
+    }
+    static int onDatabase(const wxString& path, const char* sql) {
+        sqlite3* db = nullptr;
+        sqlite3_open(path.utf8_str(), &db);
+        const int status = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        return status;
     }
 
     CZeroTimingTable zeroTiming;
@@ -110,41 +151,69 @@ TEST_F(LibraryTest, ABookOpensFirstAtItsBodyThenWhereItWasLeft) {
     }
 }
 
-// A library the reader cannot use: the reader reads, says so once, and leaves the file as it was.
-TEST_F(LibraryTest, AnUnusableLibraryLeavesTheReaderReading) {
+// A library the reader cannot use: the reader reads, says why in the message bar, and leaves
+// the file byte for byte as it was. A damaged one is then set aside, from the dialog or the
+// bar, under a dated name that does not replace the last one's, and a new library goes on.
+TEST_F(LibraryTest, AnUnusableLibraryIsNeverWrittenAndADamagedOneIsSetAside) {
+    const wxString path = folder + "/flitreader/library.sqlite3";
+    const wxString dated = path + wxDateTime::Now().Format(".damaged-%Y-%m-%d");
     const struct {
         const char* name;
-        bool garbage;
+        long at;      // the first byte overwritten, from the end when negative
+        size_t bytes; // overwritten with garbage from there
+        bool cut;     // cut to half its pages
         const char* said;
+        const char* keptAs; // after the date; nullptr: not offered to be set aside
+        bool fromDialog;
     } libraries[] = {
-        {"corrupt", true, "(file is not a database): reading without remembering"},
-        {"newer", false, "was written by a newer FlitReader (version 99)"},
+        {"not a database", 0, 8 * kPage, false, "damaged (file is not a database)", "", true},
+        {"a page overwritten", -4096, kPage, false, "damaged (Page ", "-2", false},
+        {"its schema overwritten", 100, kPage - 100, false, "(database disk image is malformed)",
+         "-3", true},
+        {"cut short", 0, 0, true, "damaged (database disk image is malformed)", "-4", false},
+        // The schema's version (4 bytes at 60) far in the future.
+        {"newer", 60, 4, false, "by a newer FlitReader (version 1515870810)", nullptr, false},
     };
+    const std::string sound = read(makeLibrary());
     for (const auto& library : libraries) {
         SCOPED_TRACE(library.name);
-        wxFileName::Mkdir(folder + "/flitreader", 0700, wxPATH_MKDIR_FULL);
-        const wxString path = folder + "/flitreader/library.sqlite3";
-        wxRemoveFile(path);
-        if (library.garbage) {
-            write("flitreader/library.sqlite3", std::string(4096, '\x5a'));
-        } else {
-            sqlite3* db = nullptr;
-            sqlite3_open(path.utf8_str(), &db);
-            sqlite3_exec(db, "CREATE TABLE later(x); PRAGMA user_version = 99", nullptr, nullptr,
-                         nullptr);
-            sqlite3_close(db);
-        }
-        const std::string before = read(path);
+        std::string bytes = sound;
+        bytes.replace(library.at < 0 ? bytes.size() + library.at : library.at, library.bytes,
+                      library.bytes, '\x5a');
+        bytes.resize(library.cut ? bytes.size() / kPage / 2 * kPage : bytes.size());
+        write("flitreader/library.sqlite3", bytes);
         open();
-        EXPECT_TRUE(frame->getStatusText(CReaderFrame::kChapterField).Contains(library.said))
-            << frame->getStatusText(CReaderFrame::kChapterField);
+        EXPECT_TRUE(frame->getRefusal().Contains(library.said)) << frame->getRefusal();
+        EXPECT_EQ(library.keptAs != nullptr, barButton() != nullptr);
         // No bookmarks are offered: Ctrl+B only says why.
         EXPECT_FALSE(frame->offersBookmarks());
         frame->addBookmark();
+        frame->moveBySentence(1);
         frame->startFromBeginning();
         EXPECT_TRUE(reached(CReaderFrame::eFinished));
         closeFrame();
-        EXPECT_EQ(before, read(path));
+        EXPECT_EQ(bytes, read(path));
+        EXPECT_FALSE(wxFileExists(path + "-journal"));
+        if (library.keptAs == nullptr) {
+            continue;
+        }
+        open();
+        write("flitreader/library.sqlite3-wal", "another program's");
+        if (library.fromDialog) {
+            whenModal(
+                [](wxDialog* dialog) { click(dialog->FindWindow(CLibraryDialog::ID_SET_ASIDE)); });
+            frame->showLibrary();
+        } else {
+            click(barButton());
+        }
+        EXPECT_TRUE(frame->getRefusal().Contains("kept as " + dated + library.keptAs));
+        EXPECT_EQ(bytes, read(dated + library.keptAs));
+        EXPECT_EQ("another program's", read(dated + library.keptAs + "-wal"));
+        frame->moveBySentence(1);
+        closeFrame();
+        open();
+        EXPECT_EQ("Word 4 of 12", frame->getStatusText(kWordsField));
+        closeFrame();
     }
 }
 
@@ -158,11 +227,8 @@ TEST_F(LibraryTest, BookmarksSurviveAMigrationAndARestart) {
         older.opened(hash, "Tide", document, 12);
         older.setPosition(hash, 3);
     }
-    sqlite3* db = nullptr;
-    sqlite3_open((folder + "/flitreader/library.sqlite3").utf8_str(), &db);
-    ASSERT_EQ(SQLITE_OK, sqlite3_exec(db, "DROP TABLE bookmarks; PRAGMA user_version = 1", nullptr,
-                                      nullptr, nullptr));
-    sqlite3_close(db);
+    ASSERT_EQ(SQLITE_OK, onDatabase(folder + "/flitreader/library.sqlite3",
+                                    "DROP TABLE bookmarks; PRAGMA user_version = 1"));
     open();
     EXPECT_EQ("Word 4 of 12", frame->getStatusText(kWordsField));
     whenModal([](wxDialog* note) {
