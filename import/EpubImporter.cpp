@@ -38,7 +38,10 @@ constexpr unsigned int kShownPage = 0;
 // Parses XML with network access, DTD loading and entity substitution off and nothing written
 // to stderr; with html, as HTML (for a navigation document that is not well-formed). Null, with
 // *error set, when the bytes cannot be parsed.
-CXmlDoc parseXml(const std::string& bytes, bool html, std::string* error) {
+CXmlDoc parseXml(const std::string& original, bool html, std::string* error) {
+    std::string kept;
+    const std::string& bytes =
+        xmlHelpers::dropExcessAttributes(original.data(), original.size(), &kept) ? kept : original;
     if (bytes.size() > INT_MAX) {
         *error = "it is too large";
         return nullptr;

@@ -785,6 +785,12 @@ bool CHtmlTextBuilder::append(const char* bytes, std::size_t size, bool xhtml, w
     if (size == 0) {
         return true;
     }
+    // An element's attributes past the parsers' bound are left out.
+    std::string kept;
+    if (xmlHelpers::dropExcessAttributes(bytes, size, &kept)) {
+        bytes = kept.data();
+        size = kept.size();
+    }
     const int length = static_cast<int>(size);
     // XHTML that is not well-formed is read as HTML, as tolerant as for a web page.
     CXmlDoc doc = xhtml ? parseXhtml(bytes, length) : CXmlDoc();

@@ -236,7 +236,10 @@ std::string anchoredText(const MOBIPart& flow, const MOBIIndx* ncx) {
 
 // A MOBI without an NCX index: the links of the page that its guide's "toc" reference points at,
 // from that page's anchor to the next page break, each naming the anchor of its filepos.
-std::vector<SContentsLink> guideContents(const std::string& markup) {
+std::vector<SContentsLink> guideContents(const std::string& original) {
+    std::string kept;
+    const std::string& markup =
+        xmlHelpers::dropExcessAttributes(original.data(), original.size(), &kept) ? kept : original;
     std::vector<SContentsLink> links;
     if (markup.size() > INT_MAX) {
         return links;

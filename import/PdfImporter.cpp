@@ -8,6 +8,7 @@
 #include <poppler-page.h>
 #include <poppler-toc.h>
 #include <poppler.h>
+#include <wx/string.h>
 
 #include <algorithm>
 #include <cctype>
@@ -51,6 +52,11 @@ constexpr double kWideGapHeights = 3.0;
 constexpr double kMarginBandShare = 0.12;
 constexpr double kFurnitureHeightFactor = 1.15;
 constexpr std::size_t kMinFurniturePages = 3;
+
+// Pages read at most. poppler's text interface copies the document's whole table of objects
+// for every page it reads, so that the time grows with pages times objects: 20,000 pages of one
+// word each take 4 s, 100,000 several minutes. Books stay far below this.
+constexpr int kMaxPages = 10000;
 
 // The outline is read this many levels deep, and as far as this many entries.
 constexpr int kMaxOutlineDepth = 16;
@@ -729,6 +735,11 @@ std::unique_ptr<CDataManager> readPdf(const char* bytes, std::size_t size,
     const int pageCount = pdf->pages();
     if (pageCount <= 0) {
         report->error = "the PDF is damaged: it has no pages";
+        return nullptr;
+    }
+    if (pageCount > kMaxPages) {
+        report->error = wxString::Format("the PDF has %d pages, more than the %d that are read",
+                                         pageCount, kMaxPages);
         return nullptr;
     }
     auto document = context.newDocument();

@@ -2,9 +2,11 @@
 
 #include <flitengine/outside/MessageText.h>
 
+#include <wx/buffer.h>
 #include <wx/ffile.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
+#include <wx/strconv.h>
 #include <wx/thread.h>
 
 #include <cstring>
@@ -12,6 +14,7 @@
 
 const std::size_t CXMLParser::kMaxFileBytes;
 const int CXMLParser::kMaxDepth;
+const int CXMLParser::kMaxAttributes;
 
 namespace {
 
@@ -47,9 +50,33 @@ bool startsWith(const std::string& text, std::size_t at, const char* prefix) {
     return text.compare(at, std::strlen(prefix), prefix) == 0;
 }
 
+// The text of a file in UTF-16 (by its byte order mark, or by the "<" of its first unit) as
+// UTF-8, so that its markup can be walked as the parser will read it; any other file as it is.
+// False for UTF-16 that cannot be converted, which the walk could not check.
+bool asUtf8(const std::string& bytes, std::string* utf8) {
+    const auto startsWithBytes = [&bytes](unsigned char first, unsigned char second) {
+        return bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == first &&
+               static_cast<unsigned char>(bytes[1]) == second;
+    };
+    const bool little = startsWithBytes(0xFF, 0xFE) || startsWithBytes('<', 0);
+    if (!little && !startsWithBytes(0xFE, 0xFF) && !startsWithBytes(0, '<')) {
+        *utf8 = bytes;
+        return true;
+    }
+    const wxMBConvUTF16LE fromLittle;
+    const wxMBConvUTF16BE fromBig;
+    const wxMBConv& from = little ? static_cast<const wxMBConv&>(fromLittle) : fromBig;
+    const wxString text(bytes.data(), from, bytes.size());
+    const wxScopedCharBuffer converted = text.utf8_str();
+    utf8->assign(converted.data(), converted.length());
+    return !text.empty();
+}
+
 // Walks the markup of a document without parsing it, far enough to find what the parser must
-// never see: a document type declaration, or elements nested deeper than kMaxDepth. Returns
-// what is wrong, or an empty string. Anything malformed is left to the parser to report.
+// never see: a document type declaration, elements nested deeper than kMaxDepth, or an element
+// of more than kMaxAttributes attributes (the parser appends each attribute to the end of a
+// list, so that their time grows with the square of their number). Returns what is wrong, or
+// an empty string. Anything malformed is left to the parser to report.
 wxString findRefusedStructure(const std::string& text) {
     int depth = 0;
     std::size_t at = 0;
@@ -78,8 +105,10 @@ wxString findRefusedStructure(const std::string& text) {
             at += 2;
             continue;
         }
-        // A start tag ends at the first ">" outside quotes; "/>" closes it at once.
+        // A start tag ends at the first ">" outside quotes; "/>" closes it at once. Each of its
+        // attributes has one "=" outside quotes.
         char quote = '\0';
+        int attributes = 0;
         std::size_t close = at + 1;
         for (; close < text.size(); ++close) {
             const char c = text[close];
@@ -87,6 +116,9 @@ wxString findRefusedStructure(const std::string& text) {
                 quote = c == quote ? '\0' : quote;
             } else if (c == '"' || c == '\'') {
                 quote = c;
+            } else if (c == '=' && ++attributes > CXMLParser::kMaxAttributes) {
+                return wxString::Format("an element has more than %d attributes",
+                                        CXMLParser::kMaxAttributes);
             } else if (c == '>') {
                 break;
             }
@@ -136,7 +168,12 @@ bool CXMLParser::doPreLoad() {
             return false;
         }
     }
-    const wxString refused = findRefusedStructure(text);
+    std::string walked;
+    if (!asUtf8(text, &walked)) {
+        setLoadError(wxString::Format("'%s' is not valid UTF-16", CMessageText::cut(path)));
+        return false;
+    }
+    const wxString refused = findRefusedStructure(walked);
     if (!refused.empty()) {
         setLoadError(wxString::Format("'%s': %s", CMessageText::cut(path), refused));
         return false;

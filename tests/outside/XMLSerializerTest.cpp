@@ -110,8 +110,30 @@ TEST_F(XMLSerializer, RefusedFilesNeverReachLoadFromXML) {
         }
         return text;
     };
-    // The file's bytes, or the name of a file in the folder, and the message after the path.
+    // ASCII as UTF-16, little-endian with a byte order mark or big-endian without one.
+    const auto utf16 = [](const std::string& ascii, bool big) {
+        std::string out = big ? "" : "\xFF\xFE";
+        for (const char c : ascii) {
+            out += big ? std::string(1, '\0') + c : std::string(1, c) + '\0';
+        }
+        return out;
+    };
+    // Comments past the depth limit (walked as elements when UTF-16 was not understood), and
+    // attributes past their limit.
+    std::string comments, attributes = "<number";
+    for (int k = 0; k <= CXMLParser::kMaxDepth + CXMLParser::kMaxAttributes; ++k) {
+        comments += "<!-- <a> -->";
+        attributes += " a" + std::to_string(k) + "=''";
+    }
+    // The file's bytes, or the name of a file in the folder, and the message after the path
+    // (none for a file that loads).
     const std::pair<std::string, const char*> cases[] = {
+        {utf16("<?xml version='1.0' encoding='UTF-16'?><number>" + comments + "7</number>", false),
+         ""},
+        {utf16("<number>7</number>", true), ""},
+        {utf16("<!DOCTYPE number><number>7</number>", false),
+         "': it has a document type declaration*"},
+        {attributes + ">1</number>", "': an element has more than 64 attributes"},
         {"<number>12</numbr>", "': XML parsing error: 'mismatched tag' at line 1*"},
         {"<?xml version=\"1.0\"?><!DOCTYPE number [<!ENTITY s \"30\">"
          "<!ENTITY x SYSTEM \"file:///etc/hostname\">]><number>&s;</number>",

@@ -12,12 +12,16 @@
 //
 // The files read are small settings files of our own, so anything unlike them is refused before
 // it is parsed: a file larger than kMaxFileBytes, a document type declaration (which could
-// define entities), or elements nested more than kMaxDepth deep (the element tree is built and
-// freed recursively, so deep nesting would exhaust the stack).
+// define entities), elements nested more than kMaxDepth deep (the element tree is built and
+// freed recursively, so deep nesting would exhaust the stack), or an element of more than
+// kMaxAttributes attributes (each is appended to the end of a list, so many would take time
+// that grows with their square). The markup is walked in the file's encoding: UTF-8 or another
+// that keeps ASCII as it is, or UTF-16 by its byte order mark or first "<".
 class FLIT_EXPORT CXMLParser : public CFileParser {
 public:
     static const std::size_t kMaxFileBytes = 1 << 20;
     static const int kMaxDepth = 64;
+    static const int kMaxAttributes = 64;
 
     explicit CXMLParser(const char* path);
     CXMLParser(const CXMLParser&) = default;
