@@ -8,12 +8,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include <fcntl.h>
-#include <signal.h>
 #include <unistd.h>
 
 namespace {

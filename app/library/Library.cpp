@@ -224,7 +224,7 @@ CLibrary::SCheck CLibrary::check(const std::string& path) {
         sqlite3_extended_result_codes(db, 1);
         status = quickCheck(db, &finding);
     }
-    const SCheck found = verdictOf(db, status, finding);
+    SCheck found = verdictOf(db, status, finding);
     sqlite3_close_v2(db);
     return found;
 }
