@@ -364,6 +364,7 @@ bool saveBookmarks(CReaderFrame* frame, CLibrary* library, const wxString& path)
 // Three words of a line flashed as one phrase, caught while on screen; one word per flash
 // again afterwards.
 bool savePhrase(CReaderFrame* frame, const wxString& path) {
+    frame->SetClientSize(760, 420);
     SPreferences chosen = frame->getPreferences();
     chosen.wordsPerFlash = 3;
     frame->setPreferences(chosen);
@@ -402,7 +403,8 @@ int takeScreenshots(const wxString& folder) {
             // Lets the events posted before the pause arrive, so the picture shows where it rests.
             pumpUntil([] { return false; }, std::chrono::seconds(1));
             done = save(frame, folder + "/reader-paused.png") &&
-                   saveThemes(frame, folder + "/reader-themes.png");
+                   saveThemes(frame, folder + "/reader-themes.png") &&
+                   savePhrase(frame, folder + "/reader-phrase.png");
         }
     }
     // A few more documents in the library, each left part of the way in; the first comes back
@@ -426,7 +428,6 @@ int takeScreenshots(const wxString& folder) {
                              folder + "/reader-preferences.png") &&
                saveLanguages(frame, folder + "/reader-languages.png") &&
                saveFind(frame, folder + "/reader-find.png") &&
-               savePhrase(frame, folder + "/reader-phrase.png") &&
                saveBookmarks(frame, library, folder + "/reader-bookmarks.png");
     }
     frame->Close(true);
