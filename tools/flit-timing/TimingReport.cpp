@@ -82,32 +82,12 @@ void CTimingReport::timeDocument(const CDataManager& document,
                 speed = speedOfLink(*link);
             }
         }
-        const std::vector<wxCDataInfoListNode*> phrase =
-            wordsPerFlash > 1 ? CPhrases::phraseAt(
-                                    node, {wordsPerFlash, phraseLength, displayLength, hyphenation})
-                              : std::vector<wxCDataInfoListNode*>();
-        if (phrase.size() > 1) {
-            // Timed word by word as the engine times a phrase, and shown as one flash.
-            const char separator = CReadingRules::separatorAfter(document, phrase.back());
-            SWordTiming times = {0, 0};
-            std::string joined;
-            for (const wxCDataInfoListNode* word : phrase) {
-                const std::string text = static_cast<const CDITWord*>(word->GetData())->getWord();
-                times = CPhrases::extended(
-                    times, CReadingRules::timingOf(calcs, text,
-                                                   word == phrase.back() ? separator
-                                                                         : COvriChars::kSpaceChar,
-                                                   speed, displayLength));
-                joined += (joined.empty() ? "" : " ") + text;
+        if (wordsPerFlash > 1 && item->getDataInfoType() == eDITWord) {
+            wxCDataInfoListNode* last = timePhrase(calcs, document, node, speed, sustainMs, flash);
+            if (last != nullptr) {
+                node = last;
+                continue;
             }
-            const int heldMs =
-                static_cast<int>(std::min(times.displayMs + sustainMs, 0LL + INT_MAX));
-            timed = {std::move(joined), separator, heldMs, times.delayMs, true};
-            timed.words = static_cast<int>(phrase.size());
-            flash(timed);
-            sustainMs = 0;
-            node = phrase.back();
-            continue;
         }
         for (const SFlashedWord& flashed : CFlashedWords::wordsOf(document, node)) {
             const SWordTiming times = CReadingRules::timingOf(
@@ -124,4 +104,33 @@ void CTimingReport::timeDocument(const CDataManager& document,
             }
         }
     }
+}
+
+wxCDataInfoListNode*
+CTimingReport::timePhrase(CFlitWordCalcs& calcs, const CDataManager& document,
+                          wxCDataInfoListNode* node, int speed, long long& sustainMs,
+                          const std::function<void(STimedWord&)>& flash) const {
+    const unsigned int displayLength = static_cast<unsigned int>(std::max(wordLength, 0));
+    const std::vector<wxCDataInfoListNode*> phrase =
+        CPhrases::phraseAt(node, {wordsPerFlash, phraseLength, displayLength, hyphenation});
+    if (phrase.size() < 2) {
+        return nullptr;
+    }
+    // Timed word by word as the engine times a phrase, and shown as one flash.
+    const char separator = CReadingRules::separatorAfter(document, phrase.back());
+    SWordTiming times = {0, 0};
+    std::string joined;
+    for (const wxCDataInfoListNode* word : phrase) {
+        const std::string text = static_cast<const CDITWord*>(word->GetData())->getWord();
+        const char after = word == phrase.back() ? separator : COvriChars::kSpaceChar;
+        times = CPhrases::extended(
+            times, CReadingRules::timingOf(calcs, text, after, speed, displayLength));
+        joined += (joined.empty() ? "" : " ") + text;
+    }
+    const int heldMs = static_cast<int>(std::min(times.displayMs + sustainMs, 0LL + INT_MAX));
+    STimedWord timed = {std::move(joined), separator, heldMs, times.delayMs, true};
+    timed.words = static_cast<int>(phrase.size());
+    flash(timed);
+    sustainMs = 0;
+    return phrase.back();
 }

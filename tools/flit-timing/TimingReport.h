@@ -8,6 +8,7 @@
 #include <vector>
 
 class CDataManager;
+class wxCDataInfoListNode;
 class CHyphenation;
 
 // One flash of reading: a word, one hyphenated chunk of a long word, or a phrase of several
@@ -50,6 +51,12 @@ public:
     static const char* separatorName(char separator);
 
 private:
+    // Flashes the phrase that begins at the word at node, when it holds more than one word, and
+    // returns its last word's node; null (nothing flashed) otherwise.
+    wxCDataInfoListNode* timePhrase(CFlitWordCalcs& calcs, const CDataManager& document,
+                                    wxCDataInfoListNode* node, int speed, long long& sustainMs,
+                                    const std::function<void(STimedWord&)>& flash) const;
+
     int wpm;
     int wordLength;
     CFlitWordCalcs::eLengthUnit unit;
