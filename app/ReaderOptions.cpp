@@ -3,6 +3,7 @@
 #include "preferences/Preferences.h"
 
 #include <flitengine/engine/FlitManager.h>
+#include <flitengine/engine/Phrases.h>
 #include <flitengine/outside/FileNames.h>
 #include <flitengine/outside/FileParser.h>
 #include <flitengine/outside/MessageText.h>
@@ -67,6 +68,10 @@ int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
     parser.AddOption("", "language",
                      "the language to hyphenate in, such as en, de or fr-CA (default: the "
                      "document's)");
+    parser.AddOption("", "words-per-flash",
+                     wxString::Format("flash up to N short words of a line at once (%u to %u)",
+                                      CPhrases::kMinWords, CPhrases::kMaxWords),
+                     wxCMD_LINE_VAL_NUMBER);
     parser.AddSwitch("", "autostart",
                      "start reading once the window is shown, where the document was left");
     parser.AddSwitch("", "from-start", "read from the beginning, not from where it was left");
@@ -115,6 +120,13 @@ int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
     options->hyphenate = parser.Found("hyphenate");
     if (parser.Found("language", &options->language) && options->language.empty()) {
         return usageError("--language needs a language, such as en or de");
+    }
+    if (parser.Found("words-per-flash", &options->wordsPerFlash) &&
+        (options->wordsPerFlash < static_cast<long>(CPhrases::kMinWords) ||
+         options->wordsPerFlash > static_cast<long>(CPhrases::kMaxWords))) {
+        return usageError(wxString::Format("--words-per-flash must be between %u and %u, not %ld",
+                                           CPhrases::kMinWords, CPhrases::kMaxWords,
+                                           options->wordsPerFlash));
     }
     options->autostart = parser.Found("autostart");
     options->fromStart = parser.Found("from-start");

@@ -31,6 +31,8 @@ struct SReaderOptions {
     wxString count;
     bool hyphenate = false;
     wxString language;
+    // At most this many words a flash (0: as the preferences say).
+    long wordsPerFlash = 0;
 
     // What the command line says of word measuring and cutting holds over the preferences.
     void overrideFlashRules(SPreferences* preferences) const;

@@ -40,6 +40,7 @@ set(FLIT_PUBLIC_HEADERS
     engine/FlitManager.h
     engine/FlitMetricsData.h
     engine/FlitViewThread.h
+    engine/Phrases.h
     engine/Hyphenation.h
     engine/ReadingRules.h
     engine/RenderLatency.h

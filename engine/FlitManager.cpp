@@ -1,6 +1,7 @@
 #include <flitengine/engine/FlitManager.h>
 
 #include <flitengine/engine/FlitViewThread.h>
+#include <flitengine/engine/Phrases.h>
 #include <flitengine/engine/ReadingRules.h>
 #include <flitengine/outside/DataManager.h>
 
@@ -336,4 +337,8 @@ void CFlitManager::onFlitCommandModifyDataInfoListPtr(CFlitCommandEvent& event) 
     state = eListPtrModified;
     dataInfoListNode = event.dataInfoListNode;
     flitViewThread->signalContinue();
+}
+
+void CFlitManager::setWordsPerFlash(unsigned int words) {
+    wordsPerFlash = std::clamp(words, CPhrases::kMinWords, CPhrases::kMaxWords);
 }

@@ -2,6 +2,7 @@
 
 #include <flitengine/engine/FlashedWords.h>
 #include <flitengine/engine/FlitManager.h>
+#include <flitengine/engine/Phrases.h>
 #include <flitengine/engine/ReadingRules.h>
 #include <flitengine/outside/DataManager.h>
 #include <flitengine/outside/OvriChars.h>
@@ -12,6 +13,8 @@
 #include <algorithm>
 #include <climits>
 #include <cwchar>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -561,6 +564,7 @@ bool CFlitViewThread::handleWord(CDataInfo* item) {
     wxString text;
     wxCDataInfoListNode* nextNode = nullptr;
     wxCDataInfoListNode* node = nullptr;
+    std::vector<wxCDataInfoListNode*> phrase;
     {
         // Fetched under the command mutex, so that the word and the node it is shown with are
         // the item in hand: a host command that moved the reading position while the word's
@@ -571,6 +575,9 @@ bool CFlitViewThread::handleWord(CDataInfo* item) {
             return true;
         }
         manager->getNextWord(text, &nextNode);
+        if (!text.empty() && manager->getWordsPerFlash() > 1) {
+            phrase = takePhrase(node, &nextNode);
+        }
     }
     if (text.empty()) {
         return true;
@@ -579,8 +586,42 @@ bool CFlitViewThread::handleWord(CDataInfo* item) {
     const char separator = CReadingRules::separatorOf(nextNode);
 
     handleStyleChange(word->getStyleInfo());
-    postWordToFlitView(text, separator, node);
+    if (phrase.size() > 1) {
+        postPhraseToFlitView(phrase, separator);
+    } else {
+        postWordToFlitView(text, separator, node);
+    }
     return true;
+}
+
+std::vector<wxCDataInfoListNode*> CFlitViewThread::takePhrase(wxCDataInfoListNode* first,
+                                                              wxCDataInfoListNode** nextNode) {
+    const SPhraseLimits limits = {manager->getWordsPerFlash(), manager->getPhraseLength(),
+                                  manager->getWordDisplayLength(), manager->getHyphenation()};
+    std::vector<wxCDataInfoListNode*> phrase = CPhrases::phraseAt(first, limits);
+    if (phrase.size() > 1) {
+        // The first word was counted as it was fetched; the cursor moves to the last, which is
+        // the item in hand from now on: the advance after it, or a pause, goes on from there.
+        for (std::size_t word = 1; word < phrase.size(); ++word) {
+            manager->getFlitMetricsData()->incrementWordCount();
+        }
+        manager->setDataInfoListNode(phrase.back());
+        nodeInHand = phrase.back();
+        *nextNode = CReadingRules::separatorNodeAfter(*dataManager, phrase.back());
+    }
+    return phrase;
+}
+
+int CFlitViewThread::nextWordSpeed() {
+    if (!rampActive) {
+        return manager->getTargetSpeed();
+    }
+    // The ramp goes on from the manager's current speed, which the host may have changed.
+    CStartupRamp ramp(static_cast<unsigned int>(manager->getCurrentSpeed()));
+    const int speed = ramp.nextWord(manager->getTargetSpeed());
+    manager->setCurrentSpeed(ramp.speed());
+    rampActive = ramp.isRunning();
+    return speed;
 }
 
 void CFlitViewThread::postWordToFlitView(wxString& word, char separator,
@@ -589,16 +630,7 @@ void CFlitViewThread::postWordToFlitView(wxString& word, char separator,
         return;
     }
 
-    int speed = 0;
-    if (rampActive) {
-        // The ramp goes on from the manager's current speed, which the host may have changed.
-        CStartupRamp ramp(static_cast<unsigned int>(manager->getCurrentSpeed()));
-        speed = ramp.nextWord(manager->getTargetSpeed());
-        manager->setCurrentSpeed(ramp.speed());
-        rampActive = ramp.isRunning();
-    } else {
-        speed = manager->getTargetSpeed();
-    }
+    const int speed = nextWordSpeed();
 
     // Chunks and their timing follow the rules shared with everything that shows reading
     // without the thread; the timing rules get the UTF-8 bytes.
@@ -607,30 +639,60 @@ void CFlitViewThread::postWordToFlitView(wxString& word, char separator,
     const std::string wholeWord(utf8.data(), utf8.length());
     const SWordTiming times = CReadingRules::timingOf(*manager->getFlitWordCalcs(), wholeWord,
                                                       separator, speed, displayLength);
-    const int displayTime = times.displayMs;
-    const int interWordDelay = times.delayMs;
 
     CFlitCommandEvent event(EVT_FLIT_COMMAND_WORD_MSG);
     event.dataInfoListNode = node;
     for (const std::string& chunk :
          CFlashedWords::chunksOf(wholeWord, displayLength, manager->getHyphenation())) {
-        event.text = wxString::FromUTF8(chunk);
-        postFlitViewWindowEvent(event, true);
-        // Added in 64 bits: a display time at its cap plus a sustain must not wrap round.
-        const long shownFor = static_cast<long>(wxMin(
-            static_cast<long long>(displayTime) + extraWordDelay, static_cast<long long>(INT_MAX)));
-        // A host that queues has the blank drawn that much sooner and still shows it at its
-        // time; any other host shows it that much sooner, and longer.
-        const std::chrono::microseconds overrun = blankOverrun(interWordDelay, shownFor);
-        const bool queues = manager->wasLastRenderQueued();
-        const std::chrono::microseconds none = std::chrono::microseconds::zero();
-        sleepAfterPost(shownFor, queues ? none : overrun, queues ? overrun : none);
-        extraWordDelay = 0;
-
-        event.text.clear();
-        postFlitViewWindowEvent(event, true);
-        sleepAfterPost(interWordDelay, queues ? none : -overrun);
+        flashThenBlank(event, wxString::FromUTF8(chunk), times);
     }
+}
+
+void CFlitViewThread::postPhraseToFlitView(const std::vector<wxCDataInfoListNode*>& phrase,
+                                           char separator) {
+    if (manager->getState() != CFlitManager::eRunning) {
+        return;
+    }
+    // Each word is timed as if it flashed alone, in order and at the speed of its moment (the
+    // ramp moves on once a word); the phrase stays on screen for all of it but the last delay.
+    const unsigned int displayLength = manager->getWordDisplayLength();
+    SWordTiming times = {0, 0};
+    std::string joined;
+    for (std::size_t word = 0; word < phrase.size(); ++word) {
+        const std::string text = static_cast<const CDITWord*>(phrase[word]->GetData())->getWord();
+        const bool last = word + 1 == phrase.size();
+        const int speed = nextWordSpeed();
+        times = CPhrases::extended(
+            times, CReadingRules::timingOf(*manager->getFlitWordCalcs(), text,
+                                           last ? separator : COvriChars::kSpaceChar, speed,
+                                           displayLength));
+        joined += (word == 0 ? "" : " ") + text;
+    }
+    CFlitCommandEvent event(EVT_FLIT_COMMAND_WORD_MSG);
+    event.dataInfoListNode = phrase.back();
+    flashThenBlank(event, wxString::FromUTF8(joined), times);
+}
+
+void CFlitViewThread::flashThenBlank(CFlitCommandEvent& event, const wxString& text,
+                                     const SWordTiming& times) {
+    const int displayTime = times.displayMs;
+    const int interWordDelay = times.delayMs;
+    event.text = text;
+    postFlitViewWindowEvent(event, true);
+    // Added in 64 bits: a display time at its cap plus a sustain must not wrap round.
+    const long shownFor = static_cast<long>(wxMin(
+        static_cast<long long>(displayTime) + extraWordDelay, static_cast<long long>(INT_MAX)));
+    // A host that queues has the blank drawn that much sooner and still shows it at its
+    // time; any other host shows it that much sooner, and longer.
+    const std::chrono::microseconds overrun = blankOverrun(interWordDelay, shownFor);
+    const bool queues = manager->wasLastRenderQueued();
+    const std::chrono::microseconds none = std::chrono::microseconds::zero();
+    sleepAfterPost(shownFor, queues ? none : overrun, queues ? overrun : none);
+    extraWordDelay = 0;
+
+    event.text.clear();
+    postFlitViewWindowEvent(event, true);
+    sleepAfterPost(interWordDelay, queues ? none : -overrun);
 }
 
 bool CFlitViewThread::handleStyleChange(CStyleInfo& style) {

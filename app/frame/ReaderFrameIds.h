@@ -8,6 +8,8 @@
 #include "frame/ReaderStatus.h"
 #include "view/Themes.h"
 
+#include <flitengine/engine/Phrases.h>
+
 #include <wx/defs.h>
 
 #include <cstddef>
@@ -48,6 +50,9 @@ enum {
     // View > Theme, one identifier per theme in eTheme's order.
     ID_THEME_FIRST,
     ID_THEME_LAST = ID_THEME_FIRST + eThemeCount - 1,
+    // View > Words per Flash, one identifier per count from 1.
+    ID_WORDS_PER_FLASH_FIRST,
+    ID_WORDS_PER_FLASH_LAST = ID_WORDS_PER_FLASH_FIRST + 4,
     // The Go > Chapter entries, one identifier each: a range after every other identifier, so
     // that the handler bound to it takes no other item. Keep this the last.
     ID_CHAPTER_FIRST,
@@ -64,6 +69,8 @@ const long kMaxWordLength = SReaderOptions::kMaxWordLength;
 // is chosen from in a dialog, where it can be scrolled and searched.
 const size_t kMaxChapterMenuEntries = 40;
 const int ID_CHAPTER_LAST = ID_CHAPTER_FIRST + static_cast<int>(kMaxChapterMenuEntries) - 1;
+static_assert(ID_WORDS_PER_FLASH_LAST - ID_WORDS_PER_FLASH_FIRST + 1 == CPhrases::kMaxWords,
+              "one words-per-flash entry per count");
 static_assert(ID_CHAPTER_FIRST > ID_THEME_LAST && ID_CHAPTER_FIRST > ID_CHAPTER_LIST,
               "the chapter entries' range lies after every other menu identifier");
 

@@ -11,6 +11,7 @@
 
 #include <flitengine/debug/FEDebugDlg.h>
 #include <flitengine/engine/FlitManager.h>
+#include <flitengine/engine/Phrases.h>
 #include <flitengine/import/DocumentImporter.h>
 
 #include <wx/aboutdlg.h>
@@ -119,6 +120,15 @@ wxMenu* CReaderMenus::createViewMenu() {
                           "Only the word, the progress bar and the status bar (Esc leaves it)");
     view->Append(ID_SHOW_NOTE, "Last &Note (N)",
                  "The whole of the last footnote or endnote that reading passed");
+    wxMenu* wordsPerFlash = new wxMenu;
+    for (unsigned int words = CPhrases::kMinWords; words <= CPhrases::kMaxWords; ++words) {
+        wordsPerFlash->AppendRadioItem(
+            ID_WORDS_PER_FLASH_FIRST + static_cast<int>(words) - 1,
+            wxString::Format(words == 1 ? "&%u Word" : "&%u Words", words),
+            words == 1 ? wxString("Flash every word alone")
+                       : wxString::Format("Flash up to %u short words of a line at once", words));
+    }
+    view->AppendSubMenu(wordsPerFlash, "&Words per Flash");
     view->AppendSeparator();
     view->Append(ID_STATISTICS, "&Statistics...",
                  "The words read per day and the speed of each session, from the library");
@@ -139,6 +149,15 @@ wxMenu* CReaderMenus::createViewMenu() {
             frame->setPreferences(chosen);
         },
         ID_PREFERENCES_FIXATION);
+    frame->Bind(
+        wxEVT_MENU,
+        [this](wxCommandEvent& event) {
+            SPreferences chosen = frame->getPreferences();
+            chosen.wordsPerFlash =
+                static_cast<unsigned int>(event.GetId() - ID_WORDS_PER_FLASH_FIRST) + 1;
+            frame->setPreferences(chosen);
+        },
+        ID_WORDS_PER_FLASH_FIRST, ID_WORDS_PER_FLASH_LAST);
     return view;
 }
 

@@ -5,6 +5,7 @@
 #include "view/Themes.h"
 
 #include <flitengine/engine/FlitManager.h>
+#include <flitengine/engine/Phrases.h>
 #include <flitengine/outside/MessageText.h>
 
 #include <wx/config.h>
@@ -32,6 +33,7 @@ const char* const kCountKey = "/Reading/Count";
 const char* const kHyphenateKey = "/Reading/Hyphenate";
 const char* const kLanguageKey = "/Reading/HyphenationLanguage";
 const char* const kReopenLastKey = "/Start/ReopenLastDocument";
+const char* const kWordsPerFlashKey = "/Reading/WordsPerFlash";
 const char* const kCountNames[] = {"bytes", "characters"};
 const char* const kPauseContextNames[ePauseContextCount] = {"sentence", "word"};
 
@@ -59,6 +61,7 @@ std::vector<SKeyValue> valuesOf(const SPreferences& preferences) {
         {kHyphenateKey, preferences.hyphenate ? "1" : "0"},
         {kLanguageKey, preferences.language},
         {kReopenLastKey, preferences.reopenLast ? "1" : "0"},
+        {kWordsPerFlashKey, wxString::Format("%u", preferences.wordsPerFlash)},
     };
 }
 
@@ -111,7 +114,7 @@ bool SPreferences::operator==(const SPreferences& other) const {
            fontSize == other.fontSize && theme == other.theme && fixation == other.fixation &&
            fixationColour == other.fixationColour && pauseContext == other.pauseContext &&
            count == other.count && hyphenate == other.hyphenate && language == other.language &&
-           reopenLast == other.reopenLast;
+           reopenLast == other.reopenLast && wordsPerFlash == other.wordsPerFlash;
 }
 
 std::string SPreferences::hyphenationLanguage(const std::string& documentLanguage) const {
@@ -234,6 +237,11 @@ SPreferences load(wxConfigBase& config, wxString* problem,
     if (!readFlag(config, kReopenLastKey, &preferences.reopenLast)) {
         noteProblem(&problems, &keys, kReopenLastKey, config.Read(kReopenLastKey, ""));
     }
+    number = preferences.wordsPerFlash;
+    if (!readNumber(config, kWordsPerFlashKey, CPhrases::kMinWords, CPhrases::kMaxWords, &number)) {
+        noteProblem(&problems, &keys, kWordsPerFlashKey, config.Read(kWordsPerFlashKey, ""));
+    }
+    preferences.wordsPerFlash = static_cast<unsigned int>(number);
     if (problem != nullptr) {
         *problem = problems.empty()
                        ? wxString()

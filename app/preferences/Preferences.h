@@ -43,6 +43,8 @@ struct SPreferences {
     wxString language;
     // Started without a document, the reader reopens the last one read, where it was left.
     bool reopenLast = true;
+    // Several words per flash: at most this many short words of a line flash at once.
+    unsigned int wordsPerFlash = 1;
 
     // The language to hyphenate a document in that names documentLanguage (maybe empty).
     std::string hyphenationLanguage(const std::string& documentLanguage) const;

@@ -5,6 +5,7 @@
 
 #include <flitengine/engine/FlitManager.h>
 #include <flitengine/engine/Hyphenation.h>
+#include <flitengine/engine/Phrases.h>
 
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -92,6 +93,9 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
     }
     reopenLast = new wxCheckBox(this, wxID_ANY, "&Reopen the last document at start");
     reopenLast->SetValue(preferences.reopenLast);
+    wordsPerFlash = new wxSpinCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                                   wxSP_ARROW_KEYS, CPhrases::kMinWords, CPhrases::kMaxWords,
+                                   static_cast<int>(preferences.wordsPerFlash));
 
     wxFlexGridSizer* grid = new wxFlexGridSizer(2, kGap, 2 * kGap);
     grid->AddGrowableCol(1);
@@ -112,6 +116,7 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
     row("&Long words:", hyphenate);
     row("&Hyphenation language:", language);
     row("Starting without a document:", reopenLast);
+    row("Words per &flash (short words of a line):", wordsPerFlash);
 
     wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(grid, wxSizerFlags(1).Expand().Border(wxALL, 2 * kGap));
@@ -133,6 +138,7 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
     hyphenate->Bind(wxEVT_CHOICE, changed);
     language->Bind(wxEVT_CHOICE, changed);
     reopenLast->Bind(wxEVT_CHECKBOX, changed);
+    wordsPerFlash->Bind(wxEVT_SPINCTRL, changed);
 }
 
 SPreferences CPreferencesDialog::getPreferences() const {
@@ -161,6 +167,7 @@ SPreferences CPreferencesDialog::getPreferences() const {
             ? wxString::FromUTF8(languages[static_cast<std::size_t>(languageChoice) - 1])
             : wxString();
     chosen.reopenLast = reopenLast->GetValue();
+    chosen.wordsPerFlash = static_cast<unsigned int>(wordsPerFlash->GetValue());
     return chosen;
 }
 

@@ -44,6 +44,7 @@ private:
     wxChoice* hyphenate;
     wxChoice* language;
     wxCheckBox* reopenLast;
+    wxSpinCtrl* wordsPerFlash;
     // The language tags the language choice offers after "From the document".
     std::vector<std::string> languages;
 };

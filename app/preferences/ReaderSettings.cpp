@@ -43,6 +43,9 @@ CReaderSettings::CReaderSettings(const SReaderOptions& options, CMessageBar& mes
         preferences.wordLength = static_cast<unsigned int>(options.wordLength);
     }
     options.overrideFlashRules(&preferences);
+    if (options.wordsPerFlash > 0) {
+        preferences.wordsPerFlash = static_cast<unsigned int>(options.wordsPerFlash);
+    }
     saved = preferences;
     speedSaveTimer.Bind(wxEVT_TIMER, [this](wxTimerEvent&) { save(); });
 }
@@ -108,6 +111,7 @@ void CReaderSettings::apply(CFlitManager* manager, CReadingNavigator* navigator,
     view->setWordFont(wxFont(font));
     bar->Check(ID_THEME_FIRST + preferences.theme, true);
     bar->Check(ID_PREFERENCES_FIXATION, preferences.fixation);
+    bar->Check(ID_WORDS_PER_FLASH_FIRST + static_cast<int>(preferences.wordsPerFlash) - 1, true);
 }
 
 void CReaderSettings::applyFlashRules(CFlitManager* manager, CReadingNavigator* navigator,
@@ -131,6 +135,7 @@ void CReaderSettings::applyFlashRules(CFlitManager* manager, CReadingNavigator* 
     if (manager != nullptr) {
         manager->setLengthUnit(preferences.count);
         manager->setHyphenation(hyphenation);
+        manager->setWordsPerFlash(preferences.wordsPerFlash);
     }
     if (navigator != nullptr) {
         navigator->setFlashRules(preferences.count, hyphenation);

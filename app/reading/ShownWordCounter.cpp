@@ -27,7 +27,8 @@ void CShownWordCounter::count(wxCDataInfoListNode* node, const wxString& chunk,
                         CReadingRules::limits(static_cast<unsigned int>(displayLength)) &&
                         lastChunk.EndsWith("-") && (hyphenating || fullLength());
     if (!goesOn) {
-        ++wordsShown;
+        // A phrase shows several words, one space between each; a word holds no space.
+        wordsShown += 1 + static_cast<size_t>(chunk.Freq(' '));
         // Items other than words (links, email items) show their words with their own node.
         const bool sameItem = node != nullptr && node == shownNode && !lastChunk.empty() &&
                               node->GetData()->getDataInfoType() != eDITWord;

@@ -66,7 +66,23 @@ CFixation::SParts CFixation::split(const wxString& chunk) {
     if (clusters.empty()) {
         return parts;
     }
-    const std::size_t letter = first + letterOf(end - first);
+    // A phrase is placed as one word: its letters are counted, not the spaces between its
+    // words, and the letter chosen is one of them.
+    const auto isSpace = [&bytes](const std::pair<std::size_t, std::size_t>& cluster) {
+        return bytes[cluster.first] == ' ';
+    };
+    std::size_t letters = 0;
+    for (std::size_t at = first; at < end; ++at) {
+        letters += isSpace(clusters[at]) ? 0 : 1;
+    }
+    std::size_t letter = first + letterOf(end - first);
+    if (letters > 0 && letters < end - first) {
+        letter = first;
+        for (std::size_t passed = letterOf(letters); isSpace(clusters[letter]) || passed > 0;
+             ++letter) {
+            passed -= isSpace(clusters[letter]) ? 0 : 1;
+        }
+    }
     const auto text = [&bytes](std::size_t from, std::size_t to) {
         return wxString::FromUTF8(bytes.data() + from, to - from);
     };

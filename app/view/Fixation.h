@@ -24,6 +24,7 @@ public:
     // right-to-left script, before is its right end). Punctuation and symbols around the word
     // (quotes, brackets, a full stop, the hyphen a long word is split with, an emoji) are not
     // counted, so the letter is always one of the word's own; a chunk of them only counts all.
+    // A phrase of several words is placed as one word of all their letters.
     static SParts split(const wxString& chunk);
 };
 

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 #include <wx/log.h>
+#include <wx/tokenzr.h>
 
 #include <cmath>
 #include <fstream>
@@ -750,3 +751,79 @@ TEST_F(EngineTest, CompensatedSleepsEndEarlierByTheMedianRenderTimeAndTheTimeLos
 }
 
 } // namespace
+
+// Several words per flash: each row a text ('|' a line break, '*' a bold word), the words per
+// flash and the phrase length (0: the default), and what the view shows. A phrase ends at a
+// line break, a mark, a dash, a change of style, and its limits; a long word flashes alone in
+// its chunks. Reading takes the same sleeps in all as one word a flash, and counts the same
+// words; the phrase carries its last word's node, from which reading goes on.
+TEST_F(EngineTest, PhrasesKeepToTheirRulesAndTakeTheTimeOfTheirWords) {
+    const struct {
+        const char* text;
+        unsigned int words;
+        unsigned int length;
+        const char* shown;
+    } cases[] = {
+        {"a big red boat|sails out", 3, 0, "a big red, boat, sails out"},
+        {"one, two; three: four - five", 5, 0, "one,, two;, three:, four, -, five"},
+        {"Mr. Lee saw it. Then we left", 4, 0, "Mr., Lee saw it., Then we left"},
+        {"the *bold words go on", 5, 0, "the, bold, words go on"},
+        {"the lighthouses shone on", 3, 8, "the, lightho-, uses, shone on"},
+        {"a b c d e f g", 5, 5, "a b c, d e f, g"},
+        {"a b c d e f g", 1, 0, "a, b, c, d, e, f, g"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::map<unsigned int, std::vector<SSleep>> sleepsOf;
+        std::map<unsigned int, unsigned int> countOf;
+        for (const unsigned int words : {1u, c.words}) {
+            reset();
+            wxStringTokenizer tokens(c.text, " |", wxTOKEN_RET_DELIMS);
+            wxCDataInfoListNode* first = nullptr;
+            while (tokens.HasMoreTokens()) {
+                wxString token = tokens.GetNextToken();
+                const wxUniChar end = token.empty() ? wxUniChar(' ') : token.Last();
+                if (end == ' ' || end == '|') {
+                    token.RemoveLast();
+                }
+                const bool bold = token.StartsWith("*", &token);
+                wxCDataInfoListNode* node = document->appendWord(
+                    token.utf8_str(), bold ? CStyleInfo(eStyleBold) : CStyleInfo());
+                first = first != nullptr ? first : node;
+                if (tokens.HasMoreTokens()) {
+                    end == '|' ? document->appendNewline() : document->appendSpace();
+                }
+            }
+            manager->setWordDisplayLength(c.length != 0 ? c.length : 12);
+            manager->setWordsPerFlash(words);
+            manager->setPhraseLength(c.length);
+            ASSERT_TRUE(initialize());
+            send(EVT_FLIT_COMMAND_START_MSG, first);
+            ASSERT_TRUE(waitForDone());
+            sleepsOf[words] = sleeps();
+            countOf[words] = manager->getFlitMetricsData()->getNumWordsDisplayed();
+            if (words != c.words) {
+                continue;
+            }
+            std::string shown;
+            for (const SRecordedEvent& e : host.events()) {
+                if (e.type == EVT_FLIT_COMMAND_WORD_MSG && !e.text.empty()) {
+                    shown += (shown.empty() ? "" : ", ") + e.text.utf8_string();
+                    if (e.text.Contains(" ")) {
+                        EXPECT_EQ(e.text.AfterLast(' '),
+                                  static_cast<CDITWord*>(e.node->GetData())->getWord());
+                    }
+                }
+            }
+            EXPECT_EQ(c.shown, shown);
+        }
+        long total[2] = {0, 0};
+        for (int k = 0; k < 2; ++k) {
+            for (const SSleep& s : sleepsOf[k == 0 ? 1u : c.words]) {
+                total[k] += s.first;
+            }
+        }
+        EXPECT_EQ(total[0], total[1]);
+        EXPECT_EQ(countOf[1u], countOf[c.words]);
+    }
+}

@@ -10,6 +10,9 @@
 #include <wx/filename.h>
 #include <wx/xml/xml.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -250,4 +253,44 @@ TEST_F(FlitTimingTool, ContentsListsEntriesWithTheirFirstWord) {
     EXPECT_EQ("level\ttitle\tfirst_word\n0\tOpening\t0\n1\tLater\t3\n",
               run("--contents book.pdf").out);
     EXPECT_EQ("level\ttitle\tfirst_word\n", run("--contents plain.txt").out);
+}
+
+// Phrases of three words take a long text and a book as long as single words, within 1%, and
+// count the same words; no phrase is longer than its limit (16 characters without a word
+// length) nor runs on past a line break, a sentence end or a clause mark.
+TEST_F(FlitTimingTool, PhrasesTakeTheTimeOfTheirWords) {
+    for (const char* sample : {"lighthouse.txt", "harbour-book.epub"}) {
+        SCOPED_TRACE(sample);
+        const std::string path = std::string("'" FLIT_SAMPLES_DIR "/") + sample + "'";
+        const SRun single = run("--summary " + path);
+        const SRun phrases = run("--summary --words-per-flash 3 " + path);
+        ASSERT_EQ(0, phrases.status) << phrases.err;
+        long long words[2] = {}, totalMs[2] = {};
+        for (int k = 0; k < 2; ++k) {
+            const std::string& out = k == 0 ? single.out : phrases.out;
+            ASSERT_EQ(2, std::sscanf(out.c_str() + out.rfind("words "), "words %lld, total_ms %lld",
+                                     &words[k], &totalMs[k]));
+        }
+        EXPECT_EQ(words[0], words[1]);
+        EXPECT_LE(std::llabs(totalMs[1] - totalMs[0]) * 100, totalMs[0]);
+        std::istringstream lines(phrases.out);
+        std::string line;
+        std::size_t longest = 0, multiWord = 0;
+        while (std::getline(lines, line) && line.rfind("words ", 0) != 0) {
+            const std::string phrase = line.substr(0, line.find('\t'));
+            const std::size_t spaces = occurrences(phrase, " ");
+            if (spaces == 0) {
+                continue;
+            }
+            ++multiWord;
+            EXPECT_LE(spaces, 2u) << line;
+            longest = std::max(longest, wxString::FromUTF8(phrase).length());
+            // Only the last word may carry a mark or end its line.
+            const std::string inner = phrase.substr(0, phrase.rfind(' '));
+            EXPECT_EQ(std::string::npos, inner.find_first_of(".,;:!?()")) << line;
+            EXPECT_EQ(std::string::npos, inner.find("\xE2\x80\x94")) << line;
+        }
+        EXPECT_GT(multiWord, 20u);
+        EXPECT_LE(longest, 16u);
+    }
 }

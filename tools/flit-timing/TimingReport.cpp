@@ -2,6 +2,7 @@
 
 #include <flitengine/engine/FlashedWords.h>
 #include <flitengine/engine/FlitManager.h>
+#include <flitengine/engine/Phrases.h>
 #include <flitengine/engine/ReadingRules.h>
 #include <flitengine/outside/DataManager.h>
 #include <flitengine/outside/OvriChars.h>
@@ -10,7 +11,9 @@
 #include <algorithm>
 #include <climits>
 #include <cwchar>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -34,6 +37,11 @@ int countOf(unsigned int value) {
 CTimingReport::CTimingReport(int wordsPerMinute, int wordLengthIn,
                              CFlitWordCalcs::eLengthUnit unitIn, const CHyphenation* hyphenationIn)
     : wpm(wordsPerMinute), wordLength(wordLengthIn), unit(unitIn), hyphenation(hyphenationIn) {}
+
+void CTimingReport::setPhrases(unsigned int words, unsigned int length) {
+    wordsPerFlash = words;
+    phraseLength = length;
+}
 
 const char* CTimingReport::separatorName(char separator) {
     if (separator == COvriChars::kSpaceChar) {
@@ -74,6 +82,13 @@ void CTimingReport::timeDocument(const CDataManager& document,
                 speed = speedOfLink(*link);
             }
         }
+        if (wordsPerFlash > 1 && item->getDataInfoType() == eDITWord) {
+            wxCDataInfoListNode* last = timePhrase(calcs, document, node, speed, sustainMs, flash);
+            if (last != nullptr) {
+                node = last;
+                continue;
+            }
+        }
         for (const SFlashedWord& flashed : CFlashedWords::wordsOf(document, node)) {
             const SWordTiming times = CReadingRules::timingOf(
                 calcs, flashed.text, flashed.separator, speed, displayLength);
@@ -89,4 +104,33 @@ void CTimingReport::timeDocument(const CDataManager& document,
             }
         }
     }
+}
+
+wxCDataInfoListNode*
+CTimingReport::timePhrase(CFlitWordCalcs& calcs, const CDataManager& document,
+                          wxCDataInfoListNode* node, int speed, long long& sustainMs,
+                          const std::function<void(STimedWord&)>& flash) const {
+    const unsigned int displayLength = static_cast<unsigned int>(std::max(wordLength, 0));
+    const std::vector<wxCDataInfoListNode*> phrase =
+        CPhrases::phraseAt(node, {wordsPerFlash, phraseLength, displayLength, hyphenation});
+    if (phrase.size() < 2) {
+        return nullptr;
+    }
+    // Timed word by word as the engine times a phrase, and shown as one flash.
+    const char separator = CReadingRules::separatorAfter(document, phrase.back());
+    SWordTiming times = {0, 0};
+    std::string joined;
+    for (const wxCDataInfoListNode* word : phrase) {
+        const std::string text = static_cast<const CDITWord*>(word->GetData())->getWord();
+        const char after = word == phrase.back() ? separator : COvriChars::kSpaceChar;
+        times = CPhrases::extended(
+            times, CReadingRules::timingOf(calcs, text, after, speed, displayLength));
+        joined += (joined.empty() ? "" : " ") + text;
+    }
+    const int heldMs = static_cast<int>(std::min(times.displayMs + sustainMs, 0LL + INT_MAX));
+    STimedWord timed = {std::move(joined), separator, heldMs, times.delayMs, true};
+    timed.words = static_cast<int>(phrase.size());
+    flash(timed);
+    sustainMs = 0;
+    return phrase.back();
 }

@@ -8,15 +8,18 @@
 #include <vector>
 
 class CDataManager;
+class wxCDataInfoListNode;
 class CHyphenation;
 
-// One flash of reading: a word, or one hyphenated chunk of a long word, and its times.
+// One flash of reading: a word, one hyphenated chunk of a long word, or a phrase of several
+// words, and its times.
 struct STimedWord {
     std::string word;
     char separator; // COvriChars value passed with the word
     int displayMs;
     int delayMs;
     bool startsWord; // the word's first (or only) chunk
+    int words = 1;   // the words a flash that starts them shows: more than 1 for a phrase
 };
 
 // Lists what the engine flashes when it reads a document from start to end, in order, with the
@@ -34,6 +37,10 @@ public:
                   CFlitWordCalcs::eLengthUnit unit = CFlitWordCalcs::eLengthBytes,
                   const CHyphenation* hyphenation = nullptr);
 
+    // Flashes up to wordsPerFlash words at once, in phrases of at most phraseLength characters
+    // (0: the engine's default), as the engine does when the host asks for them (CPhrases).
+    void setPhrases(unsigned int wordsPerFlash, unsigned int phraseLength);
+
     std::vector<STimedWord> timeDocument(const CDataManager& document) const;
     // The same flashes, handed to flash one at a time as they are timed and kept by nobody: a
     // long book's list of flashes would take as much memory as the book itself.
@@ -44,10 +51,18 @@ public:
     static const char* separatorName(char separator);
 
 private:
+    // Flashes the phrase that begins at the word at node, when it holds more than one word, and
+    // returns its last word's node; null (nothing flashed) otherwise.
+    wxCDataInfoListNode* timePhrase(CFlitWordCalcs& calcs, const CDataManager& document,
+                                    wxCDataInfoListNode* node, int speed, long long& sustainMs,
+                                    const std::function<void(STimedWord&)>& flash) const;
+
     int wpm;
     int wordLength;
     CFlitWordCalcs::eLengthUnit unit;
     const CHyphenation* hyphenation;
+    unsigned int wordsPerFlash = 1;
+    unsigned int phraseLength = 0;
 };
 
 #endif

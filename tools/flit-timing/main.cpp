@@ -5,6 +5,7 @@
 
 #include <flitengine/engine/FlashedWords.h>
 #include <flitengine/engine/Hyphenation.h>
+#include <flitengine/engine/Phrases.h>
 #include <flitengine/import/DocumentImporter.h>
 #include <flitengine/outside/DataManager.h>
 #include <flitengine/outside/FileNames.h>
@@ -92,8 +93,8 @@ public:
         std::fprintf(stdout, "\t%s\t%d\t%d\n", CTimingReport::separatorName(w.separator),
                      w.displayMs, w.delayMs);
         totalMs += static_cast<long long>(w.displayMs) + w.delayMs;
-        // A word counts once, however many chunks it is shown in.
-        count += w.startsWord ? 1 : 0;
+        // A word counts once, however many chunks it is shown in; a phrase counts its words.
+        count += w.startsWord ? w.words : 0;
     }
 
     // Ends the report; false when standard output could not take all of it. The summary tells
@@ -208,6 +209,11 @@ int main(int argc, char** argv) {
          "the language to hyphenate in, such as en, de or fr-CA (default: the document's, else "
          "the system's)",
          wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_OPTION, nullptr, "words-per-flash",
+         "flash up to N words at once, 1 to 5 (1): short words of one line in phrases no longer "
+         "than the word length (16 characters without one), each phrase on one line and shown "
+         "for its words' times together",
+         wxCMD_LINE_VAL_NUMBER, 0},
         {wxCMD_LINE_SWITCH, nullptr, "summary", "end with the word count, total time and speed",
          wxCMD_LINE_VAL_NONE, 0},
         {wxCMD_LINE_SWITCH, nullptr, "contents",
@@ -250,6 +256,14 @@ int main(int argc, char** argv) {
     if (parser.Found("word-length", &wordLength) && wordLength < kMinWordLength) {
         return fail(kExitBadInput, wxString::Format("--word-length must be %ld or more, not %ld",
                                                     kMinWordLength, wordLength));
+    }
+
+    long wordsPerFlash = CPhrases::kMinWords;
+    if (parser.Found("words-per-flash", &wordsPerFlash) &&
+        (wordsPerFlash < CPhrases::kMinWords || wordsPerFlash > CPhrases::kMaxWords)) {
+        return fail(kExitBadInput,
+                    wxString::Format("--words-per-flash must be from %u to %u, not %ld",
+                                     CPhrases::kMinWords, CPhrases::kMaxWords, wordsPerFlash));
     }
 
     CFlitWordCalcs::eLengthUnit unit = CFlitWordCalcs::eLengthCharacters;
@@ -334,8 +348,8 @@ int main(int argc, char** argv) {
             say(notice);
         }
     }
-    const CTimingReport report(static_cast<int>(wpm), static_cast<int>(wordLength), unit,
-                               hyphenation);
+    CTimingReport report(static_cast<int>(wpm), static_cast<int>(wordLength), unit, hyphenation);
+    report.setPhrases(static_cast<unsigned int>(wordsPerFlash), 0);
     // The flashes are kept only for the picture, which needs them all at once.
     std::vector<STimedWord> words;
     wxString svgPath;

@@ -14,6 +14,7 @@
 //   reader-find.png         the find bar on a match, reading moved there
 //   reader-bookmarks.png    Go > Bookmarks, after a few places of samples/lighthouse.txt were
 //   marked
+//   reader-phrase.png       three short words flashed at once (View > Words per Flash > 3)
 //
 // The preferences and the library live in a temporary folder for the run (XDG_CONFIG_HOME and
 // XDG_DATA_HOME point there), so the user's own are never read or changed.
@@ -360,6 +361,27 @@ bool saveBookmarks(CReaderFrame* frame, CLibrary* library, const wxString& path)
                          path);
 }
 
+// Three words of a line flashed as one phrase, caught while on screen; one word per flash
+// again afterwards.
+bool savePhrase(CReaderFrame* frame, const wxString& path) {
+    frame->SetClientSize(760, 420);
+    SPreferences chosen = frame->getPreferences();
+    chosen.wordsPerFlash = 3;
+    frame->setPreferences(chosen);
+    frame->startFromBeginning();
+    const bool shown = pumpUntil(
+        [&] {
+            return frame->getFlitView()->getChunk().Freq(' ') == 2 &&
+                   frame->getManager()->getFlitMetricsData()->getNumWordsDisplayed() > 30;
+        },
+        std::chrono::seconds(60));
+    const bool saved = shown ? save(frame, path) : cannot("no phrase of three words was flashed");
+    frame->stopReading();
+    chosen.wordsPerFlash = 1;
+    frame->setPreferences(chosen);
+    return saved;
+}
+
 int takeScreenshots(const wxString& folder) {
     SReaderOptions options;
     options.wpm = 300;
@@ -381,7 +403,8 @@ int takeScreenshots(const wxString& folder) {
             // Lets the events posted before the pause arrive, so the picture shows where it rests.
             pumpUntil([] { return false; }, std::chrono::seconds(1));
             done = save(frame, folder + "/reader-paused.png") &&
-                   saveThemes(frame, folder + "/reader-themes.png");
+                   saveThemes(frame, folder + "/reader-themes.png") &&
+                   savePhrase(frame, folder + "/reader-phrase.png");
         }
     }
     // A few more documents in the library, each left part of the way in; the first comes back

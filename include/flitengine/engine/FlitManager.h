@@ -181,6 +181,15 @@ public:
     // The presentation thread object (null before initialize), for hosts that send it events.
     CFlitViewThread* getFlitViewThread() { return flitViewThread; }
 
+    // Several words per flash (phrases; see CPhrases). At most this many words a flash, kept
+    // within CPhrases::kMinWords..kMaxWords; 1, the default, flashes every word alone.
+    void setWordsPerFlash(unsigned int words);
+    unsigned int getWordsPerFlash() const { return wordsPerFlash; }
+    // The longest phrase in characters; 0, the default, means the word display length when it
+    // limits words, else CPhrases::kDefaultCharacters.
+    void setPhraseLength(unsigned int characters) { phraseLength = characters; }
+    unsigned int getPhraseLength() const { return phraseLength; }
+
 protected:
     // Creates the presentation thread's system thread. Tests override it to make creation fail;
     // the engine itself never replaces it.
@@ -241,6 +250,9 @@ private:
     bool threadRunning;
     wxMutex commandMutex;
     std::atomic<bool> readingWhenMoved;
+    // Read by the presentation thread at each word.
+    std::atomic<unsigned int> wordsPerFlash{1};
+    std::atomic<unsigned int> phraseLength{0};
 
     wxDECLARE_EVENT_TABLE();
 };

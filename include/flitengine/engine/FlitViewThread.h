@@ -16,10 +16,12 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 class CDataManager;
 class CFlitManager;
 class CLinkInfo;
+struct SWordTiming;
 
 // The presentation thread. It sleeps until the host starts or continues reading; then, while
 // the manager's state stays eRunning, it takes the item at the manager's cursor, hands it to the
@@ -128,6 +130,9 @@ protected:
     // blanks it, with the display time and inter-word delay of the timing rules. Does nothing
     // unless reading runs; once begun, every chunk is shown.
     void postWordToFlitView(wxString& word, char separator, wxCDataInfoListNode* node);
+    // Flashes the words of a phrase (CPhrases) as one, with the separator after its last word,
+    // and blanks it; the event carries the last word's node. Does nothing unless reading runs.
+    void postPhraseToFlitView(const std::vector<wxCDataInfoListNode*>& phrase, char separator);
     bool handleStyleChange(CStyleInfo& style);
     bool handleRest(CDataInfo* item);
     bool handleSustain(CDataInfo* item);
@@ -199,6 +204,16 @@ private:
     static const SDispatchEntry kDispatchTable[];
 
     void postWindowEvent(wxWindow* window, CFlitCommandEvent& event, bool waitForRender);
+    // Under the command mutex, with the host's words per flash above 1: the phrase that begins
+    // with the word at first, just fetched and counted. A phrase of more than one word has its
+    // other words counted, the cursor moved to its last and nextNode set after that.
+    std::vector<wxCDataInfoListNode*> takePhrase(wxCDataInfoListNode* first,
+                                                 wxCDataInfoListNode** nextNode);
+    // The speed the next word is timed at: the target, or the ramp's, which moves on a step.
+    int nextWordSpeed();
+    // Posts text with the event and holds it for the display time (and any sustain), then posts
+    // the blank and holds that for the delay.
+    void flashThenBlank(CFlitCommandEvent& event, const wxString& text, const SWordTiming& times);
     // Posts a note or dogear reference's value to the view.
     bool postValueRef(CDataInfo* item, int eventType);
     // Writes a link's file data out; false when the document cannot.

@@ -193,6 +193,11 @@ protected:
              }},
             {"fixation", [&] { return item->IsChecked() == view->getFixationEnabled(); }},
             {"breaks", [&] { return item->IsChecked() == frame->getKeepLineBreaks(); }},
+            {"flash",
+             [&] {
+                 return frame->getManager()->getWordsPerFlash() ==
+                        static_cast<unsigned int>(wxAtoi(item->GetItemLabelText()));
+             }},
         };
         for (const auto& [name, check] : checks) {
             if (kind == name) {
@@ -228,6 +233,7 @@ TEST_F(MenuCommandsTest, EveryMenuItemReachesItsCommand) {
         {"Edit > Preferences...", false, "dialog:Preferences"},
         {"View > Theme > *", false, "theme"},
         {"View > Fixation Point", false, "fixation"},
+        {"View > Words per Flash > *", false, "flash"},
         {"View > Full Screen (F11)", false, "full"},
         {"View > Statistics...", false, "dialog:Reading Statistics"},
         {"View > Last Note (N)", false, "says:" NO_NOTE},
