@@ -37,6 +37,9 @@ void SReaderOptions::overrideFlashRules(SPreferences* preferences) const {
     if (!language.empty()) {
         preferences->language = language;
     }
+    if (exactCut) {
+        preferences->cutForReading = false;
+    }
 }
 
 int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
@@ -67,6 +70,9 @@ int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
     parser.AddOption("", "language",
                      "the language to hyphenate in, such as en, de or fr-CA (default: the "
                      "document's)");
+    parser.AddSwitch("", "exact-cut",
+                     "cut long words exactly at the word length (one character short of it and a "
+                     "hyphen), not for reading at their hyphens, syllables or evenly");
     parser.AddSwitch("", "autostart",
                      "start reading once the window is shown, where the document was left");
     parser.AddSwitch("", "from-start", "read from the beginning, not from where it was left");
@@ -116,6 +122,7 @@ int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
     if (parser.Found("language", &options->language) && options->language.empty()) {
         return usageError("--language needs a language, such as en or de");
     }
+    options->exactCut = parser.Found("exact-cut");
     options->autostart = parser.Found("autostart");
     options->fromStart = parser.Found("from-start");
     options->autoContinue = parser.Found("auto-continue");

@@ -31,6 +31,8 @@ struct SReaderOptions {
     wxString count;
     bool hyphenate = false;
     wxString language;
+    // Long words cut exactly at the word length rather than for reading.
+    bool exactCut = false;
 
     // What the command line says of word measuring and cutting holds over the preferences.
     void overrideFlashRules(SPreferences* preferences) const;

@@ -612,8 +612,8 @@ void CFlitViewThread::postWordToFlitView(wxString& word, char separator,
 
     CFlitCommandEvent event(EVT_FLIT_COMMAND_WORD_MSG);
     event.dataInfoListNode = node;
-    for (const std::string& chunk :
-         CFlashedWords::chunksOf(wholeWord, displayLength, manager->getHyphenation())) {
+    for (const std::string& chunk : CFlashedWords::chunksOf(
+             wholeWord, displayLength, manager->getHyphenation(), manager->getChunkCut())) {
         event.text = wxString::FromUTF8(chunk);
         postFlitViewWindowEvent(event, true);
         // Added in 64 bits: a display time at its cap plus a sustain must not wrap round.

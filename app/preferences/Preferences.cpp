@@ -32,6 +32,7 @@ const char* const kCountKey = "/Reading/Count";
 const char* const kHyphenateKey = "/Reading/Hyphenate";
 const char* const kLanguageKey = "/Reading/HyphenationLanguage";
 const char* const kReopenLastKey = "/Start/ReopenLastDocument";
+const char* const kCutForReadingKey = "/Reading/CutForReading";
 const char* const kCountNames[] = {"bytes", "characters"};
 const char* const kPauseContextNames[ePauseContextCount] = {"sentence", "word"};
 
@@ -59,6 +60,7 @@ std::vector<SKeyValue> valuesOf(const SPreferences& preferences) {
         {kHyphenateKey, preferences.hyphenate ? "1" : "0"},
         {kLanguageKey, preferences.language},
         {kReopenLastKey, preferences.reopenLast ? "1" : "0"},
+        {kCutForReadingKey, preferences.cutForReading ? "1" : "0"},
     };
 }
 
@@ -111,7 +113,7 @@ bool SPreferences::operator==(const SPreferences& other) const {
            fontSize == other.fontSize && theme == other.theme && fixation == other.fixation &&
            fixationColour == other.fixationColour && pauseContext == other.pauseContext &&
            count == other.count && hyphenate == other.hyphenate && language == other.language &&
-           reopenLast == other.reopenLast;
+           reopenLast == other.reopenLast && cutForReading == other.cutForReading;
 }
 
 std::string SPreferences::hyphenationLanguage(const std::string& documentLanguage) const {
@@ -233,6 +235,9 @@ SPreferences load(wxConfigBase& config, wxString* problem,
     preferences.language = config.Read(kLanguageKey, "");
     if (!readFlag(config, kReopenLastKey, &preferences.reopenLast)) {
         noteProblem(&problems, &keys, kReopenLastKey, config.Read(kReopenLastKey, ""));
+    }
+    if (!readFlag(config, kCutForReadingKey, &preferences.cutForReading)) {
+        noteProblem(&problems, &keys, kCutForReadingKey, config.Read(kCutForReadingKey, ""));
     }
     if (problem != nullptr) {
         *problem = problems.empty()

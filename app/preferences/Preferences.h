@@ -43,6 +43,9 @@ struct SPreferences {
     wxString language;
     // Started without a document, the reader reopens the last one read, where it was left.
     bool reopenLast = true;
+    // Long words cut for reading (at their own marks, syllables or into even parts; see
+    // eCutForReading) rather than exactly as the choice above says.
+    bool cutForReading = true;
 
     // The language to hyphenate a document in that names documentLanguage (maybe empty).
     std::string hyphenationLanguage(const std::string& documentLanguage) const;

@@ -92,6 +92,9 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
     }
     reopenLast = new wxCheckBox(this, wxID_ANY, "&Reopen the last document at start");
     reopenLast->SetValue(preferences.reopenLast);
+    // Chunks a person can read: otherwise long words are cut as "Long words" says.
+    cutForReading = new wxCheckBox(this, wxID_ANY, "For r&eading: at hyphens, syllables or evenly");
+    cutForReading->SetValue(preferences.cutForReading);
 
     wxFlexGridSizer* grid = new wxFlexGridSizer(2, kGap, 2 * kGap);
     grid->AddGrowableCol(1);
@@ -112,6 +115,7 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
     row("&Long words:", hyphenate);
     row("&Hyphenation language:", language);
     row("Starting without a document:", reopenLast);
+    row("Cut long words:", cutForReading);
 
     wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(grid, wxSizerFlags(1).Expand().Border(wxALL, 2 * kGap));
@@ -133,6 +137,7 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
     hyphenate->Bind(wxEVT_CHOICE, changed);
     language->Bind(wxEVT_CHOICE, changed);
     reopenLast->Bind(wxEVT_CHECKBOX, changed);
+    cutForReading->Bind(wxEVT_CHECKBOX, changed);
 }
 
 SPreferences CPreferencesDialog::getPreferences() const {
@@ -161,6 +166,7 @@ SPreferences CPreferencesDialog::getPreferences() const {
             ? wxString::FromUTF8(languages[static_cast<std::size_t>(languageChoice) - 1])
             : wxString();
     chosen.reopenLast = reopenLast->GetValue();
+    chosen.cutForReading = cutForReading->GetValue();
     return chosen;
 }
 
@@ -176,7 +182,7 @@ void CPreferencesDialog::onChange() {
 }
 
 void CPreferencesDialog::showFixationChoices() {
-    language->Enable(hyphenate->GetSelection() == 1);
+    language->Enable(hyphenate->GetSelection() == 1 || cutForReading->GetValue());
     themeAccent->Enable(fixation->GetValue());
     fixationColour->Enable(fixation->GetValue() && !themeAccent->GetValue());
 }

@@ -44,6 +44,7 @@ private:
     wxChoice* hyphenate;
     wxChoice* language;
     wxCheckBox* reopenLast;
+    wxCheckBox* cutForReading;
     // The language tags the language choice offers after "From the document".
     std::vector<std::string> languages;
 };

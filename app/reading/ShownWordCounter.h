@@ -22,7 +22,9 @@ public:
     void endRamp() { rampRunning = false; }
     // Counts a chunk the view shows for node: a new word unless it goes on with the word before
     // (a word longer than displayLength comes in chunks of exactly that many characters, or at
-    // most that many when hyphenating, each but the last ending in a hyphen).
+    // most that many when hyphenating, each but the last ending in a hyphen; hyphenating, that
+    // is cutting otherwise than at the length alone, a word item's chunks may end in any of its
+    // marks, or in none inside an address, and follow one another on its node).
     void count(wxCDataInfoListNode* node, const wxString& chunk, size_t displayLength,
                bool hyphenating);
     // A document opened: nothing shown yet.

@@ -32,8 +32,10 @@ int countOf(unsigned int value) {
 } // namespace
 
 CTimingReport::CTimingReport(int wordsPerMinute, int wordLengthIn,
-                             CFlitWordCalcs::eLengthUnit unitIn, const CHyphenation* hyphenationIn)
-    : wpm(wordsPerMinute), wordLength(wordLengthIn), unit(unitIn), hyphenation(hyphenationIn) {}
+                             CFlitWordCalcs::eLengthUnit unitIn, const CHyphenation* hyphenationIn,
+                             eChunkCut cutIn)
+    : wpm(wordsPerMinute), wordLength(wordLengthIn), unit(unitIn), hyphenation(hyphenationIn),
+      cut(cutIn) {}
 
 const char* CTimingReport::separatorName(char separator) {
     if (separator == COvriChars::kSpaceChar) {
@@ -79,7 +81,7 @@ void CTimingReport::timeDocument(const CDataManager& document,
                 calcs, flashed.text, flashed.separator, speed, displayLength);
             bool first = true;
             for (std::string& chunk :
-                 CFlashedWords::chunksOf(flashed.text, displayLength, hyphenation)) {
+                 CFlashedWords::chunksOf(flashed.text, displayLength, hyphenation, cut)) {
                 const int heldMs =
                     static_cast<int>(std::min(times.displayMs + sustainMs, 0LL + INT_MAX));
                 timed = {std::move(chunk), flashed.separator, heldMs, times.delayMs, first};

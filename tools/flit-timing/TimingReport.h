@@ -1,6 +1,7 @@
 #ifndef FLIT_TOOLS_TIMINGREPORT_H
 #define FLIT_TOOLS_TIMINGREPORT_H
 
+#include <flitengine/engine/FlashedWords.h>
 #include <flitengine/timing/FlitWordCalcs.h>
 
 #include <functional>
@@ -29,10 +30,10 @@ struct STimedWord {
 class CTimingReport {
 public:
     // A word length below 2 means no chunks. Words are measured in unit, and long ones cut at
-    // the syllables of hyphenation when it is not null.
+    // the syllables of hyphenation when it is not null, or as cut says.
     CTimingReport(int wordsPerMinute, int wordLength,
                   CFlitWordCalcs::eLengthUnit unit = CFlitWordCalcs::eLengthBytes,
-                  const CHyphenation* hyphenation = nullptr);
+                  const CHyphenation* hyphenation = nullptr, eChunkCut cut = eCutAtLength);
 
     std::vector<STimedWord> timeDocument(const CDataManager& document) const;
     // The same flashes, handed to flash one at a time as they are timed and kept by nobody: a
@@ -48,6 +49,7 @@ private:
     int wordLength;
     CFlitWordCalcs::eLengthUnit unit;
     const CHyphenation* hyphenation;
+    eChunkCut cut;
 };
 
 #endif

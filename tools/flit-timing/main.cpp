@@ -208,6 +208,12 @@ int main(int argc, char** argv) {
          "the language to hyphenate in, such as en, de or fr-CA (default: the document's, else "
          "the system's)",
          wxCMD_LINE_VAL_STRING, 0},
+        {wxCMD_LINE_SWITCH, nullptr, "cut-for-reading",
+         "with --word-length, cut long words for reading: at their own hyphens, dashes and "
+         "slashes, then at syllables (with --hyphenate), else into near-equal parts of three "
+         "characters or more; addresses and file names at their own separators only, with no "
+         "hyphen added",
+         wxCMD_LINE_VAL_NONE, 0},
         {wxCMD_LINE_SWITCH, nullptr, "summary", "end with the word count, total time and speed",
          wxCMD_LINE_VAL_NONE, 0},
         {wxCMD_LINE_SWITCH, nullptr, "contents",
@@ -335,7 +341,8 @@ int main(int argc, char** argv) {
         }
     }
     const CTimingReport report(static_cast<int>(wpm), static_cast<int>(wordLength), unit,
-                               hyphenation);
+                               hyphenation,
+                               parser.Found("cut-for-reading") ? eCutForReading : eCutAtLength);
     // The flashes are kept only for the picture, which needs them all at once.
     std::vector<STimedWord> words;
     wxString svgPath;

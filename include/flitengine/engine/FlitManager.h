@@ -2,6 +2,7 @@
 #define FLIT_ENGINE_FLITMANAGER_H
 
 #include <flitengine/FlitExport.h>
+#include <flitengine/engine/FlashedWords.h>
 #include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/FlitMetricsData.h>
 #include <flitengine/timing/FlitWordCalcs.h>
@@ -181,6 +182,13 @@ public:
     // The presentation thread object (null before initialize), for hosts that send it events.
     CFlitViewThread* getFlitViewThread() { return flitViewThread; }
 
+    // Chunks a person can read: how words longer than the word display length are cut, for the
+    // words presented next. eCutAtLength, the default, cuts them at the display length (or at
+    // the syllables of setHyphenation's dictionary); eCutForReading at their own marks,
+    // syllables or into near-equal parts (CFlashedWords::chunksOf).
+    void setChunkCut(eChunkCut cut) { chunkCut = cut; }
+    eChunkCut getChunkCut() const { return chunkCut; }
+
 protected:
     // Creates the presentation thread's system thread. Tests override it to make creation fail;
     // the engine itself never replaces it.
@@ -241,6 +249,7 @@ private:
     bool threadRunning;
     wxMutex commandMutex;
     std::atomic<bool> readingWhenMoved;
+    std::atomic<eChunkCut> chunkCut{eCutAtLength};
 
     wxDECLARE_EVENT_TABLE();
 };
