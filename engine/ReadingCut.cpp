@@ -47,6 +47,19 @@ bool isMinorAddressMark(UChar32 c) {
     case ',':
     case ';':
     case '!':
+    case '$':
+    case '*':
+    case '|':
+    case '"':
+    case '\'':
+    case '(':
+    case ')':
+    case '[':
+    case ']':
+    case '{':
+    case '}':
+    case '<':
+    case '>':
         return true;
     default:
         return false;
@@ -113,8 +126,11 @@ bool isAddress(const std::string& word) {
         core.find('\\') != std::string::npos) {
         return true;
     }
+    // An at sign before a letter or a digit (a mail address, a name in a template), and the
+    // marks of code (a variable, a block, an assignment).
     const std::size_t at = core.find('@');
-    if (at != std::string::npos && at > 0 && core.find('.', at + 1) != std::string::npos) {
+    if ((at != std::string::npos && at + 1 < core.size() && isAsciiAlnum(core[at + 1])) ||
+        core.find_first_of("${}=") != std::string::npos) {
         return true;
     }
     if (core.compare(0, 1, "/") == 0 || core.compare(0, 2, "~/") == 0 ||
@@ -155,14 +171,18 @@ std::vector<std::string> partsOf(const std::string& word, unsigned int displayLe
     const bool address = isAddress(word);
     const auto isMark = [address](UChar32 c) { return address ? isAddressMark(c) : isWordMark(c); };
     // How a part may end before each character: after a run of marks; at a syllable break
-    // (never inside an address); anywhere else between two characters that are no marks.
+    // (never inside an address); anywhere else but just before a mark. A hyphen is added to a
+    // part of a plain word that ends neither at a mark cut nor in a mark (inside a run of them).
     std::vector<eCutKind> cuts(count + 1, eNoCut);
+    std::vector<bool> hyphenated(count + 1, false);
     for (std::size_t p = 1; p < count; ++p) {
-        if (isMark(leads[p - 1])) {
+        const bool afterMark = isMark(leads[p - 1]);
+        if (afterMark && !isMark(leads[p])) {
             const bool minor = address && isMinorAddressMark(leads[p - 1]);
-            cuts[p] = isMark(leads[p]) ? eNoCut : minor ? eMinorMarkCut : eMarkCut;
-        } else if (!isMark(leads[p])) {
+            cuts[p] = minor ? eMinorMarkCut : eMarkCut;
+        } else if (afterMark || !isMark(leads[p])) {
             cuts[p] = eAnyCut;
+            hyphenated[p] = !address && !afterMark;
         }
     }
     if (hyphenation != nullptr && !address) {
@@ -171,7 +191,7 @@ std::vector<std::string> partsOf(const std::string& word, unsigned int displayLe
             while (b < breaks.size() && breaks[b] < starts[p]) {
                 ++b;
             }
-            if (b < breaks.size() && breaks[b] == starts[p] && cuts[p] == eAnyCut) {
+            if (b < breaks.size() && breaks[b] == starts[p] && hyphenated[p]) {
                 cuts[p] = eSyllableCut;
             }
         }
@@ -188,7 +208,7 @@ std::vector<std::string> partsOf(const std::string& word, unsigned int displayLe
         if (cut == eNoCut) {
             continue;
         }
-        const std::size_t hyphen = !address && cut != eMarkCut ? 1 : 0;
+        const std::size_t hyphen = end < count && hyphenated[end] ? 1 : 0;
         if (length < kMinPart + hyphen) {
             continue;
         }
@@ -218,7 +238,7 @@ std::vector<std::string> partsOf(const std::string& word, unsigned int displayLe
     for (std::size_t end = count; end > 0; end = from[end]) {
         const std::size_t start = from[end];
         parts.push_back(word.substr(starts[start], starts[end] - starts[start]));
-        if (end < count && !address && cuts[end] != eMarkCut) {
+        if (end < count && hyphenated[end]) {
             parts.back() += kHyphen;
         }
     }
