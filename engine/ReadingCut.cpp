@@ -15,6 +15,9 @@ namespace {
 
 const char kHyphen = '-';
 
+// Longer words are cut evenly (evenPartsOf): planning the cut takes memory for each character.
+constexpr std::size_t kLongestPlanned = 4096;
+
 // The marks after which an ordinary word is cut: hyphens, dashes and slashes. A non-breaking
 // hyphen (U+2011) asks not to be cut at.
 bool isWordMark(UChar32 c) {
@@ -147,8 +150,43 @@ bool isAddress(const std::string& word) {
     return false;
 }
 
+namespace {
+
+// A word of many characters (a line of code, a text without spaces) is cut into parts of
+// near-equal length without looking for marks or syllables, in time and memory that grow with
+// its bytes alone.
+std::vector<std::string> evenPartsOf(const std::string& word, std::size_t count,
+                                     std::size_t length) {
+    const bool hyphen = !isAddress(word);
+    const std::size_t widest = length - (hyphen ? 1 : 0);
+    const std::size_t parts = (count + widest - 1) / widest;
+    std::vector<std::string> cut;
+    const char* rest = word.data();
+    std::size_t restBytes = word.size();
+    for (std::size_t part = 0; part < parts; ++part) {
+        const std::size_t characters = count / parts + (part < count % parts ? 1 : 0);
+        const std::size_t bytes = CUtf8::clusterPrefixBytes(rest, restBytes, characters);
+        cut.emplace_back(rest, bytes);
+        if (hyphen && part + 1 < parts) {
+            cut.back() += kHyphen;
+        }
+        rest += bytes;
+        restBytes -= bytes;
+    }
+    return cut;
+}
+
+} // namespace
+
 std::vector<std::string> partsOf(const std::string& word, unsigned int displayLength,
                                  const CHyphenation* hyphenation) {
+    const std::size_t total = CUtf8::countClusters(word.data(), word.size());
+    if (total <= displayLength) {
+        return {word};
+    }
+    if (total > kLongestPlanned) {
+        return evenPartsOf(word, total, displayLength);
+    }
     // Where each character (grapheme cluster) begins, and the code point it begins with.
     std::vector<std::size_t> starts;
     std::vector<UChar32> leads;

@@ -192,4 +192,10 @@ TEST(FlashedWords, TheCutForReadingKeepsPartsReadable) {
             EXPECT_EQ("", rest);
         }
     }
+    // A word too long to plan a cut for is cut evenly: 5000 letters in 450 parts of 11 and 5 of 10.
+    const Parts even = CFlashedWords::chunksOf(std::string(5000, 'a'), 12, english, eCutForReading);
+    ASSERT_EQ(455u, even.size());
+    EXPECT_EQ(std::string(11, 'a') + "-", even[449]);
+    EXPECT_EQ(std::string(10, 'a') + "-", even[450]);
+    EXPECT_EQ(std::string(10, 'a'), even.back());
 }
