@@ -38,6 +38,9 @@ void SReaderOptions::overrideFlashRules(SPreferences* preferences) const {
     if (!language.empty()) {
         preferences->language = language;
     }
+    if (exactCut) {
+        preferences->cutForReading = false;
+    }
 }
 
 int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
@@ -72,6 +75,9 @@ int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
                      wxString::Format("flash up to N short words of a line at once (%u to %u)",
                                       CPhrases::kMinWords, CPhrases::kMaxWords),
                      wxCMD_LINE_VAL_NUMBER);
+    parser.AddSwitch("", "exact-cut",
+                     "cut long words exactly at the word length (one character short of it and a "
+                     "hyphen), not for reading at their hyphens, syllables or evenly");
     parser.AddSwitch("", "autostart",
                      "start reading once the window is shown, where the document was left");
     parser.AddSwitch("", "from-start", "read from the beginning, not from where it was left");
@@ -128,6 +134,7 @@ int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
                                            CPhrases::kMinWords, CPhrases::kMaxWords,
                                            options->wordsPerFlash));
     }
+    options->exactCut = parser.Found("exact-cut");
     options->autostart = parser.Found("autostart");
     options->fromStart = parser.Found("from-start");
     options->autoContinue = parser.Found("auto-continue");

@@ -33,6 +33,8 @@ struct SReaderOptions {
     wxString language;
     // At most this many words a flash (0: as the preferences say).
     long wordsPerFlash = 0;
+    // Long words cut exactly at the word length rather than for reading.
+    bool exactCut = false;
 
     // What the command line says of word measuring and cutting holds over the preferences.
     void overrideFlashRules(SPreferences* preferences) const;

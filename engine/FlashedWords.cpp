@@ -1,5 +1,7 @@
 #include <flitengine/engine/FlashedWords.h>
 
+#include "engine/ReadingCut.h"
+
 #include <flitengine/engine/Hyphenation.h>
 #include <flitengine/engine/ReadingRules.h>
 
@@ -157,6 +159,18 @@ std::vector<std::string> CFlashedWords::chunksOf(const std::string& word,
     }
     chunks.push_back(word.substr(starts[position]));
     return chunks;
+}
+
+std::vector<std::string> CFlashedWords::chunksOf(const std::string& word,
+                                                 unsigned int displayLength,
+                                                 const CHyphenation* hyphenation, eChunkCut cut) {
+    if (cut == eCutForReading && CReadingRules::limits(displayLength)) {
+        std::vector<std::string> parts = readingCut::partsOf(word, displayLength, hyphenation);
+        if (!parts.empty()) {
+            return parts;
+        }
+    }
+    return chunksOf(word, displayLength, hyphenation);
 }
 
 std::string CFlashedWords::timedPart(const std::string& word, unsigned int displayLength) {

@@ -642,8 +642,8 @@ void CFlitViewThread::postWordToFlitView(wxString& word, char separator,
 
     CFlitCommandEvent event(EVT_FLIT_COMMAND_WORD_MSG);
     event.dataInfoListNode = node;
-    for (const std::string& chunk :
-         CFlashedWords::chunksOf(wholeWord, displayLength, manager->getHyphenation())) {
+    for (const std::string& chunk : CFlashedWords::chunksOf(
+             wholeWord, displayLength, manager->getHyphenation(), manager->getChunkCut())) {
         flashThenBlank(event, wxString::FromUTF8(chunk), times);
     }
 }

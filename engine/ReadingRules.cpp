@@ -42,15 +42,16 @@ unsigned int CStartupRamp::raisedSpeed(unsigned int speed, unsigned int amount) 
 }
 
 SWordShape CReadingRules::shapeOf(const char* word, std::size_t bytes, unsigned int displayLength,
-                                  const CHyphenation* hyphenation) {
+                                  const CHyphenation* hyphenation, eChunkCut cut) {
     const std::size_t characters = CUtf8::countClusters(word, bytes);
     if (!limits(displayLength) || characters <= displayLength) {
         return {bytes, characters, 1};
     }
     // Every chunk but the last takes displayLength - 1 characters.
     const std::size_t chunks =
-        hyphenation != nullptr
-            ? CFlashedWords::chunksOf(std::string(word, bytes), displayLength, hyphenation).size()
+        hyphenation != nullptr || cut != eCutAtLength
+            ? CFlashedWords::chunksOf(std::string(word, bytes), displayLength, hyphenation, cut)
+                  .size()
             : (characters - 1 + displayLength - 2) / (displayLength - 1);
     return {timedBytes(word, bytes, displayLength), displayLength, chunks};
 }

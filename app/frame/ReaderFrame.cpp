@@ -18,6 +18,7 @@
 #include "view/FlitView.h"
 #include "view/ProgressStrip.h"
 
+#include <flitengine/engine/FlashedWords.h>
 #include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/FlitManager.h>
 #include <flitengine/engine/ReadingRules.h>
@@ -136,7 +137,7 @@ void CReaderFrame::presentChunk(CFlitCommandEvent& event) {
     }
     wxCDataInfoListNode* node = event.dataInfoListNode;
     counter.count(node, event.text, manager->getWordDisplayLength(),
-                  manager->getHyphenation() != nullptr);
+                  manager->getHyphenation() != nullptr || manager->getChunkCut() != eCutAtLength);
     if (CStartupRamp::endedAt(manager->getCurrentSpeed(), manager->getTargetSpeed())) {
         counter.endRamp();
     }

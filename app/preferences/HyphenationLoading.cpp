@@ -14,8 +14,22 @@
 
 namespace {
 
+// The loads running. A process that ends without finish (a test's window) waits for them as it
+// exits, rather than ending with a thread still running.
+struct SLoads {
+    std::vector<std::thread> threads;
+    SLoads() = default;
+    SLoads(const SLoads&) = delete;
+    SLoads& operator=(const SLoads&) = delete;
+    ~SLoads() {
+        for (std::thread& load : threads) {
+            load.join();
+        }
+    }
+};
+
 std::mutex loadsMutex;
-std::vector<std::thread> loads;
+SLoads loads;
 std::set<std::string> started;
 
 // Runs on the GUI thread once a dictionary has loaded. Windows are found afresh, so a window
@@ -41,7 +55,7 @@ void start(const std::string& tag) {
     if (!started.insert(tag).second) {
         return;
     }
-    loads.emplace_back([tag] {
+    loads.threads.emplace_back([tag] {
         CHyphenation::forLanguage(tag);
         if (wxTheApp != nullptr) {
             wxTheApp->CallAfter([] { applyEverywhere(); });
@@ -53,7 +67,7 @@ void finish() {
     std::vector<std::thread> running;
     {
         std::lock_guard<std::mutex> lock(loadsMutex);
-        running.swap(loads);
+        running.swap(loads.threads);
     }
     for (std::thread& load : running) {
         load.join();

@@ -34,6 +34,7 @@ const char* const kHyphenateKey = "/Reading/Hyphenate";
 const char* const kLanguageKey = "/Reading/HyphenationLanguage";
 const char* const kReopenLastKey = "/Start/ReopenLastDocument";
 const char* const kWordsPerFlashKey = "/Reading/WordsPerFlash";
+const char* const kCutForReadingKey = "/Reading/CutForReading";
 const char* const kCountNames[] = {"bytes", "characters"};
 const char* const kPauseContextNames[ePauseContextCount] = {"sentence", "word"};
 
@@ -62,6 +63,7 @@ std::vector<SKeyValue> valuesOf(const SPreferences& preferences) {
         {kLanguageKey, preferences.language},
         {kReopenLastKey, preferences.reopenLast ? "1" : "0"},
         {kWordsPerFlashKey, wxString::Format("%u", preferences.wordsPerFlash)},
+        {kCutForReadingKey, preferences.cutForReading ? "1" : "0"},
     };
 }
 
@@ -114,7 +116,8 @@ bool SPreferences::operator==(const SPreferences& other) const {
            fontSize == other.fontSize && theme == other.theme && fixation == other.fixation &&
            fixationColour == other.fixationColour && pauseContext == other.pauseContext &&
            count == other.count && hyphenate == other.hyphenate && language == other.language &&
-           reopenLast == other.reopenLast && wordsPerFlash == other.wordsPerFlash;
+           reopenLast == other.reopenLast && wordsPerFlash == other.wordsPerFlash &&
+           cutForReading == other.cutForReading;
 }
 
 std::string SPreferences::hyphenationLanguage(const std::string& documentLanguage) const {
@@ -242,6 +245,9 @@ SPreferences load(wxConfigBase& config, wxString* problem,
         noteProblem(&problems, &keys, kWordsPerFlashKey, config.Read(kWordsPerFlashKey, ""));
     }
     preferences.wordsPerFlash = static_cast<unsigned int>(number);
+    if (!readFlag(config, kCutForReadingKey, &preferences.cutForReading)) {
+        noteProblem(&problems, &keys, kCutForReadingKey, config.Read(kCutForReadingKey, ""));
+    }
     if (problem != nullptr) {
         *problem = problems.empty()
                        ? wxString()

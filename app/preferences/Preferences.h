@@ -45,6 +45,9 @@ struct SPreferences {
     bool reopenLast = true;
     // Several words per flash: at most this many short words of a line flash at once.
     unsigned int wordsPerFlash = 1;
+    // Long words cut for reading (at their own marks, syllables or into even parts; see
+    // eCutForReading) rather than exactly as the choice above says.
+    bool cutForReading = true;
 
     // The language to hyphenate a document in that names documentLanguage (maybe empty).
     std::string hyphenationLanguage(const std::string& documentLanguage) const;

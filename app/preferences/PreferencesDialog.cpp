@@ -96,6 +96,9 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
     wordsPerFlash = new wxSpinCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
                                    wxSP_ARROW_KEYS, CPhrases::kMinWords, CPhrases::kMaxWords,
                                    static_cast<int>(preferences.wordsPerFlash));
+    // Chunks a person can read: otherwise long words are cut as "Long words" says.
+    cutForReading = new wxCheckBox(this, wxID_ANY, "For r&eading: at hyphens, syllables or evenly");
+    cutForReading->SetValue(preferences.cutForReading);
 
     wxFlexGridSizer* grid = new wxFlexGridSizer(2, kGap, 2 * kGap);
     grid->AddGrowableCol(1);
@@ -117,6 +120,7 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
     row("&Hyphenation language:", language);
     row("Starting without a document:", reopenLast);
     row("Words per &flash (short words of a line):", wordsPerFlash);
+    row("Cut long words:", cutForReading);
 
     wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(grid, wxSizerFlags(1).Expand().Border(wxALL, 2 * kGap));
@@ -139,6 +143,7 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
     language->Bind(wxEVT_CHOICE, changed);
     reopenLast->Bind(wxEVT_CHECKBOX, changed);
     wordsPerFlash->Bind(wxEVT_SPINCTRL, changed);
+    cutForReading->Bind(wxEVT_CHECKBOX, changed);
 }
 
 SPreferences CPreferencesDialog::getPreferences() const {
@@ -168,6 +173,7 @@ SPreferences CPreferencesDialog::getPreferences() const {
             : wxString();
     chosen.reopenLast = reopenLast->GetValue();
     chosen.wordsPerFlash = static_cast<unsigned int>(wordsPerFlash->GetValue());
+    chosen.cutForReading = cutForReading->GetValue();
     return chosen;
 }
 
@@ -183,7 +189,7 @@ void CPreferencesDialog::onChange() {
 }
 
 void CPreferencesDialog::showFixationChoices() {
-    language->Enable(hyphenate->GetSelection() == 1);
+    language->Enable(hyphenate->GetSelection() == 1 || cutForReading->GetValue());
     themeAccent->Enable(fixation->GetValue());
     fixationColour->Enable(fixation->GetValue() && !themeAccent->GetValue());
 }

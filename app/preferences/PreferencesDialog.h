@@ -45,6 +45,7 @@ private:
     wxChoice* language;
     wxCheckBox* reopenLast;
     wxSpinCtrl* wordsPerFlash;
+    wxCheckBox* cutForReading;
     // The language tags the language choice offers after "From the document".
     std::vector<std::string> languages;
 };

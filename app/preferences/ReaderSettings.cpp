@@ -8,6 +8,7 @@
 #include "view/FlitView.h"
 #include "view/Themes.h"
 
+#include <flitengine/engine/FlashedWords.h>
 #include <flitengine/engine/FlitManager.h>
 #include <flitengine/engine/Hyphenation.h>
 #include <flitengine/outside/DataManager.h>
@@ -118,7 +119,10 @@ void CReaderSettings::applyFlashRules(CFlitManager* manager, CReadingNavigator* 
                                       const CDataManager* document) {
     const CHyphenation* hyphenation = nullptr;
     wxString notice;
-    if (preferences.hyphenate && document != nullptr) {
+    // The cut for reading takes syllables wherever a dictionary is installed, and says nothing
+    // of one that is not: only asking to hyphenate asks for the dictionary.
+    const bool cutForReading = preferences.cutForReading;
+    if ((preferences.hyphenate || cutForReading) && document != nullptr) {
         const std::string language = preferences.hyphenationLanguage(document->getLanguage());
         if (hyphenationLoading::isReady(language)) {
             hyphenation = CHyphenation::forLanguage(language, &notice);
@@ -130,14 +134,19 @@ void CReaderSettings::applyFlashRules(CFlitManager* manager, CReadingNavigator* 
                                       CMessageText::cut(language.data(), language.size()));
         }
     }
+    if (!preferences.hyphenate) {
+        notice.clear();
+    }
     // Each notice is said once; the loading one goes when the load is done.
     messages.sayNotice(notice);
+    const eChunkCut cut = cutForReading ? eCutForReading : eCutAtLength;
     if (manager != nullptr) {
         manager->setLengthUnit(preferences.count);
         manager->setHyphenation(hyphenation);
         manager->setWordsPerFlash(preferences.wordsPerFlash);
+        manager->setChunkCut(cut);
     }
     if (navigator != nullptr) {
-        navigator->setFlashRules(preferences.count, hyphenation);
+        navigator->setFlashRules(preferences.count, hyphenation, cut);
     }
 }

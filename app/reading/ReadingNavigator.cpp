@@ -382,8 +382,8 @@ size_t CReadingNavigator::tableBytes() const {
 }
 
 void CReadingNavigator::setFlashRules(CFlitWordCalcs::eLengthUnit unit,
-                                      const CHyphenation* dictionary) {
-    if (times.setFlashRules(unit, dictionary)) {
+                                      const CHyphenation* dictionary, eChunkCut cut) {
+    if (times.setFlashRules(unit, dictionary, cut)) {
         build(times.wordLength());
     }
 }

@@ -3,6 +3,7 @@
 
 #include "reading/ReadingTimes.h"
 
+#include <flitengine/engine/FlashedWords.h>
 #include <flitengine/timing/FlitWordCalcs.h>
 
 #include <wx/string.h>
@@ -76,9 +77,10 @@ public:
     uint64_t timeLeftMs(wxCDataInfoListNode* node, int speed, unsigned int wordLength,
                         bool fromRestart = false, int rampSpeed = 0);
 
-    // Times words as the engine does with this length unit and hyphenation (null: the cut at
-    // the word length); the engine's default until set. A change sorts the words again.
-    void setFlashRules(CFlitWordCalcs::eLengthUnit unit, const CHyphenation* hyphenation);
+    // Times words as the engine does with this length unit, hyphenation (null: the cut at the
+    // word length) and cut; the engine's default until set. A change sorts the words again.
+    void setFlashRules(CFlitWordCalcs::eLengthUnit unit, const CHyphenation* hyphenation,
+                       eChunkCut cut = eCutAtLength);
 
     // The bytes the navigator's tables take, and the number of timing classes.
     size_t tableBytes() const;

@@ -76,7 +76,8 @@ void CReadingTimes::addWord(const char* word, char separator) {
     ++totalWords;
     CWordTraits& traits = classifying->traits;
     const size_t bytes = std::strlen(word);
-    const SWordShape shape = CReadingRules::shapeOf(word, bytes, classesWordLength, hyphenation);
+    const SWordShape shape =
+        CReadingRules::shapeOf(word, bytes, classesWordLength, hyphenation, chunkCut);
     const char* timed = word;
     if (shape.timedBytes < bytes) {
         classifying->timed.assign(word, shape.timedBytes);
@@ -140,7 +141,8 @@ uint64_t CReadingTimes::wordCost(CFlitWordCalcs& calcs, const char* word, char s
     const SWordTiming times =
         CReadingRules::timingOf(calcs, word, separator, speed, classesWordLength);
     const size_t chunks =
-        CReadingRules::shapeOf(word, std::strlen(word), classesWordLength, hyphenation).chunks;
+        CReadingRules::shapeOf(word, std::strlen(word), classesWordLength, hyphenation, chunkCut)
+            .chunks;
     return chunks * static_cast<uint64_t>(times.displayMs + times.delayMs);
 }
 
@@ -207,13 +209,14 @@ int64_t CReadingTimes::rampExtra(size_t first, const WordWalk& wordsFrom, int ta
     return extra;
 }
 
-bool CReadingTimes::setFlashRules(CFlitWordCalcs::eLengthUnit unit,
-                                  const CHyphenation* dictionary) {
-    if (unit == lengthUnit && dictionary == hyphenation) {
+bool CReadingTimes::setFlashRules(CFlitWordCalcs::eLengthUnit unit, const CHyphenation* dictionary,
+                                  eChunkCut cut) {
+    if (unit == lengthUnit && dictionary == hyphenation && cut == chunkCut) {
         return false;
     }
     lengthUnit = unit;
     hyphenation = dictionary;
+    chunkCut = cut;
     return true;
 }
 

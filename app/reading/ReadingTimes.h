@@ -1,6 +1,7 @@
 #ifndef FLIT_APP_READINGTIMES_H
 #define FLIT_APP_READINGTIMES_H
 
+#include <flitengine/engine/FlashedWords.h>
 #include <flitengine/timing/FlitWordCalcs.h>
 
 #include <cstddef>
@@ -45,9 +46,10 @@ public:
     uint64_t timeLeftMs(size_t first, const WordWalk& wordsFrom, int speed, bool fromRestart,
                         int rampSpeed);
 
-    // Times words as the engine does with this length unit and hyphenation; true when that
+    // Times words as the engine does with this length unit, hyphenation and cut; true when that
     // changes anything, and the words must be given again.
-    bool setFlashRules(CFlitWordCalcs::eLengthUnit unit, const CHyphenation* hyphenation);
+    bool setFlashRules(CFlitWordCalcs::eLengthUnit unit, const CHyphenation* hyphenation,
+                       eChunkCut cut = eCutAtLength);
 
     size_t tableBytes() const;
     size_t classCount() const { return classes.size(); }
@@ -96,6 +98,7 @@ private:
     std::unique_ptr<SClassifying> classifying;
     CFlitWordCalcs::eLengthUnit lengthUnit = CFlitWordCalcs::eLengthBytes;
     const CHyphenation* hyphenation = nullptr;
+    eChunkCut chunkCut = eCutAtLength;
 };
 
 #endif

@@ -23,9 +23,11 @@ void CShownWordCounter::count(wxCDataInfoListNode* node, const wxString& chunk,
         const wxScopedCharBuffer last = lastChunk.utf8_str();
         return CUtf8::countClusters(last.data(), last.length()) == displayLength;
     };
-    const bool goesOn = node == shownNode &&
-                        CReadingRules::limits(static_cast<unsigned int>(displayLength)) &&
-                        lastChunk.EndsWith("-") && (hyphenating || fullLength());
+    const bool sameWordItem = hyphenating && node != nullptr && !lastChunk.empty() &&
+                              node->GetData()->getDataInfoType() == eDITWord;
+    const bool goesOn =
+        node == shownNode && CReadingRules::limits(static_cast<unsigned int>(displayLength)) &&
+        (sameWordItem || (lastChunk.EndsWith("-") && (hyphenating || fullLength())));
     if (!goesOn) {
         // A phrase shows several words, one space between each; a word holds no space.
         wordsShown += 1 + static_cast<size_t>(chunk.Freq(' '));

@@ -22,8 +22,10 @@ public:
     void endRamp() { rampRunning = false; }
     // Counts a chunk the view shows for node: a new word unless it goes on with the word before
     // (a word longer than displayLength comes in chunks of exactly that many characters, or at
-    // most that many when hyphenating, each but the last ending in a hyphen), or the words of
-    // a phrase, whose node is its last word's.
+    // most that many when hyphenating, each but the last ending in a hyphen; hyphenating, that
+    // is cutting otherwise than at the length alone, a word item's chunks may end in any of its
+    // marks, or in none inside an address, and follow one another on its node), or the words of a
+    // phrase, whose node is its last word's.
     void count(wxCDataInfoListNode* node, const wxString& chunk, size_t displayLength,
                bool hyphenating);
     // A document opened: nothing shown yet.

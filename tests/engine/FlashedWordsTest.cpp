@@ -5,6 +5,7 @@
 
 #include <flitengine/outside/DataManager.h>
 #include <flitengine/outside/OvriChars.h>
+#include <flitengine/outside/Utf8.h>
 #include <flitengine/timing/FlitWordCalcs.h>
 
 #include <gtest/gtest.h>
@@ -121,4 +122,80 @@ TEST(FlashedWords, EachItemFlashesItsWordsAndASkipJumpsToTheNextEmailItem) {
     EXPECT_EQ(cases[8].node, CFlashedWords::nextReadNode(cases[6].node));
     EXPECT_EQ(cases[1].node, CFlashedWords::nextReadNode(cases[0].node));
     EXPECT_EQ(nullptr, CFlashedWords::nextReadNode(cases[9].node));
+}
+
+// Cut for reading, a word is cut after its own hyphens, dashes and slashes, then at syllables,
+// else evenly, never into a part of fewer than three characters; addresses and file names only
+// after their own separators, with no hyphen added. The exact cut stays the default.
+TEST(FlashedWords, TheCutForReadingKeepsPartsReadable) {
+    using Parts = std::vector<std::string>;
+    const struct {
+        std::string word;
+        Parts exact;
+        Parts reading;
+        Parts syllables; // cut for reading with the English dictionary
+    } cases[] = {
+        {"Nevertheless,", {"Nevertheles-", "s,"}, {"Nevert-", "heless,"}, {"Never-", "theless,"}},
+        {"knowledge-base", {"knowledge-b-", "ase"}, {"knowledge-", "base"}, {"knowledge-", "base"}},
+        {"ubuntu-dev-tools", {"ubuntu-dev--", "tools"}, {"ubuntu-", "dev-tools"}, {}},
+        {"https://example.org/some/long/path",
+         {"https://exa-", "mple.org/so-", "me/long/path"},
+         {"https://", "example.org/", "some/", "long/path"},
+         {}},
+        {"someone@example.org", {"someone@exa-", "mple.org"}, {"someone@", "example.org"}, {}},
+        {"/usr/share/doc/README.Debian",
+         {"/usr/share/-", "doc/README.-", "Debian"},
+         {"/usr/share/", "doc/README.", "Debian"},
+         {}},
+        {"(www.example.org/index.html).",
+         {"(www.exampl-", "e.org/index-", ".html)."},
+         {"(www.", "example.org/", "index.html)."},
+         {}},
+        {"word—anotherword", {"word—anothe-", "rword"}, {"word—", "anotherword"}, {}},
+        {"input/output-devices",
+         {"input/outpu-", "t-devices"},
+         {"input/", "output-", "devices"},
+         {"input/out-", "put-devices"}},
+        {"Überraschungsparty", {"Überraschun-", "gsparty"}, {"Überrasc-", "hungsparty"}, {}},
+        {"достопримечательности",
+         {"достопримеч-", "ательности"},
+         {"достоприме-", "чательности"},
+         {}},
+        {"harbourmaster", {"harbourmast-", "er"}, {"harbou-", "rmaster"}, {"harbour-", "master"}},
+    };
+    const CHyphenation* english = CHyphenation::forLanguage("en");
+    ASSERT_NE(nullptr, english);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.word);
+        EXPECT_EQ(c.exact, CFlashedWords::chunksOf(c.word, 12, nullptr, eCutAtLength));
+        EXPECT_EQ(c.exact, CFlashedWords::chunksOf(c.word, 12));
+        const Parts reading = CFlashedWords::chunksOf(c.word, 12, nullptr, eCutForReading);
+        EXPECT_EQ(c.reading, reading);
+        const Parts syllables = CFlashedWords::chunksOf(c.word, 12, english, eCutForReading);
+        EXPECT_EQ(c.syllables.empty() ? c.reading : c.syllables, syllables);
+        EXPECT_EQ(reading.size(),
+                  CReadingRules::shapeOf(c.word.data(), c.word.size(), 12, nullptr, eCutForReading)
+                      .chunks);
+        // Each part is the word's next characters, with a hyphen added only to a plain word.
+        const bool address = c.word[0] == '/' || c.word.find_first_of(".@") != std::string::npos;
+        for (const Parts& parts : {reading, syllables}) {
+            std::string rest = c.word;
+            for (const std::string& part : parts) {
+                const bool whole = rest.compare(0, part.size(), part) == 0;
+                const std::string own = whole ? part : part.substr(0, part.size() - 1);
+                EXPECT_TRUE(whole || (part.back() == '-' && !address &&
+                                      rest.compare(0, own.size(), own) == 0))
+                    << part;
+                EXPECT_GE(CUtf8::countClusters(own.data(), own.size()), 3u) << part;
+                rest.erase(0, own.size());
+            }
+            EXPECT_EQ("", rest);
+        }
+    }
+    // A word too long to plan a cut for is cut evenly: 5000 letters in 450 parts of 11 and 5 of 10.
+    const Parts even = CFlashedWords::chunksOf(std::string(5000, 'a'), 12, english, eCutForReading);
+    ASSERT_EQ(455u, even.size());
+    EXPECT_EQ(std::string(11, 'a') + "-", even[449]);
+    EXPECT_EQ(std::string(10, 'a') + "-", even[450]);
+    EXPECT_EQ(std::string(10, 'a'), even.back());
 }

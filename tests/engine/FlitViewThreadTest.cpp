@@ -827,3 +827,19 @@ TEST_F(EngineTest, PhrasesKeepToTheirRulesAndTakeTheTimeOfTheirWords) {
         EXPECT_EQ(countOf[1u], countOf[c.words]);
     }
 }
+
+// Cut for reading, the thread shows that cut's parts, each timed as a chunk is: by the word's
+// first L characters.
+TEST_F(EngineTest, TheCutForReadingIsShownAndTimedAsChunksAre) {
+    document->appendWord("https://example.org");
+    manager->setWordDisplayLength(12);
+    manager->setChunkCut(eCutForReading);
+    ASSERT_TRUE(initialize());
+    send(EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
+    ASSERT_TRUE(waitForDone());
+    EXPECT_EQ("DEFAULT_BACKGROUND w @0, RESET_TEXT_COLOUR @0, SPEED 250 @0, PAGE_NUM 0 @0, "
+              "https:// w @0, _ w @0, example.org w @0, _ w @0, DONE",
+              log());
+    word("https://exam", 2, kEnd, 100);
+    EXPECT_EQ(expectedSleeps, sleeps());
+}

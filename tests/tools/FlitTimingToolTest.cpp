@@ -119,13 +119,16 @@ TEST_F(FlitTimingTool, MarkedUpTextListsWordsWithTheEnginesSeparators) {
         {"--format flit < tour.flit", "\nsea\tnone"},
         {"--wpm 300 < short.txt", "\nthe\tspace\t112\t8\nend.\tnone\t115\t459\n"},
         // Words are measured in characters unless bytes are asked for; long ones are cut at
-        // syllables in the document's language when asked.
+        // syllables in the document's language when asked, or for reading.
         {"ru.html",
          "\u0444\u0440\u0430\u043d\u0446\u0443\u0437\u0441\u043a\u0438\u0445\tnone\t210\t9"},
         {"--count bytes ru.html", "\u0438\u0445\tnone\t487\t9"},
         {"--word-length 6 --hyphenate ru.html", "\n\u0444\u0440\u0430\u043d-\tnone"},
         {"--word-length 6 --hyphenate --language fr-CA ru.html",
          "\n\u0444\u0440\u0430\u043d\u0446-\tnone"},
+        {"--word-length 8 --cut-for-reading ru.html", "\n\u0444\u0440\u0430\u043d\u0446-\tnone"},
+        {"--word-length 8 --cut-for-reading --hyphenate ru.html",
+         "\n\u0444\u0440\u0430\u043d-\tnone"},
     };
     for (const auto& [args, found] : formats) {
         EXPECT_NE(std::string::npos, run(args).out.find(found)) << args;

@@ -35,8 +35,10 @@ int countOf(unsigned int value) {
 } // namespace
 
 CTimingReport::CTimingReport(int wordsPerMinute, int wordLengthIn,
-                             CFlitWordCalcs::eLengthUnit unitIn, const CHyphenation* hyphenationIn)
-    : wpm(wordsPerMinute), wordLength(wordLengthIn), unit(unitIn), hyphenation(hyphenationIn) {}
+                             CFlitWordCalcs::eLengthUnit unitIn, const CHyphenation* hyphenationIn,
+                             eChunkCut cutIn)
+    : wpm(wordsPerMinute), wordLength(wordLengthIn), unit(unitIn), hyphenation(hyphenationIn),
+      cut(cutIn) {}
 
 void CTimingReport::setPhrases(unsigned int words, unsigned int length) {
     wordsPerFlash = words;
@@ -94,7 +96,7 @@ void CTimingReport::timeDocument(const CDataManager& document,
                 calcs, flashed.text, flashed.separator, speed, displayLength);
             bool first = true;
             for (std::string& chunk :
-                 CFlashedWords::chunksOf(flashed.text, displayLength, hyphenation)) {
+                 CFlashedWords::chunksOf(flashed.text, displayLength, hyphenation, cut)) {
                 const int heldMs =
                     static_cast<int>(std::min(times.displayMs + sustainMs, 0LL + INT_MAX));
                 timed = {std::move(chunk), flashed.separator, heldMs, times.delayMs, first};

@@ -1,6 +1,7 @@
 #ifndef FLIT_TOOLS_TIMINGREPORT_H
 #define FLIT_TOOLS_TIMINGREPORT_H
 
+#include <flitengine/engine/FlashedWords.h>
 #include <flitengine/timing/FlitWordCalcs.h>
 
 #include <functional>
@@ -32,10 +33,10 @@ struct STimedWord {
 class CTimingReport {
 public:
     // A word length below 2 means no chunks. Words are measured in unit, and long ones cut at
-    // the syllables of hyphenation when it is not null.
+    // the syllables of hyphenation when it is not null, or as cut says.
     CTimingReport(int wordsPerMinute, int wordLength,
                   CFlitWordCalcs::eLengthUnit unit = CFlitWordCalcs::eLengthBytes,
-                  const CHyphenation* hyphenation = nullptr);
+                  const CHyphenation* hyphenation = nullptr, eChunkCut cut = eCutAtLength);
 
     // Flashes up to wordsPerFlash words at once, in phrases of at most phraseLength characters
     // (0: the engine's default), as the engine does when the host asks for them (CPhrases).
@@ -63,6 +64,7 @@ private:
     const CHyphenation* hyphenation;
     unsigned int wordsPerFlash = 1;
     unsigned int phraseLength = 0;
+    eChunkCut cut;
 };
 
 #endif

@@ -214,6 +214,12 @@ int main(int argc, char** argv) {
          "than the word length (16 characters without one), each phrase on one line and shown "
          "for its words' times together",
          wxCMD_LINE_VAL_NUMBER, 0},
+        {wxCMD_LINE_SWITCH, nullptr, "cut-for-reading",
+         "with --word-length, cut long words for reading: at their own hyphens, dashes and "
+         "slashes, then at syllables (with --hyphenate), else into near-equal parts of three "
+         "characters or more; addresses and file names at their own separators only, with no "
+         "hyphen added",
+         wxCMD_LINE_VAL_NONE, 0},
         {wxCMD_LINE_SWITCH, nullptr, "summary", "end with the word count, total time and speed",
          wxCMD_LINE_VAL_NONE, 0},
         {wxCMD_LINE_SWITCH, nullptr, "contents",
@@ -348,7 +354,8 @@ int main(int argc, char** argv) {
             say(notice);
         }
     }
-    CTimingReport report(static_cast<int>(wpm), static_cast<int>(wordLength), unit, hyphenation);
+    CTimingReport report(static_cast<int>(wpm), static_cast<int>(wordLength), unit, hyphenation,
+                         parser.Found("cut-for-reading") ? eCutForReading : eCutAtLength);
     report.setPhrases(static_cast<unsigned int>(wordsPerFlash), 0);
     // The flashes are kept only for the picture, which needs them all at once.
     std::vector<STimedWord> words;

@@ -22,6 +22,17 @@ struct SFlashedWord {
     }
 };
 
+// How a word longer than the word display length is cut into chunks.
+enum eChunkCut {
+    // The engine's own cut: displayLength - 1 characters and a hyphen (at the last syllable
+    // that fits when a dictionary is given).
+    eCutAtLength = 0,
+    // A cut for reading: at the word's own hyphens, dashes and slashes, then at syllables, then
+    // into near-equal parts, no part shorter than three characters; addresses and file names at
+    // their own separators only, never with a hyphen added.
+    eCutForReading = 1,
+};
+
 // What reading flashes: the words each item of a document stands for, what reading takes after
 // an item, and the hyphenated chunks a word is shown in. The presentation thread flashes by
 // these rules, and whatever shows or counts reading without the thread (flit-timing, the
@@ -68,6 +79,11 @@ public:
     // one, and at displayLength - 1 characters when no break fits.
     static std::vector<std::string> chunksOf(const std::string& word, unsigned int displayLength,
                                              const CHyphenation* hyphenation);
+    // The chunks of the given cut: eCutAtLength as above; eCutForReading with the dictionary's
+    // syllables when there is one, and as above where the word cannot be cut for reading (a
+    // display length below four, or too few characters for two parts of three).
+    static std::vector<std::string> chunksOf(const std::string& word, unsigned int displayLength,
+                                             const CHyphenation* hyphenation, eChunkCut cut);
 
     // The part of a word that its display time and delay are computed from, the same for each
     // of its chunks (CReadingRules::timedBytes).

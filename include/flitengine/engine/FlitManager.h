@@ -2,6 +2,7 @@
 #define FLIT_ENGINE_FLITMANAGER_H
 
 #include <flitengine/FlitExport.h>
+#include <flitengine/engine/FlashedWords.h>
 #include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/FlitMetricsData.h>
 #include <flitengine/timing/FlitWordCalcs.h>
@@ -189,6 +190,12 @@ public:
     // limits words, else CPhrases::kDefaultCharacters.
     void setPhraseLength(unsigned int characters) { phraseLength = characters; }
     unsigned int getPhraseLength() const { return phraseLength; }
+    // Chunks a person can read: how words longer than the word display length are cut, for the
+    // words presented next. eCutAtLength, the default, cuts them at the display length (or at
+    // the syllables of setHyphenation's dictionary); eCutForReading at their own marks,
+    // syllables or into near-equal parts (CFlashedWords::chunksOf).
+    void setChunkCut(eChunkCut cut) { chunkCut = cut; }
+    eChunkCut getChunkCut() const { return chunkCut; }
 
 protected:
     // Creates the presentation thread's system thread. Tests override it to make creation fail;
@@ -253,6 +260,7 @@ private:
     // Read by the presentation thread at each word.
     std::atomic<unsigned int> wordsPerFlash{1};
     std::atomic<unsigned int> phraseLength{0};
+    std::atomic<eChunkCut> chunkCut{eCutAtLength};
 
     wxDECLARE_EVENT_TABLE();
 };

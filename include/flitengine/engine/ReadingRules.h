@@ -2,6 +2,7 @@
 #define FLIT_ENGINE_READINGRULES_H
 
 #include <flitengine/FlitExport.h>
+#include <flitengine/engine/FlashedWords.h>
 #include <flitengine/outside/DataInfo.h>
 
 #include <cstddef>
@@ -55,9 +56,9 @@ private:
 // How a word is cut and timed at a word display length (in characters: grapheme clusters). A
 // word that fits is one chunk; a longer one is cut into chunks of displayLength - 1 characters
 // and a hyphen and a last chunk of what remains (at syllables instead when a dictionary is
-// given, CFlashedWords::chunksOf). A length of 0 or 1 cannot hold a character and a hyphen: it
-// means no limit. Each chunk is timed by the word's first displayLength characters, its timed
-// part.
+// given, or cut for reading, CFlashedWords::chunksOf). A length of 0 or 1 cannot hold a character
+// and a hyphen: it means no limit. Each chunk is timed by the word's first displayLength
+// characters, its timed part.
 struct SWordShape {
     // The timed part is the word's first timedBytes bytes, which hold timedCharacters
     // characters.
@@ -82,9 +83,10 @@ public:
     static bool limits(unsigned int displayLength) { return displayLength >= 2; }
 
     // The shape of a valid UTF-8 word of bytes bytes; chunks are counted without being made
-    // unless a dictionary cuts them.
+    // unless a dictionary or the cut for reading cuts them.
     static SWordShape shapeOf(const char* word, std::size_t bytes, unsigned int displayLength,
-                              const CHyphenation* hyphenation = nullptr);
+                              const CHyphenation* hyphenation = nullptr,
+                              eChunkCut cut = eCutAtLength);
     // The bytes of the timed part alone.
     static std::size_t timedBytes(const char* word, std::size_t bytes, unsigned int displayLength);
 

@@ -92,6 +92,7 @@ TEST_F(PreferencesTest, PreferencesSurviveARestart) {
     chosen.hyphenate = true;
     chosen.language = "fr";
     chosen.reopenLast = false;
+    chosen.cutForReading = false;
     frame->setPreferences(chosen);
     frame->setWordDisplayLength(20);
     chosen.wordLength = 20;
