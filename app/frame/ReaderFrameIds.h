@@ -48,6 +48,9 @@ enum {
     // View > Theme, one identifier per theme in eTheme's order.
     ID_THEME_FIRST,
     ID_THEME_LAST = ID_THEME_FIRST + eThemeCount - 1,
+    // View > Neighbouring Words and View > Page.
+    ID_NEIGHBOUR_WORDS,
+    ID_PAGE_PANE,
     // The Go > Chapter entries, one identifier each: a range after every other identifier, so
     // that the handler bound to it takes no other item. Keep this the last.
     ID_CHAPTER_FIRST,

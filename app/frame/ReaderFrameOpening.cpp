@@ -12,6 +12,7 @@
 #include "view/AssessmentView.h"
 #include "view/FindBar.h"
 #include "view/FlitView.h"
+#include "view/PagePane.h"
 
 #include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/FlitManager.h>
@@ -67,6 +68,7 @@ bool CReaderFrame::showDocument(SPreparedDocument prepared) {
     // that a long text leaves the reader no larger than its document.
     malloc_trim(0);
     navigator = std::move(prepared.navigator);
+    pagePane->setDocument(document->getFirstNode());
     manager = std::make_unique<CFlitManager>();
     manager->setTargetSpeed(settings.get().speed);
     manager->setWordDisplayLength(settings.get().wordLength);
@@ -134,6 +136,7 @@ void CReaderFrame::closeDocument() {
     links = CLinkNotices();
     history.clear();
     navigator.reset();
+    pagePane->setDocument(nullptr);
     document.reset();
     status->forgetDocument();
 }

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -32,6 +33,8 @@ const char* const kCountKey = "/Reading/Count";
 const char* const kHyphenateKey = "/Reading/Hyphenate";
 const char* const kLanguageKey = "/Reading/HyphenationLanguage";
 const char* const kReopenLastKey = "/Start/ReopenLastDocument";
+const char* const kNeighbourWordsKey = "/View/NeighbourWords";
+const char* const kPagePaneKey = "/View/PagePane";
 const char* const kCountNames[] = {"bytes", "characters"};
 const char* const kPauseContextNames[ePauseContextCount] = {"sentence", "word"};
 
@@ -59,6 +62,8 @@ std::vector<SKeyValue> valuesOf(const SPreferences& preferences) {
         {kHyphenateKey, preferences.hyphenate ? "1" : "0"},
         {kLanguageKey, preferences.language},
         {kReopenLastKey, preferences.reopenLast ? "1" : "0"},
+        {kNeighbourWordsKey, preferences.neighbourWords ? "1" : "0"},
+        {kPagePaneKey, preferences.pagePane ? "1" : "0"},
     };
 }
 
@@ -111,7 +116,8 @@ bool SPreferences::operator==(const SPreferences& other) const {
            fontSize == other.fontSize && theme == other.theme && fixation == other.fixation &&
            fixationColour == other.fixationColour && pauseContext == other.pauseContext &&
            count == other.count && hyphenate == other.hyphenate && language == other.language &&
-           reopenLast == other.reopenLast;
+           reopenLast == other.reopenLast && neighbourWords == other.neighbourWords &&
+           pagePane == other.pagePane;
 }
 
 std::string SPreferences::hyphenationLanguage(const std::string& documentLanguage) const {
@@ -233,6 +239,12 @@ SPreferences load(wxConfigBase& config, wxString* problem,
     preferences.language = config.Read(kLanguageKey, "");
     if (!readFlag(config, kReopenLastKey, &preferences.reopenLast)) {
         noteProblem(&problems, &keys, kReopenLastKey, config.Read(kReopenLastKey, ""));
+    }
+    for (const auto& flag : {std::make_pair(kNeighbourWordsKey, &preferences.neighbourWords),
+                             std::make_pair(kPagePaneKey, &preferences.pagePane)}) {
+        if (!readFlag(config, flag.first, flag.second)) {
+            noteProblem(&problems, &keys, flag.first, config.Read(flag.first, ""));
+        }
     }
     if (problem != nullptr) {
         *problem = problems.empty()

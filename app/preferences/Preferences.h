@@ -43,6 +43,10 @@ struct SPreferences {
     wxString language;
     // Started without a document, the reader reopens the last one read, where it was left.
     bool reopenLast = true;
+    // Beside the flash and under it: the word before and the word after, and the page of
+    // running text that follows reading.
+    bool neighbourWords = false;
+    bool pagePane = false;
 
     // The language to hyphenate a document in that names documentLanguage (maybe empty).
     std::string hyphenationLanguage(const std::string& documentLanguage) const;
