@@ -68,7 +68,6 @@ bool CReaderFrame::showDocument(SPreparedDocument prepared) {
     // that a long text leaves the reader no larger than its document.
     malloc_trim(0);
     navigator = std::move(prepared.navigator);
-    pagePane->setDocument(document->getFirstNode());
     manager = std::make_unique<CFlitManager>();
     manager->setTargetSpeed(settings.get().speed);
     manager->setWordDisplayLength(settings.get().wordLength);
@@ -85,6 +84,7 @@ bool CReaderFrame::showDocument(SPreparedDocument prepared) {
     messages.dismiss();
     reading = eIdle;
     lastWordNode = holdingItem = resumeNode = nullptr;
+    pagePane->setDocument(document->getFirstNode());
     counter.reset();
     links = CLinkNotices(document.get());
     status->setPage(0);

@@ -63,7 +63,7 @@ void CPagePane::setDocument(wxCDataInfoListNode* first) {
     marked = 0;
     firstLine = 0;
     laidOutWidth = 0;
-    follow();
+    // Followed at the next tick: the place may still be the old document's now.
     Refresh();
 }
 

@@ -39,7 +39,8 @@ public:
         moveTo = std::move(handler);
     }
     // The first node of the document shown (null: none). Forgets everything of the one before,
-    // whose nodes may be gone: call it before a document is closed.
+    // whose nodes may be gone: call it before a document is closed, and once the place source
+    // gives the new document's places.
     void setDocument(wxCDataInfoListNode* first);
     void setColours(const wxColour& background, const wxColour& text, const wxColour& accent);
 
