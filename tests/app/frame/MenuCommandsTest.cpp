@@ -7,6 +7,7 @@
 #include "view/FindBar.h"
 #include "view/FlitView.h"
 #include "view/KeysOverlay.h"
+#include "view/PagePane.h"
 #include "view/Themes.h"
 
 #include "support/ReaderWindowTest.h"
@@ -193,6 +194,8 @@ protected:
              }},
             {"fixation", [&] { return item->IsChecked() == view->getFixationEnabled(); }},
             {"breaks", [&] { return item->IsChecked() == frame->getKeepLineBreaks(); }},
+            {"neighbours", [&] { return item->IsChecked() == view->getNeighboursShown(); }},
+            {"page", [&] { return item->IsChecked() == frame->getPagePane()->IsShown(); }},
         };
         for (const auto& [name, check] : checks) {
             if (kind == name) {
@@ -228,6 +231,8 @@ TEST_F(MenuCommandsTest, EveryMenuItemReachesItsCommand) {
         {"Edit > Preferences...", false, "dialog:Preferences"},
         {"View > Theme > *", false, "theme"},
         {"View > Fixation Point", false, "fixation"},
+        {"View > Neighbouring Words", false, "neighbours"},
+        {"View > Page", false, "page"},
         {"View > Full Screen (F11)", false, "full"},
         {"View > Statistics...", false, "dialog:Reading Statistics"},
         {"View > Last Note (N)", false, "says:" NO_NOTE},
