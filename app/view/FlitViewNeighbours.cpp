@@ -35,14 +35,17 @@ void CFlitView::drawNeighbours(wxDC& dc, const wxRect& place, bool rightToLeft, 
     const wxString& leftWord = rightToLeft ? neighbourAfter : neighbourBefore;
     const wxString& rightWord = rightToLeft ? neighbourBefore : neighbourAfter;
     dc.SetTextForeground(faintColour);
+    // Cut only when it does not fit: a word measured once costs far less than a cut.
+    const auto fitted = [&dc](const wxString& word, wxEllipsizeMode mode, int room) {
+        return dc.GetTextExtent(word).x <= room ? word : wxControl::Ellipsize(word, dc, mode, room);
+    };
     const int leftRoom = place.x - space - left;
     if (!leftWord.empty() && leftRoom >= kMinNeighbourRoom) {
-        const wxString shown = wxControl::Ellipsize(leftWord, dc, wxELLIPSIZE_START, leftRoom);
+        const wxString shown = fitted(leftWord, wxELLIPSIZE_START, leftRoom);
         dc.DrawText(shown, place.x - space - dc.GetTextExtent(shown).x, place.y);
     }
     const int rightStart = place.GetRight() + 1 + space;
     if (!rightWord.empty() && right - rightStart >= kMinNeighbourRoom) {
-        dc.DrawText(wxControl::Ellipsize(rightWord, dc, wxELLIPSIZE_END, right - rightStart),
-                    rightStart, place.y);
+        dc.DrawText(fitted(rightWord, wxELLIPSIZE_END, right - rightStart), rightStart, place.y);
     }
 }
