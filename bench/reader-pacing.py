@@ -10,7 +10,10 @@ out: flit-timing times every word at the steady speed, which for a target above 
 the engine's ramp stops.
 
     bench/reader-pacing.py [--build build] [--wpm 950] [--text samples/lighthouse.txt]
-                           [--runs 1] [--json]
+                           [--runs 1] [--show neighbours|page ...] [--json]
+
+The reader runs with preferences of its own, in a temporary folder: the defaults, with the
+words beside the flash (--show neighbours) and the page pane under it (--show page) when asked.
 
 Prints, for each run, the median and 99th percentile of |interval - computed| in milliseconds
 and the whole reading's error against the sum of the computed times. Needs a display, or
@@ -48,13 +51,22 @@ def ramp_words(wpm):
     return count
 
 
-def run_reader(args, record):
+# What --show turns on, as the preferences file names it.
+SHOWN = {"neighbours": "NeighbourWords", "page": "PagePane"}
+
+
+def run_reader(args, record, folder):
+    config = os.path.join(folder, "config")
+    os.makedirs(os.path.join(config, "flitreader"))
+    with open(os.path.join(config, "flitreader", "flitreader.conf"), "w", encoding="utf-8") as out:
+        out.write("[View]\n" + "".join(f"{SHOWN[name]}=1\n" for name in args.show))
     command = [os.path.join(args.build, "app", "flitreader"), "--wpm", str(args.wpm),
                "--word-length", str(WORD_LENGTH), "--autostart", "--exit-when-done",
                "--record", record, args.text]
     if not os.environ.get("DISPLAY"):
         command = ["xvfb-run", "-a", "-s", "-screen 0 1600x1200x24"] + command
-    subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    subprocess.run(command, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                   env=dict(os.environ, XDG_CONFIG_HOME=config))
 
 
 def computed_intervals(args):
@@ -111,7 +123,7 @@ def figures(intervals, marks):
 def one_run(args, intervals):
     with tempfile.TemporaryDirectory() as folder:
         record = os.path.join(folder, "record.tsv")
-        run_reader(args, record)
+        run_reader(args, record, folder)
         moments = word_moments(record)
     if len(moments) < len(intervals):
         sys.exit("the record has fewer chunks than the text has words")
@@ -134,6 +146,8 @@ def main():
     parser.add_argument("--wpm", type=int, default=950)
     parser.add_argument("--text", default="samples/lighthouse.txt")
     parser.add_argument("--runs", type=int, default=1)
+    parser.add_argument("--show", action="append", choices=sorted(SHOWN), default=[],
+                        help="show the words beside the flash or the page pane while reading")
     parser.add_argument("--json", action="store_true", help="print the figures as JSON")
     args = parser.parse_args()
 
@@ -148,7 +162,8 @@ def main():
     if args.json:
         print(json.dumps(runs))
         return
-    print(f"{args.text} at {args.wpm} wpm, chunks and blanks after the ramp "
+    shown = f", {' and '.join(args.show)} shown" if args.show else ""
+    print(f"{args.text} at {args.wpm} wpm{shown}, chunks and blanks after the ramp "
           f"(targets: median ≤ 0.3 ms, 99th percentile ≤ 1.5 ms, whole reading within 0.3 %)")
     for number, result in enumerate(runs, 1):
         for source in ("rendered", "arrived"):

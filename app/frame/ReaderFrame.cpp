@@ -12,10 +12,12 @@
 #include "frame/ViewComfort.h"
 #include "frame/WindowPlacement.h"
 #include "library/ReaderLibrary.h"
+#include "reading/NeighbourWords.h"
 #include "reading/ReadingNavigator.h"
 #include "view/AssessmentView.h"
 #include "view/FindBar.h"
 #include "view/FlitView.h"
+#include "view/PagePane.h"
 #include "view/ProgressStrip.h"
 
 #include <flitengine/engine/FlashedWords.h>
@@ -49,6 +51,12 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     SetBackgroundStyle(wxBG_STYLE_SYSTEM);
     // Under the message bar (made with the frame), whose refusals do not interrupt reading.
     flitView = new CFlitView(this);
+    // Under the flash, shown when chosen (View > Page): it follows the place reading is at, and
+    // a click on a word moves there as a jump does.
+    pagePane = new CPagePane(this);
+    pagePane->Hide();
+    pagePane->setPlaceSource([this] { return placeNode(); });
+    pagePane->setMoveHandler([this](wxCDataInfoListNode* word) { jumpTo(word); });
     assessmentView = new CAssessmentView(this);
     assessmentView->Hide();
     findBar = new CFindBar(this);
@@ -56,6 +64,7 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(messages.getBar(), wxSizerFlags().Expand());
     sizer->Add(flitView, wxSizerFlags(1).Expand());
+    sizer->Add(pagePane, wxSizerFlags().Expand());
     sizer->Add(assessmentView, wxSizerFlags(1).Expand());
     sizer->Add(findBar, wxSizerFlags().Expand());
     sizer->Add(progress, wxSizerFlags().Expand());
@@ -67,7 +76,7 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     // Under the message bar: what is opening, while it opens.
     sizer->Insert(1, opener->getBar(), wxSizerFlags().Expand());
     library = std::make_unique<CReaderLibrary>(this, *status, messages, options.fromStart);
-    screenshot = std::make_unique<CScreenshot>(this, flitView, progress);
+    screenshot = std::make_unique<CScreenshot>(this, flitView, pagePane, progress);
     // Narrower, the status bar's fields would have no or negative widths, which the toolkit
     // refuses when it redraws them.
     SetMinClientSize(wxSize(kMinClientWidth, kMinClientHeight));
@@ -131,6 +140,12 @@ void CReaderFrame::onEngineEvent(const char* window, CFlitCommandEvent& event) {
     }
 }
 void CReaderFrame::presentChunk(CFlitCommandEvent& event) {
+    if (flitView->getNeighboursShown() && !event.text.empty()) {
+        // A few items either side of the chunk's: as cheap as the chunk itself.
+        const neighbourWords::SAround around =
+            neighbourWords::around(event.dataInfoListNode, event.text);
+        flitView->setNeighbourWords(around.before, around.after);
+    }
     flitView->showChunk(event.text);
     if (event.text.empty()) {
         return;

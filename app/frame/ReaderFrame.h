@@ -29,6 +29,7 @@ class CFlitCommandEvent;
 class CFlitManager;
 class CFindBar;
 class CFlitView;
+class CPagePane;
 class CProgressStrip;
 class CReaderKeys;
 class CReaderMenus;
@@ -144,6 +145,8 @@ public:
     eReadingState getReading() const { return reading; }
     CFlitManager* getManager() const { return manager.get(); }
     CFlitView* getFlitView() const { return flitView; }
+    // The page under the flash (View > Page); hidden unless chosen.
+    CPagePane* getPagePane() const { return pagePane; }
     CAssessmentView* getAssessmentView() const { return assessmentView; }
     CDataManager* getDocument() const { return document.get(); }
     CReadingNavigator* getNavigator() const { return navigator.get(); }
@@ -244,6 +247,7 @@ private:
     CMessageBar messages;
     CReaderSettings settings;
     CFlitView* flitView;
+    CPagePane* pagePane;
     CAssessmentView* assessmentView;
     CProgressStrip* progress;
     CFindBar* findBar;

@@ -53,6 +53,9 @@ enum {
     // View > Words per Flash, one identifier per count from 1.
     ID_WORDS_PER_FLASH_FIRST,
     ID_WORDS_PER_FLASH_LAST = ID_WORDS_PER_FLASH_FIRST + 4,
+    // View > Neighbouring Words and View > Page.
+    ID_NEIGHBOUR_WORDS,
+    ID_PAGE_PANE,
     // The Go > Chapter entries, one identifier each: a range after every other identifier, so
     // that the handler bound to it takes no other item. Keep this the last.
     ID_CHAPTER_FIRST,

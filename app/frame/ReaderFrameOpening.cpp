@@ -12,6 +12,7 @@
 #include "view/AssessmentView.h"
 #include "view/FindBar.h"
 #include "view/FlitView.h"
+#include "view/PagePane.h"
 
 #include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/FlitManager.h>
@@ -83,6 +84,7 @@ bool CReaderFrame::showDocument(SPreparedDocument prepared) {
     messages.dismiss();
     reading = eIdle;
     lastWordNode = holdingItem = resumeNode = nullptr;
+    pagePane->setDocument(document->getFirstNode());
     counter.reset();
     links = CLinkNotices(document.get());
     status->setPage(0);
@@ -134,6 +136,7 @@ void CReaderFrame::closeDocument() {
     links = CLinkNotices();
     history.clear();
     navigator.reset();
+    pagePane->setDocument(nullptr);
     document.reset();
     status->forgetDocument();
 }

@@ -9,7 +9,9 @@
 #include "reading/ReadingNavigator.h"
 #include "view/AssessmentView.h"
 #include "view/FlitView.h"
+#include "view/PagePane.h"
 #include "view/ProgressStrip.h"
+#include "view/Themes.h"
 
 #include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/FlitManager.h>
@@ -362,6 +364,13 @@ void CReaderFrame::setPreferences(const SPreferences& chosen) {
 
 void CReaderFrame::applyPreferences() {
     settings.apply(manager.get(), navigator.get(), document.get(), flitView, GetMenuBar());
+    const SPreferences& chosen = settings.get();
+    pagePane->setColours(themeOf(chosen.theme).background, themeOf(chosen.theme).word,
+                         chosen.fixationColourShown());
+    if (pagePane->IsShown() != chosen.pagePane) {
+        pagePane->Show(chosen.pagePane);
+        Layout();
+    }
     if (reading == ePaused || reading == eStopped) {
         // The context shown follows the choice at once.
         showPausedContext(resumeNode != nullptr ? resumeNode

@@ -116,6 +116,11 @@ wxMenu* CReaderMenus::createViewMenu() {
     view->AppendSubMenu(themes, "&Theme");
     view->AppendCheckItem(ID_PREFERENCES_FIXATION, "&Fixation Point",
                           "Mark the letter the eye rests on, with guide marks above and below");
+    view->AppendCheckItem(ID_NEIGHBOUR_WORDS, "Neighbouring &Words",
+                          "Show the word before and the word after, faintly, beside the flash");
+    view->AppendCheckItem(ID_PAGE_PANE, "&Page",
+                          "Show the text around the word read as a page under the flash; click "
+                          "a word to read on from there");
     view->AppendCheckItem(ID_FULL_SCREEN, "F&ull Screen (F11)",
                           "Only the word, the progress bar and the status bar (Esc leaves it)");
     view->Append(ID_SHOW_NOTE, "Last &Note (N)",
@@ -158,6 +163,16 @@ wxMenu* CReaderMenus::createViewMenu() {
             frame->setPreferences(chosen);
         },
         ID_WORDS_PER_FLASH_FIRST, ID_WORDS_PER_FLASH_LAST);
+    for (bool SPreferences::*shown : {&SPreferences::neighbourWords, &SPreferences::pagePane}) {
+        frame->Bind(
+            wxEVT_MENU,
+            [this, shown](wxCommandEvent& event) {
+                SPreferences chosen = frame->getPreferences();
+                chosen.*shown = event.IsChecked();
+                frame->setPreferences(chosen);
+            },
+            shown == &SPreferences::pagePane ? ID_PAGE_PANE : ID_NEIGHBOUR_WORDS);
+    }
     return view;
 }
 

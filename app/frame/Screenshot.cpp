@@ -1,6 +1,7 @@
 #include "frame/Screenshot.h"
 
 #include "view/FlitView.h"
+#include "view/PagePane.h"
 #include "view/ProgressStrip.h"
 
 #include <flitengine/outside/MessageText.h>
@@ -14,8 +15,9 @@
 
 #include <cstdio>
 
-CScreenshot::CScreenshot(wxFrame* readerFrame, CFlitView* flitView, CProgressStrip* strip)
-    : frame(readerFrame), view(flitView), progress(strip) {}
+CScreenshot::CScreenshot(wxFrame* readerFrame, CFlitView* flitView, CPagePane* pagePane,
+                         CProgressStrip* strip)
+    : frame(readerFrame), view(flitView), page(pagePane), progress(strip) {}
 
 bool CScreenshot::save(const wxString& path, wxString* error) {
     const wxSize size = frame->GetClientSize();
@@ -28,6 +30,9 @@ bool CScreenshot::save(const wxString& path, wxString* error) {
         dc.Clear();
         if (view->IsShown()) {
             dc.DrawBitmap(view->snapshot(), view->GetPosition());
+        }
+        if (page->IsShown()) {
+            page->draw(dc, wxRect(page->GetPosition(), page->GetSize()));
         }
         progress->draw(dc, wxRect(progress->GetPosition(), progress->GetSize()));
 

@@ -4,6 +4,7 @@
 #include <wx/string.h>
 
 class CFlitView;
+class CPagePane;
 class CProgressStrip;
 class wxFrame;
 
@@ -12,7 +13,7 @@ class wxFrame;
 // display.
 class CScreenshot {
 public:
-    CScreenshot(wxFrame* frame, CFlitView* view, CProgressStrip* progress);
+    CScreenshot(wxFrame* frame, CFlitView* view, CPagePane* page, CProgressStrip* progress);
 
     // False with a message when the file cannot be written.
     bool save(const wxString& path, wxString* error);
@@ -23,6 +24,7 @@ public:
 private:
     wxFrame* frame;
     CFlitView* view;
+    CPagePane* page;
     CProgressStrip* progress;
     bool taken = false;
 };

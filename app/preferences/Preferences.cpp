@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -35,6 +36,8 @@ const char* const kLanguageKey = "/Reading/HyphenationLanguage";
 const char* const kReopenLastKey = "/Start/ReopenLastDocument";
 const char* const kWordsPerFlashKey = "/Reading/WordsPerFlash";
 const char* const kCutForReadingKey = "/Reading/CutForReading";
+const char* const kNeighbourWordsKey = "/View/NeighbourWords";
+const char* const kPagePaneKey = "/View/PagePane";
 const char* const kCountNames[] = {"bytes", "characters"};
 const char* const kPauseContextNames[ePauseContextCount] = {"sentence", "word"};
 
@@ -64,6 +67,8 @@ std::vector<SKeyValue> valuesOf(const SPreferences& preferences) {
         {kReopenLastKey, preferences.reopenLast ? "1" : "0"},
         {kWordsPerFlashKey, wxString::Format("%u", preferences.wordsPerFlash)},
         {kCutForReadingKey, preferences.cutForReading ? "1" : "0"},
+        {kNeighbourWordsKey, preferences.neighbourWords ? "1" : "0"},
+        {kPagePaneKey, preferences.pagePane ? "1" : "0"},
     };
 }
 
@@ -117,7 +122,8 @@ bool SPreferences::operator==(const SPreferences& other) const {
            fixationColour == other.fixationColour && pauseContext == other.pauseContext &&
            count == other.count && hyphenate == other.hyphenate && language == other.language &&
            reopenLast == other.reopenLast && wordsPerFlash == other.wordsPerFlash &&
-           cutForReading == other.cutForReading;
+           cutForReading == other.cutForReading && neighbourWords == other.neighbourWords &&
+           pagePane == other.pagePane;
 }
 
 std::string SPreferences::hyphenationLanguage(const std::string& documentLanguage) const {
@@ -247,6 +253,12 @@ SPreferences load(wxConfigBase& config, wxString* problem,
     preferences.wordsPerFlash = static_cast<unsigned int>(number);
     if (!readFlag(config, kCutForReadingKey, &preferences.cutForReading)) {
         noteProblem(&problems, &keys, kCutForReadingKey, config.Read(kCutForReadingKey, ""));
+    }
+    for (const auto& flag : {std::make_pair(kNeighbourWordsKey, &preferences.neighbourWords),
+                             std::make_pair(kPagePaneKey, &preferences.pagePane)}) {
+        if (!readFlag(config, flag.first, flag.second)) {
+            noteProblem(&problems, &keys, flag.first, config.Read(flag.first, ""));
+        }
     }
     if (problem != nullptr) {
         *problem = problems.empty()

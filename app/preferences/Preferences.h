@@ -48,6 +48,10 @@ struct SPreferences {
     // Long words cut for reading (at their own marks, syllables or into even parts; see
     // eCutForReading) rather than exactly as the choice above says.
     bool cutForReading = true;
+    // Beside the flash and under it: the word before and the word after, and the page of
+    // running text that follows reading.
+    bool neighbourWords = false;
+    bool pagePane = false;
 
     // The language to hyphenate a document in that names documentLanguage (maybe empty).
     std::string hyphenationLanguage(const std::string& documentLanguage) const;

@@ -101,6 +101,8 @@ void CReaderSettings::apply(CFlitManager* manager, CReadingNavigator* navigator,
     applyFlashRules(manager, navigator, document);
     const STheme& theme = themeOf(preferences.theme);
     view->setColours(theme.background, theme.word, theme.dim);
+    view->setFaintColour(theme.faint);
+    view->setNeighboursShown(preferences.neighbourWords);
     view->setFixationEnabled(preferences.fixation);
     view->setFixationColour(preferences.fixationColourShown());
     wxFontInfo font(preferences.fontSize);
@@ -113,6 +115,8 @@ void CReaderSettings::apply(CFlitManager* manager, CReadingNavigator* navigator,
     bar->Check(ID_THEME_FIRST + preferences.theme, true);
     bar->Check(ID_PREFERENCES_FIXATION, preferences.fixation);
     bar->Check(ID_WORDS_PER_FLASH_FIRST + static_cast<int>(preferences.wordsPerFlash) - 1, true);
+    bar->Check(ID_NEIGHBOUR_WORDS, preferences.neighbourWords);
+    bar->Check(ID_PAGE_PANE, preferences.pagePane);
 }
 
 void CReaderSettings::applyFlashRules(CFlitManager* manager, CReadingNavigator* navigator,

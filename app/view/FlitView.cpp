@@ -14,6 +14,7 @@ const wxColour kDefaultBackground(24, 28, 36);
 const wxColour kDefaultWord(236, 236, 228);
 const wxColour kDefaultDim(150, 160, 175);
 const wxColour kDefaultFixation(255, 96, 80);
+const wxColour kDefaultFaint(104, 112, 126);
 const int kWordPointSize = 44;
 const int kMarkerMilliseconds = 1200;
 
@@ -22,7 +23,8 @@ const int kMarkerMilliseconds = 1200;
 CFlitView::CFlitView(wxWindow* parent)
     : wxWindow(parent, wxID_ANY, wxDefaultPosition, wxSize(720, 360), wxWANTS_CHARS, "flitView"),
       fixationColour(kDefaultFixation), backgroundColour(kDefaultBackground),
-      wordColour(kDefaultWord), dimColour(kDefaultDim), markerTimer(this) {
+      wordColour(kDefaultWord), dimColour(kDefaultDim), faintColour(kDefaultFaint),
+      markerTimer(this) {
     SetBackgroundStyle(wxBG_STYLE_PAINT);
     setWordFont(wxFont(wxFontInfo(kWordPointSize).Family(wxFONTFAMILY_SWISS)));
     showHint();
@@ -156,6 +158,11 @@ void CFlitView::setColours(const wxColour& background, const wxColour& word, con
     backgroundColour = background.IsOk() ? background : kDefaultBackground;
     wordColour = word.IsOk() ? word : kDefaultWord;
     dimColour = dim.IsOk() ? dim : kDefaultDim;
+    Refresh();
+}
+
+void CFlitView::setFaintColour(const wxColour& colour) {
+    faintColour = colour.IsOk() ? colour : kDefaultFaint;
     Refresh();
 }
 

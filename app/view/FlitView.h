@@ -71,6 +71,14 @@ public:
     const wxColour& getBackgroundColour() const { return backgroundColour; }
     void setWordFont(const wxFont& font);
 
+    // The words before and after the flash, drawn on either side of each chunk in the theme's
+    // faint colour while shown, cut with an ellipsis where they meet the edge; the chunk keeps
+    // its place. Empty: none on that side.
+    void setNeighboursShown(bool on);
+    bool getNeighboursShown() const { return neighboursShown; }
+    void setNeighbourWords(const wxString& before, const wxString& after);
+    void setFaintColour(const wxColour& colour);
+
     // Paints now rather than at the next idle time, so a word is on screen when this returns.
     void renderNow();
 
@@ -90,6 +98,8 @@ private:
     void drawBackground(wxDC& dc, const wxSize& size);
     void drawCorners(wxDC& dc, const wxSize& size);
     void drawChunk(wxDC& dc, const wxSize& size);
+    // Beside the chunk drawn at place, between left and right (FlitViewNeighbours.cpp).
+    void drawNeighbours(wxDC& dc, const wxRect& place, bool rightToLeft, int left, int right);
     void drawGuideMarks(wxDC& dc, const wxSize& size);
     void drawContext(wxDC& dc, const wxSize& size);
     void drawMessage(wxDC& dc, const wxSize& size);
@@ -113,6 +123,10 @@ private:
     wxColour backgroundColour;
     wxColour wordColour;
     wxColour dimColour;
+    wxColour faintColour;
+    bool neighboursShown = false;
+    wxString neighbourBefore;
+    wxString neighbourAfter;
 
     wxString chunk;
     wxColour documentColour; // the document's colour for the words; not Ok when it set none

@@ -210,6 +210,10 @@ void CFlitView::drawChunk(wxDC& dc, const wxSize& size) {
                          : documentColour.IsOk() ? documentColour
                                                  : wordColour);
     dc.DrawText(shown, x, top);
+    if (neighboursShown) {
+        drawNeighbours(dc, wxRect(x, top, whole.width, whole.ascent + whole.descent), rightToLeft,
+                       left, right);
+    }
     if (fixationEnabled && letterWidth > 0) {
         wxDCClipper clip(dc, wxRect(x + letterStart, 0, letterWidth, size.y));
         dc.SetTextForeground(fixationColour);

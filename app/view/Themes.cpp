@@ -9,13 +9,13 @@ namespace {
 // paper-like reading, and for the strongest contrast the screen can give.
 const STheme kThemes[eThemeCount] = {
     {"dark", "Dark", wxColour(24, 28, 36), wxColour(236, 236, 228), wxColour(150, 160, 175),
-     wxColour(255, 112, 84)},
+     wxColour(255, 112, 84), wxColour(104, 112, 126)},
     {"light", "Light", wxColour(250, 250, 247), wxColour(28, 28, 32), wxColour(108, 110, 118),
-     wxColour(204, 40, 40)},
+     wxColour(204, 40, 40), wxColour(138, 140, 146)},
     {"sepia", "Sepia", wxColour(244, 236, 216), wxColour(66, 50, 32), wxColour(122, 102, 78),
-     wxColour(178, 58, 26)},
+     wxColour(178, 58, 26), wxColour(150, 132, 108)},
     {"high-contrast", "High Contrast", wxColour(0, 0, 0), wxColour(255, 255, 255),
-     wxColour(210, 210, 210), wxColour(255, 230, 0)},
+     wxColour(210, 210, 210), wxColour(255, 230, 0), wxColour(128, 128, 128)},
 };
 
 // sRGB to linear light, per channel, with WCAG 2's threshold.

@@ -6,9 +6,10 @@
 
 #include <cstddef>
 
-// The reader's colour themes. Each names the four colours the flash view paints with: the
+// The reader's colour themes. Each names the colours the flash view paints with: the
 // background, the flashed word, the dimmed text around it (the context shown on pause, the
-// corners) and the accent that marks the fixation letter.
+// corners), the accent that marks the fixation letter, and the faint colour of the words drawn
+// beside the flash (readable, yet quieter than the flashed word).
 struct STheme {
     const char* key;   // how the preferences file names it
     const char* label; // how the menus and the Preferences dialog name it
@@ -16,6 +17,7 @@ struct STheme {
     wxColour word;
     wxColour dim;
     wxColour accent;
+    wxColour faint;
 };
 
 enum eTheme { eThemeDark, eThemeLight, eThemeSepia, eThemeHighContrast, eThemeCount };
@@ -23,6 +25,8 @@ enum eTheme { eThemeDark, eThemeLight, eThemeSepia, eThemeHighContrast, eThemeCo
 // The word must stand out from its background at least this much (WCAG 2, level AA for
 // ordinary text).
 const double kMinWordContrast = 4.5;
+// The words beside the flash stand out at least this much (WCAG 2, level AA for large text).
+const double kMinFaintContrast = 3.0;
 
 const STheme& themeOf(int theme);
 // The theme a preferences file names; -1 for a name no theme has.

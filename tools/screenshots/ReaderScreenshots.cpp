@@ -15,6 +15,9 @@
 //   reader-bookmarks.png    Go > Bookmarks, after a few places of samples/lighthouse.txt were
 //   marked
 //   reader-phrase.png       three short words flashed at once (View > Words per Flash > 3)
+//   reader-neighbours.png   a word flashed with the words before and after it (View >
+//                           Neighbouring Words)
+//   reader-page.png         a word flashed over the page that follows it (View > Page)
 //
 // The preferences and the library live in a temporary folder for the run (XDG_CONFIG_HOME and
 // XDG_DATA_HOME point there), so the user's own are never read or changed.
@@ -29,6 +32,7 @@
 #include "preferences/PreferencesDialog.h"
 #include "view/FindBar.h"
 #include "view/FlitView.h"
+#include "view/PagePane.h"
 #include "view/ProgressStrip.h"
 #include "view/Themes.h"
 
@@ -382,6 +386,53 @@ bool savePhrase(CReaderFrame* frame, const wxString& path) {
     return saved;
 }
 
+// The reading modes beside and under the flash, on samples/lighthouse.txt where it was left:
+// the words before and after the flash, then the page that follows it, each caught on a longer
+// word (the page once it marks that word).
+bool saveReadingModes(CReaderFrame* frame, const wxString& folder) {
+    if (!frame->openDocument(FLIT_SAMPLES_DIR "/lighthouse.txt", true)) {
+        return cannot("cannot open lighthouse.txt");
+    }
+    const wxSize clientSize(760, 420);
+    frame->SetClientSize(clientSize);
+    if (!pumpUntil([&] { return frame->GetClientSize() == clientSize; },
+                   std::chrono::seconds(10))) {
+        return cannot("the window did not take its new size");
+    }
+    SPreferences chosen = frame->getPreferences();
+    chosen.neighbourWords = true;
+    frame->setPreferences(chosen);
+    frame->togglePause();
+    if (!catchWord(frame, 7) || !save(frame, folder + "/reader-neighbours.png")) {
+        return cannot("no word was caught beside its neighbours");
+    }
+    chosen.neighbourWords = false;
+    chosen.pagePane = true;
+    frame->setPreferences(chosen);
+    // Taller, so that the flash keeps its room over the page.
+    const wxSize pageSize(760, 560);
+    frame->SetClientSize(pageSize);
+    if (!pumpUntil([&] { return frame->GetClientSize() == pageSize; }, std::chrono::seconds(10))) {
+        return cannot("the window did not take its new size");
+    }
+    CPagePane* page = frame->getPagePane();
+    const long long from = frame->getManager()->getFlitMetricsData()->getNumWordsDisplayed();
+    const bool marked = pumpUntil(
+        [&] {
+            return frame->getFlitView()->getChunk().length() >= 7 &&
+                   frame->getManager()->getFlitMetricsData()->getNumWordsDisplayed() > from + 30 &&
+                   page->getMarked() == frame->getPlace();
+        },
+        std::chrono::seconds(60));
+    if (!marked || !save(frame, folder + "/reader-page.png")) {
+        return cannot("no word was caught marked on the page");
+    }
+    frame->pauseReading();
+    chosen.pagePane = false;
+    frame->setPreferences(chosen);
+    return true;
+}
+
 int takeScreenshots(const wxString& folder) {
     SReaderOptions options;
     options.wpm = 300;
@@ -404,7 +455,8 @@ int takeScreenshots(const wxString& folder) {
             pumpUntil([] { return false; }, std::chrono::seconds(1));
             done = save(frame, folder + "/reader-paused.png") &&
                    saveThemes(frame, folder + "/reader-themes.png") &&
-                   savePhrase(frame, folder + "/reader-phrase.png");
+                   savePhrase(frame, folder + "/reader-phrase.png") &&
+                   saveReadingModes(frame, folder);
         }
     }
     // A few more documents in the library, each left part of the way in; the first comes back

@@ -7,6 +7,7 @@
 #include "view/FindBar.h"
 #include "view/FlitView.h"
 #include "view/KeysOverlay.h"
+#include "view/PagePane.h"
 #include "view/Themes.h"
 
 #include "support/ReaderWindowTest.h"
@@ -198,6 +199,8 @@ protected:
                  return frame->getManager()->getWordsPerFlash() ==
                         static_cast<unsigned int>(wxAtoi(item->GetItemLabelText()));
              }},
+            {"neighbours", [&] { return item->IsChecked() == view->getNeighboursShown(); }},
+            {"page", [&] { return item->IsChecked() == frame->getPagePane()->IsShown(); }},
         };
         for (const auto& [name, check] : checks) {
             if (kind == name) {
@@ -234,6 +237,8 @@ TEST_F(MenuCommandsTest, EveryMenuItemReachesItsCommand) {
         {"View > Theme > *", false, "theme"},
         {"View > Fixation Point", false, "fixation"},
         {"View > Words per Flash > *", false, "flash"},
+        {"View > Neighbouring Words", false, "neighbours"},
+        {"View > Page", false, "page"},
         {"View > Full Screen (F11)", false, "full"},
         {"View > Statistics...", false, "dialog:Reading Statistics"},
         {"View > Last Note (N)", false, "says:" NO_NOTE},

@@ -72,6 +72,10 @@ TEST_F(PreferencesTest, ThemeWordsHaveEnoughContrast) {
         SCOPED_TRACE(themeOf(theme).key);
         EXPECT_EQ(theme, themeNamed(themeOf(theme).key));
         EXPECT_GE(contrastRatio(themeOf(theme).word, themeOf(theme).background), kMinWordContrast);
+        // The words beside the flash: readable, and quieter than it.
+        const double faint = contrastRatio(themeOf(theme).faint, themeOf(theme).background);
+        EXPECT_GE(faint, kMinFaintContrast);
+        EXPECT_LT(faint, contrastRatio(themeOf(theme).word, themeOf(theme).background));
     }
 }
 
@@ -93,6 +97,8 @@ TEST_F(PreferencesTest, PreferencesSurviveARestart) {
     chosen.language = "fr";
     chosen.reopenLast = false;
     chosen.cutForReading = false;
+    chosen.neighbourWords = true;
+    chosen.pagePane = true;
     frame->setPreferences(chosen);
     frame->setWordDisplayLength(20);
     chosen.wordLength = 20;

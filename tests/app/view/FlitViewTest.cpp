@@ -88,6 +88,26 @@ TEST_F(FlitViewTest, RecognitionLetterStaysInOneColumn) {
     }
 }
 
+// The words beside the flash leave the recognition letter where it was, in either direction of
+// script, and draw on both sides of the chunk.
+TEST_F(FlitViewTest, NeighboursLeaveTheFixationWhereItWas) {
+    const char* chunks[] = {"moorings", "a", "\u05E1\u05E4\u05E8\u05D9\u05DD"};
+    for (const char* chunk : chunks) {
+        SCOPED_TRACE(chunk);
+        view->setNeighboursShown(false);
+        view->showChunk(wxString::FromUTF8(chunk));
+        const std::pair<int, int> letter = drawn(view->getFixationColour()), ink = drawn();
+        view->setNeighboursShown(true);
+        view->setNeighbourWords("the", "lay");
+        view->showChunk(wxString());
+        view->showChunk(wxString::FromUTF8(chunk));
+        EXPECT_EQ(letter, drawn(view->getFixationColour()));
+        const std::pair<int, int> beside = drawn();
+        EXPECT_LT(beside.first, ink.first - 20);
+        EXPECT_GT(beside.second, ink.second + 20);
+    }
+}
+
 // What would not fit a small window is shrunk, then cut: nothing is drawn at its edges.
 TEST_F(FlitViewTest, EverythingFitsASmallWindow) {
     const wxString longWord =
