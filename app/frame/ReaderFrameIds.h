@@ -48,6 +48,10 @@ enum {
     // View > Theme, one identifier per theme in eTheme's order.
     ID_THEME_FIRST,
     ID_THEME_LAST = ID_THEME_FIRST + eThemeCount - 1,
+    // Word steps and exact speed: Reading > Back and Forward One Word, Speed > Set Speed.
+    ID_WORD_BACK,
+    ID_WORD_FORWARD,
+    ID_SET_SPEED,
     // The Go > Chapter entries, one identifier each: a range after every other identifier, so
     // that the handler bound to it takes no other item. Keep this the last.
     ID_CHAPTER_FIRST,
