@@ -28,8 +28,10 @@ void CReaderFrame::takeWordSteps() {
     if (!canStepWords() || steps == 0) {
         return;
     }
-    // From the word the paused view shows, as the sentence moves go; a bell at either end.
-    wxCDataInfoListNode* target = CReadingSteps::wordAfterSteps(*navigator, moveOrigin(), steps);
+    // From the word the paused view shows, as the sentence moves go, or from the end once
+    // reading reached it; a bell at either end.
+    wxCDataInfoListNode* from = reading == eFinished ? nullptr : moveOrigin();
+    wxCDataInfoListNode* target = CReadingSteps::wordAfterSteps(*navigator, from, steps);
     moveTo(target);
     if (target != nullptr) {
         showWordAt(target);

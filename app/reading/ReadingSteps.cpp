@@ -62,8 +62,8 @@ wxCDataInfoListNode* CReadingSteps::wordAfterSteps(CReadingNavigator& navigator,
     if (count == 0) {
         return nullptr;
     }
-    size_t index = std::min(navigator.wordsBefore(from), count - 1);
-    wxCDataInfoListNode* at = navigator.itemOfWord(index);
+    size_t index = navigator.wordsBefore(from);
+    wxCDataInfoListNode* at = index < count ? navigator.itemOfWord(index) : nullptr;
     bool stepped = false;
     for (; steps > 0; --steps) {
         size_t next = index + 1;

@@ -26,7 +26,7 @@ public:
     static bool parseSpeed(const wxString& typed, unsigned int* speed, wxString* problem);
 
     // The item of the word steps words on from the word at from (the first word at or after it;
-    // the last word when from is null), steps < 0 going back: each step passes every word of
+    // null: the end, after the last word), steps < 0 going back: each step passes every word of
     // the item it leaves, as reading from the item would show them all. Stops at the first and
     // the last word; null when not one step can be taken.
     static wxCDataInfoListNode* wordAfterSteps(CReadingNavigator& navigator,

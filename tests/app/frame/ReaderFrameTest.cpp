@@ -185,7 +185,7 @@ TEST_F(ReaderFrameTest, PauseSeekSpeedContinueAndStop) {
     EXPECT_EQ(CReaderFrame::eStopped, frame->getReading());
 }
 
-// Word steps while paused, then stopped at the end: the view flashes the word stepped to, the
+// Word steps while paused, then back from the end: the view flashes the word stepped to, the
 // repeats of a held key that come before the view follows are taken together, and reading goes
 // on from the word shown. While reading the keys are not the reader's.
 TEST_F(ReaderFrameTest, WordStepsShowTheWordAndReadingGoesOnFromIt) {
@@ -217,6 +217,7 @@ TEST_F(ReaderFrameTest, WordStepsShowTheWordAndReadingGoesOnFromIt) {
     const std::string rest = "Gulls wait. A second paragraph starts here. It ends here.";
     EXPECT_EQ("at their moorings. " + rest, record(3, "WORD"));
 
+    EXPECT_TRUE(pressKey(frame, ',', ','));
     EXPECT_TRUE(pressKey(frame, ',', ','));
     EXPECT_TRUE(pumpUntil([&] { return frame->getFlitView()->getChunk() == "ends"; }));
     EXPECT_EQ(CReaderFrame::eStopped, frame->getReading());
