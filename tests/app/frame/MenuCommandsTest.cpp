@@ -303,8 +303,6 @@ TEST_F(MenuCommandsTest, EveryOverlayKeyReachesItsCommand) {
          "at:Word 12 of 21|Page 4|Second"},
         {", / . or Shift+Left / Shift+Right", ',', ',', wxMOD_NONE, false,
          "at:Word 9 of 21|Page 3|Tide"},
-        {", / . or Shift+Left / Shift+Right", WXK_RIGHT, 0, wxMOD_SHIFT, false,
-         "at:Word 11 of 21|Page 3|Tide"},
         {"Up / Down", WXK_UP, 0, wxMOD_NONE, false, "speed:275"},
         {"Up / Down", WXK_DOWN, 0, wxMOD_NONE, false, "speed:225"},
         {"Click or drag the bar", 0, 0, wxMOD_NONE, false, "at:Word 21 of 21|Page 5|Second"},

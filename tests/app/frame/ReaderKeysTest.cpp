@@ -39,9 +39,6 @@ TEST(ReaderKeysTest, KeysMapToCommands) {
         {"Esc cancels an open first", WXK_ESCAPE, 0, wxMOD_NONE, "fo", K::eCancelOpen},
         {"Ctrl+Esc in full screen", WXK_ESCAPE, 0, wxMOD_CONTROL, "f", K::eNone},
         {"Shift+Left", WXK_LEFT, 0, wxMOD_SHIFT, "", K::eWordBack},
-        {"Shift+Right", WXK_RIGHT, 0, wxMOD_SHIFT, "", K::eWordForward},
-        {"Shift+Ctrl+Right", WXK_RIGHT, 0, wxMOD_SHIFT | wxMOD_CONTROL, "", K::eNone},
-        {", as a layout types it", ';', ',', wxMOD_SHIFT, "", K::eWordBack},
         {"Ctrl+, is the menu's", ',', ',', wxMOD_CONTROL, "", K::eNone},
         {"Ctrl+Up", WXK_UP, 0, wxMOD_CONTROL, "", K::eNone},
     };
