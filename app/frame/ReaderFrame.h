@@ -103,7 +103,8 @@ public:
     void stopReading();
     void moveBySentence(int direction);
     void moveByParagraph(int direction);
-    void changeSpeed(int command);
+    // speed: the exact speed for eExactSpeed.
+    void changeSpeed(int command, unsigned int speed = 0);
     void setWordDisplayLength(unsigned int length);
     // Full screen on or off; the status bar stays.
     void toggleFullScreen() { comfort->toggleFullScreen(); }
@@ -170,9 +171,15 @@ public:
         return screenshot->save(path, error);
     }
 
-    enum eSpeedCommand { eFaster, eSlower, eDouble, eHalf };
+    enum eSpeedCommand { eFaster, eSlower, eDouble, eHalf, eExactSpeed };
     // The status bar's field that shows the chapter being read, or a note about the document.
     static const int kChapterField = 5;
+
+    // Word steps: while paused or stopped, a word back (-1) or forward (1), shown as it
+    // flashes, and the next continue goes on from it. Presses that come faster than the view
+    // follows (a held key's repeats) are taken together, so none waits behind the others.
+    void stepWord(int direction);
+    bool canStepWords() const { return navigator && reading != eReading; }
 
 private:
     // Shows a document the opener read; true when the engine takes it.
@@ -272,6 +279,12 @@ private:
     // Reading was held for an open, or asked for during one: it goes on if the open ends
     // without a document.
     bool resumeAfterOpen = false;
+
+    // Word steps pressed and not yet taken (their sum), and whether their taking is queued.
+    void takeWordSteps();
+    void showWordAt(wxCDataInfoListNode* node);
+    int pendingWordSteps = 0;
+    bool wordStepsQueued = false;
 };
 
 #endif

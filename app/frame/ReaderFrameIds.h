@@ -56,6 +56,10 @@ enum {
     // View > Neighbouring Words and View > Page.
     ID_NEIGHBOUR_WORDS,
     ID_PAGE_PANE,
+    // Word steps and exact speed: Reading > Back and Forward One Word, Speed > Set Speed.
+    ID_WORD_BACK,
+    ID_WORD_FORWARD,
+    ID_SET_SPEED,
     // The Go > Chapter entries, one identifier each: a range after every other identifier, so
     // that the handler bound to it takes no other item. Keep this the last.
     ID_CHAPTER_FIRST,

@@ -7,6 +7,7 @@
 #include "frame/ReaderStatus.h"
 #include "library/ReaderLibrary.h"
 #include "reading/ReadingNavigator.h"
+#include "reading/ReadingSteps.h"
 #include "view/AssessmentView.h"
 #include "view/FlitView.h"
 #include "view/PagePane.h"
@@ -271,16 +272,26 @@ void CReaderFrame::showPausedContext(wxCDataInfoListNode* node) {
     flitView->showContext(words, marked, cut.before, cut.after);
 }
 
-void CReaderFrame::changeSpeed(int command) {
+void CReaderFrame::changeSpeed(int command, unsigned int speed) {
     if (!manager) {
         return;
     }
     switch (command) {
     case eFaster:
-        manager->increaseTargetSpeed(CFlitManager::kDefaultSpeedIncrement);
+    case eSlower: {
+        // The reader's own step, which lands on a bound rather than asking the manager for a
+        // step past it (which the manager refuses).
+        const unsigned int from = static_cast<unsigned int>(manager->getTargetSpeed());
+        const unsigned int to = CReadingSteps::speedAfterStep(from, command == eFaster ? 1 : -1);
+        if (to > from) {
+            manager->increaseTargetSpeed(to - from);
+        } else {
+            manager->decreaseTargetSpeed(from - to);
+        }
         break;
-    case eSlower:
-        manager->decreaseTargetSpeed(CFlitManager::kDefaultSpeedIncrement);
+    }
+    case eExactSpeed:
+        manager->setTargetSpeed(speed);
         break;
     case eDouble:
         manager->doubleTargetSpeed();

@@ -57,6 +57,16 @@ CReaderKeys::eCommand CReaderKeys::commandFor(const SPress& press) {
         (press.keyCode == WXK_SPACE || press.keyCode == WXK_RETURN)) {
         return eContinue;
     }
+    // Word steps: , and . as typed, whatever keys the layout types them with, and Shift+Left
+    // and Shift+Right.
+    if ((plain || press.modifiers == wxMOD_SHIFT) &&
+        (press.unicode == ',' || press.unicode == '.')) {
+        return press.unicode == ',' ? eWordBack : eWordForward;
+    }
+    if (press.modifiers == wxMOD_SHIFT &&
+        (press.keyCode == WXK_LEFT || press.keyCode == WXK_RIGHT)) {
+        return press.keyCode == WXK_LEFT ? eWordBack : eWordForward;
+    }
     switch (press.keyCode) {
     case WXK_HOME:
         return plain ? eStart : eNone;
@@ -134,7 +144,8 @@ void CReaderKeys::onCharHook(wxKeyEvent& event) {
     press.assessmentShown = frame->getAssessmentView()->IsShown();
     press.elsewhere = keyboardElsewhere();
     press.opening = frame->isOpening();
-    switch (commandFor(press)) {
+    const eCommand command = commandFor(press);
+    switch (command) {
     case eNone:
         event.Skip();
         break;
@@ -204,6 +215,15 @@ void CReaderKeys::onCharHook(wxKeyEvent& event) {
         break;
     case eCancelOpen:
         frame->cancelOpening();
+        break;
+    case eWordBack:
+    case eWordForward:
+        // While reading these keys are not the reader's: they go on as before.
+        if (frame->canStepWords()) {
+            frame->stepWord(command == eWordBack ? -1 : 1);
+        } else {
+            event.Skip();
+        }
         break;
     }
 }

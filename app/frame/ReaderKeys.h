@@ -42,6 +42,9 @@ public:
         eAddBookmark,
         eShowBookmarks,
         eCancelOpen,
+        // Word steps, while paused or stopped.
+        eWordBack,
+        eWordForward,
     };
     // A key pressed (its code, its character and the wxMOD_ modifiers held) and what the
     // window shows at the time.

@@ -6,6 +6,7 @@
 #include "library/StatisticsDialog.h"
 #include "preferences/Preferences.h"
 #include "preferences/PreferencesDialog.h"
+#include "reading/ReadingSteps.h"
 #include "view/FindBar.h"
 #include "view/Themes.h"
 
@@ -22,6 +23,7 @@
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/numdlg.h>
+#include <wx/textdlg.h>
 
 CReaderMenus::CReaderMenus(CReaderFrame* readerFrame, const CChapterIndex& chapters)
     : frame(readerFrame), chapterMenu(readerFrame) {
@@ -50,6 +52,10 @@ CReaderMenus::CReaderMenus(CReaderFrame* readerFrame, const CChapterIndex& chapt
     readingMenu->Append(ID_SENTENCE_FORWARD, "&Forward One Sentence (Right)");
     readingMenu->Append(ID_PARAGRAPH_BACK, "Back One P&aragraph (Ctrl+Left)");
     readingMenu->Append(ID_PARAGRAPH_FORWARD, "Forward One Pa&ragraph (Ctrl+Right)");
+    readingMenu->Append(ID_WORD_BACK, "Back One &Word (, or Shift+Left)",
+                        "While paused or stopped: the word before, shown as it flashes");
+    readingMenu->Append(ID_WORD_FORWARD, "Forward One W&ord (. or Shift+Right)",
+                        "While paused or stopped: the word after, shown as it flashes");
     readingMenu->AppendSeparator();
     readingMenu->AppendCheckItem(ID_KEEP_LINE_BREAKS, "Keep &Line Breaks",
                                  "Plain text: pause at every line break, not only at blank lines");
@@ -78,10 +84,14 @@ CReaderMenus::CReaderMenus(CReaderFrame* readerFrame, const CChapterIndex& chapt
                    "The document's bookmarks: go to one, edit its note or delete it");
 
     wxMenu* speedMenu = new wxMenu;
-    speedMenu->Append(ID_FASTER, wxString::Format("&Faster by %u wpm (Up)",
-                                                  CFlitManager::kDefaultSpeedIncrement));
-    speedMenu->Append(ID_SLOWER, wxString::Format("&Slower by %u wpm (Down)",
-                                                  CFlitManager::kDefaultSpeedIncrement));
+    const wxString steps = wxString::Format(
+        "by %u words per minute below %u, by %u from there up", CReadingSteps::kFineSpeedStep,
+        CReadingSteps::kCoarseStepsFrom, CFlitManager::kDefaultSpeedIncrement);
+    speedMenu->Append(ID_FASTER, "&Faster (Up)", "Faster " + steps);
+    speedMenu->Append(ID_SLOWER, "&Slower (Down)", "Slower " + steps);
+    speedMenu->Append(ID_SET_SPEED, "S&et Speed...",
+                      wxString::Format("Type a speed from %u to %u words per minute",
+                                       CFlitManager::kMinWpmSpeed, CFlitManager::kMaxWpmSpeed));
     speedMenu->Append(ID_DOUBLE, "&Double");
     speedMenu->Append(ID_HALF, "&Half");
     speedMenu->AppendSeparator();
@@ -229,6 +239,12 @@ void CReaderMenus::bindCommands() {
     enableWhen(ID_GO_FORWARD, &CReaderFrame::canGoForward);
     enableWhen(ID_ADD_BOOKMARK, &CReaderFrame::offersBookmarks);
     enableWhen(ID_BOOKMARKS, &CReaderFrame::offersBookmarks);
+    // Word steps and exact speed.
+    bind(ID_WORD_BACK, [f] { f->stepWord(-1); });
+    bind(ID_WORD_FORWARD, [f] { f->stepWord(1); });
+    enableWhen(ID_WORD_BACK, &CReaderFrame::canStepWords);
+    enableWhen(ID_WORD_FORWARD, &CReaderFrame::canStepWords);
+    bind(ID_SET_SPEED, [this] { onSetSpeed(); });
     chapterMenu.bind();
 }
 
@@ -271,6 +287,31 @@ void CReaderMenus::onWordLength() {
         kMaxWordLength, frame);
     if (length >= kMinWordLength) {
         frame->setWordDisplayLength(static_cast<unsigned int>(length));
+    }
+}
+
+void CReaderMenus::onSetSpeed() {
+    CPauseWhileModal pause(frame);
+    CFlitManager* manager = frame->getManager();
+    wxString typed = wxString::Format("%d", manager != nullptr
+                                                ? manager->getTargetSpeed()
+                                                : static_cast<int>(frame->getPreferences().speed));
+    wxString problem;
+    for (;;) {
+        const wxString prompt =
+            wxString::Format("Words per minute, from %u to %u:", CFlitManager::kMinWpmSpeed,
+                             CFlitManager::kMaxWpmSpeed);
+        wxTextEntryDialog dialog(frame, problem.empty() ? prompt : problem + "\n\n" + prompt,
+                                 "Set Speed", typed);
+        if (dialog.ShowModal() != wxID_OK) {
+            return;
+        }
+        typed = dialog.GetValue();
+        unsigned int speed = 0;
+        if (CReadingSteps::parseSpeed(typed, &speed, &problem)) {
+            frame->changeSpeed(CReaderFrame::eExactSpeed, speed);
+            return;
+        }
     }
 }
 

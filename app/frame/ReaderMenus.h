@@ -28,6 +28,8 @@ private:
     void onOpen();
     void onRecentFile(int index);
     void onWordLength();
+    // Speed > Set Speed: a typed speed, asked again with what is wrong until it is in range.
+    void onSetSpeed();
     void onDebugDialog();
     void onAbout();
     void onPreferences();

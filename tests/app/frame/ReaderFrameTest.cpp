@@ -185,6 +185,36 @@ TEST_F(ReaderFrameTest, PauseSeekSpeedContinueAndStop) {
     EXPECT_EQ(CReaderFrame::eStopped, frame->getReading());
 }
 
+// Word steps while paused, then back from the end: the view flashes the word stepped to, the
+// repeats of a held key that come before the view follows are taken together, and reading goes
+// on from the word shown. While reading the keys are not the reader's.
+TEST_F(ReaderFrameTest, WordStepsShowTheWordAndReadingGoesOnFromIt) {
+    openFrame("tide.txt", kText);
+    frame->startFromBeginning();
+    frame->pauseReading();
+    frame->moveBySentence(1); // "Boats"
+    const struct {
+        int code, unicode, modifiers, presses;
+        const char* shown;
+    } steps[] = {{WXK_RIGHT, 0, wxMOD_SHIFT, 4, "moorings."}, {',', ',', wxMOD_NONE, 2, "at"}};
+    for (const auto& step : steps) {
+        for (int press = 0; press < step.presses; ++press) {
+            EXPECT_TRUE(pressKey(frame, step.code, step.unicode, step.modifiers));
+        }
+        EXPECT_TRUE(pumpUntil([&] { return frame->getFlitView()->getChunk() == step.shown; }));
+    }
+    frame->continueReading();
+    EXPECT_FALSE(pressKey(frame, '.', '.'));
+    ASSERT_TRUE(reached(CReaderFrame::eFinished));
+    const std::string read = "at their moorings. Gulls wait. A second paragraph starts here. It";
+    EXPECT_EQ(read + " ends here.", record(3, "WORD"));
+    EXPECT_TRUE(pressKey(frame, ',', ',') && pressKey(frame, WXK_LEFT, 0, wxMOD_SHIFT));
+    EXPECT_TRUE(pumpUntil([&] { return frame->getFlitView()->getChunk() == "ends"; }));
+    frame->togglePause();
+    ASSERT_TRUE(reached(CReaderFrame::eFinished));
+    EXPECT_EQ(read + " ends here. ends here.", record(3, "WORD"));
+}
+
 // With real timing the status timer comes while words flash: its update waits for the next chunk
 // on screen, and the status still follows the reading.
 TEST_F(ReaderFrameTest, StatusFollowsTheWordsWhileTheyFlash) {

@@ -38,7 +38,8 @@ TEST(ReaderKeysTest, KeysMapToCommands) {
         {"Esc in full screen", WXK_ESCAPE, 0, wxMOD_NONE, "f", K::eStopLeavingFullScreen},
         {"Esc cancels an open first", WXK_ESCAPE, 0, wxMOD_NONE, "fo", K::eCancelOpen},
         {"Ctrl+Esc in full screen", WXK_ESCAPE, 0, wxMOD_CONTROL, "f", K::eNone},
-        {"Shift+Left", WXK_LEFT, 0, wxMOD_SHIFT, "", K::eNone},
+        {"Shift+Left", WXK_LEFT, 0, wxMOD_SHIFT, "", K::eWordBack},
+        {"Ctrl+, is the menu's", ',', ',', wxMOD_CONTROL, "", K::eNone},
         {"Ctrl+Up", WXK_UP, 0, wxMOD_CONTROL, "", K::eNone},
     };
     for (const auto& entry : cases) {
