@@ -122,6 +122,11 @@ template <typename T, typename... Args> T* CDataManager::makeItem(Args... args) 
     return new (itemArena.allocate(sizeof(T), alignof(T))) T(args...);
 }
 
+template <typename T, typename... Args>
+wxCDataInfoListNode* CDataManager::appendMade(Args... args) {
+    return admits() ? items.Append(makeItem<T>(args...)) : nullptr;
+}
+
 // --- Reading the document ---
 
 wxCDataInfoListNode* CDataManager::getFirstNode() const {
@@ -294,7 +299,6 @@ wxCDataInfoListNode* CDataManager::appendWord(const char* word, const CStyleInfo
     if (!admits(length)) {
         return nullptr;
     }
-    textBytes += length;
     const bool withLinks = backgroundLink != nullptr || fontColourTag != nullptr;
     if (!withLinks && length <= CDITWord::kMaxInlineBytes) {
         return items.Append(makeItem<CDITWord>(text, length, style));
@@ -315,19 +319,19 @@ wxCDataInfoListNode* CDataManager::appendNewline() {
 }
 
 wxCDataInfoListNode* CDataManager::appendRest(unsigned int units) {
-    return admits() ? items.Append(makeItem<CDITRest>(units)) : nullptr;
+    return appendMade<CDITRest>(units);
 }
 
 wxCDataInfoListNode* CDataManager::appendSustain(unsigned int units) {
-    return admits() ? items.Append(makeItem<CDITSustain>(units)) : nullptr;
+    return appendMade<CDITSustain>(units);
 }
 
 wxCDataInfoListNode* CDataManager::appendLinkInfoRef(wxCLinkInfoListNode* link) {
-    return admits() ? items.Append(makeItem<CDITLinkInfoRef>(link)) : nullptr;
+    return appendMade<CDITLinkInfoRef>(link);
 }
 
 wxCDataInfoListNode* CDataManager::appendTagInfoRef(wxCTagInfoListNode* tag) {
-    return admits() ? items.Append(makeItem<CDITTagInfoRef>(tag)) : nullptr;
+    return appendMade<CDITTagInfoRef>(tag);
 }
 
 // A marker must name one of this document's page records: the engine shows the record's number,
@@ -373,11 +377,11 @@ wxCDataInfoListNode* CDataManager::appendValueRef(eDataInfoType type, unsigned i
 }
 
 wxCDataInfoListNode* CDataManager::appendChangeView(CDITChangeView::eViewType viewType) {
-    return admits() ? items.Append(makeItem<CDITChangeView>(viewType)) : nullptr;
+    return appendMade<CDITChangeView>(viewType);
 }
 
 wxCDataInfoListNode* CDataManager::appendFlitCommand(CDITFlitCommand::eFlitCommandType type) {
-    return admits() ? items.Append(makeItem<CDITFlitCommand>(type)) : nullptr;
+    return appendMade<CDITFlitCommand>(type);
 }
 
 // As with appendValueRef, a kind that is not a bare marker appends nothing and gives null.
@@ -422,20 +426,15 @@ wxCDataInfoListNode* CDataManager::appendItem(CDataInfo* item) {
         delete item;
         return nullptr;
     }
-    if (word != nullptr) {
-        textBytes += std::strlen(word->getWord());
-    }
     adoptedItems.push_back(item);
     return items.Append(item);
 }
 
 bool CDataManager::admits(size_t textLength) {
-    if (limits == nullptr) {
-        return true;
-    }
-    const bool textFits =
-        textBytes <= limits->maxTextBytes && textLength <= limits->maxTextBytes - textBytes;
-    if (items.GetCount() < limits->maxItems && textFits) {
+    const bool textFits = limits == nullptr || (textBytes <= limits->maxTextBytes &&
+                                                textLength <= limits->maxTextBytes - textBytes);
+    if (limits == nullptr || (items.GetCount() < limits->maxItems && textFits)) {
+        textBytes += textLength;
         return true;
     }
     limits->reached = true;

@@ -67,6 +67,14 @@ bool asUtf8(const std::string& bytes, std::string* utf8) {
     const wxMBConvUTF16BE fromBig;
     const wxMBConv& from = little ? static_cast<const wxMBConv&>(fromLittle) : fromBig;
     const wxString text(bytes.data(), from, bytes.size());
+    // A surrogate left unpaired, or a unit past the last code point, comes through the
+    // conversion as itself, and has no UTF-8.
+    for (const wxUniChar unit : text) {
+        if ((unit.GetValue() >= 0xD800 && unit.GetValue() <= 0xDFFF) ||
+            unit.GetValue() > 0x10FFFF) {
+            return false;
+        }
+    }
     const wxScopedCharBuffer converted = text.utf8_str();
     utf8->assign(converted.data(), converted.length());
     return !text.empty();

@@ -133,6 +133,9 @@ TEST_F(XMLSerializer, RefusedFilesNeverReachLoadFromXML) {
         {utf16("<number>7</number>", true), ""},
         {utf16("<!DOCTYPE number><number>7</number>", false),
          "': it has a document type declaration*"},
+        {utf16("<number>", false) + std::string("\xDF\xDF\xDF\xDF") +
+             utf16("7</number>", false).substr(2),
+         "' is not valid UTF-16"},
         {attributes + ">1</number>", "': an element has more than 64 attributes"},
         {"<number>12</numbr>", "': XML parsing error: 'mismatched tag' at line 1*"},
         {"<?xml version=\"1.0\"?><!DOCTYPE number [<!ENTITY s \"30\">"

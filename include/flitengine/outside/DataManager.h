@@ -195,9 +195,11 @@ private:
 
     // An item of class T, made in the item arena.
     template <typename T, typename... Args> T* makeItem(Args... args);
+    // Makes an item of class T and appends it, when the limits admit one more item.
+    template <typename T, typename... Args> wxCDataInfoListNode* appendMade(Args... args);
     bool ensurePrivateFolder();
     // Whether one more item, whose text (if a word) is textLength bytes, stays within the
-    // limits; when not, says so in them.
+    // limits, counting its text when it does; when not, says so in them.
     bool admits(size_t textLength = 0);
 
     // The arenas are declared before the list so that they outlive it. The item arena holds the
