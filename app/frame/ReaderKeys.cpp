@@ -2,7 +2,10 @@
 
 #include "frame/ReaderFrame.h"
 #include "frame/ViewComfort.h"
+#include "preferences/Preferences.h"
 #include "view/AssessmentView.h"
+
+#include <flitengine/engine/Phrases.h>
 
 #include <wx/defs.h>
 #include <wx/event.h>
@@ -35,6 +38,17 @@ CReaderKeys::eCommand comfortCommandFor(const CReaderKeys::SPress& press) {
     }
     if (typed && press.keyCode == 'N') {
         return CReaderKeys::eShowNote;
+    }
+    if (plain && press.keyCode == 'W') {
+        return CReaderKeys::eNeighbourWords;
+    }
+    if (plain && press.keyCode == 'P') {
+        return CReaderKeys::ePagePane;
+    }
+    // The digits as typed, on the main keys or the keypad.
+    if (typed && press.unicode >= '0' + static_cast<int>(CPhrases::kMinWords) &&
+        press.unicode <= '0' + static_cast<int>(CPhrases::kMaxWords)) {
+        return CReaderKeys::eWordsPerFlash;
     }
     return CReaderKeys::eNone;
 }
@@ -216,6 +230,20 @@ void CReaderKeys::onCharHook(wxKeyEvent& event) {
     case eCancelOpen:
         frame->cancelOpening();
         break;
+    case eWordsPerFlash:
+    case eNeighbourWords:
+    case ePagePane: {
+        SPreferences chosen = frame->getPreferences();
+        if (command == eWordsPerFlash) {
+            chosen.wordsPerFlash = static_cast<unsigned int>(press.unicode - '0');
+        } else if (command == eNeighbourWords) {
+            chosen.neighbourWords = !chosen.neighbourWords;
+        } else {
+            chosen.pagePane = !chosen.pagePane;
+        }
+        frame->setPreferences(chosen);
+        break;
+    }
     case eWordBack:
     case eWordForward:
         // While reading these keys are not the reader's: they go on as before.

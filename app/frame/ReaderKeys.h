@@ -45,6 +45,11 @@ public:
         // Word steps, while paused or stopped.
         eWordBack,
         eWordForward,
+        // The reading modes of the View menu: 1 to 5 words per flash (the digit typed), the
+        // neighbouring words and the page pane on or off.
+        eWordsPerFlash,
+        eNeighbourWords,
+        ePagePane,
     };
     // A key pressed (its code, its character and the wxMOD_ modifiers held) and what the
     // window shows at the time.

@@ -126,9 +126,9 @@ wxMenu* CReaderMenus::createViewMenu() {
     view->AppendSubMenu(themes, "&Theme");
     view->AppendCheckItem(ID_PREFERENCES_FIXATION, "&Fixation Point",
                           "Mark the letter the eye rests on, with guide marks above and below");
-    view->AppendCheckItem(ID_NEIGHBOUR_WORDS, "Neighbouring &Words",
+    view->AppendCheckItem(ID_NEIGHBOUR_WORDS, "Neighbouring &Words (W)",
                           "Show the word before and the word after, faintly, beside the flash");
-    view->AppendCheckItem(ID_PAGE_PANE, "&Page",
+    view->AppendCheckItem(ID_PAGE_PANE, "&Page (P)",
                           "Show the text around the word read as a page under the flash; click "
                           "a word to read on from there");
     view->AppendCheckItem(ID_FULL_SCREEN, "F&ull Screen (F11)",
@@ -139,11 +139,11 @@ wxMenu* CReaderMenus::createViewMenu() {
     for (unsigned int words = CPhrases::kMinWords; words <= CPhrases::kMaxWords; ++words) {
         wordsPerFlash->AppendRadioItem(
             ID_WORDS_PER_FLASH_FIRST + static_cast<int>(words) - 1,
-            wxString::Format(words == 1 ? "&%u Word" : "&%u Words", words),
+            wxString::Format(words == 1 ? "&%u Word (%u)" : "&%u Words (%u)", words, words),
             words == 1 ? wxString("Flash every word alone")
                        : wxString::Format("Flash up to %u short words of a line at once", words));
     }
-    view->AppendSubMenu(wordsPerFlash, "&Words per Flash");
+    view->AppendSubMenu(wordsPerFlash, "W&ords per Flash");
     view->AppendSeparator();
     view->Append(ID_STATISTICS, "&Statistics...",
                  "The words read per day and the speed of each session, from the library");

@@ -44,6 +44,8 @@ const std::vector<std::pair<const char*, const char*>>& CKeysOverlay::keys() {
         {"L", "open the last link shown in the browser"},
         {"A", "read the attachment just announced"},
         {"N", "show the whole of the last note passed"},
+        {"1 to 5", "words per flash"},
+        {"W / P", "neighbouring words / the page under the flash"},
         {"F11", "full screen on / off"},
         {"F1 or ?", "this list of keys"},
         {"Ctrl+O / Ctrl+V", "open a document / paste one"},

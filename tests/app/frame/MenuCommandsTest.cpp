@@ -194,13 +194,16 @@ protected:
              }},
             {"fixation", [&] { return item->IsChecked() == view->getFixationEnabled(); }},
             {"breaks", [&] { return item->IsChecked() == frame->getKeepLineBreaks(); }},
+            // A menu item's state, or after a key from the defaults, turned on.
             {"flash",
              [&] {
                  return frame->getManager()->getWordsPerFlash() ==
-                        static_cast<unsigned int>(wxAtoi(item->GetItemLabelText()));
+                        static_cast<unsigned int>(wxAtoi(item ? item->GetItemLabelText() : what));
              }},
-            {"neighbours", [&] { return item->IsChecked() == view->getNeighboursShown(); }},
-            {"page", [&] { return item->IsChecked() == frame->getPagePane()->IsShown(); }},
+            {"neighbours",
+             [&] { return (item ? item->IsChecked() : true) == view->getNeighboursShown(); }},
+            {"page",
+             [&] { return (item ? item->IsChecked() : true) == frame->getPagePane()->IsShown(); }},
         };
         for (const auto& [name, check] : checks) {
             if (kind == name) {
@@ -237,8 +240,8 @@ TEST_F(MenuCommandsTest, EveryMenuItemReachesItsCommand) {
         {"View > Theme > *", false, "theme"},
         {"View > Fixation Point", false, "fixation"},
         {"View > Words per Flash > *", false, "flash"},
-        {"View > Neighbouring Words", false, "neighbours"},
-        {"View > Page", false, "page"},
+        {"View > Neighbouring Words (W)", false, "neighbours"},
+        {"View > Page (P)", false, "page"},
         {"View > Full Screen (F11)", false, "full"},
         {"View > Statistics...", false, "dialog:Reading Statistics"},
         {"View > Last Note (N)", false, "says:" NO_NOTE},
@@ -314,6 +317,9 @@ TEST_F(MenuCommandsTest, EveryOverlayKeyReachesItsCommand) {
          "at:Word 12 of 21|Page 4|Second"},
         {", / . or Shift+Left / Shift+Right", ',', ',', wxMOD_NONE, false,
          "at:Word 9 of 21|Page 3|Tide"},
+        {"1 to 5", '3', '3', wxMOD_NONE, false, "flash:3"},
+        {"W / P", 'W', 'w', wxMOD_NONE, false, "neighbours"},
+        {"W / P", 'P', 'p', wxMOD_NONE, true, "page"},
         {"Up / Down", WXK_UP, 0, wxMOD_NONE, false, "speed:275"},
         {"Up / Down", WXK_DOWN, 0, wxMOD_NONE, false, "speed:225"},
         {"Click or drag the bar", 0, 0, wxMOD_NONE, false, "at:Word 21 of 21|Page 5|Second"},

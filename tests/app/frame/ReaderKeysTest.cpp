@@ -41,6 +41,12 @@ TEST(ReaderKeysTest, KeysMapToCommands) {
         {"Shift+Left", WXK_LEFT, 0, wxMOD_SHIFT, "", K::eWordBack},
         {"Ctrl+, is the menu's", ',', ',', wxMOD_CONTROL, "", K::eNone},
         {"Ctrl+Up", WXK_UP, 0, wxMOD_CONTROL, "", K::eNone},
+        {"5 on the keypad", WXK_NUMPAD5, '5', wxMOD_NONE, "", K::eWordsPerFlash},
+        {"Shift+1 on a layout typing digits so", '&', '1', wxMOD_SHIFT, "", K::eWordsPerFlash},
+        {"6 is past the most", '6', '6', wxMOD_NONE, "", K::eNone},
+        {"Ctrl+1", '1', '1', wxMOD_CONTROL, "", K::eNone},
+        {"Shift+W", 'W', 'W', wxMOD_SHIFT, "", K::eNone},
+        {"P elsewhere", 'P', 'p', wxMOD_NONE, "e", K::eNone},
     };
     for (const auto& entry : cases) {
         SCOPED_TRACE(entry.key);
