@@ -12,8 +12,8 @@ class CReadingSteps {
 public:
     // Up and Down step by kFineSpeedStep below kCoarseStepsFrom words per minute, where a step
     // of 25 is too coarse for a slow reader, and by the engine's usual increment from there up.
-    static const unsigned int kFineSpeedStep = 10;
-    static const unsigned int kCoarseStepsFrom = 200;
+    static constexpr unsigned int kFineSpeedStep = 10;
+    static constexpr unsigned int kCoarseStepsFrom = 200;
 
     // The speed a step up (direction 1) or down (-1) from speed goes to. A step ends on
     // kCoarseStepsFrom rather than crossing it, so that Up and Down retrace each other, and on

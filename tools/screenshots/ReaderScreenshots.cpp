@@ -53,6 +53,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -102,12 +103,17 @@ bool saveImage(const wxImage& image, const wxString& path) {
 // once, then nothing of it repainted for a moment (a list control lays its rows out when idle
 // and paints again).
 bool waitUntilPainted(wxWindow* window) {
-    auto lastPaint = std::chrono::steady_clock::time_point();
-    bool painted = false;
+    // The handlers stay with the windows after the wait (a window may be gone before it could
+    // unbind them): what they write lives as long as they do.
+    struct SPaints {
+        bool painted = false;
+        std::chrono::steady_clock::time_point last;
+    };
+    const auto paints = std::make_shared<SPaints>();
     const std::function<void(wxWindow*)> watch = [&](wxWindow* each) {
-        each->Bind(wxEVT_PAINT, [&](wxPaintEvent& event) {
-            painted = true;
-            lastPaint = std::chrono::steady_clock::now();
+        each->Bind(wxEVT_PAINT, [paints](wxPaintEvent& event) {
+            paints->painted = true;
+            paints->last = std::chrono::steady_clock::now();
             event.Skip();
         });
         for (wxWindow* child : each->GetChildren()) {
@@ -118,8 +124,8 @@ bool waitUntilPainted(wxWindow* window) {
     const auto quiet = std::chrono::milliseconds(150);
     return pumpUntil(
         [&] {
-            return window->IsShownOnScreen() && painted &&
-                   std::chrono::steady_clock::now() - lastPaint > quiet;
+            return window->IsShownOnScreen() && paints->painted &&
+                   std::chrono::steady_clock::now() - paints->last > quiet;
         },
         std::chrono::seconds(20));
 }
