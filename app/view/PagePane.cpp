@@ -302,7 +302,7 @@ void CPagePane::onWheel(wxMouseEvent& event) {
     const int steps = event.GetWheelRotation() / wxMax(1, event.GetWheelDelta());
     const size_t shown = visibleLines();
     const long last = static_cast<long>(lines.size() > shown ? lines.size() - shown : 0);
-    const long first = static_cast<long>(firstLine) - steps * kWheelLines;
+    const long first = static_cast<long>(firstLine) - static_cast<long>(steps) * kWheelLines;
     firstLine = static_cast<size_t>(std::max(0L, std::min(last, first)));
     Refresh();
 }
