@@ -263,8 +263,8 @@ bool saveLanguages(CReaderFrame* frame, const wxString& path) {
                      path);
 }
 
-// The find bar over samples/lighthouse.txt, on the second match of a name, reading moved there.
-bool saveFind(CReaderFrame* frame, const wxString& path) {
+// Opens samples/lighthouse.txt in a window of the pictures' size (760 by 420).
+bool openLighthouse(CReaderFrame* frame) {
     if (!frame->openDocument(FLIT_SAMPLES_DIR "/lighthouse.txt", true)) {
         return cannot("cannot open lighthouse.txt");
     }
@@ -273,6 +273,14 @@ bool saveFind(CReaderFrame* frame, const wxString& path) {
     if (!pumpUntil([&] { return frame->GetClientSize() == clientSize; },
                    std::chrono::seconds(10))) {
         return cannot("the window did not take its new size");
+    }
+    return true;
+}
+
+// The find bar over samples/lighthouse.txt, on the second match of a name, reading moved there.
+bool saveFind(CReaderFrame* frame, const wxString& path) {
+    if (!openLighthouse(frame)) {
+        return false;
     }
     CFindBar* bar = frame->getFindBar();
     bar->open();
@@ -396,14 +404,8 @@ bool savePhrase(CReaderFrame* frame, const wxString& path) {
 // the words before and after the flash, then the page that follows it, each caught on a longer
 // word (the page once it marks that word).
 bool saveReadingModes(CReaderFrame* frame, const wxString& folder) {
-    if (!frame->openDocument(FLIT_SAMPLES_DIR "/lighthouse.txt", true)) {
-        return cannot("cannot open lighthouse.txt");
-    }
-    const wxSize clientSize(760, 420);
-    frame->SetClientSize(clientSize);
-    if (!pumpUntil([&] { return frame->GetClientSize() == clientSize; },
-                   std::chrono::seconds(10))) {
-        return cannot("the window did not take its new size");
+    if (!openLighthouse(frame)) {
+        return false;
     }
     SPreferences chosen = frame->getPreferences();
     chosen.neighbourWords = true;
