@@ -252,6 +252,44 @@ TEST_F(FlitWordCalcsTest, EdgesOfTheTableAndOfAnInt) {
     EXPECT_EQ(-2147483647 - 1, calcs.calcSustainDelay(-2147483647 - 1, 1));
 }
 
+// A calculator that has looked up speed after speed, through edits of the table, times as a new
+// one does: what it remembers of a speed never outlives the speed or the table rows it came from.
+TEST_F(FlitWordCalcsTest, RememberedSpeedsFollowEveryEditOfTheTable) {
+    using T = CTimingTableData;
+    // Edits of a row's field, each followed by the speeds; the speeds begin where they end.
+    const std::tuple<int, int T::*, int> edits[] = {
+        {3, &T::iwdPeriodAdjPercentage, 60},
+        {2, &T::iwdCommaAdjPercentage, 20},
+        {2, &T::speed, 300},
+        {3, &T::speed, 320},
+        {5, &T::speed, 700},
+        {0, &T::speed, 400},
+        {1, &T::wdBaseValueAdjPercentage, 1},
+        {4, &T::sustainDelayAdjPercentage, 7},
+    };
+    const int speeds[] = {300, 10, 25, 60, 100, 175, 250, 301, 320, 700, 950, 2000, 250, 300};
+    calcs.calcRestDelay(1, speeds[0]); // remembered before the first edit
+    for (const auto& [row, field, value] : edits) {
+        CFlitWordCalcs::kTimingTable[row].*field = value;
+        for (int speed : speeds) {
+            SCOPED_TRACE(testing::Message() << "row " << row << " = " << value << ", " << speed);
+            CCalcsProbe fresh;
+            T remembered, afresh;
+            calcs.getTimingData(&remembered, speed);
+            fresh.getTimingData(&afresh, speed);
+            EXPECT_EQ(fields(&afresh, 1), fields(&remembered, 1));
+            for (const char* word : {"reading", "1999", "end.", "(aside)"}) {
+                EXPECT_EQ(CCalcsProbe().calcWordDisplayTime(word, speed),
+                          calcs.calcWordDisplayTime(word, speed));
+                EXPECT_EQ(fresh.calcInterWordDelayTime(word, word[0] == '1' ? '\n' : ' ', speed),
+                          calcs.calcInterWordDelayTime(word, word[0] == '1' ? '\n' : ' ', speed));
+            }
+            EXPECT_EQ(CCalcsProbe().calcRestDelay(3, speed), calcs.calcRestDelay(3, speed));
+            EXPECT_EQ(CCalcsProbe().calcSustainDelay(2, speed), calcs.calcSustainDelay(2, speed));
+        }
+    }
+}
+
 // Every field of every row is written under its name, after the versions, and loads back.
 TEST_F(FlitWordCalcsSerializerTest, TableIsWrittenElementForElementAndLoadsBack) {
     wxString expected =
