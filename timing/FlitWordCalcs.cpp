@@ -59,6 +59,10 @@ constexpr int kCommaDelay = 16500000;  // 16500000 / (S 100)
 constexpr int kPeriodDelay = 16500000;
 constexpr int kNewlineDelay = 21000000; // 21000000 / (S 100)
 constexpr int kSpeedScale = 100;
+constexpr int kMaxScaledSpeed = INT_MAX / kSpeedScale;
+static_assert(kNewlineDelay < (kMaxScaledSpeed + 1LL) * kSpeedScale &&
+                  kCommaDelay < kNewlineDelay && kInterWordBase < kNewlineDelay,
+              "faster than kMaxScaledSpeed, every speed value is 0");
 
 // Character classes of the C locale, independent of the locale the host has set.
 bool isUpperByte(char c) {
@@ -256,28 +260,41 @@ long long scaled(int value, int percentage) {
     return percentOfProduct(value, percentage, 1);
 }
 
-// Whether two remembered copies still equal the table's rows in the given fields: every field
-// read and compared, without a branch per field.
-template <int CTimingTableData::*... Fields>
-bool sameFields(const CTimingTableData& copyA, const CTimingTableData& sharedA,
-                const CTimingTableData& copyB, const CTimingTableData& sharedB) {
+// Calls visit with each field of a row, in field order; known here at compile time, so that
+// reading a whole row unrolls into plain loads.
+template <typename Visit> void forEachField(Visit visit) {
     using T = CTimingTableData;
-    return (((copyA.*Fields ^ T::loadField(sharedA, Fields)) |
-             (copyB.*Fields ^ T::loadField(sharedB, Fields))) |
-            ...) == 0;
+    static_assert(T::kFieldCount == 11, "every field visited");
+    visit(&T::speed);
+    visit(&T::wdBaseValueAdjPercentage);
+    visit(&T::wdLongerWordAdjPercentage);
+    visit(&T::wdAllCapsAdjPercentage);
+    visit(&T::wdAllNumsAdjPercentage);
+    visit(&T::iwdBaseValueAdjPercentage);
+    visit(&T::iwdCommaAdjPercentage);
+    visit(&T::iwdPeriodAdjPercentage);
+    visit(&T::iwdNewlineAdjPercentage);
+    visit(&T::restDelayAdjPercentage);
+    visit(&T::sustainDelayAdjPercentage);
 }
 
-// Whether two remembered copies still equal the table's rows, field for field.
+// Whether two remembered copies still equal the table's rows: every field read and compared,
+// without a branch per field.
 bool sameRows(const CTimingTableData& copyA, const CTimingTableData& sharedA,
               const CTimingTableData& copyB, const CTimingTableData& sharedB) {
-    using T = CTimingTableData;
-    static_assert(T::kFieldCount == 11, "every field compared");
-    return sameFields<&T::speed, &T::wdBaseValueAdjPercentage, &T::wdLongerWordAdjPercentage,
-                      &T::wdAllCapsAdjPercentage, &T::wdAllNumsAdjPercentage,
-                      &T::iwdBaseValueAdjPercentage, &T::iwdCommaAdjPercentage,
-                      &T::iwdPeriodAdjPercentage, &T::iwdNewlineAdjPercentage,
-                      &T::restDelayAdjPercentage, &T::sustainDelayAdjPercentage>(copyA, sharedA,
-                                                                                 copyB, sharedB);
+    int differences = 0;
+    forEachField([&](int CTimingTableData::*field) {
+        differences |= (copyA.*field ^ CTimingTableData::loadField(sharedA, field)) |
+                       (copyB.*field ^ CTimingTableData::loadField(sharedB, field));
+    });
+    return differences == 0;
+}
+
+// Copies a row of the shared table, each field read once.
+void copyRow(CTimingTableData& copy, const CTimingTableData& shared) {
+    forEachField([&](int CTimingTableData::*field) {
+        copy.*field = CTimingTableData::loadField(shared, field);
+    });
 }
 
 } // namespace
@@ -347,11 +364,12 @@ const CFlitWordCalcs::SRemembered& CFlitWordCalcs::remember(int speed, int lower
     r.speed = speed;
     r.lowerIndex = lower;
     r.upperIndex = upper;
-    r.lower = kTimingTable[lower];
-    r.upper = lower == upper ? r.lower : kTimingTable[upper];
+    copyRow(r.lower, kTimingTable[lower]);
     if (lower == upper) {
-        r.row = r.lower;
+        copyRow(r.upper, r.lower);
+        copyRow(r.row, r.lower);
     } else {
+        copyRow(r.upper, kTimingTable[upper]);
         // The same operations on the same values as interpolating between the table's rows.
         r.row.interpolateMemberVars(speed, &r.lower, &r.upper);
     }
@@ -387,21 +405,22 @@ int CFlitWordCalcs::calcAllNumsDelayValue(int speed, int length) {
                      : 0;
 }
 
-// The speed is scaled in long long: an int would overflow above 21 million words per minute.
+// Above kMaxScaledSpeed the scaled speed would overflow an int, and the quotient is 0 anyway:
+// every numerator is below the divisor there.
 int CFlitWordCalcs::calcInterWordBaseValue(int speed) {
-    return speed > 0 ? static_cast<int>(kInterWordBase / (1LL * speed * kSpeedScale)) : 0;
+    return speed > 0 && speed <= kMaxScaledSpeed ? kInterWordBase / (speed * kSpeedScale) : 0;
 }
 
 int CFlitWordCalcs::calcCommaDelayValue(int speed) {
-    return speed > 0 ? static_cast<int>(kCommaDelay / (1LL * speed * kSpeedScale)) : 0;
+    return speed > 0 && speed <= kMaxScaledSpeed ? kCommaDelay / (speed * kSpeedScale) : 0;
 }
 
 int CFlitWordCalcs::calcPeriodDelayValue(int speed) {
-    return speed > 0 ? static_cast<int>(kPeriodDelay / (1LL * speed * kSpeedScale)) : 0;
+    return speed > 0 && speed <= kMaxScaledSpeed ? kPeriodDelay / (speed * kSpeedScale) : 0;
 }
 
 int CFlitWordCalcs::calcNewlineDelayValue(int speed) {
-    return speed > 0 ? static_cast<int>(kNewlineDelay / (1LL * speed * kSpeedScale)) : 0;
+    return speed > 0 && speed <= kMaxScaledSpeed ? kNewlineDelay / (speed * kSpeedScale) : 0;
 }
 
 bool CFlitWordCalcs::isAllCaps(const char* word) {
