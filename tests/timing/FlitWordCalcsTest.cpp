@@ -255,37 +255,25 @@ TEST_F(FlitWordCalcsTest, EdgesOfTheTableAndOfAnInt) {
 // A calculator that has looked up speed after speed, through edits of the table, times as a new
 // one does: what it remembers of a speed never outlives the speed or the table rows it came from.
 TEST_F(FlitWordCalcsTest, RememberedSpeedsFollowEveryEditOfTheTable) {
-    using T = CTimingTableData;
-    // Edits of a row's field, each followed by the speeds; the speeds begin where they end.
-    const std::tuple<int, int T::*, int> edits[] = {
-        {3, &T::iwdPeriodAdjPercentage, 60},
-        {2, &T::iwdCommaAdjPercentage, 20},
-        {2, &T::speed, 300},
-        {3, &T::speed, 320},
-        {5, &T::speed, 700},
-        {0, &T::speed, 400},
-        {1, &T::wdBaseValueAdjPercentage, 1},
-        {4, &T::sustainDelayAdjPercentage, 7},
-    };
+    // Edits: row, field (in kFields), value; of 300's upper and lower rows, then a row moved onto
+    // it, the last row and the first. Each is followed by the speeds, which begin where they end.
+    const int edits[][3] = {{3, 7, 60}, {2, 6, 20}, {2, 0, 300}, {5, 0, 700}, {0, 0, 400}};
     const int speeds[] = {300, 10, 25, 60, 100, 175, 250, 301, 320, 700, 950, 2000, 250, 300};
-    calcs.calcRestDelay(1, speeds[0]); // remembered before the first edit
-    for (const auto& [row, field, value] : edits) {
-        CFlitWordCalcs::kTimingTable[row].*field = value;
+    const auto times = [](CCalcsProbe& probe, int speed) { // the row, delays, rest, sustain
+        CTimingTableData row;
+        probe.getTimingData(&row, speed);
+        std::vector<int> out = fields(&row, 1);
+        out.insert(out.end(), {probe.calcInterWordDelayTime("end.", ' ', speed),
+                               probe.calcInterWordDelayTime("(aside)", '\n', speed),
+                               probe.calcRestDelay(3, speed), probe.calcSustainDelay(2, speed)});
+        return out;
+    };
+    times(calcs, speeds[0]); // remembered before the first edit
+    for (const auto& edit : edits) {
+        CFlitWordCalcs::kTimingTable[edit[0]].*CTimingTableData::kFields[edit[1]] = edit[2];
         for (int speed : speeds) {
-            SCOPED_TRACE(testing::Message() << "row " << row << " = " << value << ", " << speed);
             CCalcsProbe fresh;
-            T remembered, afresh;
-            calcs.getTimingData(&remembered, speed);
-            fresh.getTimingData(&afresh, speed);
-            EXPECT_EQ(fields(&afresh, 1), fields(&remembered, 1));
-            for (const char* word : {"reading", "1999", "end.", "(aside)"}) {
-                EXPECT_EQ(CCalcsProbe().calcWordDisplayTime(word, speed),
-                          calcs.calcWordDisplayTime(word, speed));
-                EXPECT_EQ(fresh.calcInterWordDelayTime(word, word[0] == '1' ? '\n' : ' ', speed),
-                          calcs.calcInterWordDelayTime(word, word[0] == '1' ? '\n' : ' ', speed));
-            }
-            EXPECT_EQ(CCalcsProbe().calcRestDelay(3, speed), calcs.calcRestDelay(3, speed));
-            EXPECT_EQ(CCalcsProbe().calcSustainDelay(2, speed), calcs.calcSustainDelay(2, speed));
+            EXPECT_EQ(times(fresh, speed), times(calcs, speed)) << edit[0] << " " << speed;
         }
     }
 }
