@@ -1,7 +1,7 @@
 // flit-perf: measures the running engine with a host that renders at once or after a delay.
 //
-//   flit-perf [--words N] [--render-delay D[,D...]] [--idle-seconds S] [--commands N]
-//             [--errors FILE] TEXT
+//   flit-perf [--words N] [--render-delay D[,D...]] [--idle-seconds S] [--idle-words N]
+//             [--commands N] [--errors FILE] TEXT
 //
 // Prints one JSON object with
 //   - pacing: for each render delay D, for 950, 500 and 250 words per minute, in each pacing
@@ -17,7 +17,8 @@
 //     to the next one's, the rhythm of the words;
 //   - prediction: the reader's predicted reading time for the text against the recorded one, at
 //     250 words per minute with compensated deadlines and the first render delay;
-//   - idle: CPU time the process uses in S seconds with the engine idle, paused and stopped;
+//   - idle: CPU time the process uses in S seconds with the engine idle, paused and stopped,
+//     holding the text read or, with --idle-words, a document of that many words;
 //   - latency: how long the host's command handlers take while the engine reads.
 // A render delay is milliseconds from an event's arrival to its render signal: a fixed one
 // ("5"), or one drawn uniformly at random for each event ("2-8"); "0" signals at once. The
@@ -493,6 +494,9 @@ int main(int argc, char** argv) {
                      wxCMD_LINE_VAL_NUMBER);
     parser.AddOption("", "idle-seconds", "seconds of each idle measurement (default 10)",
                      wxCMD_LINE_VAL_NUMBER);
+    parser.AddOption("", "idle-words",
+                     "words of the document the engine holds while idle (default: --words)",
+                     wxCMD_LINE_VAL_NUMBER);
     parser.AddOption("", "commands", "commands for the latency measurement (default 10000)",
                      wxCMD_LINE_VAL_NUMBER);
     parser.AddOption("", "errors", "write every chunk's pacing error at 950 wpm to FILE");
@@ -505,10 +509,12 @@ int main(int argc, char** argv) {
     }
     long words = 2000;
     long idleSeconds = 10;
+    long idleWords = 0;
     long commands = 10000;
     wxString errorsPath;
     parser.Found("words", &words);
     parser.Found("idle-seconds", &idleSeconds);
+    parser.Found("idle-words", &idleWords);
     parser.Found("commands", &commands);
     parser.Found("errors", &errorsPath);
     wxString delaysOption = "0";
@@ -544,13 +550,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "flit-perf: the text has no words\n");
         return 2;
     }
-    std::string text;
-    for (long i = 0; i < words; ++i) {
-        text += textWords[size_t(i) % textWords.size()];
-        text += (i % 12 == 11) ? "\n" : " ";
-    }
-    std::unique_ptr<CDataManager> document =
-        importer.importText(text, CDocumentImporter::ePlainText, wxString());
+    const auto documentOf = [&](long count) {
+        std::string text;
+        for (long i = 0; i < count; ++i) {
+            text += textWords[size_t(i) % textWords.size()];
+            text += (i % 12 == 11) ? "\n" : " ";
+        }
+        return importer.importText(text, CDocumentImporter::ePlainText, wxString());
+    };
+    std::unique_ptr<CDataManager> document = documentOf(words);
     if (!document) {
         std::fprintf(stderr, "flit-perf: %s\n", importer.getError().utf8_str().data());
         return 2;
@@ -628,13 +636,16 @@ int main(int argc, char** argv) {
 
     // Idle cost: an engine that was never started, one paused mid-reading, one stopped.
     {
+        const std::unique_ptr<CDataManager> idleDocument =
+            idleWords > 0 ? documentOf(idleWords) : nullptr;
+        CDataManager* held = idleDocument ? idleDocument.get() : document.get();
         CInstantHost host(frame);
         auto manager = std::make_unique<CFlitManager>();
         host.attach(manager.get());
-        manager->initialize(document.get(), frame, host.getWindow(), frame);
+        manager->initialize(held, frame, host.getWindow(), frame);
         runUntil([] { return true; });
         const double idle = idleCpuMs(double(idleSeconds));
-        send(*manager, EVT_FLIT_COMMAND_START_MSG, document->getFirstNode());
+        send(*manager, EVT_FLIT_COMMAND_START_MSG, held->getFirstNode());
         const Clock::time_point reading = Clock::now() + std::chrono::milliseconds(300);
         runUntil([&] { return Clock::now() >= reading; });
         send(*manager, EVT_FLIT_COMMAND_PAUSE_MSG, nullptr);
@@ -643,8 +654,10 @@ int main(int argc, char** argv) {
         const double paused = idleCpuMs(double(idleSeconds));
         send(*manager, EVT_FLIT_COMMAND_STOP_MSG, nullptr);
         const double stopped = idleCpuMs(double(idleSeconds));
-        json << "  \"idle\": {\"seconds\": " << idleSeconds << ", \"idle_cpu_ms\": " << idle
-             << ", \"paused_cpu_ms\": " << paused << ", \"stopped_cpu_ms\": " << stopped << "},\n";
+        json << "  \"idle\": {\"seconds\": " << idleSeconds
+             << ", \"words\": " << (idleWords > 0 ? idleWords : words)
+             << ", \"idle_cpu_ms\": " << idle << ", \"paused_cpu_ms\": " << paused
+             << ", \"stopped_cpu_ms\": " << stopped << "},\n";
         host.attach(nullptr);
         manager.reset();
     }

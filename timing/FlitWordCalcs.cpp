@@ -59,6 +59,10 @@ constexpr int kCommaDelay = 16500000;  // 16500000 / (S 100)
 constexpr int kPeriodDelay = 16500000;
 constexpr int kNewlineDelay = 21000000; // 21000000 / (S 100)
 constexpr int kSpeedScale = 100;
+constexpr int kMaxScaledSpeed = INT_MAX / kSpeedScale;
+static_assert(kNewlineDelay < (kMaxScaledSpeed + 1LL) * kSpeedScale &&
+                  kCommaDelay < kNewlineDelay && kInterWordBase < kNewlineDelay,
+              "faster than kMaxScaledSpeed, every speed value is 0");
 
 // Character classes of the C locale, independent of the locale the host has set.
 bool isUpperByte(char c) {
@@ -225,6 +229,14 @@ long long timedLength(int length) {
     return length < 0 ? 0 : length > kMaxTimedLength ? kMaxTimedLength : length;
 }
 
+// numerator / speed for a positive speed, truncated toward zero. A numerator that fits an int is
+// divided in 32 bits: the same quotient, at a fraction of the cost of a 64-bit division, which
+// would be most of a word's time.
+long long quotient(long long numerator, int speed) {
+    return numerator >= INT_MIN && numerator <= INT_MAX ? static_cast<int>(numerator) / speed
+                                                        : numerator / speed;
+}
+
 // Results are whole milliseconds in an int; a result beyond its range (a word of many thousands
 // of bytes, or a huge count of units) is held at the nearest end of the range.
 int clampToInt(long long value) {
@@ -246,6 +258,43 @@ long long percentOfProduct(long long a, long long b, long long c) {
 
 long long scaled(int value, int percentage) {
     return percentOfProduct(value, percentage, 1);
+}
+
+// Calls visit with each field of a row, in field order; known here at compile time, so that
+// reading a whole row unrolls into plain loads.
+template <typename Visit> void forEachField(Visit visit) {
+    using T = CTimingTableData;
+    static_assert(T::kFieldCount == 11, "every field visited");
+    visit(&T::speed);
+    visit(&T::wdBaseValueAdjPercentage);
+    visit(&T::wdLongerWordAdjPercentage);
+    visit(&T::wdAllCapsAdjPercentage);
+    visit(&T::wdAllNumsAdjPercentage);
+    visit(&T::iwdBaseValueAdjPercentage);
+    visit(&T::iwdCommaAdjPercentage);
+    visit(&T::iwdPeriodAdjPercentage);
+    visit(&T::iwdNewlineAdjPercentage);
+    visit(&T::restDelayAdjPercentage);
+    visit(&T::sustainDelayAdjPercentage);
+}
+
+// Whether two remembered copies still equal the table's rows: every field read and compared,
+// without a branch per field.
+bool sameRows(const CTimingTableData& copyA, const CTimingTableData& sharedA,
+              const CTimingTableData& copyB, const CTimingTableData& sharedB) {
+    int differences = 0;
+    forEachField([&](int CTimingTableData::*field) {
+        differences |= (copyA.*field ^ CTimingTableData::loadField(sharedA, field)) |
+                       (copyB.*field ^ CTimingTableData::loadField(sharedB, field));
+    });
+    return differences == 0;
+}
+
+// Copies a row of the shared table, each field read once.
+void copyRow(CTimingTableData& copy, const CTimingTableData& shared) {
+    forEachField([&](int CTimingTableData::*field) {
+        copy.*field = CTimingTableData::loadField(shared, field);
+    });
 }
 
 } // namespace
@@ -279,66 +328,99 @@ void CFlitWordCalcs::zeroInit() {
 }
 
 bool CFlitWordCalcs::getTimingData(CTimingTableData* out, int speed) {
-    const CTimingTableData* lower = &kTimingTable[0];
-    for (int i = 0; i < kTimingTableRowCount; ++i) {
-        const CTimingTableData* row = &kTimingTable[i];
-        const int rowSpeed = CTimingTableData::loadField(*row, &CTimingTableData::speed);
-        if (rowSpeed >= speed) {
-            if (rowSpeed == speed || i == 0) {
-                *out = *row;
-            } else {
-                out->interpolateMemberVars(speed, lower, row);
-            }
-            return true;
-        }
-        lower = row;
-    }
-    // Above the last row there is nothing to interpolate towards: the last row holds.
-    *out = kTimingTable[kTimingTableRowCount - 1];
+    *out = rememberedFor(speed).row;
     return true;
+}
+
+const CFlitWordCalcs::SRemembered& CFlitWordCalcs::rememberedFor(int speed) {
+    // The first row whose speed is not below the requested one: that row itself when it is
+    // the speed or the first row, else the interpolation between it and the row before.
+    // Above the last row there is nothing to interpolate towards: the last row holds.
+    int upper = 0;
+    int upperSpeed = 0;
+    for (; upper < kTimingTableRowCount; ++upper) {
+        upperSpeed = CTimingTableData::loadField(kTimingTable[upper], &CTimingTableData::speed);
+        if (upperSpeed >= speed) {
+            break;
+        }
+    }
+    int lower = upper - 1;
+    if (upper == kTimingTableRowCount) {
+        lower = upper = kTimingTableRowCount - 1;
+    } else if (upper == 0 || upperSpeed == speed) {
+        lower = upper;
+    }
+    const SRemembered& r = remembered;
+    if (r.filled && r.speed == speed && r.lowerIndex == lower && r.upperIndex == upper &&
+        sameRows(r.lower, kTimingTable[lower], r.upper, kTimingTable[upper])) {
+        return r;
+    }
+    return remember(speed, lower, upper);
+}
+
+const CFlitWordCalcs::SRemembered& CFlitWordCalcs::remember(int speed, int lower, int upper) {
+    SRemembered& r = remembered;
+    r.filled = true;
+    r.speed = speed;
+    r.lowerIndex = lower;
+    r.upperIndex = upper;
+    copyRow(r.lower, kTimingTable[lower]);
+    if (lower == upper) {
+        copyRow(r.upper, r.lower);
+        copyRow(r.row, r.lower);
+    } else {
+        copyRow(r.upper, kTimingTable[upper]);
+        // The same operations on the same values as interpolating between the table's rows.
+        r.row.interpolateMemberVars(speed, &r.lower, &r.upper);
+    }
+    r.interWordBase = scaled(calcInterWordBaseValue(speed), r.row.iwdBaseValueAdjPercentage);
+    r.commaDelay = scaled(calcCommaDelayValue(speed), r.row.iwdCommaAdjPercentage);
+    r.periodDelay = scaled(calcPeriodDelayValue(speed), r.row.iwdPeriodAdjPercentage);
+    r.newlineDelay = scaled(calcNewlineDelayValue(speed), r.row.iwdNewlineAdjPercentage);
+    return r;
 }
 
 int CFlitWordCalcs::calcWordDelayValue(int speed, int length) {
     const long long l = timedLength(length);
-    return speed > 0 ? clampToInt((kWordDelayPerByte * l + kWordDelayConstant) / speed) : 0;
+    return speed > 0 ? clampToInt(quotient(kWordDelayPerByte * l + kWordDelayConstant, speed)) : 0;
 }
 
 int CFlitWordCalcs::calcLongerWordValue(int speed, int length) {
     const long long l = timedLength(length);
-    return speed > 0 ? clampToInt(((l - kAvgWordLength) * l * kLongerWordFactor) / speed) : 0;
+    return speed > 0 ? clampToInt(quotient((l - kAvgWordLength) * l * kLongerWordFactor, speed))
+                     : 0;
 }
 
 int CFlitWordCalcs::calcAllCapsDelayValue(int speed, int length) {
     const long long l = timedLength(length);
-    return speed > 0
-               ? clampToInt(((kAllCapsQuadratic * l - kAllCapsLinear) * l + kAllCapsConstant) /
-                            speed)
-               : 0;
+    return speed > 0 ? clampToInt(quotient(
+                           (kAllCapsQuadratic * l - kAllCapsLinear) * l + kAllCapsConstant, speed))
+                     : 0;
 }
 
 int CFlitWordCalcs::calcAllNumsDelayValue(int speed, int length) {
     const long long l = timedLength(length);
-    return speed > 0
-               ? clampToInt(((kAllNumsQuadratic * l - kAllNumsLinear) * l + kAllNumsConstant) /
-                            speed)
-               : 0;
+    return speed > 0 ? clampToInt(quotient(
+                           (kAllNumsQuadratic * l - kAllNumsLinear) * l + kAllNumsConstant, speed))
+                     : 0;
 }
 
-// The speed is scaled in long long: an int would overflow above 21 million words per minute.
+// Above kMaxScaledSpeed the scaled speed would overflow an int, and the quotient is 0 anyway:
+// every numerator is below the divisor there.
 int CFlitWordCalcs::calcInterWordBaseValue(int speed) {
-    return speed > 0 ? static_cast<int>(kInterWordBase / (1LL * speed * kSpeedScale)) : 0;
+    return speed > 0 && speed <= kMaxScaledSpeed ? kInterWordBase / (speed * kSpeedScale) : 0;
 }
 
 int CFlitWordCalcs::calcCommaDelayValue(int speed) {
-    return speed > 0 ? static_cast<int>(kCommaDelay / (1LL * speed * kSpeedScale)) : 0;
+    return speed > 0 && speed <= kMaxScaledSpeed ? kCommaDelay / (speed * kSpeedScale) : 0;
 }
 
 int CFlitWordCalcs::calcPeriodDelayValue(int speed) {
-    return speed > 0 ? static_cast<int>(kPeriodDelay / (1LL * speed * kSpeedScale)) : 0;
+    return speed > 0 && speed <= kMaxScaledSpeed ? kPeriodDelay / (speed * kSpeedScale) : 0;
 }
 
 int CFlitWordCalcs::calcNewlineDelayValue(int speed) {
-    return speed > 0 ? static_cast<int>(kNewlineDelay / (1LL * speed * kSpeedScale)) : 0;
+    return speed > 0 && speed <= kMaxScaledSpeed ? kNewlineDelay / (speed * kSpeedScale) : 0;
 }
 
 bool CFlitWordCalcs::isAllCaps(const char* word) {
@@ -396,8 +478,7 @@ int CFlitWordCalcs::calcWordDisplayTime(const char* word, int speed) {
     if (word == nullptr) {
         word = "";
     }
-    CTimingTableData row;
-    getTimingData(&row, speed);
+    const CTimingTableData& row = rememberedFor(speed).row;
     const int length = lengthOf(word);
 
     const long long base = scaled(calcWordDelayValue(speed, length), row.wdBaseValueAdjPercentage);
@@ -424,22 +505,20 @@ int CFlitWordCalcs::calcInterWordDelayTime(const char* word, char separator, int
     if (word == nullptr) {
         word = "";
     }
-    CTimingTableData row;
-    getTimingData(&row, speed);
-    const long long base = scaled(calcInterWordBaseValue(speed), row.iwdBaseValueAdjPercentage);
+    // The terms that depend on the speed alone were computed with the row.
+    const SRemembered& terms = rememberedFor(speed);
+    const long long base = terms.interWordBase;
     const eMarkKind mark = markOf(word, separator);
 
     long long delay = 0;
     if (mark != eNoMark) {
-        delay = mark == eCommaMark
-                    ? scaled(calcCommaDelayValue(speed), row.iwdCommaAdjPercentage)
-                    : scaled(calcPeriodDelayValue(speed), row.iwdPeriodAdjPercentage);
+        delay = mark == eCommaMark ? terms.commaDelay : terms.periodDelay;
     }
     prevWordPunctuated.store(mark != eNoMark, std::memory_order_relaxed);
 
     // A line break outweighs any mark: its delay replaces the mark's.
     if (separator == COvriChars::kNewlineChar) {
-        delay = scaled(calcNewlineDelayValue(speed), row.iwdNewlineAdjPercentage);
+        delay = terms.newlineDelay;
     }
     return clampToInt(delay + base);
 }
@@ -462,8 +541,7 @@ int CFlitWordCalcs::calcCommaUnitsDelay(int count, int speed, int CTimingTableDa
     if (speed <= 0) {
         return 0;
     }
-    CTimingTableData row;
-    getTimingData(&row, speed);
-    const int unit = clampToInt(scaled(calcCommaDelayValue(speed), row.iwdCommaAdjPercentage));
-    return clampToInt(percentOfProduct(unit, row.*percentage, count));
+    const SRemembered& terms = rememberedFor(speed);
+    const int unit = clampToInt(terms.commaDelay);
+    return clampToInt(percentOfProduct(unit, terms.row.*percentage, count));
 }

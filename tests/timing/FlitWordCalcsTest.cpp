@@ -252,6 +252,32 @@ TEST_F(FlitWordCalcsTest, EdgesOfTheTableAndOfAnInt) {
     EXPECT_EQ(-2147483647 - 1, calcs.calcSustainDelay(-2147483647 - 1, 1));
 }
 
+// A calculator that has looked up speed after speed, through edits of the table, times as a new
+// one does: what it remembers of a speed never outlives the speed or the table rows it came from.
+TEST_F(FlitWordCalcsTest, RememberedSpeedsFollowEveryEditOfTheTable) {
+    // Edits: row, field (in kFields), value; of 300's upper and lower rows, then a row moved onto
+    // it, the last row and the first. Each is followed by the speeds, which begin where they end.
+    const int edits[][3] = {{3, 7, 60}, {2, 6, 20}, {2, 0, 300}, {5, 0, 700}, {0, 0, 400}};
+    const int speeds[] = {300, 10, 25, 60, 100, 175, 250, 301, 320, 700, 950, 2000, 250, 300};
+    const auto times = [](CCalcsProbe& probe, int speed) { // the row, delays, rest, sustain
+        CTimingTableData row;
+        probe.getTimingData(&row, speed);
+        std::vector<int> out = fields(&row, 1);
+        out.insert(out.end(), {probe.calcInterWordDelayTime("end.", ' ', speed),
+                               probe.calcInterWordDelayTime("(aside)", '\n', speed),
+                               probe.calcRestDelay(3, speed), probe.calcSustainDelay(2, speed)});
+        return out;
+    };
+    times(calcs, speeds[0]); // remembered before the first edit
+    for (const auto& edit : edits) {
+        CFlitWordCalcs::kTimingTable[edit[0]].*CTimingTableData::kFields[edit[1]] = edit[2];
+        for (int speed : speeds) {
+            CCalcsProbe fresh;
+            EXPECT_EQ(times(fresh, speed), times(calcs, speed)) << edit[0] << " " << speed;
+        }
+    }
+}
+
 // Every field of every row is written under its name, after the versions, and loads back.
 TEST_F(FlitWordCalcsSerializerTest, TableIsWrittenElementForElementAndLoadsBack) {
     wxString expected =

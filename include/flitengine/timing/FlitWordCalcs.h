@@ -23,6 +23,10 @@
 // category (a letter of a script without case is neither), digits and punctuation are every
 // script's, and the marks include their Unicode counterparts (CSentenceEnd::markKindOf), so
 // that a word of any alphabet is timed as an English word of as many letters.
+//
+// A calculator remembers the row of the speed it last looked up (interpolating a row costs more
+// than the rest of a word's times), so one calculator serves one thread at a time; the memory is
+// checked against the table at every call, so edits of the table still count at the next one.
 class FLIT_EXPORT CFlitWordCalcs {
 public:
     static constexpr int kTimingTableRowCount = 6;
@@ -94,6 +98,32 @@ private:
     // presentation thread's calculations, cleared by the GUI thread's zeroInit.
     std::atomic<bool> prevWordPunctuated;
     std::atomic<eLengthUnit> lengthUnit{eLengthBytes};
+
+    // The row last looked up, for its speed, with the terms of the inter-word delay that
+    // depend on the speed and the row alone, and copies of the table rows it was taken from
+    // (lower and upper the same row when the speed needed no interpolation). Not copied with
+    // the calculator: it is only a shortcut.
+    struct SRemembered {
+        bool filled = false;
+        int speed = 0;
+        int lowerIndex = 0;
+        int upperIndex = 0;
+        CTimingTableData lower;
+        CTimingTableData upper;
+        CTimingTableData row;
+        long long interWordBase = 0;
+        long long commaDelay = 0;
+        long long periodDelay = 0;
+        long long newlineDelay = 0;
+    };
+    // What the speed needs: remembered when neither the speed nor the table rows it came from
+    // have changed since, else looked up afresh (as getTimingData describes).
+    const SRemembered& rememberedFor(int speed);
+    // Looks the speed's row up afresh, between the table rows lower and upper (the same row
+    // when the speed needs no interpolation), and remembers it.
+    const SRemembered& remember(int speed, int lower, int upper);
+
+    SRemembered remembered;
 };
 
 #endif
