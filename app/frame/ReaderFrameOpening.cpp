@@ -158,7 +158,8 @@ void CReaderFrame::closeDocument() {
     history.clear();
     navigator.reset();
     pagePane->setDocument(nullptr);
-    document.reset();
+    // Nothing holds the document now: a long one's millions of items end on a worker.
+    opener->dispose(std::move(document));
     status->forgetDocument();
 }
 
