@@ -1,17 +1,20 @@
 // flit-open-bench: opening a long book in the reader, as a user starts it with the book.
 //
 //   flit-open-bench --write-book=FILE [--words=N] [--chapters=C]
+//   flit-open-bench --write-text=FILE [--words=N]
 //   flit-open-bench [--launched-at=NS] FILE
 //
 // The first writes an EPUB of N words (900,000 by default) in chapters of 5,000, or in C
-// chapters of five anchored sections each, every section listed in the table of contents. The
-// second
-// starts the reader application with the book on its command line and measures: the time to
-// the window on screen (its first paint; from NS, the monotonic clock's nanoseconds when the
-// caller started this program, else from main), the time to the book open, and the longest
-// time the GUI thread did not answer meanwhile (a 10 ms timer's largest lateness). Then it
-// opens the book again from the running window, as File > Open does, and measures the same.
-// Prints one JSON object.
+// chapters of five anchored sections each, every section listed in the table of contents; the
+// second a plain text of N words (sentences of 5 to 18 words of a small vocabulary, a
+// paragraph every six). The third starts the reader application with the book on its command
+// line and measures: the time to the window on screen (its first paint; from NS, the monotonic
+// clock's nanoseconds when the caller started this program, else from main), the time to the
+// book open, and the longest time the GUI thread did not answer meanwhile (a 10 ms timer's
+// largest lateness). Then it opens the book again from the running window, as File > Open
+// does, and measures the same. Last it starts reading and changes the speed ten times in a
+// second, as the Up key does, and measures the longest lateness from the first change to
+// half a second after the last. Prints one JSON object.
 
 #include "ReaderApp.h"
 #include "ReaderOptions.h"
@@ -42,6 +45,10 @@ using Clock = std::chrono::steady_clock;
 constexpr std::size_t kWordsPerChapter = 5000;
 constexpr std::size_t kSections = 5;
 constexpr int kTickMs = 10;
+constexpr int kSpeedChanges = 10;
+// Ticks between two speed changes, and after the last before the end.
+constexpr int kTicksPerChange = 10;
+constexpr int kTicksAfterChanges = 50;
 
 double msBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
@@ -92,6 +99,43 @@ std::string makeBook(std::size_t words, std::size_t chapterCount) {
     return flitZipBytes(flitEpubEntries("The Long Watch", chapters, spine, nav));
 }
 
+// Sentences of 5 to 18 words of a small vocabulary drawn by a fixed sequence, a paragraph
+// (a blank line) every six sentences.
+std::string makeText(std::size_t words) {
+    static const char* const kWords[] = {
+        "harbour", "lantern", "keeper", "stone", "evening", "tide",       "gull",
+        "window",  "stair",   "light",  "salt",  "rope",    "boat",       "quiet",
+        "ledge",   "weather", "beacon", "rock",  "a",       "the",        "of",
+        "and",     "to",      "in",     "was",   "her",     "over",       "beyond",
+        "slowly",  "wind",    "sea",    "long",  "white",   "remembered", "unmistakable"};
+    static const char* const kEnds[] = {".", ".", ",", "?", "!"};
+    std::uint32_t state = 2463534242u;
+    const auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    };
+    std::string text;
+    text.reserve(words * 7);
+    std::size_t count = 0;
+    for (std::size_t sentence = 1; count < words; ++sentence) {
+        const std::size_t length = std::min<std::size_t>(5 + next() % 14, words - count);
+        for (std::size_t i = 0; i < length; ++i) {
+            std::string word = kWords[next() % (sizeof kWords / sizeof kWords[0])];
+            if (i == 0) {
+                word[0] = static_cast<char>(word[0] - 'a' + 'A');
+            }
+            text += word;
+            text += i + 1 < length ? " " : "";
+        }
+        text += kEnds[next() % (sizeof kEnds / sizeof kEnds[0])];
+        text += sentence % 6 == 0 ? "\n\n" : " ";
+        count += length;
+    }
+    return text;
+}
+
 // One open watched: when it began and ended, and the GUI thread's longest silence meanwhile.
 struct SOpenWatch {
     Clock::time_point began;
@@ -114,7 +158,7 @@ public:
                         names[i], watches[i].openedMs, names[i], watches[i].longestLateMs, names[i],
                         watches[i].gaugeMoves);
         }
-        std::printf("}\n");
+        std::printf(", \"speed_longest_late_ms\": %.1f, \"words\": %zu}\n", speedLateMs, words);
         return CReaderApp::OnExit();
     }
 
@@ -139,6 +183,10 @@ public:
 private:
     void onTick() {
         const Clock::time_point now = Clock::now();
+        if (phase == 2) {
+            onSpeedTick(now);
+            return;
+        }
         SOpenWatch& watch = watches[phase];
         watch.longestLateMs = std::max(watch.longestLateMs, msBetween(lastTick, now) - kTickMs);
         lastTick = now;
@@ -149,8 +197,8 @@ private:
         }
         watch.openedMs = msBetween(watch.began, now);
         if (++phase == 2) {
-            ticker.Stop();
-            frame->Close(true);
+            words = frame->getNavigator()->getWordCount();
+            frame->togglePause();
             return;
         }
         // As File > Open does, with the book open.
@@ -158,8 +206,27 @@ private:
         frame->openDocument(path);
     }
 
+    // Reading runs: a speed change every kTicksPerChange ticks, the lateness watched from the
+    // first until kTicksAfterChanges ticks after the last.
+    void onSpeedTick(Clock::time_point now) {
+        if (speedTicks > 0) {
+            speedLateMs = std::max(speedLateMs, msBetween(lastTick, now) - kTickMs);
+        }
+        lastTick = now;
+        if (speedTicks % kTicksPerChange == 0 && speedTicks < kSpeedChanges * kTicksPerChange) {
+            frame->changeSpeed(CReaderFrame::eFaster);
+        }
+        if (++speedTicks == kSpeedChanges * kTicksPerChange + kTicksAfterChanges) {
+            ticker.Stop();
+            frame->Close(true);
+        }
+    }
+
     wxString path;
     Clock::time_point launchedAt;
+    int speedTicks = 0;
+    double speedLateMs = 0;
+    std::size_t words = 0;
     double shownMs = -1;
     SOpenWatch watches[2];
     Clock::time_point lastTick;
@@ -175,6 +242,7 @@ int main(int argc, char** argv) {
     std::size_t words = 900000;
     std::size_t chapters = 0;
     const char* book = nullptr;
+    const char* plain = nullptr;
     wxString path;
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--words=", 8) == 0) {
@@ -183,6 +251,8 @@ int main(int argc, char** argv) {
             chapters = std::strtoull(argv[i] + 11, nullptr, 10);
         } else if (std::strncmp(argv[i], "--write-book=", 13) == 0) {
             book = argv[i] + 13;
+        } else if (std::strncmp(argv[i], "--write-text=", 13) == 0) {
+            plain = argv[i] + 13;
         } else if (std::strncmp(argv[i], "--launched-at=", 14) == 0) {
             launched = Clock::time_point(
                 std::chrono::nanoseconds(std::strtoll(argv[i] + 14, nullptr, 10)));
@@ -190,9 +260,9 @@ int main(int argc, char** argv) {
             path = wxString::FromUTF8(argv[i]);
         }
     }
-    if (book != nullptr) {
-        const std::string bytes = makeBook(words, chapters);
-        std::FILE* out = std::fopen(book, "wb");
+    if (book != nullptr || plain != nullptr) {
+        const std::string bytes = book != nullptr ? makeBook(words, chapters) : makeText(words);
+        std::FILE* out = std::fopen(book != nullptr ? book : plain, "wb");
         const bool written =
             out != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
         return out != nullptr && std::fclose(out) == 0 && written ? 0 : 1;

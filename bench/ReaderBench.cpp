@@ -7,10 +7,12 @@
 // event and per status tick: the time left at a new speed (reading, and paused, which models
 // the restart's ramp), the words before a node anywhere in the document, the item holding a
 // word (a seek), and a whole speed change through the real reader window (under a display;
-// skipped without one). Also reports the navigator's tables in bytes per word.
+// skipped without one), and the first search of the document (which builds its index). Also
+// reports the navigator's tables in bytes per word.
 
 #include "frame/ReaderFrame.h"
 #include "reading/ReadingNavigator.h"
+#include "reading/TextSearch.h"
 
 #include <flitengine/import/DocumentImporter.h>
 #include <flitengine/outside/DataManager.h>
@@ -187,6 +189,15 @@ void readerSpeedKey(benchmark::State& state) {
     }
 }
 
+// The first search of a document, which folds its words into the search's index.
+void firstFind(benchmark::State& state) {
+    for (auto _ : state) {
+        CTextSearch search(*book().document, *book().navigator);
+        CTextSearch::SMatch match;
+        benchmark::DoNotOptimize(search.find("keeper beacon", 0, 1, &match));
+    }
+}
+
 } // namespace
 
 BENCHMARK(navigatorOpen)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -195,6 +206,7 @@ BENCHMARK(timeLeftPaused)->Unit(benchmark::kMicrosecond);
 BENCHMARK(wordsBeforeAnywhere)->Unit(benchmark::kMicrosecond);
 BENCHMARK(seekAnywhere)->Unit(benchmark::kMicrosecond);
 BENCHMARK(readerSpeedKey)->Unit(benchmark::kMicrosecond);
+BENCHMARK(firstFind)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {

@@ -133,6 +133,32 @@ def reader_open_figures(build, words, runs):
             for key in results[0]}
 
 
+def reader_stall_figures(build, words, runs):
+    """A long plain text given to the reader at launch, opened again from its window, then read
+    while the speed changes ten times in a second: the GUI thread's longest silence in each,
+    fastest and slowest of the runs."""
+    program = os.path.join(build, "bench", "flit-open-bench")
+    with tempfile.TemporaryDirectory() as folder:
+        text = os.path.join(folder, "long.txt")
+        subprocess.run([program, f"--write-text={text}", f"--words={words}"], check=True)
+        results = [run_json([program, f"--launched-at={time.monotonic_ns()}", text])
+                   for _ in range(runs)]
+    return {key: (min(result[key] for result in results), max(result[key] for result in results))
+            for key in ("launch_longest_late_ms", "reopen_longest_late_ms",
+                        "speed_longest_late_ms")}
+
+
+def epub_first_word_ms(build, words, runs):
+    """The reader's launch to its first word with an EPUB of words in chapters of 5,000:
+    fastest and slowest of the runs."""
+    program = os.path.join(build, "bench", "flit-open-bench")
+    with tempfile.TemporaryDirectory() as folder:
+        book = os.path.join(folder, "book.epub")
+        subprocess.run([program, f"--write-book={book}", f"--words={words}"], check=True)
+        times = [reader_launch_ms(build, book) for _ in range(runs)]
+    return min(times), max(times)
+
+
 def long_book_figures(build, words, chapters):
     """A book of many chapters, each of five anchored sections that its table of contents
     lists: flit-timing's whole run on it (wall time and peak resident memory) and the reader's
@@ -149,21 +175,25 @@ def long_book_figures(build, words, chapters):
         timing.returncode = os.waitstatus_to_exitcode(status)
         if timing.returncode != 0:
             sys.exit(f"flit-timing failed on the {chapters}-chapter book")
+        first_words = [reader_launch_ms(build, book) for _ in range(3)]
         return {"timing_ms": (time.monotonic() - started) * 1000,
                 "timing_mb": usage.ru_maxrss / 1024,
-                "first_word_ms": reader_launch_ms(build, book)}
+                "first_word_ms": (min(first_words), max(first_words)),
+                "memory_mb": reader_memory_mb(build, 0, book)}
 
 
-def reader_memory_mb(build, words):
-    """Resident memory of the reader with a long document open, once it has settled."""
+def reader_memory_mb(build, words, document=None):
+    """Resident memory of the reader with a long document open, once it has settled: a text of
+    words, or the document given."""
     with open(TEXT, encoding="utf-8") as source:
         vocabulary = source.read().split()
     with tempfile.TemporaryDirectory() as folder:
-        path = os.path.join(folder, "long.txt")
-        with open(path, "w", encoding="utf-8") as out:
-            for i in range(words):
-                out.write(vocabulary[i % len(vocabulary)])
-                out.write("\n" if i % 12 == 11 else " ")
+        path = document or os.path.join(folder, "long.txt")
+        if document is None:
+            with open(path, "w", encoding="utf-8") as out:
+                for i in range(words):
+                    out.write(vocabulary[i % len(vocabulary)])
+                    out.write("\n" if i % 12 == 11 else " ")
         reader = subprocess.Popen([os.path.join(build, "app", "flitreader"), path],
                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
@@ -244,6 +274,10 @@ def main():
         book_words = 50000 if args.brief else 900000
         opening = reader_open_figures(args.build, book_words, 1 if args.brief else 5)
         gui = gui_thread_us(args.build, args.brief)
+        stall_words = 20000 if args.brief else 3000000
+        stalls = reader_stall_figures(args.build, stall_words, 1 if args.brief else 3)
+        epub_words = 50000 if args.brief else 500000
+        epub_first_word = epub_first_word_ms(args.build, epub_words, 1 if args.brief else 3)
         reader = reader_pacing(args.build, 1 if args.brief else 3)
         shown = {show: reader_pacing(args.build, 1 if args.brief else 3, show)
                  for show in ("neighbours", "page")}
@@ -316,8 +350,15 @@ def main():
                  f"sections each, all in its contents), whole run: time / peak resident memory",
                  f"{long_book['timing_ms']:.0f} ms / {long_book['timing_mb']:.0f} MB",
                  "< 1500 ms / < 200 MB", "chapters"))
-    rows.append((f"reader: launch to the first word on screen, the same {chapters}-chapter EPUB",
-                 f"{long_book['first_word_ms']:.0f} ms", "< 1500 ms", "chapters"))
+    rows.append((f"reader: launch to the first word on screen, the same {chapters}-chapter EPUB "
+                 f"(fastest–slowest of 3)",
+                 f"{long_book['first_word_ms'][0]:.0f}–{long_book['first_word_ms'][1]:.0f} ms",
+                 "< 1000 ms", "chapters"))
+    rows.append((f"reader: resident memory, the same {chapters}-chapter EPUB open",
+                 f"{long_book['memory_mb']:.0f} MB", "≤ 200 MB", "chapters"))
+    rows.append((f"reader: launch to the first word on screen, {epub_words:,}-word EPUB in chapters "
+                 f"of 5,000 (fastest–slowest)",
+                 f"{epub_first_word[0]:.0f}–{epub_first_word[1]:.0f} ms", "< 1000 ms", "open"))
     rows.append(("importer: a 1,000-page PDF (360 words a page)", f"{google['pdf_ms']:.0f} ms",
                  "< 5000 ms", "importer"))
     rows.append(("importer: memory per document item (list node / word item / text / slack)",
@@ -333,11 +374,18 @@ def main():
                  f" ms; {opening['launch_gauge_moves']:.0f} / {opening['reopen_gauge_moves']:.0f}",
                  "< 100 ms", "open"))
     rows.append((f"reader: resident memory, {'20,000' if args.brief else '1,000,000'}-word "
-                 f"document open", f"{memory:.0f} MB", "< 200 MB", "reader"))
+                 f"document open", f"{memory:.0f} MB", "≤ 175 MB", "reader"))
     rows.append((f"reader: a speed change on the GUI thread, {'20,000' if args.brief else '3,000,000'}"
                  f"-word document (time left / whole change, CPU)",
                  f"{gui['timeLeftReading']:.1f} µs / {gui['readerSpeedKey'] / 1000:.2f} ms",
                  "< 5 ms", "gui"))
+    rows.append((f"reader: longest the GUI thread does not answer with a {stall_words:,}-word text: "
+                 f"opening at launch / from the window / ten speed changes in a second while "
+                 f"reading (fastest–slowest)",
+                 " / ".join(f"{stalls[key][0]:.0f}–{stalls[key][1]:.0f}"
+                            for key in ("launch_longest_late_ms", "reopen_longest_late_ms",
+                                        "speed_longest_late_ms")) + " ms",
+                 "< 100 ms", "gui"))
     prediction = engine["prediction"]
     rows.append(("reader's predicted reading time against the recorded one (250 wpm)",
                  f"{prediction['error_percent']:+.2f} %", "within 1 %", "pacing"))
@@ -359,7 +407,9 @@ def main():
         "reader": "make bench  (starts build/app/flitreader and watches its record and memory)",
         "open": "build/bench/flit-open-bench --write-book=long.epub; "
                 "xvfb-run -a build/bench/flit-open-bench long.epub",
-        "gui": "xvfb-run -a build/bench/flit-reader-bench; bench/reader-gui-thread.py",
+        "gui": "xvfb-run -a build/bench/flit-reader-bench; bench/reader-gui-thread.py; "
+               "build/bench/flit-open-bench --write-text=long.txt --words=3000000; "
+               "xvfb-run -a build/bench/flit-open-bench long.txt",
         "chapters": "build/bench/flit-open-bench --write-book=chapters.epub --chapters=2000; "
                     "/usr/bin/time -v build/tools/flit-timing/flit-timing --summary chapters.epub; "
                     "the first word: make bench",

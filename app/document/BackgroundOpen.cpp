@@ -1,8 +1,11 @@
 #include "document/BackgroundOpen.h"
 
 #include <flitengine/import/DocumentImporter.h>
+#include <flitengine/outside/DataManager.h>
 
 #include <wx/event.h>
+
+#include <malloc.h>
 
 #include <utility>
 
@@ -50,6 +53,21 @@ void CBackgroundOpen::start(SDocumentOrigin origin, const SPrepareRules& rules, 
         *finished = true;
     });
     workers.push_back(SWorker{started, finished, std::move(thread)});
+}
+
+void CBackgroundOpen::dispose(std::unique_ptr<CDataManager> document) {
+    if (!document) {
+        return;
+    }
+    reap(false);
+    auto finished = std::make_shared<std::atomic<bool>>(false);
+    std::thread thread([finished, ending = std::move(document)]() mutable {
+        ending.reset();
+        // Its pages go back to the system, so that the reader is no larger than what is open.
+        malloc_trim(0);
+        *finished = true;
+    });
+    workers.push_back(SWorker{nullptr, finished, std::move(thread)});
 }
 
 void CBackgroundOpen::cancel() {

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+class CDataManager;
 class wxEvtHandler;
 
 // Prepares documents on worker threads while the window answers, and hands each result to the
@@ -33,6 +34,9 @@ public:
     // Abandons the open running, if any: its result never comes.
     void cancel();
     bool running() const { return job != nullptr; }
+    // Ends a document on a worker, so that a long one's items do not hold the GUI thread; the
+    // document must be in nobody else's hands.
+    void dispose(std::unique_ptr<CDataManager> document);
     // The share of the open done, in parts of kRange; -1 while unknown.
     int progress() const;
 

@@ -59,6 +59,10 @@ public:
     // Cancels the open running: the document open stays as it was.
     void cancel();
     bool opening() const { return background.running(); }
+    // Ends the document that was open on a worker thread (see CBackgroundOpen::dispose).
+    void dispose(std::unique_ptr<CDataManager> document) {
+        background.dispose(std::move(document));
+    }
 
     // Opens a file, or standard input for "-", at once, on this thread; quiet as for start.
     bool open(const wxString& path, bool quiet);

@@ -78,9 +78,10 @@ void SPreparedDocument::read(const SPrepareRules& rules, const Progress& progres
 }
 
 void SPreparedDocument::prepareParts(const SPrepareRules& rules) {
-    navigator = std::make_unique<CReadingNavigator>(document.get(), rules.wordLength);
-    // Hyphenation depends on the document's language: the frame applies it when it shows the
-    // document, and the navigator sorts its words again only then.
-    navigator->setFlashRules(rules.unit, nullptr);
+    // Hyphenation depends on the document's language, known only now.
+    const CHyphenation* hyphenation =
+        rules.hyphenation ? rules.hyphenation(document->getLanguage()) : nullptr;
+    navigator = std::make_unique<CReadingNavigator>(document.get(), rules.wordLength, rules.unit,
+                                                    hyphenation, rules.cut);
     chapters = CChapterIndex(*document, *navigator);
 }

@@ -5,6 +5,7 @@
 #include "reading/ChapterIndex.h"
 #include "reading/ReadingNavigator.h"
 
+#include <flitengine/engine/FlashedWords.h>
 #include <flitengine/timing/FlitWordCalcs.h>
 
 #include <wx/string.h>
@@ -15,13 +16,19 @@
 #include <string>
 
 class CDataManager;
+class CHyphenation;
 
 // How a document is prepared: the rules the frame reads it by when it opens.
 struct SPrepareRules {
     bool keepLineBreaks = false;
-    // The navigator times words at this display length and unit, as the frame will ask.
+    // The navigator times words at this display length, unit and cut, with the hyphenation
+    // this gives for the document's language (empty: none), as the frame will ask; the frame
+    // then finds them as it wants them, and the GUI thread times nothing again.
     unsigned int wordLength = 12;
     CFlitWordCalcs::eLengthUnit unit = CFlitWordCalcs::eLengthBytes;
+    eChunkCut cut = eCutAtLength;
+    // Called on the preparing thread: it must only read what it holds.
+    std::function<const CHyphenation*(const std::string& documentLanguage)> hyphenation;
 };
 
 // A document read and made ready to show: everything that takes time in proportion to its

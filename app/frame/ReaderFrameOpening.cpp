@@ -8,6 +8,7 @@
 #include "frame/ReaderMenus.h"
 #include "frame/ReaderStatus.h"
 #include "library/ReaderLibrary.h"
+#include "preferences/HyphenationLoading.h"
 #include "reading/ReadingNavigator.h"
 #include "view/AssessmentView.h"
 #include "view/FindBar.h"
@@ -16,6 +17,7 @@
 
 #include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/FlitManager.h>
+#include <flitengine/engine/Hyphenation.h>
 #include <flitengine/outside/DataManager.h>
 
 #include <wx/app.h>
@@ -54,9 +56,25 @@ void CReaderFrame::onOpenAbandoned() {
 }
 
 SPrepareRules CReaderFrame::prepareRules() const {
+    // The flash rules applyFlashRules will give the navigator once the document is shown, so
+    // that it keeps the times made while the document was read.
+    const SPreferences& preferences = settings.get();
     SPrepareRules rules;
-    rules.wordLength = settings.get().wordLength;
-    rules.unit = settings.get().count;
+    rules.wordLength = preferences.wordLength;
+    rules.unit = preferences.count;
+    rules.cut = preferences.cutForReading ? eCutForReading : eCutAtLength;
+    if (preferences.hyphenate || preferences.cutForReading) {
+        // The user's language, else the document's, else the system's (asked here, on the GUI
+        // thread); a dictionary not loaded yet is applied once it is.
+        const bool chosen = !preferences.language.empty();
+        const std::string fallback = preferences.hyphenationLanguage(std::string());
+        rules.hyphenation = [chosen, fallback](const std::string& documentLanguage) {
+            const std::string& language =
+                chosen || documentLanguage.empty() ? fallback : documentLanguage;
+            return hyphenationLoading::isReady(language) ? CHyphenation::forLanguage(language)
+                                                         : nullptr;
+        };
+    }
     return rules;
 }
 
@@ -68,6 +86,9 @@ bool CReaderFrame::showDocument(SPreparedDocument prepared) {
     // that a long text leaves the reader no larger than its document.
     malloc_trim(0);
     navigator = std::move(prepared.navigator);
+    // From now on other rules or another word length time the words on a worker: the status
+    // shows the time left once they are timed.
+    navigator->retimeInBackground([this] { CallAfter([this] { updateStatus(); }); });
     manager = std::make_unique<CFlitManager>();
     manager->setTargetSpeed(settings.get().speed);
     manager->setWordDisplayLength(settings.get().wordLength);
@@ -137,7 +158,8 @@ void CReaderFrame::closeDocument() {
     history.clear();
     navigator.reset();
     pagePane->setDocument(nullptr);
-    document.reset();
+    // Nothing holds the document now: a long one's millions of items end on a worker.
+    opener->dispose(std::move(document));
     status->forgetDocument();
 }
 

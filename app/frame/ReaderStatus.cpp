@@ -77,7 +77,10 @@ void CReaderStatus::show(const SStatusFigures& figures) {
         figures.total == 0
             ? 0
             : static_cast<int>(figures.position * CProgressStrip::kRange / figures.total));
-    frame->SetStatusText(formatDuration(figures.timeLeftMs) + " left", eFieldTimeLeft);
+    frame->SetStatusText(
+        (figures.timeLeftKnown ? formatDuration(figures.timeLeftMs) : wxString(L"\u2026")) +
+            " left",
+        eFieldTimeLeft);
     frame->SetStatusText(
         figures.achievedShown ? wxString::Format("Achieved %u wpm", figures.achieved) : wxString(),
         eFieldAchieved);
@@ -147,6 +150,7 @@ void CReaderStatus::showReading(const SStatusSources& from) {
                              ? 0
                              : from.navigator->timeLeftMs(from.next, from.manager->getTargetSpeed(),
                                                           from.wordLength, fromRestart, rampSpeed);
+    figures.timeLeftKnown = from.navigator->timesKnown();
     const unsigned long long duration =
         from.manager->getFlitMetricsData()->getDurationInMillisecs();
     figures.achievedShown = from.achievedShown && duration > 0;

@@ -45,6 +45,8 @@ struct SStatusFigures {
     bool hasChapters = false;
     wxString chapter;
     uint64_t timeLeftMs = 0;
+    // False while the words are timed again (other rules, another word length): "…" shows.
+    bool timeLeftKnown = true;
     // The speed the last reading achieved, when it is shown.
     bool achievedShown = false;
     unsigned int achieved = 0;

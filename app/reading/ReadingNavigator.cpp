@@ -11,12 +11,12 @@
 
 namespace {
 
-// How many words either side of the current one the context shows at most.
-const int kContextReach = 40;
-
 // Items between two marks: counting the words before a node walks at most this many back and
 // as many forward.
 const size_t kMarkSpacing = 512;
+
+// Items a worker timing the words walks between two looks at whether to stop.
+const size_t kStopSpacing = 4096;
 
 // A word item the engine flashes.
 bool isWordNode(const wxCDataInfoListNode* node) {
@@ -30,7 +30,13 @@ const char* wordOf(const wxCDataInfoListNode* node) {
 
 } // namespace
 
-CReadingNavigator::CReadingNavigator(CDataManager* doc, unsigned int wordLength) : document(doc) {
+CReadingNavigator::CReadingNavigator(CDataManager* doc, unsigned int wordLength,
+                                     CFlitWordCalcs::eLengthUnit unit,
+                                     const CHyphenation* hyphenation, eChunkCut cut)
+    : document(doc), times(CTimesRetiming::SRules{wordLength, unit, hyphenation, cut},
+                           [this](CReadingTimes& into, const std::function<bool()>& stop) {
+                               classifyWords(into, stop);
+                           }) {
     build(wordLength);
 }
 
@@ -260,46 +266,6 @@ int CReadingNavigator::pageOfWord(size_t wordIndex) const {
     return after == pages.begin() ? 0 : (after - 1)->second;
 }
 
-void CReadingNavigator::sentenceAround(wxCDataInfoListNode* node, std::vector<wxString>* words,
-                                       int* marked, SCut* cut) const {
-    words->clear();
-    *marked = -1;
-    SCut cutAt;
-    wxCDataInfoListNode* current = wordAtOrBefore(node);
-    if (current == nullptr) {
-        return;
-    }
-    wxCDataInfoListNode* start = current;
-    for (int reach = 0; reach < kContextReach && !isBoundaryBefore(start, eSentence); ++reach) {
-        start = wordAtOrBefore(start->GetPrevious());
-    }
-    cutAt.before = !isBoundaryBefore(start, eSentence);
-    int taken = 0;
-    for (wxCDataInfoListNode* at = start; at != nullptr; at = at->GetNext()) {
-        if (!isWordNode(at)) {
-            continue;
-        }
-        if (at == current) {
-            *marked = static_cast<int>(words->size());
-        }
-        words->push_back(wxString::FromUTF8(wordOf(at)));
-        if (*marked >= 0 && CSentenceEnd::endsSentence(wordOf(at))) {
-            break;
-        }
-        if (*marked >= 0 && ++taken > kContextReach) {
-            // Cut short unless no word follows.
-            for (wxCDataInfoListNode* next = at->GetNext(); next && !cutAt.after;
-                 next = next->GetNext()) {
-                cutAt.after = isWordNode(next);
-            }
-            break;
-        }
-    }
-    if (cut != nullptr) {
-        *cut = cutAt;
-    }
-}
-
 void CReadingNavigator::build(unsigned int wordLength) {
     // One walk, as walking a long document's items is what costs: the words, the marks, the
     // paragraph rule and the timing classes. A paragraph ends at one newline item, as plain
@@ -309,10 +275,10 @@ void CReadingNavigator::build(unsigned int wordLength) {
     wordCount = 0;
     marks.clear();
     pages.clear();
-    times.begin(wordLength, document->getItemCount());
+    times.current().begin(wordLength, document->getItemCount());
     const auto classifyWord = [this](const char* word, char separator) {
         ++wordCount;
-        times.addWord(word, separator);
+        times.current().addWord(word, separator);
         return true;
     };
     // What starts at each word, as isBoundaryBefore sees it: the first word everything; then
@@ -364,7 +330,7 @@ void CReadingNavigator::build(unsigned int wordLength) {
     std::sort(marksByNode.begin(), marksByNode.end(), [this](uint32_t a, uint32_t b) {
         return std::less<>()(marks[a].node, marks[b].node);
     });
-    times.end();
+    times.current().end();
 }
 
 void CReadingNavigator::notePage(wxCDataInfoListNode* node) {
@@ -378,27 +344,48 @@ void CReadingNavigator::notePage(wxCDataInfoListNode* node) {
 
 size_t CReadingNavigator::tableBytes() const {
     return marks.capacity() * sizeof(SMark) + marksByNode.capacity() * sizeof(uint32_t) +
-           pages.capacity() * sizeof(pages[0]) + times.tableBytes();
+           pages.capacity() * sizeof(pages[0]) + times.current().tableBytes();
+}
+
+void CReadingNavigator::classifyWords(CReadingTimes& into,
+                                      const std::function<bool()>& stop) const {
+    // The words build gives, in the same order, without the marks.
+    const auto add = [&into](const char* word, char separator) {
+        into.addWord(word, separator);
+        return true;
+    };
+    bool skipping = false;
+    size_t items = 0;
+    for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
+        if (++items % kStopSpacing == 0 && stop()) {
+            return;
+        }
+        const bool word = isWordNode(node);
+        skipping = CFlashedWords::passesOver(node, skipping);
+        if (!skipping && word) {
+            add(wordOf(node), CReadingRules::separatorAfter(*document, node));
+        } else if (!skipping && node->GetData()->getDataInfoType() != eDITWord) {
+            forEachWordOf(node, add);
+        }
+    }
 }
 
 void CReadingNavigator::setFlashRules(CFlitWordCalcs::eLengthUnit unit,
                                       const CHyphenation* dictionary, eChunkCut cut) {
-    if (times.setFlashRules(unit, dictionary, cut)) {
-        build(times.wordLength());
-    }
+    times.ask(CTimesRetiming::SRules{times.rules().wordLength, unit, dictionary, cut});
 }
 
 uint64_t CReadingNavigator::timeLeftMs(wxCDataInfoListNode* node, int speed,
                                        unsigned int wordLength, bool fromRestart, int rampSpeed) {
-    if (wordLength != times.wordLength()) {
-        build(wordLength);
-    }
-    if (node == nullptr) {
+    CTimesRetiming::SRules rules = times.rules();
+    rules.wordLength = wordLength;
+    times.ask(rules);
+    if (node == nullptr || !times.known()) {
         return 0;
     }
     const size_t before = std::min(wordsBefore(node), wordCount);
     const auto wordsFrom = [this, node](const CReadingTimes::WordVisitor& visit) {
         forEachWordFrom(node, visit);
     };
-    return times.timeLeftMs(before, wordsFrom, speed, fromRestart, rampSpeed);
+    return times.current().timeLeftMs(before, wordsFrom, speed, fromRestart, rampSpeed);
 }

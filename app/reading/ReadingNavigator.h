@@ -1,7 +1,7 @@
 #ifndef FLIT_APP_READINGNAVIGATOR_H
 #define FLIT_APP_READINGNAVIGATOR_H
 
-#include "reading/ReadingTimes.h"
+#include "reading/TimesRetiming.h"
 
 #include <flitengine/engine/FlashedWords.h>
 #include <flitengine/timing/FlitWordCalcs.h>
@@ -9,6 +9,7 @@
 #include <wx/string.h>
 
 #include <cstdint>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -33,10 +34,18 @@ class wxCDataInfoListNode;
 // No answer walks the document: the navigator keeps a mark every few hundred items (the words
 // before it), so that counting the words before a node walks back to the nearest mark and
 // forward from it; and it hands the words to CReadingTimes, which times them at any speed.
+//
+// Timing the words again (other flash rules, another word length) walks the whole document: by
+// default at once, or, once retimeInBackground was asked, on a worker thread while every other
+// answer stays as it was and the time left is unknown.
 class CReadingNavigator {
 public:
-    // wordLength: the word display length the time left will most likely be asked for.
-    explicit CReadingNavigator(CDataManager* document, unsigned int wordLength = 12);
+    // wordLength: the word display length the time left will most likely be asked for; the
+    // words are timed with the flash rules given (see setFlashRules).
+    explicit CReadingNavigator(CDataManager* document, unsigned int wordLength = 12,
+                               CFlitWordCalcs::eLengthUnit unit = CFlitWordCalcs::eLengthBytes,
+                               const CHyphenation* hyphenation = nullptr,
+                               eChunkCut cut = eCutAtLength);
 
     size_t getWordCount() const { return wordCount; }
     wxCDataInfoListNode* firstWord() const;
@@ -74,6 +83,7 @@ public:
     // with words longer than wordLength shown in chunks. fromRestart: reading will go on from
     // node after a restart, which starts the ramp again and forgets the word before. rampSpeed:
     // otherwise, the speed at which a ramp still running times the next word (0: it has ended).
+    // 0 while the words are timed again in the background (timesKnown is false).
     uint64_t timeLeftMs(wxCDataInfoListNode* node, int speed, unsigned int wordLength,
                         bool fromRestart = false, int rampSpeed = 0);
 
@@ -82,9 +92,16 @@ public:
     void setFlashRules(CFlitWordCalcs::eLengthUnit unit, const CHyphenation* hyphenation,
                        eChunkCut cut = eCutAtLength);
 
+    // From now on the words are timed again on a worker thread. ready is called on that thread
+    // when new times are there to take (it may only post to the GUI thread); the next
+    // timesKnown or timeLeftMs takes them.
+    void retimeInBackground(std::function<void()> ready) { times.inBackground(std::move(ready)); }
+    // Whether the time left can be given now, for the rules and word length last asked.
+    bool timesKnown() { return times.known(); }
+
     // The bytes the navigator's tables take, and the number of timing classes.
     size_t tableBytes() const;
-    size_t classCount() const { return times.classCount(); }
+    size_t classCount() const { return times.current().classCount(); }
 
 private:
     enum eBoundary { eSentence, eParagraph };
@@ -115,6 +132,8 @@ private:
     // Counts the words, marks the items, and sorts every word into its timing class at
     // wordLength, counting the classes by blocks.
     void build(unsigned int wordLength);
+    // Gives every word to into, in reading order, as build does, until stop() is true.
+    void classifyWords(CReadingTimes& into, const std::function<bool()>& stop) const;
     // Notes the page marker at node, after the words counted so far.
     void notePage(wxCDataInfoListNode* node);
     // The mark at node; null when node has none.
@@ -138,8 +157,8 @@ private:
     // The shown page markers in reading order: the words before each, and its page number.
     std::vector<std::pair<uint32_t, int>> pages;
 
-    // The timing classes of the words.
-    CReadingTimes times;
+    // The timing classes of the words, timed again when the rules change.
+    CTimesRetiming times;
 };
 
 #endif

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -200,6 +203,66 @@ TEST_F(ReadingNavigatorTest, TimeLeftAtAnySpeedIsTheSumOfTheWordsCosts) {
             }
         }
     }
+}
+
+// Timed again on a worker, the times equal those timed at once: moves and counts answer as
+// before while it runs, a second change replaces the first, and a navigator closed while its
+// worker runs stops it.
+TEST_F(ReadingNavigatorTest, TimesMadeInTheBackgroundEqualThoseMadeAtOnce) {
+    std::string text;
+    for (int i = 0; i < 30000; ++i) {
+        text += i % 9 == 8 ? "internationalization. " : "Tide ROSE ";
+    }
+    load(text.c_str());
+    wxCDataInfoListNode* middle = navigator->itemOfWord(navigator->getWordCount() / 2);
+    const size_t before = navigator->wordsBefore(middle);
+    wxCDataInfoListNode* sentence = navigator->nextSentence(middle);
+    std::mutex mutex;
+    std::condition_variable timed;
+    int readies = 0;
+    navigator->retimeInBackground([&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++readies;
+        timed.notify_all();
+    });
+    // Until the times are there, from one ready to the next.
+    const auto waitForTimes = [&] {
+        for (;;) {
+            std::unique_lock<std::mutex> lock(mutex);
+            const int seen = readies;
+            lock.unlock();
+            if (navigator->timesKnown()) {
+                return true;
+            }
+            lock.lock();
+            if (!timed.wait_for(lock, std::chrono::seconds(60), [&] { return readies != seen; })) {
+                return false;
+            }
+        }
+    };
+    const struct {
+        unsigned int wordLength;
+        CFlitWordCalcs::eLengthUnit unit;
+        eChunkCut cut;
+    } rows[] = {{12, CFlitWordCalcs::eLengthCharacters, eCutAtLength},
+                {5, CFlitWordCalcs::eLengthBytes, eCutForReading},
+                {7, CFlitWordCalcs::eLengthCharacters, eCutForReading}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.wordLength);
+        navigator->setFlashRules(row.unit, nullptr, row.cut);
+        EXPECT_EQ(before, navigator->wordsBefore(middle));
+        EXPECT_EQ(sentence, navigator->nextSentence(middle));
+        navigator->timeLeftMs(middle, 300, row.wordLength);
+        EXPECT_EQ(middle, navigator->itemOfWord(before));
+        ASSERT_TRUE(waitForTimes());
+        CReadingNavigator atOnce(document.get(), row.wordLength, row.unit, nullptr, row.cut);
+        for (int speed : {300, 950}) {
+            EXPECT_EQ(atOnce.timeLeftMs(middle, speed, row.wordLength),
+                      navigator->timeLeftMs(middle, speed, row.wordLength));
+        }
+    }
+    navigator->timeLeftMs(middle, 300, 3);
+    navigator.reset();
 }
 
 // Asked for in any order, anywhere in a document of many marks: the item holding each word
