@@ -93,7 +93,15 @@ def reader_pacing(build, runs, show=None):
                         "--build", build, "--text", TEXT, "--runs", str(runs), "--json"]
                        + (["--show", show] if show else []))
     results.sort(key=lambda result: abs(result["rendered"]["whole_error_percent"]))
-    return results[len(results) // 2]
+    chosen = results[len(results) // 2]
+    # How many of the runs meet the reader's targets, and the spread of their 99th percentiles.
+    chosen["meeting"] = sum(r["rendered"]["median_abs_ms"] <= 0.3 and r["rendered"]["p99_abs_ms"]
+                            <= 1.5 and abs(r["rendered"]["whole_error_percent"]) <= 0.3
+                            for r in results)
+    chosen["runs"] = len(results)
+    p99 = sorted(r["rendered"]["p99_abs_ms"] for r in results)
+    chosen["p99_spread"] = (p99[0], p99[-1])
+    return chosen
 
 
 def reader_launch_ms(build, document=TEXT):
@@ -278,7 +286,8 @@ def main():
         stalls = reader_stall_figures(args.build, stall_words, 1 if args.brief else 3)
         epub_words = 50000 if args.brief else 500000
         epub_first_word = epub_first_word_ms(args.build, epub_words, 1 if args.brief else 3)
-        reader = reader_pacing(args.build, 1 if args.brief else 3)
+        # Five runs rather than the target's ten, to keep the whole bench within bounds.
+        reader = reader_pacing(args.build, 1 if args.brief else 5)
         shown = {show: reader_pacing(args.build, 1 if args.brief else 3, show)
                  for show in ("neighbours", "page")}
         memory = reader_memory_mb(args.build, 20000 if args.brief else 1000000)
@@ -310,10 +319,14 @@ def main():
                      "≤ 0.3 / ≤ 1.5 ms; within 0.3 %; within 1 %" if target else "",
                      "pacing"))
     rendered = reader["rendered"]
+    spread = reader["p99_spread"]
     rows.append(("reader 950 wpm, from its render signals: median / p99 / max deviation from "
-                 "the computed time",
+                 "the computed time (the median run); runs meeting the targets; p99 fastest to "
+                 "slowest run",
                  f"{rendered['median_abs_ms']:.3f} / {rendered['p99_abs_ms']:.3f} / "
-                 f"{rendered['max_abs_ms']:.3f} ms", "≤ 0.3 / ≤ 1.5 ms", "reader pacing"))
+                 f"{rendered['max_abs_ms']:.3f} ms; {reader['meeting']} of {reader['runs']} runs; "
+                 f"{spread[0]:.2f}–{spread[-1]:.2f} ms",
+                 "≤ 0.3 / ≤ 1.5 ms in 9 of 10 runs", "reader pacing"))
     rows.append(("reader 950 wpm: whole reading against the computed time",
                  f"{rendered['whole_error_percent']:+.3f} % (load {reader['load_before']:.1f})",
                  "within 0.3 %", "reader pacing"))
@@ -400,7 +413,7 @@ def main():
     reproduce = {
         "pacing": f"xvfb-run -a build/bench/flit-perf --words 1000 --render-delay {RENDER_DELAYS} "
                   f"samples/lighthouse.txt  (all engine figures)",
-        "reader pacing": "bench/reader-pacing.py --runs 3 [--show neighbours | --show page]",
+        "reader pacing": "bench/reader-pacing.py --runs 10 [--show neighbours | --show page]",
         "engine": "xvfb-run -a build/bench/flit-perf samples/lighthouse.txt",
         "calculator": "build/bench/flit-bench --benchmark_filter=isplayAndDelay",
         "importer": "build/bench/flit-bench --benchmark_filter=Import",

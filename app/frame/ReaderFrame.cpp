@@ -4,6 +4,7 @@
 #include "frame/ReaderFrame.h"
 
 #include "document/OpeningBar.h"
+#include "frame/FlashAhead.h"
 #include "frame/ReaderFrameIds.h"
 #include "frame/ReaderKeys.h"
 #include "frame/ReaderMenus.h"
@@ -136,6 +137,11 @@ void CReaderFrame::onEngineEvent(const char* window, CFlitCommandEvent& event) {
             !event.text.empty()) {
             // The engine now waits out the chunk's display time, the longest wait there is.
             updateStatus();
+        }
+        if (event.GetEventType() == EVT_FLIT_COMMAND_WORD_MSG && !event.text.empty()) {
+            // Meanwhile the view draws the next chunk, which then costs a copy to show.
+            const flashAhead::SFlash next = flashAhead::next(event.dataInfoListNode, event.text);
+            flitView->prepareChunk(next.text, next.before, next.after);
         }
     }
 }

@@ -4,10 +4,6 @@
 #include <wx/dcmemory.h>
 #include <wx/log.h>
 
-#ifdef __WXGTK3__
-#include <gtk/gtk.h>
-#endif
-
 namespace {
 
 const wxColour kDefaultBackground(24, 28, 36);
@@ -40,13 +36,34 @@ void CFlitView::showChunk(const wxString& text) {
     if (text.empty() && chunk.empty()) {
         return;
     }
+    chunk = text;
+    chunkPending = true;
+    if (canPresentChunk()) {
+        // Copied to the window by the render that follows, without a paint, or shortly after
+        // when none does. Not invalidated, which would wake the toolkit's frame clock for a
+        // paint that is not needed.
+        if (!presentQueued) {
+            presentQueued = true;
+            CallAfter([this] {
+                presentQueued = false;
+                if (chunkPending) {
+                    renderNow();
+                }
+            });
+        }
+        return;
+    }
+    refreshBand();
+}
+
+void CFlitView::refreshBand() {
     // Only the band the chunks are drawn in is repainted: a flash then costs a fraction of a
     // whole window's repaint, which keeps the time on screen close to the engine's. Only the
     // part inside the window: the toolkit refuses an area of no or negative size.
     const wxRect changed = chunkBand().Intersect(wxRect(GetClientSize()));
-    chunk = text;
     if (changed.width > 0 && changed.height > 0) {
-        RefreshRect(changed, false);
+        // Not this view's Refresh: a new chunk leaves the bands drawn ahead as they are.
+        wxWindow::Refresh(false, &changed);
     }
 }
 
@@ -188,25 +205,6 @@ const wxFont& CFlitView::fontAt(int pointSize, bool isBold) {
         found = fonts.emplace(key, font).first;
     }
     return found->second;
-}
-
-void CFlitView::renderNow() {
-    // Paints what the changes so far invalidated, and sends it to the display.
-#ifdef __WXGTK3__
-    // The toolkit's Update() first waits for the display server to finish everything drawn so
-    // far: a round trip that costs half a millisecond at the median and several at times, as
-    // the server has to be woken, and that a word's paint does not need (nothing this view drew
-    // before is still being copied). The paint is done and sent without it.
-    GdkWindow* window = GTKGetDrawingWindow();
-    if (window != nullptr && gtk_widget_get_mapped(GetHandle())) {
-        G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-        gdk_window_process_updates(window, TRUE);
-        G_GNUC_END_IGNORE_DEPRECATIONS
-        gdk_display_flush(gdk_window_get_display(window));
-        return;
-    }
-#endif
-    Update();
 }
 
 wxBitmap CFlitView::snapshot() {

@@ -9,6 +9,7 @@
 #include <wx/window.h>
 
 #include <map>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -81,6 +82,12 @@ public:
 
     // Paints now rather than at the next idle time, so a word is on screen when this returns.
     void renderNow();
+    // Draws, ahead of time and off screen, a chunk likely to be shown soon with the words beside
+    // it, so that showing it then costs a copy rather than its drawing (FlitViewFlash.cpp).
+    void prepareChunk(const wxString& text, const wxString& before, const wxString& after);
+    // Any repaint of the band drops the chunks drawn ahead, since what they were drawn with may
+    // have changed (colours, fonts, the size, the picture behind).
+    void Refresh(bool eraseBackground = true, const wxRect* rect = nullptr) override;
 
     const wxString& getChunk() const { return chunk; }
     const wxString& getMessageTitle() const { return messageTitle; }
@@ -91,6 +98,17 @@ public:
 private:
     void onPaint(wxPaintEvent& event);
     void onSize(wxSizeEvent& event);
+
+    // How a chunk is put on screen (FlitViewFlash.cpp).
+    // Whether presentChunk can: shown on an X display, no overlay, the band inside the window.
+    bool canPresentChunk();
+    // Shows the chunk by copying its band, drawn ahead or now, straight to the window, without
+    // a paint; false when it cannot, and the band is to be painted.
+    bool presentChunk();
+    // Asks for a paint of the band.
+    void refreshBand();
+    bool chunkPending = false;  // shown since the last render
+    bool presentQueued = false; // a render after showChunk is queued
 
     // Drawing (FlitViewDrawing.cpp).
     // area is what the paint redraws; empty when everything is (a snapshot).
@@ -143,6 +161,10 @@ private:
     std::pair<bool, bool> contextCut; // before, after
     wxString messageTitle;
     wxString messageDetail;
+    // The bands drawn ahead, on the display server (FlitViewFlash.cpp).
+    // (Shared only so that this header need not say what they are.)
+    class CBands;
+    std::shared_ptr<CBands> bands;
 };
 
 #endif

@@ -10,6 +10,11 @@
 #include <wx/frame.h>
 
 #include <functional>
+#include <string>
+
+#ifdef __WXGTK3__
+#include <gtk/gtk.h>
+#endif
 
 namespace {
 
@@ -157,3 +162,45 @@ TEST_F(FlitViewTest, ACutSentenceShowsWhereItGoesOn) {
         EXPECT_EQ(cut.markedMoves, (marked.first > word.first) - (marked.first < word.first));
     }
 }
+
+#ifdef __WXGTK3__
+// A chunk drawn ahead and then shown is copied to the window as it was drawn: whatever changed
+// the view's look in between must show in it, just as the view's own paint draws it.
+TEST_F(FlitViewTest, AChunkDrawnAheadShowsAsThePaintDrawsIt) {
+    const struct {
+        const char* name;
+        std::function<void()> change;
+    } changes[] = {
+        {"nothing", [] {}},
+        {"theme", [&] { view->setColours(*wxWHITE, *wxBLACK, *wxLIGHT_GREY); }},
+        {"font", [&] { view->setWordFont(wxFont(wxFontInfo(30).Family(wxFONTFAMILY_ROMAN))); }},
+        {"size", [&] { frame->SetClientSize(600, 260), wxTheApp->Yield(true); }},
+        {"no fixation", [&] { view->setFixationEnabled(false); }},
+        {"bold", [&] { view->setBold(true); }},
+        {"neighbours",
+         [&] { view->setNeighboursShown(true), view->setNeighbourWords("the", "lay"); }},
+    };
+    // The window's pixels as the display server holds them.
+    const auto onScreen = [this] {
+        GdkPixbuf* pixbuf = gdk_pixbuf_get_from_window(
+            view->GTKGetDrawingWindow(), 0, 0, view->GetClientSize().x, view->GetClientSize().y);
+        const std::string pixels(reinterpret_cast<const char*>(gdk_pixbuf_read_pixels(pixbuf)),
+                                 gdk_pixbuf_get_byte_length(pixbuf));
+        g_object_unref(pixbuf);
+        return pixels;
+    };
+    for (const auto& change : changes) {
+        SCOPED_TRACE(change.name);
+        view->showChunk("harbour");
+        view->renderNow();
+        view->prepareChunk("lighthouse", "the", "lay");
+        change.change();
+        view->showChunk("lighthouse");
+        view->renderNow();
+        const std::string shown = onScreen();
+        view->Refresh();
+        view->Update();
+        EXPECT_TRUE(shown == onScreen());
+    }
+}
+#endif
