@@ -150,13 +150,43 @@ void appendShown(wxString* to, const wxString& word, bool atFront) {
 CTextSearch::CTextSearch(CDataManager& searched, CReadingNavigator& positions)
     : document(searched), navigator(positions) {}
 
+CTextSearch::~CTextSearch() {
+    stopping = true;
+    if (worker.joinable()) {
+        worker.join();
+    }
+}
+
+void CTextSearch::indexInBackground(std::function<void()> whenReady) {
+    if (indexed) {
+        return;
+    }
+    indexed = true;
+    worker = std::thread([this, whenReady = std::move(whenReady)] {
+        buildIndex();
+        if (!stopping) {
+            ready = true;
+            whenReady();
+        }
+    });
+}
+
+void CTextSearch::ensureIndexed() {
+    if (worker.joinable()) {
+        worker.join();
+    } else if (!indexed) {
+        indexed = true;
+        buildIndex();
+        ready = true;
+    }
+}
+
 std::string CTextSearch::fold(const wxString& text) {
     const wxScopedCharBuffer utf8 = text.utf8_str();
     return foldUtf8(utf8.data(), utf8.length());
 }
 
 void CTextSearch::buildIndex() {
-    indexed = true;
     // The words counted as the navigator counts them, by the rules of what reading flashes:
     // a word item's word, and the words an item such as a link stands for.
     size_t wordsBefore = 0;
@@ -164,7 +194,13 @@ void CTextSearch::buildIndex() {
     UChar32 last = 0;
     // A book repeats its words: each is folded once.
     std::unordered_map<std::string_view, std::string> foldedWords;
+    // A closing document stops the worker between two blocks of items.
+    const size_t kItemsBetweenChecks = 4096;
+    size_t items = 0;
     for (wxCDataInfoListNode* node = document.getFirstNode(); node; node = node->GetNext()) {
+        if (++items % kItemsBetweenChecks == 0 && stopping) {
+            return;
+        }
         skipping = CFlashedWords::passesOver(node, skipping);
         if (skipping) {
             continue;
@@ -244,9 +280,7 @@ CTextSearch::SMatch CTextSearch::matchAt(size_t ordinal, bool wrapped) const {
 }
 
 bool CTextSearch::find(const wxString& wanted, size_t fromWord, int direction, SMatch* match) {
-    if (!indexed) {
-        buildIndex();
-    }
+    ensureIndexed();
     matchAll(joinTerms(fold(wanted)));
     if (found.empty()) {
         return false;

@@ -3,9 +3,12 @@
 
 #include <wx/string.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 class CDataManager;
@@ -24,9 +27,10 @@ class wxCDataInfoListNode;
 // importer cuts a run into dictionary words: there a query typed without spaces runs across
 // them. Spaces in a query match the spaces between consecutive words.
 //
-// The folded text is built once, at the first search, in one pass over the document; a new
-// query finds all its matches in one pass over that text; moving between matches then costs
-// a binary search. Words that reading passes over (an attachment not asked for) are not
+// The folded text is built once, in one pass over the document: at the first search, or ahead
+// of it on a worker (indexInBackground), so that a long book's first search does not hold the
+// window; a new query finds all its matches in one pass over that text; moving between matches
+// then costs a binary search. Words that reading passes over (an attachment not asked for) are not
 // searched. Positions are the navigator's word indexes.
 class CTextSearch {
 public:
@@ -46,6 +50,16 @@ public:
     };
 
     CTextSearch(CDataManager& document, CReadingNavigator& navigator);
+    // Stops and joins a worker still building the text.
+    ~CTextSearch();
+    CTextSearch(const CTextSearch&) = delete;
+    CTextSearch& operator=(const CTextSearch&) = delete;
+
+    // Builds the folded text on a worker thread, then calls whenReady on it. The document must
+    // stay open until the search is destroyed. Does nothing once the text is built or begun.
+    void indexInBackground(std::function<void()> whenReady);
+    // Whether a search can run now without building the text first.
+    bool isReady() const { return ready; }
 
     // The first match of query at or after the word fromWord (direction > 0), or the last one
     // before it (direction < 0), going round the document's end once. False when query (folded)
@@ -64,7 +78,10 @@ private:
         uint32_t first; // the indexed words the match starts and ends in
         uint32_t last;
     };
+    // Builds the folded text, unless stopping is set first (then the text is left partial).
     void buildIndex();
+    // The text built, on the worker or here, before anything reads it.
+    void ensureIndexed();
     // Finds every match of query, unless it is the one already found.
     void matchAll(const std::string& query);
     SMatch matchAt(size_t ordinal, bool wrapped) const;
@@ -72,6 +89,9 @@ private:
     CDataManager& document;
     CReadingNavigator& navigator;
     bool indexed = false;
+    std::atomic<bool> ready{false};
+    std::atomic<bool> stopping{false};
+    std::thread worker;
     // The folded words joined; where each word starts in it, and the navigator's index of it.
     std::string text;
     std::vector<uint32_t> starts;

@@ -18,6 +18,9 @@ const size_t kContextReach = 8;
 const int kFieldWidth = 260;
 const int kGap = 6;
 const wchar_t* const kEllipsis = L"\u2026";
+// What the bar waits to do once the words are ready, other than a move either way.
+const int kNoneWaiting = 0;
+const int kTypedWaiting = 2;
 
 // Text shown as it is in a label with markup: an ampersand doubled as the toolkit wants it for
 // a literal one (a single one would mark a mnemonic).
@@ -114,6 +117,8 @@ void CFindBar::open() {
     }
     frame->pauseReading();
     origin = placeWord();
+    // The words are made ready while the query is typed.
+    searchOfDocument();
     field->SetFocus();
     field->SelectAll();
     if (!field->GetValue().empty()) {
@@ -131,6 +136,7 @@ void CFindBar::close() {
 
 void CFindBar::forgetDocument() {
     search.reset();
+    waiting = kNoneWaiting;
     matched = movedThere = false;
     origin = 0;
     say(wxString());
@@ -139,8 +145,40 @@ void CFindBar::forgetDocument() {
 CTextSearch* CFindBar::searchOfDocument() {
     if (!search && frame->getDocument() != nullptr && frame->getNavigator() != nullptr) {
         search = std::make_unique<CTextSearch>(*frame->getDocument(), *frame->getNavigator());
+        const CTextSearch* made = search.get();
+        // Called on the worker; the bar is the GUI thread's. A search forgotten meanwhile (the
+        // document closed) is told apart by its address while it is alive, and its destructor
+        // joins the worker before another can take the address.
+        search->indexInBackground([this, made] { CallAfter([this, made] { onReady(made); }); });
     }
     return search.get();
+}
+
+CTextSearch* CFindBar::readySearch(int direction) {
+    CTextSearch* text = searchOfDocument();
+    if (text == nullptr) {
+        say("Open a document to search it");
+        return nullptr;
+    }
+    if (!text->isReady()) {
+        waiting = direction;
+        say(wxString("Preparing the search") + kEllipsis);
+        return nullptr;
+    }
+    return text;
+}
+
+void CFindBar::onReady(const CTextSearch* ready) {
+    if (ready != search.get()) {
+        return;
+    }
+    const int asked = waiting;
+    waiting = kNoneWaiting;
+    if (asked == kTypedWaiting) {
+        searchTyped();
+    } else if (asked != kNoneWaiting) {
+        findNext(asked);
+    }
 }
 
 size_t CFindBar::placeWord() const {
@@ -154,12 +192,12 @@ void CFindBar::searchTyped() {
     matched = movedThere = false;
     const wxString query = field->GetValue();
     if (query.Strip(wxString::both).empty()) {
+        waiting = kNoneWaiting;
         say(wxString());
         return;
     }
-    CTextSearch* text = searchOfDocument();
+    CTextSearch* text = readySearch(kTypedWaiting);
     if (text == nullptr) {
-        say("Open a document to search it");
         return;
     }
     CTextSearch::SMatch first;
@@ -189,9 +227,8 @@ void CFindBar::findNext(int direction) {
         Show();
         GetParent()->Layout();
     }
-    CTextSearch* text = searchOfDocument();
+    CTextSearch* text = readySearch(direction);
     if (text == nullptr) {
-        say("Open a document to search it");
         return;
     }
     // From the match shown while reading is still there; else from where reading is.

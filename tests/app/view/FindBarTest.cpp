@@ -70,10 +70,12 @@ TEST_F(FindBarTest, FindsMovesReadingAndKeepsItsKeys) {
         {"nothing found", [&] { bar->getField()->SetValue("lighthouse"); }, "No matches", 14},
         {"Esc closes", [&] { key(WXK_ESCAPE); }, "No matches", 14},
     };
+    // The words are made ready on a worker: a search typed before then says so and runs after.
+    const wxString preparing = wxString::FromUTF8("Preparing the search…");
     for (const auto& step : steps) {
         SCOPED_TRACE(step.step);
         step.act();
-        wxTheApp->ProcessPendingEvents();
+        EXPECT_TRUE(pumpUntil([&] { return bar->getStatus() != preparing; }));
         EXPECT_EQ(step.status, bar->getStatus());
         EXPECT_EQ(step.place, place());
         EXPECT_NE(CReaderFrame::eReading, frame->getReading());
