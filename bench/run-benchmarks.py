@@ -127,16 +127,22 @@ def reader_launch_ms(build, document=TEXT):
     sys.exit("the reader showed no word within 30 s")
 
 
+def open_bench_runs(build, write_flag, name, words, runs):
+    """flit-open-bench's figures, one JSON object a run, on a document of words it writes first
+    (write_flag says which kind: --write-book or --write-text)."""
+    program = os.path.join(build, "bench", "flit-open-bench")
+    with tempfile.TemporaryDirectory() as folder:
+        document = os.path.join(folder, name)
+        subprocess.run([program, f"{write_flag}={document}", f"--words={words}"], check=True)
+        return [run_json([program, f"--launched-at={time.monotonic_ns()}", document])
+                for _ in range(runs)]
+
+
 def reader_open_figures(build, words, runs):
     """A long EPUB given to the reader at launch, then opened again from its window: the window
     on screen, the book open, and the GUI thread's longest silence meanwhile; the median of each
     figure over the runs."""
-    program = os.path.join(build, "bench", "flit-open-bench")
-    with tempfile.TemporaryDirectory() as folder:
-        book = os.path.join(folder, "long.epub")
-        subprocess.run([program, f"--write-book={book}", f"--words={words}"], check=True)
-        results = [run_json([program, f"--launched-at={time.monotonic_ns()}", book])
-                   for _ in range(runs)]
+    results = open_bench_runs(build, "--write-book", "long.epub", words, runs)
     return {key: sorted(result[key] for result in results)[len(results) // 2]
             for key in results[0]}
 
@@ -145,12 +151,7 @@ def reader_stall_figures(build, words, runs):
     """A long plain text given to the reader at launch, opened again from its window, then read
     while the speed changes ten times in a second: the GUI thread's longest silence in each,
     fastest and slowest of the runs."""
-    program = os.path.join(build, "bench", "flit-open-bench")
-    with tempfile.TemporaryDirectory() as folder:
-        text = os.path.join(folder, "long.txt")
-        subprocess.run([program, f"--write-text={text}", f"--words={words}"], check=True)
-        results = [run_json([program, f"--launched-at={time.monotonic_ns()}", text])
-                   for _ in range(runs)]
+    results = open_bench_runs(build, "--write-text", "long.txt", words, runs)
     return {key: (min(result[key] for result in results), max(result[key] for result in results))
             for key in ("launch_longest_late_ms", "reopen_longest_late_ms",
                         "speed_longest_late_ms")}
