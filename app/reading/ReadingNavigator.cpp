@@ -1,4 +1,5 @@
 #include "reading/ReadingNavigator.h"
+#include "reading/NavigatorWords.h"
 
 #include <flitengine/engine/FlashedWords.h>
 #include <flitengine/engine/ReadingRules.h>
@@ -18,17 +19,9 @@ const size_t kMarkSpacing = 512;
 // Items a worker timing the words walks between two looks at whether to stop.
 const size_t kStopSpacing = 4096;
 
-// A word item the engine flashes.
-bool isWordNode(const wxCDataInfoListNode* node) {
-    return node->GetData()->getDataInfoType() == eDITWord &&
-           CFlashedWords::isShown(static_cast<const CDITWord*>(node->GetData())->getWord());
-}
-
-const char* wordOf(const wxCDataInfoListNode* node) {
-    return static_cast<const CDITWord*>(node->GetData())->getWord();
-}
-
 } // namespace
+
+using navigatorWords::wordOf;
 
 CReadingNavigator::CReadingNavigator(CDataManager* doc, unsigned int wordLength,
                                      CFlitWordCalcs::eLengthUnit unit,
@@ -45,7 +38,7 @@ bool CReadingNavigator::forEachWordOf(wxCDataInfoListNode* node, Visit visit) co
     // Word items, by far the most, without building a list; every other item as the engine
     // flashes it.
     if (node->GetData()->getDataInfoType() == eDITWord) {
-        return !isWordNode(node) ||
+        return !navigatorWords::isShownWord(node) ||
                visit(wordOf(node), CReadingRules::separatorAfter(*document, node));
     }
     for (const SFlashedWord& word : CFlashedWords::wordsOf(*document, node)) {
@@ -67,7 +60,7 @@ void CReadingNavigator::forEachWordFrom(wxCDataInfoListNode* node, Visit visit) 
 
 wxCDataInfoListNode* CReadingNavigator::firstWord() const {
     for (wxCDataInfoListNode* node = document->getFirstNode(); node; node = node->GetNext()) {
-        if (isWordNode(node)) {
+        if (navigatorWords::isShownWord(node)) {
             return node;
         }
     }
@@ -152,7 +145,7 @@ wxCDataInfoListNode* CReadingNavigator::itemOfWord(size_t wordIndex) const {
 
 wxCDataInfoListNode* CReadingNavigator::wordAtOrBefore(wxCDataInfoListNode* node) const {
     for (; node != nullptr; node = node->GetPrevious()) {
-        if (isWordNode(node)) {
+        if (navigatorWords::isShownWord(node)) {
             return node;
         }
     }
@@ -163,7 +156,7 @@ bool CReadingNavigator::isBoundaryBefore(wxCDataInfoListNode* word, eBoundary bo
     int newlines = 0;
     for (wxCDataInfoListNode* at = word->GetPrevious(); at != nullptr; at = at->GetPrevious()) {
         const eDataInfoType type = at->GetData()->getDataInfoType();
-        if (type == eDITWord && isWordNode(at)) {
+        if (type == eDITWord && navigatorWords::isShownWord(at)) {
             return boundary == eSentence ? CSentenceEnd::endsSentence(wordOf(at))
                                          : newlines >= paragraphNewlines;
         }
@@ -187,7 +180,7 @@ wxCDataInfoListNode* CReadingNavigator::startOf(wxCDataInfoListNode* word,
                                                 eBoundary boundary) const {
     // Back word by word, passing over whole stretches between marks that hold no start.
     for (wxCDataInfoListNode* at = word; at != nullptr;) {
-        if (isWordNode(at) && isBoundaryBefore(at, boundary)) {
+        if (navigatorWords::isShownWord(at) && isBoundaryBefore(at, boundary)) {
             return at;
         }
         if (const SMark* mark = markAt(at)) {
@@ -236,7 +229,7 @@ wxCDataInfoListNode* CReadingNavigator::nextStart(wxCDataInfoListNode* node,
             }
             at = marks[stretch].node;
         }
-        if (isWordNode(at) && isBoundaryBefore(at, boundary)) {
+        if (navigatorWords::isShownWord(at) && isBoundaryBefore(at, boundary)) {
             return at;
         }
     }
@@ -295,7 +288,7 @@ void CReadingNavigator::build(unsigned int wordLength) {
             marks.push_back(
                 SMark{node, static_cast<uint32_t>(wordCount), skipping ? kSkipping : 0});
         }
-        const bool word = isWordNode(node);
+        const bool word = navigatorWords::isShownWord(node);
         const eDataInfoType type = node->GetData()->getDataInfoType();
         if (word) {
             const bool first = !seenWord;
@@ -360,7 +353,7 @@ void CReadingNavigator::classifyWords(CReadingTimes& into,
         if (++items % kStopSpacing == 0 && stop()) {
             return;
         }
-        const bool word = isWordNode(node);
+        const bool word = navigatorWords::isShownWord(node);
         skipping = CFlashedWords::passesOver(node, skipping);
         if (!skipping && word) {
             add(wordOf(node), CReadingRules::separatorAfter(*document, node));

@@ -1,5 +1,6 @@
 // The sentence around a word, for the paused view's context.
 
+#include "reading/NavigatorWords.h"
 #include "reading/ReadingNavigator.h"
 
 #include <flitengine/engine/FlashedWords.h>
@@ -15,17 +16,9 @@ namespace {
 // How many words either side of the current one the context shows at most.
 const int kContextReach = 40;
 
-// A word item the engine flashes.
-bool isShownWord(const wxCDataInfoListNode* node) {
-    return node->GetData()->getDataInfoType() == eDITWord &&
-           CFlashedWords::isShown(static_cast<const CDITWord*>(node->GetData())->getWord());
-}
-
-const char* wordOf(const wxCDataInfoListNode* node) {
-    return static_cast<const CDITWord*>(node->GetData())->getWord();
-}
-
 } // namespace
+
+using navigatorWords::wordOf;
 
 void CReadingNavigator::sentenceAround(wxCDataInfoListNode* node, std::vector<wxString>* words,
                                        int* marked, SCut* cut) const {
@@ -43,7 +36,7 @@ void CReadingNavigator::sentenceAround(wxCDataInfoListNode* node, std::vector<wx
     cutAt.before = !isBoundaryBefore(start, eSentence);
     int taken = 0;
     for (wxCDataInfoListNode* at = start; at != nullptr; at = at->GetNext()) {
-        if (!isShownWord(at)) {
+        if (!navigatorWords::isShownWord(at)) {
             continue;
         }
         if (at == current) {
@@ -57,7 +50,7 @@ void CReadingNavigator::sentenceAround(wxCDataInfoListNode* node, std::vector<wx
             // Cut short unless no word follows.
             for (wxCDataInfoListNode* next = at->GetNext(); next && !cutAt.after;
                  next = next->GetNext()) {
-                cutAt.after = isShownWord(next);
+                cutAt.after = navigatorWords::isShownWord(next);
             }
             break;
         }
