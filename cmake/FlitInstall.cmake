@@ -44,6 +44,7 @@ set(FLIT_PUBLIC_HEADERS
     engine/Hyphenation.h
     engine/ReadingRules.h
     engine/RenderLatency.h
+    engine/WordPacer.h
     timing/FlitWordCalcs.h
     timing/FlitWordCalcsSerializer.h
     timing/SentenceEnd.h
