@@ -86,6 +86,10 @@ int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
     parser.AddSwitch("", "exit-when-done", "quit when the end of the document is reached");
     parser.AddSwitch("", "keep-line-breaks",
                      "plain text: pause at every line break, not only at blank lines");
+    parser.AddSwitch("", "read-aloud",
+                     "speak the text and flash each word as it is spoken");
+    parser.AddOption("", "voice", "read aloud with this voice (a name --voices lists)");
+    parser.AddSwitch("", "voices", "list the voices Read Aloud offers and exit");
     parser.AddOption("", "record", "write every event the engine posts to FILE");
     parser.AddOption("", "screenshot", "save a PNG of the window to FILE when reading is done");
     parser.AddParam("FILE (plain text, .flit marked-up text, EPUB, HTML, Markdown or PDF; - reads "
@@ -140,6 +144,11 @@ int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
     options->autoContinue = parser.Found("auto-continue");
     options->exitWhenDone = parser.Found("exit-when-done");
     options->keepLineBreaks = parser.Found("keep-line-breaks");
+    options->readAloud = parser.Found("read-aloud");
+    if (parser.Found("voice", &options->voice) && options->voice.empty()) {
+        return usageError("--voice needs a voice's name, as --voices lists them");
+    }
+    options->listVoices = parser.Found("voices");
     parser.Found("record", &options->recordPath);
     parser.Found("screenshot", &options->screenshotPath);
     if (parser.GetParamCount() > 0) {

@@ -35,6 +35,11 @@ struct SReaderOptions {
     long wordsPerFlash = 0;
     // Long words cut exactly at the word length rather than for reading.
     bool exactCut = false;
+    // Speak the text, each word flashed as it is heard; with this voice (empty: as the
+    // preferences say). listVoices: print the voices and exit.
+    bool readAloud = false;
+    wxString voice;
+    bool listVoices = false;
 
     // What the command line says of word measuring and cutting holds over the preferences.
     void overrideFlashRules(SPreferences* preferences) const;

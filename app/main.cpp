@@ -3,8 +3,10 @@
 
 #include "ReaderApp.h"
 #include "ReaderOptions.h"
+#include "speech/SpeechSynth.h"
 
 #include <chrono>
+#include <cstdio>
 
 int main(int argc, char** argv) {
     const auto started = std::chrono::steady_clock::now();
@@ -12,6 +14,14 @@ int main(int argc, char** argv) {
     const int parsed = parseReaderOptions(argc, argv, &options);
     if (parsed != 0) {
         return parsed < 0 ? 0 : parsed;
+    }
+    if (options.listVoices) {
+        // One voice a line: what --voice takes, its language, its name.
+        for (const SVoice& voice : CSpeechSynth::voices()) {
+            std::printf("%s\t%s\t%s\n", voice.identifier.c_str(), voice.language.c_str(),
+                        voice.name.c_str());
+        }
+        return 0;
     }
 
     int failureStatus = 0;

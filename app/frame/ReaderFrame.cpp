@@ -17,6 +17,7 @@
 #include "reading/ReadingNavigator.h"
 #include "view/AssessmentView.h"
 #include "view/FindBar.h"
+#include "frame/ReadAloud.h"
 #include "view/FlitView.h"
 #include "view/PagePane.h"
 #include "view/ProgressStrip.h"
@@ -72,6 +73,10 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     SetSizer(sizer);
 
     status = std::make_unique<CReaderStatus>(this, progress, [this] { onStatusTimer(); });
+    readAloud = std::make_unique<CReadAloud>(recorder, [this](const wxString& text) {
+        status->sayAwhile(text);
+    });
+    readAloud->setOn(options.readAloud, nullptr);
     opener = std::make_unique<CDocumentOpener>(this, options.keepLineBreaks, messages, *status,
                                                openHooks());
     // Under the message bar: what is opening, while it opens.
@@ -320,6 +325,7 @@ void CReaderFrame::updateStatus() {
     from.achievedShown = reading == eStopped || reading == eFinished;
     from.chosen = resumeNode;
     from.next = reading == eFinished ? nullptr : positionNode();
+    from.speech = readAloud->statusText();
     if (reading == eIdle && resumeNode == nullptr) {
         from.next = document->getFirstNode();
     }

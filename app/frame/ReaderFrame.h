@@ -31,6 +31,7 @@ class CFindBar;
 class CFlitView;
 class CPagePane;
 class CProgressStrip;
+class CReadAloud;
 class CReaderKeys;
 class CReaderMenus;
 class CReaderStatus;
@@ -181,6 +182,11 @@ public:
     void stepWord(int direction);
     bool canStepWords() const { return navigator && reading != eReading; }
 
+    // Reading > Read Aloud: the text spoken, each word flashed as it is heard.
+    void setReadAloud(bool on);
+    bool isReadingAloud() const;
+    CReadAloud* getReadAloud() const { return readAloud.get(); }
+
 private:
     // Shows a document the opener read; true when the engine takes it.
     bool showDocument(SPreparedDocument prepared);
@@ -266,6 +272,7 @@ private:
     std::unique_ptr<CReaderKeys> keys;
     std::unique_ptr<CScreenshot> screenshot;
     std::unique_ptr<CWindowPlacement> placement;
+    std::unique_ptr<CReadAloud> readAloud;
 
     eReadingState reading = eIdle;
     // The last word shown, the item that held reading, and where the next continue goes on

@@ -4,6 +4,7 @@
 
 #include "frame/ReaderFrame.h"
 
+#include "frame/ReadAloud.h"
 #include "frame/ReaderFrameIds.h"
 #include "frame/ReaderMenus.h"
 #include "frame/ReaderStatus.h"
@@ -90,7 +91,7 @@ bool CReaderFrame::showDocument(SPreparedDocument prepared) {
     // shows the time left once they are timed.
     navigator->retimeInBackground([this] { CallAfter([this] { updateStatus(); }); });
     manager = std::make_unique<CFlitManager>();
-    manager->setTargetSpeed(settings.get().speed);
+    manager->setTargetSpeed(readAloud->speedFor(settings.get().speed));
     manager->setWordDisplayLength(settings.get().wordLength);
     applyFlashRules();
     CDocumentSource& source = opener->getSource();
@@ -102,6 +103,8 @@ bool CReaderFrame::showDocument(SPreparedDocument prepared) {
         opener->refuse(source.getCurrent(), "the engine cannot read this document", false);
         return false;
     }
+    readAloud->attach(manager.get(), document->getLanguage(),
+                      options.voice.empty() ? settings.get().voice : options.voice);
     messages.dismiss();
     reading = eIdle;
     lastWordNode = holdingItem = resumeNode = nullptr;
@@ -138,7 +141,8 @@ void CReaderFrame::closeDocument() {
     library->forget();
     if (manager) {
         // Reading stops first; destroying the manager then ends the presentation thread, which
-        // must be gone before the document and the windows it posts to.
+        // must be gone before the document and the windows it posts to. The voice goes first.
+        readAloud->detach(manager.get());
         sendCommand(EVT_FLIT_COMMAND_STOP_MSG, nullptr);
         manager.reset();
         // Events the old engine queued refer to the old document: they go with it. (The

@@ -3,6 +3,7 @@
 
 #include "frame/ReaderFrame.h"
 
+#include "frame/ReadAloud.h"
 #include "frame/ReaderFrameIds.h"
 #include "frame/ReaderStatus.h"
 #include "library/ReaderLibrary.h"
@@ -300,8 +301,14 @@ void CReaderFrame::changeSpeed(int command, unsigned int speed) {
         manager->halfTargetSpeed();
         break;
     }
-    // The engine times the next word at the new speed at once; the file follows once the
-    // presses stop.
+    // Read aloud, the speed stays within what the voice speaks at.
+    const unsigned int wanted = static_cast<unsigned int>(manager->getTargetSpeed());
+    const unsigned int spoken = readAloud->speedFor(wanted);
+    if (spoken != wanted) {
+        manager->setTargetSpeed(spoken);
+    }
+    // The engine times the next word at the new speed at once (read aloud, from the next
+    // sentence); the file follows once the presses stop.
     flitView->setSpeed(manager->getTargetSpeed());
     settings.setSpeed(static_cast<unsigned int>(manager->getTargetSpeed()));
     updateStatus();
@@ -376,6 +383,9 @@ void CReaderFrame::setPreferences(const SPreferences& chosen) {
 void CReaderFrame::applyPreferences() {
     settings.apply(manager.get(), navigator.get(), document.get(), flitView, GetMenuBar());
     const SPreferences& chosen = settings.get();
+    if (readAloud) {
+        readAloud->chooseVoice(options.voice.empty() ? chosen.voice : options.voice);
+    }
     pagePane->setColours(themeOf(chosen.theme).background, themeOf(chosen.theme).word,
                          chosen.fixationColourShown());
     if (pagePane->IsShown() != chosen.pagePane) {
@@ -394,4 +404,18 @@ void CReaderFrame::applyPreferences() {
 
 void CReaderFrame::applyFlashRules() {
     settings.applyFlashRules(manager.get(), navigator.get(), document.get());
+}
+
+void CReaderFrame::setReadAloud(bool on) {
+    readAloud->setOn(on, manager.get());
+    GetMenuBar()->Check(ID_READ_ALOUD, readAloud->isOn());
+    if (on && manager) {
+        // The speed moves into the voice's range, saying so, when it was outside.
+        changeSpeed(eExactSpeed, static_cast<unsigned int>(manager->getTargetSpeed()));
+    }
+    updateStatus();
+}
+
+bool CReaderFrame::isReadingAloud() const {
+    return readAloud->isOn();
 }

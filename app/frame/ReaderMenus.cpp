@@ -60,6 +60,9 @@ CReaderMenus::CReaderMenus(CReaderFrame* readerFrame, const CChapterIndex& chapt
     readingMenu->AppendCheckItem(ID_KEEP_LINE_BREAKS, "Keep &Line Breaks",
                                  "Plain text: pause at every line break, not only at blank lines");
     readingMenu->Check(ID_KEEP_LINE_BREAKS, frame->getKeepLineBreaks());
+    readingMenu->AppendCheckItem(ID_READ_ALOUD, "Read &Aloud\tCtrl+R",
+                                 "Speak the text and flash each word as it is heard");
+    readingMenu->Check(ID_READ_ALOUD, frame->isReadingAloud());
 
     wxMenu* edit = new wxMenu;
     edit->Append(ID_PASTE_DOCUMENT, "&Paste as Document\tCtrl+V", "Read the text on the clipboard");
@@ -225,6 +228,9 @@ void CReaderMenus::bindCommands() {
     f->Bind(
         wxEVT_MENU, [f](wxCommandEvent& event) { f->setKeepLineBreaks(event.IsChecked()); },
         ID_KEEP_LINE_BREAKS);
+    f->Bind(
+        wxEVT_MENU, [f](wxCommandEvent& event) { f->setReadAloud(event.IsChecked()); },
+        ID_READ_ALOUD);
     bind(ID_GO_BACK, [f] { f->goBack(); });
     bind(ID_GO_FORWARD, [f] { f->goForward(); });
     bind(ID_ADD_BOOKMARK, [f] { f->addBookmark(); });

@@ -66,7 +66,9 @@ void CReaderStatus::show(const SStatusFigures& figures) {
     frame->SetStatusText(wxString::Format("Word %s of %s", formatCount(figures.position),
                                           formatCount(figures.total)),
                          eFieldWords);
-    if (!figures.link.empty()) {
+    if (!saying.empty() && std::chrono::steady_clock::now() < sayingUntil) {
+        frame->SetStatusText(saying, eFieldChapter);
+    } else if (!figures.link.empty()) {
         frame->SetStatusText(figures.link, eFieldChapter);
     } else if (!note.empty() || !figures.hasChapters) {
         frame->SetStatusText(note, eFieldChapter);
@@ -82,7 +84,8 @@ void CReaderStatus::show(const SStatusFigures& figures) {
             " left",
         eFieldTimeLeft);
     frame->SetStatusText(
-        figures.achievedShown ? wxString::Format("Achieved %u wpm", figures.achieved) : wxString(),
+        figures.achievedShown ? wxString::Format("Achieved %u wpm", figures.achieved)
+                              : figures.speech,
         eFieldAchieved);
 }
 
@@ -93,6 +96,13 @@ void CReaderStatus::showNote(const wxString& text) {
 
 void CReaderStatus::say(const wxString& text) {
     frame->SetStatusText(text, eFieldChapter);
+}
+
+void CReaderStatus::sayAwhile(const wxString& text) {
+    // Long enough to be read, whatever the updates do meanwhile.
+    saying = text;
+    sayingUntil = std::chrono::steady_clock::now() + std::chrono::seconds(6);
+    say(text);
 }
 
 size_t CReaderStatus::wordsBefore(CReadingNavigator& navigator, wxCDataInfoListNode* node) {
@@ -155,5 +165,6 @@ void CReaderStatus::showReading(const SStatusSources& from) {
         from.manager->getFlitMetricsData()->getDurationInMillisecs();
     figures.achievedShown = from.achievedShown && duration > 0;
     figures.achieved = from.counter->achievedSpeed(duration);
+    figures.speech = from.speech;
     show(figures);
 }

@@ -4,6 +4,7 @@
 #include <wx/string.h>
 #include <wx/timer.h>
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -50,6 +51,8 @@ struct SStatusFigures {
     // The speed the last reading achieved, when it is shown.
     bool achievedShown = false;
     unsigned int achieved = 0;
+    // Read Aloud's state and voice, in the achieved speed's field while that is not shown.
+    wxString speech;
 };
 
 // What the figures of an open document are taken from: the engine and the document's parts,
@@ -69,6 +72,7 @@ struct SStatusSources {
     wxCDataInfoListNode* chosen = nullptr;
     // Where reading goes on from; null at the end.
     wxCDataInfoListNode* next = nullptr;
+    wxString speech;
 };
 
 // The reader's status bar and progress strip: the speed, the page, the position, the time
@@ -91,6 +95,8 @@ public:
     void showNote(const wxString& text);
     // Says something in the last field until the next update.
     void say(const wxString& text);
+    // Says something in the last field for a few seconds, over the updates meanwhile.
+    void sayAwhile(const wxString& text);
     // The page shown: the engine's last page number, or the page of the word a move chose.
     void setPage(int page) { pageNumber = page; }
     int getPage() const { return pageNumber; }
@@ -115,6 +121,9 @@ private:
     wxTimer timer;
     bool due = false;
     wxString note;
+    // What sayAwhile said, and until when.
+    wxString saying;
+    std::chrono::steady_clock::time_point sayingUntil;
     int pageNumber = 0;
     // The last node wordsBefore counted, and its answer.
     wxCDataInfoListNode* counted = nullptr;

@@ -38,6 +38,7 @@ const char* const kWordsPerFlashKey = "/Reading/WordsPerFlash";
 const char* const kCutForReadingKey = "/Reading/CutForReading";
 const char* const kNeighbourWordsKey = "/View/NeighbourWords";
 const char* const kPagePaneKey = "/View/PagePane";
+const char* const kVoiceKey = "/Speech/Voice";
 const char* const kCountNames[] = {"bytes", "characters"};
 const char* const kPauseContextNames[ePauseContextCount] = {"sentence", "word"};
 
@@ -69,6 +70,7 @@ std::vector<SKeyValue> valuesOf(const SPreferences& preferences) {
         {kCutForReadingKey, preferences.cutForReading ? "1" : "0"},
         {kNeighbourWordsKey, preferences.neighbourWords ? "1" : "0"},
         {kPagePaneKey, preferences.pagePane ? "1" : "0"},
+        {kVoiceKey, preferences.voice},
     };
 }
 
@@ -123,7 +125,7 @@ bool SPreferences::operator==(const SPreferences& other) const {
            count == other.count && hyphenate == other.hyphenate && language == other.language &&
            reopenLast == other.reopenLast && wordsPerFlash == other.wordsPerFlash &&
            cutForReading == other.cutForReading && neighbourWords == other.neighbourWords &&
-           pagePane == other.pagePane;
+           pagePane == other.pagePane && voice == other.voice;
 }
 
 std::string SPreferences::hyphenationLanguage(const std::string& documentLanguage) const {
@@ -243,6 +245,7 @@ SPreferences load(wxConfigBase& config, wxString* problem,
         noteProblem(&problems, &keys, kHyphenateKey, config.Read(kHyphenateKey, ""));
     }
     preferences.language = config.Read(kLanguageKey, "");
+    preferences.voice = config.Read(kVoiceKey, "");
     if (!readFlag(config, kReopenLastKey, &preferences.reopenLast)) {
         noteProblem(&problems, &keys, kReopenLastKey, config.Read(kReopenLastKey, ""));
     }

@@ -52,6 +52,9 @@ struct SPreferences {
     // running text that follows reading.
     bool neighbourWords = false;
     bool pagePane = false;
+    // The voice Read Aloud speaks with (a synthesizer voice's identifier, as --voices lists
+    // them); empty: the voice of the document's language, else of the system's.
+    wxString voice;
 
     // The language to hyphenate a document in that names documentLanguage (maybe empty).
     std::string hyphenationLanguage(const std::string& documentLanguage) const;

@@ -1,6 +1,7 @@
 #include "preferences/PreferencesDialog.h"
 
 #include "ReaderOptions.h"
+#include "speech/SpeechSynth.h"
 #include "view/Themes.h"
 
 #include <flitengine/engine/FlitManager.h>
@@ -91,6 +92,16 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
             language->SetSelection(static_cast<int>(i) + 1);
         }
     }
+    voice = new wxChoice(this, wxID_ANY);
+    voice->Append("From the document's language");
+    voice->SetSelection(0);
+    for (const SVoice& offered : CSpeechSynth::voices()) {
+        voices.push_back(offered.identifier);
+        voice->Append(wxString::FromUTF8(offered.name + " (" + offered.language + ")"));
+        if (wxString::FromUTF8(offered.identifier) == preferences.voice) {
+            voice->SetSelection(static_cast<int>(voices.size()));
+        }
+    }
     reopenLast = new wxCheckBox(this, wxID_ANY, "&Reopen the last document at start");
     reopenLast->SetValue(preferences.reopenLast);
     wordsPerFlash = new wxSpinCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
@@ -121,6 +132,7 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
     row("Starting without a document:", reopenLast);
     row("Words per &flash (short words of a line):", wordsPerFlash);
     row("Cut long words:", cutForReading);
+    row("&Voice (Read Aloud):", voice);
 
     wxBoxSizer* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(grid, wxSizerFlags(1).Expand().Border(wxALL, 2 * kGap));
@@ -144,6 +156,7 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
     reopenLast->Bind(wxEVT_CHECKBOX, changed);
     wordsPerFlash->Bind(wxEVT_SPINCTRL, changed);
     cutForReading->Bind(wxEVT_CHECKBOX, changed);
+    voice->Bind(wxEVT_CHOICE, changed);
 }
 
 SPreferences CPreferencesDialog::getPreferences() const {
@@ -174,6 +187,13 @@ SPreferences CPreferencesDialog::getPreferences() const {
     chosen.reopenLast = reopenLast->GetValue();
     chosen.wordsPerFlash = static_cast<unsigned int>(wordsPerFlash->GetValue());
     chosen.cutForReading = cutForReading->GetValue();
+    // A voice the synthesizer no longer offers stays chosen until another is picked.
+    const int voiceChoice = voice->GetSelection();
+    if (voiceChoice > 0) {
+        chosen.voice = wxString::FromUTF8(voices[static_cast<std::size_t>(voiceChoice) - 1]);
+    } else if (voiceChoice == 0) {
+        chosen.voice.clear();
+    }
     return chosen;
 }
 

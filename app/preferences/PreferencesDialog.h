@@ -48,6 +48,9 @@ private:
     wxCheckBox* cutForReading;
     // The language tags the language choice offers after "From the document".
     std::vector<std::string> languages;
+    wxChoice* voice;
+    // The identifiers of the voices the voice choice offers after its first entry.
+    std::vector<std::string> voices;
 };
 
 #endif

@@ -34,6 +34,7 @@ void CEventRecorder::recordRendered(const char* window) {
     if (file == nullptr) {
         return;
     }
+    std::lock_guard<std::mutex> lock(fileMutex);
     std::fprintf(file, "%.3f\t%s\tRENDERED\t\t-1\t\n", millisecondsNow(), window);
     std::fflush(file);
 }
@@ -42,11 +43,22 @@ void CEventRecorder::record(const char* window, const CFlitCommandEvent& event) 
     if (file == nullptr) {
         return;
     }
+    std::lock_guard<std::mutex> lock(fileMutex);
     const double ms = millisecondsNow();
     const wxString colour =
         event.colour.IsOk() ? event.colour.GetAsString(wxC2S_HTML_SYNTAX).Lower() : wxString();
     std::fprintf(file, "%.3f\t%s\t%s\t%s\t%d\t%s\n", ms, window, typeName(event.GetEventType()),
                  escapeText(event.text).utf8_str().data(), event.number, colour.utf8_str().data());
+    std::fflush(file);
+}
+
+void CEventRecorder::recordSpeech(const char* type, const wxString& text, long number) {
+    if (file == nullptr) {
+        return;
+    }
+    std::lock_guard<std::mutex> lock(fileMutex);
+    std::fprintf(file, "%.3f\tspeech\t%s\t%s\t%ld\t\n", millisecondsNow(), type,
+                 escapeText(text).utf8_str().data(), number);
     std::fflush(file);
 }
 
