@@ -52,6 +52,7 @@ const std::vector<std::pair<const char*, const char*>>& CKeysOverlay::keys() {
         {"Ctrl+G", "choose a chapter from the table of contents"},
         {"Ctrl+F", "find text (Enter: go there, Esc: close)"},
         {"F3 / Shift+F3", "next / previous match"},
+        {"Ctrl+R", "read aloud on / off"},
         {"Ctrl+D", "the debug dialog"},
         {"Ctrl+Q", "quit"},
     };
