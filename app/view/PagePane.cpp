@@ -51,7 +51,22 @@ CPagePane::CPagePane(wxWindow* parent)
         follow();
         event.Skip();
     });
-    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { follow(); });
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+        if (isFlashing && isFlashing()) {
+            followDue = true;
+        } else {
+            follow();
+        }
+    });
+}
+
+void CPagePane::afterFlash() {
+    if (!followDue) {
+        return;
+    }
+    followDue = false;
+    follow();
+    Update();
 }
 
 void CPagePane::setDocument(wxCDataInfoListNode* first) {
