@@ -49,8 +49,10 @@ bool audioOutputOpens() {
 } // namespace
 
 CSpeechSynth& CSpeechSynth::get() {
-    static CSpeechSynth synth;
-    return synth;
+    // Never destroyed: eSpeak NG's threads live until the process ends and may still call back
+    // while static objects are being destroyed.
+    static CSpeechSynth* const synth = new CSpeechSynth;
+    return *synth;
 }
 
 CSpeechSynth::CSpeechSynth() {
@@ -128,8 +130,19 @@ std::size_t CSpeechSynth::byteOffsetOf(const std::string& utf8Text, int position
 }
 
 bool CSpeechSynth::useVoice(const std::string& voice, unsigned int wpm) {
-    return espeak_ng_SetVoiceByName(voice.c_str()) == ENS_OK &&
-           espeak_ng_SetParameter(espeakRATE, static_cast<int>(rateFor(wpm)), 0) == ENS_OK;
+    // eSpeak NG loads a voice at once, on the caller's thread, even while its own thread is
+    // synthesizing what is queued (which crashes it): a new voice waits until the queue has
+    // been spoken. A rate, set through the queue, takes effect in turn.
+    if (voice != m_voice) {
+        if (m_mode == ePlayback)
+            espeak_ng_Synchronize();
+        if (espeak_ng_SetVoiceByName(voice.c_str()) != ENS_OK) {
+            m_voice.clear();
+            return false;
+        }
+        m_voice = voice;
+    }
+    return espeak_SetParameter(espeakRATE, static_cast<int>(rateFor(wpm)), 0) == EE_OK;
 }
 
 std::vector<CSpeechSynth::SSpokenWord>
@@ -167,6 +180,7 @@ bool CSpeechSynth::openPlayback(PlaybackSink sink) {
             return false;
         if (m_mode == eSynchronous) {
             espeak_ng_Terminate();
+            m_voice.clear();
             m_ready = espeak_ng_Initialize(nullptr) == ENS_OK;
             m_mode = eNone;
             if (!m_ready)

@@ -105,6 +105,8 @@ private:
     bool m_ready = false;
     EMode m_mode = eNone;
     bool m_playbackOver = false;
+    // The voice eSpeak NG has loaded; empty when none is.
+    std::string m_voice;
     // Held while an event is handed to the sink, so that detaching waits for it.
     std::mutex m_sinkLock;
     PlaybackSink m_sink;
