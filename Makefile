@@ -3,7 +3,7 @@
 
 BUILD_DIR ?= build
 JOBS ?= 2
-PACKAGES := g++ cmake make libwxgtk3.2-dev libgtk-3-dev libgtest-dev libbenchmark-dev xvfb xauth pkg-config libxml2-dev libpoppler-cpp-dev libpoppler-glib-dev libcmark-dev libmobi-dev libcairo2-dev libsqlite3-dev libicu-dev libhyphen-dev hyphen-en-us hyphen-de hyphen-fr hyphen-ru
+PACKAGES := g++ cmake make libwxgtk3.2-dev libgtk-3-dev libgtest-dev libbenchmark-dev xvfb xauth pkg-config libxml2-dev libpoppler-cpp-dev libpoppler-glib-dev libcmark-dev libmobi-dev libcairo2-dev libsqlite3-dev libicu-dev libhyphen-dev hyphen-en-us hyphen-de hyphen-fr hyphen-ru libespeak-ng-dev espeak-ng-data libpcaudio-dev pulseaudio pulseaudio-utils
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 # Tests open real windows: under xvfb-run when there is no display. -noreset keeps the server
 # from resetting each time its last client leaves: a test that connects during such a reset is

@@ -2,7 +2,8 @@ include(GoogleTest)
 find_package(GTest REQUIRED)
 
 # flit_add_test(<name> SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>]
-#               [ENVIRONMENT <VAR=value...>] [SERIAL <cases...>] [GUI] [HOST])
+#               [ENVIRONMENT <VAR=value...>] [SERIAL <cases...>] [FIXTURES <fixtures...>]
+#               [GUI] [HOST])
 #
 # Builds one test executable and registers its cases with CTest. A test links the engine's
 # objects (flitengine_internal), so it reaches internal classes as well as the public ones; a
@@ -11,9 +12,10 @@ find_package(GTest REQUIRED)
 # logger before any test runs. GUI tests need a display, so their cases are discovered when
 # CTest runs rather than at build time. Cases named in SERIAL run with no other test beside them:
 # they steer the pointer and keyboard of the display every GUI test shares, and another test's
-# window appearing under the pointer would take their keys.
+# window appearing under the pointer would take their keys. FIXTURES names the CTest fixtures
+# (a sound server, say) that every case needs running.
 function(flit_add_test name)
-    cmake_parse_arguments(ARG "GUI;HOST" "" "SOURCES;LIBS;LABELS;ENVIRONMENT;SERIAL" ${ARGN})
+    cmake_parse_arguments(ARG "GUI;HOST" "" "SOURCES;LIBS;LABELS;ENVIRONMENT;SERIAL;FIXTURES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     if(ARG_GUI)
         target_link_libraries(${name} PRIVATE flit_test_main_gui)
@@ -41,6 +43,9 @@ function(flit_add_test name)
     set(properties "LABELS [==[${ARG_LABELS}]==] TIMEOUT 300")
     if(ARG_ENVIRONMENT)
         string(APPEND properties " ENVIRONMENT [==[${ARG_ENVIRONMENT}]==]")
+    endif()
+    if(ARG_FIXTURES)
+        string(APPEND properties " FIXTURES_REQUIRED [==[${ARG_FIXTURES}]==]")
     endif()
     set(script "${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake")
     file(WRITE "${script}"
