@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     }
     if (options.listVoices) {
         // One voice a line: what --voice takes, its language, its name.
-        for (const SVoice& voice : CSpeechSynth::voices()) {
+        for (const CSpeechSynth::SVoice& voice : CSpeechSynth::get().voices()) {
             std::printf("%s\t%s\t%s\n", voice.identifier.c_str(), voice.language.c_str(),
                         voice.name.c_str());
         }

@@ -109,23 +109,27 @@ bool CReadAloud::ensureAudio() {
 }
 
 void CReadAloud::pickVoice() {
-    std::string voice = chosenVoice.utf8_string();
-    if (voice.empty()) {
-        voice = CSpeechSynth::voiceFor(documentLanguage);
-    }
-    if (voice.empty()) {
-        voice = CSpeechSynth::voiceFor(systemLanguage());
-    }
-    if (voice.empty()) {
-        voice = CSpeechSynth::voiceFor("en");
-    }
-    pacer->setVoice(voice);
-    voiceLabel = voice;
-    for (const SVoice& offered : CSpeechSynth::voices()) {
-        if (offered.identifier == voice) {
-            voiceLabel = offered.name;
+    CSpeechSynth& synth = CSpeechSynth::get();
+    const std::vector<CSpeechSynth::SVoice> offered = synth.voices();
+    const auto offers = [&offered](const std::string& identifier) {
+        return std::find_if(offered.begin(), offered.end(),
+                            [&identifier](const CSpeechSynth::SVoice& voice) {
+                                return voice.identifier == identifier;
+                            });
+    };
+    // The voice chosen (by its identifier, or by a language: "de" picks a German voice), else
+    // the document's language's, the system's, English's.
+    const std::string chosen = chosenVoice.utf8_string();
+    std::string voice = offers(chosen) != offered.end() ? chosen : std::string();
+    for (const std::string& language : {chosen, documentLanguage, systemLanguage(),
+                                        std::string("en")}) {
+        if (voice.empty() && !language.empty()) {
+            voice = synth.voiceFor(language);
         }
     }
+    pacer->setVoice(voice);
+    const auto named = offers(voice);
+    voiceLabel = named != offered.end() ? named->name : voice;
 }
 
 unsigned int CReadAloud::speedFor(unsigned int wpm) {

@@ -95,7 +95,7 @@ CPreferencesDialog::CPreferencesDialog(wxWindow* parent, const SPreferences& pre
     voice = new wxChoice(this, wxID_ANY);
     voice->Append("From the document's language");
     voice->SetSelection(0);
-    for (const SVoice& offered : CSpeechSynth::voices()) {
+    for (const CSpeechSynth::SVoice& offered : CSpeechSynth::get().voices()) {
         voices.push_back(offered.identifier);
         voice->Append(wxString::FromUTF8(offered.name + " (" + offered.language + ")"));
         if (wxString::FromUTF8(offered.identifier) == preferences.voice) {
