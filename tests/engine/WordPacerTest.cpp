@@ -104,16 +104,21 @@ private:
 };
 
 // Every sleep the thread asks for is recorded and skipped, so what shows a word is its report.
+// The record outlives the manager: the thread runs until the base class's destructor.
+struct SSleeps {
+    std::mutex mutex;
+    std::vector<long> asked;
+};
 struct CInstantManager : CFlitManager {
-    std::mutex sleepsMutex;
-    std::vector<long> sleeps;
+    explicit CInstantManager(SSleeps& record) : sleeps(record) {}
+    SSleeps& sleeps;
     wxThreadError createThread(CFlitViewThread& thread) override {
-        thread.setSleepObserver(
-            [this](long milliseconds, CFlitViewThread::eSleepAnchor, std::chrono::microseconds) {
-                std::lock_guard<std::mutex> lock(sleepsMutex);
-                sleeps.push_back(milliseconds);
-                return true;
-            });
+        thread.setSleepObserver([&record = sleeps](long milliseconds, CFlitViewThread::eSleepAnchor,
+                                                   std::chrono::microseconds) {
+            std::lock_guard<std::mutex> lock(record.mutex);
+            record.asked.push_back(milliseconds);
+            return true;
+        });
         return CFlitManager::createThread(thread);
     }
 };
@@ -138,7 +143,11 @@ protected:
             document->appendSpace();
         }
         document->appendNewline();
-        manager = std::make_unique<CInstantManager>();
+        {
+            std::lock_guard<std::mutex> lock(sleeps.mutex);
+            sleeps.asked.clear();
+        }
+        manager = std::make_unique<CInstantManager>(sleeps);
         host.attach(manager.get());
         ASSERT_TRUE(manager->initialize(document.get(), host.mainFrame(), host.flitView(),
                                         host.assessmentView()));
@@ -171,6 +180,7 @@ protected:
     }
 
     CTestHost host;
+    SSleeps sleeps;
     std::unique_ptr<CDataManager> document;
     std::vector<wxCDataInfoListNode*> nodes;
     std::unique_ptr<CInstantManager> manager;
@@ -247,7 +257,7 @@ TEST_F(WordPacerTest, WordsShowWhenReportedAndTheRulesTakeOverWhenARunEnds) {
 // and is asked again at each sentence.
 TEST_F(WordPacerTest, ADecliningPacerLeavesEveryEventAndSleepAsWithoutOne) {
     std::vector<std::pair<int, wxString>> events[2];
-    std::vector<long> sleeps[2];
+    std::vector<long> asked[2];
     for (const ePacer kind : {eNone, eDeclining}) {
         build(kind);
         send(EVT_FLIT_COMMAND_START_MSG, nodes[0]);
@@ -255,11 +265,11 @@ TEST_F(WordPacerTest, ADecliningPacerLeavesEveryEventAndSleepAsWithoutOne) {
         for (const SRecordedEvent& e : host.events()) {
             events[kind != eNone].emplace_back(e.type, e.text);
         }
-        std::lock_guard<std::mutex> lock(manager->sleepsMutex);
-        sleeps[kind != eNone] = manager->sleeps;
+        std::lock_guard<std::mutex> lock(sleeps.mutex);
+        asked[kind != eNone] = sleeps.asked;
     }
     EXPECT_EQ(events[0], events[1]);
-    EXPECT_EQ(sleeps[0], sleeps[1]);
+    EXPECT_EQ(asked[0], asked[1]);
     EXPECT_EQ("One two three.|Four five", pacer->runsGiven());
 }
 
