@@ -5,6 +5,8 @@
 #include <flitengine/engine/ReadingRules.h>
 #include <flitengine/outside/DataManager.h>
 
+#include "engine/PacedRuns.h"
+
 #include <wx/log.h>
 
 #include <algorithm>
@@ -49,10 +51,12 @@ CFlitManager::CFlitManager()
       dataInfoListNode(nullptr), mainFrameWindow(nullptr), flitViewWindow(nullptr),
       assessmentViewWindow(nullptr), rendered(false), awaitedRenderTicket(0), lastRenderTicket(0),
       shuttingDown(false), threadRunning(false), commandMutex(wxMUTEX_RECURSIVE),
-      readingWhenMoved(false) {}
+      readingWhenMoved(false), pacedRuns(std::make_unique<CPacedRuns>()) {}
 
 CFlitManager::~CFlitManager() {
     state = eStopped;
+    // Before the thread ends: the pacer stops speaking, and a wait for one of its words ends.
+    cancelPacedRun();
     shutDownThread();
 }
 
@@ -274,6 +278,30 @@ void CFlitManager::releaseRenderWait() {
     wxMutexLocker lock(renderedMutex);
     shuttingDown = true;
     renderedCondition.Broadcast();
+    pacedRuns->wake();
+}
+
+void CFlitManager::cancelPacedRun() {
+    if (pacedRuns->getPacer() != nullptr) {
+        pacedRuns->cancel();
+    }
+}
+
+void CFlitManager::setWordPacer(CWordPacer* pacer) {
+    pacedRuns->setPacer(pacer);
+}
+
+CWordPacer* CFlitManager::getWordPacer() const {
+    return pacedRuns->getPacer();
+}
+
+void CFlitManager::wordDue(long run, std::size_t index) {
+    pacedRuns->wordDue(run, index);
+}
+
+void CFlitManager::runEnded(long run, bool) {
+    // Said to the end or cut short, what is left of the run is timed by the rules alike.
+    pacedRuns->runEnded(run);
 }
 
 // Commands sent before a successful initialize have nothing to drive: they change nothing.
@@ -281,62 +309,77 @@ void CFlitManager::onFlitCommandStart(CFlitCommandEvent& event) {
     if (!threadRunning) {
         return;
     }
-    wxMutexLocker lock(commandMutex);
-    state = eRunning;
-    dataInfoListNode = event.dataInfoListNode;
-    wordCalcs.zeroInit();
-    metricsData.start();
-    flitViewThread->signalStart();
+    {
+        wxMutexLocker lock(commandMutex);
+        state = eRunning;
+        dataInfoListNode = event.dataInfoListNode;
+        wordCalcs.zeroInit();
+        metricsData.start();
+        flitViewThread->signalStart();
+    }
+    cancelPacedRun();
 }
 
 void CFlitManager::onFlitCommandPause(CFlitCommandEvent&) {
     if (!threadRunning) {
         return;
     }
-    wxMutexLocker lock(commandMutex);
-    wordCalcs.zeroInit();
-    metricsData.pause();
-    state = ePaused;
-    flitViewThread->signalPaused();
+    {
+        wxMutexLocker lock(commandMutex);
+        wordCalcs.zeroInit();
+        metricsData.pause();
+        state = ePaused;
+        flitViewThread->signalPaused();
+    }
+    cancelPacedRun();
 }
 
 void CFlitManager::onFlitCommandContinue(CFlitCommandEvent& event) {
     if (!threadRunning) {
         return;
     }
-    wxMutexLocker lock(commandMutex);
-    wordCalcs.zeroInit();
-    metricsData.resume();
-    dataInfoListNode = event.dataInfoListNode;
-    state = eRunning;
-    flitViewThread->signalContinue();
+    {
+        wxMutexLocker lock(commandMutex);
+        wordCalcs.zeroInit();
+        metricsData.resume();
+        dataInfoListNode = event.dataInfoListNode;
+        state = eRunning;
+        flitViewThread->signalContinue();
+    }
+    cancelPacedRun();
 }
 
 void CFlitManager::onFlitCommandStop(CFlitCommandEvent&) {
     if (!threadRunning) {
         return;
     }
-    wxMutexLocker lock(commandMutex);
-    wordCalcs.zeroInit();
-    metricsData.stop();
-    state = eStopped;
-    flitViewThread->signalStop();
+    {
+        wxMutexLocker lock(commandMutex);
+        wordCalcs.zeroInit();
+        metricsData.stop();
+        state = eStopped;
+        flitViewThread->signalStop();
+    }
+    cancelPacedRun();
 }
 
 void CFlitManager::onFlitCommandModifyDataInfoListPtr(CFlitCommandEvent& event) {
     if (!threadRunning) {
         return;
     }
-    wxMutexLocker lock(commandMutex);
-    wordCalcs.zeroInit();
-    // A second move before the thread has seen the first keeps what the first found: a move
-    // while paused or stopped stays one however many follow it.
-    if (state != eListPtrModified) {
-        readingWhenMoved = state == eRunning;
+    {
+        wxMutexLocker lock(commandMutex);
+        wordCalcs.zeroInit();
+        // A second move before the thread has seen the first keeps what the first found: a move
+        // while paused or stopped stays one however many follow it.
+        if (state != eListPtrModified) {
+            readingWhenMoved = state == eRunning;
+        }
+        state = eListPtrModified;
+        dataInfoListNode = event.dataInfoListNode;
+        flitViewThread->signalContinue();
     }
-    state = eListPtrModified;
-    dataInfoListNode = event.dataInfoListNode;
-    flitViewThread->signalContinue();
+    cancelPacedRun();
 }
 
 void CFlitManager::setWordsPerFlash(unsigned int words) {

@@ -6,6 +6,9 @@
 #include <flitengine/engine/ReadingRules.h>
 #include <flitengine/outside/DataManager.h>
 #include <flitengine/outside/OvriChars.h>
+#include <flitengine/timing/SentenceEnd.h>
+
+#include "engine/PacedRuns.h"
 
 #include <wx/log.h>
 #include <wx/window.h>
@@ -147,6 +150,9 @@ void CFlitViewThread::readWhileRunning() {
                 manager->setState(CFlitManager::eRunning);
             }
             if (manager->getState() != CFlitManager::eRunning) {
+                // A sentence the pacer is still saying is cut short with reading, however
+                // reading stopped; the end of a run it has said stays to be heard.
+                abandonPacedRun();
                 return;
             }
             node = manager->getDataInfoListNode();
@@ -427,6 +433,8 @@ CFlitCommandEvent CFlitViewThread::makeCurrentNodeEvent(int eventType) {
 
 bool CFlitViewThread::handleRestart(wxCDataInfoListNode* node) {
     backgroundPending = true;
+    // Reading goes on from somewhere else, or from the same word anew: a new run begins there.
+    abandonPacedRun();
     // The host may have changed while reading stood (another window size, another load): its
     // post-to-render time is measured afresh.
     for (CRenderLatency& kind : renderLatency) {
@@ -560,6 +568,10 @@ bool CFlitViewThread::handleWord(CDataInfo* item) {
     if (backgroundPending && !displayBkgndFor(word->getBackgroundLinkInfoNode())) {
         return false;
     }
+    std::size_t pacedIndex = kNotPaced;
+    if (!awaitPacedTurn(&pacedIndex)) {
+        return true;
+    }
 
     wxString text;
     wxCDataInfoListNode* nextNode = nullptr;
@@ -586,12 +598,154 @@ bool CFlitViewThread::handleWord(CDataInfo* item) {
     const char separator = CReadingRules::separatorOf(nextNode);
 
     handleStyleChange(word->getStyleInfo());
+    if (pacedIndex != kNotPaced) {
+        // The word (or phrase) stays on screen until the word after its last is due.
+        const auto last = std::find(pacedRun.nodes.begin() + static_cast<long>(pacedIndex),
+                                    pacedRun.nodes.end(), phrase.empty() ? node : phrase.back());
+        pacedRun.next = last == pacedRun.nodes.end()
+                            ? pacedRun.nodes.size()
+                            : static_cast<std::size_t>(last - pacedRun.nodes.begin()) + 1;
+        pacedNextWord = pacedRun.next;
+    }
     if (phrase.size() > 1) {
         postPhraseToFlitView(phrase, separator);
     } else {
         postWordToFlitView(text, separator, node);
     }
+    pacedNextWord = kNotPaced;
     return true;
+}
+
+bool CFlitViewThread::awaitPacedTurn(std::size_t* index) {
+    *index = kNotPaced;
+    CPacedRuns& runs = manager->getPacedRuns();
+    if (runs.getPacer() == nullptr) {
+        // Without a pacer every word goes by the rules, as it always did; a run the thread was
+        // following was cancelled with the pacer's change.
+        pacedRun = SPacedRun();
+        return true;
+    }
+    wxCDataInfoListNode* const node = nodeInHand;
+    // An empty word shows nothing: it neither belongs to a run nor ends one.
+    if (*static_cast<const CDITWord*>(node->GetData())->getWord() == '\0') {
+        return true;
+    }
+    for (;;) {
+        const auto from = pacedRun.nodes.begin() + static_cast<long>(pacedRun.next);
+        const auto found = std::find(from, pacedRun.nodes.end(), node);
+        std::size_t place = 0;
+        if (found == pacedRun.nodes.end()) {
+            abandonPacedRun();
+            const std::vector<CWordPacer::SWord> words = runFrom(node);
+            pacedRun.run = runs.begin(words, static_cast<unsigned int>(manager->getTargetSpeed()));
+            for (const CWordPacer::SWord& word : words) {
+                pacedRun.nodes.push_back(word.node);
+            }
+        } else {
+            place = static_cast<std::size_t>(found - pacedRun.nodes.begin());
+        }
+        pacedRun.next = place + 1;
+        if (pacedRun.run == 0) {
+            return true;
+        }
+        const std::chrono::steady_clock::time_point deadline =
+            std::chrono::steady_clock::now() + pacerWaitFor(node);
+        switch (
+            runs.waitForWord(pacedRun.run, place, deadline, [this] { return pacedWaitStops(); })) {
+        case CPacedRuns::eWaitDue:
+            // The voice sets the pace from the first word: there is nothing to ramp up.
+            rampActive = false;
+            *index = place;
+            return true;
+        case CPacedRuns::eWaitEnded:
+            pacedRun.run = 0;
+            return true;
+        case CPacedRuns::eWaitTimedOut:
+            // A pacer that stalls is stopped, and the rules go on without it.
+            runs.cancel();
+            pacedRun.run = 0;
+            return true;
+        case CPacedRuns::eWaitDropped:
+            // The pacer changed: the word goes to the new one, or to the rules.
+            pacedRun = SPacedRun();
+            if (runs.getPacer() == nullptr) {
+                return true;
+            }
+            break;
+        case CPacedRuns::eWaitStopped:
+            // A run that began just after the command cancelled its predecessor is cut short
+            // here.
+            pacedRun.next = place;
+            abandonPacedRun();
+            return false;
+        }
+    }
+}
+
+std::vector<CWordPacer::SWord> CFlitViewThread::runFrom(wxCDataInfoListNode* node) const {
+    std::vector<CWordPacer::SWord> words;
+    for (wxCDataInfoListNode* at = node; at != nullptr && words.size() < kMaxRunWords;
+         at = at->GetNext()) {
+        const CDataInfo* item = at->GetData();
+        if (item->getDataInfoType() == eDITNewline) {
+            break;
+        }
+        if (item->getDataInfoType() != eDITWord) {
+            continue;
+        }
+        const char* text = static_cast<const CDITWord*>(item)->getWord();
+        if (*text == '\0') {
+            continue;
+        }
+        words.push_back({at, wxString::FromUTF8(text)});
+        if (CSentenceEnd::endsSentence(text)) {
+            break;
+        }
+    }
+    return words;
+}
+
+std::chrono::milliseconds CFlitViewThread::pacerWaitFor(wxCDataInfoListNode* node) const {
+    // Timed on a copy: the calculator remembers the word before, which this must not change.
+    CFlitWordCalcs calcs(*manager->getFlitWordCalcs());
+    const SWordTiming times =
+        CReadingRules::timingOf(calcs, static_cast<const CDITWord*>(node->GetData())->getWord(),
+                                CReadingRules::separatorAfter(*dataManager, node),
+                                manager->getTargetSpeed(), manager->getWordDisplayLength());
+    const long long rules = kPacerWaitFactor * (static_cast<long long>(times.displayMs) +
+                                                static_cast<long long>(times.delayMs));
+    return std::max(kMinPacerWait, std::chrono::milliseconds(rules));
+}
+
+bool CFlitViewThread::isPacingRun() const {
+    return pacedRun.run != 0 && pacedRun.next > 0 && pacedRun.next < pacedRun.nodes.size();
+}
+
+void CFlitViewThread::abandonPacedRun() {
+    if (pacedRun.run != 0 && pacedRun.next < pacedRun.nodes.size()) {
+        manager->getPacedRuns().cancel();
+    }
+    pacedRun = SPacedRun();
+}
+
+bool CFlitViewThread::pacedWaitStops() const {
+    return shutdownRequested || manager->isShuttingDown() || restartPending ||
+           manager->getState() != CFlitManager::eRunning;
+}
+
+void CFlitViewThread::holdWhileShown(long milliseconds) {
+    if (pacedNextWord >= pacedRun.nodes.size() || pacedRun.run == 0) {
+        // The run's last word: the rules time it, and the thread goes on after its blank.
+        sleepAfterPost(milliseconds);
+        return;
+    }
+    if (sleepObserver &&
+        sleepObserver(milliseconds, lastPostAnchorKind, std::chrono::microseconds::zero())) {
+        return;
+    }
+    manager->getPacedRuns().waitWhileShown(
+        pacedRun.run, pacedNextWord, lastPostAnchor + std::chrono::milliseconds(milliseconds),
+        [this] { return shutdownRequested || manager->isShuttingDown(); });
 }
 
 std::vector<wxCDataInfoListNode*> CFlitViewThread::takePhrase(wxCDataInfoListNode* first,
@@ -679,6 +833,18 @@ void CFlitViewThread::flashThenBlank(CFlitCommandEvent& event, const wxString& t
     const int interWordDelay = times.delayMs;
     event.text = text;
     postFlitViewWindowEvent(event, true);
+    if (pacedNextWord != kNotPaced) {
+        // The voice sets the time: no sustain lengthens a paced word, and the blank after the
+        // run's last word is left to the next word's own wait.
+        extraWordDelay = 0;
+        holdWhileShown(displayTime);
+        event.text.clear();
+        postFlitViewWindowEvent(event, true);
+        if (pacedNextWord < pacedRun.nodes.size()) {
+            holdWhileShown(interWordDelay);
+        }
+        return;
+    }
     // Added in 64 bits: a display time at its cap plus a sustain must not wrap round.
     const long shownFor = static_cast<long>(wxMin(
         static_cast<long long>(displayTime) + extraWordDelay, static_cast<long long>(INT_MAX)));
@@ -718,7 +884,10 @@ bool CFlitViewThread::handleRest(CDataInfo* item) {
                                                                  manager->getTargetSpeed());
     CFlitCommandEvent blank = makeCurrentNodeEvent(EVT_FLIT_COMMAND_WORD_MSG);
     postFlitViewWindowEvent(blank, false);
-    sleepAfterPost(delay);
+    // Between two words of a paced run the voice keeps the time.
+    if (!isPacingRun()) {
+        sleepAfterPost(delay);
+    }
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include <flitengine/engine/FlashedWords.h>
 #include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/FlitMetricsData.h>
+#include <flitengine/engine/WordPacer.h>
 #include <flitengine/timing/FlitWordCalcs.h>
 
 #include <wx/event.h>
@@ -12,8 +13,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
+#include <memory>
 
 class CDataManager;
+class CPacedRuns;
 class CFlitViewThread;
 class CHyphenation;
 class wxWindow;
@@ -197,6 +201,24 @@ public:
     void setChunkCut(eChunkCut cut) { chunkCut = cut; }
     eChunkCut getChunkCut() const { return chunkCut; }
 
+    // Pacing by the host (see CWordPacer). The host owns the pacer; null, the default, leaves
+    // every word to the timing rules. Settable at any time, from any thread but the pacer's
+    // own callback thread: a change cancels the run in hand (with the pacer that had it) and
+    // takes effect at the next word. Once this returns the old pacer is never called again, so
+    // the host may destroy it then (or after destroying the manager), never before.
+    void setWordPacer(CWordPacer* pacer);
+    CWordPacer* getWordPacer() const;
+    // From any thread: word index of run is being spoken now. Every word of the run up to index
+    // is then due (a pacer may merge words; indices never go back). Ignored unless run is the
+    // current run.
+    void wordDue(long run, std::size_t index);
+    // From any thread: the pacer has said all of run (complete) or cannot go on with it. Either
+    // way every word of the run not yet reported is timed by the rules. Ignored unless run is
+    // the current run.
+    void runEnded(long run, bool complete);
+    // The presentation thread's side of pacing: the pacer, the current run and its reports.
+    CPacedRuns& getPacedRuns() { return *pacedRuns; }
+
 protected:
     // Creates the presentation thread's system thread. Tests override it to make creation fail;
     // the engine itself never replaces it.
@@ -217,6 +239,9 @@ protected:
 private:
     // Releases a thread blocked in the rendered handshake and stops any later wait.
     void releaseRenderWait();
+    // After a command, with no lock held: the run in hand is cancelled and a thread waiting
+    // for one of its words wakes to see the command.
+    void cancelPacedRun();
     // Under renderedMutex: the awaited post is on screen (or queued to be, at its time), and
     // was ready at readyAt (the clock's last moment, taken as now, when the host does not say).
     void markRendered(std::chrono::steady_clock::time_point readyAt, bool queued);
@@ -261,6 +286,8 @@ private:
     std::atomic<unsigned int> wordsPerFlash{1};
     std::atomic<unsigned int> phraseLength{0};
     std::atomic<eChunkCut> chunkCut{eCutAtLength};
+    // Created with the manager, destroyed after the thread has ended.
+    std::unique_ptr<CPacedRuns> pacedRuns;
 
     wxDECLARE_EVENT_TABLE();
 };

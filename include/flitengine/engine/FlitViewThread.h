@@ -4,6 +4,7 @@
 #include <flitengine/FlitExport.h>
 #include <flitengine/engine/FlitCommandEvent.h>
 #include <flitengine/engine/RenderLatency.h>
+#include <flitengine/engine/WordPacer.h>
 #include <flitengine/outside/DataInfo.h>
 #include <flitengine/outside/StyleInfo.h>
 
@@ -13,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -29,6 +31,10 @@ struct SWordTiming;
 // to the view and sleeps again. Before the first item after every start, continue or cursor move
 // it runs a restart that brings the view's background, text colour, speed and page number up to
 // date and arms the speed ramp.
+//
+// With a pacer set on the manager (CWordPacer), the words of each sentence go to the pacer as a
+// run, and each is shown when the pacer reports it due rather than after the timing rules'
+// sleeps; see awaitPacedTurn.
 //
 // Everything it tells the host goes through the three posting operations, as queued events.
 class FLIT_EXPORT CFlitViewThread : public wxEvtHandler, public wxThread {
@@ -164,6 +170,17 @@ protected:
     bool handleHyperlink(wxCDataInfoListNode* node, CLinkInfo* link);
     bool handleMailtoLink(wxCDataInfoListNode* node, CLinkInfo* link);
 
+    // Before a word is fetched: with a pacer set, finds the run the word belongs to, or gathers
+    // a new one from it and hands it to the pacer, then waits until the pacer reports the word
+    // due. Sets *index to the word's place in its run when it is to be shown as paced, or to
+    // kNotPaced when the timing rules time it (no pacer, the pacer declined the run, ended it,
+    // or stalled). False when a pause, stop, move, restart or shutdown ended the wait: the word
+    // is then not shown.
+    bool awaitPacedTurn(std::size_t* index);
+    // Holds what was just posted for the given time, or less: until the word that follows the
+    // one on screen is due. Only shutdown cuts it shorter.
+    void holdWhileShown(long milliseconds);
+
     // Sleeps for the given time; only shutdown cuts it short (pause and stop never do).
     void sleepMilliseconds(long milliseconds);
     // Sleeps until the deadline; only shutdown cuts it short.
@@ -192,6 +209,15 @@ protected:
     // An event of the given type about the item at the cursor.
     CFlitCommandEvent makeCurrentNodeEvent(int eventType);
 
+    // Marks a word that is not paced.
+    static constexpr std::size_t kNotPaced = static_cast<std::size_t>(-1);
+    // The most words a run holds: a long sentence goes to the pacer in parts.
+    static constexpr std::size_t kMaxRunWords = 64;
+    // The least time the thread waits for a paced word before it takes the pacer for stalled,
+    // and how many times the word's own time by the rules it waits when that is longer.
+    static constexpr std::chrono::milliseconds kMinPacerWait{2000};
+    static constexpr int kPacerWaitFactor = 4;
+
 private:
     typedef bool (CFlitViewThread::*ItemHandler)(CDataInfo*);
     typedef bool (CFlitViewThread::*NodeHandler)(wxCDataInfoListNode*);
@@ -218,6 +244,17 @@ private:
     bool postValueRef(CDataInfo* item, int eventType);
     // Writes a link's file data out; false when the document cannot.
     bool linkFilePath(const CLinkInfo* link, wxString* path);
+    // The words from node to the end of its sentence or paragraph, at most kMaxRunWords: the run
+    // that begins there.
+    std::vector<CWordPacer::SWord> runFrom(wxCDataInfoListNode* node) const;
+    // How long to wait for the pacer's report of the word at node before taking it for stalled.
+    std::chrono::milliseconds pacerWaitFor(wxCDataInfoListNode* node) const;
+    // Whether the thread is between two words of a run the pacer is saying.
+    bool isPacingRun() const;
+    // Forgets the run in hand, cancelling it with the pacer unless all its words were shown.
+    void abandonPacedRun();
+    // Whether a wait for the pacer is to end without its word: reading no longer runs as it did.
+    bool pacedWaitStops() const;
     // Waits on continueCondition until a start, continue or shutdown is pending.
     void waitForCommand();
     // Presents items while the manager's state stays eRunning.
@@ -230,6 +267,18 @@ private:
     CDataManager* dataManager;
     // The node of the item being handled.
     wxCDataInfoListNode* nodeInHand = nullptr;
+    // The run of words handed to the pacer, as the thread follows it: its number (0 once the
+    // rules time what is left of it: the pacer declined it, ended it or stalled), its words'
+    // nodes, and the place of the next word to be shown.
+    struct SPacedRun {
+        long run = 0;
+        std::vector<wxCDataInfoListNode*> nodes;
+        std::size_t next = 0;
+    };
+    SPacedRun pacedRun;
+    // While a paced word is shown: the place in the run of the word whose report ends its time
+    // on screen; kNotPaced otherwise.
+    std::size_t pacedNextWord = kNotPaced;
     int extraWordDelay;
     bool rampActive;
     // Set by the GUI thread under continueMutex (and the manager's command mutex); taken by the

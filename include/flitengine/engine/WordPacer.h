@@ -19,6 +19,13 @@
 // over (CFlitManager::runEnded). The thread shows each word when it is due, with its chunks and
 // blank, and everything between the words (pages, colours, pictures, styles) as it comes.
 // Reports that name a run no longer current are ignored, so a pacer never has to fence them.
+//
+// The engine never calls beginRun and cancelRun at the same time, and calls neither while
+// holding the lock the reports take, so cancelRun may wait for a report in progress. The next
+// run may begin while the last word of the one before is still being said: a pacer queues it.
+// A pacer that reports nothing for a word for a while (the longer of 2 seconds and four times
+// the word's time by the rules) is taken for stalled: its run is cancelled and the timing rules
+// show the rest of it.
 class FLIT_EXPORT CWordPacer {
 public:
     struct SWord {
@@ -36,7 +43,9 @@ public:
     // asks again at the next sentence.
     virtual bool beginRun(long run, const std::vector<SWord>& words, unsigned int wpm) = 0;
     // From the GUI or presentation thread: stop the current run at once (pause, stop, a move, a
-    // restart, the manager's destruction). Nothing more is due of it; returns promptly.
+    // restart, a change of pacer, the manager's destruction, a stall). Nothing more is due of
+    // it; returns promptly. May come when no run is in hand, or twice for one run: it then does
+    // nothing.
     virtual void cancelRun() = 0;
 };
 
