@@ -86,8 +86,7 @@ int parseReaderOptions(int argc, char** argv, SReaderOptions* options) {
     parser.AddSwitch("", "exit-when-done", "quit when the end of the document is reached");
     parser.AddSwitch("", "keep-line-breaks",
                      "plain text: pause at every line break, not only at blank lines");
-    parser.AddSwitch("", "read-aloud",
-                     "speak the text and flash each word as it is spoken");
+    parser.AddSwitch("", "read-aloud", "speak the text and flash each word as it is spoken");
     parser.AddOption("", "voice", "read aloud with this voice (a name --voices lists)");
     parser.AddSwitch("", "voices", "list the voices Read Aloud offers and exit");
     parser.AddOption("", "record", "write every event the engine posts to FILE");

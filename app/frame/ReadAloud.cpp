@@ -48,8 +48,7 @@ void CReadAloud::setOn(bool wanted, CFlitManager* manager) {
     }
 }
 
-void CReadAloud::attach(CFlitManager* manager, const std::string& language,
-                        const wxString& voice) {
+void CReadAloud::attach(CFlitManager* manager, const std::string& language, const wxString& voice) {
     attached = manager;
     documentLanguage = language;
     chosenVoice = voice;
@@ -121,8 +120,8 @@ void CReadAloud::pickVoice() {
     // the document's language's, the system's, English's.
     const std::string chosen = chosenVoice.utf8_string();
     std::string voice = offers(chosen) != offered.end() ? chosen : std::string();
-    for (const std::string& language : {chosen, documentLanguage, systemLanguage(),
-                                        std::string("en")}) {
+    for (const std::string& language :
+         {chosen, documentLanguage, systemLanguage(), std::string("en")}) {
         if (voice.empty() && !language.empty()) {
             voice = synth.voiceFor(language);
         }

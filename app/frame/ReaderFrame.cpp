@@ -5,6 +5,7 @@
 
 #include "document/OpeningBar.h"
 #include "frame/FlashAhead.h"
+#include "frame/ReadAloud.h"
 #include "frame/ReaderFrameIds.h"
 #include "frame/ReaderKeys.h"
 #include "frame/ReaderMenus.h"
@@ -17,7 +18,6 @@
 #include "reading/ReadingNavigator.h"
 #include "view/AssessmentView.h"
 #include "view/FindBar.h"
-#include "frame/ReadAloud.h"
 #include "view/FlitView.h"
 #include "view/PagePane.h"
 #include "view/ProgressStrip.h"
@@ -74,9 +74,8 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     SetSizer(sizer);
 
     status = std::make_unique<CReaderStatus>(this, progress, [this] { onStatusTimer(); });
-    readAloud = std::make_unique<CReadAloud>(recorder, [this](const wxString& text) {
-        status->sayAwhile(text);
-    });
+    readAloud = std::make_unique<CReadAloud>(
+        recorder, [this](const wxString& text) { status->sayAwhile(text); });
     readAloud->setOn(options.readAloud, nullptr);
     opener = std::make_unique<CDocumentOpener>(this, options.keepLineBreaks, messages, *status,
                                                openHooks());

@@ -122,7 +122,10 @@ void CReaderFrame::continueReading() {
     if (!manager || (reading != ePaused && reading != eHeldByDocument)) {
         return;
     }
-    beginReading(EVT_FLIT_COMMAND_CONTINUE_MSG, positionNode());
+    // Read aloud, the word on screen at a pause is said again: the voice was cut in it.
+    const bool sayAgain =
+        readAloud->isOn() && reading == ePaused && resumeNode == nullptr && lastWordNode != nullptr;
+    beginReading(EVT_FLIT_COMMAND_CONTINUE_MSG, sayAgain ? lastWordNode : positionNode());
 }
 
 void CReaderFrame::stopReading() {

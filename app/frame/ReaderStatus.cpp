@@ -83,10 +83,10 @@ void CReaderStatus::show(const SStatusFigures& figures) {
         (figures.timeLeftKnown ? formatDuration(figures.timeLeftMs) : wxString(L"\u2026")) +
             " left",
         eFieldTimeLeft);
-    frame->SetStatusText(
-        figures.achievedShown ? wxString::Format("Achieved %u wpm", figures.achieved)
-                              : figures.speech,
-        eFieldAchieved);
+    frame->SetStatusText(figures.achievedShown
+                             ? wxString::Format("Achieved %u wpm", figures.achieved)
+                             : figures.speech,
+                         eFieldAchieved);
 }
 
 void CReaderStatus::showNote(const wxString& text) {
