@@ -7,9 +7,8 @@ namespace {
 constexpr const char* kDefaultVoice = "en";
 } // namespace
 
-CSpeechPacer::CSpeechPacer(WordDue onWordDue, RunEnded onRunEnded)
-    : m_onWordDue(std::move(onWordDue)), m_onRunEnded(std::move(onRunEnded)),
-      m_voice(kDefaultVoice) {}
+CSpeechPacer::CSpeechPacer(WordDue wordDue, RunEnded runEnded)
+    : onWordDue(std::move(wordDue)), onRunEnded(std::move(runEnded)), loadedVoice(kDefaultVoice) {}
 
 CSpeechPacer::~CSpeechPacer() {
     cancelRun();
@@ -17,64 +16,61 @@ CSpeechPacer::~CSpeechPacer() {
 }
 
 bool CSpeechPacer::open() {
-    const std::lock_guard<std::mutex> lock(m_command);
+    const std::lock_guard<std::mutex> lock(commandMutex);
     const bool opened = CSpeechSynth::get().openPlayback(
         [this](const CSpeechSynth::SPlaybackEvent& event) { onPlayback(event); });
-    m_available = opened;
+    available = opened;
     return opened;
 }
 
 bool CSpeechPacer::isAvailable() const {
-    return m_available;
+    return available;
 }
 
 void CSpeechPacer::setVoice(const std::string& identifier) {
-    const std::lock_guard<std::mutex> lock(m_command);
-    m_voice = identifier;
+    const std::lock_guard<std::mutex> lock(commandMutex);
+    loadedVoice = identifier;
 }
 
 std::string CSpeechPacer::voice() const {
-    const std::lock_guard<std::mutex> lock(m_command);
-    return m_voice;
-}
-
-void CSpeechPacer::setSpeechObserver(RunStarted runStarted, WordSpoken wordSpoken) {
-    const std::lock_guard<std::mutex> lock(m_state);
-    m_runStarted = std::move(runStarted);
-    m_wordSpoken = std::move(wordSpoken);
+    const std::lock_guard<std::mutex> lock(commandMutex);
+    return loadedVoice;
 }
 
 bool CSpeechPacer::beginRun(long run, const std::vector<SWord>& words, unsigned int wpm) {
-    const std::lock_guard<std::mutex> lock(m_command);
-    if (!m_available || words.empty())
+    const std::lock_guard<std::mutex> lock(commandMutex);
+    if (!available || words.empty()) {
         return false;
+    }
     SRun queued{run, {}, {}};
     for (const SWord& word : words) {
-        if (!queued.text.empty())
+        if (!queued.text.empty()) {
             queued.text += ' ';
+        }
         queued.starts.push_back(queued.text.size());
         queued.text += word.text.utf8_string();
     }
     const std::string text = queued.text;
     {
-        const std::lock_guard<std::mutex> state(m_state);
-        m_runs.push_back(std::move(queued));
+        const std::lock_guard<std::mutex> state(stateMutex);
+        runs.push_back(std::move(queued));
     }
-    if (CSpeechSynth::get().speak(text, m_voice, wpm, run))
+    if (CSpeechSynth::get().speak(text, loadedVoice, wpm, run)) {
         return true;
-    const std::lock_guard<std::mutex> state(m_state);
-    m_runs.erase(std::remove_if(m_runs.begin(), m_runs.end(),
-                                [run](const SRun& queuedRun) { return queuedRun.run == run; }),
-                 m_runs.end());
+    }
+    const std::lock_guard<std::mutex> state(stateMutex);
+    runs.erase(std::remove_if(runs.begin(), runs.end(),
+                              [run](const SRun& queuedRun) { return queuedRun.run == run; }),
+               runs.end());
     return false;
 }
 
 void CSpeechPacer::cancelRun() {
-    const std::lock_guard<std::mutex> lock(m_command);
+    const std::lock_guard<std::mutex> lock(commandMutex);
     // Forgotten first, so that the ends eSpeak NG reports for the dropped messages find nothing.
     {
-        const std::lock_guard<std::mutex> state(m_state);
-        m_runs.clear();
+        const std::lock_guard<std::mutex> state(stateMutex);
+        runs.clear();
     }
     CSpeechSynth::get().cancel();
 }
@@ -83,35 +79,35 @@ CSpeechPacer::SReport CSpeechPacer::reportOf(const CSpeechSynth::SPlaybackEvent&
     SReport report;
     if (event.kind == CSpeechSynth::SPlaybackEvent::eLost) {
         // Every queued run ends unfinished; eSpeak NG's own ends then find nothing.
-        m_available = false;
-        if (!m_runs.empty()) {
-            report.run = m_runs.front().run;
+        available = false;
+        if (!runs.empty()) {
+            report.run = runs.front().run;
             report.ended = true;
         }
-        m_runs.clear();
+        runs.clear();
         return report;
     }
-    const auto found = std::find_if(m_runs.begin(), m_runs.end(),
+    const auto found = std::find_if(runs.begin(), runs.end(),
                                     [&event](const SRun& run) { return run.run == event.run; });
-    if (found == m_runs.end())
+    if (found == runs.end()) {
         return report; // cancelled
+    }
     SRun& run = *found;
     report.run = run.run;
-    report.words = run.starts.size();
     report.from = run.next;
     if (event.kind == CSpeechSynth::SPlaybackEvent::eEnded) {
         // A message that ends before a sound of it was heard could not be played.
         report.ended = true;
         report.complete = run.started;
-        if (run.started)
+        if (run.started) {
             run.next = run.starts.size();
-        else
-            m_available = false;
+        } else {
+            available = false;
+        }
         report.to = run.next;
-        m_runs.erase(found);
+        runs.erase(found);
         return report;
     }
-    report.started = !run.started;
     run.started = true;
     if (event.word) {
         // The word whose span holds the position: the last that starts at or before it.
@@ -127,22 +123,14 @@ CSpeechPacer::SReport CSpeechPacer::reportOf(const CSpeechSynth::SPlaybackEvent&
 
 void CSpeechPacer::onPlayback(const CSpeechSynth::SPlaybackEvent& event) {
     SReport report;
-    RunStarted runStarted;
-    WordSpoken wordSpoken;
     {
-        const std::lock_guard<std::mutex> state(m_state);
+        const std::lock_guard<std::mutex> state(stateMutex);
         report = reportOf(event);
-        runStarted = m_runStarted;
-        wordSpoken = m_wordSpoken;
     }
-    const auto now = std::chrono::steady_clock::now();
-    if (report.started && runStarted)
-        runStarted(report.run, report.words);
     for (std::size_t index = report.from; index < report.to; ++index) {
-        m_onWordDue(report.run, index);
-        if (wordSpoken)
-            wordSpoken(report.run, index, now);
+        onWordDue(report.run, index);
     }
-    if (report.ended)
-        m_onRunEnded(report.run, report.complete);
+    if (report.ended) {
+        onRunEnded(report.run, report.complete);
+    }
 }

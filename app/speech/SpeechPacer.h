@@ -21,19 +21,16 @@
 // cancelRun returns (one already on its way when the run was dropped), always with that run's
 // old number, which the engine ignores.
 //
-// Locks, in order: m_command (beginRun, cancelRun, open, the destructor), then the synthesizer's
-// own; m_state guards the queued runs and is taken on the event thread too. No callback is ever
-// called with m_command or m_state held, so a callback that waits on the engine cannot block
+// Locks, in order: commandMutex (beginRun, cancelRun, open, the destructor), then the synthesizer's
+// own; stateMutex guards the queued runs and is taken on the event thread too. No callback is ever
+// called with commandMutex or stateMutex held, so a callback that waits on the engine cannot block
 // cancelRun.
 class CSpeechPacer : public CWordPacer {
 public:
     using WordDue = std::function<void(long run, std::size_t index)>;
     using RunEnded = std::function<void(long run, bool complete)>;
-    using RunStarted = std::function<void(long run, std::size_t words)>;
-    using WordSpoken =
-        std::function<void(long run, std::size_t index, std::chrono::steady_clock::time_point at)>;
 
-    CSpeechPacer(WordDue onWordDue, RunEnded onRunEnded);
+    CSpeechPacer(WordDue wordDue, RunEnded runEnded);
     ~CSpeechPacer() override;
 
     // Prepares playback; false, at once, when there is no audio output.
@@ -43,9 +40,6 @@ public:
     // until set.
     void setVoice(const std::string& identifier);
     std::string voice() const;
-    // For the reader's record: a run's audio starting, and each word as it is reported. Set
-    // before reading starts.
-    void setSpeechObserver(RunStarted runStarted, WordSpoken wordSpoken);
 
     bool beginRun(long run, const std::vector<SWord>& words, unsigned int wpm) override;
     void cancelRun() override;
@@ -59,11 +53,9 @@ private:
         std::size_t next = 0;
         bool started = false;
     };
-    // What one event amounts to, worked out under m_state and reported after it.
+    // What one event amounts to, worked out under stateMutex and reported after it.
     struct SReport {
         long run = 0;
-        std::size_t words = 0;
-        bool started = false;
         std::size_t from = 0;
         std::size_t to = 0;
         bool ended = false;
@@ -73,20 +65,18 @@ private:
     void onPlayback(const CSpeechSynth::SPlaybackEvent& event);
     SReport reportOf(const CSpeechSynth::SPlaybackEvent& event);
 
-    const WordDue m_onWordDue;
-    const RunEnded m_onRunEnded;
-    RunStarted m_runStarted;
-    WordSpoken m_wordSpoken;
+    const WordDue onWordDue;
+    const RunEnded onRunEnded;
 
     // Serialises the calls that steer the synthesizer; no event handler takes it.
-    mutable std::mutex m_command;
-    std::string m_voice;
+    mutable std::mutex commandMutex;
+    std::string loadedVoice;
     // The runs queued and not yet over, oldest first; the event thread reads and advances them,
     // beginRun appends, cancelRun clears.
-    std::mutex m_state;
-    std::deque<SRun> m_runs;
+    std::mutex stateMutex;
+    std::deque<SRun> runs;
     // Set by open, cleared by an audio failure; read by beginRun on the presentation thread.
-    std::atomic<bool> m_available{false};
+    std::atomic<bool> available{false};
 };
 
 #endif

@@ -28,8 +28,9 @@ thread_local SCollector* tCollector = nullptr;
 
 std::string lowerTag(const std::string& tag) {
     std::string lower;
-    for (const char c : tag)
+    for (const char c : tag) {
         lower += c == '_' ? '-' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
     return lower;
 }
 
@@ -37,12 +38,14 @@ std::string lowerTag(const std::string& tag) {
 // Fails within milliseconds when there is no server and no device.
 bool audioOutputOpens() {
     audio_object* output = create_audio_device_object(nullptr, kApplicationName, "Read Aloud");
-    if (output == nullptr)
+    if (output == nullptr) {
         return false;
+    }
     const bool opened =
         audio_object_open(output, AUDIO_OBJECT_FORMAT_S16LE, kProbeRate, kProbeChannels) == 0;
-    if (opened)
+    if (opened) {
         audio_object_close(output);
+    }
     audio_object_destroy(output);
     return opened;
 }
@@ -57,23 +60,25 @@ CSpeechSynth& CSpeechSynth::get() {
 
 CSpeechSynth::CSpeechSynth() {
     espeak_ng_InitializePath(nullptr);
-    m_ready = espeak_ng_Initialize(nullptr) == ENS_OK;
-    if (m_ready)
+    ready = espeak_ng_Initialize(nullptr) == ENS_OK;
+    if (ready) {
         espeak_SetSynthCallback([](short* wav, int samples, espeak_EVENT* events) {
             return onSynth(wav, samples, events);
         });
+    }
 }
 
 bool CSpeechSynth::isReady() {
-    const std::lock_guard<std::mutex> lock(m_api);
-    return m_ready;
+    const std::lock_guard<std::mutex> lock(apiMutex);
+    return ready;
 }
 
 std::vector<CSpeechSynth::SVoice> CSpeechSynth::voices() {
     std::vector<SVoice> found;
-    const std::lock_guard<std::mutex> lock(m_api);
-    if (!m_ready)
+    const std::lock_guard<std::mutex> lock(apiMutex);
+    if (!ready) {
         return found;
+    }
     for (const espeak_VOICE** voice = espeak_ListVoices(nullptr); *voice != nullptr; ++voice) {
         // The languages are a list of (preference byte, name) pairs, ended by an empty name.
         const char* languages = (*voice)->languages;
@@ -89,9 +94,10 @@ std::vector<CSpeechSynth::SVoice> CSpeechSynth::voices() {
 std::string CSpeechSynth::voiceFor(const std::string& language) {
     const std::string tag = lowerTag(language);
     const std::string primary = tag.substr(0, tag.find('-'));
-    const std::lock_guard<std::mutex> lock(m_api);
-    if (!m_ready || tag.empty())
+    const std::lock_guard<std::mutex> lock(apiMutex);
+    if (!ready || tag.empty()) {
         return {};
+    }
     // The best listing of the whole tag beats any of the primary language alone.
     std::string best;
     int bestScore = INT_MAX;
@@ -121,10 +127,12 @@ std::size_t CSpeechSynth::byteOffsetOf(const std::string& utf8Text, int position
     int characters = 1;
     for (std::size_t at = 0; at < utf8Text.size(); ++at) {
         // Continuation bytes (10xxxxxx) belong to the character before.
-        if ((static_cast<unsigned char>(utf8Text[at]) & 0xC0) == 0x80)
+        if ((static_cast<unsigned char>(utf8Text[at]) & 0xC0) == 0x80) {
             continue;
-        if (characters++ == position)
+        }
+        if (characters++ == position) {
             return at;
+        }
     }
     return utf8Text.size();
 }
@@ -133,35 +141,39 @@ bool CSpeechSynth::useVoice(const std::string& voice, unsigned int wpm) {
     // eSpeak NG loads a voice at once, on the caller's thread, even while its own thread is
     // synthesizing what is queued (which crashes it): a new voice waits until the queue has
     // been spoken. A rate, set through the queue, takes effect in turn.
-    if (voice != m_voice) {
-        if (m_mode == ePlayback)
+    if (voice != loadedVoice) {
+        if (mode == ePlayback) {
             espeak_ng_Synchronize();
+        }
         if (espeak_ng_SetVoiceByName(voice.c_str()) != ENS_OK) {
-            m_voice.clear();
+            loadedVoice.clear();
             return false;
         }
-        m_voice = voice;
+        loadedVoice = voice;
     }
     return espeak_SetParameter(espeakRATE, static_cast<int>(rateFor(wpm)), 0) == EE_OK;
 }
 
 std::vector<CSpeechSynth::SSpokenWord>
 CSpeechSynth::wordsOf(const std::string& utf8Text, const std::string& voice, unsigned int wpm) {
-    const std::lock_guard<std::mutex> lock(m_api);
-    if (!m_ready)
+    const std::lock_guard<std::mutex> lock(apiMutex);
+    if (!ready) {
         return {};
-    if (m_mode != eSynchronous) {
-        if (m_mode == ePlayback) {
+    }
+    if (mode != eSynchronous) {
+        if (mode == ePlayback) {
             deliver({SPlaybackEvent::eLost, 0, 0, false});
             espeak_ng_Cancel();
-            m_playbackOver = true;
+            playbackOver = true;
         }
-        if (espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 0, nullptr) != ENS_OK)
+        if (espeak_ng_InitializeOutput(ENOUTPUT_MODE_SYNCHRONOUS, 0, nullptr) != ENS_OK) {
             return {};
-        m_mode = eSynchronous;
+        }
+        mode = eSynchronous;
     }
-    if (!useVoice(voice, wpm))
+    if (!useVoice(voice, wpm)) {
         return {};
+    }
     SCollector collector{&utf8Text, {}};
     tCollector = &collector;
     const espeak_ng_STATUS status =
@@ -171,40 +183,45 @@ CSpeechSynth::wordsOf(const std::string& utf8Text, const std::string& voice, uns
     return status == ENS_OK ? collector.words : std::vector<SSpokenWord>{};
 }
 
-bool CSpeechSynth::openPlayback(PlaybackSink sink) {
-    const std::lock_guard<std::mutex> lock(m_api);
-    if (!m_ready || m_playbackOver)
+bool CSpeechSynth::openPlayback(PlaybackSink newSink) {
+    const std::lock_guard<std::mutex> lock(apiMutex);
+    if (!ready || playbackOver) {
         return false;
-    if (m_mode != ePlayback) {
-        if (!audioOutputOpens())
-            return false;
-        if (m_mode == eSynchronous) {
-            espeak_ng_Terminate();
-            m_voice.clear();
-            m_ready = espeak_ng_Initialize(nullptr) == ENS_OK;
-            m_mode = eNone;
-            if (!m_ready)
-                return false;
-        }
-        if (espeak_ng_InitializeOutput(ENOUTPUT_MODE_SPEAK_AUDIO, 0, nullptr) != ENS_OK)
-            return false;
-        m_mode = ePlayback;
     }
-    const std::lock_guard<std::mutex> sinkLock(m_sinkLock);
-    m_sink = std::move(sink);
+    if (mode != ePlayback) {
+        if (!audioOutputOpens()) {
+            return false;
+        }
+        if (mode == eSynchronous) {
+            espeak_ng_Terminate();
+            loadedVoice.clear();
+            ready = espeak_ng_Initialize(nullptr) == ENS_OK;
+            mode = eNone;
+            if (!ready) {
+                return false;
+            }
+        }
+        if (espeak_ng_InitializeOutput(ENOUTPUT_MODE_SPEAK_AUDIO, 0, nullptr) != ENS_OK) {
+            return false;
+        }
+        mode = ePlayback;
+    }
+    const std::lock_guard<std::mutex> sinkLock(sinkMutex);
+    sink = std::move(newSink);
     return true;
 }
 
 void CSpeechSynth::detachPlayback() {
-    const std::lock_guard<std::mutex> sinkLock(m_sinkLock);
-    m_sink = nullptr;
+    const std::lock_guard<std::mutex> sinkLock(sinkMutex);
+    sink = nullptr;
 }
 
 bool CSpeechSynth::speak(const std::string& utf8Text, const std::string& voice, unsigned int wpm,
                          long run) {
-    const std::lock_guard<std::mutex> lock(m_api);
-    if (m_mode != ePlayback || !useVoice(voice, wpm))
+    const std::lock_guard<std::mutex> lock(apiMutex);
+    if (mode != ePlayback || !useVoice(voice, wpm)) {
         return false;
+    }
     // The run travels as the message's user data, so each event names its run.
     return espeak_ng_Synthesize(utf8Text.c_str(), utf8Text.size() + 1, 0, POS_CHARACTER, 0,
                                 espeakCHARS_UTF8, nullptr,
@@ -212,15 +229,17 @@ bool CSpeechSynth::speak(const std::string& utf8Text, const std::string& voice, 
 }
 
 void CSpeechSynth::cancel() {
-    const std::lock_guard<std::mutex> lock(m_api);
-    if (m_mode == ePlayback)
+    const std::lock_guard<std::mutex> lock(apiMutex);
+    if (mode == ePlayback) {
         espeak_ng_Cancel();
+    }
 }
 
 void CSpeechSynth::deliver(const SPlaybackEvent& event) {
-    const std::lock_guard<std::mutex> sinkLock(m_sinkLock);
-    if (m_sink)
-        m_sink(event);
+    const std::lock_guard<std::mutex> sinkLock(sinkMutex);
+    if (sink) {
+        sink(event);
+    }
 }
 
 int CSpeechSynth::onSynth(short* /*wav*/, int /*samples*/, void* events) {
@@ -228,32 +247,37 @@ int CSpeechSynth::onSynth(short* /*wav*/, int /*samples*/, void* events) {
          event->type != espeakEVENT_LIST_TERMINATED; ++event) {
         if (SCollector* collector = tCollector) {
             // eSpeak NG also reports a word of no length where a clause ends: no word.
-            if (event->type == espeakEVENT_SENTENCE && collector->firstAudioMs < 0)
+            if (event->type == espeakEVENT_SENTENCE && collector->firstAudioMs < 0) {
                 collector->firstAudioMs = event->audio_position;
-            if (event->type != espeakEVENT_WORD || event->length <= 0)
+            }
+            if (event->type != espeakEVENT_WORD || event->length <= 0) {
                 continue;
-            if (collector->firstAudioMs < 0)
+            }
+            if (collector->firstAudioMs < 0) {
                 collector->firstAudioMs = event->audio_position;
+            }
             const std::size_t start = byteOffsetOf(*collector->text, event->text_position);
             const std::size_t end =
                 byteOffsetOf(*collector->text, event->text_position + event->length);
             // A number spoken as several words ("42": forty, two) is reported again inside
             // its own span: one word of the text.
             if (!collector->words.empty() &&
-                start < collector->words.back().offset + collector->words.back().length)
+                start < collector->words.back().offset + collector->words.back().length) {
                 continue;
+            }
             collector->words.push_back({start, end - start,
                                         static_cast<unsigned int>(std::max(
                                             0, event->audio_position - collector->firstAudioMs))});
             continue;
         }
         const long run = static_cast<long>(reinterpret_cast<std::intptr_t>(event->user_data));
-        if (event->type == espeakEVENT_MSG_TERMINATED)
+        if (event->type == espeakEVENT_MSG_TERMINATED) {
             get().deliver({SPlaybackEvent::eEnded, run, 0, false});
-        else if ((event->type == espeakEVENT_WORD || event->type == espeakEVENT_SENTENCE) &&
-                 event->text_position > 0)
+        } else if ((event->type == espeakEVENT_WORD || event->type == espeakEVENT_SENTENCE) &&
+                   event->text_position > 0) {
             get().deliver({SPlaybackEvent::eSpoken, run, event->text_position,
                            event->type == espeakEVENT_WORD && event->length > 0});
+        }
     }
     return 0;
 }

@@ -82,7 +82,7 @@ public:
 
     // Prepares playback through the default audio output and sends its events to sink (one
     // sink at a time; an empty one detaches). False at once when there is no audio output.
-    bool openPlayback(PlaybackSink sink);
+    bool openPlayback(PlaybackSink newSink);
     void detachPlayback();
     // Queues text to be spoken after what is queued, its events carrying run.
     bool speak(const std::string& utf8Text, const std::string& voice, unsigned int wpm, long run);
@@ -98,18 +98,18 @@ private:
     static int onSynth(short* wav, int samples, void* events);
     void deliver(const SPlaybackEvent& event);
 
-    // Every call into eSpeak NG but its callback. Lock order: m_api, then m_sinkLock; eSpeak NG's
-    // event thread takes only m_sinkLock, so cancel (under m_api) never waits on a callback
-    // that waits on m_api.
-    std::mutex m_api;
-    bool m_ready = false;
-    EMode m_mode = eNone;
-    bool m_playbackOver = false;
+    // Every call into eSpeak NG but its callback. Lock order: apiMutex, then sinkMutex; eSpeak NG's
+    // event thread takes only sinkMutex, so cancel (under apiMutex) never waits on a callback
+    // that waits on apiMutex.
+    std::mutex apiMutex;
+    bool ready = false;
+    EMode mode = eNone;
+    bool playbackOver = false;
     // The voice eSpeak NG has loaded; empty when none is.
-    std::string m_voice;
+    std::string loadedVoice;
     // Held while an event is handed to the sink, so that detaching waits for it.
-    std::mutex m_sinkLock;
-    PlaybackSink m_sink;
+    std::mutex sinkMutex;
+    PlaybackSink sink;
 };
 
 #endif

@@ -214,8 +214,10 @@ protected:
     // The most words a run holds: a long sentence goes to the pacer in parts.
     static constexpr std::size_t kMaxRunWords = 64;
     // The least time the thread waits for a paced word before it takes the pacer for stalled,
-    // and how many times the word's own time by the rules it waits when that is longer.
-    static constexpr std::chrono::milliseconds kMinPacerWait{2000};
+    // and how many times the word's own time by the rules it waits when that is longer. A
+    // synthesizer may take a couple of seconds to be heard again after it was stopped (eSpeak
+    // NG through PulseAudio takes about two), so the least is well above that.
+    static constexpr std::chrono::milliseconds kMinPacerWait{5000};
     static constexpr int kPacerWaitFactor = 4;
 
 private:

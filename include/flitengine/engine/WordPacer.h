@@ -23,7 +23,7 @@
 // The engine never calls beginRun and cancelRun at the same time, and calls neither while
 // holding the lock the reports take, so cancelRun may wait for a report in progress. The next
 // run may begin while the last word of the one before is still being said: a pacer queues it.
-// A pacer that reports nothing for a word for a while (the longer of 2 seconds and four times
+// A pacer that reports nothing for a word for a while (the longer of 5 seconds and four times
 // the word's time by the rules) is taken for stalled: its run is cancelled and the timing rules
 // show the rest of it.
 class FLIT_EXPORT CWordPacer {
