@@ -416,6 +416,10 @@ void CReaderFrame::setReadAloud(bool on) {
         // The speed moves into the voice's range, saying so, when it was outside.
         changeSpeed(eExactSpeed, static_cast<unsigned int>(manager->getTargetSpeed()));
     }
+    if (!on) {
+        // What reading aloud said is over with it.
+        status->sayAwhile(wxString());
+    }
     updateStatus();
 }
 

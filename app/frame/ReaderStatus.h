@@ -95,7 +95,8 @@ public:
     void showNote(const wxString& text);
     // Says something in the last field until the next update.
     void say(const wxString& text);
-    // Says something in the last field for a few seconds, over the updates meanwhile.
+    // Says something in the last field for a few seconds, over the updates meanwhile; nothing
+    // ends what was said so.
     void sayAwhile(const wxString& text);
     // The page shown: the engine's last page number, or the page of the word a move chose.
     void setPage(int page) { pageNumber = page; }

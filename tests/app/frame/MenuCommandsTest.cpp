@@ -126,6 +126,7 @@ protected:
             EXPECT_TRUE(press(frame, WXK_ESCAPE, 0) && !frame->IsFullScreen());
         }
         frame->getFindBar()->close();
+        frame->setReadAloud(false);
         // The clipboard is the display's: another test's process may have taken it (and gone).
         // Set again only then, since text this process still owns is freed only as it is lost.
         if (wxTheClipboard->Open()) {
@@ -204,6 +205,8 @@ protected:
              [&] { return (item ? item->IsChecked() : true) == view->getNeighboursShown(); }},
             {"page",
              [&] { return (item ? item->IsChecked() : true) == frame->getPagePane()->IsShown(); }},
+            {"aloud",
+             [&] { return (item ? item->IsChecked() : true) == frame->isReadingAloud(); }},
         };
         for (const auto& [name, check] : checks) {
             if (kind == name) {
@@ -252,6 +255,7 @@ TEST_F(MenuCommandsTest, EveryMenuItemReachesItsCommand) {
         {"Reading > Back One Paragraph (Ctrl+Left)", false, "at:Word 1 of 21|Page 3|Tide"},
         {"Reading > Forward One Paragraph (Ctrl+Right)", false, "at:Word 12 of 21|Page 4|Second"},
         {"Reading > Keep Line Breaks", false, "breaks"},
+        {"Reading > Read Aloud", false, "aloud"},
         {"Go > Chapter...", false, "dialog:Chapter"},
         {"Go > Chapters > Tide", false, "at:Word 1 of 21|Page 3|Tide"},
         {"Go > Chapters > Second", false, "at:Word 12 of 21|Page 4|Second"},
@@ -337,6 +341,7 @@ TEST_F(MenuCommandsTest, EveryOverlayKeyReachesItsCommand) {
         {"Ctrl+B / Ctrl+Shift+B", 'B', 0, wxMOD_CONTROL, false, "says:" NO_BOOKMARKS},
         {"Ctrl+B / Ctrl+Shift+B", 'B', 0, wxMOD_CONTROL | wxMOD_SHIFT, false, "says:" NO_BOOKMARKS},
         {"Ctrl+F", 'F', 0, wxMOD_CONTROL, false, "find"},
+        {"Ctrl+R", 'R', 0, wxMOD_CONTROL, false, "aloud"},
         {"F3 / Shift+F3", WXK_F3, 0, wxMOD_NONE, false, "find"},
         {"F3 / Shift+F3", WXK_F3, 0, wxMOD_SHIFT, false, "find"},
         {"Ctrl+D", 'D', 0, wxMOD_CONTROL, false, "dialog:FlitEngine Debug"},
