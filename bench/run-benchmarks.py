@@ -104,6 +104,13 @@ def reader_pacing(build, runs, show=None):
     return chosen
 
 
+def speech_figures(build):
+    """Read Aloud through a null sink: the lag from each word's report to its flash, a plain
+    text and an EPUB read to the end; and the voice's stop, as a pause makes it."""
+    return run_json([sys.executable, os.path.join(ROOT, "bench", "speech-lag.py"), "--build",
+                     build, "--json"])
+
+
 def reader_launch_ms(build, document=TEXT):
     """From starting the reader to its first word on screen, as its record shows it."""
     with tempfile.TemporaryDirectory() as folder:
@@ -292,6 +299,7 @@ def main():
         reader = reader_pacing(args.build, 1 if args.brief else 5)
         shown = {show: reader_pacing(args.build, 1 if args.brief else 3, show)
                  for show in ("neighbours", "page")}
+        speech = speech_figures(args.build)
         memory = reader_memory_mb(args.build, 20000 if args.brief else 1000000)
         long_book = long_book_figures(args.build, book_words, 100 if args.brief else 2000)
         if not args.brief:
@@ -401,6 +409,20 @@ def main():
                             for key in ("launch_longest_late_ms", "reopen_longest_late_ms",
                                         "speed_longest_late_ms")) + " ms",
                  "< 100 ms", "gui"))
+    for document in speech["documents"]:
+        rows.append((f"Read Aloud, {os.path.basename(document['document'])} ({document['words']} "
+                     f"words): a word's report by the synthesizer to its render, median / p90 / "
+                     f"max; every word once, in order",
+                     f"{document['median_ms']:.2f} / {document['p90_ms']:.2f} / "
+                     f"{document['max_ms']:.1f} ms; "
+                     f"{'yes' if document['each_once_in_order'] else 'NO'}",
+                     "median ≤ 30 ms", "speech"))
+    stop = speech["stops"]
+    rows.append(("Read Aloud: a pause stops the voice, median / max (the process's first); a new "
+                 "sentence heard after a stop",
+                 f"{stop['stop_median_ms']:.0f} / {stop['stop_max_ms']:.0f} "
+                 f"({stop['first_stop_ms']:.0f}) ms; {stop['heard_after_stop_median_ms']:.0f} ms",
+                 "< 100 ms", "speech"))
     prediction = engine["prediction"]
     rows.append(("reader's predicted reading time against the recorded one (250 wpm)",
                  f"{prediction['error_percent']:+.2f} %", "within 1 %", "pacing"))
@@ -425,6 +447,8 @@ def main():
         "gui": "xvfb-run -a build/bench/flit-reader-bench; bench/reader-gui-thread.py; "
                "build/bench/flit-open-bench --write-text=long.txt --words=3000000; "
                "xvfb-run -a build/bench/flit-open-bench long.txt",
+        "speech": "bench/speech-lag.py  (a private PulseAudio null sink; flit-speech-bench for "
+                  "the stops)",
         "chapters": "build/bench/flit-open-bench --write-book=chapters.epub --chapters=2000; "
                     "/usr/bin/time -v build/tools/flit-timing/flit-timing --summary chapters.epub; "
                     "the first word: make bench",
