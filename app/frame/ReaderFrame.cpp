@@ -59,7 +59,6 @@ CReaderFrame::CReaderFrame(SReaderOptions readerOptions,
     pagePane->Hide();
     pagePane->setPlaceSource([this] { return placeNode(); });
     pagePane->setMoveHandler([this](wxCDataInfoListNode* word) { jumpTo(word); });
-    pagePane->setFlashing([this] { return reading == eReading; });
     assessmentView = new CAssessmentView(this);
     assessmentView->Hide();
     findBar = new CFindBar(this);
@@ -147,11 +146,9 @@ void CReaderFrame::onEngineEvent(const char* window, CFlitCommandEvent& event) {
             // Meanwhile the view draws the next chunk, which then costs a copy to show.
             const flashAhead::SFlash next = flashAhead::next(event.dataInfoListNode, event.text);
             flitView->prepareChunk(next.text, next.before, next.after);
-            pagePane->afterFlash();
         }
     }
 }
-
 void CReaderFrame::presentChunk(CFlitCommandEvent& event) {
     if (flitView->getNeighboursShown() && !event.text.empty()) {
         // A few items either side of the chunk's: as cheap as the chunk itself.

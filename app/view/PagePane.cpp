@@ -51,22 +51,7 @@ CPagePane::CPagePane(wxWindow* parent)
         follow();
         event.Skip();
     });
-    Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
-        if (isFlashing && isFlashing()) {
-            followDue = true;
-        } else {
-            follow();
-        }
-    });
-}
-
-void CPagePane::afterFlash() {
-    if (!followDue) {
-        return;
-    }
-    followDue = false;
-    follow();
-    Update();
+    Bind(wxEVT_TIMER, [this](wxTimerEvent&) { follow(); });
 }
 
 void CPagePane::setDocument(wxCDataInfoListNode* first) {

@@ -21,10 +21,7 @@ class wxCDataInfoListNode;
 // It costs the flash nothing it would notice: a timer on the GUI thread asks where reading
 // stands a few times a second (never for each word shown), and only a window of text around
 // that place is laid out, again only once reading nears its ends; between, a change of the
-// current word repaints the one or two lines that change. While words flash, a tick only marks
-// the pane due, and the host follows it right after the next word went on screen
-// (afterFlash): painted then, in the quiet the display time leaves, the pane never stands in
-// the way of a word arriving, as a paint the toolkit made at its own moment could.
+// current word repaints the one or two lines that change.
 class CPagePane : public wxWindow {
 public:
     // How often, while shown, the pane follows reading.
@@ -50,10 +47,6 @@ public:
     bool Show(bool show = true) override;
     // Follows the place now, as the timer does.
     void follow();
-    // Whether words flash now: the timer's ticks then wait for afterFlash.
-    void setFlashing(std::function<bool()> flashing) { isFlashing = std::move(flashing); }
-    // A word went on screen: the pane follows now, painting at once, when a tick came since.
-    void afterFlash();
 
     // The word marked (null: none), and where a word of the text laid out stands in the pane
     // (empty when it is not laid out or scrolled out of view).
@@ -88,9 +81,6 @@ private:
     void onWheel(wxMouseEvent& event);
 
     std::function<wxCDataInfoListNode*()> placeSource;
-    std::function<bool()> isFlashing;
-    // A tick came while words flashed, and waits for the next one on screen.
-    bool followDue = false;
     std::function<void(wxCDataInfoListNode*)> moveTo;
     wxTimer timer;
     wxFont font;
