@@ -222,10 +222,12 @@ bool CSpeechSynth::speak(const std::string& utf8Text, const std::string& voice, 
     if (mode != ePlayback || !useVoice(voice, wpm)) {
         return false;
     }
-    // The run travels as the message's user data, so each event names its run.
+    // The run travels as the message's user data, so each event names its run: the number is
+    // the data itself, never a pointer to follow.
+    // NOLINTNEXTLINE(performance-no-int-to-ptr)
+    void* const userData = reinterpret_cast<void*>(static_cast<std::intptr_t>(run));
     return espeak_ng_Synthesize(utf8Text.c_str(), utf8Text.size() + 1, 0, POS_CHARACTER, 0,
-                                espeakCHARS_UTF8, nullptr,
-                                reinterpret_cast<void*>(static_cast<std::intptr_t>(run))) == ENS_OK;
+                                espeakCHARS_UTF8, nullptr, userData) == ENS_OK;
 }
 
 void CSpeechSynth::cancel() {

@@ -205,8 +205,7 @@ protected:
              [&] { return (item ? item->IsChecked() : true) == view->getNeighboursShown(); }},
             {"page",
              [&] { return (item ? item->IsChecked() : true) == frame->getPagePane()->IsShown(); }},
-            {"aloud",
-             [&] { return (item ? item->IsChecked() : true) == frame->isReadingAloud(); }},
+            {"aloud", [&] { return (item ? item->IsChecked() : true) == frame->isReadingAloud(); }},
         };
         for (const auto& [name, check] : checks) {
             if (kind == name) {
