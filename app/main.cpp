@@ -5,11 +5,9 @@
 #include "ReaderOptions.h"
 #include "speech/SpeechSynth.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 int main(int argc, char** argv) {
     const auto started = std::chrono::steady_clock::now();
@@ -27,17 +25,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     const std::string voice = options.voice.utf8_string();
-    if (!voice.empty() && CSpeechSynth::get().voiceFor(voice).empty()) {
-        const std::vector<CSpeechSynth::SVoice> voices = CSpeechSynth::get().voices();
-        if (std::none_of(voices.begin(), voices.end(), [&voice](const CSpeechSynth::SVoice& v) {
-                return v.identifier == voice;
-            })) {
-            std::fprintf(stderr,
-                         "flitreader: no voice '%s': --voices lists the voices, and a language "
-                         "such as de picks one\n",
-                         voice.c_str());
-            return 2;
-        }
+    if (!voice.empty() && CSpeechSynth::get().voiceNamed(voice).empty()) {
+        std::fprintf(stderr,
+                     "flitreader: no voice '%s': --voices lists the voices, and a language "
+                     "such as de picks one\n",
+                     voice.c_str());
+        return 2;
     }
 
     int failureStatus = 0;

@@ -90,8 +90,7 @@ void CReadAloud::chooseVoice(const wxString& voice) {
 }
 
 bool CReadAloud::ensureAudio() {
-    if (!audioTried) {
-        audioTried = true;
+    if (!pacer) {
         pacer = std::make_unique<CSpeechPacer>(
             [this](long run, std::size_t index) { reportWord(run, index); },
             [this](long run, bool complete) { reportEnd(run, complete); });
@@ -109,26 +108,21 @@ bool CReadAloud::ensureAudio() {
 
 void CReadAloud::pickVoice() {
     CSpeechSynth& synth = CSpeechSynth::get();
-    const std::vector<CSpeechSynth::SVoice> offered = synth.voices();
-    const auto offers = [&offered](const std::string& identifier) {
-        return std::find_if(offered.begin(), offered.end(),
-                            [&identifier](const CSpeechSynth::SVoice& voice) {
-                                return voice.identifier == identifier;
-                            });
-    };
     // The voice chosen (by its identifier, or by a language: "de" picks a German voice), else
     // the document's language's, the system's, English's.
-    const std::string chosen = chosenVoice.utf8_string();
-    std::string voice = offers(chosen) != offered.end() ? chosen : std::string();
-    for (const std::string& language :
-         {chosen, documentLanguage, systemLanguage(), std::string("en")}) {
+    std::string voice = synth.voiceNamed(chosenVoice.utf8_string());
+    for (const std::string& language : {documentLanguage, systemLanguage(), std::string("en")}) {
         if (voice.empty() && !language.empty()) {
             voice = synth.voiceFor(language);
         }
     }
     pacer->setVoice(voice);
-    const auto named = offers(voice);
-    voiceLabel = named != offered.end() ? named->name : voice;
+    voiceLabel = voice;
+    for (const CSpeechSynth::SVoice& offered : synth.voices()) {
+        if (offered.identifier == voice) {
+            voiceLabel = offered.name;
+        }
+    }
 }
 
 unsigned int CReadAloud::speedFor(unsigned int wpm) {
@@ -151,10 +145,6 @@ wxString CReadAloud::statusText() const {
         return "Read Aloud: no audio output";
     }
     return "Reading aloud: " + wxString::FromUTF8(voiceLabel);
-}
-
-std::string CReadAloud::voiceIdentifier() const {
-    return pacer ? pacer->voice() : std::string();
 }
 
 bool CReadAloud::beginRun(long run, const std::vector<SWord>& words, unsigned int wpm) {

@@ -53,8 +53,6 @@ public:
     unsigned int speedFor(unsigned int wpm);
     // What the status bar says of reading aloud: empty when off.
     wxString statusText() const;
-    // The voice speaking (its identifier); empty when none.
-    std::string voiceIdentifier() const;
 
     // The engine's pacer: each run goes to the voice and into the record.
     bool beginRun(long run, const std::vector<SWord>& words, unsigned int wpm) override;
@@ -72,9 +70,9 @@ private:
     CEventRecorder& recorder;
     Say say;
     bool on = false;
+    // Made, and the audio output tried, the first time reading aloud is on.
     std::unique_ptr<CSpeechPacer> pacer;
-    // Whether the audio output was tried, and whether the missing output was said.
-    bool audioTried = false;
+    // Whether the missing audio output was said.
     bool audioMissingSaid = false;
     // The engine the pacer is handed to, for its reports; guarded by reportMutex.
     std::mutex reportMutex;

@@ -185,7 +185,6 @@ public:
     // Reading > Read Aloud: the text spoken, each word flashed as it is heard.
     void setReadAloud(bool on);
     bool isReadingAloud() const;
-    CReadAloud* getReadAloud() const { return readAloud.get(); }
 
 private:
     // Shows a document the opener read; true when the engine takes it.
@@ -242,6 +241,8 @@ private:
     // hash: of the file's bytes, when known.
     void rememberOpened(const std::string& hash);
     void rememberReading();
+    // The voice to read aloud with: the command line's, else the preferences'.
+    wxString chosenVoice() const;
     void onClose(wxCloseEvent& event);
 
     SReaderOptions options;

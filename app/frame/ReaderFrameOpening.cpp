@@ -103,8 +103,7 @@ bool CReaderFrame::showDocument(SPreparedDocument prepared) {
         opener->refuse(source.getCurrent(), "the engine cannot read this document", false);
         return false;
     }
-    readAloud->attach(manager.get(), document->getLanguage(),
-                      options.voice.empty() ? settings.get().voice : options.voice);
+    readAloud->attach(manager.get(), document->getLanguage(), chosenVoice());
     messages.dismiss();
     reading = eIdle;
     lastWordNode = holdingItem = resumeNode = nullptr;

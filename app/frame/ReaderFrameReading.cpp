@@ -387,7 +387,7 @@ void CReaderFrame::applyPreferences() {
     settings.apply(manager.get(), navigator.get(), document.get(), flitView, GetMenuBar());
     const SPreferences& chosen = settings.get();
     if (readAloud) {
-        readAloud->chooseVoice(options.voice.empty() ? chosen.voice : options.voice);
+        readAloud->chooseVoice(chosenVoice());
     }
     pagePane->setColours(themeOf(chosen.theme).background, themeOf(chosen.theme).word,
                          chosen.fixationColourShown());
@@ -425,4 +425,8 @@ void CReaderFrame::setReadAloud(bool on) {
 
 bool CReaderFrame::isReadingAloud() const {
     return readAloud->isOn();
+}
+
+wxString CReaderFrame::chosenVoice() const {
+    return options.voice.empty() ? settings.get().voice : options.voice;
 }

@@ -119,6 +119,15 @@ std::string CSpeechSynth::voiceFor(const std::string& language) {
     return best;
 }
 
+std::string CSpeechSynth::voiceNamed(const std::string& choice) {
+    for (const SVoice& voice : voices()) {
+        if (voice.identifier == choice) {
+            return choice;
+        }
+    }
+    return voiceFor(choice);
+}
+
 unsigned int CSpeechSynth::rateFor(unsigned int wpm) {
     return std::clamp(wpm, kMinWpm, kMaxWpm);
 }

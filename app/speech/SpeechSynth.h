@@ -70,6 +70,9 @@ public:
     // else one that lists its primary language; the voice listing it with the highest
     // preference wins. Empty when none speaks the language.
     std::string voiceFor(const std::string& language);
+    // The voice a user's choice names: a voice's identifier ("gmw/en-US") as it is, else the
+    // voice of a language tag ("de"); empty when neither.
+    std::string voiceNamed(const std::string& choice);
     static unsigned int rateFor(unsigned int wpm);
     // The byte offset in utf8Text of the 1-based character position eSpeak NG reports (the
     // text's size when past its end).
